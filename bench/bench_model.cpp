@@ -1,0 +1,75 @@
+// The outline model at 10,000 to 1,000,000 items: copies, one-item edits, the visible rows and
+// the forming of an undo record.
+#include "bench/outline_generator.hpp"
+#include "core/model/tree_ops.hpp"
+#include "core/session/tree_command.hpp"
+
+#include <benchmark/benchmark.h>
+
+using namespace velmora;
+
+namespace {
+
+void sizes(benchmark::internal::Benchmark* b) {
+    b->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMicrosecond);
+}
+
+EditorSnapshot snapshotOf(const TreeDocument& doc) {
+    EditorSnapshot s;
+    s.document = doc;
+    s.view = ViewMode::tree;
+    s.selectedId = doc.items.front().id;
+    return s;
+}
+
+void BM_SnapshotCopy(benchmark::State& state) {
+    auto snapshot = snapshotOf(bench::cachedOutline(state.range(0)));
+    for (auto _ : state) {
+        EditorSnapshot copy = snapshot;
+        benchmark::DoNotOptimize(copy);
+    }
+}
+BENCHMARK(BM_SnapshotCopy)->Apply(sizes)->Unit(benchmark::kNanosecond);
+
+void BM_UpdateDeepItem(benchmark::State& state) {
+    const auto& doc = bench::cachedOutline(state.range(0));
+    auto id = bench::deepItemId(doc);
+    for (auto _ : state) {
+        auto changed = TreeOps::updateItem(doc, id, [](Item& item) { item.text = "changed"; });
+        benchmark::DoNotOptimize(changed);
+    }
+}
+BENCHMARK(BM_UpdateDeepItem)->Apply(sizes);
+
+void BM_IndentDeepItem(benchmark::State& state) {
+    const auto& doc = bench::cachedOutline(state.range(0));
+    auto id = bench::deepItemId(doc);
+    for (auto _ : state) {
+        auto changed = TreeOps::indent(doc, id);
+        benchmark::DoNotOptimize(changed);
+    }
+}
+BENCHMARK(BM_IndentDeepItem)->Apply(sizes);
+
+void BM_VisibleItemsExpanded(benchmark::State& state) {
+    auto doc = TreeOps::setCollapsedAll(bench::cachedOutline(state.range(0)), false);
+    for (auto _ : state) {
+        auto rows = TreeOps::visibleItems(doc.items, std::nullopt, false);
+        benchmark::DoNotOptimize(rows);
+    }
+}
+BENCHMARK(BM_VisibleItemsExpanded)->Apply(sizes)->Unit(benchmark::kMillisecond);
+
+void BM_FormRecordOfTextChange(benchmark::State& state) {
+    auto before = snapshotOf(bench::cachedOutline(state.range(0)));
+    auto id = bench::deepItemId(before.document);
+    auto after = before;
+    after.document = TreeOps::updateItem(before.document, id, [](Item& i) { i.text = "new"; });
+    for (auto _ : state) {
+        auto record = UndoRecords::form(before, "undo.edit", after, Timestamp{1800000000});
+        benchmark::DoNotOptimize(record);
+    }
+}
+BENCHMARK(BM_FormRecordOfTextChange)->Apply(sizes);
+
+} // namespace

@@ -1,0 +1,183 @@
+#include "core/session/tree_command.hpp"
+
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace velmora {
+
+std::string_view rawValue(SideEffect side) {
+    switch (side) {
+    case SideEffect::exportBackup: return "exportBackup";
+    case SideEffect::importBackup: return "importBackup";
+    case SideEffect::exportOPML: return "exportOPML";
+    case SideEffect::importOPML: return "importOPML";
+    case SideEffect::toggleHelp: return "toggleHelp";
+    case SideEffect::focusHelpSearch: return "focusHelpSearch";
+    case SideEffect::settings: return "settings";
+    case SideEffect::undo: return "undo";
+    case SideEffect::redo: return "redo";
+    case SideEffect::jump: return "jump";
+    case SideEffect::newDocumentTab: return "newDocumentTab";
+    case SideEffect::insertNewline: return "insertNewline";
+    case SideEffect::commandPalette: return "commandPalette";
+    case SideEffect::showProperties: return "showProperties";
+    case SideEffect::showHelp: return "showHelp";
+    case SideEffect::toggleLibrary: return "toggleLibrary";
+    case SideEffect::toggleHighlight: return "toggleHighlight";
+    }
+    return "";
+}
+
+namespace UndoRecords {
+namespace {
+
+using Node = ItemList::Node;
+
+bool sameContent(const Item& a, const Item& b) {
+    return a.text == b.text && a.note == b.note && a.checked == b.checked && a.color == b.color &&
+           a.bold == b.bold && a.underline == b.underline;
+}
+
+// The part of two sibling lists that differs: shared nodes at both ends are left out, since
+// they are the same subtrees in both documents.
+struct Middle {
+    std::size_t beforeBegin = 0, beforeEnd = 0, afterBegin = 0, afterEnd = 0;
+};
+
+Middle middleOf(const ItemList& before, const ItemList& after) {
+    Middle m{0, before.size(), 0, after.size()};
+    while (m.beforeBegin < m.beforeEnd && m.afterBegin < m.afterEnd &&
+           before.node(m.beforeBegin) == after.node(m.afterBegin)) {
+        ++m.beforeBegin;
+        ++m.afterBegin;
+    }
+    while (m.beforeEnd > m.beforeBegin && m.afterEnd > m.afterBegin &&
+           before.node(m.beforeEnd - 1) == after.node(m.afterEnd - 1)) {
+        --m.beforeEnd;
+        --m.afterEnd;
+    }
+    return m;
+}
+
+// The items of one sibling list that differ, found by node and by id.
+struct LocalIndex {
+    std::unordered_set<const Item*> nodes;
+    std::unordered_map<std::string_view, const Item*> byId;
+
+    LocalIndex(const ItemList& list, std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            nodes.insert(list.node(i).get());
+            byId.emplace(list[i].id, list.node(i).get());
+        }
+    }
+};
+
+// Stamps the items of `after` against the document before the change. Items are matched among
+// their old siblings first, then among the subtrees that left their old place (moved or
+// removed), so the work follows the size of the change, not of the document.
+class Stamper {
+public:
+    Stamper(const ItemList& before, const ItemList& after, Timestamp now) : m_now(now) {
+        collectRemoved(before, after);
+        for (const auto& node : m_removedRoots)
+            indexRemoved(*node);
+    }
+
+    ItemList stampList(const ItemList* before, const ItemList& after) {
+        if (before && before->sharesStorageWith(after))
+            return after;
+        Middle m = before ? middleOf(*before, after) : Middle{0, 0, 0, after.size()};
+        if (m.afterBegin == m.afterEnd)
+            return after;
+        LocalIndex local(before ? *before : after, before ? m.beforeBegin : 0,
+                         before ? m.beforeEnd : 0);
+        auto nodes = after.nodes();
+        bool changed = false;
+        for (std::size_t i = m.afterBegin; i < m.afterEnd; ++i) {
+            auto stampedNode = stampNode(local, after.node(i));
+            if (stampedNode != nodes[i]) {
+                nodes[i] = std::move(stampedNode);
+                changed = true;
+            }
+        }
+        return changed ? ItemList::fromNodes(std::move(nodes)) : after;
+    }
+
+private:
+    Node stampNode(const LocalIndex& local, const Node& node) {
+        if (local.nodes.count(node.get()) || m_removedNodes.count(node.get()))
+            return node;
+        if (auto it = local.byId.find(node->id); it != local.byId.end())
+            return stampExisting(*it->second, node);
+        if (auto it = m_removedById.find(node->id); it != m_removedById.end())
+            return stampExisting(*it->second, node);
+        Item item = *node;
+        item.created = m_now;
+        item.modified = m_now;
+        item.children = stampList(nullptr, node->children);
+        return std::make_shared<const Item>(std::move(item));
+    }
+
+    Node stampExisting(const Item& before, const Node& node) {
+        bool contentChanged = !sameContent(before, *node);
+        auto children = stampList(&before.children, node->children);
+        if (!contentChanged && children.sharesStorageWith(node->children))
+            return node;
+        Item item = *node;
+        if (contentChanged)
+            item.modified = m_now;
+        item.children = std::move(children);
+        return std::make_shared<const Item>(std::move(item));
+    }
+
+    // Finds the old subtrees that no longer stand among the same siblings.
+    void collectRemoved(const ItemList& before, const ItemList& after) {
+        if (before.sharesStorageWith(after))
+            return;
+        Middle m = middleOf(before, after);
+        if (m.beforeBegin == m.beforeEnd)
+            return;
+        LocalIndex now(after, m.afterBegin, m.afterEnd);
+        for (std::size_t i = m.beforeBegin; i < m.beforeEnd; ++i) {
+            const auto& node = before.node(i);
+            if (now.nodes.count(node.get()))
+                continue;
+            if (auto it = now.byId.find(node->id); it != now.byId.end())
+                collectRemoved(node->children, it->second->children);
+            else
+                m_removedRoots.push_back(node);
+        }
+    }
+
+    void indexRemoved(const Item& item) {
+        m_removedNodes.insert(&item);
+        m_removedById[item.id] = &item;
+        for (std::size_t i = 0; i < item.children.size(); ++i)
+            indexRemoved(*item.children.node(i));
+    }
+
+    Timestamp m_now;
+    std::vector<Node> m_removedRoots;
+    std::unordered_set<const Item*> m_removedNodes;
+    std::unordered_map<std::string_view, const Item*> m_removedById;
+};
+
+} // namespace
+
+ItemList stamped(const ItemList& before, const ItemList& after, Timestamp now) {
+    Stamper stamper(before, after, now);
+    return stamper.stampList(&before, after);
+}
+
+std::optional<TreeCommand> form(const EditorSnapshot& before, std::string catalogKey,
+                                const EditorSnapshot& current, Timestamp now) {
+    if (before.document == current.document)
+        return std::nullopt;
+    EditorSnapshot after = current;
+    after.document.items = stamped(before.document.items, current.document.items, now);
+    return TreeCommand{std::move(catalogKey), before, std::move(after)};
+}
+
+} // namespace UndoRecords
+} // namespace velmora
