@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace velmora {
+
+// Keeps one running Ostrevo per user: a second start hands its files to the first through a
+// local socket and ends; the first reopens its windows (and opens the files).
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    // The largest message accepted from another start; anything longer is dropped.
+    static constexpr qint64 maxMessageSize = 1 << 20;
+
+    explicit SingleInstance(QString serverName, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // The socket name of the current user: in the runtime folder when there is one.
+    [[nodiscard]] static QString defaultServerName();
+
+    // Sends the absolute paths to a running instance; true when it acknowledged them.
+    [[nodiscard]] bool handOver(const QStringList& paths, int timeoutMs = 3000);
+    // Starts answering later starts (replacing a socket left by a crashed run).
+    bool listen();
+
+    // The wire form: one JSON object {"open": [paths]} and a line feed.
+    [[nodiscard]] static QByteArray encode(const QStringList& paths);
+    // The paths of a message; nothing when it is not a well-formed message.
+    [[nodiscard]] static std::optional<QStringList> decode(const QByteArray& message);
+
+signals:
+    // Another start asked for the application, with its files (maybe none).
+    void activated(const QStringList& paths);
+
+private:
+    void accept();
+    void read(QLocalSocket* socket);
+
+    QString m_serverName;
+    QLocalServer* m_server = nullptr;
+};
+
+} // namespace velmora
