@@ -5,48 +5,64 @@ namespace {
 
 constexpr std::array<std::string_view, 3> kContextNames = {"outline", "editing", "note"};
 
-// The stored name of every key, in declaration order.
-constexpr std::array<std::string_view, kPhysicalKeyCount> kKeyNames = {"return",
-                                                                       "escape",
-                                                                       "tab",
-                                                                       "space",
-                                                                       "backspace",
-                                                                       "forwardDelete",
-                                                                       "left",
-                                                                       "right",
-                                                                       "up",
-                                                                       "down",
-                                                                       "f2",
-                                                                       "digit0",
-                                                                       "digit1",
-                                                                       "digit2",
-                                                                       "digit3",
-                                                                       "digit4",
-                                                                       "digit5",
-                                                                       "digit6",
-                                                                       "digit7",
-                                                                       "digit8",
-                                                                       "digit9",
-                                                                       "a",
-                                                                       "b",
-                                                                       "d",
-                                                                       "e",
-                                                                       "h",
-                                                                       "i",
-                                                                       "j",
-                                                                       "k",
-                                                                       "o",
-                                                                       "p",
-                                                                       "s",
-                                                                       "t",
-                                                                       "u",
-                                                                       "z",
-                                                                       "bracketLeft",
-                                                                       "bracketRight",
-                                                                       "quote",
-                                                                       "period",
-                                                                       "slash",
-                                                                       "comma"};
+struct KeyName {
+    PhysicalKey key;
+    std::string_view raw;
+    std::string_view glyph;
+};
+
+// The stored name and display glyph of every key, in declaration order.
+constexpr std::array<KeyName, kPhysicalKeyCount> kKeys = {{
+    {PhysicalKey::returnKey, "return", "\u21A9"},
+    {PhysicalKey::escape, "escape", "Esc"},
+    {PhysicalKey::tab, "tab", "\u21E5"},
+    {PhysicalKey::space, "space", "Space"},
+    {PhysicalKey::backspace, "backspace", "\u232B"},
+    {PhysicalKey::forwardDelete, "forwardDelete", "\u2326"},
+    {PhysicalKey::left, "left", "\u2190"},
+    {PhysicalKey::right, "right", "\u2192"},
+    {PhysicalKey::up, "up", "\u2191"},
+    {PhysicalKey::down, "down", "\u2193"},
+    {PhysicalKey::f2, "f2", "F2"},
+    {PhysicalKey::digit0, "digit0", "0"},
+    {PhysicalKey::digit1, "digit1", "1"},
+    {PhysicalKey::digit2, "digit2", "2"},
+    {PhysicalKey::digit3, "digit3", "3"},
+    {PhysicalKey::digit4, "digit4", "4"},
+    {PhysicalKey::digit5, "digit5", "5"},
+    {PhysicalKey::digit6, "digit6", "6"},
+    {PhysicalKey::digit7, "digit7", "7"},
+    {PhysicalKey::digit8, "digit8", "8"},
+    {PhysicalKey::digit9, "digit9", "9"},
+    {PhysicalKey::a, "a", "A"},
+    {PhysicalKey::b, "b", "B"},
+    {PhysicalKey::d, "d", "D"},
+    {PhysicalKey::e, "e", "E"},
+    {PhysicalKey::h, "h", "H"},
+    {PhysicalKey::i, "i", "I"},
+    {PhysicalKey::j, "j", "J"},
+    {PhysicalKey::k, "k", "K"},
+    {PhysicalKey::o, "o", "O"},
+    {PhysicalKey::p, "p", "P"},
+    {PhysicalKey::s, "s", "S"},
+    {PhysicalKey::t, "t", "T"},
+    {PhysicalKey::u, "u", "U"},
+    {PhysicalKey::z, "z", "Z"},
+    {PhysicalKey::bracketLeft, "bracketLeft", "["},
+    {PhysicalKey::bracketRight, "bracketRight", "]"},
+    {PhysicalKey::quote, "quote", "'"},
+    {PhysicalKey::period, "period", "."},
+    {PhysicalKey::slash, "slash", "/"},
+    {PhysicalKey::comma, "comma", ","},
+}};
+
+constexpr bool keysFollowDeclarationOrder() {
+    for (std::size_t i = 0; i < kKeys.size(); ++i)
+        if (static_cast<std::size_t>(kKeys[i].key) != i)
+            return false;
+    return true;
+}
+static_assert(keysFollowDeclarationOrder(), "the key table must list keys in order");
 
 constexpr std::array<PhysicalKey, kPhysicalKeyCount> makeAllKeys() {
     std::array<PhysicalKey, kPhysicalKeyCount> all{};
@@ -76,13 +92,18 @@ const std::array<PhysicalKey, kPhysicalKeyCount>& allPhysicalKeys() {
 
 std::string_view rawValue(PhysicalKey key) {
     auto index = static_cast<std::size_t>(key);
-    return index < kKeyNames.size() ? kKeyNames[index] : std::string_view();
+    return index < kKeys.size() ? kKeys[index].raw : std::string_view();
+}
+
+std::string_view displayGlyph(PhysicalKey key) {
+    auto index = static_cast<std::size_t>(key);
+    return index < kKeys.size() ? kKeys[index].glyph : std::string_view();
 }
 
 std::optional<PhysicalKey> physicalKeyFromRawValue(std::string_view raw) {
-    for (std::size_t i = 0; i < kKeyNames.size(); ++i)
-        if (kKeyNames[i] == raw)
-            return static_cast<PhysicalKey>(i);
+    for (const auto& name : kKeys)
+        if (name.raw == raw)
+            return name.key;
     return std::nullopt;
 }
 

@@ -76,6 +76,9 @@ inline constexpr std::size_t kPhysicalKeyCount = 41;
 [[nodiscard]] std::string_view rawValue(PhysicalKey key);
 [[nodiscard]] std::optional<PhysicalKey> physicalKeyFromRawValue(std::string_view raw);
 
+// The key's display glyph ("↩", "Esc", "A"); KeyMap::glyph shows it.
+[[nodiscard]] std::string_view displayGlyph(PhysicalKey key);
+
 // A set of modifier keys, stored as one integer: command 1, shift 2, option 4, control 8.
 struct KeyModifiers {
     std::int32_t rawValue = 0;

@@ -99,14 +99,6 @@ const std::vector<KeyBinding> kBase = {
     {{K::p, opt | cmd}, all, A::toggleHighlight, false},
 };
 
-// The display glyph of every key, in declaration order.
-constexpr std::array<std::string_view, kPhysicalKeyCount> kGlyphs = {
-    "\u21A9", "Esc", "\u21E5", "Space", "\u232B", "\u2326", "\u2190", "\u2192", "\u2191",
-    "\u2193", "F2",  "0",      "1",     "2",      "3",      "4",      "5",      "6",
-    "7",      "8",   "9",      "A",     "B",      "D",      "E",      "H",      "I",
-    "J",      "K",   "O",      "P",     "S",      "T",      "U",      "Z",      "[",
-    "]",      "'",   ".",      "/",     ","};
-
 bool isBareReturnInOutline(const KeyBinding& row) {
     return row.chord == KeyChord{K::returnKey, none} && row.contexts == outline;
 }
@@ -168,8 +160,7 @@ std::string primaryGlyph(Action action, const EditorPreferences& preferences) {
 }
 
 std::string_view glyph(PhysicalKey key) {
-    auto index = static_cast<std::size_t>(key);
-    return index < kGlyphs.size() ? kGlyphs[index] : std::string_view();
+    return displayGlyph(key);
 }
 
 std::string glyph(const KeyChord& chord) {
