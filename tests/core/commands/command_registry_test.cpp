@@ -182,7 +182,3 @@ TEST(CommandRegistryRecent, NewestFirstWithoutRepeatsAtMostThree) {
     EXPECT_EQ(CR::recordRecent(A::settings, {A::undo, A::redo, A::jump}),
               (std::vector<A>{A::settings, A::undo, A::redo}));
 }
-
-TEST(CommandRegistry, FoldIgnoresCaseAndDiacritics) {
-    EXPECT_EQ(CR::fold("ÉDITER Ça"), CR::fold("editer ca"));
-}

@@ -85,17 +85,6 @@ TEST(HelpDocument, LookupsAndReferencedActions) {
               (std::set<Action>{Action::undo, Action::redo, Action::jump}));
 }
 
-TEST(HelpTopic, RawValuesAndSections) {
-    EXPECT_EQ(rawValue(HelpTopic::hoist), "hoist");
-    EXPECT_EQ(helpTopicFromRawValue("files"), HelpTopic::files);
-    EXPECT_EQ(helpTopicFromRawValue("Files"), std::nullopt);
-    EXPECT_EQ(sectionIDs(HelpTopic::basics),
-              (std::vector<std::string>{"keys-list", "guide-views", "guide-undo"}));
-    EXPECT_EQ(sectionIDs(HelpTopic::editing),
-              (std::vector<std::string>{"keys-editing", "keys-note"}));
-    EXPECT_EQ(sectionIDs(HelpTopic::files), (std::vector<std::string>{"guide-files"}));
-}
-
 class HelpSearch : public testing::Test {
 protected:
     HelpDocument doc = HelpCatalog::parse("## [keys] Keys\n"
