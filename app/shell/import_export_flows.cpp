@@ -19,11 +19,11 @@ namespace {
 constexpr qint64 kMaxImportSize = qint64(1) << 31;
 
 QString jsonFilter() {
-    return localized(QStringLiteral("file.filter.backups")) + QStringLiteral(" (*.json)");
+    return localized(QStringLiteral("document.filter.backups")) + QStringLiteral(" (*.json)");
 }
 
 QString opmlFilter() {
-    return localized(QStringLiteral("file.filter.opml")) + QStringLiteral(" (*.opml *.xml)");
+    return localized(QStringLiteral("document.filter.opml")) + QStringLiteral(" (*.opml *.xml)");
 }
 
 // The bytes of a chosen file, or the message of why it could not be read.

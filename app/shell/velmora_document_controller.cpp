@@ -25,10 +25,10 @@ QString canonical(const QString& path) {
 }
 
 QStringList documentFilters() {
-    return {localized(QStringLiteral("file.filter.documents")) + QStringLiteral(" (*.quenlith)"),
-            localized(QStringLiteral("file.filter.opml")) + QStringLiteral(" (*.opml *.xml)"),
-            localized(QStringLiteral("file.filter.backups")) + QStringLiteral(" (*.json)"),
-            localized(QStringLiteral("file.filter.all")) + QStringLiteral(" (*)")};
+    return {localized(QStringLiteral("document.filter.documents")) + QStringLiteral(" (*.quenlith)"),
+            localized(QStringLiteral("document.filter.opml")) + QStringLiteral(" (*.opml *.xml)"),
+            localized(QStringLiteral("document.filter.backups")) + QStringLiteral(" (*.json)"),
+            localized(QStringLiteral("document.filter.all")) + QStringLiteral(" (*)")};
 }
 
 } // namespace
@@ -200,7 +200,7 @@ bool VelmoraDocumentController::saveDocumentAs(VelmoraDocument* document, QWidge
     const QString proposed = document->displayName() + QLatin1Char('.') + VelmoraDocument::extension;
     QString path = m_dialogs.saveFileName(
         parent, directory, proposed,
-        {localized(QStringLiteral("file.filter.documents")) + QStringLiteral(" (*.quenlith)")});
+        {localized(QStringLiteral("document.filter.documents")) + QStringLiteral(" (*.quenlith)")});
     if (path.isEmpty()) {
         return false;
     }
