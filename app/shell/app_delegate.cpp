@@ -386,7 +386,7 @@ QString AppDelegate::undoName(QWidget* window, bool redo) const {
     if (!document) {
         return {};
     }
-    return redo ? document->undoStack()->redoText() : document->undoStack()->undoText();
+    return document->undoName(redo);
 }
 
 QStringList AppDelegate::recentDocuments() const { return m_controller->recentDocuments(); }

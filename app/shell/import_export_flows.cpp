@@ -129,8 +129,10 @@ bool ImportExportFlows::exportOPML(VelmoraDocument& document, QWidget* parent) {
     const QString directory = document.filePath().isEmpty()
                                   ? QDir::homePath()
                                   : QFileInfo(document.filePath()).absolutePath();
-    const QString path = m_dialogs.saveFileName(parent, directory,
-                                                title + QStringLiteral(".opml"), {opmlFilter()});
+    const QString path =
+        m_dialogs.saveFileName(parent, directory,
+                               DocumentCodec::safeFileName(title) + QStringLiteral(".opml"),
+                               {opmlFilter()});
     if (path.isEmpty()) {
         return false;
     }

@@ -3,6 +3,7 @@
 #include "app/shell/app_log.hpp"
 #include "app/shell/controller_entry.hpp"
 #include "app/shell/dialogs.hpp"
+#include "app/shell/document_codec.hpp"
 #include "app/shell/document_window.hpp"
 #include "app/shell/library_folder.hpp"
 #include "app/shell/localization.hpp"
@@ -197,7 +198,8 @@ bool VelmoraDocumentController::saveDocumentAs(VelmoraDocument* document, QWidge
                             ? LibraryFolder::root(Preferences())
                             : QFileInfo(document->filePath()).absolutePath();
     QDir().mkpath(directory);
-    const QString proposed = document->displayName() + QLatin1Char('.') + VelmoraDocument::extension;
+    const QString proposed = DocumentCodec::safeFileName(document->displayName()) +
+                             QLatin1Char('.') + VelmoraDocument::extension;
     QString path = m_dialogs.saveFileName(
         parent, directory, proposed,
         {localized(QStringLiteral("document.filter.documents")) + QStringLiteral(" (*.quenlith)")});

@@ -7,6 +7,7 @@
 #include "app/shell/localization.hpp"
 #include "app/shell/main_menu.hpp"
 #include "app/shell/menu_keys.hpp"
+#include "app/shell/notifications.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -162,16 +164,18 @@ private slots:
         fileMenu->setText(QStringLiteral("Archivo"));
         exportItem->setEnabled(false);
 
-        Preferences().setStringList(PreferenceKeys::appleLanguages, {QStringLiteral("de")});
-        Localization::languageChanged();
-        MainMenu::relocalizeMenus();
+        QSignalSpy posted(&Notifications::shared(), &Notifications::languageChanged);
+        Localization::changeLanguage(AppLanguage::de);
+        QCOMPARE(Preferences().appleLanguages(), QStringList{QStringLiteral("de")});
+        QTRY_COMPARE(posted.count(), 1);
         QCOMPARE(bar->actions(), before);
         QCOMPARE(fileMenu->menu()->actions(), itemsBefore);
         QCOMPARE(exportItem->text(), localized(QStringLiteral("menu.file.exportOPML")));
         QCOMPARE(fileMenu->text(), localized(QStringLiteral("menu.file")));
         QVERIFY(!exportItem->isEnabled());
-        Preferences().remove(PreferenceKeys::appleLanguages);
-        Localization::languageChanged();
+        Localization::changeLanguage(AppLanguage::system);
+        QTRY_COMPARE(posted.count(), 2);
+        QVERIFY(!Preferences().contains(PreferenceKeys::appleLanguages));
     }
 
 private:
