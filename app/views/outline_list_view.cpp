@@ -23,9 +23,13 @@ OutlineListView::OutlineListView(VelmoraDocument& document, DocumentViewHost& ho
     refresh();
 }
 
-OutlineListView::~OutlineListView() { delete m_list.data(); }
+OutlineListView::~OutlineListView() {
+    delete m_list.data();
+}
 
-QWidget* OutlineListView::widget() { return m_list; }
+QWidget* OutlineListView::widget() {
+    return m_list;
+}
 
 void OutlineListView::refresh() {
     if (!m_list) {
@@ -40,9 +44,9 @@ void OutlineListView::refresh() {
     for (const VisibleRow& row : rows) {
         const Item& item = row.item();
         QString text = QString(row.depth * 4, QLatin1Char(' '));
-        text += item.children.empty() ? QStringLiteral("  ")
-                                      : (item.collapsed ? QStringLiteral("▸ ")
-                                                        : QStringLiteral("▾ "));
+        text += item.children.empty()
+                    ? QStringLiteral("  ")
+                    : (item.collapsed ? QStringLiteral("▸ ") : QStringLiteral("▾ "));
         if (session.checksVisible) {
             text += item.checked ? QStringLiteral("☑ ") : QStringLiteral("☐ ");
         }
