@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (const auto& document : backup.value().documents)
         fuzz::check(fuzz::deepest(document.items) <= kMaxItemDepth, "depth within the limit");
-    auto again = BackupCodec::decode(
-        BackupCodec::encode(backup.value().documents, backup.value().settings));
+    auto again =
+        BackupCodec::decode(BackupCodec::encode(backup.value().documents, backup.value().settings));
     fuzz::check(again.ok(), "written backup reads back");
     fuzz::check(again.value() == backup.value(), "backup round trip is lossless");
     return 0;

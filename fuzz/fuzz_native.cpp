@@ -21,9 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(again.value().document == loaded.value().document, "document survives");
     fuzz::check(again.value().settings == loaded.value().settings, "settings survive");
     fuzz::check(again.value().mac.has_value() ==
-                    (!snapshot.columnWidths || std::all_of(snapshot.columnWidths->begin(),
-                                                           snapshot.columnWidths->end(),
-                                                           [](double w) { return std::isfinite(w); })),
+                    (!snapshot.columnWidths ||
+                     std::all_of(snapshot.columnWidths->begin(), snapshot.columnWidths->end(),
+                                 [](double w) { return std::isfinite(w); })),
                 "view state survives unless a width has no JSON form");
     return 0;
 }
