@@ -307,8 +307,8 @@ void EditorSession::activateHoist(const std::optional<std::string>& tabID) {
     const auto& items = snapshot.document.items;
     auto root = rootPath(*this);
     auto path = pathOf(items, *snapshot.selectedId);
-    if (!path || !SessionTree::shownAt(items, *path, root, isHiding()))
-        snapshot.selectedId = SessionTree::firstShownId(items, root, isHiding());
+    if (!path || !isShown(*this, *path, root))
+        snapshot.selectedId = firstRow(*this);
 }
 
 void EditorSession::closeHoist(const std::string& tabID) {
@@ -343,7 +343,7 @@ std::optional<std::string> nearestUnhidden(const ItemList& items, Path current,
         if (!completedHiddenAt(items, current, root))
             return itemAt(items, current)->id;
     }
-    return SessionTree::firstShownId(items, root, true);
+    return std::nullopt;
 }
 
 } // namespace
@@ -363,7 +363,8 @@ void EditorSession::retargetIfHidden() {
     auto path = pathOf(items, *snapshot.selectedId);
     if (!path || !completedHiddenAt(items, *path, root))
         return;
-    selectOnly(*this, nearestUnhidden(items, *path, root));
+    auto replacement = nearestUnhidden(items, *path, root);
+    selectOnly(*this, replacement ? replacement : firstRow(*this));
 }
 
 bool EditorSession::operator==(const EditorSession& other) const {

@@ -59,7 +59,7 @@ std::vector<std::string> EditorSession::selectedIDs() const {
     auto root = rootPath(*this);
     std::vector<std::pair<Path, std::string>> shown;
     for (auto& [id, path] : paths)
-        if (shownAt(items, path, root, isHiding()))
+        if (isShown(*this, path, root))
             shown.emplace_back(std::move(path), id);
     std::sort(shown.begin(), shown.end());
     std::vector<std::string> ids;
@@ -103,7 +103,7 @@ std::optional<TreeCommand> EditorSession::extendSelection(int count,
     auto from = selectedItem(*this);
     if (!from) {
         const auto& items = snapshot.document.items;
-        if (auto first = firstShownId(items, rootPath(*this), isHiding()))
+        if (auto first = firstRow(*this))
             from = Located{*first, *pathOf(items, *first)};
     }
     if (!from || from->id == hoistRoot())

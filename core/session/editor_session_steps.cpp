@@ -49,6 +49,19 @@ std::optional<Path> rootPath(const EditorSession& session) {
     return root ? pathOf(session.snapshot.document.items, *root) : std::nullopt;
 }
 
+std::optional<std::string> firstRow(const EditorSession& session) {
+    auto root = rootPath(session);
+    if (session.hoistRoot() && !root)
+        return std::nullopt;
+    return SessionTree::firstShownId(session.snapshot.document.items, root, session.isHiding());
+}
+
+bool isShown(const EditorSession& session, const Path& path, const std::optional<Path>& root) {
+    if (session.hoistRoot() && !root)
+        return false;
+    return SessionTree::shownAt(session.snapshot.document.items, path, root, session.isHiding());
+}
+
 std::optional<Located> selectedItem(const EditorSession& session) {
     const auto& selected = session.snapshot.selectedId;
     if (!selected)
@@ -63,7 +76,7 @@ std::optional<Located> takeTarget(EditorSession& session) {
     if (auto selected = selectedItem(session))
         return selected;
     const auto& items = session.snapshot.document.items;
-    auto first = SessionTree::firstShownId(items, rootPath(session), session.isHiding());
+    auto first = firstRow(session);
     selectOnly(session, first);
     if (!first)
         return std::nullopt;

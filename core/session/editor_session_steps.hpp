@@ -34,6 +34,14 @@ void selectOnly(EditorSession& session, std::optional<std::string> id);
 // The path of the hoisted root; absent when not hoisted or when the root is gone.
 [[nodiscard]] std::optional<Path> rootPath(const EditorSession& session);
 
+// The id of the first visible row; absent when there are no rows (also when the hoisted
+// root is gone).
+[[nodiscard]] std::optional<std::string> firstRow(const EditorSession& session);
+
+// Whether the item at the path is a visible row; `root` is rootPath(session).
+[[nodiscard]] bool isShown(const EditorSession& session, const Path& path,
+                           const std::optional<Path>& root);
+
 // The selected item with its path; absent when nothing valid is selected.
 struct Located {
     std::string id;
