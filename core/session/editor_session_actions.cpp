@@ -227,7 +227,7 @@ void deleteItem(EditorSession& session) {
         return;
     s.anchorId.reset();
     s.extraIds.clear();
-    if (!pathOf(s.document.items, *target))
+    if (!locate(session, *target))
         return;
     auto removed = TreeOps::removeItem(s.document, *target);
     s.document = std::move(removed.doc);
@@ -240,7 +240,7 @@ void splitItem(EditorSession& session, const std::optional<std::string>& draft,
     auto& s = session.snapshot;
     if (!s.editing || !s.editing->isItem())
         return;
-    auto path = pathOf(s.document.items, s.editing->id);
+    auto path = locate(session, s.editing->id);
     if (!path)
         return;
     std::string text = draft ? *draft : itemAt(s.document.items, *path)->text;

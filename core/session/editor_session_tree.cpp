@@ -4,6 +4,8 @@
 #include "core/model/tree_paths.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <set>
 #include <string_view>
@@ -12,25 +14,72 @@
 namespace velmora::SessionTree {
 namespace {
 
-// Answers "is this one of the wanted ids?" for a walk: a few ids are compared directly, many go
-// through a hash set.
+// Answers "is this one of the wanted ids?" for a walk over a large tree. A few ids are told
+// apart by their length and first eight bytes before any full comparison; many go through a
+// hash set.
 class IdFilter {
 public:
     explicit IdFilter(const std::vector<std::string>& ids) : m_ids(ids) {
         if (ids.size() > kDirect)
             m_set.insert(ids.begin(), ids.end());
+        for (const auto& id : ids)
+            m_keys.push_back(Key{id.size(), headOf(id)});
     }
     [[nodiscard]] bool contains(const std::string& id) const {
         if (m_ids.size() > kDirect)
             return m_set.count(id) > 0;
-        return std::find(m_ids.begin(), m_ids.end(), id) != m_ids.end();
+        auto head = headOf(id);
+        for (std::size_t i = 0; i < m_keys.size(); ++i)
+            if (m_keys[i].size == id.size() && m_keys[i].head == head && m_ids[i] == id)
+                return true;
+        return false;
     }
 
 private:
+    struct Key {
+        std::size_t size;
+        std::uint64_t head;
+    };
+    static std::uint64_t headOf(const std::string& id) {
+        std::uint64_t head = 0;
+        std::memcpy(&head, id.data(), std::min<std::size_t>(id.size(), sizeof head));
+        return head;
+    }
     static constexpr std::size_t kDirect = 16;
     const std::vector<std::string>& m_ids;
+    std::vector<Key> m_keys;
     std::unordered_set<std::string_view> m_set;
 };
+
+// Walks the tree in pre-order and reports the path of every item the filter accepts, until
+// `found` returns false.
+template <class Found>
+void walkFor(const ItemList& items, const IdFilter& filter, const Found& found) {
+    struct Frame {
+        const ItemList* list;
+        std::size_t next;
+    };
+    std::vector<Frame> stack{{&items, 0}};
+    Path path;
+    while (!stack.empty()) {
+        auto& frame = stack.back();
+        if (frame.next >= frame.list->size()) {
+            stack.pop_back();
+            if (!path.empty())
+                path.pop_back();
+            continue;
+        }
+        auto index = frame.next++;
+        const Item& item = (*frame.list)[index];
+        path.push_back(static_cast<int>(index));
+        if (filter.contains(item.id) && !found(item.id, path))
+            return;
+        if (item.children.empty())
+            path.pop_back();
+        else
+            stack.push_back({&item.children, 0});
+    }
+}
 
 TreeDocument withItems(const TreeDocument& doc, ItemList items) {
     return TreeDocument{doc.id, doc.title, std::move(items)};
@@ -51,32 +100,11 @@ std::unordered_map<std::string, Path> pathsOf(const ItemList& items,
     std::unordered_map<std::string, Path> found;
     if (ids.empty())
         return found;
-    std::set<std::string> wanted(ids.begin(), ids.end());
-    IdFilter filter(ids);
-    struct Frame {
-        const ItemList* list;
-        std::size_t next;
-    };
-    std::vector<Frame> stack{{&items, 0}};
-    Path path;
-    while (!stack.empty() && found.size() < wanted.size()) {
-        auto& frame = stack.back();
-        if (frame.next >= frame.list->size()) {
-            stack.pop_back();
-            if (!path.empty())
-                path.pop_back();
-            continue;
-        }
-        auto index = frame.next++;
-        const Item& item = (*frame.list)[index];
-        path.push_back(static_cast<int>(index));
-        if (filter.contains(item.id) && !found.count(item.id))
-            found.emplace(item.id, path);
-        if (item.children.empty())
-            path.pop_back();
-        else
-            stack.push_back({&item.children, 0});
-    }
+    std::size_t wanted = std::set<std::string>(ids.begin(), ids.end()).size();
+    walkFor(items, IdFilter(ids), [&](const std::string& id, const Path& path) {
+        found.emplace(id, path);
+        return found.size() < wanted;
+    });
     return found;
 }
 
