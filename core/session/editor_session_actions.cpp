@@ -280,20 +280,19 @@ void toggleFormat(EditorSession& session, bool bold) {
 }
 
 void focusStep(EditorSession& session, int step) {
-    auto rows = session.visibleRows();
-    if (rows.empty()) {
-        selectOnly(session, std::nullopt);
+    const auto& items = session.snapshot.document.items;
+    auto root = rootPath(session);
+    auto selected = selectedItem(session);
+    if (!selected || !isShown(session, selected->path, root)) {
+        selectOnly(session, firstRow(session));
         return;
     }
-    const auto& selected = session.snapshot.selectedId;
-    auto at = std::find_if(rows.begin(), rows.end(),
-                           [&](const VisibleRow& row) { return row.item().id == selected; });
-    if (!selected || at == rows.end()) {
-        selectOnly(session, rows.front().item().id);
-        return;
-    }
-    auto index = std::clamp<long>(at - rows.begin() + step, 0, static_cast<long>(rows.size()) - 1);
-    selectOnly(session, rows[static_cast<std::size_t>(index)].item().id);
+    auto next = step > 0 ? nextShown(items, selected->path, root, session.isHiding())
+                         : previousShown(items, selected->path, root, session.isHiding());
+    if (next)
+        selectOnly(session, itemAt(items, *next)->id);
+    else
+        selectOnly(session, selected->id);
 }
 
 } // namespace velmora::SessionSteps

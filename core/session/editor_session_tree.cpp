@@ -184,6 +184,69 @@ std::optional<std::string> firstShownId(const ItemList& items, const std::option
     return std::nullopt;
 }
 
+namespace {
+
+// The index of the nearest sibling from `start` in the direction `step` that hiding leaves
+// shown; -1 when there is none.
+int shownSibling(const ItemList& siblings, int start, int step, bool hiding) {
+    for (int i = start; i >= 0 && i < static_cast<int>(siblings.size()); i += step)
+        if (!(hiding && siblings[static_cast<std::size_t>(i)].checked))
+            return i;
+    return -1;
+}
+
+} // namespace
+
+std::optional<Path> nextShown(const ItemList& items, const Path& from,
+                              const std::optional<Path>& rootPath, bool hiding) {
+    const Item* item = itemAt(items, from);
+    if (!item)
+        return std::nullopt;
+    if (!item->collapsed) {
+        int child = shownSibling(item->children, 0, 1, hiding);
+        if (child >= 0) {
+            Path path = from;
+            path.push_back(child);
+            return path;
+        }
+    }
+    Path current = from;
+    while (!current.empty() && current != rootPath) {
+        const auto& siblings = siblingsAt(items, current);
+        int next = shownSibling(siblings, current.back() + 1, 1, hiding);
+        if (next >= 0) {
+            current.back() = next;
+            return current;
+        }
+        current.pop_back();
+    }
+    return std::nullopt;
+}
+
+std::optional<Path> previousShown(const ItemList& items, const Path& from,
+                                  const std::optional<Path>& rootPath, bool hiding) {
+    if (from.empty() || from == rootPath)
+        return std::nullopt;
+    int previous = shownSibling(siblingsAt(items, from), from.back() - 1, -1, hiding);
+    if (previous < 0) {
+        if (from.size() < 2)
+            return std::nullopt;
+        return parentPath(from);
+    }
+    // The last shown row inside the previous sibling.
+    Path path = from;
+    path.back() = previous;
+    for (const Item* at = itemAt(items, path); !at->collapsed;) {
+        int last =
+            shownSibling(at->children, static_cast<int>(at->children.size()) - 1, -1, hiding);
+        if (last < 0)
+            break;
+        path.push_back(last);
+        at = &at->children[static_cast<std::size_t>(last)];
+    }
+    return path;
+}
+
 TreeDocument updatedAt(const TreeDocument& doc, const Path& path,
                        const std::function<void(Item&)>& mutate) {
     if (!itemAt(doc.items, path))
