@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -90,6 +91,14 @@ TEST(KeyChord, GlyphsListModifiersInFixedOrder) {
     EXPECT_EQ(KeyMap::glyph(KeyChord{K::f2, none}), "F2");
 }
 
+TEST(KeyChord, LinuxTextNamesCommandCtrlAndControlMeta) {
+    EXPECT_EQ(KeyMap::text(KeyChord{K::s, ctrl | cmd}), "Meta+Ctrl+S");
+    EXPECT_EQ(KeyMap::text(KeyChord{K::right, cmd | shift | opt}), "Ctrl+Alt+Shift+Right");
+    EXPECT_EQ(KeyMap::text(KeyChord{K::forwardDelete, none}), "Del");
+    EXPECT_EQ(KeyMap::primaryText(Action::duplicate, EditorPreferences{}), "Ctrl+D");
+    EXPECT_EQ(KeyMap::primaryText(Action::importOPML, EditorPreferences{}), "—");
+}
+
 TEST(KeyChord, CodingFormHasKeyAndModifiers) {
     auto coded = encode(KeyChord{K::returnKey, shift | cmd});
     EXPECT_EQ(std::get<std::string>(coded.at("key")), "return");
@@ -154,6 +163,11 @@ struct ResolveCase {
     EditorPreferences preferences = {};
     bool editingIsEmpty = false;
 };
+
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const ResolveCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class KeyResolution : public testing::TestWithParam<ResolveCase> {};
 
