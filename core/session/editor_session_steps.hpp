@@ -16,7 +16,7 @@ namespace velmora::SessionSteps {
 
 using SessionTree::Path;
 
-// --- Shared helpers (editor_session.cpp) ------------------------------------------------------
+// --- Shared helpers (editor_session_steps.cpp) ------------------------------------------
 
 // Forms the record of the change since `before` and makes its stamped `after` current.
 std::optional<TreeCommand> record(EditorSession& session, const EditorSnapshot& before,
