@@ -53,10 +53,14 @@ std::optional<FileKind> kindOf(const fs::path& path) {
 
 std::string_view rawValue(FileKind kind) {
     switch (kind) {
-    case FileKind::document: return "document";
-    case FileKind::backup: return "backup";
-    case FileKind::opml: return "opml";
-    case FileKind::text: return "text";
+    case FileKind::document:
+        return "document";
+    case FileKind::backup:
+        return "backup";
+    case FileKind::opml:
+        return "opml";
+    case FileKind::text:
+        return "text";
     }
     return "document";
 }
@@ -129,8 +133,8 @@ Result<LoadedFile, Refusal> load(const fs::path& path) {
 
 std::optional<Refusal> writeFile(const fs::path& path, std::string_view bytes, bool replace) {
     LocalFileSystem files;
-    auto result = files.write(path, bytes,
-                              replace ? FileSystem::Overwrite::replace : FileSystem::Overwrite::never);
+    auto result = files.write(
+        path, bytes, replace ? FileSystem::Overwrite::replace : FileSystem::Overwrite::never);
     if (result)
         return std::nullopt;
     if (result.error().kind == FileError::Kind::exists)

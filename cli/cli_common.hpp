@@ -41,8 +41,8 @@ struct Refusal {
 struct LoadedFile {
     FileKind kind = FileKind::document;
     std::vector<TreeDocument> documents;
-    std::optional<BackupSettings> settings;     // backup and document files
-    std::optional<LoadedNative> native;         // document files
+    std::optional<BackupSettings> settings; // backup and document files
+    std::optional<LoadedNative> native;     // document files
 };
 
 // Reads and decodes a file by its extension.

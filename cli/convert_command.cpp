@@ -36,9 +36,12 @@ Result<std::string, Refusal> encode(const LoadedFile& in, FileKind outKind) {
                                   : importedSnapshot(document, settings);
         return NativeDocumentCodec::encode(snapshot, settings);
     }
-    case FileKind::opml: return OPMLCodec::encode(document.title, document.items);
-    case FileKind::text: return ItemClipboard::plainText(document.items);
-    case FileKind::backup: break;
+    case FileKind::opml:
+        return OPMLCodec::encode(document.title, document.items);
+    case FileKind::text:
+        return ItemClipboard::plainText(document.items);
+    case FileKind::backup:
+        break;
     }
     return std::string();
 }

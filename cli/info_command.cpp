@@ -88,8 +88,8 @@ void printText(const LoadedFile& file) {
                   << (file.settings->showAllNotes ? "shown" : "hidden") << "\n";
     if (file.native && file.native->mac) {
         const auto& mac = *file.native->mac;
-        std::cout << "Stored view: " << mac.view << ", " << mac.hoistTabs.size()
-                  << " hoist tab(s)" << (mac.activeHoist ? ", hoisted" : "")
+        std::cout << "Stored view: " << mac.view << ", " << mac.hoistTabs.size() << " hoist tab(s)"
+                  << (mac.activeHoist ? ", hoisted" : "")
                   << (mac.selectedId ? ", selected " + *mac.selectedId : std::string()) << "\n";
     }
 }

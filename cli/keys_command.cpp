@@ -9,7 +9,8 @@
 namespace velmora::cli {
 namespace {
 
-constexpr std::string_view kHelp = R"(Usage: ostrevo-cli keys [--return-while-typing finish|finishAndAddNext]
+constexpr std::string_view kHelp =
+    R"(Usage: ostrevo-cli keys [--return-while-typing finish|finishAndAddNext]
                         [--no-tab-indents] [--no-return-edits]
        ostrevo-cli keys --resolve CHORD --context outline|editing|note [--view list|tree|map]
                         [--empty] [preference options]

@@ -67,7 +67,8 @@ int searchCommand(const std::vector<std::string>& args) {
     for (std::size_t i = 1; i < args.size(); ++i)
         query += (i > 1 ? " " : "") + args[i];
     Library::TextCache cache;
-    for (const auto& entry : Library::search(query, Library::scan(folder), cache, Library::readFile))
+    for (const auto& entry :
+         Library::search(query, Library::scan(folder), cache, Library::readFile))
         std::cout << entry.url.lexically_relative(folder).string() << "\n";
     return kSuccess;
 }

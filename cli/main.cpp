@@ -37,9 +37,9 @@ int main(int argc, char** argv) {
         return kSuccess;
     }
     static const std::map<std::string, int (*)(const std::vector<std::string>&)> commands = {
-        {"info", infoCommand},         {"convert", convertCommand},
-        {"run", runCommand},           {"search", searchCommand},
-        {"samples", samplesCommand},   {"import-backup", importBackupCommand},
+        {"info", infoCommand},       {"convert", convertCommand},
+        {"run", runCommand},         {"search", searchCommand},
+        {"samples", samplesCommand}, {"import-backup", importBackupCommand},
         {"keys", keysCommand}};
     auto it = commands.find(args[0]);
     if (it == commands.end())

@@ -11,7 +11,8 @@
 namespace velmora::cli {
 namespace {
 
-constexpr std::string_view kHelp = R"(Usage: ostrevo-cli run FILE [--out OUT] [--force] [--hide-completed] [--no-checks]
+constexpr std::string_view kHelp =
+    R"(Usage: ostrevo-cli run FILE [--out OUT] [--force] [--hide-completed] [--no-checks]
                         [--state] STEP...
 
 Opens the document file FILE as an editing session, applies the steps in order and writes the
@@ -61,13 +62,22 @@ public:
     std::string apply(const Step& step) {
         using K = Step::Kind;
         switch (step.kind) {
-        case K::draft: m_draft = step.text; return "- -";
-        case K::caret: m_caret = step.number; return "- -";
-        case K::perform: return perform(step);
-        case K::undo: return walk(true);
-        case K::redo: return walk(false);
-        case K::copy: return ItemClipboard::plainText(ItemList(m_session.copySelection()));
-        default: return line(direct(step));
+        case K::draft:
+            m_draft = step.text;
+            return "- -";
+        case K::caret:
+            m_caret = step.number;
+            return "- -";
+        case K::perform:
+            return perform(step);
+        case K::undo:
+            return walk(true);
+        case K::redo:
+            return walk(false);
+        case K::copy:
+            return ItemClipboard::plainText(ItemList(m_session.copySelection()));
+        default:
+            return line(direct(step));
         }
     }
 
@@ -86,27 +96,48 @@ private:
         using K = Step::Kind;
         auto& s = m_session;
         switch (step.kind) {
-        case K::select: return s.select(step.id, takeDraft());
-        case K::extend: return s.extendSelection(*step.id, takeDraft());
-        case K::extendBy: return s.extendSelection(static_cast<int>(step.number), takeDraft());
-        case K::toggle: return s.toggleSelection(*step.id, takeDraft());
-        case K::selectAll: return s.selectAll(takeDraft());
-        case K::collapseSelection: s.collapseSelection(); return std::nullopt;
-        case K::commitText: return s.commitItemText(*step.id, *step.text);
-        case K::commitNote: return s.commitNote(*step.id, *step.text);
-        case K::check: return s.setChecked(*step.id, step.flag);
-        case K::label: return s.setLabel(*step.id, step.color);
-        case K::toggleCollapsed: return s.toggleCollapsed(*step.id);
-        case K::move: return s.moveItem(*step.id, step.parent, step.index, takeDraft());
-        case K::cut: return s.cutSelection(takeDraft()).command;
+        case K::select:
+            return s.select(step.id, takeDraft());
+        case K::extend:
+            return s.extendSelection(*step.id, takeDraft());
+        case K::extendBy:
+            return s.extendSelection(static_cast<int>(step.number), takeDraft());
+        case K::toggle:
+            return s.toggleSelection(*step.id, takeDraft());
+        case K::selectAll:
+            return s.selectAll(takeDraft());
+        case K::collapseSelection:
+            s.collapseSelection();
+            return std::nullopt;
+        case K::commitText:
+            return s.commitItemText(*step.id, *step.text);
+        case K::commitNote:
+            return s.commitNote(*step.id, *step.text);
+        case K::check:
+            return s.setChecked(*step.id, step.flag);
+        case K::label:
+            return s.setLabel(*step.id, step.color);
+        case K::toggleCollapsed:
+            return s.toggleCollapsed(*step.id);
+        case K::move:
+            return s.moveItem(*step.id, step.parent, step.index, takeDraft());
+        case K::cut:
+            return s.cutSelection(takeDraft()).command;
         case K::paste: {
             auto items = ItemClipboard::itemsFromPlainText(*step.text, s.makeID);
             return s.paste(items.toVector(), takeDraft());
         }
-        case K::hoist: s.activateHoist(step.id); return std::nullopt;
-        case K::closeHoist: s.closeHoist(*step.id); return std::nullopt;
-        case K::view: s.setView(step.view); return std::nullopt;
-        default: return std::nullopt;
+        case K::hoist:
+            s.activateHoist(step.id);
+            return std::nullopt;
+        case K::closeHoist:
+            s.closeHoist(*step.id);
+            return std::nullopt;
+        case K::view:
+            s.setView(step.view);
+            return std::nullopt;
+        default:
+            return std::nullopt;
         }
     }
 
@@ -247,9 +278,8 @@ int runCommand(const std::vector<std::string>& args) {
     if (o.state)
         std::cout << stateJSON(session) << "\n";
     auto target = o.out.value_or(o.file);
-    if (auto failed = writeFile(target, NativeDocumentCodec::encode(session.snapshot,
-                                                                     native.settings),
-                                true))
+    if (auto failed =
+            writeFile(target, NativeDocumentCodec::encode(session.snapshot, native.settings), true))
         return refuse(*failed);
     return kSuccess;
 }

@@ -160,10 +160,12 @@ std::string unescape(std::string_view text) {
 
 std::optional<Step> parseStep(const std::string& word) {
     using K = Step::Kind;
-    static const std::pair<const char*, K> plain[] = {
-        {"select-all", K::selectAll}, {"collapse-selection", K::collapseSelection},
-        {"copy", K::copy},           {"cut", K::cut},
-        {"undo", K::undo},           {"redo", K::redo}};
+    static const std::pair<const char*, K> plain[] = {{"select-all", K::selectAll},
+                                                      {"collapse-selection", K::collapseSelection},
+                                                      {"copy", K::copy},
+                                                      {"cut", K::cut},
+                                                      {"undo", K::undo},
+                                                      {"redo", K::redo}};
     for (const auto& [name, kind] : plain)
         if (word == name)
             return make(kind, word);

@@ -11,9 +11,29 @@ namespace velmora::cli {
 
 struct Step {
     enum class Kind {
-        perform, draft, caret, select, extend, extendBy, toggle, selectAll, collapseSelection,
-        commitText, commitNote, check, label, toggleCollapsed, move, copy, cut, paste, hoist,
-        closeHoist, view, undo, redo
+        perform,
+        draft,
+        caret,
+        select,
+        extend,
+        extendBy,
+        toggle,
+        selectAll,
+        collapseSelection,
+        commitText,
+        commitNote,
+        check,
+        label,
+        toggleCollapsed,
+        move,
+        copy,
+        cut,
+        paste,
+        hoist,
+        closeHoist,
+        view,
+        undo,
+        redo
     };
     Kind kind = Kind::perform;
     std::string source;

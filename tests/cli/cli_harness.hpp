@@ -28,7 +28,8 @@ struct Outcome {
 class CliTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() / ("ostrevo-cli-" + std::to_string(std::random_device{}()));
+        m_dir =
+            fs::temp_directory_path() / ("ostrevo-cli-" + std::to_string(std::random_device{}()));
         fs::create_directories(m_dir);
     }
     void TearDown() override {

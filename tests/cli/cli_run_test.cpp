@@ -11,7 +11,8 @@ TEST_F(CliRun, StepsPrintRecordsAndWriteTheDocument) {
     auto r = cli({"run", file, "--out", out, "select=b", "add-below=Gamma", "commit=Gamma",
                   "indent", "export-backup", "undo"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "- -\nundo.add -\nundo.edit -\nundo.indent -\n- exportBackup\nundo.indent -\n");
+    EXPECT_EQ(r.out,
+              "- -\nundo.add -\nundo.edit -\nundo.indent -\n- exportBackup\nundo.indent -\n");
     auto written = NativeDocumentCodec::decode(slurp(out));
     ASSERT_TRUE(written);
     EXPECT_EQ(written.value().document.itemCount(), 4);
@@ -46,12 +47,11 @@ TEST_F(CliRun, StateShowsSelectionEditingAndRows) {
 
 TEST_F(CliRun, CopyPrintsTextAndPasteReadsIt) {
     auto file = documentFile("Plans.quenlith");
-    auto r = cli({"run", file, "select=a", "copy", "select=b", "paste=New\\n\\tChild", "undo",
-                  "redo"});
+    auto r =
+        cli({"run", file, "select=a", "copy", "select=b", "paste=New\\n\\tChild", "undo", "redo"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("Alpha\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("undo.paste -\nundo.paste -\nundo.paste -\n"), std::string::npos)
-        << r.out;
+    EXPECT_NE(r.out.find("undo.paste -\nundo.paste -\nundo.paste -\n"), std::string::npos) << r.out;
     auto doc = NativeDocumentCodec::decode(slurp(file)).value().document;
     EXPECT_EQ(doc.itemCount(), 5);
     EXPECT_EQ(doc.items[2].text, "New");

@@ -27,12 +27,16 @@ TEST_F(CliInfo, DescribesADocumentFileAsJSON) {
 }
 
 TEST_F(CliInfo, RefusedFilesNameTheKeyAndArgument) {
-    write("bad.json", R"({"version": 1, "documents": [{"id": "d", "title": "Notes",
-        "items": [{"text": "x", "collapsed": false, "children": []}]}],
-        "settings": {"openMode": "tab", "view": "list", "showAllNotes": false}})");
+    Item child = Item::blank("c", ""); // no text: the error names the path
+    Item parent = Item::blank("p", "parent");
+    parent.children = ItemList{child};
+    auto good = BackupCodec::encode({TreeDocument{"d", "Notes", ItemList{parent}}}, {});
+    auto at = good.find("\"id\": \"c\"");
+    ASSERT_NE(at, std::string::npos) << good;
+    write("bad.json", good.substr(0, at) + "\"idx\": \"c\"" + good.substr(at + 9));
     auto r = cli({"info", "--json", path("bad.json").string()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "{\"error\": \"backup.error.itemNoID %@\", \"argument\": \"Notes/0\"}\n");
+    EXPECT_EQ(r.out, "{\"error\": \"backup.error.itemNoID %@\", \"argument\": \"Notes/0/0\"}\n");
     EXPECT_FALSE(r.err.empty());
 
     write("broken.opml", "<opml version=\"2.0\">\n<body>\n<outline text=\"a\">\n</body>\n");
@@ -70,7 +74,8 @@ TEST_F(CliConvert, RoundTripsThroughOPMLAndText) {
     EXPECT_EQ(back.value().document.items[0].children[0].text, "Alpha one");
 
     write("List.txt", "Groceries\n\tMilk\n\tBread\n");
-    ASSERT_EQ(cli({"convert", path("List.txt").string(), path("List.quenlith").string()}).status, 0);
+    ASSERT_EQ(cli({"convert", path("List.txt").string(), path("List.quenlith").string()}).status,
+              0);
     auto list = NativeDocumentCodec::decode(slurp(path("List.quenlith")));
     ASSERT_TRUE(list);
     EXPECT_EQ(list.value().document.title, "List");
@@ -136,10 +141,10 @@ TEST_F(CliLibrary, SamplesAndBackupImportWriteFreshFiles) {
 
 TEST_F(CliKeys, ResolvesChordsPerContextAndPreference) {
     EXPECT_EQ(cli({"keys", "--resolve", "return", "--context", "outline"}).out, "edit\n");
-    EXPECT_EQ(
-        cli({"keys", "--resolve", "return", "--context", "outline", "--no-return-edits"}).out,
-        "add-below\n");
-    EXPECT_EQ(cli({"keys", "--resolve", "command+shift+z", "--context", "note"}).out, "-\n");
+    EXPECT_EQ(cli({"keys", "--resolve", "return", "--context", "outline", "--no-return-edits"}).out,
+              "add-below\n");
+    EXPECT_EQ(cli({"keys", "--resolve", "control+option+shift+command+z", "--context", "note"}).out,
+              "-\n");
     EXPECT_EQ(cli({"keys", "--resolve", "nonsense+up", "--context", "outline"}).status, 2);
     EXPECT_EQ(cli({"keys", "--resolve", "up"}).status, 2);
     auto table = cli({"keys"});
