@@ -228,33 +228,49 @@ std::vector<LibraryEntry> documents(const std::vector<LibraryEntry>& entries) {
     return out;
 }
 
-bool matches(std::string_view query, std::string_view name,
-             const std::function<std::string()>& text) {
-    auto queryWords = words(Text::fold(query));
+namespace {
+
+// Matches already split, folded query words; `foldedText` gives the folded document text.
+bool matchesFolded(const std::vector<std::string>& queryWords, std::string_view name,
+                   const std::function<std::string()>& foldedText) {
     if (queryWords.empty())
         return true;
     auto foldedName = Text::fold(name);
     if (containsAll(foldedName, queryWords))
         return true;
-    auto combined = foldedName + " " + Text::fold(text());
-    return containsAll(combined, queryWords);
+    return containsAll(foldedName + " " + foldedText(), queryWords);
+}
+
+const CachedText& cachedEntry(const LibraryEntry& entry, TextCache& cache, const FileReader& read) {
+    auto key = entry.url.string();
+    if (auto it = cache.find(key); it != cache.end() && it->second.modified == entry.modified)
+        return it->second;
+    auto data = read(entry.url);
+    auto text = data ? searchText(*data) : std::string();
+    auto folded = Text::fold(text);
+    auto& slot = cache[key];
+    slot = CachedText{entry.modified, std::move(text), std::move(folded)};
+    return slot;
+}
+
+} // namespace
+
+bool matches(std::string_view query, std::string_view name,
+             const std::function<std::string()>& text) {
+    return matchesFolded(words(Text::fold(query)), name, [&] { return Text::fold(text()); });
 }
 
 std::string cachedText(const LibraryEntry& entry, TextCache& cache, const FileReader& read) {
-    auto key = entry.url.string();
-    if (auto it = cache.find(key); it != cache.end() && it->second.modified == entry.modified)
-        return it->second.text;
-    auto data = read(entry.url);
-    auto text = data ? searchText(*data) : std::string();
-    cache[key] = CachedText{entry.modified, text};
-    return text;
+    return cachedEntry(entry, cache, read).text;
 }
 
 std::vector<LibraryEntry> search(std::string_view query, const std::vector<LibraryEntry>& entries,
                                  TextCache& cache, const FileReader& read) {
     std::vector<LibraryEntry> found;
+    auto queryWords = words(Text::fold(query));
     for (const auto& entry : documents(entries))
-        if (matches(query, entry.name, [&] { return cachedText(entry, cache, read); }))
+        if (matchesFolded(queryWords, entry.name,
+                          [&] { return cachedEntry(entry, cache, read).folded; }))
             found.push_back(entry);
     return found;
 }

@@ -44,6 +44,8 @@ inline constexpr std::string_view documentExtension = "quenlith";
 struct CachedText {
     std::optional<FileTime> modified;
     std::string text;
+    // The text folded for matching, kept so that a warm search folds nothing again.
+    std::string folded;
 
     bool operator==(const CachedText&) const = default;
 };
