@@ -28,7 +28,9 @@ ItemList::ItemList(std::vector<Item> items) {
     *this = make(std::move(nodes));
 }
 
-ItemList ItemList::fromNodes(std::vector<Node> nodes) { return make(std::move(nodes)); }
+ItemList ItemList::fromNodes(std::vector<Node> nodes) {
+    return make(std::move(nodes));
+}
 
 ItemList::const_iterator ItemList::begin() const {
     return m_storage ? const_iterator(m_storage->nodes.data()) : const_iterator();
@@ -43,7 +45,9 @@ std::vector<ItemList::Node> ItemList::nodes() const {
     return m_storage ? m_storage->nodes : std::vector<Node>{};
 }
 
-std::vector<Item> ItemList::toVector() const { return std::vector<Item>(begin(), end()); }
+std::vector<Item> ItemList::toVector() const {
+    return std::vector<Item>(begin(), end());
+}
 
 ItemList ItemList::replacing(std::size_t i, Item item) const {
     auto copy = nodes();
@@ -71,7 +75,9 @@ ItemList ItemList::inserting(std::size_t i, const ItemList& items) const {
     return make(std::move(copy));
 }
 
-ItemList ItemList::appending(Item item) const { return inserting(size(), std::move(item)); }
+ItemList ItemList::appending(Item item) const {
+    return inserting(size(), std::move(item));
+}
 
 ItemList ItemList::removing(std::size_t i) const {
     if (i >= size())

@@ -40,10 +40,23 @@ public:
         explicit const_iterator(const Node* at) : m_at(at) {}
         reference operator*() const { return **m_at; }
         pointer operator->() const { return m_at->get(); }
-        const_iterator& operator++() { ++m_at; return *this; }
-        const_iterator operator++(int) { auto old = *this; ++m_at; return old; }
-        const_iterator& operator--() { --m_at; return *this; }
-        const_iterator& operator+=(difference_type n) { m_at += n; return *this; }
+        const_iterator& operator++() {
+            ++m_at;
+            return *this;
+        }
+        const_iterator operator++(int) {
+            auto old = *this;
+            ++m_at;
+            return old;
+        }
+        const_iterator& operator--() {
+            --m_at;
+            return *this;
+        }
+        const_iterator& operator+=(difference_type n) {
+            m_at += n;
+            return *this;
+        }
         const_iterator operator+(difference_type n) const { return const_iterator(m_at + n); }
         difference_type operator-(const const_iterator& o) const { return m_at - o.m_at; }
         reference operator[](difference_type n) const { return *m_at[n]; }

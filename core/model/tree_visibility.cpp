@@ -136,8 +136,7 @@ std::vector<VisibleRow> visibleItems(const ItemList& items,
         parent = list->node(static_cast<std::size_t>((*path)[level]));
         list = &parent->children;
     }
-    walk.walk(ItemList::fromNodes({list->node(static_cast<std::size_t>(path->back()))}), 0,
-              parent);
+    walk.walk(ItemList::fromNodes({list->node(static_cast<std::size_t>(path->back()))}), 0, parent);
     return rows;
 }
 
