@@ -242,9 +242,8 @@ TreeDocument move(const TreeDocument& doc, const std::string& id, MoveDirection 
         if (direction == MoveDirection::down && index + 1 >= siblings.size())
             return siblings;
         auto target = direction == MoveDirection::up ? index - 1 : index + 1;
-        auto nodes = siblings.nodes();
-        std::swap(nodes[index], nodes[target]);
-        return ItemList::fromNodes(std::move(nodes));
+        auto moved = ItemList::fromNodes({siblings.node(index)});
+        return siblings.removing(index).inserting(target, moved);
     });
     return withItems(doc, std::move(items));
 }
