@@ -277,7 +277,7 @@ void DocumentWindowController::flushEditor() {
         return;
     }
     const auto text = draft();
-    if (!text || !m_editor->isVisible()) {
+    if (!text || m_editor->isHidden()) {
         return;
     }
     const EditingTarget target = *m_document.session().snapshot.editing;

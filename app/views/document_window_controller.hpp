@@ -109,7 +109,8 @@ private:
     // The widget that shows the outline for the view (the list until the canvas exists).
     [[nodiscard]] QWidget* contentViewFor(ViewMode view) const;
     void showContentView();
-    void placeEditor();
+    // Lays the editor over the edited title or note; `scroll` brings its row into view.
+    void placeEditor(bool scroll = true);
     void moveEditorWithRows();
     void hideEditor();
     void styleEditor(const Item& item, bool note);

@@ -67,7 +67,13 @@ void DocumentWindowController::refresh() {
         return;
     }
     const EditorSession& session = m_document.session();
-    const bool editorHadFocus = m_editor->hasFocus();
+    // The editor counts as focused when it is the window's focus widget even while another
+    // window is active; a window without any focus widget hands the focus out anew.
+    QWidget* windowFocus = window()->focusWidget();
+    const bool editorHadFocus = windowFocus == m_editor;
+    if (!windowFocus) {
+        m_wantsEditorFocus = true;
+    }
     showContentView();
     m_hoistBar->rebuild(session.snapshot.hoistTabs, session.snapshot.activeHoist);
     m_list->reload(session);
@@ -79,13 +85,20 @@ void DocumentWindowController::refresh() {
     if (session.snapshot.selectedId && !session.snapshot.editing) {
         m_list->scrollToItem(*session.snapshot.selectedId);
     }
-    const bool editing = session.snapshot.editing.has_value() && m_editor->isVisible();
-    if (editing && (editorHadFocus || m_wantsEditorFocus)) {
-        focusEditor();
-    } else if (!editing && editorHadFocus) {
-        contentViewFor(session.snapshot.view)->setFocus(Qt::OtherFocusReason);
+    const bool editing = session.snapshot.editing.has_value();
+    if (editing && !m_editor->isHidden()) {
+        if (editorHadFocus || m_wantsEditorFocus) {
+            focusEditor();
+        }
+        m_wantsEditorFocus = false;
+    } else if (!editing) {
+        if (editorHadFocus || !windowFocus) {
+            contentViewFor(session.snapshot.view)->setFocus(Qt::OtherFocusReason);
+        }
+        m_wantsEditorFocus = false;
     }
-    m_wantsEditorFocus = false;
+    // An edited row that cannot be shown yet (the window is not laid out) gets the editor and
+    // the focus as soon as it can.
 }
 
 QWidget* DocumentWindowController::contentViewFor(ViewMode view) const {
@@ -102,7 +115,7 @@ void DocumentWindowController::showContentView() {
     }
 }
 
-void DocumentWindowController::placeEditor() {
+void DocumentWindowController::placeEditor(bool scroll) {
     const EditorSession& session = m_document.session();
     const auto& editing = session.snapshot.editing;
     if (!editing) {
@@ -111,7 +124,7 @@ void DocumentWindowController::placeEditor() {
         return;
     }
     const auto item = session.item(editing->id);
-    const auto rect = item ? m_list->editorRect(editing->id, editing->isNote()) : std::nullopt;
+    const auto rect = item ? m_list->editorRect(editing->id, editing->isNote(), scroll) : std::nullopt;
     if (!rect) {
         hideEditor();
         return;
@@ -141,19 +154,15 @@ void DocumentWindowController::placeEditor() {
 }
 
 void DocumentWindowController::moveEditorWithRows() {
-    const auto& editing = m_document.session().snapshot.editing;
-    if (!editing || !m_lastEditing || !m_editor->isVisible()) {
+    if (!m_document.session().snapshot.editing) {
         return;
     }
-    // Follows the row without scrolling it back into view.
-    const auto row = m_list->model().rowOf(editing->id);
-    if (!row) {
-        return;
+    // Follows the row (scrolled, resized, shown) without scrolling it back into view.
+    placeEditor(false);
+    if (!m_editor->isHidden() && m_wantsEditorFocus) {
+        m_wantsEditorFocus = false;
+        focusEditor();
     }
-    const QRect rowRect = m_list->view()->visualRect(m_list->model().index(*row));
-    const auto geometry = m_list->delegate().geometry(*row, rowRect);
-    const QRect rect = editing->isNote() ? geometry.note : geometry.text;
-    m_editor->move(rect.x(), rect.y() - 2);
 }
 
 void DocumentWindowController::hideEditor() {
@@ -176,7 +185,7 @@ void DocumentWindowController::styleEditor(const Item& item, bool note) {
 }
 
 void DocumentWindowController::focusEditor() {
-    if (m_editor->hasFocus()) {
+    if (window()->focusWidget() == m_editor) {
         return;
     }
     m_movingFocus = true;
@@ -208,7 +217,7 @@ void DocumentWindowController::updateStatus() { m_status->setText(statusText());
 
 void DocumentWindowController::applyAppearance() {
     m_list->setAppearance(m_appearance);
-    if (m_editor->isVisible()) {
+    if (!m_editor->isHidden()) {
         placeEditor();
     }
 }

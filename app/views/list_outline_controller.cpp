@@ -145,13 +145,16 @@ void ListOutlineController::setZoom(double zoom) {
     m_model->setZoom(zoom);
 }
 
-std::optional<QRect> ListOutlineController::editorRect(const std::string& id, bool note) {
+std::optional<QRect> ListOutlineController::editorRect(const std::string& id, bool note,
+                                                      bool scroll) {
     const auto row = m_model->rowOf(id);
     if (!row) {
         return std::nullopt;
     }
     const QModelIndex index = m_model->index(*row);
-    m_view->scrollTo(index, QAbstractItemView::EnsureVisible);
+    if (scroll) {
+        m_view->scrollTo(index, QAbstractItemView::EnsureVisible);
+    }
     const QRect rect = m_view->visualRect(index);
     if (!rect.isValid()) {
         return std::nullopt;

@@ -71,8 +71,10 @@ public:
     [[nodiscard]] double zoom() const { return m_delegate->zoom(); }
 
     // Where the editor goes over the item's title (or note), in the coordinates of the view's
-    // viewport, after scrolling the row into view; nothing when the item is not shown.
-    [[nodiscard]] std::optional<QRect> editorRect(const std::string& id, bool note);
+    // viewport, after scrolling the row into view when `scroll` is set; nothing when the item
+    // is not shown.
+    [[nodiscard]] std::optional<QRect> editorRect(const std::string& id, bool note,
+                                                  bool scroll = true);
     // Scrolls the row of the item into view.
     void scrollToItem(const std::string& id);
 
