@@ -11,7 +11,7 @@ namespace velmora {
 
 ListOutlineController::State ListOutlineController::State::of(const EditorSession& session) {
     State state;
-    state.rows = session.visibleRows();
+    state.items = session.snapshot.document.items;
     const auto& snapshot = session.snapshot;
     state.display.hidingCompleted = session.isHiding();
     state.display.showAllNotes = snapshot.showAllNotes;
@@ -107,7 +107,7 @@ void ListOutlineController::reload(State state) {
     m_suppress = true;
     m_delegate->setChecksVisible(state.checksVisible);
     m_delegate->setEditing(state.editing);
-    m_model->setRows(std::move(state.rows), state.display);
+    m_model->setOutline(state.items, state.display);
     applySelection(state);
     m_suppress = false;
     m_view->viewport()->update();

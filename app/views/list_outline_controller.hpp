@@ -25,7 +25,7 @@ class ListOutlineController : public QObject {
 public:
     // Everything the list shows, taken from the session before each reload.
     struct State {
-        std::vector<VisibleRow> rows;
+        ItemList items;
         ListOutlineModel::Display display;
         std::vector<std::string> selectedIds;
         std::optional<std::string> focusedId;

@@ -29,11 +29,6 @@ Item itemWith(std::string id, std::vector<Item> children = {}, bool checked = fa
     return item;
 }
 
-std::vector<VisibleRow> rowsOf(const ItemList& items, bool hiding = false,
-                               const std::optional<std::string>& root = std::nullopt) {
-    return TreeOps::visibleItems(items, root, hiding);
-}
-
 std::vector<std::string> idsOf(const ListOutlineModel& model) {
     std::vector<std::string> ids;
     for (int row = 0; row < model.count(); ++row) {
@@ -65,14 +60,14 @@ private slots:
 
         TreeDocument doc{"d", "D", ItemList{itemWith("a", {itemWith("a1"), itemWith("a2")}),
                                             itemWith("b")}};
-        model.setRows(rowsOf(doc.items), {});
+        model.setOutline(doc.items, {});
         QCOMPARE(idsOf(model), (std::vector<std::string>{"a", "a1", "a2", "b"}));
 
         // Adding an item below a1 inserts one row; a and a1 keep their rows.
         const auto added = TreeOps::insertSiblingBelow(doc, "a1", "", "n");
         inserted.clear();
         changed.clear();
-        model.setRows(rowsOf(added.doc.items), {});
+        model.setOutline(added.doc.items, {});
         QCOMPARE(idsOf(model), (std::vector<std::string>{"a", "a1", "n", "a2", "b"}));
         QCOMPARE(inserted.size(), 1);
         QCOMPARE(inserted[0][1].toInt(), 2);
@@ -82,20 +77,20 @@ private slots:
 
         // Collapsing a removes its children's rows.
         removed.clear();
-        model.setRows(rowsOf(TreeOps::setCollapsed(added.doc, "a", true).items), {});
+        model.setOutline(TreeOps::setCollapsed(added.doc, "a", true).items, {});
         QCOMPARE(idsOf(model), (std::vector<std::string>{"a", "b"}));
         QCOMPARE(removed.size(), 1);
 
         // Indenting b under a (expanded again) moves rows.
         auto indented = TreeOps::indent(added.doc, "b");
-        model.setRows(rowsOf(indented.items), {});
+        model.setOutline(indented.items, {});
         QCOMPARE(idsOf(model), (std::vector<std::string>{"a", "a1", "n", "a2", "b"}));
         QCOMPARE(model.rowAt(4).depth, 1);
 
         // Everything gone, then back.
-        model.setRows({}, {});
+        model.setOutline({}, {});
         QCOMPARE(model.count(), 0);
-        model.setRows(rowsOf(doc.items), {});
+        model.setOutline(doc.items, {});
         QCOMPARE(model.count(), 4);
         QCOMPARE(resets.size(), 0);
     }
@@ -105,13 +100,13 @@ private slots:
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         const ItemList items{itemWith("a", {itemWith("done", {}, true)}), itemWith("b")};
-        model.setRows(rowsOf(items), {});
+        model.setOutline(items, {});
         QVERIFY(model.isExpandable(0));
         QCOMPARE(model.data(model.index(0), ListOutlineModel::ExpandableRole).toBool(), true);
 
         ListOutlineModel::Display hiding;
         hiding.hidingCompleted = true;
-        model.setRows(rowsOf(items, true), hiding);
+        model.setOutline(items, hiding);
         QCOMPARE(idsOf(model), (std::vector<std::string>{"a", "b"}));
         // A parent whose children are all hidden shows no disclosure.
         QVERIFY(!model.isExpandable(0));
@@ -122,7 +117,7 @@ private slots:
         const ItemList items{itemWith("a", {itemWith("a1", {itemWith("a11")})}), itemWith("b")};
         ListOutlineModel::Display display;
         display.hoistRoot = "a1";
-        model.setRows(rowsOf(items, false, std::string("a1")), display);
+        model.setOutline(items, display);
         QCOMPARE(idsOf(model), (std::vector<std::string>{"a1", "a11"}));
         QCOMPARE(model.rowOf("b"), std::nullopt);
         QCOMPARE(model.rowOf("a11"), std::optional<int>(1));
@@ -133,13 +128,13 @@ private slots:
         Item noted = itemWith("n");
         noted.note = "Remember the milk";
         const ItemList items{noted, itemWith("plain")};
-        model.setRows(rowsOf(items), {});
+        model.setOutline(items, {});
         QCOMPARE(model.rowHeight(0), ListOutlineModel::kRowHeight);
 
         ListOutlineModel::Display notes;
         notes.showAllNotes = true;
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-        model.setRows(rowsOf(items), notes);
+        model.setOutline(items, notes);
         QCOMPARE(changed.size(), 1); // the display changed: every row is redrawn
         QCOMPARE(model.rowHeight(0), ListOutlineModel::kNoteRowHeight);
         QCOMPARE(model.rowHeight(1), ListOutlineModel::kRowHeight);
@@ -147,7 +142,7 @@ private slots:
         // The row whose note is being edited has room for it even without notes shown.
         ListOutlineModel::Display editing;
         editing.editingNoteId = "plain";
-        model.setRows(rowsOf(items), editing);
+        model.setOutline(items, editing);
         QCOMPARE(model.rowHeight(0), ListOutlineModel::kRowHeight);
         QCOMPARE(model.rowHeight(1), ListOutlineModel::kNoteRowHeight);
         model.setZoom(2.0);
@@ -156,7 +151,7 @@ private slots:
 
     void selectedIdsAreFoundInRowOrder() {
         ListOutlineModel model;
-        model.setRows(rowsOf(ItemList{itemWith("a", {itemWith("a1")}), itemWith("b")}), {});
+        model.setOutline(ItemList{itemWith("a", {itemWith("a1")}), itemWith("b")}, {});
         QCOMPARE(model.rowsOf({"b", "a", "missing"}), (std::vector<int>{0, 2}));
         std::vector<std::string> many(20, "zz");
         many.push_back("a1");

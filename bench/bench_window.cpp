@@ -1,0 +1,110 @@
+// The list view of a 100,000-item outline with everything expanded: opening the window (the
+// first paint), one keystroke action (adding an item below, with its undo record, the refresh
+// and the repaint) and a refresh that finds nothing changed. A keystroke should stay under
+// 16 ms.
+#include "app/shell/preferences.hpp"
+#include "app/shell/velmora_document.hpp"
+#include "app/views/document_window_controller.hpp"
+#include "app/views/list_outline_controller.hpp"
+#include "app/views/list_outline_view.hpp"
+#include "bench/outline_generator.hpp"
+#include "core/session/editor_session.hpp"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QUndoStack>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace velmora;
+
+namespace {
+
+// The offscreen application all the benchmarks share, with preferences in a scratch folder.
+QApplication& application() {
+    static QTemporaryDir home;
+    static int argc = 1;
+    static char name[] = "bench_window";
+    static char* argv[] = {name, nullptr};
+    static std::unique_ptr<QApplication> app = [] {
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        return std::make_unique<QApplication>(argc, argv);
+    }();
+    return *app;
+}
+
+class NoHost final : public DocumentViewHost {
+public:
+    void carryOut(SideEffect, VelmoraDocument&) override {}
+};
+
+// A document holding the outline in the list view, its middle top-level item selected.
+std::unique_ptr<VelmoraDocument> openDocument(std::int64_t items) {
+    application();
+    auto document = std::make_unique<VelmoraDocument>(Preferences());
+    EditorSnapshot snapshot;
+    snapshot.document = bench::cachedOutline(items);
+    snapshot.view = ViewMode::list;
+    const auto& top = snapshot.document.items;
+    snapshot.selectedId = top[top.size() / 2].id;
+    document->setSnapshot(snapshot);
+    return document;
+}
+
+void showAndPaint(DocumentWindowController& window) {
+    window.resize(1000, 700);
+    window.show();
+    window.list().view()->viewport()->repaint();
+}
+
+void BM_ListFirstPaint(benchmark::State& state) {
+    auto document = openDocument(state.range(0));
+    NoHost host;
+    for (auto _ : state) {
+        DocumentWindowController window(*document, host);
+        showAndPaint(window);
+        state.PauseTiming();
+        window.hide();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ListFirstPaint)->Arg(100'000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ListAddItemKeystroke(benchmark::State& state) {
+    auto document = openDocument(state.range(0));
+    NoHost host;
+    DocumentWindowController window(*document, host);
+    showAndPaint(window);
+    for (auto _ : state) {
+        window.perform(Action::addBelow);
+        window.list().view()->viewport()->repaint();
+        state.PauseTiming();
+        // Back to the same outline for the next round.
+        window.perform(Action::commit);
+        document->undoStack()->undo();
+        window.list().view()->viewport()->repaint();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = window.list().model().count();
+}
+BENCHMARK(BM_ListAddItemKeystroke)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+void BM_ListRefreshUnchanged(benchmark::State& state) {
+    auto document = openDocument(state.range(0));
+    NoHost host;
+    DocumentWindowController window(*document, host);
+    showAndPaint(window);
+    for (auto _ : state) {
+        window.refresh();
+        window.list().view()->viewport()->repaint();
+    }
+}
+BENCHMARK(BM_ListRefreshUnchanged)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+} // namespace
