@@ -123,12 +123,15 @@ void DocumentWindowController::placeEditor(bool scroll) {
         hideEditor();
         return;
     }
-    const auto item = session.item(editing->id);
-    const auto rect = item ? m_list->editorRect(editing->id, editing->isNote(), scroll) : std::nullopt;
+    // The edited item is found among the list's rows, near the selection, rather than by a
+    // search of the whole tree.
+    const auto row = m_list->model().rowOf(editing->id);
+    const auto rect = row ? m_list->editorRect(editing->id, editing->isNote(), scroll) : std::nullopt;
     if (!rect) {
         hideEditor();
         return;
     }
+    const Item* item = &m_list->model().rowAt(*row).item();
     const bool changed = m_lastEditing != editing;
     if (changed) {
         m_editor->load(QString::fromStdString(editing->isNote() ? item->note : item->text));

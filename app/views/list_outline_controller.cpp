@@ -19,7 +19,12 @@ ListOutlineController::State ListOutlineController::State::of(const EditorSessio
         state.display.editingNoteId = snapshot.editing->id;
     }
     state.display.hoistRoot = session.hoistRoot();
-    state.selectedIds = session.selectedIDs();
+    // A single selected item needs no range: the list shows it if it is a row.
+    if (snapshot.anchorId || !snapshot.extraIds.empty()) {
+        state.selectedIds = session.selectedIDs();
+    } else if (snapshot.selectedId) {
+        state.selectedIds = {*snapshot.selectedId};
+    }
     state.focusedId = snapshot.selectedId;
     state.editing = snapshot.editing;
     state.checksVisible = session.checksVisible;
@@ -128,6 +133,10 @@ void ListOutlineController::applySelection(const State& state) {
     std::optional<int> focused;
     if (state.focusedId) {
         focused = m_model->rowOf(*state.focusedId);
+    }
+    if (focused) {
+        // Scrolled first, so that the view finds the row near the top of what it shows.
+        m_view->scrollTo(m_model->index(*focused), QAbstractItemView::EnsureVisible);
     }
     selection->setCurrentIndex(focused ? m_model->index(*focused) : QModelIndex(),
                                QItemSelectionModel::NoUpdate);

@@ -1,7 +1,5 @@
 #include "app/views/list_outline_model.hpp"
 
-#include "core/model/tree_ops.hpp"
-
 #include <QSize>
 
 #include <algorithm>
@@ -24,45 +22,9 @@ QString firstLine(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(std::min(end, text.size())));
 }
 
-// The shown rows below a list of items, in display order: plain pointers into the tree,
-// which the model keeps alive, so that a hundred thousand rows cost no reference counting.
-struct RowWalk {
-    const std::optional<std::string>& rootId;
-    bool hiding;
-    std::vector<Row>& rows;
-
-    void walk(const ItemList& items, int depth) {
-        for (const Item& item : items) {
-            if (hiding && item.checked && !(rootId && item.id == *rootId)) {
-                continue;
-            }
-            rows.push_back({&item, depth});
-            if (!item.collapsed && !item.children.empty()) {
-                walk(item.children, depth + 1);
-            }
-        }
-    }
-};
-
-std::vector<Row> shownRows(const ItemList& items, const ListOutlineModel::Display& display) {
-    std::vector<Row> rows;
-    RowWalk walk{display.hoistRoot, display.hidingCompleted, rows};
-    if (!display.hoistRoot) {
-        rows.reserve(static_cast<std::size_t>(items.totalCount()));
-        walk.walk(items, 0);
-        return rows;
-    }
-    const auto path = TreeOps::pathOf(items, *display.hoistRoot);
-    const Item* root = path ? TreeOps::itemAt(items, *path) : nullptr;
-    if (!root) {
-        return rows;
-    }
-    rows.reserve(static_cast<std::size_t>(root->count()));
-    rows.push_back({root, 0});
-    if (!root->collapsed) {
-        walk.walk(root->children, 1);
-    }
-    return rows;
+// Equal ids; the first letters of the random ids settle almost every comparison.
+bool sameId(const std::string& id, std::string_view other) {
+    return id.size() == other.size() && (id.empty() || id.front() == other.front()) && id == other;
 }
 
 } // namespace
@@ -74,7 +36,8 @@ void ListOutlineModel::setOutline(const ItemList& items, Display display) {
     if (m_loaded && !displayChanged && items.sharesStorageWith(m_items)) {
         return;
     }
-    std::vector<Row> rows = shownRows(items, display);
+    std::vector<Row> rows = std::move(m_spare);
+    m_walk.walk(items, {display.hoistRoot, display.hidingCompleted}, m_rows, rows);
     // The old tree stays alive until the view has seen the change.
     const ItemList previous = std::exchange(m_items, items);
     m_loaded = true;
@@ -115,10 +78,15 @@ void ListOutlineModel::setOutline(const ItemList& items, Display display) {
     if (newCount - suffix > prefix) {
         // The rows at both ends stand for the same items: the new list replaces the old one.
         beginInsertRows({}, first, static_cast<int>(newCount - suffix) - 1);
-        m_rows = std::move(rows);
+        m_rows.swap(rows);
         endInsertRows();
     } else {
-        m_rows = std::move(rows);
+        m_rows.swap(rows);
+    }
+    m_spare = std::move(rows);
+    // The selection is most likely where the rows changed.
+    if (prefix < shorter || oldCount != newCount) {
+        m_hint = prefix;
     }
     m_hint = std::min(m_hint, m_rows.empty() ? 0 : m_rows.size() - 1);
 
@@ -162,11 +130,11 @@ std::optional<int> ListOutlineModel::rowOf(std::string_view id) const {
     // Outwards from the hint: hint, hint + 1, hint - 1, hint + 2, …
     for (std::size_t distance = 0; distance < n; ++distance) {
         const std::size_t below = hint + distance;
-        if (below < n && m_rows[below].node->id == id) {
+        if (below < n && sameId(m_rows[below].node->id, id)) {
             m_hint = below;
             return static_cast<int>(below);
         }
-        if (distance > 0 && distance <= hint && m_rows[hint - distance].node->id == id) {
+        if (distance > 0 && distance <= hint && sameId(m_rows[hint - distance].node->id, id)) {
             m_hint = hint - distance;
             return static_cast<int>(hint - distance);
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/views/list_outline_rows.hpp"
 #include "core/model/item.hpp"
 
 #include <QAbstractListModel>
@@ -41,12 +42,7 @@ public:
     };
 
     // One shown item: the item (inside the tree the model holds) and its depth in the list.
-    struct Row {
-        const Item* node = nullptr;
-        int depth = 0;
-
-        [[nodiscard]] const Item& item() const { return *node; }
-    };
+    using Row = ListOutlineRows::Row;
 
     // The heights of a row without and with its note, before zooming.
     static constexpr int kRowHeight = 26;
@@ -66,6 +62,8 @@ public:
     [[nodiscard]] int count() const { return static_cast<int>(m_rows.size()); }
     [[nodiscard]] const Row& rowAt(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
     [[nodiscard]] const Display& display() const { return m_display; }
+    // How many rows the last change took over from the rows before without walking the tree.
+    [[nodiscard]] std::size_t copiedRows() const { return m_walk.copiedRows(); }
     // The row of the item, or nothing when it is not shown. The search starts where the last
     // one ended, since a change rarely moves the selection far.
     [[nodiscard]] std::optional<int> rowOf(std::string_view id) const;
@@ -86,7 +84,9 @@ private:
     void emitChanged(int first, int last);
 
     ItemList m_items;
+    ListOutlineRows m_walk;
     std::vector<Row> m_rows;
+    std::vector<Row> m_spare;
     Display m_display;
     double m_zoom = 1.0;
     bool m_loaded = false;

@@ -122,6 +122,16 @@ void ListOutlineView::scrollContentsBy(int dx, int dy) {
     emit rowsMoved();
 }
 
+// The tree view would repaint just the rows that changed, but finding where a row lies costs
+// the height of every row above it; repainting what is shown costs only the rows on screen.
+void ListOutlineView::currentChanged(const QModelIndex&, const QModelIndex&) {
+    viewport()->update();
+}
+
+void ListOutlineView::selectionChanged(const QItemSelection&, const QItemSelection&) {
+    viewport()->update();
+}
+
 void ListOutlineView::resizeEvent(QResizeEvent* event) {
     QTreeView::resizeEvent(event);
     emit rowsMoved();

@@ -17,6 +17,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <random>
 
 using namespace velmora;
 
@@ -35,6 +36,56 @@ std::vector<std::string> idsOf(const ListOutlineModel& model) {
         ids.push_back(model.rowAt(row).item().id);
     }
     return ids;
+}
+
+// A tree of about `count` items, some of them big branches, some checked.
+TreeDocument grownOutline(int count, std::mt19937& random) {
+    TreeDocument doc{"d", "D", {}};
+    std::vector<std::string> ids;
+    for (int n = 0; n < count; ++n) {
+        const std::string id = "i" + std::to_string(n);
+        if (ids.empty() || random() % 7 == 0) {
+            doc.items = doc.items.appending(Item::blank(id, id));
+        } else {
+            // Mostly under one of the last few items, so that branches grow deep and wide.
+            const std::size_t back = std::min<std::size_t>(ids.size(), 1 + random() % 12);
+            doc = TreeOps::appendChildren(doc, ids[ids.size() - back], {Item::blank(id, id)});
+        }
+        if (random() % 9 == 0) {
+            doc = TreeOps::updateItem(doc, id, [](Item& item) { item.checked = true; });
+        }
+        ids.push_back(id);
+    }
+    return doc;
+}
+
+// One random edit of the kind a keystroke makes.
+TreeDocument edited(const TreeDocument& doc, std::mt19937& random, int serial) {
+    const auto rows = TreeOps::visibleItems(doc.items, std::nullopt, false);
+    if (rows.empty()) {
+        return TreeOps::insert(doc, {Item::blank("new", "")}, std::nullopt, std::nullopt);
+    }
+    const std::string id = rows[random() % rows.size()].item().id;
+    const std::string fresh = "n" + std::to_string(serial);
+    switch (random() % 8) {
+    case 0:
+        return TreeOps::insertSiblingBelow(doc, id, "", fresh).doc;
+    case 1:
+        return TreeOps::addChild(doc, id, "", fresh).doc;
+    case 2:
+        return TreeOps::removeItem(doc, id).doc;
+    case 3:
+        return TreeOps::indent(doc, id);
+    case 4:
+        return TreeOps::outdent(doc, id);
+    case 5:
+        return TreeOps::move(doc, id, random() % 2 ? TreeOps::MoveDirection::up
+                                                   : TreeOps::MoveDirection::down);
+    case 6:
+        return TreeOps::setCollapsed(doc, id, random() % 2 == 0);
+    default:
+        return TreeOps::updateItem(doc, id, [](Item& item) { item.checked = !item.checked; });
+    }
 }
 
 } // namespace
@@ -93,6 +144,63 @@ private slots:
         model.setOutline(doc.items, {});
         QCOMPARE(model.count(), 4);
         QCOMPARE(resets.size(), 0);
+    }
+
+    void rowsAfterEveryEditEqualAFreshWalk() {
+        std::mt19937 random(7);
+        TreeDocument doc = grownOutline(1500, random);
+        ListOutlineModel model;
+        ListOutlineModel::Display display;
+        for (int step = 0; step < 300; ++step) {
+            doc = edited(doc, random, step);
+            if (step % 50 == 25) {
+                display.hidingCompleted = !display.hidingCompleted;
+            }
+            if (step % 70 == 35) {
+                const auto rows = TreeOps::visibleItems(doc.items, std::nullopt, false);
+                display.hoistRoot = display.hoistRoot || rows.empty()
+                                        ? std::nullopt
+                                        : std::optional(rows[rows.size() / 3].item().id);
+            }
+            model.setOutline(doc.items, display);
+            const auto expected =
+                TreeOps::visibleItems(doc.items, display.hoistRoot, display.hidingCompleted);
+            QCOMPARE(model.count(), static_cast<int>(expected.size()));
+            for (int row = 0; row < model.count(); ++row) {
+                const auto& shown = model.rowAt(row);
+                if (shown.node != expected[static_cast<std::size_t>(row)].node.get() ||
+                    shown.depth != expected[static_cast<std::size_t>(row)].depth) {
+                    QFAIL(qPrintable(QStringLiteral("step %1, row %2").arg(step).arg(row)));
+                }
+            }
+        }
+    }
+
+    void anEditWalksOnlyThePathToTheChange() {
+        std::vector<Item> big;
+        for (int n = 0; n < 60; ++n) {
+            big.push_back(itemWith("b" + std::to_string(n)));
+        }
+        std::vector<Item> other = big;
+        for (auto& item : other) {
+            item.id = "o" + item.id;
+        }
+        TreeDocument doc{"d", "D", ItemList{itemWith("a", big), itemWith("x", other)}};
+        ListOutlineModel model;
+        model.setOutline(doc.items, {});
+        // Adding a leaf under a copies the other branch; indenting x under a moves it a level.
+        doc = TreeOps::addChild(doc, "a", "", "new").doc;
+        model.setOutline(doc.items, {});
+        QCOMPARE(model.copiedRows(), 61u);
+        doc = TreeOps::indent(doc, "x");
+        model.setOutline(doc.items, {});
+        QCOMPARE(model.copiedRows(), 61u);
+        const auto expected = TreeOps::visibleItems(doc.items, std::nullopt, false);
+        QCOMPARE(model.count(), static_cast<int>(expected.size()));
+        for (int row = 0; row < model.count(); ++row) {
+            QCOMPARE(model.rowAt(row).depth, expected[static_cast<std::size_t>(row)].depth);
+        }
+        QCOMPARE(model.rowAt(model.count() - 1).depth, 2);
     }
 
     void hidingCompletedItemsDecidesRowsAndDisclosures() {
