@@ -96,6 +96,16 @@ void BM_ListAddItemKeystroke(benchmark::State& state) {
 }
 BENCHMARK(BM_ListAddItemKeystroke)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
+// The session's own share of the keystroke, without any window.
+void BM_SessionAddItem(benchmark::State& state) {
+    auto document = openDocument(state.range(0));
+    for (auto _ : state) {
+        EditorSession session = document->session();
+        benchmark::DoNotOptimize(session.perform(Action::addBelow));
+    }
+}
+BENCHMARK(BM_SessionAddItem)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
 void BM_ListRefreshAfterAddingAnItem(benchmark::State& state) {
     auto document = openDocument(state.range(0));
     NoHost host;

@@ -29,7 +29,6 @@ void ListOutlineRows::walk(const ItemList& items, const Options& options,
     for (const Copied& copied : walk.copied) {
         m_copiedRows += copied.length;
     }
-    m_spans = std::move(walk.spans);
     m_options = options;
 }
 
@@ -68,24 +67,28 @@ void ListOutlineRows::walkItem(const Item& item, int depth, Walk& walk) const {
     }
 }
 
-void ListOutlineRows::carrySpans(Walk& walk) const {
-    if (walk.copied.empty()) {
-        return;
-    }
+void ListOutlineRows::carrySpans(Walk& walk) {
     auto& copied = walk.copied;
     std::sort(copied.begin(), copied.end(),
               [](const Copied& a, const Copied& b) { return a.from < b.from; });
-    for (const auto& [node, span] : m_spans) {
+    for (auto entry = m_spans.begin(); entry != m_spans.end();) {
+        Span& span = entry->second;
         // The copied subtree that starts at or before this one, if it holds it.
-        auto after = std::upper_bound(copied.begin(), copied.end(), span.start,
-                                      [](std::uint32_t start, const Copied& c) { return start < c.from; });
-        if (after == copied.begin()) {
-            continue;
+        const auto after =
+            std::upper_bound(copied.begin(), copied.end(), span.start,
+                             [](std::uint32_t start, const Copied& c) { return start < c.from; });
+        if (after != copied.begin()) {
+            const Copied& holder = *std::prev(after);
+            if (span.start + span.length <= holder.from + holder.length) {
+                span.start = holder.to + (span.start - holder.from);
+                ++entry;
+                continue;
+            }
         }
-        const Copied& holder = *std::prev(after);
-        if (span.start + span.length <= holder.from + holder.length) {
-            walk.spans.emplace(node, Span{holder.to + (span.start - holder.from), span.length});
-        }
+        entry = m_spans.erase(entry);
+    }
+    for (const auto& [node, span] : walk.spans) {
+        m_spans.insert_or_assign(node, span);
     }
 }
 

@@ -67,8 +67,9 @@ private:
 
     void walkList(const ItemList& items, int depth, Walk& walk) const;
     void walkItem(const Item& item, int depth, Walk& walk) const;
-    // Keeps the remembered subtrees inside copied ones, at their new places.
-    void carrySpans(Walk& walk) const;
+    // Keeps the remembered subtrees inside copied ones at their new places, forgets the others
+    // and adds those of this walk (in place: a change touches few of them).
+    void carrySpans(Walk& walk);
 
     Spans m_spans;
     std::optional<Options> m_options;
