@@ -5,6 +5,7 @@
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
 #include "app/views/document_window_controller.hpp"
+#include "app/views/item_text_editor.hpp"
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_view.hpp"
 #include "bench/outline_generator.hpp"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QSignalBlocker>
+#include <QThreadPool>
 #include <QTemporaryDir>
 #include <QUndoStack>
 
@@ -90,11 +92,37 @@ void BM_ListAddItemKeystroke(benchmark::State& state) {
         window.perform(Action::commit);
         document->undoStack()->undo();
         window.list().view()->viewport()->repaint();
+        QThreadPool::globalInstance()->waitForDone();
         state.ResumeTiming();
     }
     state.counters["rows"] = window.list().model().count();
 }
 BENCHMARK(BM_ListAddItemKeystroke)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+// Return after typing a title: the typed text is committed and the editor closes.
+void BM_ListReturnAfterTyping(benchmark::State& state) {
+    auto document = openDocument(state.range(0));
+    NoHost host;
+    DocumentWindowController window(*document, host);
+    showAndPaint(window);
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.perform(Action::addBelow);
+        window.editor().insertPlainText(QStringLiteral("Buy milk"));
+        window.list().view()->viewport()->repaint();
+        // Typing takes longer than the background work a change starts.
+        QThreadPool::globalInstance()->waitForDone();
+        state.ResumeTiming();
+        window.perform(Action::commit);
+        window.list().view()->viewport()->repaint();
+        state.PauseTiming();
+        document->undoStack()->undo();
+        document->undoStack()->undo();
+        QThreadPool::globalInstance()->waitForDone();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ListReturnAfterTyping)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 // The session's own share of the keystroke, without any window.
 void BM_SessionAddItem(benchmark::State& state) {
@@ -116,6 +144,7 @@ void BM_ListRefreshAfterAddingAnItem(benchmark::State& state) {
         state.PauseTiming();
         EditorSession session = document->session();
         session.perform(Action::addBelow);
+        QThreadPool::globalInstance()->waitForDone();
         {
             // The session changes without the window noticing; only the refresh is timed.
             const QSignalBlocker blocker(document.get());
@@ -130,6 +159,7 @@ void BM_ListRefreshAfterAddingAnItem(benchmark::State& state) {
             document->setSnapshot(original);
         }
         window.refresh();
+        QThreadPool::globalInstance()->waitForDone();
         state.ResumeTiming();
     }
 }

@@ -121,6 +121,8 @@ private:
     [[nodiscard]] bool menuCarries(const KeyChord& chord) const;
     void storeZoom(double zoom);
     void applyStoredZoom();
+    // Starts building the id index of a new tree in the background.
+    void prepareLookups();
 
     void rowSelected(const std::string& id);
     void rowToggled(const std::string& id);
@@ -151,6 +153,7 @@ private:
     bool m_reloadAfterFocus = false;
     bool m_wantsEditorFocus = false;
     std::optional<EditorSnapshot> m_columnResizeBefore;
+    const void* m_preparedItems = nullptr;
 };
 
 } // namespace velmora

@@ -17,6 +17,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
@@ -28,6 +29,8 @@ namespace {
 constexpr double kMinZoom = 0.5;
 constexpr double kMaxZoom = 3.0;
 constexpr double kZoomStep = 1.1;
+// Trees at least this big get their id index built in the background after a change.
+constexpr std::int64_t kPreparedLookupItems = 2048;
 // The smallest width of the editor in the list, so that a short title leaves room to type.
 constexpr int kMinEditorWidth = 180;
 
@@ -99,6 +102,21 @@ void DocumentWindowController::refresh() {
     }
     // An edited row that cannot be shown yet (the window is not laid out) gets the editor and
     // the focus as soon as it can.
+    prepareLookups();
+}
+
+void DocumentWindowController::prepareLookups() {
+    const ItemList& items = m_document.session().snapshot.document.items;
+    if (items.storageIdentity() == m_preparedItems) {
+        return;
+    }
+    m_preparedItems = items.storageIdentity();
+    // A new tree finds items by id through an index built on first use; building it while the
+    // user types spares the next command that wait. The tree is immutable and the index is
+    // published atomically, so another thread may build it.
+    if (items.totalCount() >= kPreparedLookupItems) {
+        QThreadPool::globalInstance()->start([items] { (void)items.idIndex(); });
+    }
 }
 
 QWidget* DocumentWindowController::contentViewFor(ViewMode view) const {
