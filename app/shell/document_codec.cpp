@@ -5,6 +5,7 @@
 #include "core/formats/file_system.hpp"
 #include "core/formats/native_document_codec.hpp"
 #include "core/formats/opml_codec.hpp"
+#include "core/formats/safe_file_name.hpp"
 #include "core/formats/sample_library.hpp"
 
 #include <QDateTime>
@@ -122,6 +123,12 @@ std::optional<QString> DocumentCodec::installSamples(const QString& libraryRoot)
            text(error.message);
 }
 
-BackupSettings DocumentCodec::defaultSettings() { return BackupSettings{}; }
+QString DocumentCodec::safeFileName(const QString& title) {
+    return text(velmora::safeFileName(title.toStdString()));
+}
+
+BackupSettings DocumentCodec::defaultSettings() {
+    return BackupSettings{};
+}
 
 } // namespace velmora

@@ -13,8 +13,8 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 #include <variant>
+#include <vector>
 
 namespace velmora {
 
@@ -35,7 +35,7 @@ struct Loaded {
 [[nodiscard]] std::variant<Loaded, QString> decodeNative(const QByteArray& data);
 // An OPML file read (titled `fallbackTitle` when it has no title), or the localised message.
 [[nodiscard]] std::variant<TreeDocument, QString> decodeOPML(const QByteArray& data,
-                                                            const QString& fallbackTitle);
+                                                             const QString& fallbackTitle);
 // The OPML text of the document's items (line breaks escaped), as UTF-8.
 [[nodiscard]] QByteArray encodeOPML(const TreeDocument& document);
 
@@ -67,6 +67,9 @@ struct ImportSummary {
 // Writes the sample documents into a new "Samples" folder of the library; the localised
 // message of the failure, or nothing on success.
 [[nodiscard]] std::optional<QString> installSamples(const QString& libraryRoot);
+
+// A name for a file made from a title: no path separators or other forbidden characters.
+[[nodiscard]] QString safeFileName(const QString& title);
 
 // The settings of a new document: tab, list, notes hidden.
 [[nodiscard]] BackupSettings defaultSettings();

@@ -19,11 +19,11 @@ namespace {
 constexpr qint64 kMaxImportSize = qint64(1) << 31;
 
 QString jsonFilter() {
-    return localized(QStringLiteral("file.filter.backups")) + QStringLiteral(" (*.json)");
+    return localized(QStringLiteral("document.filter.backups")) + QStringLiteral(" (*.json)");
 }
 
 QString opmlFilter() {
-    return localized(QStringLiteral("file.filter.opml")) + QStringLiteral(" (*.opml *.xml)");
+    return localized(QStringLiteral("document.filter.opml")) + QStringLiteral(" (*.opml *.xml)");
 }
 
 // The bytes of a chosen file, or the message of why it could not be read.
@@ -73,9 +73,9 @@ bool ImportExportFlows::exportBackup(QWidget* parent) {
         settings.showAllNotes = snapshot.showAllNotes;
     }
     const QByteArray text = DocumentCodec::encodeBackup(documents, settings);
-    const QString path =
-        m_dialogs.saveFileName(parent, QDir::homePath(),
-                               DocumentCodec::backupFileName(QDateTime::currentDateTime()), {jsonFilter()});
+    const QString path = m_dialogs.saveFileName(
+        parent, QDir::homePath(), DocumentCodec::backupFileName(QDateTime::currentDateTime()),
+        {jsonFilter()});
     if (path.isEmpty()) {
         return false;
     }
@@ -97,8 +97,9 @@ bool ImportExportFlows::importBackup(QWidget* parent) {
         m_dialogs.alert(parent, *message, {});
         return false;
     }
-    const QString folder = m_dialogs.folder(parent, localized(QStringLiteral("import.chooseFolder")),
-                                            localized(QStringLiteral("import.chooseFolder.message")));
+    const QString folder =
+        m_dialogs.folder(parent, localized(QStringLiteral("import.chooseFolder")),
+                         localized(QStringLiteral("import.chooseFolder.message")));
     if (folder.isEmpty()) {
         return false;
     }
@@ -129,8 +130,9 @@ bool ImportExportFlows::exportOPML(VelmoraDocument& document, QWidget* parent) {
     const QString directory = document.filePath().isEmpty()
                                   ? QDir::homePath()
                                   : QFileInfo(document.filePath()).absolutePath();
-    const QString path = m_dialogs.saveFileName(parent, directory,
-                                                title + QStringLiteral(".opml"), {opmlFilter()});
+    const QString path = m_dialogs.saveFileName(
+        parent, directory, DocumentCodec::safeFileName(title) + QStringLiteral(".opml"),
+        {opmlFilter()});
     if (path.isEmpty()) {
         return false;
     }

@@ -1,7 +1,13 @@
 #include "app/shell/localization.hpp"
 
 #include "app/shell/app_language.hpp"
+#include "app/shell/main_menu.hpp"
+#include "app/shell/notifications.hpp"
+#include "app/shell/preferences.hpp"
 #include "app/shell/string_tables.hpp"
+
+#include <QCoreApplication>
+#include <QTimer>
 
 namespace velmora {
 namespace {
@@ -20,11 +26,15 @@ const QString& languageCode() {
 }
 
 // The argument as the specifier wants it: numbers in plain digits, texts as they are.
-QString argumentText(const QVariant& argument) { return argument.toString(); }
+QString argumentText(const QVariant& argument) {
+    return argument.toString();
+}
 
 } // namespace
 
-QString localized(const QString& key) { return StringTables::lookup(languageCode(), key); }
+QString localized(const QString& key) {
+    return StringTables::lookup(languageCode(), key);
+}
 
 QString localized(std::string_view key) {
     return localized(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())));
@@ -61,8 +71,8 @@ QString Localization::format(const QString& format, const QVariantList& argument
             j = k + 1;
         }
         // Length modifiers, then the conversion.
-        while (j < format.size() && (format.at(j) == QLatin1Char('l') ||
-                                     format.at(j) == QLatin1Char('q'))) {
+        while (j < format.size() &&
+               (format.at(j) == QLatin1Char('l') || format.at(j) == QLatin1Char('q'))) {
             ++j;
         }
         if (j >= format.size() || !QStringLiteral("@dius").contains(format.at(j))) {
@@ -78,6 +88,19 @@ QString Localization::format(const QString& format, const QVariantList& argument
     return out;
 }
 
-void Localization::languageChanged() { cachedLanguage().clear(); }
+void Localization::languageChanged() {
+    cachedLanguage().clear();
+}
+
+void Localization::changeLanguage(AppLanguage language) {
+    Preferences preferences;
+    AppLanguages::apply(preferences, language);
+    preferences.sync();
+    QTimer::singleShot(0, QCoreApplication::instance(), [] {
+        languageChanged();
+        MainMenu::relocalizeMenus();
+        Notifications::shared().post(Notifications::language);
+    });
+}
 
 } // namespace velmora

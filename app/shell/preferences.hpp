@@ -47,7 +47,18 @@ inline const QString recentDocuments = QStringLiteral("recentDocuments");
 } // namespace PreferenceKeys
 
 // The appearance choices of the paper and labels. Each stored value is the case name.
-enum class PaperStyle { plain, dots, fineDots, crosses, lines, margin, grid, zebra, levelBands, levelLines };
+enum class PaperStyle {
+    plain,
+    dots,
+    fineDots,
+    crosses,
+    lines,
+    margin,
+    grid,
+    zebra,
+    levelBands,
+    levelLines
+};
 enum class PaperColor { white, warm, yellow, sage, blueprint };
 enum class HighlightColor { accent, green };
 enum class LabelStyle { dot, fill };

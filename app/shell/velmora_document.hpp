@@ -27,7 +27,8 @@ struct DocumentError {
 class VelmoraDocument : public QObject {
     Q_OBJECT
 public:
-    static inline const QString nativeType = QStringLiteral("com.kestrum-software.ostrevo.document");
+    static inline const QString nativeType =
+        QStringLiteral("com.kestrum-software.ostrevo.document");
     static inline const QString opmlType = QStringLiteral("org.opml.opml");
     static inline const QString extension = QStringLiteral("quenlith");
 
@@ -77,6 +78,8 @@ public:
     [[nodiscard]] QString documentId() const;
 
     [[nodiscard]] QUndoStack* undoStack() const { return m_undoStack; }
+    // The localised name of the change that undo (or redo) would revert; empty when none.
+    [[nodiscard]] QString undoName(bool redo) const;
     // Whether the window shows the edited mark: changes since the last save.
     [[nodiscard]] bool isEdited() const;
     // Marks a change that has no undo record (an imported or foreign file).

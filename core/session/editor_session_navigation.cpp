@@ -128,8 +128,7 @@ void navigate(EditorSession& session, Action action) {
     endEditing(session);
     auto selected = selectedItem(session);
     if (!selected) {
-        selectOnly(session, SessionTree::firstShownId(session.snapshot.document.items,
-                                                      rootPath(session), session.isHiding()));
+        selectOnly(session, firstRow(session));
         return;
     }
     NavContext nav{session, *selected, rootPath(session)};

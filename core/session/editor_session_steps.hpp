@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The steps the editor session is built from, shared by its source files. Each works on the
@@ -17,6 +18,13 @@ namespace velmora::SessionSteps {
 using SessionTree::Path;
 
 // --- Shared helpers (editor_session_steps.cpp) ------------------------------------------
+
+// The path of the first item with the id, remembered in the session's memo.
+[[nodiscard]] std::optional<Path> locate(const EditorSession& session, const std::string& id);
+
+// The paths of the ids found in the document (at most one search of the whole tree).
+[[nodiscard]] std::unordered_map<std::string, Path> locateAll(const EditorSession& session,
+                                                              const std::vector<std::string>& ids);
 
 // Forms the record of the change since `before` and makes its stamped `after` current.
 std::optional<TreeCommand> record(EditorSession& session, const EditorSnapshot& before,
@@ -33,6 +41,14 @@ void selectOnly(EditorSession& session, std::optional<std::string> id);
 
 // The path of the hoisted root; absent when not hoisted or when the root is gone.
 [[nodiscard]] std::optional<Path> rootPath(const EditorSession& session);
+
+// The id of the first visible row; absent when there are no rows (also when the hoisted
+// root is gone).
+[[nodiscard]] std::optional<std::string> firstRow(const EditorSession& session);
+
+// Whether the item at the path is a visible row; `root` is rootPath(session).
+[[nodiscard]] bool isShown(const EditorSession& session, const Path& path,
+                           const std::optional<Path>& root);
 
 // The selected item with its path; absent when nothing valid is selected.
 struct Located {
@@ -77,7 +93,7 @@ void navigate(EditorSession& session, Action action);
 void performOnSelection(EditorSession& session, Action action, const std::vector<std::string>& ids);
 
 // The ids without those that lie inside another listed item, keeping their order.
-[[nodiscard]] std::vector<std::string> topmost(const ItemList& items,
+[[nodiscard]] std::vector<std::string> topmost(const EditorSession& session,
                                                const std::vector<std::string>& ids);
 
 // Removes the (topmost) items and selects what `selectionAfterRemoving` proposes.
