@@ -64,6 +64,11 @@ ListOutlineController::ListOutlineController(QWidget* parent)
             forward(&ListOutlineController::onPaste));
     connect(m_view, &ListOutlineView::rowsMoved, this,
             forward(&ListOutlineController::onRowsMoved));
+    connect(m_view, &ListOutlineView::zoomRequested, this, [this](int steps) {
+        if (onZoom) {
+            onZoom(steps);
+        }
+    });
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 // Only a change the list did not make itself is a gesture.

@@ -60,6 +60,8 @@ public:
     std::function<void()> onPaste;
     // The rows moved (scrolled or resized) under anything laid over them.
     std::function<void()> onRowsMoved;
+    // Ctrl and the wheel asked to zoom in (positive) or out (negative).
+    std::function<void(int steps)> onZoom;
 
     // Redraws from the state: the rows, then the selection (without calling back).
     void reload(State state);

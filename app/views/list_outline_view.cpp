@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace velmora {
 namespace {
@@ -115,6 +116,18 @@ void ListOutlineView::keyPressEvent(QKeyEvent* event) {
         // moves and type-ahead search would change the selection behind its back.
         event->ignore();
     }
+}
+
+void ListOutlineView::wheelEvent(QWheelEvent* event) {
+    if (event->modifiers().testFlag(Qt::ControlModifier)) {
+        const int delta = event->angleDelta().y();
+        if (delta != 0) {
+            emit zoomRequested(delta > 0 ? 1 : -1);
+        }
+        event->accept();
+        return;
+    }
+    QTreeView::wheelEvent(event);
 }
 
 void ListOutlineView::scrollContentsBy(int dx, int dy) {

@@ -2,6 +2,8 @@
 // clipboard, through the real window with its menus.
 #include "app/shell/application.hpp"
 #include "app/shell/localization.hpp"
+#include "app/shell/main_menu.hpp"
+#include "app/shell/preferences.hpp"
 #include "app/views/hoist_bar.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/views/window_fixture.hpp"
@@ -344,6 +346,85 @@ private slots:
         m_app->newDocument();
         m_app->load(outline({itemWith("a", "A", {itemWith("b", "B")})}, "a"));
         QVERIFY(m_app->window().statusText().contains(QStringLiteral("2")));
+    }
+
+    void aColumnDragIsOneUndoRecordUnlessItEndsWhereItBegan() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A")}, "a"));
+        QUndoStack& stack = *m_app->document().undoStack();
+        const int before = stack.count();
+        m_app->window().columnResized(1, 260, false);
+        m_app->window().columnResized(1, 300, false);
+        m_app->window().columnResized(1, 310, true);
+        QCOMPARE(stack.count(), before + 1);
+        QCOMPARE(stack.undoText(), localized(QStringLiteral("undo.column")));
+        QCOMPARE(m_app->session().snapshot.columnWidths,
+                 std::optional(std::vector<double>{220, 310}));
+        stack.undo();
+        QVERIFY(!m_app->session().snapshot.columnWidths);
+        stack.redo();
+        // Dragging back to where the drag began leaves nothing to undo.
+        const int count = stack.count();
+        m_app->window().columnResized(1, 350, false);
+        m_app->window().columnResized(1, 310, true);
+        QCOMPARE(stack.count(), count);
+    }
+
+    void zoomingScalesTheRowsOfEveryWindow() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A")}, "a"));
+        const int height = m_app->rowRect("a").height();
+        m_app->window().zoomIn();
+        QCOMPARE(Preferences().outlineZoom(), 1.1);
+        QVERIFY(m_app->rowRect("a").height() > height);
+        for (int step = 0; step < 40; ++step) {
+            m_app->window().zoomIn();
+        }
+        QCOMPARE(Preferences().outlineZoom(), 3.0);
+        m_app->window().actualSize();
+        QCOMPARE(m_app->rowRect("a").height(), height);
+    }
+
+    void optionReturnInsertsALineBreakWhileTyping() {
+        m_app->newDocument();
+        WindowFixture::type(QStringLiteral("Two"));
+        const int height = m_app->editor().height();
+        WindowFixture::key(Qt::Key_Return, Qt::AltModifier);
+        WindowFixture::type(QStringLiteral("lines"));
+        QCOMPARE(m_app->editor().toPlainText(), QStringLiteral("Two\nlines"));
+        QVERIFY(m_app->editor().height() > height);
+        WindowFixture::key(Qt::Key_Return);
+        QCOMPARE(m_app->session().snapshot.document.items[0].text, std::string("Two\nlines"));
+    }
+
+    void theMenusSelectAllSelectsTheOutline() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A"), itemWith("b", "B")}, "a"));
+        m_app->list().setFocus();
+        m_app->delegate().run(StandardItem::selectAll, m_app->window().window());
+        QCOMPARE(m_app->session().selectedIDs(), (std::vector<std::string>{"a", "b"}));
+        // In the editor the same command selects the text.
+        WindowFixture::key(Qt::Key_Return);
+        m_app->delegate().run(StandardItem::selectAll, m_app->window().window());
+        QCOMPARE(m_app->editor().textCursor().selectedText(), QStringLiteral("A"));
+    }
+
+    void undoMovesTheSelectionOffItemsHiddenMeanwhile() {
+        m_app->newDocument();
+        Item done = itemWith("b", "B");
+        done.checked = true;
+        m_app->load(outline({itemWith("a", "A"), done}, "a"));
+        // Select the checked item while everything is shown, then hide completed items.
+        m_app->click(m_app->titlePoint("b"));
+        WindowFixture::key(Qt::Key_Return); // edit b
+        WindowFixture::type(QStringLiteral("!"));
+        WindowFixture::key(Qt::Key_Return); // commit: an undo record that selects b
+        m_app->window().perform(Action::hideCompleted);
+        QCOMPARE(m_app->window().list().model().count(), 1);
+        m_app->document().undoStack()->undo();
+        QCOMPARE(m_app->session().snapshot.document.items[1].text, std::string("B"));
+        QCOMPARE(m_app->session().snapshot.selectedId, std::optional<std::string>("a"));
+        QVERIFY(!m_app->session().snapshot.editing);
     }
 
 private:
