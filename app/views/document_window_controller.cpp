@@ -6,11 +6,13 @@
 #include "app/shell/velmora_document.hpp"
 #include "app/views/hoist_bar.hpp"
 #include "app/views/item_text_editor.hpp"
+#include "app/views/jump_panel.hpp"
 #include "app/views/key_router.hpp"
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_view.hpp"
 #include "app/views/window_toolbar.hpp"
 #include "core/layout/column_widths.hpp"
+#include "core/model/tree_ops.hpp"
 #include "core/session/editor_session.hpp"
 
 #include <QApplication>
@@ -157,6 +159,9 @@ void DocumentWindowController::buildLayout() {
     content->addWidget(m_hoistBar);
     m_list = new ListOutlineController(m_container);
     content->addWidget(m_list->view(), 1);
+    m_jump = new JumpPanel(m_container);
+    m_jump->onChoose = [this](const std::string& id) { jumpTo(id); };
+    m_jump->onCancel = [this] { m_list->view()->setFocus(Qt::OtherFocusReason); };
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("statusLine"));
@@ -326,6 +331,9 @@ void DocumentWindowController::carryOut(SideEffect side) {
         m_host.carryOut(side, m_document);
         return;
     case SideEffect::jump:
+        flushEditor();
+        m_jump->open(m_document.session().snapshot.document.items);
+        return;
     case SideEffect::commandPalette:
     case SideEffect::showProperties:
     case SideEffect::showHelp:
@@ -384,6 +392,29 @@ void DocumentWindowController::backgroundClicked() {
         refresh();
     }
     perform(Action::deselect);
+}
+
+void DocumentWindowController::jumpTo(const std::string& id) {
+    flushEditor();
+    apply([&id](EditorSession& session) -> std::optional<TreeCommand> {
+        const EditorSnapshot before = session.snapshot;
+        TreeDocument& doc = session.snapshot.document;
+        const auto ancestors = TreeOps::ancestorIds(doc.items, id);
+        if (const auto root = session.hoistRoot(); root && *root != id && !ancestors.contains(*root)) {
+            session.activateHoist(std::nullopt);
+        }
+        for (const std::string& ancestor : ancestors) {
+            const auto found = TreeOps::locate(doc.items, ancestor);
+            if (found && found->item.collapsed) {
+                doc = TreeOps::setCollapsed(doc, ancestor, false);
+            }
+        }
+        (void)session.select(id);
+        session.retargetIfHidden();
+        return UndoRecords::form(before, "undo.collapse", session.snapshot, session.clock());
+    });
+    m_list->view()->setFocus(Qt::OtherFocusReason);
+    refresh();
 }
 
 void DocumentWindowController::columnResized(int depth, double width, bool ended) {

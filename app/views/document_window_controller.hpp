@@ -22,6 +22,7 @@ namespace velmora {
 struct EditorSession;
 class HoistBar;
 class ItemTextEditor;
+class JumpPanel;
 class KeyRouter;
 class ListOutlineController;
 class WindowToolbar;
@@ -76,6 +77,9 @@ public:
     void zoomIn();
     void zoomOut();
     void actualSize();
+    // Goes to the item: shows its branch (expanding collapsed ancestors, one undo record, and
+    // leaving a hoisted branch that does not hold it) and selects it.
+    void jumpTo(const std::string& id);
     // A column of the canvas was dragged to a new width (an undo record when the drag ends).
     void columnResized(int depth, double width, bool ended);
 
@@ -89,6 +93,7 @@ public:
     [[nodiscard]] ItemTextEditor& editor() const { return *m_editor; }
     [[nodiscard]] HoistBar& hoistBar() const { return *m_hoistBar; }
     [[nodiscard]] WindowToolbar& toolbar() const { return *m_toolbar; }
+    [[nodiscard]] JumpPanel& jumpPanel() const { return *m_jump; }
     // The status line's text: the item count and when the file was saved.
     [[nodiscard]] QString statusText() const;
 
@@ -140,6 +145,7 @@ private:
     HoistBar* m_hoistBar = nullptr;
     ListOutlineController* m_list = nullptr;
     ItemTextEditor* m_editor = nullptr;
+    JumpPanel* m_jump = nullptr;
     QLabel* m_status = nullptr;
     QTimer* m_statusTimer = nullptr;
     KeyRouter* m_keyRouter = nullptr;

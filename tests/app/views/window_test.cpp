@@ -5,6 +5,7 @@
 #include "app/shell/main_menu.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/views/hoist_bar.hpp"
+#include "app/views/jump_panel.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/views/window_fixture.hpp"
 
@@ -425,6 +426,28 @@ private slots:
         QCOMPARE(m_app->session().snapshot.document.items[1].text, std::string("B"));
         QCOMPARE(m_app->session().snapshot.selectedId, std::optional<std::string>("a"));
         QVERIFY(!m_app->session().snapshot.editing);
+    }
+
+    void jumpingFindsAnItemAndOpensItsBranch() {
+        m_app->newDocument();
+        Item closed = itemWith("p", "Projects", {itemWith("g", "Garden shed")});
+        closed.collapsed = true;
+        m_app->load(outline({itemWith("a", "Alpha"), closed}, "a"));
+        m_app->list().setFocus();
+        WindowFixture::key(Qt::Key_J, Qt::ControlModifier);
+        JumpPanel& panel = m_app->window().jumpPanel();
+        QVERIFY(panel.isVisible());
+        QCOMPARE(panel.matches(QStringLiteral("GARDEN")), (std::vector<std::string>{"g"}));
+        QCOMPARE(panel.matches(QStringLiteral("shed")), (std::vector<std::string>{"g"}));
+        WindowFixture::type(QStringLiteral("garden"));
+        WindowFixture::key(Qt::Key_Return);
+        QVERIFY(!panel.isVisible());
+        QCOMPARE(m_app->session().snapshot.selectedId, std::optional<std::string>("g"));
+        QVERIFY(!m_app->session().snapshot.document.items[1].collapsed);
+        QVERIFY(m_app->window().list().model().rowOf("g"));
+        QCOMPARE(WindowFixture::focus(), &m_app->list());
+        QCOMPARE(m_app->document().undoStack()->undoText(),
+                 localized(QStringLiteral("undo.collapse")));
     }
 
 private:
