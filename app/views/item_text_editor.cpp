@@ -128,8 +128,13 @@ void ItemTextEditor::keyPressEvent(QKeyEvent* event) {
 
 void ItemTextEditor::paintEvent(QPaintEvent* event) {
     if (drawsBackground()) {
+        // Grown past its row: an opaque box, outlined like the row beneath it, so that the
+        // lines below do not show through.
         QPainter painter(viewport());
-        painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
+        painter.setBrush(palette().color(QPalette::Base));
+        painter.drawRoundedRect(QRectF(viewport()->rect()).adjusted(0.75, 0.75, -0.75, -0.75), 5, 5);
     }
     QPlainTextEdit::paintEvent(event);
 }

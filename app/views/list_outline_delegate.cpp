@@ -220,9 +220,12 @@ void ListOutlineDelegate::paintBackground(QPainter* painter, const QStyleOptionV
     const bool editing = m_editing && m_editing->id == item.id;
     QColor accent = option.palette.color(QPalette::Highlight);
     if (editing) {
+        // The box the editor lies in: the editor's own frame over the title or the note.
+        const QRect& edited = m_editing->isNote() && g.note.isValid() ? g.note : g.text;
+        const QRectF box = QRectF(edited).adjusted(0, -2, 0, 2);
         painter->setPen(QPen(accent, 1.5));
         painter->setBrush(option.palette.color(QPalette::Base));
-        painter->drawRoundedRect(content.adjusted(0.75, 0.75, -0.75, -0.75), 5, 5);
+        painter->drawRoundedRect(box.adjusted(0.75, 0.75, -0.75, -0.75), 5, 5);
     } else if (option.state.testFlag(QStyle::State_Selected)) {
         QColor fill = accent;
         fill.setAlphaF(dark ? 0.40f : 0.22f);
