@@ -13,8 +13,8 @@
 
 #include <QApplication>
 #include <QSignalBlocker>
-#include <QThreadPool>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QUndoStack>
 
 #include <benchmark/benchmark.h>

@@ -7,7 +7,9 @@
 namespace velmora {
 namespace {
 
-QColor rgb(double r, double g, double b) { return QColor::fromRgbF(float(r), float(g), float(b)); }
+QColor rgb(double r, double g, double b) {
+    return QColor::fromRgbF(float(r), float(g), float(b));
+}
 
 QPalette darkened(QPalette palette) {
     const QColor text(235, 235, 240);

@@ -35,8 +35,7 @@ struct Appearance {
     // The highlight (lit branch, web check marks): the accent colour or the green.
     [[nodiscard]] QColor highlight(bool dark, const QColor& accent) const;
     // The background fill of a labelled item; nothing in the dot style or without a label.
-    [[nodiscard]] std::optional<QColor> labelFill(std::optional<ColorLabel> label,
-                                                  bool dark) const;
+    [[nodiscard]] std::optional<QColor> labelFill(std::optional<ColorLabel> label, bool dark) const;
 
     bool operator==(const Appearance&) const = default;
 };

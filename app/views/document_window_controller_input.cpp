@@ -170,8 +170,8 @@ void DocumentWindowController::paste() {
         }
     }
     if (items.empty() && mime->hasText()) {
-        items = ItemClipboard::itemsFromPlainText(mime->text().toStdString(), TreeIDs::make)
-                    .toVector();
+        items =
+            ItemClipboard::itemsFromPlainText(mime->text().toStdString(), TreeIDs::make).toVector();
     }
     if (items.empty()) {
         QApplication::beep();

@@ -60,7 +60,9 @@ QString relativeTime(const QDateTime& then, const QDateTime& now) {
     return QLocale().toString(then.date(), QLocale::ShortFormat);
 }
 
-int lineCount(const QString& text) { return static_cast<int>(text.count(QLatin1Char('\n'))) + 1; }
+int lineCount(const QString& text) {
+    return static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
+}
 
 } // namespace
 
@@ -144,7 +146,8 @@ void DocumentWindowController::placeEditor(bool scroll) {
     // The edited item is found among the list's rows, near the selection, rather than by a
     // search of the whole tree.
     const auto row = m_list->model().rowOf(editing->id);
-    const auto rect = row ? m_list->editorRect(editing->id, editing->isNote(), scroll) : std::nullopt;
+    const auto rect =
+        row ? m_list->editorRect(editing->id, editing->isNote(), scroll) : std::nullopt;
     if (!rect) {
         hideEditor();
         return;
@@ -219,9 +222,9 @@ void DocumentWindowController::focusEditor() {
 }
 
 QString DocumentWindowController::statusText() const {
-    QString text = localizedFormat(QStringLiteral("status.itemCount %lld"),
-                                   {QVariant::fromValue<qlonglong>(
-                                       m_document.session().snapshot.document.itemCount())});
+    QString text = localizedFormat(
+        QStringLiteral("status.itemCount %lld"),
+        {QVariant::fromValue<qlonglong>(m_document.session().snapshot.document.itemCount())});
     const QString path = m_document.filePath();
     if (!path.isEmpty()) {
         const QFileInfo file(path);
@@ -234,7 +237,9 @@ QString DocumentWindowController::statusText() const {
     return text;
 }
 
-void DocumentWindowController::updateStatus() { m_status->setText(statusText()); }
+void DocumentWindowController::updateStatus() {
+    m_status->setText(statusText());
+}
 
 void DocumentWindowController::applyAppearance() {
     m_list->setAppearance(m_appearance);
@@ -273,10 +278,16 @@ void DocumentWindowController::storeZoom(double zoom) {
     Notifications::shared().post(Notifications::zoom);
 }
 
-void DocumentWindowController::zoomIn() { storeZoom(m_list->zoom() * kZoomStep); }
+void DocumentWindowController::zoomIn() {
+    storeZoom(m_list->zoom() * kZoomStep);
+}
 
-void DocumentWindowController::zoomOut() { storeZoom(m_list->zoom() / kZoomStep); }
+void DocumentWindowController::zoomOut() {
+    storeZoom(m_list->zoom() / kZoomStep);
+}
 
-void DocumentWindowController::actualSize() { storeZoom(1.0); }
+void DocumentWindowController::actualSize() {
+    storeZoom(1.0);
+}
 
 } // namespace velmora

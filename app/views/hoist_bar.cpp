@@ -36,7 +36,8 @@ HoistBar::HoistBar(QWidget* parent) : QWidget(parent), m_layout(new QHBoxLayout(
     hide();
 }
 
-void HoistBar::rebuild(const std::vector<HoistTab>& tabs, const std::optional<std::string>& active) {
+void HoistBar::rebuild(const std::vector<HoistTab>& tabs,
+                       const std::optional<std::string>& active) {
     if (m_built && tabs == m_tabs && active == m_active) {
         return;
     }
@@ -68,10 +69,10 @@ void HoistBar::rebuild(const std::vector<HoistTab>& tabs, const std::optional<st
     m_layout->addWidget(whole);
     for (const HoistTab& tab : tabs) {
         const std::string title = Text::trimmed(tab.title);
-        QToolButton* button = makeButton(
-            this,
-            title.empty() ? localized(QStringLiteral("hoist.branch")) : QString::fromStdString(title),
-            hoisted && tab.id == *active);
+        QToolButton* button = makeButton(this,
+                                         title.empty() ? localized(QStringLiteral("hoist.branch"))
+                                                       : QString::fromStdString(title),
+                                         hoisted && tab.id == *active);
         button->setObjectName(QString::fromStdString(tab.id));
         button->setMaximumWidth(220);
         connect(button, &QToolButton::clicked, this, [this, id = tab.id] {

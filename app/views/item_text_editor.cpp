@@ -20,8 +20,12 @@ namespace {
 // fragment padding of 2.
 constexpr qreal kDocumentMargin = 2;
 
-bool isUndo(const QKeyEvent* event) { return event->matches(QKeySequence::Undo); }
-bool isRedo(const QKeyEvent* event) { return event->matches(QKeySequence::Redo); }
+bool isUndo(const QKeyEvent* event) {
+    return event->matches(QKeySequence::Undo);
+}
+bool isRedo(const QKeyEvent* event) {
+    return event->matches(QKeySequence::Redo);
+}
 
 } // namespace
 
@@ -91,7 +95,9 @@ void ItemTextEditor::fit() {
     viewport()->setAutoFillBackground(drawsBackground());
 }
 
-bool ItemTextEditor::drawsBackground() const { return height() > m_fittedHeight + 0.5; }
+bool ItemTextEditor::drawsBackground() const {
+    return height() > m_fittedHeight + 0.5;
+}
 
 bool ItemTextEditor::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
@@ -134,7 +140,8 @@ void ItemTextEditor::paintEvent(QPaintEvent* event) {
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
         painter.setBrush(palette().color(QPalette::Base));
-        painter.drawRoundedRect(QRectF(viewport()->rect()).adjusted(0.75, 0.75, -0.75, -0.75), 5, 5);
+        painter.drawRoundedRect(QRectF(viewport()->rect()).adjusted(0.75, 0.75, -0.75, -0.75), 5,
+                                5);
     }
     QPlainTextEdit::paintEvent(event);
 }

@@ -80,7 +80,9 @@ ListOutlineController::ListOutlineController(QWidget* parent)
 
 ListOutlineController::~ListOutlineController() = default;
 
-std::string ListOutlineController::idOf(int row) const { return m_model->rowAt(row).item().id; }
+std::string ListOutlineController::idOf(int row) const {
+    return m_model->rowAt(row).item().id;
+}
 
 void ListOutlineController::rowPressed(int row, ListOutlineDelegate::Part part) {
     const std::string id = idOf(row);
@@ -111,7 +113,9 @@ void ListOutlineController::rowPressed(int row, ListOutlineDelegate::Part part) 
     }
 }
 
-void ListOutlineController::reload(const EditorSession& session) { reload(State::of(session)); }
+void ListOutlineController::reload(const EditorSession& session) {
+    reload(State::of(session));
+}
 
 void ListOutlineController::reload(State state) {
     m_suppress = true;
@@ -160,7 +164,7 @@ void ListOutlineController::setZoom(double zoom) {
 }
 
 std::optional<QRect> ListOutlineController::editorRect(const std::string& id, bool note,
-                                                      bool scroll) {
+                                                       bool scroll) {
     const auto row = m_model->rowOf(id);
     if (!row) {
         return std::nullopt;

@@ -96,7 +96,9 @@ std::optional<QUrl> linkInLine(const QString& text, const QFont& font, const QRe
 ListOutlineDelegate::ListOutlineDelegate(const ListOutlineModel& model, QObject* parent)
     : QStyledItemDelegate(parent), m_model(model) {}
 
-void ListOutlineDelegate::setZoom(double zoom) { m_zoom = zoom; }
+void ListOutlineDelegate::setZoom(double zoom) {
+    m_zoom = zoom;
+}
 
 int ListOutlineDelegate::scaled(double value) const {
     return static_cast<int>(std::lround(value * m_zoom));
@@ -124,7 +126,8 @@ ListOutlineDelegate::Geometry ListOutlineDelegate::geometry(int row, const QRect
     const int titleHeight = QFontMetrics(titleFont(item)).height();
     const int lineTop = rect.top() + (scaled(ListOutlineModel::kRowHeight) - titleHeight) / 2;
     int x = rect.left() + scaled(kLeftInset + kIndent * visible.depth);
-    g.disclosure = QRect(x, rect.top(), scaled(kDisclosureWidth), scaled(ListOutlineModel::kRowHeight));
+    g.disclosure =
+        QRect(x, rect.top(), scaled(kDisclosureWidth), scaled(ListOutlineModel::kRowHeight));
     x = g.disclosure.right() + 1;
     if (m_checksVisible && m_appearance.checkStyle != CheckStyle::none) {
         g.check = QRect(x, rect.top(), scaled(kCheckWidth), scaled(ListOutlineModel::kRowHeight));
@@ -137,7 +140,8 @@ ListOutlineDelegate::Geometry ListOutlineDelegate::geometry(int row, const QRect
     const int width = std::max(rect.right() - scaled(kRightInset) - x, scaled(40));
     g.text = QRect(x + scaled(2), lineTop, width, titleHeight);
     if (m_model.showsNote(row)) {
-        g.note = QRect(g.text.left(), g.text.bottom() + 1, width, QFontMetrics(noteFont()).height());
+        g.note =
+            QRect(g.text.left(), g.text.bottom() + 1, width, QFontMetrics(noteFont()).height());
     }
     return g;
 }
@@ -210,8 +214,8 @@ void ListOutlineDelegate::paintBackground(QPainter* painter, const QStyleOptionV
                                           const Geometry& g, const Item& item) const {
     const bool dark = Appearances::isDark(option.palette);
     const QRectF band = QRectF(g.row).adjusted(2, 1, -2, -1);
-    const QRectF content(g.text.left() - scaled(4), band.top(), band.right() - g.text.left() + scaled(4),
-                         band.height());
+    const QRectF content(g.text.left() - scaled(4), band.top(),
+                         band.right() - g.text.left() + scaled(4), band.height());
     if (auto fill = m_appearance.labelFill(item.color, dark)) {
         painter->setPen(Qt::NoPen);
         painter->setBrush(*fill);
@@ -321,9 +325,9 @@ void ListOutlineDelegate::paintTexts(QPainter* painter, const QStyleOptionViewIt
         const QRect noteRect = g.note.adjusted(scaled(2), 0, 0, 0);
         painter->setFont(note);
         painter->setPen(secondary);
-        painter->drawText(noteRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                          QFontMetrics(note).elidedText(shownNote(item.note), Qt::ElideRight,
-                                                        noteRect.width()));
+        painter->drawText(
+            noteRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+            QFontMetrics(note).elidedText(shownNote(item.note), Qt::ElideRight, noteRect.width()));
     }
 }
 

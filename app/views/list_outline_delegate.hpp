@@ -55,8 +55,7 @@ public:
     // The part of the row under the point.
     [[nodiscard]] Part hit(int row, const QRect& rect, const QPoint& point) const;
     // The link under the point, when the title or note shows one there.
-    [[nodiscard]] std::optional<QUrl> linkAt(int row, const QRect& rect,
-                                             const QPoint& point) const;
+    [[nodiscard]] std::optional<QUrl> linkAt(int row, const QRect& rect, const QPoint& point) const;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
@@ -68,10 +67,10 @@ private:
                          const Geometry& geometry, const Item& item) const;
     void paintDisclosure(QPainter* painter, const QStyleOptionViewItem& option,
                          const Geometry& geometry, bool collapsed) const;
-    void paintCheck(QPainter* painter, const QStyleOptionViewItem& option,
-                    const Geometry& geometry, const Item& item, bool hasChildren) const;
-    void paintTexts(QPainter* painter, const QStyleOptionViewItem& option,
-                    const Geometry& geometry, const Item& item) const;
+    void paintCheck(QPainter* painter, const QStyleOptionViewItem& option, const Geometry& geometry,
+                    const Item& item, bool hasChildren) const;
+    void paintTexts(QPainter* painter, const QStyleOptionViewItem& option, const Geometry& geometry,
+                    const Item& item) const;
 
     const ListOutlineModel& m_model;
     Appearance m_appearance;

@@ -46,7 +46,9 @@ constexpr std::array<Action, 8> kLabelActions = {Action::label0, Action::label1,
                                                  Action::label3, Action::label4, Action::label5,
                                                  Action::label6, Action::label7};
 
-QString text(const char* key) { return localized(QLatin1String(key)); }
+QString text(const char* key) {
+    return localized(QLatin1String(key));
+}
 
 // Draws an 18-point icon at twice the resolution in the palette's text colour.
 template <class Draw> QIcon drawn(Draw draw) {
@@ -225,8 +227,8 @@ void WindowToolbar::addLabelMenu() {
             label = ColorLabels::allCases[i - 1];
         }
         const auto key = MenuKeys::titleKey(action);
-        QAction* item = menu->addAction(ToolbarIcons::labelSwatch(label),
-                                        key ? localized(*key) : QString());
+        QAction* item =
+            menu->addAction(ToolbarIcons::labelSwatch(label), key ? localized(*key) : QString());
         item->setObjectName(QString::fromLatin1(rawValue(action)));
         connect(item, &QAction::triggered, this, [this, action] {
             if (onPerform) {

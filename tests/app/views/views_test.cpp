@@ -79,8 +79,8 @@ TreeDocument edited(const TreeDocument& doc, std::mt19937& random, int serial) {
     case 4:
         return TreeOps::outdent(doc, id);
     case 5:
-        return TreeOps::move(doc, id, random() % 2 ? TreeOps::MoveDirection::up
-                                                   : TreeOps::MoveDirection::down);
+        return TreeOps::move(
+            doc, id, random() % 2 ? TreeOps::MoveDirection::up : TreeOps::MoveDirection::down);
     case 6:
         return TreeOps::setCollapsed(doc, id, random() % 2 == 0);
     default:
@@ -109,8 +109,8 @@ private slots:
         QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
 
-        TreeDocument doc{"d", "D", ItemList{itemWith("a", {itemWith("a1"), itemWith("a2")}),
-                                            itemWith("b")}};
+        TreeDocument doc{"d", "D",
+                         ItemList{itemWith("a", {itemWith("a1"), itemWith("a2")}), itemWith("b")}};
         model.setOutline(doc.items, {});
         QCOMPARE(idsOf(model), (std::vector<std::string>{"a", "a1", "a2", "b"}));
 
@@ -288,7 +288,8 @@ private slots:
             }
             QVERIFY2(scan, rawValue(key).data());
         }
-        QCOMPARE(PhysicalKeys::fromQtKey(Qt::Key_BraceLeft), std::optional(PhysicalKey::bracketLeft));
+        QCOMPARE(PhysicalKeys::fromQtKey(Qt::Key_BraceLeft),
+                 std::optional(PhysicalKey::bracketLeft));
         QCOMPARE(PhysicalKeys::fromQtKey(Qt::Key_Exclam), std::optional(PhysicalKey::digit1));
         QCOMPARE(PhysicalKeys::fromQtKey(Qt::Key_X), std::nullopt);
     }
@@ -300,8 +301,8 @@ private slots:
                  std::optional(KeyChord{PhysicalKey::tab, KeyModifiers::shift}));
         QKeyEvent move(QEvent::KeyPress, Qt::Key_Up, Qt::ControlModifier | Qt::MetaModifier);
         QCOMPARE(PhysicalKeys::chord(move),
-                 std::optional(KeyChord{PhysicalKey::up,
-                                        KeyModifiers::command | KeyModifiers::control}));
+                 std::optional(
+                     KeyChord{PhysicalKey::up, KeyModifiers::command | KeyModifiers::control}));
         QKeyEvent option(QEvent::KeyPress, Qt::Key_K, Qt::AltModifier);
         QCOMPARE(PhysicalKeys::chord(option),
                  std::optional(KeyChord{PhysicalKey::k, KeyModifiers::option}));
@@ -353,7 +354,8 @@ private slots:
     void theDraftKeepsNonBreakingSpacesAndCountsCharacters() {
         ItemTextEditor editor;
         editor.load(QStringLiteral("a\u00a0b"));
-        QCOMPARE(editor.draft(), std::string("a\xc2\xa0" "b"));
+        QCOMPARE(editor.draft(), std::string("a\xc2\xa0"
+                                             "b"));
         editor.load(QStringLiteral("e\u0301x"));
         QTextCursor cursor = editor.textCursor();
         cursor.setPosition(2);

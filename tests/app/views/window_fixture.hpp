@@ -39,8 +39,8 @@ public:
     // A new document in the list view with its window shown and active.
     VelmoraDocument* newDocument() {
         m_document = controller().newDocument();
-        m_window = qobject_cast<DocumentWindowController*>(
-            controller().viewOf(m_document)->widget());
+        m_window =
+            qobject_cast<DocumentWindowController*>(controller().viewOf(m_document)->widget());
         QWidget* top = m_window->window();
         top->show();
         top->activateWindow();

@@ -147,9 +147,9 @@ private slots:
 
     void shiftDownExtendsTheSelectionAmongSiblingsOnly() {
         m_app->newDocument();
-        m_app->load(outline({itemWith("a", "A", {itemWith("a1", "A1")}), itemWith("b", "B"),
-                             itemWith("c", "C")},
-                            "a"));
+        m_app->load(outline(
+            {itemWith("a", "A", {itemWith("a1", "A1")}), itemWith("b", "B"), itemWith("c", "C")},
+            "a"));
         m_app->list().setFocus();
         using Ids = std::vector<std::string>;
         WindowFixture::key(Qt::Key_Down, Qt::ShiftModifier);
@@ -201,9 +201,8 @@ private slots:
 
     void copyingAParentWithItsChildPastesFreshCopies() {
         m_app->newDocument();
-        m_app->load(outline({itemWith("p", "Parent", {itemWith("c", "Child")}),
-                             itemWith("s", "Sibling")},
-                            "p"));
+        m_app->load(outline(
+            {itemWith("p", "Parent", {itemWith("c", "Child")}), itemWith("s", "Sibling")}, "p"));
         m_app->list().setFocus();
         m_app->click(m_app->titlePoint("c"), Qt::ControlModifier);
         QCOMPARE(m_app->session().selectedIDs(), (std::vector<std::string>{"p", "c"}));
@@ -240,9 +239,9 @@ private slots:
 
     void hoistingWithTheKeyAndTheHoistBar() {
         m_app->newDocument();
-        m_app->load(outline({itemWith("p", "Projects", {itemWith("c", "Chapter")}),
-                             itemWith("s", "Shopping")},
-                            "p"));
+        m_app->load(outline(
+            {itemWith("p", "Projects", {itemWith("c", "Chapter")}), itemWith("s", "Shopping")},
+            "p"));
         m_app->list().setFocus();
         HoistBar& bar = m_app->window().hoistBar();
         QVERIFY(bar.isHidden());
