@@ -17,13 +17,13 @@ namespace velmora {
 namespace {
 
 // The items in toolbar order, with their icon-theme names and label keys.
-struct ItemSpec {
+struct ToolbarEntry {
     Action action;
     const char* themeName;
     const char* labelKey;
 };
 
-constexpr std::array<ItemSpec, 10> kItems = {{
+constexpr std::array<ToolbarEntry, 10> kItems = {{
     {Action::addBelow, "list-add", "menu.item.below"},
     {Action::addChild, "go-jump", "menu.item.child"},
     {Action::indent, "format-indent-more", "menu.reorganize.indent"},
@@ -137,7 +137,7 @@ QIcon drawnIcon(Action action) {
 } // namespace
 
 QIcon ToolbarIcons::icon(Action action) {
-    for (const ItemSpec& item : kItems) {
+    for (const ToolbarEntry& item : kItems) {
         if (item.action == action && *item.themeName) {
             const QString name = QLatin1String(item.themeName);
             if (QIcon::hasThemeIcon(name)) {
@@ -174,7 +174,7 @@ WindowToolbar::WindowToolbar(QWidget* parent) : QToolBar(parent) {
     setFloatable(false);
     setIconSize(QSize(18, 18));
     setToolButtonStyle(Qt::ToolButtonIconOnly);
-    for (const ItemSpec& item : kItems) {
+    for (const ToolbarEntry& item : kItems) {
         if (item.action == Action::commandPalette || item.action == Action::toggleHighlight) {
             addSeparator();
         }
