@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/model/item.hpp"
+
+#include <QFrame>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QLineEdit;
+class QListWidget;
+
+namespace velmora {
+
+// The jump-to-item popup: a search field over the titles of every item of the document
+// (case- and accent-insensitive) and the first matches; choosing one goes to that item.
+class JumpPanel : public QFrame {
+    Q_OBJECT
+public:
+    // The most matches listed at once.
+    static constexpr int kShownMatches = 40;
+
+    explicit JumpPanel(QWidget* parent = nullptr);
+
+    // An item was chosen.
+    std::function<void(const std::string& id)> onChoose;
+    // The panel was closed without a choice.
+    std::function<void()> onCancel;
+
+    // Shows the panel over the top of its parent with the items of the document.
+    void open(const ItemList& items);
+    // The ids listed for the query, best first (titles starting with it, then containing it).
+    [[nodiscard]] std::vector<std::string> matches(const QString& query) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Entry {
+        std::string id;
+        std::string folded;
+        QString title;
+    };
+
+    [[nodiscard]] std::vector<std::size_t> matchingEntries(const QString& query) const;
+    void update(const QString& query);
+    void choose();
+
+    QLineEdit* m_field = nullptr;
+    QListWidget* m_list = nullptr;
+    std::vector<Entry> m_entries;
+};
+
+} // namespace velmora
