@@ -9,9 +9,9 @@ namespace velmora::bench {
 namespace {
 
 constexpr std::array<const char*, 24> kWords = {
-    "plan",   "review", "Café",  "budget", "garden",  "draft",  "meeting", "naïve",
-    "ideas",  "travel", "Köln",  "notes",  "release", "später", "design",  "écrire",
-    "收件箱", "report", "Zürich", "todo",  "archive", "summer", "données", "call"};
+    "plan",   "review", "Café",   "budget", "garden",  "draft",  "meeting", "naïve",
+    "ideas",  "travel", "Köln",   "notes",  "release", "später", "design",  "écrire",
+    "收件箱", "report", "Zürich", "todo",   "archive", "summer", "données", "call"};
 
 struct Generator {
     std::mt19937_64 rng;

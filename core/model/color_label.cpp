@@ -4,13 +4,20 @@ namespace velmora {
 
 std::string_view rawValue(ColorLabel label) {
     switch (label) {
-    case ColorLabel::red: return "red";
-    case ColorLabel::orange: return "orange";
-    case ColorLabel::yellow: return "yellow";
-    case ColorLabel::green: return "green";
-    case ColorLabel::blue: return "blue";
-    case ColorLabel::purple: return "purple";
-    case ColorLabel::gray: return "gray";
+    case ColorLabel::red:
+        return "red";
+    case ColorLabel::orange:
+        return "orange";
+    case ColorLabel::yellow:
+        return "yellow";
+    case ColorLabel::green:
+        return "green";
+    case ColorLabel::blue:
+        return "blue";
+    case ColorLabel::purple:
+        return "purple";
+    case ColorLabel::gray:
+        return "gray";
     }
     return "red";
 }
@@ -30,9 +37,12 @@ std::optional<ColorLabel> colorLabelFromRawValue(std::string_view raw) {
 
 std::string_view rawValue(ViewMode mode) {
     switch (mode) {
-    case ViewMode::list: return "list";
-    case ViewMode::tree: return "tree";
-    case ViewMode::map: return "map";
+    case ViewMode::list:
+        return "list";
+    case ViewMode::tree:
+        return "tree";
+    case ViewMode::map:
+        return "map";
     }
     return "list";
 }

@@ -29,6 +29,8 @@ enum class ViewMode { list, tree, map };
 [[nodiscard]] std::optional<ViewMode> viewModeFromRawValue(std::string_view raw);
 
 // Whether the view is drawn on the canvas (tree or map) rather than as the list.
-[[nodiscard]] constexpr bool isCanvas(ViewMode mode) { return mode != ViewMode::list; }
+[[nodiscard]] constexpr bool isCanvas(ViewMode mode) {
+    return mode != ViewMode::list;
+}
 
 } // namespace velmora

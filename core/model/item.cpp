@@ -1,20 +1,49 @@
 #include "core/model/item.hpp"
 
+#include "core/model/id_index.hpp"
+
 #include <algorithm>
+#include <atomic>
 #include <random>
 
 namespace velmora {
+
+// Lists smaller than this are searched by scanning; larger ones keep an id index.
+constexpr std::int64_t kIndexedTotal = 2048;
 
 ItemList ItemList::make(std::vector<Node> nodes) {
     if (nodes.empty())
         return ItemList();
     auto storage = std::make_shared<Storage>();
     std::int64_t total = 0;
-    for (const auto& n : nodes)
+    storage->keys.reserve(nodes.size());
+    for (const auto& n : nodes) {
         total += n->count();
+        storage->keys.push_back(idKey(n->id));
+    }
     storage->nodes = std::move(nodes);
     storage->total = total;
     return ItemList(std::shared_ptr<const Storage>(std::move(storage)));
+}
+
+ItemList ItemList::derived(std::vector<Node> nodes) const {
+    auto list = make(std::move(nodes));
+    if (!m_storage || !list.m_storage || list.totalCount() < kIndexedTotal)
+        return list;
+    if (auto base = m_storage->index.load())
+        list.m_storage->index.store(
+            std::make_shared<const IdIndex>(IdIndex::derive(*base, *this, list)));
+    return list;
+}
+
+std::shared_ptr<const IdIndex> ItemList::idIndex() const {
+    if (!m_storage || totalCount() < kIndexedTotal)
+        return nullptr;
+    if (auto index = m_storage->index.load())
+        return index;
+    auto built = std::make_shared<const IdIndex>(IdIndex::build(*this));
+    m_storage->index.store(built);
+    return built;
 }
 
 ItemList::ItemList(std::initializer_list<Item> items)
@@ -28,7 +57,9 @@ ItemList::ItemList(std::vector<Item> items) {
     *this = make(std::move(nodes));
 }
 
-ItemList ItemList::fromNodes(std::vector<Node> nodes) { return make(std::move(nodes)); }
+ItemList ItemList::fromNodes(std::vector<Node> nodes) {
+    return make(std::move(nodes));
+}
 
 ItemList::const_iterator ItemList::begin() const {
     return m_storage ? const_iterator(m_storage->nodes.data()) : const_iterator();
@@ -43,14 +74,16 @@ std::vector<ItemList::Node> ItemList::nodes() const {
     return m_storage ? m_storage->nodes : std::vector<Node>{};
 }
 
-std::vector<Item> ItemList::toVector() const { return std::vector<Item>(begin(), end()); }
+std::vector<Item> ItemList::toVector() const {
+    return std::vector<Item>(begin(), end());
+}
 
 ItemList ItemList::replacing(std::size_t i, Item item) const {
     auto copy = nodes();
     if (i >= copy.size())
         return *this;
     copy[i] = std::make_shared<const Item>(std::move(item));
-    return make(std::move(copy));
+    return derived(std::move(copy));
 }
 
 ItemList ItemList::inserting(std::size_t i, Item item) const {
@@ -58,7 +91,7 @@ ItemList ItemList::inserting(std::size_t i, Item item) const {
     i = std::min(i, copy.size());
     copy.insert(copy.begin() + static_cast<std::ptrdiff_t>(i),
                 std::make_shared<const Item>(std::move(item)));
-    return make(std::move(copy));
+    return derived(std::move(copy));
 }
 
 ItemList ItemList::inserting(std::size_t i, const ItemList& items) const {
@@ -68,17 +101,19 @@ ItemList ItemList::inserting(std::size_t i, const ItemList& items) const {
     i = std::min(i, copy.size());
     const auto& added = items.m_storage->nodes;
     copy.insert(copy.begin() + static_cast<std::ptrdiff_t>(i), added.begin(), added.end());
-    return make(std::move(copy));
+    return derived(std::move(copy));
 }
 
-ItemList ItemList::appending(Item item) const { return inserting(size(), std::move(item)); }
+ItemList ItemList::appending(Item item) const {
+    return inserting(size(), std::move(item));
+}
 
 ItemList ItemList::removing(std::size_t i) const {
     if (i >= size())
         return *this;
     auto copy = nodes();
     copy.erase(copy.begin() + static_cast<std::ptrdiff_t>(i));
-    return make(std::move(copy));
+    return derived(std::move(copy));
 }
 
 bool ItemList::operator==(const ItemList& other) const {

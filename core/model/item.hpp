@@ -3,6 +3,7 @@
 #include "core/model/color_label.hpp"
 #include "core/model/timestamp.hpp"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -20,6 +21,7 @@ namespace velmora {
 inline constexpr int kMaxItemDepth = 4096;
 
 struct Item;
+struct IdIndex;
 
 // An immutable, shared array of items: the children of an item or the top-level items of a
 // document. Copies share storage; the edit functions return a new list that copies only the
@@ -40,10 +42,23 @@ public:
         explicit const_iterator(const Node* at) : m_at(at) {}
         reference operator*() const { return **m_at; }
         pointer operator->() const { return m_at->get(); }
-        const_iterator& operator++() { ++m_at; return *this; }
-        const_iterator operator++(int) { auto old = *this; ++m_at; return old; }
-        const_iterator& operator--() { --m_at; return *this; }
-        const_iterator& operator+=(difference_type n) { m_at += n; return *this; }
+        const_iterator& operator++() {
+            ++m_at;
+            return *this;
+        }
+        const_iterator operator++(int) {
+            auto old = *this;
+            ++m_at;
+            return old;
+        }
+        const_iterator& operator--() {
+            --m_at;
+            return *this;
+        }
+        const_iterator& operator+=(difference_type n) {
+            m_at += n;
+            return *this;
+        }
         const_iterator operator+(difference_type n) const { return const_iterator(m_at + n); }
         difference_type operator-(const const_iterator& o) const { return m_at - o.m_at; }
         reference operator[](difference_type n) const { return *m_at[n]; }
@@ -85,16 +100,26 @@ public:
     }
     [[nodiscard]] const void* storageIdentity() const { return m_storage.get(); }
 
+    // The key of the id of the item at index i (see IdIndex).
+    [[nodiscard]] std::uint64_t idKeyAt(std::size_t i) const { return m_storage->keys[i]; }
+    // The index of every id in the tree under this list, built on first use and carried over
+    // to lists derived from this one by replacing, inserting or removing.
+    [[nodiscard]] std::shared_ptr<const IdIndex> idIndex() const;
+
     // Deep equality, short-cut wherever both sides share storage or nodes.
     bool operator==(const ItemList& other) const;
 
 private:
     struct Storage {
         std::vector<Node> nodes;
+        std::vector<std::uint64_t> keys;
         std::int64_t total = 0;
+        mutable std::atomic<std::shared_ptr<const IdIndex>> index;
     };
     explicit ItemList(std::shared_ptr<const Storage> storage) : m_storage(std::move(storage)) {}
     static ItemList make(std::vector<Node> nodes);
+    // A list over the nodes that inherits this list's index, if it has one.
+    ItemList derived(std::vector<Node> nodes) const;
 
     std::shared_ptr<const Storage> m_storage;
 };

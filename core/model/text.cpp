@@ -76,8 +76,8 @@ std::string validUTF8(std::string_view text) {
 }
 
 std::string fold(std::string_view text) {
-    return mapped(text, UTF8PROC_STABLE | UTF8PROC_COMPOSE | UTF8PROC_CASEFOLD |
-                            UTF8PROC_STRIPMARK);
+    return mapped(text,
+                  UTF8PROC_STABLE | UTF8PROC_COMPOSE | UTF8PROC_CASEFOLD | UTF8PROC_STRIPMARK);
 }
 
 std::string composed(std::string_view text) {
@@ -92,9 +92,9 @@ std::size_t graphemeOffset(std::string_view text, long long clusters) {
     long long seen = 0;
     for (std::size_t pos = 0; pos < text.size();) {
         auto d = decodeAt(text, pos);
-        if (pos > 0 && utf8proc_grapheme_break_stateful(static_cast<utf8proc_int32_t>(previous),
-                                                        static_cast<utf8proc_int32_t>(d.codePoint),
-                                                        &state)) {
+        if (pos > 0 &&
+            utf8proc_grapheme_break_stateful(static_cast<utf8proc_int32_t>(previous),
+                                             static_cast<utf8proc_int32_t>(d.codePoint), &state)) {
             if (++seen == clusters)
                 return pos;
         }
@@ -112,9 +112,9 @@ std::size_t graphemeCount(std::string_view text) {
     std::size_t count = 1;
     for (std::size_t pos = 0; pos < text.size();) {
         auto d = decodeAt(text, pos);
-        if (pos > 0 && utf8proc_grapheme_break_stateful(static_cast<utf8proc_int32_t>(previous),
-                                                        static_cast<utf8proc_int32_t>(d.codePoint),
-                                                        &state))
+        if (pos > 0 &&
+            utf8proc_grapheme_break_stateful(static_cast<utf8proc_int32_t>(previous),
+                                             static_cast<utf8proc_int32_t>(d.codePoint), &state))
             ++count;
         previous = d.codePoint;
         pos += d.length;
@@ -129,8 +129,20 @@ std::pair<std::string, std::string> splitAtGrapheme(std::string_view text, long 
 
 bool isWhitespace(char32_t c) {
     switch (c) {
-    case 0x09: case 0x0A: case 0x0B: case 0x0C: case 0x0D: case 0x20: case 0x85: case 0xA0:
-    case 0x1680: case 0x2028: case 0x2029: case 0x202F: case 0x205F: case 0x3000:
+    case 0x09:
+    case 0x0A:
+    case 0x0B:
+    case 0x0C:
+    case 0x0D:
+    case 0x20:
+    case 0x85:
+    case 0xA0:
+    case 0x1680:
+    case 0x2028:
+    case 0x2029:
+    case 0x202F:
+    case 0x205F:
+    case 0x3000:
         return true;
     default:
         return c >= 0x2000 && c <= 0x200A;

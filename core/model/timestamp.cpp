@@ -104,8 +104,7 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
 
 constexpr std::array<const char*, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-constexpr std::array<const char*, 7> kWeekdays = {"Thu", "Fri", "Sat", "Sun",
-                                                  "Mon", "Tue", "Wed"};
+constexpr std::array<const char*, 7> kWeekdays = {"Thu", "Fri", "Sat", "Sun", "Mon", "Tue", "Wed"};
 
 std::optional<int> zoneOffset(Cursor& c) {
     if (c.peek() == '+' || c.peek() == '-') {
@@ -122,10 +121,17 @@ std::optional<int> zoneOffset(Cursor& c) {
         const char* name;
         int hours;
     };
-    static constexpr std::array<Zone, 11> zones = {{{"GMT", 0}, {"UT", 0}, {"UTC", 0},
-                                                    {"Z", 0}, {"EST", -5}, {"EDT", -4},
-                                                    {"CST", -6}, {"CDT", -5}, {"MST", -7},
-                                                    {"MDT", -6}, {"PST", -8}}};
+    static constexpr std::array<Zone, 11> zones = {{{"GMT", 0},
+                                                    {"UT", 0},
+                                                    {"UTC", 0},
+                                                    {"Z", 0},
+                                                    {"EST", -5},
+                                                    {"EDT", -4},
+                                                    {"CST", -6},
+                                                    {"CDT", -5},
+                                                    {"MST", -7},
+                                                    {"MDT", -6},
+                                                    {"PST", -8}}};
     if (equalsNoCase(zone, "PDT"))
         return -7 * 3600;
     for (auto z : zones)

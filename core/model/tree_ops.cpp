@@ -53,7 +53,9 @@ Item copyWithFreshIds(const Item& item, const IDFactory& makeID) {
     return copy;
 }
 
-ItemList listOf(const std::vector<Item>& items) { return ItemList(items); }
+ItemList listOf(const std::vector<Item>& items) {
+    return ItemList(items);
+}
 
 std::optional<std::string> parentIdOf(const TreeDocument& doc, const std::vector<int>& path) {
     if (path.size() < 2)
@@ -101,16 +103,16 @@ TreeDocument setCollapsedAll(const TreeDocument& doc, bool collapsed) {
                      }));
 }
 
-Inserted insertSiblingBelow(const TreeDocument& doc, const std::string& id,
-                            const std::string& text, const std::string& newID) {
+Inserted insertSiblingBelow(const TreeDocument& doc, const std::string& id, const std::string& text,
+                            const std::string& newID) {
     auto path = pathOf(doc.items, id);
     if (!path)
         return appendAtTop(doc, Item::blank(newID, text));
     return insertBeside(doc, *path, 1, Item::blank(newID, text));
 }
 
-Inserted insertSiblingAbove(const TreeDocument& doc, const std::string& id,
-                            const std::string& text, const std::string& newID) {
+Inserted insertSiblingAbove(const TreeDocument& doc, const std::string& id, const std::string& text,
+                            const std::string& newID) {
     auto path = pathOf(doc.items, id);
     if (!path)
         return appendAtTop(doc, Item::blank(newID, text));
@@ -222,10 +224,13 @@ TreeDocument outdent(const TreeDocument& doc, const std::string& id) {
 
 TreeDocument move(const TreeDocument& doc, const std::string& id, MoveDirection direction) {
     switch (direction) {
-    case MoveDirection::right: return indent(doc, id);
-    case MoveDirection::left: return outdent(doc, id);
+    case MoveDirection::right:
+        return indent(doc, id);
+    case MoveDirection::left:
+        return outdent(doc, id);
     case MoveDirection::up:
-    case MoveDirection::down: break;
+    case MoveDirection::down:
+        break;
     }
     auto path = pathOf(doc.items, id);
     if (!path)
@@ -237,9 +242,8 @@ TreeDocument move(const TreeDocument& doc, const std::string& id, MoveDirection 
         if (direction == MoveDirection::down && index + 1 >= siblings.size())
             return siblings;
         auto target = direction == MoveDirection::up ? index - 1 : index + 1;
-        auto nodes = siblings.nodes();
-        std::swap(nodes[index], nodes[target]);
-        return ItemList::fromNodes(std::move(nodes));
+        auto moved = ItemList::fromNodes({siblings.node(index)});
+        return siblings.removing(index).inserting(target, moved);
     });
     return withItems(doc, std::move(items));
 }
@@ -274,8 +278,8 @@ TreeDocument insert(const TreeDocument& doc, const std::vector<Item>& items,
     if (items.empty())
         return doc;
     if (!parent)
-        return withItems(doc, doc.items.inserting(clampIndex(index, doc.items.size()),
-                                                  listOf(items)));
+        return withItems(doc,
+                         doc.items.inserting(clampIndex(index, doc.items.size()), listOf(items)));
     if (!pathOf(doc.items, *parent))
         return doc;
     return updateItem(doc, *parent, [&](Item& item) {
@@ -293,10 +297,10 @@ TreeDocument insertAfter(const TreeDocument& doc, const std::vector<Item>& items
     if (after && after != rootId) {
         if (auto path = pathOf(doc.items, *after)) {
             auto index = static_cast<std::size_t>(path->back()) + 1;
-            return withItems(doc, withSiblings(doc.items, parentOf(*path),
-                                               [&](const ItemList& siblings) {
-                                                   return siblings.inserting(index, listOf(items));
-                                               }));
+            return withItems(
+                doc, withSiblings(doc.items, parentOf(*path), [&](const ItemList& siblings) {
+                    return siblings.inserting(index, listOf(items));
+                }));
         }
     }
     if (rootId && pathOf(doc.items, *rootId))

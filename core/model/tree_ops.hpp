@@ -42,14 +42,12 @@ struct Removed {
 // --- Visibility -----------------------------------------------------------------------------
 
 // The rows of the list view in display order; a hoisted root is always the first row.
-[[nodiscard]] std::vector<VisibleRow> visibleItems(const ItemList& items,
-                                                   const std::optional<std::string>& rootId,
-                                                   bool hidingCompleted);
+[[nodiscard]] std::vector<VisibleRow>
+visibleItems(const ItemList& items, const std::optional<std::string>& rootId, bool hidingCompleted);
 
 // The tree the canvas and printing lay out: the hoisted root alone, or all items, without
 // checked subtrees while hiding completed items.
-[[nodiscard]] ItemList displayItems(const ItemList& items,
-                                    const std::optional<std::string>& rootId,
+[[nodiscard]] ItemList displayItems(const ItemList& items, const std::optional<std::string>& rootId,
                                     bool hidingCompleted);
 
 // Whether the item is hidden because it or an ancestor below the hoisted root is checked.
@@ -67,8 +65,7 @@ struct Removed {
 [[nodiscard]] std::optional<ItemLocation> locate(const ItemList& items, const std::string& id);
 
 // The path of indices to the first item with the id in pre-order.
-[[nodiscard]] std::optional<std::vector<int>> pathOf(const ItemList& items,
-                                                     const std::string& id);
+[[nodiscard]] std::optional<std::vector<int>> pathOf(const ItemList& items, const std::string& id);
 
 // The item at a path; null when the path leads nowhere.
 [[nodiscard]] const Item* itemAt(const ItemList& items, const std::vector<int>& path);
@@ -87,8 +84,8 @@ struct Removed {
                                                  const std::optional<std::string>& rootId);
 
 // The id to select after removing the listed items, asked before removing them.
-[[nodiscard]] std::optional<std::string> selectionAfterRemoving(const ItemList& items,
-                                                                const std::vector<std::string>& ids);
+[[nodiscard]] std::optional<std::string>
+selectionAfterRemoving(const ItemList& items, const std::vector<std::string>& ids);
 
 // Whether the item may move into the parent (absent means the top level).
 [[nodiscard]] bool canMove(const TreeDocument& doc, const std::string& id,

@@ -1,5 +1,6 @@
 // The read-only half of TreeOps: locating items and deciding what is shown.
 #include "core/model/archive_titles.hpp"
+#include "core/model/id_index.hpp"
 #include "core/model/tree_ops.hpp"
 
 #include <algorithm>
@@ -66,7 +67,54 @@ void collectCompleted(const ItemList& items, bool archiveTest, std::vector<Item>
 
 } // namespace
 
+// The path by following parent links in the id index; nothing when the index cannot answer
+// (no index, an id it does not hold, or ids that repeat).
+std::optional<std::vector<int>> indexedPath(const ItemList& items, const std::string& id,
+                                            bool& answered) {
+    answered = false;
+    auto index = items.idIndex();
+    if (!index || index->ambiguous)
+        return std::nullopt;
+    answered = true;
+    std::vector<std::uint64_t> chain{idKey(id)};
+    while (true) {
+        auto parent = index->parents.find(chain.back());
+        if (!parent)
+            return std::nullopt;
+        if (*parent == IdIndex::kTopLevel)
+            break;
+        if (chain.size() > static_cast<std::size_t>(kMaxItemDepth) + 1) {
+            answered = false;
+            return std::nullopt;
+        }
+        chain.push_back(*parent);
+    }
+    std::vector<int> path;
+    const ItemList* list = &items;
+    for (auto key = chain.rbegin(); key != chain.rend(); ++key) {
+        std::size_t i = 0;
+        while (i < list->size() && list->idKeyAt(i) != *key)
+            ++i;
+        if (i == list->size()) {
+            answered = false;
+            return std::nullopt;
+        }
+        path.push_back(static_cast<int>(i));
+        if (key + 1 != chain.rend())
+            list = &(*list)[i].children;
+        else if ((*list)[i].id != id)
+            answered = false;
+    }
+    if (!answered)
+        return std::nullopt;
+    return path;
+}
+
 std::optional<std::vector<int>> pathOf(const ItemList& items, const std::string& id) {
+    bool answered = false;
+    auto indexed = indexedPath(items, id, answered);
+    if (answered)
+        return indexed;
     struct Frame {
         const ItemList* list;
         std::size_t next;
@@ -136,8 +184,7 @@ std::vector<VisibleRow> visibleItems(const ItemList& items,
         parent = list->node(static_cast<std::size_t>((*path)[level]));
         list = &parent->children;
     }
-    walk.walk(ItemList::fromNodes({list->node(static_cast<std::size_t>(path->back()))}), 0,
-              parent);
+    walk.walk(ItemList::fromNodes({list->node(static_cast<std::size_t>(path->back()))}), 0, parent);
     return rows;
 }
 
@@ -281,8 +328,17 @@ bool canMove(const TreeDocument& doc, const std::string& id,
         return false;
     if (!toParent)
         return true;
-    if (*toParent == id || !pathOf(doc.items, *toParent))
+    if (*toParent == id)
         return false;
+    auto target = pathOf(doc.items, *toParent);
+    if (!target)
+        return false;
+    if (target->size() > path->size() && std::equal(path->begin(), path->end(), target->begin()))
+        return false;
+    // With repeated ids another item of that id may still stand inside the moved subtree.
+    auto index = doc.items.idIndex();
+    if (index && !index->ambiguous)
+        return true;
     return !pathOf(itemAt(doc.items, *path)->children, *toParent);
 }
 

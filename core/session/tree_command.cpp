@@ -8,23 +8,40 @@ namespace velmora {
 
 std::string_view rawValue(SideEffect side) {
     switch (side) {
-    case SideEffect::exportBackup: return "exportBackup";
-    case SideEffect::importBackup: return "importBackup";
-    case SideEffect::exportOPML: return "exportOPML";
-    case SideEffect::importOPML: return "importOPML";
-    case SideEffect::toggleHelp: return "toggleHelp";
-    case SideEffect::focusHelpSearch: return "focusHelpSearch";
-    case SideEffect::settings: return "settings";
-    case SideEffect::undo: return "undo";
-    case SideEffect::redo: return "redo";
-    case SideEffect::jump: return "jump";
-    case SideEffect::newDocumentTab: return "newDocumentTab";
-    case SideEffect::insertNewline: return "insertNewline";
-    case SideEffect::commandPalette: return "commandPalette";
-    case SideEffect::showProperties: return "showProperties";
-    case SideEffect::showHelp: return "showHelp";
-    case SideEffect::toggleLibrary: return "toggleLibrary";
-    case SideEffect::toggleHighlight: return "toggleHighlight";
+    case SideEffect::exportBackup:
+        return "exportBackup";
+    case SideEffect::importBackup:
+        return "importBackup";
+    case SideEffect::exportOPML:
+        return "exportOPML";
+    case SideEffect::importOPML:
+        return "importOPML";
+    case SideEffect::toggleHelp:
+        return "toggleHelp";
+    case SideEffect::focusHelpSearch:
+        return "focusHelpSearch";
+    case SideEffect::settings:
+        return "settings";
+    case SideEffect::undo:
+        return "undo";
+    case SideEffect::redo:
+        return "redo";
+    case SideEffect::jump:
+        return "jump";
+    case SideEffect::newDocumentTab:
+        return "newDocumentTab";
+    case SideEffect::insertNewline:
+        return "insertNewline";
+    case SideEffect::commandPalette:
+        return "commandPalette";
+    case SideEffect::showProperties:
+        return "showProperties";
+    case SideEffect::showHelp:
+        return "showHelp";
+    case SideEffect::toggleLibrary:
+        return "toggleLibrary";
+    case SideEffect::toggleHighlight:
+        return "toggleHighlight";
     }
     return "";
 }

@@ -59,8 +59,7 @@ namespace UndoRecords {
 // (selection, view, hoist, notes and editing alone are never undoable). New items get created
 // and modified stamps, items whose content changed get a new modified stamp, both at `now`; the
 // record's `after` is `current` with those stamps.
-[[nodiscard]] std::optional<TreeCommand> form(const EditorSnapshot& before,
-                                              std::string catalogKey,
+[[nodiscard]] std::optional<TreeCommand> form(const EditorSnapshot& before, std::string catalogKey,
                                               const EditorSnapshot& current, Timestamp now);
 
 // The items of `after` stamped against `before` as `form` does.

@@ -16,7 +16,7 @@ TEST(Text, FoldIgnoresCaseAndDiacritics) {
 TEST(Text, GraphemesCountUserPerceivedCharacters) {
     EXPECT_EQ(Text::graphemeCount(""), 0u);
     EXPECT_EQ(Text::graphemeCount("abc"), 3u);
-    EXPECT_EQ(Text::graphemeCount("e\xCC\x81"), 1u);                  // e + combining acute
+    EXPECT_EQ(Text::graphemeCount("e\xCC\x81"), 1u);                        // e + combining acute
     EXPECT_EQ(Text::graphemeCount("\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD"), 1u); // thumbs up + tone
     EXPECT_EQ(Text::graphemeCount("\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA"), 1u); // flag DE
 }
