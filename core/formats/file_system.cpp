@@ -1,0 +1,160 @@
+#include "core/formats/file_system.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+FileError fromErrorCode(const std::error_code& ec, const fs::path& path) {
+    return FileError::fromErrno(ec.value(), path);
+}
+
+// The permission bits a new file gets from the process's umask, read without changing it.
+mode_t newFileMode() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<mode_t>(0666 & ~std::strtoul(line.c_str() + 6, nullptr, 8));
+    return 0644;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Moves the finished temporary file into place without ever replacing an existing file.
+int linkIntoPlace(const fs::path& temporary, const fs::path& file) {
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, file.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // File systems without RENAME_NOREPLACE: a hard link also fails when the name is taken.
+    if (::link(temporary.c_str(), file.c_str()) != 0)
+        return errno;
+    ::unlink(temporary.c_str());
+    return 0;
+}
+
+void syncFolder(const fs::path& folder) {
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+FileError FileError::fromErrno(int code, std::filesystem::path path) {
+    Kind kind = Kind::other;
+    if (code == ENOENT || code == ENOTDIR)
+        kind = Kind::notFound;
+    else if (code == EEXIST)
+        kind = Kind::exists;
+    else if (code == EACCES || code == EPERM || code == EROFS)
+        kind = Kind::permissionDenied;
+    return {kind, std::move(path), code, std::strerror(code)};
+}
+
+Result<std::vector<std::string>, FileError> LocalFileSystem::list(const fs::path& folder) const {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec)
+        return fromErrorCode(ec, folder);
+    std::vector<std::string> names;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            return fromErrorCode(ec, folder);
+        names.push_back(it->path().filename().string());
+    }
+    if (ec)
+        return fromErrorCode(ec, folder);
+    return names;
+}
+
+Result<std::string, FileError> LocalFileSystem::read(const fs::path& file) const {
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return FileError::fromErrno(errno, file);
+    std::string bytes;
+    char buffer[1 << 16];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            int code = errno;
+            ::close(fd);
+            return FileError::fromErrno(code, file);
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+FileResult LocalFileSystem::write(const fs::path& file, std::string_view bytes,
+                                  Overwrite overwrite) {
+    fs::path folder = file.parent_path();
+    std::string pattern = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
+    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0)
+        return FileError::fromErrno(errno, file);
+    struct stat existing {};
+    mode_t mode = ::stat(file.c_str(), &existing) == 0 ? existing.st_mode & 07777 : newFileMode();
+    int code = 0;
+    errno = 0;
+    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
+        code = errno ? errno : EIO;
+    if (::close(fd) != 0 && code == 0)
+        code = errno;
+    if (code == 0) {
+        if (overwrite == Overwrite::replace)
+            code = ::rename(pattern.c_str(), file.c_str()) == 0 ? 0 : errno;
+        else
+            code = linkIntoPlace(pattern, file);
+    }
+    if (code != 0) {
+        ::unlink(pattern.c_str());
+        return FileError::fromErrno(code, file);
+    }
+    syncFolder(folder);
+    return std::monostate{};
+}
+
+FileResult LocalFileSystem::makeFolder(const fs::path& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec)
+        return fromErrorCode(ec, folder);
+    if (!fs::is_directory(folder, ec))
+        return FileError::fromErrno(EEXIST, folder);
+    return std::monostate{};
+}
+
+bool LocalFileSystem::exists(const fs::path& path) const {
+    std::error_code ec;
+    return fs::symlink_status(path, ec).type() != fs::file_type::not_found && !ec;
+}
+
+} // namespace velmora

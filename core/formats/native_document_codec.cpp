@@ -1,0 +1,210 @@
+#include "core/formats/native_document_codec.hpp"
+
+#include "core/formats/backup_reader.hpp"
+#include "core/formats/json_dom.hpp"
+
+#include <cmath>
+
+namespace velmora {
+namespace {
+
+// A number as the platform's pretty encoder writes it: integral widths without a fraction.
+std::string widthText(double width) {
+    if (width == std::trunc(width) && std::fabs(width) < 9007199254740992.0)
+        return std::to_string(static_cast<long long>(width));
+    return jsonNumberText(width);
+}
+
+void member(std::string& out, std::string_view key, std::string_view rawValue, bool last) {
+    out += key;
+    out += " : ";
+    out += rawValue;
+    out += last ? "\n" : ",\n";
+}
+
+void appendHoistTabs(std::string& out, const std::vector<HoistTab>& tabs) {
+    if (tabs.empty()) {
+        out += "[]";
+        return;
+    }
+    out += "[\n";
+    for (std::size_t i = 0; i < tabs.size(); ++i) {
+        out += "    {\n      \"id\" : " + jsonStringLiteral(tabs[i].id) + ",\n";
+        out += "      \"rootId\" : " + jsonStringLiteral(tabs[i].rootId) + ",\n";
+        out += "      \"title\" : " + jsonStringLiteral(tabs[i].title) + "\n    }";
+        out += i + 1 < tabs.size() ? ",\n" : "\n";
+    }
+    out += "  ]";
+}
+
+std::string columnWidthsText(const std::vector<double>& widths) {
+    if (widths.empty())
+        return "[]";
+    std::string out = "[\n";
+    for (std::size_t i = 0; i < widths.size(); ++i)
+        out += "    " + widthText(widths[i]) + (i + 1 < widths.size() ? ",\n" : "\n");
+    return out + "  ]";
+}
+
+// --- Reading the state with the strictness of a typed decoder ---------------------------------
+
+// An optional member: absent and null give nothing; a member of another type fails the state.
+template <class T, class Read>
+bool optionalMember(JSONDom::Object object, std::string_view key, std::optional<T>& out,
+                    Read read) {
+    auto element = JSONDom::member(object, key);
+    if (!element || element->is_null())
+        return true;
+    out = read(*element);
+    return out.has_value();
+}
+
+std::optional<std::string> readString(JSONDom::Element element) {
+    auto text = JSONDom::asString(element);
+    return text ? std::optional<std::string>(*text) : std::nullopt;
+}
+
+std::optional<std::vector<double>> readWidths(JSONDom::Element element) {
+    auto array = JSONDom::asArray(element);
+    if (!array)
+        return std::nullopt;
+    std::vector<double> widths;
+    for (auto value : *array) {
+        auto number = JSONDom::asNumber(value);
+        if (!number)
+            return std::nullopt;
+        widths.push_back(*number);
+    }
+    return widths;
+}
+
+std::optional<std::vector<HoistTab>> readHoistTabs(std::optional<JSONDom::Element> element) {
+    auto array = JSONDom::asArray(element);
+    if (!array)
+        return std::nullopt;
+    std::vector<HoistTab> tabs;
+    for (auto value : *array) {
+        auto id = JSONDom::asString(JSONDom::member(value, "id"));
+        auto rootId = JSONDom::asString(JSONDom::member(value, "rootId"));
+        auto title = JSONDom::asString(JSONDom::member(value, "title"));
+        if (!id || !rootId || !title)
+            return std::nullopt;
+        tabs.push_back({std::string(*id), std::string(*rootId), std::string(*title)});
+    }
+    return tabs;
+}
+
+std::optional<MacDocumentState> readState(JSONDom::Object top) {
+    auto element = JSONDom::member(top, "mac");
+    auto object = JSONDom::asObject(element);
+    if (!object)
+        return std::nullopt;
+    MacDocumentState state;
+    auto view = JSONDom::asString(JSONDom::member(*object, "view"));
+    auto tabs = readHoistTabs(JSONDom::member(*object, "hoistTabs"));
+    auto showAllNotes = JSONDom::asBool(JSONDom::member(*object, "showAllNotes"));
+    if (!view || !tabs || !showAllNotes)
+        return std::nullopt;
+    state.view = std::string(*view);
+    state.hoistTabs = std::move(*tabs);
+    state.showAllNotes = *showAllNotes;
+    if (!optionalMember(*object, "activeHoist", state.activeHoist, readString) ||
+        !optionalMember(*object, "selectedId", state.selectedId, readString) ||
+        !optionalMember(*object, "columnWidths", state.columnWidths, readWidths))
+        return std::nullopt;
+    return state;
+}
+
+ViewMode settingsView(const BackupSettings& settings) {
+    return settings.view == BackupSettings::View::tree ? ViewMode::tree : ViewMode::list;
+}
+
+} // namespace
+
+std::string_view NativeReadError::catalogKey() const {
+    return kind == Kind::backup ? backup.catalogKey() : "backup.error.multipleDocuments %lld";
+}
+
+std::optional<std::string_view> NativeReadError::suggestionKey() const {
+    if (kind == Kind::multipleDocuments)
+        return "backup.error.multipleDocuments.suggestion";
+    return std::nullopt;
+}
+
+namespace NativeDocumentCodec {
+
+MacDocumentState state(const EditorSnapshot& snapshot) {
+    return {std::string(rawValue(snapshot.view)),
+            snapshot.hoistTabs,
+            snapshot.activeHoist,
+            snapshot.selectedId,
+            snapshot.showAllNotes,
+            snapshot.columnWidths};
+}
+
+std::string encodeState(const MacDocumentState& state) {
+    if (state.columnWidths)
+        for (double width : *state.columnWidths)
+            if (!std::isfinite(width))
+                return "{}"; // JSON has no form for it, so the whole state is left unreadable
+    std::string out = "{\n";
+    if (state.activeHoist)
+        member(out, "  \"activeHoist\"", jsonStringLiteral(*state.activeHoist), false);
+    if (state.columnWidths)
+        member(out, "  \"columnWidths\"", columnWidthsText(*state.columnWidths), false);
+    out += "  \"hoistTabs\" : ";
+    appendHoistTabs(out, state.hoistTabs);
+    out += ",\n";
+    if (state.selectedId)
+        member(out, "  \"selectedId\"", jsonStringLiteral(*state.selectedId), false);
+    member(out, "  \"showAllNotes\"", state.showAllNotes ? "true" : "false", false);
+    member(out, "  \"view\"", jsonStringLiteral(state.view), true);
+    return out + "}";
+}
+
+std::string encode(const EditorSnapshot& snapshot, const BackupSettings& settings) {
+    std::string text = BackupCodec::encode({snapshot.document}, settings);
+    auto end = text.rfind("\n}\n");
+    text.replace(end, std::string::npos, ",\n  \"mac\": " + encodeState(state(snapshot)) + "\n}\n");
+    return text;
+}
+
+Result<LoadedNative, NativeReadError> decode(std::string_view data) {
+    try {
+        simdjson::dom::parser parser;
+        auto root = JSONDom::parse(parser, data);
+        if (!root)
+            return NativeReadError::fromBackup(BackupError::plain(BackupError::Kind::notJSON));
+        auto backup = BackupReader::read(*root);
+        if (!backup.ok())
+            return NativeReadError::fromBackup(backup.error());
+        auto& documents = backup.value().documents;
+        if (documents.size() != 1)
+            return NativeReadError::multipleDocuments(static_cast<std::int64_t>(documents.size()));
+        auto mac = readState(root->get_object().value_unsafe());
+        return LoadedNative{std::move(documents.front()), backup.value().settings, std::move(mac)};
+    } catch (const std::bad_alloc&) {
+        return NativeReadError::fromBackup(BackupError::plain(BackupError::Kind::notJSON));
+    }
+}
+
+EditorSnapshot snapshot(const LoadedNative& loaded) {
+    EditorSnapshot s;
+    s.document = loaded.document;
+    if (!loaded.mac) {
+        s.view = settingsView(loaded.settings);
+        s.showAllNotes = loaded.settings.showAllNotes;
+        return s;
+    }
+    const MacDocumentState& mac = *loaded.mac;
+    s.view = viewModeFromRawValue(mac.view).value_or(settingsView(loaded.settings));
+    s.hoistTabs = mac.hoistTabs;
+    s.activeHoist = mac.activeHoist;
+    s.selectedId = mac.selectedId;
+    s.showAllNotes = mac.showAllNotes;
+    s.columnWidths = mac.columnWidths;
+    return s;
+}
+
+} // namespace NativeDocumentCodec
+} // namespace velmora
