@@ -3,6 +3,7 @@
 #include "app/shell/preferences.hpp"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -51,6 +52,19 @@ QString LibraryFolder::root(const Preferences& preferences, const QString& home,
 QString LibraryFolder::root(const Preferences& preferences) {
     return root(preferences, QDir::homePath(),
                 QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+}
+
+bool LibraryFolder::containsDocuments(const QString& folder) {
+    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        if (info.isFile() && info.suffix().compare(QLatin1String("quenlith"),
+                                                   Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace velmora

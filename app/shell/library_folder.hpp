@@ -31,5 +31,8 @@ inline const QString cloudDrivePath = QStringLiteral("Library/Mobile Documents/c
 // The same for the current user.
 [[nodiscard]] QString root(const Preferences& preferences);
 
+// Whether the folder holds a document file at any depth (hidden files and folders aside).
+[[nodiscard]] bool containsDocuments(const QString& folder);
+
 } // namespace LibraryFolder
 } // namespace velmora

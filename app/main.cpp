@@ -1,0 +1,3 @@
+#include "app/shell/application.hpp"
+
+int main(int argc, char** argv) { return velmora::Application::run(argc, argv); }

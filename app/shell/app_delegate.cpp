@@ -1,0 +1,398 @@
+#include "app/shell/app_delegate.hpp"
+
+#include "app/shell/app_language.hpp"
+#include "app/shell/app_log.hpp"
+#include "app/shell/dialogs.hpp"
+#include "app/shell/document_codec.hpp"
+#include "app/shell/document_window.hpp"
+#include "app/shell/import_export_flows.hpp"
+#include "app/shell/library_folder.hpp"
+#include "app/shell/localization.hpp"
+#include "app/shell/notifications.hpp"
+#include "app/shell/preferences.hpp"
+#include "app/shell/velmora_document.hpp"
+#include "app/shell/velmora_document_controller.hpp"
+#include "app/updates/update_service.hpp"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QTimer>
+#include <QUndoStack>
+#include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmora {
+namespace {
+
+const QString kFeedbackAddress = QStringLiteral("https://ostrevo.app/feedback");
+const QString kHomeAddress = QStringLiteral("https://ostrevo.app");
+
+constexpr double kZoomStep = 1.1;
+constexpr double kMinZoom = 0.5;
+constexpr double kMaxZoom = 3.0;
+
+} // namespace
+
+AppDelegate::AppDelegate(Dialogs& dialogs, QString dataFolder, DocumentViewFactory viewFactory,
+                         QObject* parent)
+    : QObject(parent), m_dialogs(dialogs),
+      m_controller(std::make_unique<VelmoraDocumentController>(
+          dialogs, *this, *this, std::move(dataFolder), std::move(viewFactory))),
+      m_flows(std::make_unique<ImportExportFlows>(*m_controller, dialogs)) {
+    connect(&Notifications::shared(), &Notifications::preferencesChanged, this, [this] {
+        m_controller->applyTabPreference();
+        MainMenu::updateNewTabVisibility();
+        Preferences preferences;
+        for (VelmoraDocument* document : m_controller->documents()) {
+            document->applyEditorPreferences(preferences);
+        }
+    });
+    connect(&Notifications::shared(), &Notifications::languageChanged, this, [this] {
+        for (VelmoraDocument* document : m_controller->documents()) {
+            if (DocumentView* view = m_controller->viewOf(document)) {
+                view->relocalize();
+            }
+        }
+    });
+}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::prepare(Preferences& preferences) {
+    if (AppLanguages::cleanOverride(preferences)) {
+        qCInfo(documentLog) << "removed an unsupported interface language override";
+    }
+}
+
+void AppDelegate::launch(const QStringList& files) {
+    m_controller->restoreDocuments();
+    for (const QString& path : files) {
+        m_controller->openDocument(path, true);
+    }
+    if (m_controller->documents().isEmpty()) {
+        applicationOpenUntitledFile();
+    }
+    applicationDidFinishLaunching();
+}
+
+bool AppDelegate::applicationOpenUntitledFile() {
+    qCInfo(documentLog) << "applicationOpenUntitledFile";
+    Preferences preferences;
+    if (!preferences.libraryFirstLaunchDone()) {
+        preferences.setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        preferences.sync();
+        const QString root = LibraryFolder::root(preferences);
+        if (!LibraryFolder::containsDocuments(root) && createSamples(nullptr)) {
+            return true;
+        }
+    }
+    VelmoraDocument* document = m_controller->openUntitledDocumentAndDisplay(true);
+    qCInfo(documentLog).noquote() << "applicationOpenUntitledFile ok " +
+                                         AppLog::describe(m_controller->windowOf(document));
+    return true;
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    qCInfo(documentLog).noquote()
+        << QStringLiteral("applicationDidFinishLaunching documents=%1")
+               .arg(m_controller->documents().size());
+    UpdateService::shared().start();
+    QTimer::singleShot(0, this, [this] { m_controller->revealDocuments(); });
+}
+
+void AppDelegate::reopen(const QStringList& files) {
+    for (const QString& path : files) {
+        m_controller->openDocument(path, true);
+    }
+    if (files.isEmpty()) {
+        m_controller->reopen();
+    }
+}
+
+bool AppDelegate::createSamples(QWidget* parent) {
+    Preferences preferences;
+    const QString root = LibraryFolder::root(preferences);
+    if (const auto message = DocumentCodec::installSamples(root)) {
+        qCCritical(documentLog).noquote() << "createSamples error " + *message;
+        m_dialogs.alert(parent, localized(QStringLiteral("library.samples.failed")), *message);
+        return false;
+    }
+    preferences.setBool(PreferenceKeys::libraryVisible, true);
+    Notifications::shared().post(Notifications::library);
+    return true;
+}
+
+bool AppDelegate::requestQuit() {
+    if (!m_controller->prepareToQuit()) {
+        return false;
+    }
+    Preferences().sync();
+    // exit() rather than quit(): the documents are saved, so windows must not ask again.
+    QCoreApplication::exit(0);
+    return true;
+}
+
+void AppDelegate::showSettings() {
+    // The settings window comes with the panels; until then the command has nothing to show.
+    QApplication::beep();
+}
+
+VelmoraDocument* AppDelegate::documentOf(QWidget* window) const {
+    auto* documentWindow = qobject_cast<DocumentWindow*>(window);
+    return documentWindow ? documentWindow->currentDocument() : nullptr;
+}
+
+void AppDelegate::velmoraPerform(Action action, QWidget* window) {
+    if (VelmoraDocument* document = documentOf(window)) {
+        if (DocumentView* view = m_controller->viewOf(document)) {
+            view->perform(action);
+            return;
+        }
+    }
+    // Without a document window only four commands work.
+    switch (action) {
+    case Action::settings:
+        showSettings();
+        break;
+    case Action::newDocumentTab:
+        m_controller->newDocument();
+        break;
+    case Action::importBackup:
+        m_flows->importBackup(window);
+        break;
+    case Action::importOPML:
+        m_flows->importOPML(window);
+        break;
+    default:
+        break;
+    }
+}
+
+bool AppDelegate::canPerform(Action action, QWidget* window) const {
+    if (VelmoraDocument* document = documentOf(window)) {
+        if (DocumentView* view = m_controller->viewOf(document)) {
+            return view->canPerform(action);
+        }
+    }
+    return action == Action::settings || action == Action::newDocumentTab ||
+           action == Action::importBackup || action == Action::importOPML;
+}
+
+void AppDelegate::carryOut(SideEffect side, VelmoraDocument& document) {
+    QWidget* window = m_controller->windowOf(&document);
+    switch (side) {
+    case SideEffect::exportBackup:
+        m_flows->exportBackup(window);
+        break;
+    case SideEffect::importBackup:
+        m_flows->importBackup(window);
+        break;
+    case SideEffect::exportOPML:
+        m_flows->exportOPML(document, window);
+        break;
+    case SideEffect::importOPML:
+        m_flows->importOPML(window);
+        break;
+    case SideEffect::settings:
+        showSettings();
+        break;
+    case SideEffect::undo:
+        undo(document, false);
+        break;
+    case SideEffect::redo:
+        undo(document, true);
+        break;
+    case SideEffect::newDocumentTab:
+        m_controller->newDocument();
+        break;
+    default:
+        // Panels, help and the library belong to the document window itself.
+        break;
+    }
+}
+
+void AppDelegate::undo(VelmoraDocument& document, bool redo) {
+    emit document.commitEditingRequested();
+    QUndoStack* stack = document.undoStack();
+    if (redo ? !stack->canRedo() : !stack->canUndo()) {
+        QApplication::beep();
+        return;
+    }
+    redo ? stack->redo() : stack->undo();
+}
+
+void AppDelegate::run(StandardItem item, QWidget* window) {
+    VelmoraDocument* document = documentOf(window);
+    switch (item) {
+    case StandardItem::about:
+        QMessageBox::about(window, localized(QStringLiteral("menu.app.about")),
+                           QStringLiteral("<b>Ostrevo</b> ") + QStringLiteral(OSTREVO_VERSION) +
+                               QStringLiteral("<p>") +
+                               localized(QStringLiteral("about.description")).toHtmlEscaped());
+        break;
+    case StandardItem::checkUpdates:
+        UpdateService::shared().checkForUpdates();
+        break;
+    case StandardItem::quit:
+        requestQuit();
+        break;
+    case StandardItem::newDocument:
+        m_controller->newDocument();
+        break;
+    case StandardItem::open:
+        m_controller->openDocumentsWithDialog(window);
+        break;
+    case StandardItem::clearRecent:
+        m_controller->clearRecentDocuments();
+        break;
+    case StandardItem::close:
+        if (document) {
+            m_controller->closeDocument(document);
+        } else if (window) {
+            window->close();
+        }
+        break;
+    case StandardItem::save:
+        if (document) {
+            m_controller->saveDocument(document, window);
+        }
+        break;
+    case StandardItem::saveAs:
+        if (document) {
+            m_controller->saveDocumentAs(document, window);
+        }
+        break;
+    case StandardItem::createSamples:
+        createSamples(window);
+        break;
+    case StandardItem::undo:
+    case StandardItem::redo:
+        if (document) {
+            undo(*document, item == StandardItem::redo);
+        }
+        break;
+    case StandardItem::zoomIn:
+    case StandardItem::zoomOut:
+    case StandardItem::actualSize:
+        zoom(item);
+        break;
+    case StandardItem::fullScreen:
+        if (window) {
+            window->isFullScreen() ? window->showNormal() : window->showFullScreen();
+        }
+        break;
+    case StandardItem::minimize:
+        if (window) {
+            window->showMinimized();
+        }
+        break;
+    case StandardItem::zoom:
+        if (window) {
+            window->isMaximized() ? window->showNormal() : window->showMaximized();
+        }
+        break;
+    case StandardItem::feedback:
+        QDesktopServices::openUrl(QUrl(kFeedbackAddress));
+        break;
+    case StandardItem::moreApps:
+        QDesktopServices::openUrl(QUrl(kHomeAddress));
+        break;
+    default:
+        runEditItem(item);
+        break;
+    }
+}
+
+// Cut, copy, paste, delete and select all go to the text field that has the focus.
+void AppDelegate::runEditItem(StandardItem item) {
+    QWidget* focus = QApplication::focusWidget();
+    if (auto* line = qobject_cast<QLineEdit*>(focus)) {
+        switch (item) {
+        case StandardItem::cut: line->cut(); break;
+        case StandardItem::copy: line->copy(); break;
+        case StandardItem::paste: line->paste(); break;
+        case StandardItem::deleteSelection: line->del(); break;
+        case StandardItem::selectAll: line->selectAll(); break;
+        default: break;
+        }
+        return;
+    }
+    auto apply = [item](auto* text) {
+        switch (item) {
+        case StandardItem::cut: text->cut(); break;
+        case StandardItem::copy: text->copy(); break;
+        case StandardItem::paste: text->paste(); break;
+        case StandardItem::deleteSelection: text->textCursor().removeSelectedText(); break;
+        case StandardItem::selectAll: text->selectAll(); break;
+        default: break;
+        }
+    };
+    if (auto* text = qobject_cast<QTextEdit*>(focus)) {
+        apply(text);
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus)) {
+        apply(plain);
+    }
+}
+
+void AppDelegate::zoom(StandardItem item) {
+    Preferences preferences;
+    double current = preferences.outlineZoom();
+    if (current <= 0) {
+        current = 1.0;
+    }
+    double next = 1.0;
+    if (item == StandardItem::zoomIn) {
+        next = std::min(kMaxZoom, current * kZoomStep);
+    } else if (item == StandardItem::zoomOut) {
+        next = std::max(kMinZoom, current / kZoomStep);
+    }
+    preferences.setDouble(PreferenceKeys::outlineZoom, std::round(next * 1000) / 1000);
+    Notifications::shared().post(Notifications::zoom);
+}
+
+bool AppDelegate::canRun(StandardItem item, QWidget* window) const {
+    VelmoraDocument* document = documentOf(window);
+    switch (item) {
+    case StandardItem::close:
+        return window != nullptr;
+    case StandardItem::save:
+    case StandardItem::saveAs:
+        return document != nullptr;
+    case StandardItem::undo:
+        return document && document->undoStack()->canUndo();
+    case StandardItem::redo:
+        return document && document->undoStack()->canRedo();
+    case StandardItem::pageSetup:
+    case StandardItem::print:
+    case StandardItem::toggleToolbar:
+        // Printing and the toolbar come with the full document window.
+        return false;
+    case StandardItem::checkUpdates:
+        return UpdateService::shared().isAvailable();
+    default:
+        return true;
+    }
+}
+
+QString AppDelegate::undoName(QWidget* window, bool redo) const {
+    VelmoraDocument* document = documentOf(window);
+    if (!document) {
+        return {};
+    }
+    return redo ? document->undoStack()->redoText() : document->undoStack()->undoText();
+}
+
+QStringList AppDelegate::recentDocuments() const { return m_controller->recentDocuments(); }
+
+void AppDelegate::openRecent(const QString& path) { m_controller->openDocument(path, true); }
+
+bool AppDelegate::updatesAvailable() const { return UpdateService::shared().isAvailable(); }
+
+} // namespace velmora

@@ -1,0 +1,76 @@
+#include "app/shell/application.hpp"
+
+#include "app/shell/app_delegate.hpp"
+#include "app/shell/dialogs.hpp"
+#include "app/shell/notifications.hpp"
+#include "app/shell/preferences.hpp"
+#include "app/shell/single_instance.hpp"
+#include "app/shell/velmora_document_controller.hpp"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QSessionManager>
+#include <QStandardPaths>
+
+namespace velmora {
+
+void Application::configure(QCoreApplication& application) {
+    QCoreApplication::setOrganizationName(QStringLiteral("ostrevo"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("kestrum-software.com"));
+    QCoreApplication::setApplicationName(QStringLiteral("ostrevo"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(OSTREVO_VERSION));
+    if (auto* gui = qobject_cast<QGuiApplication*>(&application)) {
+        QGuiApplication::setApplicationDisplayName(QStringLiteral("Ostrevo"));
+        QGuiApplication::setDesktopFileName(QStringLiteral("ostrevo"));
+        QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/ostrevo.svg")));
+        Q_UNUSED(gui);
+    }
+}
+
+QString Application::dataFolder() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("ostrevo"));
+}
+
+QStringList Application::filesFromArguments(const QStringList& arguments) {
+    QStringList files;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument.startsWith(QLatin1Char('-'))) {
+            continue;
+        }
+        files.append(QFileInfo(argument).absoluteFilePath());
+    }
+    return files;
+}
+
+int Application::run(int argc, char** argv) {
+    QApplication application(argc, argv);
+    configure(application);
+
+    Preferences preferences;
+    AppDelegate::prepare(preferences);
+
+    const QStringList files = filesFromArguments(QCoreApplication::arguments());
+    SingleInstance instance(SingleInstance::defaultServerName());
+    if (instance.handOver(files, 1500)) {
+        return 0;
+    }
+
+    QtDialogs dialogs;
+    AppDelegate delegate(dialogs, dataFolder());
+    instance.listen();
+    QObject::connect(&instance, &SingleInstance::activated, &delegate,
+                     [&delegate](const QStringList& paths) { delegate.reopen(paths); });
+    // Logging out saves like quitting does.
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &delegate,
+                     [&delegate](QSessionManager&) { delegate.controller().prepareToQuit(); });
+
+    delegate.launch(files);
+    return application.exec();
+}
+
+} // namespace velmora

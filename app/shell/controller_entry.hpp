@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/shell/document_window.hpp"
+#include "app/shell/velmora_document.hpp"
+#include "app/shell/velmora_document_controller.hpp"
+#include "app/views/document_view.hpp"
+
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+
+namespace velmora {
+
+// What the controller keeps per open document. The view is declared after the document so
+// that it goes first.
+struct VelmoraDocumentController::Entry {
+    std::unique_ptr<VelmoraDocument> document;
+    std::unique_ptr<DocumentView> view;
+    QPointer<DocumentWindow> window;
+    QTimer* autosaveTimer = nullptr;
+    // An autosave failure is reported once, until a write succeeds again.
+    bool failureReported = false;
+};
+
+} // namespace velmora

@@ -1,0 +1,86 @@
+#include "app/shell/dialogs.hpp"
+
+#include "app/shell/localization.hpp"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace velmora {
+
+QString QtDialogs::saveFileName(QWidget* parent, const QString& directory,
+                                const QString& proposedName, const QStringList& filters) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDirectory(directory);
+    dialog.setNameFilters(filters);
+    dialog.selectFile(proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().first();
+}
+
+QStringList QtDialogs::openFileNames(QWidget* parent, const QString& directory,
+                                     const QStringList& filters, bool multiple) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (!directory.isEmpty()) {
+        dialog.setDirectory(directory);
+    }
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.selectedFiles();
+}
+
+QString QtDialogs::folder(QWidget* parent, const QString& prompt, const QString& message) {
+    QFileDialog dialog(parent, message);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setLabelText(QFileDialog::Accept, prompt);
+    dialog.setDirectory(QDir::homePath());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().first();
+}
+
+void QtDialogs::alert(QWidget* parent, const QString& message, const QString& informative) {
+    QMessageBox box(parent);
+    box.setIcon(QMessageBox::Warning);
+    box.setText(message);
+    box.setInformativeText(informative);
+    box.addButton(localized(QStringLiteral("common.ok")), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+Dialogs::SaveChoice QtDialogs::askToSave(QWidget* parent, const QString& documentName) {
+    QMessageBox box(parent);
+    box.setIcon(QMessageBox::Warning);
+    box.setText(localizedFormat(QStringLiteral("document.saveChanges %@"), {documentName}));
+    box.setInformativeText(localized(QStringLiteral("document.saveChanges.info")));
+    QPushButton* save = box.addButton(localized(QStringLiteral("common.save")),
+                                      QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(localized(QStringLiteral("document.dontSave")),
+                                         QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(localized(QStringLiteral("common.cancel")),
+                                        QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save) {
+        return SaveChoice::save;
+    }
+    if (box.clickedButton() == discard) {
+        return SaveChoice::discard;
+    }
+    return SaveChoice::cancel;
+}
+
+} // namespace velmora

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace velmora {
+
+// The file panels and alerts the shell shows. The application uses QtDialogs; tests answer
+// with a script instead, so every flow can run without a person at the screen.
+class Dialogs {
+public:
+    enum class SaveChoice { save, discard, cancel };
+
+    virtual ~Dialogs() = default;
+
+    // The path the user chose to save to, or an empty text when cancelled.
+    [[nodiscard]] virtual QString saveFileName(QWidget* parent, const QString& directory,
+                                               const QString& proposedName,
+                                               const QStringList& filters) = 0;
+    // The files the user chose to open (at most one unless `multiple`); empty when cancelled.
+    [[nodiscard]] virtual QStringList openFileNames(QWidget* parent, const QString& directory,
+                                                    const QStringList& filters,
+                                                    bool multiple) = 0;
+    // The folder the user chose (new folders may be made), or an empty text when cancelled.
+    [[nodiscard]] virtual QString folder(QWidget* parent, const QString& prompt,
+                                         const QString& message) = 0;
+    // A modal alert with a message and an optional informative text.
+    virtual void alert(QWidget* parent, const QString& message, const QString& informative) = 0;
+    // Asks whether to save the changes of a document before it closes.
+    [[nodiscard]] virtual SaveChoice askToSave(QWidget* parent, const QString& documentName) = 0;
+};
+
+// The dialogs of the desktop: file dialogs and message boxes.
+class QtDialogs final : public Dialogs {
+public:
+    QString saveFileName(QWidget* parent, const QString& directory, const QString& proposedName,
+                         const QStringList& filters) override;
+    QStringList openFileNames(QWidget* parent, const QString& directory,
+                              const QStringList& filters, bool multiple) override;
+    QString folder(QWidget* parent, const QString& prompt, const QString& message) override;
+    void alert(QWidget* parent, const QString& message, const QString& informative) override;
+    SaveChoice askToSave(QWidget* parent, const QString& documentName) override;
+};
+
+} // namespace velmora

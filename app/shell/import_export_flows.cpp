@@ -1,0 +1,166 @@
+#include "app/shell/import_export_flows.hpp"
+
+#include "app/shell/dialogs.hpp"
+#include "app/shell/document_codec.hpp"
+#include "app/shell/localization.hpp"
+#include "app/shell/preferences.hpp"
+#include "app/shell/velmora_document.hpp"
+#include "app/shell/velmora_document_controller.hpp"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace velmora {
+namespace {
+
+// A backup file is read whole; anything larger than this is not one of ours.
+constexpr qint64 kMaxImportSize = qint64(1) << 31;
+
+QString jsonFilter() {
+    return localized(QStringLiteral("file.filter.backups")) + QStringLiteral(" (*.json)");
+}
+
+QString opmlFilter() {
+    return localized(QStringLiteral("file.filter.opml")) + QStringLiteral(" (*.opml *.xml)");
+}
+
+// The bytes of a chosen file, or the message of why it could not be read.
+std::variant<QByteArray, QString> readChosenFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return file.errorString();
+    }
+    if (file.size() > kMaxImportSize) {
+        return localized(QStringLiteral("import.error.tooLarge"));
+    }
+    QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return file.errorString();
+    }
+    return data;
+}
+
+} // namespace
+
+ImportExportFlows::ImportExportFlows(VelmoraDocumentController& controller, Dialogs& dialogs)
+    : m_controller(controller), m_dialogs(dialogs) {}
+
+bool ImportExportFlows::write(QWidget* parent, const QString& path, const QByteArray& bytes) {
+    if (auto error = VelmoraDocument::writeAtomically(path, bytes)) {
+        m_dialogs.alert(parent, error->message, {});
+        return false;
+    }
+    return true;
+}
+
+bool ImportExportFlows::exportBackup(QWidget* parent) {
+    std::vector<TreeDocument> documents;
+    for (VelmoraDocument* document : m_controller.documents()) {
+        emit document->commitEditingRequested();
+        documents.push_back(document->session().snapshot.document);
+    }
+    BackupSettings settings = DocumentCodec::defaultSettings();
+    settings.openMode = BackupSettings::OpenMode::tab;
+    settings.view = BackupSettings::View::tree;
+    settings.showAllNotes = false;
+    if (VelmoraDocument* current = m_controller.currentDocument()) {
+        const EditorSnapshot& snapshot = current->session().snapshot;
+        if (snapshot.view == ViewMode::list) {
+            settings.view = BackupSettings::View::list;
+        }
+        settings.showAllNotes = snapshot.showAllNotes;
+    }
+    const QByteArray text = DocumentCodec::encodeBackup(documents, settings);
+    const QString path =
+        m_dialogs.saveFileName(parent, QDir::homePath(),
+                               DocumentCodec::backupFileName(QDate::currentDate()), {jsonFilter()});
+    if (path.isEmpty()) {
+        return false;
+    }
+    return write(parent, path, text);
+}
+
+bool ImportExportFlows::importBackup(QWidget* parent) {
+    const QStringList chosen = m_dialogs.openFileNames(parent, {}, {jsonFilter()}, false);
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    const auto data = readChosenFile(chosen.first());
+    if (const auto* message = std::get_if<QString>(&data)) {
+        m_dialogs.alert(parent, *message, {});
+        return false;
+    }
+    const auto decoded = DocumentCodec::decodeBackup(std::get<QByteArray>(data));
+    if (const auto* message = std::get_if<QString>(&decoded)) {
+        m_dialogs.alert(parent, *message, {});
+        return false;
+    }
+    const QString folder = m_dialogs.folder(parent, localized(QStringLiteral("import.chooseFolder")),
+                                            localized(QStringLiteral("import.chooseFolder.message")));
+    if (folder.isEmpty()) {
+        return false;
+    }
+    const auto summary = DocumentCodec::importBackup(std::get<Backup>(decoded), folder);
+    QStringList lines{
+        localizedFormat(QStringLiteral("import.summary %lld"), {qint64(summary.saved)})};
+    if (!summary.problems.isEmpty()) {
+        lines.append(localizedFormat(QStringLiteral("import.problems %lld"),
+                                     {qint64(summary.problems.size())}));
+        for (const auto& problem : summary.problems) {
+            lines.append(QStringLiteral("\u2022 ") + problem.title + QStringLiteral(": ") +
+                         problem.message);
+        }
+    }
+    m_dialogs.alert(parent, localized(QStringLiteral("import.title")),
+                    lines.join(QLatin1Char('\n')));
+    return summary.saved > 0;
+}
+
+bool ImportExportFlows::exportOPML(VelmoraDocument& document, QWidget* parent) {
+    emit document.commitEditingRequested();
+    const TreeDocument& tree = document.session().snapshot.document;
+    const QByteArray text = DocumentCodec::encodeOPML(tree);
+    QString title = QString::fromStdString(tree.title);
+    if (title.isEmpty()) {
+        title = localized(QStringLiteral("document.untitled"));
+    }
+    const QString directory = document.filePath().isEmpty()
+                                  ? QDir::homePath()
+                                  : QFileInfo(document.filePath()).absolutePath();
+    const QString path = m_dialogs.saveFileName(parent, directory,
+                                                title + QStringLiteral(".opml"), {opmlFilter()});
+    if (path.isEmpty()) {
+        return false;
+    }
+    return write(parent, path, text);
+}
+
+VelmoraDocument* ImportExportFlows::importOPML(QWidget* parent) {
+    const QStringList chosen = m_dialogs.openFileNames(parent, {}, {opmlFilter()}, false);
+    if (chosen.isEmpty()) {
+        return nullptr;
+    }
+    const auto data = readChosenFile(chosen.first());
+    if (const auto* message = std::get_if<QString>(&data)) {
+        m_dialogs.alert(parent, *message, {});
+        return nullptr;
+    }
+    auto decoded = DocumentCodec::decodeOPML(std::get<QByteArray>(data),
+                                             localized(QStringLiteral("document.imported")));
+    if (const auto* message = std::get_if<QString>(&decoded)) {
+        m_dialogs.alert(parent, *message, {});
+        return nullptr;
+    }
+    auto document = m_controller.makeUntitledDocument();
+    document->adoptImported(std::get<TreeDocument>(std::move(decoded)), Preferences());
+    document->setFileType(VelmoraDocument::nativeType);
+    // Like an opened OPML file: untitled, with changes that autosave keeps until it is saved.
+    document->markChanged();
+    VelmoraDocument* added = m_controller.addDocument(std::move(document));
+    m_controller.makeWindowControllers(added);
+    return added;
+}
+
+} // namespace velmora

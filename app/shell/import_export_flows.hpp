@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QWidget;
+
+namespace velmora {
+
+class Dialogs;
+class VelmoraDocument;
+class VelmoraDocumentController;
+
+// The flows behind exporting and importing backups and OPML: one file panel, one codec, and
+// one alert for any failure, leaving documents and files as they were.
+class ImportExportFlows {
+public:
+    ImportExportFlows(VelmoraDocumentController& controller, Dialogs& dialogs);
+
+    // All open documents into one backup file. Returns whether a file was written.
+    bool exportBackup(QWidget* parent);
+    // One backup file into a chosen folder of document files, with the summary alert.
+    // Returns whether anything was imported.
+    bool importBackup(QWidget* parent);
+    // The document's items into an OPML file.
+    bool exportOPML(VelmoraDocument& document, QWidget* parent);
+    // An OPML file as a new untitled document, shown; null when nothing was imported.
+    VelmoraDocument* importOPML(QWidget* parent);
+
+private:
+    bool write(QWidget* parent, const QString& path, const QByteArray& bytes);
+
+    VelmoraDocumentController& m_controller;
+    Dialogs& m_dialogs;
+};
+
+} // namespace velmora

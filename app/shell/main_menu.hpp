@@ -1,0 +1,90 @@
+#pragma once
+
+#include "core/commands/action.hpp"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QWidget;
+
+namespace velmora {
+
+// The menu items that are not commands of the registry.
+enum class StandardItem {
+    about,
+    checkUpdates,
+    quit,
+    newDocument,
+    open,
+    clearRecent,
+    close,
+    save,
+    saveAs,
+    pageSetup,
+    print,
+    createSamples,
+    undo,
+    redo,
+    cut,
+    copy,
+    paste,
+    deleteSelection,
+    selectAll,
+    zoomIn,
+    zoomOut,
+    actualSize,
+    toggleToolbar,
+    fullScreen,
+    minimize,
+    zoom,
+    feedback,
+    moreApps,
+};
+
+// What the menus act on: the application delegate. `window` is the window whose menu bar
+// the item belongs to.
+class MenuTarget {
+public:
+    virtual ~MenuTarget() = default;
+    // The single action of every command item.
+    virtual void velmoraPerform(Action action, QWidget* window) = 0;
+    [[nodiscard]] virtual bool canPerform(Action action, QWidget* window) const = 0;
+    virtual void run(StandardItem item, QWidget* window) = 0;
+    [[nodiscard]] virtual bool canRun(StandardItem item, QWidget* window) const = 0;
+    // The localised name of the change undo (or redo) would revert; empty when none.
+    [[nodiscard]] virtual QString undoName(QWidget* window, bool redo) const = 0;
+    [[nodiscard]] virtual QStringList recentDocuments() const = 0;
+    virtual void openRecent(const QString& path) = 0;
+    [[nodiscard]] virtual bool updatesAvailable() const = 0;
+};
+
+// Builds the menu bar of a window and owns the interface-language texts of every menu item.
+// Linux has no application-wide menu bar, so each window gets its own, built the same way;
+// every item is remembered with its title key so the language can change in place.
+namespace MainMenu {
+
+// Fills the window's menu bar.
+void install(QMenuBar* bar, QWidget* window, MenuTarget& target);
+
+// Sets the title of every remembered item to its key's text in the current language.
+void relocalizeMenus();
+
+// Hides the New Tab items when "documentsInTabs" is off and shows them otherwise.
+void updateNewTabVisibility();
+
+// Enables the items of the menu bar by what their target can do now.
+void updateStates(QMenuBar* bar, QWidget* window, MenuTarget& target);
+
+// The command item of an action in a menu bar, if it has one.
+[[nodiscard]] QAction* actionItem(QMenuBar* bar, Action action);
+// The standard item in a menu bar, if it has one.
+[[nodiscard]] QAction* standardItem(QMenuBar* bar, StandardItem item);
+
+} // namespace MainMenu
+} // namespace velmora

@@ -1,0 +1,323 @@
+#include "app/shell/velmora_document.hpp"
+
+#include "app/shell/app_log.hpp"
+#include "app/shell/document_codec.hpp"
+#include "app/shell/localization.hpp"
+#include "app/shell/preferences.hpp"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUndoCommand>
+#include <QUndoStack>
+
+namespace velmora {
+namespace {
+
+std::string toStd(const QString& text) { return text.toStdString(); }
+
+ViewMode viewFromPreference(const QString& raw) {
+    return viewModeFromRawValue(toStd(raw)).value_or(ViewMode::tree);
+}
+
+EditorPreferences editorPreferences(const Preferences& preferences) {
+    EditorPreferences editor;
+    editor.returnWhileTyping = preferences.returnWhileTyping() == QLatin1String("finishAndAddNext")
+                                   ? EditorPreferences::ReturnWhileTyping::finishAndAddNext
+                                   : EditorPreferences::ReturnWhileTyping::finish;
+    editor.tabIndents = preferences.tabIndents();
+    editor.returnEdits = preferences.returnEdits();
+    return editor;
+}
+
+EditorSession untitledSession(const Preferences& preferences) {
+    EditorSession session = EditorSession::blank(toStd(localized(QStringLiteral("document.untitled"))),
+                                                 TreeIDs::make(), TreeIDs::make());
+    session.setView(viewFromPreference(preferences.newDocumentView()));
+    return session;
+}
+
+// One change of the document on its undo stack: redo takes the state after, undo the state
+// before, both whole snapshots.
+class TreeUndoCommand final : public QUndoCommand {
+public:
+    TreeUndoCommand(VelmoraDocument& document, TreeCommand command)
+        : QUndoCommand(localized(command.catalogKey)), m_document(document),
+          m_command(std::move(command)) {}
+
+    void redo() override {
+        // The session already holds `after` when the record is pushed.
+        if (m_pushed) {
+            m_document.setSnapshot(m_command.after);
+        }
+        m_pushed = true;
+    }
+    void undo() override { m_document.setSnapshot(m_command.before); }
+
+private:
+    VelmoraDocument& m_document;
+    TreeCommand m_command;
+    bool m_pushed = false;
+};
+
+} // namespace
+
+VelmoraDocument::VelmoraDocument(const Preferences& preferences, QObject* parent)
+    : QObject(parent), m_session(untitledSession(preferences)),
+      m_fileSettings(DocumentCodec::defaultSettings()), m_fileType(nativeType),
+      m_undoStack(new QUndoStack(this)) {
+    m_session.preferences = editorPreferences(preferences);
+    connect(m_undoStack, &QUndoStack::indexChanged, this, [this] { noteChange(); });
+    connect(m_undoStack, &QUndoStack::cleanChanged, this, [this] {
+        const bool edited = isEdited();
+        if (edited != m_lastEdited) {
+            m_lastEdited = edited;
+            emit editedChanged(edited);
+        }
+    });
+}
+
+VelmoraDocument::~VelmoraDocument() = default;
+
+QString VelmoraDocument::typeForPath(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("opml") || suffix == QLatin1String("xml")) {
+        return opmlType;
+    }
+    return nativeType;
+}
+
+std::optional<DocumentError> VelmoraDocument::read(const QByteArray& data, const QString& type,
+                                                   const Preferences& preferences) {
+    if (type == opmlType) {
+        auto decoded =
+            DocumentCodec::decodeOPML(data, localized(QStringLiteral("document.imported")));
+        if (auto* message = std::get_if<QString>(&decoded)) {
+            return DocumentError{*message};
+        }
+        adoptImported(std::get<TreeDocument>(std::move(decoded)), preferences);
+        return std::nullopt;
+    }
+    auto decoded = DocumentCodec::decodeNative(data);
+    if (auto* message = std::get_if<QString>(&decoded)) {
+        return DocumentError{*message};
+    }
+    auto& loaded = std::get<DocumentCodec::Loaded>(decoded);
+    m_session = EditorSession(std::move(loaded.snapshot), editorPreferences(preferences));
+    m_fileSettings = loaded.settings;
+    applyDisplayPreferences(preferences);
+    emit changed();
+    return std::nullopt;
+}
+
+void VelmoraDocument::adoptImported(TreeDocument document, const Preferences& preferences) {
+    EditorSnapshot snapshot;
+    if (!document.items.empty()) {
+        snapshot.selectedId = document.items.front().id;
+    }
+    snapshot.document = std::move(document);
+    snapshot.view = ViewMode::tree;
+    m_session = EditorSession(std::move(snapshot), editorPreferences(preferences));
+    m_fileSettings = DocumentCodec::defaultSettings();
+    applyDisplayPreferences(preferences);
+    emit changed();
+}
+
+std::optional<DocumentError> VelmoraDocument::readFile(const QString& path,
+                                                       const Preferences& preferences) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return DocumentError{file.errorString()};
+    }
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return DocumentError{file.errorString()};
+    }
+    const QString type = typeForPath(path);
+    if (auto error = read(data, type, preferences)) {
+        return error;
+    }
+    m_fileType = type;
+    setFilePath(QFileInfo(path).absoluteFilePath());
+    return std::nullopt;
+}
+
+void VelmoraDocument::applyForeignFileRule() {
+    if (m_filePath.isEmpty() || QFileInfo(m_filePath).suffix().toLower() == extension) {
+        return;
+    }
+    setFilePath(QString());
+    m_fileType = nativeType;
+    markChanged();
+}
+
+void VelmoraDocument::applyDisplayPreferences(const Preferences& preferences) {
+    if (preferences.checkStyle() == CheckStyle::none) {
+        m_session.checksVisible = preferences.storedStrikeChecked().value_or(false);
+    } else {
+        m_session.checksVisible = true;
+    }
+    m_session.hideCompleted = preferences.hideCompleted(documentId());
+    m_session.retargetIfHidden();
+}
+
+void VelmoraDocument::applyEditorPreferences(const Preferences& preferences) {
+    m_session.preferences = editorPreferences(preferences);
+}
+
+void VelmoraDocument::setSnapshot(const EditorSnapshot& snapshot) {
+    m_session.snapshot = snapshot;
+    emit changed();
+}
+
+PerformResult VelmoraDocument::perform(Action action, std::optional<std::string> draft,
+                                       std::optional<int> caret) {
+    PerformResult result = m_session.perform(action, std::move(draft), caret);
+    if (result.command) {
+        record(*result.command);
+    }
+    emit changed();
+    return result;
+}
+
+void VelmoraDocument::record(const TreeCommand& command) {
+    m_undoStack->push(new TreeUndoCommand(*this, command));
+}
+
+void VelmoraDocument::setFilePath(const QString& path) {
+    if (path == m_filePath) {
+        return;
+    }
+    m_filePath = path;
+    emit fileChanged();
+}
+
+QString VelmoraDocument::displayName() const {
+    if (!m_filePath.isEmpty()) {
+        return QFileInfo(m_filePath).completeBaseName();
+    }
+    return QString::fromStdString(m_session.snapshot.document.title);
+}
+
+QString VelmoraDocument::documentId() const {
+    return QString::fromStdString(m_session.snapshot.document.id);
+}
+
+bool VelmoraDocument::isEdited() const { return m_forcedEdited || !m_undoStack->isClean(); }
+
+void VelmoraDocument::markChanged() {
+    m_forcedEdited = true;
+    noteChange();
+}
+
+void VelmoraDocument::noteChange() {
+    ++m_changeCount;
+    const bool edited = isEdited();
+    if (edited != m_lastEdited) {
+        m_lastEdited = edited;
+        emit editedChanged(edited);
+    }
+}
+
+void VelmoraDocument::markSaved() {
+    m_forcedEdited = false;
+    m_autosavedCount = m_changeCount;
+    m_undoStack->setClean();
+    if (m_lastEdited) {
+        m_lastEdited = false;
+        emit editedChanged(false);
+    }
+}
+
+QByteArray VelmoraDocument::data(const QString& destination) {
+    emit commitEditingRequested();
+    const QString named = destination.isEmpty() ? m_filePath : destination;
+    if (!named.isEmpty()) {
+        // Renaming the file in the file manager renames the document on its next save.
+        m_session.snapshot.document.title = toStd(QFileInfo(named).completeBaseName());
+    }
+    return DocumentCodec::encodeNative(m_session.snapshot, m_fileSettings);
+}
+
+std::optional<DocumentError> VelmoraDocument::writeAtomically(const QString& path,
+                                                              const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return DocumentError{file.errorString()};
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        QString reason = file.errorString();
+        file.cancelWriting();
+        return DocumentError{reason};
+    }
+    return std::nullopt;
+}
+
+std::optional<DocumentError> VelmoraDocument::save() {
+    if (m_filePath.isEmpty()) {
+        return DocumentError{localized(QStringLiteral("document.error.noFile"))};
+    }
+    if (auto error = writeAtomically(m_filePath, data())) {
+        qCCritical(documentLog).noquote() << "save error" << m_filePath << error->message;
+        return error;
+    }
+    markSaved();
+    return std::nullopt;
+}
+
+std::optional<DocumentError> VelmoraDocument::saveAs(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (auto error = writeAtomically(absolute, data(absolute))) {
+        qCCritical(documentLog).noquote() << "saveAs error" << absolute << error->message;
+        return error;
+    }
+    m_fileType = nativeType;
+    setFilePath(absolute);
+    discardAutosave();
+    markSaved();
+    emit changed();
+    return std::nullopt;
+}
+
+std::optional<DocumentError> VelmoraDocument::autosave(const Preferences& preferences,
+                                                       const QString& untitledFolder) {
+    if (!hasUnautosavedChanges()) {
+        return std::nullopt;
+    }
+    if (!m_filePath.isEmpty()) {
+        if (preferences.autosaveClearsEdited()) {
+            return save();
+        }
+        const quint64 written = m_changeCount;
+        if (auto error = writeAtomically(m_filePath, data())) {
+            return error;
+        }
+        m_autosavedCount = written;
+        return std::nullopt;
+    }
+    if (untitledFolder.isEmpty()) {
+        return std::nullopt;
+    }
+    // A name of our own: the document id comes from the file and may hold anything.
+    const QString path = !m_autosavePath.isEmpty()
+                             ? m_autosavePath
+                             : untitledFolder + QLatin1Char('/') +
+                                   QString::fromStdString(TreeIDs::make()) + QLatin1Char('.') +
+                                   extension;
+    const quint64 written = m_changeCount;
+    if (auto error = writeAtomically(path, data())) {
+        return error;
+    }
+    m_autosavePath = path;
+    m_autosavedCount = written;
+    return std::nullopt;
+}
+
+void VelmoraDocument::discardAutosave() {
+    if (!m_autosavePath.isEmpty()) {
+        QFile::remove(m_autosavePath);
+        m_autosavePath.clear();
+    }
+}
+
+} // namespace velmora

@@ -1,0 +1,135 @@
+#pragma once
+
+#include "core/commands/action.hpp"
+#include "core/formats/backup_settings.hpp"
+#include "core/session/editor_session.hpp"
+#include "core/session/tree_command.hpp"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class QUndoStack;
+
+namespace velmora {
+
+class Preferences;
+
+// Why a document could not be read or written: the message the alert shows.
+struct DocumentError {
+    QString message;
+};
+
+// One open outline: its editor session, the settings member of its file, its file and its
+// undo stack. The document reads and writes file bytes; the controller decides where.
+class VelmoraDocument : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString nativeType = QStringLiteral("com.kestrum-software.ostrevo.document");
+    static inline const QString opmlType = QStringLiteral("org.opml.opml");
+    static inline const QString extension = QStringLiteral("quenlith");
+
+    // A new untitled document: one empty item being edited, titled by "document.untitled",
+    // shown in the view of "newDocumentView".
+    explicit VelmoraDocument(const Preferences& preferences, QObject* parent = nullptr);
+    ~VelmoraDocument() override;
+
+    // The type a file is read as: OPML for ".opml" and ".xml" files, the native type otherwise.
+    [[nodiscard]] static QString typeForPath(const QString& path);
+
+    // Replaces the session by the file's content (a document file, or OPML when `type` is the
+    // OPML type) and applies the display preferences. The document is unchanged on failure.
+    std::optional<DocumentError> read(const QByteArray& data, const QString& type,
+                                      const Preferences& preferences);
+    // Reads the file at `path` and takes it as the document's file and type.
+    std::optional<DocumentError> readFile(const QString& path, const Preferences& preferences);
+    // Replaces the session by one for a decoded document: first item selected, tree view.
+    void adoptImported(TreeDocument document, const Preferences& preferences);
+
+    // A file that is not a document file (OPML, a backup) becomes an untitled, changed
+    // document, so that saving asks for a new place and never overwrites it.
+    void applyForeignFileRule();
+    // Checks visible unless the check style is none; completed items hidden per document.
+    void applyDisplayPreferences(const Preferences& preferences);
+    // The editing preferences of the key map, read fresh from the preferences.
+    void applyEditorPreferences(const Preferences& preferences);
+
+    [[nodiscard]] const EditorSession& session() const { return m_session; }
+    [[nodiscard]] const BackupSettings& fileSettings() const { return m_fileSettings; }
+    // Takes a new editor state (undo and redo do this) and refreshes the views.
+    void setSnapshot(const EditorSnapshot& snapshot);
+    // Runs the session's `perform`; a change goes onto the undo stack. Returns the result so
+    // that the caller carries out its side effect.
+    PerformResult perform(Action action, std::optional<std::string> draft = std::nullopt,
+                          std::optional<int> caret = std::nullopt);
+    // Registers an undo record whose `after` the session already holds.
+    void record(const TreeCommand& command);
+
+    // Empty for an untitled document.
+    [[nodiscard]] QString filePath() const { return m_filePath; }
+    void setFilePath(const QString& path);
+    [[nodiscard]] QString fileType() const { return m_fileType; }
+    void setFileType(const QString& type) { m_fileType = type; }
+    // The file name without extension, or the document title for an untitled document.
+    [[nodiscard]] QString displayName() const;
+    [[nodiscard]] QString documentId() const;
+
+    [[nodiscard]] QUndoStack* undoStack() const { return m_undoStack; }
+    // Whether the window shows the edited mark: changes since the last save.
+    [[nodiscard]] bool isEdited() const;
+    // Marks a change that has no undo record (an imported or foreign file).
+    void markChanged();
+    // Whether something changed since the last save or autosave.
+    [[nodiscard]] bool hasUnautosavedChanges() const { return m_changeCount != m_autosavedCount; }
+
+    // The file text of the current state (after the views committed their edits); the title
+    // becomes the name of `destination` when one is given.
+    [[nodiscard]] QByteArray data(const QString& destination = {});
+    // Saves to the document's file (it must have one); clears the edited mark on success.
+    std::optional<DocumentError> save();
+    // Saves to a new place, which becomes the document's file, of the native type.
+    std::optional<DocumentError> saveAs(const QString& path);
+    // Writes unsaved changes: in place for a document with a file (clearing the edited mark
+    // when "autosaveClearsEdited" is on), else into `untitledFolder`. Does nothing when there
+    // is nothing new.
+    std::optional<DocumentError> autosave(const Preferences& preferences,
+                                          const QString& untitledFolder);
+    // Where the untitled document was last autosaved, if anywhere.
+    [[nodiscard]] QString autosavePath() const { return m_autosavePath; }
+    void setAutosavePath(const QString& path) { m_autosavePath = path; }
+    // Removes the untitled autosave file, once the document has a real file or was discarded.
+    void discardAutosave();
+
+    // Writes bytes to a path atomically (temporary file in the same folder, flushed, renamed).
+    static std::optional<DocumentError> writeAtomically(const QString& path,
+                                                        const QByteArray& bytes);
+
+signals:
+    // The session changed: views redraw from it.
+    void changed();
+    // The edited mark changed.
+    void editedChanged(bool edited);
+    // The file or its name changed.
+    void fileChanged();
+    // Views must commit the text being typed into the session now (before save, undo, export).
+    void commitEditingRequested();
+
+private:
+    void noteChange();
+    void markSaved();
+
+    EditorSession m_session;
+    BackupSettings m_fileSettings;
+    QString m_filePath;
+    QString m_fileType;
+    QString m_autosavePath;
+    QUndoStack* m_undoStack = nullptr;
+    bool m_forcedEdited = false;
+    bool m_lastEdited = false;
+    quint64 m_changeCount = 0;
+    quint64 m_autosavedCount = 0;
+};
+
+} // namespace velmora

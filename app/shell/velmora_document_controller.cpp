@@ -1,0 +1,309 @@
+#include "app/shell/velmora_document_controller.hpp"
+
+#include "app/shell/app_log.hpp"
+#include "app/shell/controller_entry.hpp"
+#include "app/shell/dialogs.hpp"
+#include "app/shell/document_window.hpp"
+#include "app/shell/library_folder.hpp"
+#include "app/shell/localization.hpp"
+#include "app/shell/preferences.hpp"
+#include "app/shell/velmora_document.hpp"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace velmora {
+namespace {
+
+constexpr int kMaxRecentDocuments = 10;
+
+QString canonical(const QString& path) {
+    const QFileInfo info(path);
+    const QString resolved = info.canonicalFilePath();
+    return resolved.isEmpty() ? info.absoluteFilePath() : resolved;
+}
+
+QStringList documentFilters() {
+    return {localized(QStringLiteral("file.filter.documents")) + QStringLiteral(" (*.quenlith)"),
+            localized(QStringLiteral("file.filter.opml")) + QStringLiteral(" (*.opml *.xml)"),
+            localized(QStringLiteral("file.filter.backups")) + QStringLiteral(" (*.json)"),
+            localized(QStringLiteral("file.filter.all")) + QStringLiteral(" (*)")};
+}
+
+} // namespace
+
+VelmoraDocumentController::VelmoraDocumentController(Dialogs& dialogs, MenuTarget& menus,
+                                                     DocumentViewHost& host, QString dataFolder,
+                                                     DocumentViewFactory viewFactory,
+                                                     QObject* parent)
+    : QObject(parent), m_dialogs(dialogs), m_menus(menus), m_host(host),
+      m_dataFolder(std::move(dataFolder)),
+      m_viewFactory(viewFactory ? std::move(viewFactory) : DocumentViews::defaultFactory()),
+      m_lastTabPreference(Preferences().documentsInTabs()) {}
+
+VelmoraDocumentController::~VelmoraDocumentController() {
+    // Views go before their documents, windows last.
+    for (auto& entry : m_entries) {
+        entry->view.reset();
+    }
+    m_entries.clear();
+    for (const auto& window : m_windows) {
+        delete window.data();
+    }
+}
+
+VelmoraDocumentController::Entry*
+VelmoraDocumentController::entryOf(const VelmoraDocument* document) const {
+    for (const auto& entry : m_entries) {
+        if (entry->document.get() == document) {
+            return entry.get();
+        }
+    }
+    return nullptr;
+}
+
+QList<VelmoraDocument*> VelmoraDocumentController::documents() const {
+    QList<VelmoraDocument*> result;
+    for (const auto& entry : m_entries) {
+        result.append(entry->document.get());
+    }
+    return result;
+}
+
+VelmoraDocument* VelmoraDocumentController::currentDocument() const {
+    DocumentWindow* window = frontWindow();
+    return window ? window->currentDocument() : nullptr;
+}
+
+DocumentView* VelmoraDocumentController::viewOf(const VelmoraDocument* document) const {
+    Entry* entry = entryOf(document);
+    return entry ? entry->view.get() : nullptr;
+}
+
+std::unique_ptr<VelmoraDocument> VelmoraDocumentController::makeUntitledDocument() {
+    qCInfo(documentLog).noquote() << "makeUntitledDocument type=" + VelmoraDocument::nativeType;
+    auto document = std::make_unique<VelmoraDocument>(Preferences());
+    qCInfo(documentLog).noquote()
+        << "VelmoraDocument init via makeUntitledDocument ok class=VelmoraDocument fileType=" +
+               document->fileType();
+    return document;
+}
+
+VelmoraDocument* VelmoraDocumentController::addDocument(std::unique_ptr<VelmoraDocument> document) {
+    auto entry = std::make_unique<Entry>();
+    entry->document = std::move(document);
+    VelmoraDocument* added = entry->document.get();
+    entry->autosaveTimer = new QTimer(this);
+    entry->autosaveTimer->setSingleShot(true);
+    connect(entry->autosaveTimer, &QTimer::timeout, this,
+            [this, added] { autosave(added, true); });
+    connect(added, &VelmoraDocument::changed, this, [this, added] { scheduleAutosave(added); });
+    connect(added, &VelmoraDocument::editedChanged, this,
+            [this, added] { scheduleAutosave(added); });
+    connect(added, &VelmoraDocument::fileChanged, this, [this, added] {
+        if (!added->filePath().isEmpty()) {
+            noteRecentDocument(added->filePath());
+        }
+    });
+    m_entries.push_back(std::move(entry));
+    emit documentAdded(added);
+    return added;
+}
+
+VelmoraDocument* VelmoraDocumentController::openUntitledDocumentAndDisplay(bool display) {
+    qCInfo(documentLog).noquote() << QStringLiteral("openUntitledDocumentAndDisplay display=") +
+                                         (display ? QStringLiteral("true") : QStringLiteral("false"));
+    VelmoraDocument* document = addDocument(makeUntitledDocument());
+    makeWindowControllers(document);
+    qCInfo(documentLog).noquote() << QStringLiteral("openUntitledDocumentAndDisplay ok controllers=1 ") +
+                                         AppLog::describe(windowOf(document));
+    if (display) {
+        showWindows(document);
+    }
+    return document;
+}
+
+VelmoraDocument* VelmoraDocumentController::newDocument() {
+    qCInfo(documentLog) << "newDocument";
+    VelmoraDocument* document = openUntitledDocumentAndDisplay(true);
+    qCInfo(documentLog).noquote() << QStringLiteral("newDocument finished documents=%1 visibleWindows=%2")
+                                         .arg(m_entries.size())
+                                         .arg(visibleWindowCount());
+    return document;
+}
+
+VelmoraDocument* VelmoraDocumentController::openDocument(const QString& path, bool display) {
+    const QString wanted = canonical(path);
+    for (const auto& entry : m_entries) {
+        if (!entry->document->filePath().isEmpty() &&
+            canonical(entry->document->filePath()) == wanted) {
+            if (display) {
+                showWindows(entry->document.get());
+            }
+            return entry->document.get();
+        }
+    }
+    auto document = std::make_unique<VelmoraDocument>(Preferences());
+    if (auto error = document->readFile(path, Preferences())) {
+        qCCritical(documentLog).noquote() << "openDocument error " + path + " " + error->message;
+        reportOpenError(path, error->message);
+        return nullptr;
+    }
+    if (!document->filePath().isEmpty() &&
+        QFileInfo(path).suffix().toLower() == VelmoraDocument::extension) {
+        noteRecentDocument(document->filePath());
+    }
+    VelmoraDocument* opened = addDocument(std::move(document));
+    makeWindowControllers(opened);
+    if (display) {
+        showWindows(opened);
+    }
+    return opened;
+}
+
+void VelmoraDocumentController::reportOpenError(const QString& path, const QString& message) {
+    m_dialogs.alert(frontWindow(),
+                    localizedFormat(QStringLiteral("document.openFailed %@"),
+                                    {QFileInfo(path).fileName()}),
+                    message);
+}
+
+void VelmoraDocumentController::openDocumentsWithDialog(QWidget* parent) {
+    const QStringList paths =
+        m_dialogs.openFileNames(parent, LibraryFolder::root(Preferences()), documentFilters(), true);
+    for (const QString& path : paths) {
+        openDocument(path);
+    }
+}
+
+bool VelmoraDocumentController::saveDocument(VelmoraDocument* document, QWidget* parent) {
+    if (document->filePath().isEmpty()) {
+        return saveDocumentAs(document, parent);
+    }
+    if (auto error = document->save()) {
+        m_dialogs.alert(parent,
+                        localizedFormat(QStringLiteral("document.saveFailed %@"),
+                                        {document->displayName()}),
+                        error->message);
+        return false;
+    }
+    return true;
+}
+
+bool VelmoraDocumentController::saveDocumentAs(VelmoraDocument* document, QWidget* parent) {
+    // A document without a file starts in the library folder.
+    QString directory = document->filePath().isEmpty()
+                            ? LibraryFolder::root(Preferences())
+                            : QFileInfo(document->filePath()).absolutePath();
+    QDir().mkpath(directory);
+    const QString proposed = document->displayName() + QLatin1Char('.') + VelmoraDocument::extension;
+    QString path = m_dialogs.saveFileName(
+        parent, directory, proposed,
+        {localized(QStringLiteral("file.filter.documents")) + QStringLiteral(" (*.quenlith)")});
+    if (path.isEmpty()) {
+        return false;
+    }
+    if (QFileInfo(path).suffix().toLower() != VelmoraDocument::extension) {
+        path += QLatin1Char('.') + VelmoraDocument::extension;
+    }
+    if (auto error = document->saveAs(path)) {
+        m_dialogs.alert(parent,
+                        localizedFormat(QStringLiteral("document.saveFailed %@"),
+                                        {QFileInfo(path).completeBaseName()}),
+                        error->message);
+        return false;
+    }
+    return true;
+}
+
+bool VelmoraDocumentController::closeDocument(VelmoraDocument* document) {
+    Entry* entry = entryOf(document);
+    if (!entry) {
+        return true;
+    }
+    QWidget* parent = windowOf(document);
+    if (DocumentWindow* window = windowOf(document)) {
+        window->setCurrentDocument(document);
+    }
+    emit document->commitEditingRequested();
+    if (document->filePath().isEmpty()) {
+        if (document->isEdited()) {
+            switch (m_dialogs.askToSave(parent, document->displayName())) {
+            case Dialogs::SaveChoice::cancel:
+                return false;
+            case Dialogs::SaveChoice::save:
+                if (!saveDocumentAs(document, parent)) {
+                    return false;
+                }
+                break;
+            case Dialogs::SaveChoice::discard:
+                break;
+            }
+        }
+        document->discardAutosave();
+    } else if (!autosave(document, true)) {
+        return false;
+    }
+    removeDocument(document);
+    return true;
+}
+
+bool VelmoraDocumentController::closeWindow(DocumentWindow* window) {
+    for (VelmoraDocument* document : window->documents()) {
+        if (!closeDocument(document)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void VelmoraDocumentController::removeDocument(VelmoraDocument* document) {
+    auto it = std::find_if(m_entries.begin(), m_entries.end(),
+                           [document](const auto& entry) { return entry->document.get() == document; });
+    if (it == m_entries.end()) {
+        return;
+    }
+    std::unique_ptr<Entry> entry = std::move(*it);
+    m_entries.erase(it);
+    if (DocumentWindow* window = entry->window) {
+        window->takeDocument(document);
+        if (window->documentCount() == 0) {
+            window->close();
+            m_windows.removeAll(window);
+            window->deleteLater();
+        }
+    }
+    entry->view.reset();
+    entry->autosaveTimer->deleteLater();
+    emit documentRemoved(document);
+    // The close may have started from one of the document's own signals.
+    entry->document.release()->deleteLater();
+}
+
+QStringList VelmoraDocumentController::recentDocuments() const {
+    QStringList existing;
+    for (const QString& path : Preferences().recentDocuments()) {
+        if (QFileInfo(path).isFile()) {
+            existing.append(path);
+        }
+    }
+    return existing;
+}
+
+void VelmoraDocumentController::noteRecentDocument(const QString& path) {
+    Preferences preferences;
+    QStringList recent = preferences.recentDocuments();
+    recent.removeAll(path);
+    recent.prepend(path);
+    while (recent.size() > kMaxRecentDocuments) {
+        recent.removeLast();
+    }
+    preferences.setStringList(PreferenceKeys::recentDocuments, recent);
+}
+
+void VelmoraDocumentController::clearRecentDocuments() {
+    Preferences().remove(PreferenceKeys::recentDocuments);
+}
+
+} // namespace velmora

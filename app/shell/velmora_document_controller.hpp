@@ -1,0 +1,133 @@
+#pragma once
+
+#include "app/views/document_view.hpp"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+class QTimer;
+class QWidget;
+
+namespace velmora {
+
+class Dialogs;
+class DocumentWindow;
+class MenuTarget;
+class VelmoraDocument;
+
+// Keeps the open documents: makes untitled ones, opens files, saves and closes them, gives
+// each one its view in a window (as tabs of one window or as separate windows by
+// "documentsInTabs"), autosaves them and brings them back after a restart.
+class VelmoraDocumentController : public QObject {
+    Q_OBJECT
+public:
+    // `dataFolder` holds the autosaves of untitled documents and the list of documents to
+    // restore; `menus` and `host` are the application delegate.
+    VelmoraDocumentController(Dialogs& dialogs, MenuTarget& menus, DocumentViewHost& host,
+                              QString dataFolder, DocumentViewFactory viewFactory = {},
+                              QObject* parent = nullptr);
+    ~VelmoraDocumentController() override;
+
+    [[nodiscard]] QList<VelmoraDocument*> documents() const;
+    // The document of the active window's current tab (else of the last active window).
+    [[nodiscard]] VelmoraDocument* currentDocument() const;
+    [[nodiscard]] DocumentWindow* windowOf(const VelmoraDocument* document) const;
+    [[nodiscard]] DocumentView* viewOf(const VelmoraDocument* document) const;
+    [[nodiscard]] QList<DocumentWindow*> windows() const;
+    [[nodiscard]] int visibleWindowCount() const;
+    // The active document window, or the last one that was active.
+    [[nodiscard]] DocumentWindow* frontWindow() const;
+
+    // A new untitled document, not yet shown; creating one never fails.
+    [[nodiscard]] std::unique_ptr<VelmoraDocument> makeUntitledDocument();
+    // Adds a new untitled document and, when `display`, shows its window.
+    VelmoraDocument* openUntitledDocumentAndDisplay(bool display);
+    // File ▸ New.
+    VelmoraDocument* newDocument();
+    // Takes ownership of a document (read or made elsewhere) without showing it.
+    VelmoraDocument* addDocument(std::unique_ptr<VelmoraDocument> document);
+    // Opens a file (a document file, an OPML or backup file) and shows it; an error is shown in
+    // the open-error alert and gives null. A file already open just comes to the front.
+    VelmoraDocument* openDocument(const QString& path, bool display = true);
+    // File ▸ Open: asks for files and opens them.
+    void openDocumentsWithDialog(QWidget* parent);
+
+    // Gives the document its view in a window (applying the foreign-file rule first) and
+    // shows it.
+    void makeWindowControllers(VelmoraDocument* document);
+    void showWindows(VelmoraDocument* document);
+    // Shows the windows of every document, or a new document when there is none.
+    void revealDocuments();
+    // The application was started again or activated from the launcher.
+    void reopen();
+
+    // Saves the document, asking for a place when it has no file. False when it was not saved.
+    bool saveDocument(VelmoraDocument* document, QWidget* parent);
+    bool saveDocumentAs(VelmoraDocument* document, QWidget* parent);
+    // Closes the document, asking whether to save an edited untitled one. False when the
+    // user cancelled or its changes could not be written.
+    bool closeDocument(VelmoraDocument* document);
+    // Closes every document of the window, then the window.
+    bool closeWindow(DocumentWindow* window);
+
+    // Follows a change of "documentsInTabs": splits every tab into its own window, or gathers
+    // every window into the tabs of the front window.
+    void applyTabPreference();
+
+    // Writes every document with unsaved changes now (documents with a file in place, untitled
+    // ones into the data folder). Failures are reported; returns whether all succeeded.
+    bool autosaveAll();
+    // Before quitting: autosaves everything and stores the list of documents to reopen.
+    // False when something could not be written (the quit should not go on).
+    bool prepareToQuit();
+    // Reopens the documents listed at the last quit: untitled documents always, documents with
+    // a file when "NSQuitAlwaysKeepsWindows" is on. Returns how many came back.
+    int restoreDocuments();
+    // How long after a change a document is autosaved.
+    void setAutosaveDelay(int milliseconds) { m_autosaveDelay = milliseconds; }
+    [[nodiscard]] QString autosaveFolder() const;
+
+    [[nodiscard]] QStringList recentDocuments() const;
+    void noteRecentDocument(const QString& path);
+    void clearRecentDocuments();
+
+    [[nodiscard]] Dialogs& dialogs() const { return m_dialogs; }
+
+signals:
+    void documentAdded(VelmoraDocument* document);
+    void documentRemoved(VelmoraDocument* document);
+
+private:
+    struct Entry;
+
+    [[nodiscard]] Entry* entryOf(const VelmoraDocument* document) const;
+    DocumentWindow* makeWindow(bool tabbing);
+    DocumentWindow* windowForNewDocument();
+    void placeInCascade(DocumentWindow* window);
+    void removeDocument(VelmoraDocument* document);
+    void scheduleAutosave(VelmoraDocument* document);
+    bool autosave(VelmoraDocument* document, bool reportFailure);
+    void reportOpenError(const QString& path, const QString& message);
+    [[nodiscard]] QString restoreListFile() const;
+    VelmoraDocument* restoreUntitled(const QString& autosavePath);
+    void windowActivated(DocumentWindow* window);
+
+    Dialogs& m_dialogs;
+    MenuTarget& m_menus;
+    DocumentViewHost& m_host;
+    QString m_dataFolder;
+    DocumentViewFactory m_viewFactory;
+    std::vector<std::unique_ptr<Entry>> m_entries;
+    QList<QPointer<DocumentWindow>> m_windows;
+    QPointer<DocumentWindow> m_lastActive;
+    int m_autosaveDelay = 5000;
+    bool m_lastTabPreference = true;
+};
+
+} // namespace velmora

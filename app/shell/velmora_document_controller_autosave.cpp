@@ -1,0 +1,153 @@
+// The autosave side of the document controller: writing changes a few seconds after they
+// happen and on quit, and bringing the documents back at the next start.
+#include "app/shell/velmora_document_controller.hpp"
+
+#include "app/shell/app_log.hpp"
+#include "app/shell/controller_entry.hpp"
+#include "app/shell/dialogs.hpp"
+#include "app/shell/localization.hpp"
+#include "app/shell/preferences.hpp"
+#include "app/shell/restore_list.hpp"
+#include "app/shell/velmora_document.hpp"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+namespace velmora {
+
+QString VelmoraDocumentController::autosaveFolder() const {
+    return QDir(m_dataFolder).filePath(QStringLiteral("Autosave"));
+}
+
+QString VelmoraDocumentController::restoreListFile() const {
+    return QDir(m_dataFolder).filePath(QStringLiteral("open-documents.json"));
+}
+
+void VelmoraDocumentController::scheduleAutosave(VelmoraDocument* document) {
+    Entry* entry = entryOf(document);
+    // The timer runs from the first change on, so steady typing cannot postpone the write.
+    if (entry && document->hasUnautosavedChanges() && !entry->autosaveTimer->isActive()) {
+        entry->autosaveTimer->start(m_autosaveDelay);
+    }
+}
+
+bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool reportFailure) {
+    Entry* entry = entryOf(document);
+    if (!entry) {
+        return true;
+    }
+    entry->autosaveTimer->stop();
+    if (!document->hasUnautosavedChanges()) {
+        return true;
+    }
+    const QString folder = autosaveFolder();
+    if (document->filePath().isEmpty()) {
+        QDir().mkpath(folder);
+    }
+    const auto error = document->autosave(Preferences(), folder);
+    if (!error) {
+        entry->failureReported = false;
+        return true;
+    }
+    qCCritical(documentLog).noquote() << "autosave error " + document->displayName() + " " +
+                                             error->message;
+    if (reportFailure && !entry->failureReported) {
+        entry->failureReported = true;
+        m_dialogs.alert(windowOf(document),
+                        localizedFormat(QStringLiteral("document.saveFailed %@"),
+                                        {document->displayName()}),
+                        error->message);
+    }
+    return false;
+}
+
+bool VelmoraDocumentController::autosaveAll() {
+    bool allWritten = true;
+    for (VelmoraDocument* document : documents()) {
+        emit document->commitEditingRequested();
+        allWritten = autosave(document, true) && allWritten;
+    }
+    return allWritten;
+}
+
+bool VelmoraDocumentController::prepareToQuit() {
+    for (const auto& entry : m_entries) {
+        // A failure reported earlier is reported again: the user is about to quit.
+        entry->failureReported = false;
+    }
+    if (!autosaveAll()) {
+        return false;
+    }
+    const bool keepWindows = Preferences().quitAlwaysKeepsWindows();
+    QList<RestoreEntry> list;
+    for (VelmoraDocument* document : documents()) {
+        if (!document->filePath().isEmpty()) {
+            if (keepWindows) {
+                list.append({document->filePath(), {}});
+            }
+        } else if (!document->autosavePath().isEmpty()) {
+            list.append({{}, document->autosavePath()});
+        }
+    }
+    QDir().mkpath(m_dataFolder);
+    if (!RestoreList::write(restoreListFile(), list)) {
+        qCCritical(documentLog).noquote() << "prepareToQuit could not write " + restoreListFile();
+    }
+    return true;
+}
+
+VelmoraDocument* VelmoraDocumentController::restoreUntitled(const QString& autosavePath) {
+    QFile file(autosavePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return nullptr;
+    }
+    auto document = std::make_unique<VelmoraDocument>(Preferences());
+    if (auto error = document->read(file.readAll(), VelmoraDocument::nativeType, Preferences())) {
+        qCCritical(documentLog).noquote() << "restore error " + autosavePath + " " + error->message;
+        return nullptr;
+    }
+    document->setAutosavePath(autosavePath);
+    // Its content was never saved by the user: it stays edited and asks for a place.
+    document->markChanged();
+    return addDocument(std::move(document));
+}
+
+int VelmoraDocumentController::restoreDocuments() {
+    const QList<RestoreEntry> list = RestoreList::read(restoreListFile());
+    QFile::remove(restoreListFile());
+    const bool keepWindows = Preferences().quitAlwaysKeepsWindows();
+    const QString folder = QFileInfo(autosaveFolder()).absoluteFilePath();
+    QSet<QString> restoredAutosaves;
+    int restored = 0;
+    for (const RestoreEntry& entry : list) {
+        if (!entry.autosave.isEmpty()) {
+            // Only files inside our own autosave folder are taken.
+            const QString path = QFileInfo(entry.autosave).absoluteFilePath();
+            if (QFileInfo(path).absolutePath() == folder && !restoredAutosaves.contains(path) &&
+                restoreUntitled(path)) {
+                restoredAutosaves.insert(path);
+                ++restored;
+            }
+        } else if (keepWindows && QFileInfo(entry.path).isFile()) {
+            if (VelmoraDocument* document = openDocument(entry.path, false)) {
+                Q_UNUSED(document);
+                ++restored;
+            }
+        }
+    }
+    // Untitled documents autosaved before a crash are not in the list: they come back too.
+    const QStringList leftOver = QDir(folder).entryList(
+        {QStringLiteral("*.") + VelmoraDocument::extension}, QDir::Files, QDir::Name);
+    for (const QString& name : leftOver) {
+        const QString path = QDir(folder).filePath(name);
+        if (!restoredAutosaves.contains(path) && restoreUntitled(path)) {
+            ++restored;
+        }
+    }
+    qCInfo(documentLog).noquote() << QStringLiteral("restoreDocuments restored=%1").arg(restored);
+    return restored;
+}
+
+} // namespace velmora
