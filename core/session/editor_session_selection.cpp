@@ -1,0 +1,261 @@
+// Selection entry points and direct edits that views call outside `perform`.
+#include "core/model/tree_ops.hpp"
+#include "core/session/editor_session_steps.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace velmora {
+
+using namespace SessionSteps;
+using namespace SessionTree;
+
+namespace SessionSteps {
+
+std::vector<std::string> selectionRange(const EditorSession& session) {
+    const auto& s = session.snapshot;
+    if (!s.selectedId)
+        return {};
+    const auto& items = s.document.items;
+    std::vector<std::string> ends{*s.selectedId};
+    if (s.anchorId && s.anchorId != s.selectedId)
+        ends.push_back(*s.anchorId);
+    auto paths = pathsOf(items, ends);
+    if (!paths.count(*s.selectedId))
+        return {};
+    auto root = session.hoistRoot();
+    std::vector<std::string> single{*s.selectedId};
+    if (ends.size() < 2 || !paths.count(*s.anchorId) || root == s.selectedId || root == s.anchorId)
+        return single;
+    const Path& selected = paths.at(*s.selectedId);
+    const Path& anchor = paths.at(*s.anchorId);
+    if (parentPath(selected) != parentPath(anchor))
+        return single;
+    auto rootAt = session.isHiding() ? rootPath(session) : std::nullopt;
+    const auto& siblings = siblingsAt(items, selected);
+    Path probe = selected;
+    std::vector<std::string> range;
+    for (int i = std::min(selected.back(), anchor.back());
+         i <= std::max(selected.back(), anchor.back()); ++i) {
+        probe.back() = i;
+        if (!session.isHiding() || !completedHiddenAt(items, probe, rootAt))
+            range.push_back(siblings[static_cast<std::size_t>(i)].id);
+    }
+    return range.size() < 2 ? single : range;
+}
+
+} // namespace SessionSteps
+
+std::vector<std::string> EditorSession::selectedIDs() const {
+    auto range = selectionRange(*this);
+    if (snapshot.extraIds.empty())
+        return range;
+    std::set<std::string> chosen(range.begin(), range.end());
+    chosen.insert(snapshot.extraIds.begin(), snapshot.extraIds.end());
+    if (auto root = hoistRoot())
+        chosen.erase(*root);
+    const auto& items = snapshot.document.items;
+    auto paths = pathsOf(items, std::vector<std::string>(chosen.begin(), chosen.end()));
+    auto root = rootPath(*this);
+    std::vector<std::pair<Path, std::string>> shown;
+    for (auto& [id, path] : paths)
+        if (isShown(*this, path, root))
+            shown.emplace_back(std::move(path), id);
+    std::sort(shown.begin(), shown.end());
+    std::vector<std::string> ids;
+    ids.reserve(shown.size());
+    for (auto& entry : shown)
+        ids.push_back(std::move(entry.second));
+    return ids;
+}
+
+std::optional<TreeCommand> EditorSession::select(const std::optional<std::string>& id,
+                                                 std::optional<std::string> draft) {
+    EditorSnapshot before = snapshot;
+    commitDraft(*this, draft);
+    auto chosen = id && pathOf(snapshot.document.items, *id) ? id : std::nullopt;
+    bool keepsEditor = chosen && snapshot.editing && snapshot.editing->id == *chosen;
+    selectOnly(*this, chosen);
+    if (!keepsEditor)
+        endEditing(*this);
+    return record(*this, before, "undo.edit");
+}
+
+std::optional<TreeCommand> EditorSession::extendSelection(const std::string& id,
+                                                          std::optional<std::string> draft) {
+    EditorSnapshot before = snapshot;
+    commitDraft(*this, draft);
+    endEditing(*this);
+    if (pathOf(snapshot.document.items, id)) {
+        if (!snapshot.anchorId)
+            snapshot.anchorId = snapshot.selectedId;
+        snapshot.selectedId = id;
+        if (selectionRange(*this).size() < 2)
+            snapshot.anchorId.reset();
+    }
+    return record(*this, before, "undo.edit");
+}
+
+std::optional<TreeCommand> EditorSession::extendSelection(int count,
+                                                          std::optional<std::string> draft) {
+    EditorSnapshot before = snapshot;
+    commitDraft(*this, draft);
+    auto from = selectedItem(*this);
+    if (!from) {
+        const auto& items = snapshot.document.items;
+        if (auto first = firstRow(*this))
+            from = Located{*first, *pathOf(items, *first)};
+    }
+    if (!from || from->id == hoistRoot())
+        return record(*this, before, "undo.edit");
+
+    const auto& items = snapshot.document.items;
+    const auto& siblings = siblingsAt(items, from->path);
+    auto root = rootPath(*this);
+    int step = count < 0 ? -1 : 1;
+    Path probe = from->path;
+    int at = from->path.back();
+    for (int remaining = std::abs(count), i = at + step;
+         remaining > 0 && i >= 0 && i < static_cast<int>(siblings.size()); i += step) {
+        probe.back() = i;
+        if (isHiding() && completedHiddenAt(items, probe, root))
+            continue;
+        at = i;
+        --remaining;
+    }
+    const auto& reached = siblings[static_cast<std::size_t>(at)].id;
+    if (snapshot.editing && snapshot.editing->id != reached)
+        endEditing(*this);
+    if (!snapshot.anchorId)
+        snapshot.anchorId = from->id;
+    snapshot.selectedId = reached;
+    if (selectionRange(*this).size() < 2)
+        snapshot.anchorId.reset();
+    return record(*this, before, "undo.edit");
+}
+
+std::optional<TreeCommand> EditorSession::toggleSelection(const std::string& id,
+                                                          std::optional<std::string> draft) {
+    EditorSnapshot before = snapshot;
+    commitDraft(*this, draft);
+    if (!pathOf(snapshot.document.items, id) || id == hoistRoot())
+        return record(*this, before, "undo.edit");
+    auto members = selectedIDs();
+    auto found = std::find(members.begin(), members.end(), id);
+    if (found != members.end()) {
+        if (members.size() < 2)
+            return record(*this, before, "undo.edit");
+        auto index = found - members.begin();
+        members.erase(found);
+        if (snapshot.selectedId == id)
+            snapshot.selectedId = members[static_cast<std::size_t>(std::max<long>(index - 1, 0))];
+    } else {
+        members.push_back(id);
+        snapshot.selectedId = id;
+    }
+    snapshot.anchorId.reset();
+    snapshot.extraIds.clear();
+    if (members.size() >= 2)
+        snapshot.extraIds.insert(members.begin(), members.end());
+    if (snapshot.editing && snapshot.editing->id != snapshot.selectedId)
+        endEditing(*this);
+    return record(*this, before, "undo.edit");
+}
+
+std::optional<TreeCommand> EditorSession::selectAll(std::optional<std::string> draft) {
+    EditorSnapshot before = snapshot;
+    commitDraft(*this, draft);
+    endEditing(*this);
+    auto root = hoistRoot();
+    std::vector<std::string> ids;
+    for (const auto& row : visibleRows())
+        if (row.item().id != root)
+            ids.push_back(row.item().id);
+    snapshot.anchorId.reset();
+    snapshot.extraIds.clear();
+    if (ids.size() >= 2)
+        snapshot.extraIds.insert(ids.begin(), ids.end());
+    auto& selected = snapshot.selectedId;
+    if (!selected || std::find(ids.begin(), ids.end(), *selected) == ids.end())
+        selected = ids.empty() ? std::nullopt : std::optional(ids.front());
+    return record(*this, before, "undo.edit");
+}
+
+void EditorSession::collapseSelection() {
+    snapshot.anchorId.reset();
+    snapshot.extraIds.clear();
+}
+
+namespace {
+
+// Replaces the title or note of the item and closes the editor.
+std::optional<TreeCommand> commitText(EditorSession& session, const std::string& id,
+                                      const std::string& text, bool isNote) {
+    EditorSnapshot before = session.snapshot;
+    auto& doc = session.snapshot.document;
+    if (auto path = pathOf(doc.items, id)) {
+        const Item* current = itemAt(doc.items, *path);
+        if ((isNote ? current->note : current->text) != text)
+            doc =
+                updatedAt(doc, *path, [&](Item& item) { (isNote ? item.note : item.text) = text; });
+    }
+    endEditing(session);
+    return record(session, before, isNote ? "undo.note" : "undo.edit");
+}
+
+// Makes the item the only selection, closes the editor and changes the item.
+std::optional<TreeCommand> editAlone(EditorSession& session, const std::string& id,
+                                     std::string_view key,
+                                     const std::function<void(Item&)>& change) {
+    EditorSnapshot before = session.snapshot;
+    auto path = pathOf(session.snapshot.document.items, id);
+    if (!path)
+        return std::nullopt;
+    selectOnly(session, id);
+    endEditing(session);
+    session.snapshot.document = updatedAt(session.snapshot.document, *path, change);
+    return record(session, before, key);
+}
+
+} // namespace
+
+std::optional<TreeCommand> EditorSession::commitItemText(const std::string& id,
+                                                         const std::string& text) {
+    return commitText(*this, id, text, false);
+}
+
+std::optional<TreeCommand> EditorSession::commitNote(const std::string& id,
+                                                     const std::string& note) {
+    return commitText(*this, id, note, true);
+}
+
+std::optional<TreeCommand> EditorSession::setChecked(const std::string& id, bool checked) {
+    EditorSnapshot before = snapshot;
+    auto path = pathOf(snapshot.document.items, id);
+    if (!path)
+        return std::nullopt;
+    auto members = selectedIDs();
+    auto apply = [&](Item& item) { item.checked = checked; };
+    if (members.size() >= 2 && std::find(members.begin(), members.end(), id) != members.end()) {
+        updateEach(*this, members, apply);
+    } else {
+        selectOnly(*this, id);
+        snapshot.document = updatedAt(snapshot.document, *path, apply);
+    }
+    retargetIfHidden();
+    return record(*this, before, "undo.check");
+}
+
+std::optional<TreeCommand> EditorSession::setLabel(const std::string& id,
+                                                   std::optional<ColorLabel> color) {
+    return editAlone(*this, id, "undo.label", [&](Item& item) { item.color = color; });
+}
+
+std::optional<TreeCommand> EditorSession::toggleCollapsed(const std::string& id) {
+    return editAlone(*this, id, "undo.collapse", [](Item& item) {
+        if (!item.children.empty())
+            item.collapsed = !item.collapsed;
+    });
+}
+
+} // namespace velmora

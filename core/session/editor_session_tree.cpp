@@ -1,0 +1,238 @@
+#include "core/session/editor_session_tree.hpp"
+
+#include "core/model/tree_ops.hpp"
+#include "core/model/tree_paths.hpp"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string_view>
+#include <unordered_set>
+
+namespace velmora::SessionTree {
+namespace {
+
+// Answers "is this one of the wanted ids?" for a walk: a few ids are compared directly, many go
+// through a hash set.
+class IdFilter {
+public:
+    explicit IdFilter(const std::vector<std::string>& ids) : m_ids(ids) {
+        if (ids.size() > kDirect)
+            m_set.insert(ids.begin(), ids.end());
+    }
+    [[nodiscard]] bool contains(const std::string& id) const {
+        if (m_ids.size() > kDirect)
+            return m_set.count(id) > 0;
+        return std::find(m_ids.begin(), m_ids.end(), id) != m_ids.end();
+    }
+
+private:
+    static constexpr std::size_t kDirect = 16;
+    const std::vector<std::string>& m_ids;
+    std::unordered_set<std::string_view> m_set;
+};
+
+TreeDocument withItems(const TreeDocument& doc, ItemList items) {
+    return TreeDocument{doc.id, doc.title, std::move(items)};
+}
+
+std::span<const int> spanOf(const Path& path) {
+    return {path.data(), path.size()};
+}
+
+} // namespace
+
+std::optional<Path> pathOf(const ItemList& items, const std::string& id) {
+    return TreeOps::pathOf(items, id);
+}
+
+std::unordered_map<std::string, Path> pathsOf(const ItemList& items,
+                                              const std::vector<std::string>& ids) {
+    std::unordered_map<std::string, Path> found;
+    if (ids.empty())
+        return found;
+    std::set<std::string> wanted(ids.begin(), ids.end());
+    IdFilter filter(ids);
+    struct Frame {
+        const ItemList* list;
+        std::size_t next;
+    };
+    std::vector<Frame> stack{{&items, 0}};
+    Path path;
+    while (!stack.empty() && found.size() < wanted.size()) {
+        auto& frame = stack.back();
+        if (frame.next >= frame.list->size()) {
+            stack.pop_back();
+            if (!path.empty())
+                path.pop_back();
+            continue;
+        }
+        auto index = frame.next++;
+        const Item& item = (*frame.list)[index];
+        path.push_back(static_cast<int>(index));
+        if (filter.contains(item.id) && !found.count(item.id))
+            found.emplace(item.id, path);
+        if (item.children.empty())
+            path.pop_back();
+        else
+            stack.push_back({&item.children, 0});
+    }
+    return found;
+}
+
+const Item* itemAt(const ItemList& items, const Path& path) {
+    return TreeOps::itemAt(items, path);
+}
+
+const ItemList& siblingsAt(const ItemList& items, const Path& path) {
+    if (path.size() < 2)
+        return items;
+    return itemAt(items, parentPath(path))->children;
+}
+
+Path parentPath(const Path& path) {
+    return path.empty() ? Path{} : Path(path.begin(), path.end() - 1);
+}
+
+bool isAncestorPath(const Path& ancestor, const Path& path) {
+    return ancestor.size() < path.size() &&
+           std::equal(ancestor.begin(), ancestor.end(), path.begin());
+}
+
+bool completedHiddenAt(const ItemList& items, const Path& path,
+                       const std::optional<Path>& rootPath) {
+    if (rootPath && *rootPath == path)
+        return false;
+    // Levels at or above the root's own level are not tested when the root is an ancestor.
+    std::size_t firstTested = 0;
+    if (rootPath && isAncestorPath(*rootPath, path))
+        firstTested = rootPath->size();
+    const ItemList* list = &items;
+    for (std::size_t level = 0; level < path.size(); ++level) {
+        auto index = static_cast<std::size_t>(path[level]);
+        if (path[level] < 0 || index >= list->size())
+            return false;
+        const Item& at = (*list)[index];
+        if (level >= firstTested && at.checked)
+            return true;
+        list = &at.children;
+    }
+    return false;
+}
+
+bool shownAt(const ItemList& items, const Path& path, const std::optional<Path>& rootPath,
+             bool hiding) {
+    std::size_t rootLevel = 0; // the first level that belongs to the shown tree
+    if (rootPath) {
+        if (*rootPath != path && !isAncestorPath(*rootPath, path))
+            return false;
+        rootLevel = rootPath->size() - 1;
+    }
+    const ItemList* list = &items;
+    for (std::size_t level = 0; level < path.size(); ++level) {
+        auto index = static_cast<std::size_t>(path[level]);
+        if (path[level] < 0 || index >= list->size())
+            return false;
+        const Item& at = (*list)[index];
+        bool isRoot = rootPath && level == rootLevel;
+        if (level >= rootLevel && !isRoot && hiding && at.checked)
+            return false;
+        if (level >= rootLevel && level + 1 < path.size() && at.collapsed)
+            return false;
+        list = &at.children;
+    }
+    return !path.empty();
+}
+
+std::optional<std::string> firstShownId(const ItemList& items, const std::optional<Path>& rootPath,
+                                        bool hiding) {
+    if (rootPath) {
+        const Item* root = itemAt(items, *rootPath);
+        return root ? std::optional<std::string>(root->id) : std::nullopt;
+    }
+    for (const auto& item : items)
+        if (!(hiding && item.checked))
+            return item.id;
+    return std::nullopt;
+}
+
+TreeDocument updatedAt(const TreeDocument& doc, const Path& path,
+                       const std::function<void(Item&)>& mutate) {
+    if (!itemAt(doc.items, path))
+        return doc;
+    auto index = static_cast<std::size_t>(path.back());
+    return withItems(doc, TreePaths::withSiblings(
+                              doc.items, TreePaths::parentOf(path), [&](const ItemList& siblings) {
+                                  Item item = siblings[index];
+                                  mutate(item);
+                                  return siblings.replacing(index, std::move(item));
+                              }));
+}
+
+namespace {
+
+// Rebuilds `list` with the items at paths[begin, end) changed; all those paths share their
+// first `depth` indices, which lead to `list`.
+ItemList updatedList(const ItemList& list, const std::vector<Path>& paths, std::size_t begin,
+                     std::size_t end, std::size_t depth, const std::function<void(Item&)>& mutate) {
+    auto nodes = list.nodes();
+    for (std::size_t i = begin; i < end;) {
+        auto index = paths[i][depth];
+        std::size_t j = i;
+        while (j < end && paths[j][depth] == index)
+            ++j;
+        Item copy = list[static_cast<std::size_t>(index)];
+        std::size_t inner = i;
+        bool self = paths[i].size() == depth + 1; // sorted: the item's own path comes first
+        if (self)
+            ++inner;
+        if (inner < j)
+            copy.children = updatedList(copy.children, paths, inner, j, depth + 1, mutate);
+        if (self)
+            mutate(copy);
+        nodes[static_cast<std::size_t>(index)] = std::make_shared<const Item>(std::move(copy));
+        i = j;
+    }
+    return ItemList::fromNodes(std::move(nodes));
+}
+
+} // namespace
+
+TreeDocument updatedAtPaths(const TreeDocument& doc, std::vector<Path> paths,
+                            const std::function<void(Item&)>& mutate) {
+    std::erase_if(paths, [&](const Path& path) { return !itemAt(doc.items, path); });
+    if (paths.empty())
+        return doc;
+    std::sort(paths.begin(), paths.end());
+    paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
+    return withItems(doc, updatedList(doc.items, paths, 0, paths.size(), 0, mutate));
+}
+
+TreeDocument siblingsEdited(const TreeDocument& doc, const Path& path,
+                            const std::function<ItemList(const ItemList&)>& edit) {
+    if (path.empty())
+        return doc;
+    return withItems(doc, TreePaths::withSiblings(doc.items, TreePaths::parentOf(path), edit));
+}
+
+TreeDocument removedAt(const TreeDocument& doc, std::vector<Path> paths) {
+    // Lists are edited deepest-last-first, so no edit moves a path that is still to come.
+    std::map<Path, std::set<int>, std::greater<>> byParent;
+    for (auto& path : paths)
+        if (!path.empty() && itemAt(doc.items, path))
+            byParent[parentPath(path)].insert(path.back());
+    ItemList items = doc.items;
+    for (const auto& [parent, indices] : byParent) {
+        items = TreePaths::withSiblings(items, spanOf(parent), [&](const ItemList& siblings) {
+            std::vector<ItemList::Node> kept;
+            kept.reserve(siblings.size());
+            for (std::size_t i = 0; i < siblings.size(); ++i)
+                if (!indices.count(static_cast<int>(i)))
+                    kept.push_back(siblings.node(i));
+            return ItemList::fromNodes(std::move(kept));
+        });
+    }
+    return withItems(doc, std::move(items));
+}
+
+} // namespace velmora::SessionTree
