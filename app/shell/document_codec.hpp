@@ -2,11 +2,12 @@
 
 #include "core/formats/backup_codec.hpp"
 #include "core/formats/backup_settings.hpp"
+#include "core/formats/native_document_codec.hpp"
 #include "core/model/item.hpp"
 #include "core/session/editor_snapshot.hpp"
 
 #include <QByteArray>
-#include <QDate>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -43,8 +44,13 @@ struct Loaded {
                                       const BackupSettings& settings);
 // A backup read, or the localised message of its first fault.
 [[nodiscard]] std::variant<Backup, QString> decodeBackup(const QByteArray& data);
-// The proposed name of a backup made on that day: "velmora-backup-YYYY-MM-DD.json".
-[[nodiscard]] QString backupFileName(const QDate& day);
+// The proposed name of a backup made at that moment, by its local day:
+// "velmora-backup-YYYY-MM-DD.json".
+[[nodiscard]] QString backupFileName(const QDateTime& moment);
+
+// The localised message of a reading fault, formatted with its payload.
+[[nodiscard]] QString message(const BackupError& error);
+[[nodiscard]] QString message(const NativeReadError& error);
 
 // What writing a backup into a folder did.
 struct ImportSummary {

@@ -7,7 +7,7 @@
 #include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
 
-#include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -75,7 +75,7 @@ bool ImportExportFlows::exportBackup(QWidget* parent) {
     const QByteArray text = DocumentCodec::encodeBackup(documents, settings);
     const QString path =
         m_dialogs.saveFileName(parent, QDir::homePath(),
-                               DocumentCodec::backupFileName(QDate::currentDate()), {jsonFilter()});
+                               DocumentCodec::backupFileName(QDateTime::currentDateTime()), {jsonFilter()});
     if (path.isEmpty()) {
         return false;
     }

@@ -103,7 +103,7 @@ std::optional<DocumentError> VelmoraDocument::read(const QByteArray& data, const
         return DocumentError{*message};
     }
     auto& loaded = std::get<DocumentCodec::Loaded>(decoded);
-    m_session = EditorSession(std::move(loaded.snapshot), editorPreferences(preferences));
+    m_session = EditorSession::init(std::move(loaded.snapshot), editorPreferences(preferences));
     m_fileSettings = loaded.settings;
     applyDisplayPreferences(preferences);
     emit changed();
@@ -117,7 +117,7 @@ void VelmoraDocument::adoptImported(TreeDocument document, const Preferences& pr
     }
     snapshot.document = std::move(document);
     snapshot.view = ViewMode::tree;
-    m_session = EditorSession(std::move(snapshot), editorPreferences(preferences));
+    m_session = EditorSession::init(std::move(snapshot), editorPreferences(preferences));
     m_fileSettings = DocumentCodec::defaultSettings();
     applyDisplayPreferences(preferences);
     emit changed();
@@ -171,7 +171,7 @@ void VelmoraDocument::setSnapshot(const EditorSnapshot& snapshot) {
 }
 
 PerformResult VelmoraDocument::perform(Action action, std::optional<std::string> draft,
-                                       std::optional<int> caret) {
+                                       std::optional<long long> caret) {
     PerformResult result = m_session.perform(action, std::move(draft), caret);
     if (result.command) {
         record(*result.command);

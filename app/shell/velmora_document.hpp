@@ -63,7 +63,7 @@ public:
     // Runs the session's `perform`; a change goes onto the undo stack. Returns the result so
     // that the caller carries out its side effect.
     PerformResult perform(Action action, std::optional<std::string> draft = std::nullopt,
-                          std::optional<int> caret = std::nullopt);
+                          std::optional<long long> caret = std::nullopt);
     // Registers an undo record whose `after` the session already holds.
     void record(const TreeCommand& command);
 

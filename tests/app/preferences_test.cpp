@@ -1,0 +1,257 @@
+// Preferences, interface languages, the library folder rule, the single-instance messages and
+// the list of documents to restore.
+#include "app/shell/app_language.hpp"
+#include "app/shell/application.hpp"
+#include "app/shell/library_folder.hpp"
+#include "app/shell/localization.hpp"
+#include "app/shell/notifications.hpp"
+#include "app/shell/preferences.hpp"
+#include "app/shell/restore_list.hpp"
+#include "app/shell/single_instance.hpp"
+#include "tests/app/support/isolated_home.hpp"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <atomic>
+#include <thread>
+
+using namespace velmora;
+
+class PreferencesTest : public QObject {
+    Q_OBJECT
+public:
+    explicit PreferencesTest(QString home) : m_home(std::move(home)) {}
+
+private slots:
+    void init() { QSettings().clear(); }
+
+    void registeredDefaultsWhenMissing() {
+        const Preferences preferences;
+        QVERIFY(preferences.tabIndents());
+        QVERIFY(preferences.documentsInTabs());
+        QVERIFY(preferences.returnEdits());
+        QVERIFY(preferences.checkSpelling());
+        QVERIFY(preferences.quitAlwaysKeepsWindows());
+        QVERIFY(preferences.libraryVisible());
+        QCOMPARE(preferences.returnWhileTyping(), QStringLiteral("finish"));
+        QCOMPARE(preferences.newDocumentView(), QStringLiteral("tree"));
+        // Unregistered keys read as false, zero, empty or no value.
+        QVERIFY(!preferences.libraryFirstLaunchDone());
+        QVERIFY(!preferences.autosaveClearsEdited());
+        QCOMPARE(preferences.outlineZoom(), 0.0);
+        QVERIFY(preferences.libraryPinned().isEmpty());
+        QVERIFY(preferences.libraryLocation().isEmpty());
+    }
+
+    void unrecognisedValuesMeanTheDefault() {
+        Preferences preferences;
+        preferences.setString(PreferenceKeys::documentsInTabs, QStringLiteral("sometimes"));
+        preferences.setString(PreferenceKeys::newDocumentView, QStringLiteral("Map"));
+        preferences.setString(PreferenceKeys::returnWhileTyping, QStringLiteral("addNext"));
+        preferences.setString(PreferenceKeys::paperStyle, QStringLiteral("Dots"));
+        preferences.setString(PreferenceKeys::checkStyle, QStringLiteral("tick"));
+        preferences.setString(PreferenceKeys::outlineZoom, QStringLiteral("big"));
+        QVERIFY(preferences.documentsInTabs());
+        QCOMPARE(preferences.newDocumentView(), QStringLiteral("tree"));
+        QCOMPARE(preferences.returnWhileTyping(), QStringLiteral("finish"));
+        QCOMPARE(preferences.paperStyle(), PaperStyle::plain);
+        QCOMPARE(preferences.checkStyle(), CheckStyle::box);
+        QCOMPARE(preferences.outlineZoom(), 0.0);
+    }
+
+    void valuesSurviveTheStoreOnDisk() {
+        {
+            Preferences preferences;
+            preferences.setBool(PreferenceKeys::documentsInTabs, false);
+            preferences.setString(PreferenceKeys::newDocumentView, QStringLiteral("map"));
+            preferences.setDouble(PreferenceKeys::sidebarWidth, 245.5);
+            preferences.setStringList(PreferenceKeys::libraryPinned, {QStringLiteral("/a")});
+            preferences.setHideCompleted(QStringLiteral("doc-1"), true);
+            preferences.sync();
+        }
+        // A separate store over the same file reads what was written, as at the next start.
+        QSettings reread(QSettings().fileName(), QSettings::IniFormat);
+        const Preferences preferences(reread);
+        QVERIFY(!preferences.documentsInTabs());
+        QCOMPARE(preferences.newDocumentView(), QStringLiteral("map"));
+        QCOMPARE(preferences.sidebarWidth(), 245.5);
+        QCOMPARE(preferences.libraryPinned(), QStringList{QStringLiteral("/a")});
+        QVERIFY(preferences.hideCompleted(QStringLiteral("doc-1")));
+        QVERIFY(!preferences.hideCompleted(QStringLiteral("doc-2")));
+    }
+
+    void paperMarginIsClamped() {
+        Preferences preferences;
+        QCOMPARE(preferences.paperMargin(), 220.0);
+        preferences.setDouble(PreferenceKeys::paperMargin, 50);
+        QCOMPARE(preferences.paperMargin(), 120.0);
+        preferences.setDouble(PreferenceKeys::paperMargin, 1000);
+        QCOMPARE(preferences.paperMargin(), 480.0);
+        preferences.setString(PreferenceKeys::paperMargin, QStringLiteral("wide"));
+        QCOMPARE(preferences.paperMargin(), 220.0);
+    }
+
+    void strikeCheckedFollowsTheCheckStyleUntilSet() {
+        Preferences preferences;
+        QVERIFY(!preferences.strikeChecked());
+        preferences.setString(PreferenceKeys::checkStyle, QStringLiteral("web"));
+        QVERIFY(preferences.strikeChecked());
+        preferences.setBool(PreferenceKeys::strikeChecked, false);
+        QVERIFY(!preferences.strikeChecked());
+    }
+
+    void languageCodeRules_data() {
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QStringList>("system");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("swedish, portuguese (portugal), english")
+            << QStringList{} << QStringList{"sv-SE", "pt-PT", "en-US"} << "pt-BR";
+        QTest::newRow("only unsupported") << QStringList{} << QStringList{"sv", "fi-FI"} << "en";
+        QTest::newRow("no system languages") << QStringList{} << QStringList{} << "en";
+        QTest::newRow("french with region") << QStringList{} << QStringList{"fr-CA"} << "fr";
+        QTest::newRow("locale name with underscore")
+            << QStringList{} << QStringList{"de_AT"} << "de";
+        QTest::newRow("stored choice wins")
+            << QStringList{"ja"} << QStringList{"de-DE"} << "ja";
+        QTest::newRow("stored pt-BR") << QStringList{"pt-BR"} << QStringList{"en"} << "pt-BR";
+    }
+
+    void languageCodeRules() {
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, system);
+        QFETCH(QString, expected);
+        Preferences preferences;
+        if (!stored.isEmpty()) {
+            preferences.setStringList(PreferenceKeys::appleLanguages, stored);
+        }
+        QCOMPARE(currentLanguageCode(preferences, system), expected);
+    }
+
+    void languageOverrideIsCleanedAtStart() {
+        Preferences preferences;
+        preferences.setStringList(PreferenceKeys::appleLanguages, {QStringLiteral("sv")});
+        QVERIFY(AppLanguages::cleanOverride(preferences));
+        QVERIFY(!preferences.contains(PreferenceKeys::appleLanguages));
+
+        preferences.setStringList(PreferenceKeys::appleLanguages,
+                                  {QStringLiteral("pt-BR"), QStringLiteral("sv")});
+        QVERIFY(!AppLanguages::cleanOverride(preferences));
+        QCOMPARE(preferences.appleLanguages().first(), QStringLiteral("pt-BR"));
+
+        // "system" is not a language: it never stays stored.
+        preferences.setStringList(PreferenceKeys::appleLanguages, {QStringLiteral("system")});
+        QVERIFY(AppLanguages::cleanOverride(preferences));
+    }
+
+    void applyingAChoiceStoresOrRemovesIt() {
+        Preferences preferences;
+        AppLanguages::apply(preferences, AppLanguage::ptBR);
+        QCOMPARE(preferences.appleLanguages(), QStringList{QStringLiteral("pt-BR")});
+        QCOMPARE(AppLanguages::current(preferences), AppLanguage::ptBR);
+        AppLanguages::apply(preferences, AppLanguage::system);
+        QVERIFY(!preferences.contains(PreferenceKeys::appleLanguages));
+        QCOMPARE(AppLanguages::current(preferences), AppLanguage::system);
+    }
+
+    void libraryFolderRule() {
+        QTemporaryDir home;
+        const QString documents = QDir(home.path()).filePath(QStringLiteral("Documents"));
+        Preferences preferences;
+        QCOMPARE(LibraryFolder::root(preferences, home.path(), documents),
+                 QDir(documents).filePath(QStringLiteral("Ostrevo")));
+
+        // The cloud drive folder is used only when it exists.
+        QDir(home.path()).mkpath(LibraryFolder::cloudDrivePath);
+        QCOMPARE(LibraryFolder::location(preferences, home.path()),
+                 LibraryFolder::Location::iCloud);
+        preferences.setString(PreferenceKeys::libraryLocation, QStringLiteral("local"));
+        QCOMPARE(LibraryFolder::location(preferences, home.path()), LibraryFolder::Location::local);
+
+        // "custom" without a stored path behaves as local.
+        preferences.setString(PreferenceKeys::libraryLocation, QStringLiteral("custom"));
+        QCOMPARE(LibraryFolder::location(preferences, home.path()), LibraryFolder::Location::local);
+        preferences.setString(PreferenceKeys::libraryCustomPath, QStringLiteral("/srv/outlines"));
+        QCOMPARE(LibraryFolder::root(preferences, home.path(), documents),
+                 QStringLiteral("/srv/outlines"));
+    }
+
+    void singleInstanceMessages() {
+        const QStringList paths{QStringLiteral("/tmp/a b.quenlith"), QStringLiteral("/tmp/ü.opml")};
+        QCOMPARE(SingleInstance::decode(SingleInstance::encode(paths)), paths);
+        QCOMPARE(SingleInstance::decode(SingleInstance::encode({})), QStringList{});
+        QVERIFY(!SingleInstance::decode("not json\n"));
+        QVERIFY(!SingleInstance::decode(R"({"open": [1, 2]})"));
+        QVERIFY(!SingleInstance::decode(R"({"open": "x"})"));
+    }
+
+    void secondStartHandsItsFilesOver() {
+        const QString name = QDir(m_home).filePath(QStringLiteral("runtime/test.socket"));
+        SingleInstance first(name);
+        QVERIFY(first.listen());
+        QSignalSpy activated(&first, &SingleInstance::activated);
+        QStringList received;
+        // The second start blocks while it waits for the answer, so it runs on its own thread.
+        std::atomic<bool> handed = false;
+        std::thread second([&] {
+            SingleInstance other(name);
+            handed = other.handOver({QStringLiteral("/tmp/x.quenlith")});
+        });
+        QTRY_COMPARE(activated.count(), 1);
+        second.join();
+        QVERIFY(handed);
+        QCOMPARE(activated.first().first().toStringList(),
+                 QStringList{QStringLiteral("/tmp/x.quenlith")});
+        // Nobody listening: the start goes on as the first one.
+        QVERIFY(!SingleInstance(name + QStringLiteral(".none")).handOver({}, 200));
+    }
+
+    void restoreListRoundTrip() {
+        QTemporaryDir folder;
+        const QString file = QDir(folder.path()).filePath(QStringLiteral("list.json"));
+        const QList<RestoreEntry> entries{{QStringLiteral("/a/Plan.quenlith"), {}},
+                                          {{}, QStringLiteral("/data/Autosave/x.quenlith")}};
+        QVERIFY(RestoreList::write(file, entries));
+        QCOMPARE(RestoreList::read(file), entries);
+        QFile broken(file);
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("[1, 2");
+        broken.close();
+        QVERIFY(RestoreList::read(file).isEmpty());
+        QVERIFY(RestoreList::read(file + QStringLiteral(".missing")).isEmpty());
+    }
+
+    void formatsFillPlaceholdersInOrder() {
+        QCOMPARE(Localization::format(QStringLiteral("Item %@ of %lld"),
+                                      {QStringLiteral("Trip/0"), qint64(3)}),
+                 QStringLiteral("Item Trip/0 of 3"));
+        QCOMPARE(Localization::format(QStringLiteral("%2$@ – %1$@ (100%%)"),
+                                      {QStringLiteral("a"), QStringLiteral("b")}),
+                 QStringLiteral("b – a (100%)"));
+        // A missing argument leaves nothing behind; a lone percent sign stays.
+        QCOMPARE(Localization::format(QStringLiteral("%@ and %@ %"), {QStringLiteral("x")}),
+                 QStringLiteral("x and  %"));
+    }
+
+    void notificationHubCarriesTheFourNames() {
+        QSignalSpy posted(&Notifications::shared(), &Notifications::posted);
+        QSignalSpy language(&Notifications::shared(), &Notifications::languageChanged);
+        QSignalSpy zoom(&Notifications::shared(), &Notifications::zoomChanged);
+        Notifications::shared().post(Notifications::language);
+        Notifications::shared().post(QStringLiteral("velmoraZoom"));
+        QCOMPARE(posted.count(), 2);
+        QCOMPARE(language.count(), 1);
+        QCOMPARE(zoom.count(), 1);
+    }
+
+private:
+    QString m_home;
+};
+
+OSTREVO_APP_TEST_MAIN(PreferencesTest)
+
+#include "preferences_test.moc"

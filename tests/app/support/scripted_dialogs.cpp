@@ -1,0 +1,28 @@
+#include "tests/app/support/scripted_dialogs.hpp"
+
+namespace velmora::test {
+
+QString ScriptedDialogs::saveFileName(QWidget*, const QString& directory,
+                                      const QString& proposedName, const QStringList&) {
+    saveRequests.append({directory, proposedName});
+    return savePaths.isEmpty() ? QString() : savePaths.dequeue();
+}
+
+QStringList ScriptedDialogs::openFileNames(QWidget*, const QString&, const QStringList&, bool) {
+    return openPaths.isEmpty() ? QStringList() : openPaths.dequeue();
+}
+
+QString ScriptedDialogs::folder(QWidget*, const QString&, const QString&) {
+    return folders.isEmpty() ? QString() : folders.dequeue();
+}
+
+void ScriptedDialogs::alert(QWidget*, const QString& message, const QString& informative) {
+    alerts.append({message, informative});
+}
+
+Dialogs::SaveChoice ScriptedDialogs::askToSave(QWidget*, const QString& documentName) {
+    askedToSave.append(documentName);
+    return saveChoices.isEmpty() ? SaveChoice::cancel : saveChoices.dequeue();
+}
+
+} // namespace velmora::test

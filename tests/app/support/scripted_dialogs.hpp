@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/shell/dialogs.hpp"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+
+namespace velmora::test {
+
+// Dialogs that answer from a script and remember what they were asked, so flows run without
+// a person. An unscripted question is answered as if the user cancelled.
+class ScriptedDialogs final : public Dialogs {
+public:
+    struct Alert {
+        QString message;
+        QString informative;
+    };
+    struct SaveRequest {
+        QString directory;
+        QString proposedName;
+    };
+
+    QQueue<QString> savePaths;
+    QQueue<QStringList> openPaths;
+    QQueue<QString> folders;
+    QQueue<SaveChoice> saveChoices;
+
+    QList<Alert> alerts;
+    QList<SaveRequest> saveRequests;
+    QStringList askedToSave;
+
+    QString saveFileName(QWidget* parent, const QString& directory, const QString& proposedName,
+                         const QStringList& filters) override;
+    QStringList openFileNames(QWidget* parent, const QString& directory,
+                              const QStringList& filters, bool multiple) override;
+    QString folder(QWidget* parent, const QString& prompt, const QString& message) override;
+    void alert(QWidget* parent, const QString& message, const QString& informative) override;
+    SaveChoice askToSave(QWidget* parent, const QString& documentName) override;
+};
+
+} // namespace velmora::test
