@@ -22,7 +22,8 @@ struct ColumnGeometry {
 
     ColumnGeometry(double origin, double columnWidth)
         : x(origin), width(columnWidth), blockX(origin + gutter),
-          nodeWidth(columnWidth - gutter - rightMargin), knobX(origin + columnWidth - 10) {}
+          nodeWidth(columnWidth - gutter - rightMargin),
+          knobX(origin + columnWidth - rightMargin / 2) {}
 };
 
 // Shared state of one layout run. The level procedures recurse once per depth; the model caps

@@ -1,12 +1,8 @@
-#include "core/layout/column_widths.hpp"
 #include "core/layout/tree_layout.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <map>
-#include <random>
 
 using namespace velmora;
 using Kind = LayoutSegment::Kind;
@@ -170,12 +166,6 @@ TEST(TreeLayout, LinksWithinKeepsOnlyLinksInsideTheSet) {
     EXPECT_EQ(lit[0].id, "x");
     EXPECT_EQ(lit[1].id, "a");
     EXPECT_TRUE(r.linksWithin({"x", "b"}).empty());
-}
-
-TEST(TreeLayout, SegmentKindRawValues) {
-    EXPECT_EQ(rawValue(Kind::bracket), "bracket");
-    EXPECT_EQ(segmentKindFromRawValue("tick"), Kind::tick);
-    EXPECT_EQ(segmentKindFromRawValue("Tick"), std::nullopt);
 }
 
 // A chain as deep as the model allows lays out without exhausting the stack.

@@ -1,0 +1,162 @@
+#include "app/views/item_text_editor.hpp"
+
+#include "core/model/text.hpp"
+
+#include <QAbstractTextDocumentLayout>
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include <cmath>
+
+namespace velmora {
+namespace {
+
+// The inset between the editor's edge and its text: the text container inset of 1 plus a line
+// fragment padding of 2.
+constexpr qreal kDocumentMargin = 2;
+
+bool isUndo(const QKeyEvent* event) { return event->matches(QKeySequence::Undo); }
+bool isRedo(const QKeyEvent* event) { return event->matches(QKeySequence::Redo); }
+
+} // namespace
+
+ItemTextEditor::ItemTextEditor(QWidget* parent) : QPlainTextEdit(parent) {
+    setObjectName(QStringLiteral("itemTextEditor"));
+    setUndoRedoEnabled(false);
+    setFrameShape(QFrame::NoFrame);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setTabChangesFocus(true);
+    setBackgroundVisible(false);
+    setCenterOnScroll(false);
+    document()->setDocumentMargin(kDocumentMargin);
+    viewport()->setAutoFillBackground(false);
+    setAutoFillBackground(false);
+    setAttribute(Qt::WA_MacShowFocusRect, false);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] { fit(); });
+}
+
+void ItemTextEditor::setFittedHeight(double height) {
+    m_fittedHeight = height;
+    viewport()->setAutoFillBackground(drawsBackground());
+}
+
+std::string ItemTextEditor::draft() const {
+    // The raw text keeps non-breaking spaces that the plain-text form would turn into blanks.
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text.toStdString();
+}
+
+long long ItemTextEditor::caretInGraphemes() const {
+    QString before = document()->toRawText().left(textCursor().position());
+    before.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return static_cast<long long>(Text::graphemeCount(before.toStdString()));
+}
+
+void ItemTextEditor::load(const QString& text) {
+    setPlainText(text);
+    moveCursor(QTextCursor::End);
+}
+
+bool ItemTextEditor::isComposing() const {
+    const QTextBlock block = textCursor().block();
+    return block.isValid() && block.layout() && !block.layout()->preeditAreaText().isEmpty();
+}
+
+void ItemTextEditor::insertNewline() {
+    textCursor().insertText(QStringLiteral("\n"));
+    fit();
+}
+
+int ItemTextEditor::neededHeight() const {
+    qreal height = 0;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        height += blockBoundingRect(block).height();
+    }
+    return static_cast<int>(std::ceil(height + 2 * kDocumentMargin)) + 2 * frameWidth();
+}
+
+void ItemTextEditor::fit() {
+    const int needed = neededHeight();
+    if (height() < needed) {
+        resize(width(), needed);
+    }
+    viewport()->setAutoFillBackground(drawsBackground());
+}
+
+bool ItemTextEditor::drawsBackground() const { return height() > m_fittedHeight + 0.5; }
+
+bool ItemTextEditor::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (isUndo(key) || isRedo(key)) {
+            // Undo and redo belong to the document, reached through keyPressEvent.
+            event->accept();
+            return true;
+        }
+    }
+    return QPlainTextEdit::event(event);
+}
+
+void ItemTextEditor::keyPressEvent(QKeyEvent* event) {
+    if (isUndo(event)) {
+        if (forwardUndo) {
+            forwardUndo();
+        }
+        return;
+    }
+    if (isRedo(event)) {
+        if (forwardRedo) {
+            forwardRedo();
+        }
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // A line break is always a line feed, never the line separator Shift+Return makes.
+        insertNewline();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void ItemTextEditor::paintEvent(QPaintEvent* event) {
+    if (drawsBackground()) {
+        QPainter painter(viewport());
+        painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
+    }
+    QPlainTextEdit::paintEvent(event);
+}
+
+void ItemTextEditor::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = createStandardContextMenu(event->pos());
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() == QLatin1String("edit-undo")) {
+            action->setEnabled(canUndo && canUndo());
+            disconnect(action, nullptr, nullptr, nullptr);
+            connect(action, &QAction::triggered, this, [this] {
+                if (forwardUndo) {
+                    forwardUndo();
+                }
+            });
+        } else if (action->objectName() == QLatin1String("edit-redo")) {
+            action->setEnabled(canRedo && canRedo());
+            disconnect(action, nullptr, nullptr, nullptr);
+            connect(action, &QAction::triggered, this, [this] {
+                if (forwardRedo) {
+                    forwardRedo();
+                }
+            });
+        }
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+} // namespace velmora

@@ -1,0 +1,209 @@
+#include "app/views/list_outline_model.hpp"
+
+#include <QSize>
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+namespace velmora {
+namespace {
+
+// Whether two rows stand for the same item at the same place (its content may differ).
+bool sameRow(const VisibleRow& a, const VisibleRow& b) {
+    return a.depth == b.depth && (a.node == b.node || a.node->id == b.node->id);
+}
+
+QString firstLine(const std::string& text) {
+    const auto end = text.find('\n');
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(std::min(end, text.size())));
+}
+
+} // namespace
+
+ListOutlineModel::ListOutlineModel(QObject* parent) : QAbstractListModel(parent) {}
+
+void ListOutlineModel::setRows(std::vector<VisibleRow> rows, Display display) {
+    const bool displayChanged = display != m_display;
+    const std::size_t oldCount = m_rows.size();
+    const std::size_t newCount = rows.size();
+    const std::size_t shorter = std::min(oldCount, newCount);
+
+    std::size_t prefix = 0;
+    while (prefix < shorter && sameRow(m_rows[prefix], rows[prefix])) {
+        ++prefix;
+    }
+    std::size_t suffix = 0;
+    while (suffix < shorter - prefix &&
+           sameRow(m_rows[oldCount - 1 - suffix], rows[newCount - 1 - suffix])) {
+        ++suffix;
+    }
+
+    // Rows kept at both ends whose item changed (their own content or something below them).
+    std::vector<int> changed;
+    for (std::size_t i = 0; i < prefix; ++i) {
+        if (m_rows[i].node != rows[i].node || m_rows[i].parent != rows[i].parent) {
+            changed.push_back(static_cast<int>(i));
+        }
+    }
+    for (std::size_t k = 0; k < suffix; ++k) {
+        const std::size_t newRow = newCount - 1 - k;
+        if (m_rows[oldCount - 1 - k].node != rows[newRow].node ||
+            m_rows[oldCount - 1 - k].parent != rows[newRow].parent) {
+            changed.push_back(static_cast<int>(newRow));
+        }
+    }
+
+    const int first = static_cast<int>(prefix);
+    if (oldCount - suffix > prefix) {
+        beginRemoveRows({}, first, static_cast<int>(oldCount - suffix) - 1);
+        m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(prefix),
+                     m_rows.begin() + static_cast<std::ptrdiff_t>(oldCount - suffix));
+        endRemoveRows();
+    }
+    if (newCount - suffix > prefix) {
+        beginInsertRows({}, first, static_cast<int>(newCount - suffix) - 1);
+        m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(prefix),
+                      std::make_move_iterator(rows.begin() + static_cast<std::ptrdiff_t>(prefix)),
+                      std::make_move_iterator(rows.end() - static_cast<std::ptrdiff_t>(suffix)));
+        endInsertRows();
+    }
+    // The kept rows take the new nodes, so every row reads the new tree.
+    for (std::size_t i = 0; i < prefix; ++i) {
+        m_rows[i] = std::move(rows[i]);
+    }
+    for (std::size_t k = 0; k < suffix; ++k) {
+        m_rows[newCount - 1 - k] = std::move(rows[newCount - 1 - k]);
+    }
+    m_display = std::move(display);
+
+    if (displayChanged) {
+        if (!m_rows.empty()) {
+            emitChanged(0, count() - 1);
+        }
+        return;
+    }
+    std::sort(changed.begin(), changed.end());
+    for (std::size_t i = 0; i < changed.size();) {
+        std::size_t j = i;
+        while (j + 1 < changed.size() && changed[j + 1] == changed[j] + 1) {
+            ++j;
+        }
+        emitChanged(changed[i], changed[j]);
+        i = j + 1;
+    }
+}
+
+void ListOutlineModel::setZoom(double zoom) {
+    if (zoom == m_zoom) {
+        return;
+    }
+    m_zoom = zoom;
+    if (!m_rows.empty()) {
+        emitChanged(0, count() - 1);
+    }
+}
+
+void ListOutlineModel::emitChanged(int first, int last) {
+    emit dataChanged(index(first), index(last));
+}
+
+std::optional<int> ListOutlineModel::rowOf(std::string_view id) const {
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_rows[i].node->id == id) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<int> ListOutlineModel::rowsOf(const std::vector<std::string>& ids) const {
+    std::vector<int> result;
+    if (ids.empty()) {
+        return result;
+    }
+    // A few ids are compared directly; many (select all) through a hash set.
+    if (ids.size() <= 8) {
+        for (std::size_t i = 0; i < m_rows.size(); ++i) {
+            const std::string& id = m_rows[i].node->id;
+            if (std::find(ids.begin(), ids.end(), id) != ids.end()) {
+                result.push_back(static_cast<int>(i));
+            }
+        }
+        return result;
+    }
+    const std::unordered_set<std::string_view> wanted(ids.begin(), ids.end());
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (wanted.contains(m_rows[i].node->id)) {
+            result.push_back(static_cast<int>(i));
+        }
+    }
+    return result;
+}
+
+bool ListOutlineModel::isExpandable(int row) const {
+    const Item& item = rowAt(row).item();
+    if (!m_display.hidingCompleted) {
+        return !item.children.empty();
+    }
+    return std::any_of(item.children.begin(), item.children.end(),
+                       [](const Item& child) { return !child.checked; });
+}
+
+bool ListOutlineModel::showsNote(int row) const {
+    const Item& item = rowAt(row).item();
+    if (m_display.editingNoteId && *m_display.editingNoteId == item.id) {
+        return true;
+    }
+    return m_display.showAllNotes && !item.note.empty();
+}
+
+int ListOutlineModel::rowHeight(int row) const {
+    const int height = showsNote(row) ? kNoteRowHeight : kRowHeight;
+    return static_cast<int>(std::lround(height * m_zoom));
+}
+
+int ListOutlineModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant ListOutlineModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
+        return {};
+    }
+    const int row = index.row();
+    const Item& item = rowAt(row).item();
+    switch (role) {
+    case Qt::DisplayRole:
+        return firstLine(item.text);
+    case Qt::ToolTipRole:
+        return item.note.empty() ? QVariant() : QVariant(QString::fromStdString(item.note));
+    case Qt::SizeHintRole:
+        return QSize(0, rowHeight(row));
+    case IdRole:
+        return QString::fromStdString(item.id);
+    case DepthRole:
+        return rowAt(row).depth;
+    case NoteRole:
+        return QString::fromStdString(item.note);
+    case CheckedRole:
+        return item.checked;
+    case ExpandableRole:
+        return isExpandable(row);
+    case CollapsedRole:
+        return item.collapsed;
+    case ShowsNoteRole:
+        return showsNote(row);
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags ListOutlineModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+} // namespace velmora

@@ -1,0 +1,130 @@
+#include "app/views/list_outline_view.hpp"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+namespace velmora {
+namespace {
+
+bool isClipboardKey(const QKeyEvent* event) {
+    return event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut) ||
+           event->matches(QKeySequence::Paste) || event->matches(QKeySequence::SelectAll);
+}
+
+} // namespace
+
+ListOutlineView::ListOutlineView(QWidget* parent) : QTreeView(parent) {
+    setObjectName(QStringLiteral("listOutline"));
+    setHeaderHidden(true);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setIndentation(0);
+    setUniformRowHeights(false);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setAllColumnsShowFocus(true);
+    setFrameShape(QFrame::NoFrame);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoScroll(false);
+    setExpandsOnDoubleClick(false);
+    header()->setStretchLastSection(true);
+}
+
+void ListOutlineView::setOutlineDelegate(ListOutlineDelegate* delegate) {
+    m_delegate = delegate;
+    setItemDelegate(delegate);
+}
+
+bool ListOutlineView::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        isClipboardKey(static_cast<QKeyEvent*>(event))) {
+        // The outline's own copy and paste, not the menu's text-field ones.
+        event->accept();
+        return true;
+    }
+    return QTreeView::event(event);
+}
+
+void ListOutlineView::mousePressEvent(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    if (event->button() != Qt::LeftButton || !m_delegate) {
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    const QModelIndex index = indexAt(point);
+    if (!index.isValid()) {
+        emit backgroundClicked();
+        return;
+    }
+    const QRect rect = visualRect(index);
+    const auto part = m_delegate->hit(index.row(), rect, point);
+    if (part == ListOutlineDelegate::Part::text || part == ListOutlineDelegate::Part::note) {
+        if (auto url = m_delegate->linkAt(index.row(), rect, point)) {
+            emit linkActivated(*url);
+            return;
+        }
+    }
+    emit rowPressed(index.row(), part);
+}
+
+void ListOutlineView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !m_delegate) {
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    const QModelIndex index = indexAt(point);
+    if (!index.isValid()) {
+        return;
+    }
+    const auto part = m_delegate->hit(index.row(), visualRect(index), point);
+    if (part == ListOutlineDelegate::Part::disclosure || part == ListOutlineDelegate::Part::check) {
+        // Each click of a double click on a control counts as a click.
+        emit rowPressed(index.row(), part);
+        return;
+    }
+    emit rowDoubleClicked(index.row());
+}
+
+void ListOutlineView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint point = event->position().toPoint();
+    const QModelIndex index = indexAt(point);
+    const bool overLink = m_delegate && index.isValid() &&
+                          m_delegate->linkAt(index.row(), visualRect(index), point).has_value();
+    viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void ListOutlineView::mouseReleaseEvent(QMouseEvent*) {}
+
+void ListOutlineView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::SelectAll)) {
+        emit selectAllRequested();
+    } else if (event->matches(QKeySequence::Copy)) {
+        emit copyRequested();
+    } else if (event->matches(QKeySequence::Cut)) {
+        emit cutRequested();
+    } else if (event->matches(QKeySequence::Paste)) {
+        emit pasteRequested();
+    } else {
+        // Navigation belongs to the session (the window routes the keys); the view's own
+        // moves and type-ahead search would change the selection behind its back.
+        event->ignore();
+    }
+}
+
+void ListOutlineView::scrollContentsBy(int dx, int dy) {
+    QTreeView::scrollContentsBy(dx, dy);
+    emit rowsMoved();
+}
+
+void ListOutlineView::resizeEvent(QResizeEvent* event) {
+    QTreeView::resizeEvent(event);
+    emit rowsMoved();
+}
+
+} // namespace velmora

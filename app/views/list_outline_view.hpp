@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/views/list_outline_delegate.hpp"
+
+#include <QTreeView>
+
+namespace velmora {
+
+// The tree view of the list, reporting gestures instead of acting on them: a press on a row
+// (with the part it hit), a double click, a click on the empty background, select all and the
+// clipboard keys. It never changes its own selection; the controller sets it from the session.
+class ListOutlineView : public QTreeView {
+    Q_OBJECT
+public:
+    explicit ListOutlineView(QWidget* parent = nullptr);
+
+    // The delegate that draws and hit-tests the rows.
+    void setOutlineDelegate(ListOutlineDelegate* delegate);
+    [[nodiscard]] ListOutlineDelegate* outlineDelegate() const { return m_delegate; }
+
+signals:
+    void rowPressed(int row, velmora::ListOutlineDelegate::Part part);
+    void rowDoubleClicked(int row);
+    void backgroundClicked();
+    void linkActivated(const QUrl& url);
+    void selectAllRequested();
+    void copyRequested();
+    void cutRequested();
+    void pasteRequested();
+    // The rows moved under anything laid over them (scrolling, resizing).
+    void rowsMoved();
+
+protected:
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    ListOutlineDelegate* m_delegate = nullptr;
+};
+
+} // namespace velmora

@@ -1,0 +1,28 @@
+# Writes OUTPUT, a C++ source that holds every file of FILES (paths relative to SOURCE_DIR) as a
+# byte array, with the table that core/commands/resources.cpp looks paths up in.
+set(body "// Generated from the files under resources/ by embed_resources.cmake. Do not edit.\n")
+string(APPEND body "#include <cstddef>\n\nnamespace velmora::EmbeddedResources {\n\n")
+string(APPEND body "struct Entry {\n    const char* path;\n    const unsigned char* bytes;\n")
+string(APPEND body "    std::size_t size;\n};\n\nnamespace {\n")
+set(table "")
+# CMake's regular expressions have no counted repetition: spell out one row of 24 bytes.
+string(REPEAT "0x[0-9a-f][0-9a-f]," 24 row)
+set(index 0)
+foreach(file IN LISTS FILES)
+    file(READ ${SOURCE_DIR}/${file} hex HEX)
+    string(LENGTH "${hex}" hex_length)
+    math(EXPR size "${hex_length} / 2")
+    # A trailing zero keeps the array non-empty for an empty file; it is not counted in size.
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+    string(REGEX REPLACE "(${row})" "\\1\n" bytes "${bytes}")
+    string(APPEND body "const unsigned char file${index}[] = {\n${bytes}0x00};\n")
+    string(APPEND table "    {\"${file}\", file${index}, ${size}},\n")
+    math(EXPR index "${index} + 1")
+endforeach()
+string(APPEND body "} // namespace\n\n")
+string(APPEND body "extern const Entry entries[];\nextern const std::size_t entryCount;\n")
+string(APPEND body "const Entry entries[] = {\n${table}    {nullptr, nullptr, 0}};\n")
+string(APPEND body "const std::size_t entryCount = ${index};\n\n")
+string(APPEND body "} // namespace velmora::EmbeddedResources\n")
+file(WRITE ${OUTPUT}.tmp "${body}")
+file(RENAME ${OUTPUT}.tmp ${OUTPUT})
