@@ -94,7 +94,7 @@ bool AppDelegate::applicationOpenUntitledFile() {
         }
     }
     VelmoraDocument* document = m_controller->openUntitledDocumentAndDisplay(true);
-    qCInfo(documentLog).noquote() << "applicationOpenUntitledFile ok " +
+    qCInfo(documentLog).noquote() << QStringLiteral("applicationOpenUntitledFile ok ") +
                                          AppLog::describe(m_controller->windowOf(document));
     return true;
 }
@@ -120,7 +120,7 @@ bool AppDelegate::createSamples(QWidget* parent) {
     Preferences preferences;
     const QString root = LibraryFolder::root(preferences);
     if (const auto message = DocumentCodec::installSamples(root)) {
-        qCCritical(documentLog).noquote() << "createSamples error " + *message;
+        qCCritical(documentLog).noquote() << QStringLiteral("createSamples error ") + *message;
         m_dialogs.alert(parent, localized(QStringLiteral("library.samples.failed")), *message);
         return false;
     }

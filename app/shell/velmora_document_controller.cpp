@@ -82,10 +82,10 @@ DocumentView* VelmoraDocumentController::viewOf(const VelmoraDocument* document)
 }
 
 std::unique_ptr<VelmoraDocument> VelmoraDocumentController::makeUntitledDocument() {
-    qCInfo(documentLog).noquote() << "makeUntitledDocument type=" + VelmoraDocument::nativeType;
+    qCInfo(documentLog).noquote() << QStringLiteral("makeUntitledDocument type=") + VelmoraDocument::nativeType;
     auto document = std::make_unique<VelmoraDocument>(Preferences());
     qCInfo(documentLog).noquote()
-        << "VelmoraDocument init via makeUntitledDocument ok class=VelmoraDocument fileType=" +
+        << QStringLiteral("VelmoraDocument init via makeUntitledDocument ok class=VelmoraDocument fileType=") +
                document->fileType();
     return document;
 }
@@ -146,7 +146,7 @@ VelmoraDocument* VelmoraDocumentController::openDocument(const QString& path, bo
     }
     auto document = std::make_unique<VelmoraDocument>(Preferences());
     if (auto error = document->readFile(path, Preferences())) {
-        qCCritical(documentLog).noquote() << "openDocument error " + path + " " + error->message;
+        qCCritical(documentLog).noquote() << QStringLiteral("openDocument error ") + path + QLatin1Char(' ') + error->message;
         reportOpenError(path, error->message);
         return nullptr;
     }

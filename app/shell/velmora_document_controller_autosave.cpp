@@ -51,7 +51,7 @@ bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool reportF
         entry->failureReported = false;
         return true;
     }
-    qCCritical(documentLog).noquote() << "autosave error " + document->displayName() + " " +
+    qCCritical(documentLog).noquote() << QStringLiteral("autosave error ") + document->displayName() + QLatin1Char(' ') +
                                              error->message;
     if (reportFailure && !entry->failureReported) {
         entry->failureReported = true;
@@ -93,7 +93,7 @@ bool VelmoraDocumentController::prepareToQuit() {
     }
     QDir().mkpath(m_dataFolder);
     if (!RestoreList::write(restoreListFile(), list)) {
-        qCCritical(documentLog).noquote() << "prepareToQuit could not write " + restoreListFile();
+        qCCritical(documentLog).noquote() << QStringLiteral("prepareToQuit could not write ") + restoreListFile();
     }
     return true;
 }
@@ -105,7 +105,7 @@ VelmoraDocument* VelmoraDocumentController::restoreUntitled(const QString& autos
     }
     auto document = std::make_unique<VelmoraDocument>(Preferences());
     if (auto error = document->read(file.readAll(), VelmoraDocument::nativeType, Preferences())) {
-        qCCritical(documentLog).noquote() << "restore error " + autosavePath + " " + error->message;
+        qCCritical(documentLog).noquote() << QStringLiteral("restore error ") + autosavePath + QLatin1Char(' ') + error->message;
         return nullptr;
     }
     document->setAutosavePath(autosavePath);

@@ -1,0 +1,186 @@
+// The menu bar: key equivalents of the commands, the order of the menus, items left out on
+// Linux, enabled states, undo titles, the New Tab visibility and relocalising in place.
+#include "app/shell/app_delegate.hpp"
+#include "app/shell/app_language.hpp"
+#include "app/shell/application.hpp"
+#include "app/shell/document_window.hpp"
+#include "app/shell/localization.hpp"
+#include "app/shell/main_menu.hpp"
+#include "app/shell/menu_keys.hpp"
+#include "app/shell/preferences.hpp"
+#include "app/shell/velmora_document.hpp"
+#include "app/shell/velmora_document_controller.hpp"
+#include "tests/app/support/isolated_home.hpp"
+#include "tests/app/support/scripted_dialogs.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace velmora;
+
+Q_DECLARE_METATYPE(velmora::Action)
+
+class MenuTest : public QObject {
+    Q_OBJECT
+public:
+    explicit MenuTest(QString home) : m_home(std::move(home)) {}
+
+private slots:
+    void init() {
+        QSettings().clear();
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        m_dialogs = std::make_unique<test::ScriptedDialogs>();
+        m_delegate = std::make_unique<AppDelegate>(*m_dialogs, m_data.path());
+        m_document = m_delegate->controller().newDocument();
+        m_window = m_delegate->controller().windowOf(m_document);
+        QVERIFY(m_window);
+    }
+
+    void cleanup() {
+        m_delegate.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void keyEquivalents_data() {
+        QTest::addColumn<Action>("action");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::newRow("settings") << Action::settings << QKeySequence(Qt::CTRL | Qt::Key_Comma);
+        QTest::newRow("new-document-tab") << Action::newDocumentTab
+                                          << QKeySequence(Qt::CTRL | Qt::Key_T);
+        QTest::newRow("toggle-library")
+            << Action::toggleLibrary << QKeySequence(Qt::META | Qt::CTRL | Qt::Key_S);
+        QTest::newRow("help-search")
+            << Action::helpSearch << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Question);
+        QTest::newRow("delete-item") << Action::deleteItem << QKeySequence(Qt::Key_Backspace);
+        QTest::newRow("label-3") << Action::label3
+                                 << QKeySequence(Qt::META | Qt::CTRL | Qt::Key_3);
+        QTest::newRow("duplicate, never the alias") << Action::duplicate
+                                                    << QKeySequence(Qt::CTRL | Qt::Key_D);
+        // Space toggles the check in the outline, but a chord without command or control
+        // gives the menu item no key.
+        QTest::newRow("toggle-check") << Action::toggleCheck << QKeySequence();
+        QTest::newRow("archive-completed") << Action::archiveCompleted << QKeySequence();
+    }
+
+    void keyEquivalents() {
+        QFETCH(Action, action);
+        QFETCH(QKeySequence, keys);
+        QAction* item = MainMenu::actionItem(m_window->menuBar(), action);
+        QVERIFY(item);
+        QCOMPARE(item->shortcut(), keys);
+        QCOMPARE(item->data().toString(), QString::fromLatin1(rawValue(action)));
+    }
+
+    void everyActionWithATitleKeyHasOneItem() {
+        int withTitle = 0;
+        for (Action action : allActions()) {
+            const bool titled = MenuKeys::titleKey(action).has_value();
+            withTitle += titled ? 1 : 0;
+            const bool shown = MainMenu::actionItem(m_window->menuBar(), action) != nullptr;
+            // The navigation and typing sections are not in the menus.
+            QCOMPARE(shown, titled);
+        }
+        QCOMPARE(withTitle, 53);
+    }
+
+    void menusInOrderWithoutTheItemsLinuxLacks() {
+        QStringList titles;
+        for (QAction* menu : m_window->menuBar()->actions()) {
+            titles.append(menu->text());
+        }
+        const QStringList keys{"menu.app",  "menu.file",       "menu.edit",
+                               "menu.format", "menu.view",      "menu.reorganize",
+                               "menu.item", "menu.window",     "menu.help"};
+        QStringList expected;
+        for (const QString& key : keys) {
+            expected.append(localized(key));
+        }
+        QCOMPARE(titles, expected);
+        const QString appMenu = m_window->menuBar()->actions().first()->menu()->actions()
+                                    .last()->text();
+        QCOMPARE(appMenu, localized(QStringLiteral("menu.app.quit")));
+        QVERIFY(!MainMenu::standardItem(m_window->menuBar(), StandardItem::checkUpdates));
+        for (QAction* item : m_window->menuBar()->actions().first()->menu()->actions()) {
+            QVERIFY(item->text() != localized(QStringLiteral("menu.app.hide")));
+        }
+    }
+
+    void itemsAreEnabledByWhatTheSessionCanDo() {
+        QMenuBar* bar = m_window->menuBar();
+        m_window->updateMenuStates();
+        QVERIFY(MainMenu::actionItem(bar, Action::addBelow)->isEnabled());
+        QVERIFY(MainMenu::actionItem(bar, Action::split)->isEnabled());
+        QVERIFY(!MainMenu::standardItem(bar, StandardItem::undo)->isEnabled());
+        QVERIFY(!MainMenu::standardItem(bar, StandardItem::print)->isEnabled());
+
+        // Deselecting ends editing: commands that need a selection or a title are off.
+        m_document->perform(Action::deselect);
+        m_window->updateMenuStates();
+        QVERIFY(!MainMenu::actionItem(bar, Action::indent)->isEnabled());
+        QVERIFY(!MainMenu::actionItem(bar, Action::split)->isEnabled());
+        QVERIFY(MainMenu::actionItem(bar, Action::expandAll)->isEnabled());
+    }
+
+    void triggeringAnItemSendsItsAction() {
+        QAction* addBelow = MainMenu::actionItem(m_window->menuBar(), Action::addBelow);
+        addBelow->trigger();
+        QCOMPARE(m_document->session().snapshot.document.items.size(), 2u);
+
+        // The undo item names the change in the interface language.
+        m_window->updateMenuStates();
+        QAction* undo = MainMenu::standardItem(m_window->menuBar(), StandardItem::undo);
+        QVERIFY(undo->isEnabled());
+        QCOMPARE(undo->text(), localized(QStringLiteral("menu.edit.undo")) + QLatin1Char(' ') +
+                                   localized(catalogKey(Action::addBelow)));
+        undo->trigger();
+        QCOMPARE(m_document->session().snapshot.document.items.size(), 1u);
+    }
+
+    void newTabItemFollowsThePreference() {
+        QAction* newTab = MainMenu::actionItem(m_window->menuBar(), Action::newDocumentTab);
+        QVERIFY(newTab->isVisible());
+        Preferences().setBool(PreferenceKeys::documentsInTabs, false);
+        MainMenu::updateNewTabVisibility();
+        QVERIFY(!newTab->isVisible());
+        Preferences().setBool(PreferenceKeys::documentsInTabs, true);
+        MainMenu::updateNewTabVisibility();
+        QVERIFY(newTab->isVisible());
+    }
+
+    void relocalizingRetitlesTheSameItemsInPlace() {
+        QMenuBar* bar = m_window->menuBar();
+        QAction* export_ = MainMenu::actionItem(bar, Action::exportOPML);
+        const QList<QAction*> before = bar->actions();
+        Preferences().setStringList(PreferenceKeys::appleLanguages, {QStringLiteral("de")});
+        Localization::languageChanged();
+        MainMenu::relocalizeMenus();
+        QCOMPARE(currentLanguageCodeForTest(), QStringLiteral("de"));
+        QCOMPARE(bar->actions(), before);
+        QCOMPARE(MainMenu::actionItem(bar, Action::exportOPML), export_);
+        QCOMPARE(export_->text(), localized(QStringLiteral("menu.file.exportOPML")));
+        QCOMPARE(bar->actions().at(1)->text(), localized(QStringLiteral("menu.file")));
+        Preferences().remove(PreferenceKeys::appleLanguages);
+        Localization::languageChanged();
+        MainMenu::relocalizeMenus();
+    }
+
+private:
+    static QString currentLanguageCodeForTest() {
+        return currentLanguageCode(Preferences(), {QStringLiteral("en")});
+    }
+
+    QString m_home;
+    QTemporaryDir m_data;
+    std::unique_ptr<test::ScriptedDialogs> m_dialogs;
+    std::unique_ptr<AppDelegate> m_delegate;
+    VelmoraDocument* m_document = nullptr;
+    DocumentWindow* m_window = nullptr;
+};
+
+OSTREVO_APP_TEST_MAIN(MenuTest)
+
+#include "menu_test.moc"

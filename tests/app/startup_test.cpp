@@ -1,0 +1,240 @@
+// Start-up on an empty home, the samples of the first launch, autosave and restore across a
+// simulated restart, closing, the reopen rule and tabs versus windows.
+#include "app/shell/app_delegate.hpp"
+#include "app/shell/application.hpp"
+#include "app/shell/document_window.hpp"
+#include "app/shell/library_folder.hpp"
+#include "app/shell/notifications.hpp"
+#include "app/shell/preferences.hpp"
+#include "app/shell/velmora_document.hpp"
+#include "app/shell/velmora_document_controller.hpp"
+#include "tests/app/support/isolated_home.hpp"
+#include "tests/app/support/scripted_dialogs.hpp"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace velmora;
+
+namespace {
+
+QStringList documentFilesBelow(const QString& folder) {
+    QStringList found;
+    QDirIterator it(folder, {QStringLiteral("*.quenlith")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        found.append(QDir(folder).relativeFilePath(it.next()));
+    }
+    found.sort();
+    return found;
+}
+
+void settle() {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+public:
+    explicit StartupTest(QString home) : m_home(std::move(home)) {}
+
+private slots:
+    void init() {
+        QSettings().clear();
+        QDir(library()).removeRecursively();
+        QDir(dataFolder()).removeRecursively();
+        m_dialogs = std::make_unique<test::ScriptedDialogs>();
+    }
+
+    void cleanup() {
+        m_delegate.reset();
+        settle();
+    }
+
+    void firstLaunchWritesTheSamplesOnce() {
+        start();
+        QTRY_COMPARE(controller().documents().size(), 1);
+        QVERIFY(Preferences().libraryFirstLaunchDone());
+        QVERIFY(Preferences().libraryVisible());
+        const QStringList samples{QStringLiteral("Samples/Community Event.quenlith"),
+                                  QStringLiteral("Samples/Roadmap.quenlith"),
+                                  QStringLiteral("Samples/Trip.quenlith")};
+        QCOMPARE(documentFilesBelow(library()), samples);
+        // The document the reveal step made is a new untitled one.
+        QVERIFY(controller().documents().first()->filePath().isEmpty());
+
+        restart();
+        QTRY_COMPARE(controller().documents().size(), 1);
+        QCOMPARE(documentFilesBelow(library()), samples);
+    }
+
+    void firstLaunchWithDocumentsInTheLibraryWritesNoSamples() {
+        QDir().mkpath(library() + QStringLiteral("/Work"));
+        QFile existing(library() + QStringLiteral("/Work/Plan.quenlith"));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.close();
+        start();
+        QTRY_COMPARE(controller().documents().size(), 1);
+        QVERIFY(Preferences().libraryFirstLaunchDone());
+        QCOMPARE(documentFilesBelow(library()), QStringList{QStringLiteral("Work/Plan.quenlith")});
+    }
+
+    void autosaveAfterAChangeAndRestoreAfterARestart() {
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        start();
+        controller().setAutosaveDelay(20);
+        QTRY_COMPARE(controller().documents().size(), 1);
+        VelmoraDocument* untitled = controller().documents().first();
+        untitled->perform(Action::commit, std::string("Remember the milk"));
+
+        // A few moments after the change the untitled document is in the data folder.
+        QTRY_VERIFY(!untitled->autosavePath().isEmpty());
+        QVERIFY(QFile::exists(untitled->autosavePath()));
+
+        // A saved document is autosaved in place.
+        VelmoraDocument* saved = controller().newDocument();
+        const QString file = QDir(library()).filePath(QStringLiteral("Errands.quenlith"));
+        QDir().mkpath(library());
+        m_dialogs->savePaths.enqueue(file);
+        QVERIFY(controller().saveDocument(saved, nullptr));
+        saved->perform(Action::commit, std::string("Post office"));
+        QTRY_VERIFY(!saved->hasUnautosavedChanges());
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().contains("Post office"));
+
+        QVERIFY(controller().prepareToQuit());
+        restart();
+        QTRY_COMPARE(controller().documents().size(), 2);
+        VelmoraDocument* restored = controller().documents().at(0);
+        QVERIFY(restored->filePath().isEmpty());
+        QVERIFY(restored->isEdited());
+        QCOMPARE(restored->session().snapshot.document.items.front().text,
+                 std::string("Remember the milk"));
+        QCOMPARE(controller().documents().at(1)->filePath(), file);
+    }
+
+    void withoutKeepingWindowsOnlyUntitledDocumentsComeBack() {
+        Preferences preferences;
+        preferences.setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        preferences.setBool(PreferenceKeys::quitAlwaysKeepsWindows, false);
+        start();
+        QTRY_COMPARE(controller().documents().size(), 1);
+        controller().documents().first()->perform(Action::commit, std::string("Kept"));
+        VelmoraDocument* saved = controller().newDocument();
+        QDir().mkpath(library());
+        m_dialogs->savePaths.enqueue(QDir(library()).filePath(QStringLiteral("Gone.quenlith")));
+        QVERIFY(controller().saveDocument(saved, nullptr));
+        QVERIFY(controller().prepareToQuit());
+        restart();
+        QTRY_COMPARE(controller().documents().size(), 1);
+        QCOMPARE(controller().documents().first()->session().snapshot.document.items.front().text,
+                 std::string("Kept"));
+    }
+
+    void closingAnEditedUntitledDocumentAsksWhetherToSave() {
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        start();
+        QTRY_COMPARE(controller().documents().size(), 1);
+        VelmoraDocument* document = controller().documents().first();
+        // An untouched new document closes without a question.
+        VelmoraDocument* blank = controller().newDocument();
+        QVERIFY(controller().closeDocument(blank));
+        QVERIFY(m_dialogs->askedToSave.isEmpty());
+
+        document->perform(Action::commit, std::string("Draft"));
+        QVERIFY(controller().autosaveAll());
+        const QString autosave = document->autosavePath();
+        QVERIFY(QFile::exists(autosave));
+
+        m_dialogs->saveChoices.enqueue(Dialogs::SaveChoice::cancel);
+        QVERIFY(!controller().closeDocument(document));
+        QCOMPARE(controller().documents().size(), 1);
+
+        m_dialogs->saveChoices.enqueue(Dialogs::SaveChoice::discard);
+        QVERIFY(controller().closeDocument(document));
+        QCOMPARE(m_dialogs->askedToSave.size(), 2);
+        QVERIFY(controller().documents().isEmpty());
+        QVERIFY(!QFile::exists(autosave));
+    }
+
+    void documentsOpenAsTabsOrWindowsByThePreference() {
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        start();
+        QTRY_COMPARE(controller().documents().size(), 1);
+        VelmoraDocument* second = controller().newDocument();
+        QCOMPARE(controller().windows().size(), 1);
+        QCOMPARE(controller().windows().first()->documentCount(), 2);
+
+        Preferences().setBool(PreferenceKeys::documentsInTabs, false);
+        Notifications::shared().post(Notifications::preferences);
+        settle();
+        QCOMPARE(controller().windows().size(), 2);
+        controller().newDocument();
+        QCOMPARE(controller().windows().size(), 3);
+
+        Preferences().setBool(PreferenceKeys::documentsInTabs, true);
+        Notifications::shared().post(Notifications::preferences);
+        settle();
+        QCOMPARE(controller().windows().size(), 1);
+        QCOMPARE(controller().windows().first()->documentCount(), 3);
+        QVERIFY(controller().windowOf(second));
+    }
+
+    void reopenShowsHiddenWindowsInsteadOfANewDocument() {
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        start();
+        QTRY_COMPARE(controller().documents().size(), 1);
+        for (DocumentWindow* window : controller().windows()) {
+            window->hide();
+        }
+        QCOMPARE(controller().visibleWindowCount(), 0);
+        m_delegate->reopen({});
+        QCOMPARE(controller().documents().size(), 1);
+        QCOMPARE(controller().visibleWindowCount(), 1);
+    }
+
+    void commandsWithoutADocumentWindow() {
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        start();
+        QTRY_COMPARE(controller().documents().size(), 1);
+        QVERIFY(controller().closeDocument(controller().documents().first()));
+        settle();
+        m_delegate->velmoraPerform(Action::undo, nullptr);
+        QVERIFY(controller().documents().isEmpty());
+        QVERIFY(!m_delegate->canPerform(Action::addBelow, nullptr));
+        QVERIFY(m_delegate->canPerform(Action::newDocumentTab, nullptr));
+        m_delegate->velmoraPerform(Action::newDocumentTab, nullptr);
+        QCOMPARE(controller().documents().size(), 1);
+    }
+
+private:
+    void start() {
+        m_delegate = std::make_unique<AppDelegate>(*m_dialogs, dataFolder());
+        m_delegate->launch({});
+    }
+    // The process ends and starts again: only the disk and the preferences remain.
+    void restart() {
+        m_delegate.reset();
+        settle();
+        start();
+    }
+    VelmoraDocumentController& controller() { return m_delegate->controller(); }
+    QString library() const { return LibraryFolder::root(Preferences()); }
+    static QString dataFolder() { return Application::dataFolder(); }
+
+    QString m_home;
+    std::unique_ptr<test::ScriptedDialogs> m_dialogs;
+    std::unique_ptr<AppDelegate> m_delegate;
+};
+
+OSTREVO_APP_TEST_MAIN(StartupTest)
+
+#include "startup_test.moc"
