@@ -77,8 +77,8 @@ int CanvasBlockStyle::layoutTitle(QTextLayout& layout, const QString& text, cons
     int lines = 0;
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(width);
-        line.setPosition(QPointF(0, y));
+        line.setLineWidth(std::max(1.0, width - 2 * textInset));
+        line.setPosition(QPointF(textInset, y));
         y += line.height();
         ++lines;
     }
@@ -108,7 +108,7 @@ BlockMetrics BlockMeasurer::compute(const Item& item, double nodeWidth, bool lab
     const QFontMetricsF metrics(font);
     const QString title = titleText(item.text);
     const double natural = naturalWidth(title, metrics);
-    if (natural <= textWidth && !title.contains(QChar::LineSeparator)) {
+    if (natural <= textWidth - 2 * textInset && !title.contains(QChar::LineSeparator)) {
         m.titleLines = 1;
     } else {
         QTextLayout layout;

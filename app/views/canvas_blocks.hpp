@@ -46,6 +46,8 @@ inline constexpr double titleLineHeight = 17;
 inline constexpr double controlsWidth = 29; // disclosure, check box and label dot
 inline constexpr double leading = 34;
 inline constexpr double leadingWithDot = 46;
+// The inset of title and note text inside their rectangles, as in the text editor.
+inline constexpr double textInset = 2;
 inline constexpr int fullNoteMaxLines = 2;
 inline constexpr qsizetype fullNoteMaxCharacters = 160;
 
@@ -55,7 +57,8 @@ inline constexpr qsizetype fullNoteMaxCharacters = 160;
 [[nodiscard]] QFont noteFont();
 // The title as it is laid out: line breaks turned into line separators.
 [[nodiscard]] QString titleText(const std::string& text);
-// Lays the title out at the width (first line centred on the 17-point row); returns the lines.
+// Lays the title out in a rectangle of the width, inset like the editor's text, the first line
+// centred on the 17-point row; returns the number of lines.
 int layoutTitle(QTextLayout& layout, const QString& text, const QFont& font, double width);
 } // namespace CanvasBlockStyle
 

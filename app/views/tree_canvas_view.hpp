@@ -52,6 +52,8 @@ public:
     // Recomputes the lit branch and the dimming of the other blocks.
     void updateBranch();
     [[nodiscard]] const CanvasScene& scene() const { return m_scene; }
+    // How many blocks the last reload measured anew (the others were unchanged).
+    [[nodiscard]] std::int64_t lastMeasuredCount() const { return m_measurer.measuredCount(); }
 
     // The title and note rectangles of a shown item, in canvas coordinates.
     [[nodiscard]] std::optional<QRectF> textRect(const std::string& id) const;
