@@ -2,6 +2,7 @@
 // zones and indicator, and the list's drop conversion.
 #include "app/shell/application.hpp"
 #include "app/views/item_drag.hpp"
+#include "app/views/list_drag_adapter.hpp"
 #include "core/formats/item_clipboard.hpp"
 #include "core/model/tree_ops.hpp"
 #include "tests/app/support/isolated_home.hpp"
@@ -9,7 +10,9 @@
 
 #include <QApplication>
 #include <QDragMoveEvent>
+#include <QListView>
 #include <QMimeData>
+#include <QStandardItemModel>
 #include <QtTest>
 
 #include <memory>
@@ -244,6 +247,62 @@ private slots:
         s.snapshot.activeHoist = "t";
         QCOMPARE(ItemDrag::listTarget(s, std::nullopt, 0), (Target{"p", 0}));
         QCOMPARE(ItemDrag::listTarget(s, std::nullopt, 1), (Target{"p", std::nullopt}));
+    }
+
+    void listProposalsByRowZone() {
+        // a(0) a1(1) a2(1) a2x(2) b(0)
+        const std::vector<ListRow> rows = {{"a", 0}, {"a1", 1}, {"a2", 1}, {"a2x", 2}, {"b", 0}};
+        auto rowAt = [&](int r) { return rows[static_cast<std::size_t>(r)]; };
+        const int n = static_cast<int>(rows.size());
+        QCOMPARE(ItemDrag::listProposal(rowAt, n, 2, 0.5), (ListProposal{"a2", -1}));
+        QCOMPARE(ItemDrag::listProposal(rowAt, n, 2, 0.1), (ListProposal{"a", 1}));
+        QCOMPARE(ItemDrag::listProposal(rowAt, n, 2, 0.9), (ListProposal{"a2", 0}));
+        QCOMPARE(ItemDrag::listProposal(rowAt, n, 3, 0.9), (ListProposal{"a2", 1}));
+        QCOMPARE(ItemDrag::listProposal(rowAt, n, 4, 0.1), (ListProposal{std::nullopt, 1}));
+        QCOMPARE(ItemDrag::listProposal(rowAt, n, 4, 0.9), (ListProposal{std::nullopt, 2}));
+        QCOMPARE(ItemDrag::listProposal(rowAt, n, 5, 0), (ListProposal{std::nullopt, 2}));
+        QCOMPARE(ItemDrag::listProposal(rowAt, 0, 0, 0), (ListProposal{std::nullopt, 0}));
+    }
+
+    void listAdapterDropsThroughTheWindowHooks() {
+        auto s = test::session(sampleItems());
+        QStandardItemModel model;
+        for (const auto& row : s.visibleRows()) {
+            auto* cell = new QStandardItem(QString::fromStdString(row.item().text));
+            cell->setData(QString::fromStdString(row.item().id), Qt::UserRole + 1);
+            cell->setData(row.depth, Qt::UserRole + 2);
+            model.appendRow(cell);
+        }
+        QListView view;
+        view.setModel(&model);
+        view.resize(300, 300);
+        view.show();
+        ListDragAdapter adapter(&view, Qt::UserRole + 1, Qt::UserRole + 2);
+        adapter.setConvert([&](const ListProposal& p) { return ItemDrag::listTarget(s, p.item, p.childIndex); });
+        adapter.setDropOperation([&](const QMimeData* data, Qt::DropActions actions, const Target& target) {
+            return ItemDrag::dropOperation(s, ItemDrag::payload(data), kToken,
+                                           actions.testFlag(Qt::MoveAction), target);
+        });
+        std::optional<TreeCommand> command;
+        adapter.setPerformDrop([&](const QMimeData* data, Qt::DropAction action, const Target& target) {
+            command = ItemDrag::performDrop(s, ItemDrag::payload(data), kToken,
+                                            action == Qt::MoveAction, target);
+            return command.has_value();
+        });
+        std::unique_ptr<QMimeData> data(ItemDrag::writer(*s.item("b"), kToken));
+        const QRect a1 = view.visualRect(model.index(1, 0));
+        const QPoint onA1 = a1.center();
+        QDragEnterEvent enter(onA1, Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(view.viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+        QCOMPARE(*adapter.dropTarget(), (Target{"a1", std::nullopt}));
+        QVERIFY(adapter.dropMark()->isVisible());
+        QCOMPARE(adapter.dropMark()->mode(), DropMarkView::Mode::frame);
+        QDropEvent drop(onA1, Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(view.viewport(), &drop);
+        QVERIFY(command);
+        QCOMPARE(s.item("a1")->children[0].id, std::string("b"));
+        QVERIFY(!adapter.dropMark()->isVisible());
     }
 };
 
