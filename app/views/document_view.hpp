@@ -20,6 +20,9 @@ public:
     virtual void carryOut(SideEffect side, VelmoraDocument& document) = 0;
 };
 
+// The edit menu's commands that act on the outline itself when no text field has the focus.
+enum class EditCommand { cut, copy, paste, selectAll };
+
 // The content of one document tab or window. The shell's window frame holds it and talks to it
 // only through this interface, so the window's inside can grow without touching the shell.
 class DocumentView {
@@ -38,6 +41,11 @@ public:
     virtual void perform(Action action) = 0;
     // Re-reads the localised texts after the interface language changed.
     virtual void relocalize() = 0;
+    // Runs an edit menu command on the outline; false when the view has nothing to do with it.
+    virtual bool runEditCommand(EditCommand command) {
+        (void)command;
+        return false;
+    }
 };
 
 // Makes the view of a document; the shell keeps one per open document.

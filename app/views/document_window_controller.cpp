@@ -1,0 +1,422 @@
+#include "app/views/document_window_controller.hpp"
+
+#include "app/shell/localization.hpp"
+#include "app/shell/notifications.hpp"
+#include "app/shell/preferences.hpp"
+#include "app/shell/velmora_document.hpp"
+#include "app/views/hoist_bar.hpp"
+#include "app/views/item_text_editor.hpp"
+#include "app/views/key_router.hpp"
+#include "app/views/list_outline_controller.hpp"
+#include "app/views/list_outline_view.hpp"
+#include "app/views/window_toolbar.hpp"
+#include "core/layout/column_widths.hpp"
+#include "core/session/editor_session.hpp"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLabel>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTimer>
+#include <QUndoStack>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace velmora {
+namespace {
+
+// The shell's handle on a window's content. The content is a widget inside the shell's window
+// and may be deleted with it; the handle then answers as an empty view instead of touching it.
+class GuardedDocumentView final : public DocumentView {
+public:
+    explicit GuardedDocumentView(DocumentWindowController* window) : m_window(window) {}
+    ~GuardedDocumentView() override { delete m_window.data(); }
+
+    QWidget* widget() override { return m_window; }
+    void refresh() override {
+        if (m_window) {
+            m_window->refresh();
+        }
+    }
+    void commitEditing() override {
+        if (m_window) {
+            m_window->commitEditing();
+        }
+    }
+    bool canPerform(Action action) const override {
+        return m_window && m_window->canPerform(action);
+    }
+    void perform(Action action) override {
+        if (m_window) {
+            m_window->perform(action);
+        }
+    }
+    void relocalize() override {
+        if (m_window) {
+            m_window->relocalize();
+        }
+    }
+    bool runEditCommand(EditCommand command) override {
+        return m_window && m_window->runEditCommand(command);
+    }
+
+private:
+    QPointer<DocumentWindowController> m_window;
+};
+
+} // namespace
+
+DocumentViewFactory DocumentViews::defaultFactory() {
+    return [](VelmoraDocument& document, DocumentViewHost& host) {
+        return std::unique_ptr<DocumentView>(
+            new GuardedDocumentView(new DocumentWindowController(document, host)));
+    };
+}
+
+DocumentWindowController::DocumentWindowController(VelmoraDocument& document,
+                                                   DocumentViewHost& host, QWidget* parent)
+    : QWidget(parent), m_document(document), m_host(host) {
+    setObjectName(QStringLiteral("documentWindow"));
+    buildLayout();
+    wireList();
+    wireEditor();
+    m_appearance = Appearance::fromPreferences(Preferences());
+    applyAppearance();
+    applyStoredZoom();
+    m_keyRouter = new KeyRouter(
+        this,
+        [this](QWidget* receiver, const QKeyEvent& event) {
+            return routeKey(receiver, event).has_value();
+        },
+        [this](QWidget* receiver, const QKeyEvent& event) { return handleKey(receiver, event); },
+        this);
+    observeNotifications();
+    refresh();
+}
+
+DocumentWindowController::~DocumentWindowController() {
+    // The key router and the views go with this widget; nothing may call back meanwhile.
+    delete m_keyRouter;
+    m_keyRouter = nullptr;
+}
+
+void DocumentWindowController::buildLayout() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_toolbar = new WindowToolbar(this);
+    m_toolbar->onPerform = [this](Action action) { perform(action); };
+    m_toolbar->canPerform = [this](Action action) { return canPerform(action); };
+    layout->addWidget(m_toolbar);
+
+    // The sidebar and the inspector have their places; they stay collapsed until they exist.
+    m_split = new QSplitter(Qt::Horizontal, this);
+    m_split->setObjectName(QStringLiteral("VelmoraSplit.3"));
+    m_split->setChildrenCollapsible(true);
+    m_sidebarPlace = new QWidget(m_split);
+    m_sidebarPlace->setObjectName(QStringLiteral("sidebarPlace"));
+    m_container = new QWidget(m_split);
+    m_container->setObjectName(QStringLiteral("content"));
+    m_inspectorPlace = new QWidget(m_split);
+    m_inspectorPlace->setObjectName(QStringLiteral("inspectorPlace"));
+    m_split->addWidget(m_sidebarPlace);
+    m_split->addWidget(m_container);
+    m_split->addWidget(m_inspectorPlace);
+    m_split->setStretchFactor(1, 1);
+    m_split->setSizes({0, 1, 0});
+    m_sidebarPlace->hide();
+    m_inspectorPlace->hide();
+    layout->addWidget(m_split, 1);
+
+    auto* content = new QVBoxLayout(m_container);
+    content->setContentsMargins(0, 0, 0, 0);
+    content->setSpacing(0);
+    m_hoistBar = new HoistBar(m_container);
+    m_hoistBar->onActivate = [this](const std::optional<std::string>& tab) {
+        flushEditor();
+        apply([&tab](EditorSession& session) {
+            session.activateHoist(tab);
+            return std::optional<TreeCommand>();
+        });
+        refresh();
+    };
+    m_hoistBar->onClose = [this](const std::string& tab) {
+        flushEditor();
+        apply([&tab](EditorSession& session) {
+            session.closeHoist(tab);
+            return std::optional<TreeCommand>();
+        });
+        refresh();
+    };
+    content->addWidget(m_hoistBar);
+    m_list = new ListOutlineController(m_container);
+    content->addWidget(m_list->view(), 1);
+
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("statusLine"));
+    m_status->setContentsMargins(10, 3, 10, 4);
+    QFont small = m_status->font();
+    small.setPointSizeF(small.pointSizeF() * 11.0 / 13.0);
+    m_status->setFont(small);
+    m_status->setForegroundRole(QPalette::PlaceholderText);
+    layout->addWidget(m_status);
+    m_statusTimer = new QTimer(this);
+    m_statusTimer->setInterval(30'000);
+    connect(m_statusTimer, &QTimer::timeout, this, &DocumentWindowController::updateStatus);
+    m_statusTimer->start();
+}
+
+void DocumentWindowController::wireList() {
+    m_list->onSelect = [this](const std::string& id) { rowSelected(id); };
+    m_list->onToggle = [this](const std::string& id) { rowToggled(id); };
+    m_list->onCheck = [this](const std::string& id, bool checked) { rowChecked(id, checked); };
+    m_list->onEdit = [this](const std::string& id) { rowEdited(id); };
+    m_list->onBackground = [this] { backgroundClicked(); };
+    m_list->onSelectAll = [this] { selectAll(); };
+    m_list->onCopy = [this] { copy(); };
+    m_list->onCut = [this] { cut(); };
+    m_list->onPaste = [this] { paste(); };
+    m_list->onRowsMoved = [this] { moveEditorWithRows(); };
+    m_list->view()->installEventFilter(this);
+}
+
+void DocumentWindowController::wireEditor() {
+    m_editor = new ItemTextEditor(m_list->view()->viewport());
+    m_editor->hide();
+    m_editor->forwardUndo = [this] { undoOrRedo(false); };
+    m_editor->forwardRedo = [this] { undoOrRedo(true); };
+    m_editor->canUndo = [this] { return m_document.undoStack()->canUndo(); };
+    m_editor->canRedo = [this] { return m_document.undoStack()->canRedo(); };
+}
+
+void DocumentWindowController::observeNotifications() {
+    auto& hub = Notifications::shared();
+    connect(&hub, &Notifications::preferencesChanged, this,
+            &DocumentWindowController::preferencesChanged);
+    connect(&hub, &Notifications::languageChanged, this,
+            &DocumentWindowController::languageChanged);
+    connect(&hub, &Notifications::zoomChanged, this, &DocumentWindowController::zoomChanged);
+    connect(&m_document, &VelmoraDocument::changed, this, [this] {
+        // Changes made here refresh once at their end; undo, redo and reading refresh now.
+        if (!m_performing) {
+            refresh();
+        }
+    });
+    connect(&m_document, &VelmoraDocument::commitEditingRequested, this,
+            &DocumentWindowController::flushEditor);
+    connect(&m_document, &VelmoraDocument::fileChanged, this,
+            &DocumentWindowController::updateStatus);
+}
+
+// --- Performing -------------------------------------------------------------------------------
+
+bool DocumentWindowController::canPerform(Action action) const {
+    if (action == Action::newDocumentTab) {
+        return Preferences().documentsInTabs();
+    }
+    return m_document.session().canPerform(action);
+}
+
+void DocumentWindowController::perform(Action action) {
+    if (!m_document.session().canPerform(action)) {
+        QApplication::beep();
+        return;
+    }
+    const auto text = draft();
+    const auto at = caret();
+    m_performing = true;
+    const PerformResult result = m_document.perform(action, text, at);
+    m_performing = false;
+    if (action == Action::hideCompleted) {
+        // Hiding completed items is remembered per document.
+        Preferences().setHideCompleted(m_document.documentId(),
+                                       m_document.session().hideCompleted);
+    }
+    if (result.side) {
+        carryOut(*result.side);
+    }
+    refresh();
+}
+
+void DocumentWindowController::apply(const Change& change) {
+    EditorSession session = m_document.session();
+    const auto command = change(session);
+    m_performing = true;
+    if (!(session.snapshot == m_document.session().snapshot)) {
+        m_document.setSnapshot(session.snapshot);
+    }
+    if (command) {
+        m_document.record(*command);
+    }
+    m_performing = false;
+}
+
+std::optional<std::string> DocumentWindowController::draft() const {
+    const auto& editing = m_document.session().snapshot.editing;
+    if (!editing || !m_lastEditing || *m_lastEditing != *editing) {
+        return std::nullopt;
+    }
+    return m_editor->draft();
+}
+
+std::optional<long long> DocumentWindowController::caret() const {
+    if (!draft()) {
+        return std::nullopt;
+    }
+    return m_editor->caretInGraphemes();
+}
+
+void DocumentWindowController::flushEditor() {
+    if (m_flushing || m_suppressEditor) {
+        return;
+    }
+    const auto text = draft();
+    if (!text || m_editor->isHidden()) {
+        return;
+    }
+    const EditingTarget target = *m_document.session().snapshot.editing;
+    const auto item = m_document.session().item(target.id);
+    if (item && *text == (target.isNote() ? item->note : item->text)) {
+        return;
+    }
+    m_flushing = true;
+    apply([&](EditorSession& session) {
+        return target.isNote() ? session.commitNote(target.id, *text)
+                               : session.commitItemText(target.id, *text);
+    });
+    refresh();
+    m_flushing = false;
+}
+
+void DocumentWindowController::undoOrRedo(bool redo) {
+    flushEditor();
+    QUndoStack* stack = m_document.undoStack();
+    if (redo ? !stack->canRedo() : !stack->canUndo()) {
+        QApplication::beep();
+        return;
+    }
+    redo ? stack->redo() : stack->undo();
+}
+
+void DocumentWindowController::carryOut(SideEffect side) {
+    switch (side) {
+    case SideEffect::undo:
+    case SideEffect::redo:
+        undoOrRedo(side == SideEffect::redo);
+        return;
+    case SideEffect::insertNewline:
+        focusEditor();
+        m_editor->insertNewline();
+        return;
+    case SideEffect::toggleHighlight: {
+        Preferences preferences;
+        preferences.setBool(PreferenceKeys::highlightBranch, !preferences.highlightBranch());
+        Notifications::shared().post(Notifications::preferences);
+        return;
+    }
+    case SideEffect::exportBackup:
+    case SideEffect::importBackup:
+    case SideEffect::exportOPML:
+    case SideEffect::importOPML:
+    case SideEffect::settings:
+    case SideEffect::newDocumentTab:
+        flushEditor();
+        m_host.carryOut(side, m_document);
+        return;
+    case SideEffect::jump:
+    case SideEffect::commandPalette:
+    case SideEffect::showProperties:
+    case SideEffect::showHelp:
+    case SideEffect::toggleHelp:
+    case SideEffect::focusHelpSearch:
+    case SideEffect::toggleLibrary:
+        // The palette, the inspector, help and the library sidebar are not built yet.
+        QApplication::beep();
+        return;
+    }
+}
+
+// --- View callbacks ---------------------------------------------------------------------------
+
+void DocumentWindowController::rowSelected(const std::string& id) {
+    const Qt::KeyboardModifiers modifiers = QGuiApplication::keyboardModifiers();
+    const auto text = draft();
+    apply([&](EditorSession& session) {
+        if (modifiers.testFlag(Qt::ControlModifier)) {
+            return session.toggleSelection(id, text);
+        }
+        if (modifiers.testFlag(Qt::ShiftModifier)) {
+            return session.extendSelection(id, text);
+        }
+        return session.select(id, text);
+    });
+    refresh();
+}
+
+void DocumentWindowController::rowToggled(const std::string& id) {
+    flushEditor();
+    apply([&](EditorSession& session) { return session.toggleCollapsed(id); });
+    refresh();
+}
+
+void DocumentWindowController::rowChecked(const std::string& id, bool checked) {
+    apply([&](EditorSession& session) { return session.setChecked(id, checked); });
+    refresh();
+}
+
+void DocumentWindowController::rowEdited(const std::string& id) {
+    const auto text = draft();
+    apply([&](EditorSession& session) { return session.select(id, text); });
+    m_wantsEditorFocus = true;
+    perform(Action::edit);
+}
+
+void DocumentWindowController::backgroundClicked() {
+    flushEditor();
+    if (m_document.session().snapshot.editing) {
+        EditorSnapshot snapshot = m_document.session().snapshot;
+        snapshot.editing.reset();
+        m_performing = true;
+        m_document.setSnapshot(snapshot);
+        m_performing = false;
+        refresh();
+    }
+    perform(Action::deselect);
+}
+
+void DocumentWindowController::columnResized(int depth, double width, bool ended) {
+    if (!m_columnResizeBefore) {
+        m_columnResizeBefore = m_document.session().snapshot;
+    }
+    const auto& stored = m_document.session().snapshot.columnWidths;
+    double first = 220;
+    if (stored && !stored->empty()) {
+        first = ColumnWidths::width(0, stored);
+    } else if (m_appearance.paperStyle == PaperStyle::margin) {
+        first = m_appearance.paperMargin;
+    }
+    EditorSnapshot snapshot = m_document.session().snapshot;
+    snapshot.columnWidths = ColumnWidths::setting(stored, depth, width, first);
+    m_performing = true;
+    m_document.setSnapshot(snapshot);
+    m_performing = false;
+    if (!ended) {
+        return;
+    }
+    const EditorSnapshot before = *m_columnResizeBefore;
+    m_columnResizeBefore.reset();
+    if (!(before == m_document.session().snapshot)) {
+        m_performing = true;
+        m_document.record(TreeCommand{"undo.column", before, m_document.session().snapshot});
+        m_performing = false;
+    }
+    refresh();
+}
+
+} // namespace velmora

@@ -1,0 +1,156 @@
+#pragma once
+
+#include "app/views/appearance.hpp"
+#include "app/views/document_view.hpp"
+#include "core/commands/key_chord.hpp"
+#include "core/session/editor_snapshot.hpp"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QKeyEvent;
+class QLabel;
+class QSplitter;
+class QTimer;
+
+namespace velmora {
+
+struct EditorSession;
+class HoistBar;
+class ItemTextEditor;
+class KeyRouter;
+class ListOutlineController;
+class WindowToolbar;
+
+// The content of one document's window: the toolbar, the hoist bar, the outline (the list, or
+// the canvas once it exists), the one text editor laid over the item being edited and the
+// status line, between the places of the library sidebar and the inspector. It is the only
+// place where input reaches the document's session: keys through the key router, menu and
+// toolbar commands through `perform`, and the gestures the views report. Every change goes
+// onto the document's undo stack and is followed by `refresh`, which redraws from the session.
+class DocumentWindowController : public QWidget, public DocumentView {
+    Q_OBJECT
+public:
+    // What a key press does in this window.
+    struct KeyRoute {
+        enum class Kind { perform, extendSelection, newline };
+        Kind kind = Kind::perform;
+        Action action = Action::edit;
+        int count = 0;
+
+        bool operator==(const KeyRoute&) const = default;
+    };
+
+    DocumentWindowController(VelmoraDocument& document, DocumentViewHost& host,
+                             QWidget* parent = nullptr);
+    ~DocumentWindowController() override;
+
+    // DocumentView
+    QWidget* widget() override { return this; }
+    void refresh() override;
+    void commitEditing() override { flushEditor(); }
+    [[nodiscard]] bool canPerform(Action action) const override;
+    void perform(Action action) override;
+    void relocalize() override { languageChanged(); }
+    bool runEditCommand(EditCommand command) override;
+
+    // Commits the text being typed into the session (one undo record when it changed).
+    void flushEditor();
+    // What the key press would do here; nothing when it goes on to the focused widget.
+    [[nodiscard]] std::optional<KeyRoute> routeKey(QWidget* receiver, const QKeyEvent& event) const;
+    // Carries the key press out; true when it was consumed.
+    bool handleKey(QWidget* receiver, const QKeyEvent& event);
+    // The situation a key press arrives in: navigating, typing a title or typing a note.
+    [[nodiscard]] KeyContext keyContext(const QWidget* receiver) const;
+
+    // The clipboard in both forms: the items privately, and indented plain text.
+    void copy();
+    void cut();
+    void paste();
+    void selectAll();
+    // The outline zoom, stored for every window ("outlineZoom").
+    void zoomIn();
+    void zoomOut();
+    void actualSize();
+    // A column of the canvas was dragged to a new width (an undo record when the drag ends).
+    void columnResized(int depth, double width, bool ended);
+
+    // The application-wide announcements.
+    void preferencesChanged();
+    void languageChanged();
+    void zoomChanged();
+
+    [[nodiscard]] VelmoraDocument& document() const { return m_document; }
+    [[nodiscard]] ListOutlineController& list() const { return *m_list; }
+    [[nodiscard]] ItemTextEditor& editor() const { return *m_editor; }
+    [[nodiscard]] HoistBar& hoistBar() const { return *m_hoistBar; }
+    [[nodiscard]] WindowToolbar& toolbar() const { return *m_toolbar; }
+    // The status line's text: the item count and when the file was saved.
+    [[nodiscard]] QString statusText() const;
+
+private:
+    using Change = std::function<std::optional<TreeCommand>(EditorSession&)>;
+
+    void buildLayout();
+    void wireList();
+    void wireEditor();
+    void observeNotifications();
+    // Applies a direct edit of the session and records its undo record; no refresh.
+    void apply(const Change& change);
+    // The editor's text and caret when it holds the session's editing target.
+    [[nodiscard]] std::optional<std::string> draft() const;
+    [[nodiscard]] std::optional<long long> caret() const;
+    void carryOut(SideEffect side);
+    void undoOrRedo(bool redo);
+    // The widget that shows the outline for the view (the list until the canvas exists).
+    [[nodiscard]] QWidget* contentViewFor(ViewMode view) const;
+    void showContentView();
+    // Lays the editor over the edited title or note; `scroll` brings its row into view.
+    void placeEditor(bool scroll = true);
+    void moveEditorWithRows();
+    void hideEditor();
+    void styleEditor(const Item& item, bool note);
+    void focusEditor();
+    void updateStatus();
+    void applyAppearance();
+    // Whether a menu item of this window carries the chord as its shortcut.
+    [[nodiscard]] bool menuCarries(const KeyChord& chord) const;
+    void storeZoom(double zoom);
+    void applyStoredZoom();
+
+    void rowSelected(const std::string& id);
+    void rowToggled(const std::string& id);
+    void rowChecked(const std::string& id, bool checked);
+    void rowEdited(const std::string& id);
+    void backgroundClicked();
+
+    VelmoraDocument& m_document;
+    DocumentViewHost& m_host;
+    WindowToolbar* m_toolbar = nullptr;
+    QSplitter* m_split = nullptr;
+    QWidget* m_sidebarPlace = nullptr;
+    QWidget* m_container = nullptr;
+    QWidget* m_inspectorPlace = nullptr;
+    HoistBar* m_hoistBar = nullptr;
+    ListOutlineController* m_list = nullptr;
+    ItemTextEditor* m_editor = nullptr;
+    QLabel* m_status = nullptr;
+    QTimer* m_statusTimer = nullptr;
+    KeyRouter* m_keyRouter = nullptr;
+    Appearance m_appearance;
+
+    bool m_performing = false;
+    bool m_suppressEditor = false;
+    bool m_flushing = false;
+    std::optional<EditingTarget> m_lastEditing;
+    bool m_movingFocus = false;
+    bool m_reloadAfterFocus = false;
+    bool m_wantsEditorFocus = false;
+    std::optional<EditorSnapshot> m_columnResizeBefore;
+};
+
+} // namespace velmora

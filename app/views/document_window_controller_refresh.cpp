@@ -1,0 +1,261 @@
+// The redrawing half of the document window: refresh, the editor's placement and focus, the
+// status line, appearance, zoom and the application-wide announcements.
+#include "app/views/document_window_controller.hpp"
+
+#include "app/shell/localization.hpp"
+#include "app/shell/notifications.hpp"
+#include "app/shell/preferences.hpp"
+#include "app/shell/velmora_document.hpp"
+#include "app/views/hoist_bar.hpp"
+#include "app/views/item_text_editor.hpp"
+#include "app/views/list_outline_controller.hpp"
+#include "app/views/list_outline_view.hpp"
+#include "app/views/window_toolbar.hpp"
+#include "core/session/editor_session.hpp"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLabel>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace velmora {
+namespace {
+
+constexpr double kMinZoom = 0.5;
+constexpr double kMaxZoom = 3.0;
+constexpr double kZoomStep = 1.1;
+// The smallest width of the editor in the list, so that a short title leaves room to type.
+constexpr int kMinEditorWidth = 180;
+
+double clampedZoom(double zoom) {
+    if (!std::isfinite(zoom) || zoom <= 0) {
+        return 1.0;
+    }
+    return std::clamp(zoom, kMinZoom, kMaxZoom);
+}
+
+// "5 min. ago", in the short units of a status line.
+QString relativeTime(const QDateTime& then, const QDateTime& now) {
+    const qint64 seconds = std::max<qint64>(0, then.secsTo(now));
+    if (seconds < 60) {
+        return QStringLiteral("%1 sec. ago").arg(seconds);
+    }
+    if (seconds < 3600) {
+        return QStringLiteral("%1 min. ago").arg(seconds / 60);
+    }
+    if (seconds < 86400) {
+        return QStringLiteral("%1 hr. ago").arg(seconds / 3600);
+    }
+    const qint64 days = seconds / 86400;
+    if (days < 7) {
+        return days == 1 ? QStringLiteral("1 day ago") : QStringLiteral("%1 days ago").arg(days);
+    }
+    return QLocale().toString(then.date(), QLocale::ShortFormat);
+}
+
+int lineCount(const QString& text) { return static_cast<int>(text.count(QLatin1Char('\n'))) + 1; }
+
+} // namespace
+
+void DocumentWindowController::refresh() {
+    if (m_movingFocus) {
+        m_reloadAfterFocus = true;
+        return;
+    }
+    const EditorSession& session = m_document.session();
+    // The editor counts as focused when it is the window's focus widget even while another
+    // window is active; a window without any focus widget hands the focus out anew.
+    QWidget* windowFocus = window()->focusWidget();
+    const bool editorHadFocus = windowFocus == m_editor;
+    if (!windowFocus) {
+        m_wantsEditorFocus = true;
+    }
+    showContentView();
+    m_hoistBar->rebuild(session.snapshot.hoistTabs, session.snapshot.activeHoist);
+    m_list->reload(session);
+    updateStatus();
+    m_toolbar->update(session.snapshot.view, Preferences().highlightBranch());
+    if (!m_suppressEditor) {
+        placeEditor();
+    }
+    if (session.snapshot.selectedId && !session.snapshot.editing) {
+        m_list->scrollToItem(*session.snapshot.selectedId);
+    }
+    const bool editing = session.snapshot.editing.has_value();
+    if (editing && !m_editor->isHidden()) {
+        if (editorHadFocus || m_wantsEditorFocus) {
+            focusEditor();
+        }
+        m_wantsEditorFocus = false;
+    } else if (!editing) {
+        if (editorHadFocus || !windowFocus) {
+            contentViewFor(session.snapshot.view)->setFocus(Qt::OtherFocusReason);
+        }
+        m_wantsEditorFocus = false;
+    }
+    // An edited row that cannot be shown yet (the window is not laid out) gets the editor and
+    // the focus as soon as it can.
+}
+
+QWidget* DocumentWindowController::contentViewFor(ViewMode view) const {
+    // The tree and map views are drawn on the canvas once it exists; until then the list
+    // shows every view, and the chosen view is still recorded in the session.
+    (void)view;
+    return m_list->view();
+}
+
+void DocumentWindowController::showContentView() {
+    QWidget* shown = contentViewFor(m_document.session().snapshot.view);
+    if (!shown->isVisible() && isVisible()) {
+        shown->show();
+    }
+}
+
+void DocumentWindowController::placeEditor(bool scroll) {
+    const EditorSession& session = m_document.session();
+    const auto& editing = session.snapshot.editing;
+    if (!editing) {
+        m_lastEditing.reset();
+        hideEditor();
+        return;
+    }
+    const auto item = session.item(editing->id);
+    const auto rect = item ? m_list->editorRect(editing->id, editing->isNote(), scroll) : std::nullopt;
+    if (!rect) {
+        hideEditor();
+        return;
+    }
+    const bool changed = m_lastEditing != editing;
+    if (changed) {
+        m_editor->load(QString::fromStdString(editing->isNote() ? item->note : item->text));
+        m_wantsEditorFocus = true;
+    }
+    styleEditor(*item, editing->isNote());
+    const double zoom = m_list->zoom();
+    const int lineHeight = static_cast<int>(std::lround((editing->isNote() ? 16 : 18) * zoom));
+    const int height =
+        std::max(rect->height() + 4, lineHeight * lineCount(m_editor->toPlainText()) + 4);
+    m_editor->setGeometry(rect->x(), rect->y() - 2, std::max(rect->width(), kMinEditorWidth),
+                          height);
+    if (changed) {
+        m_editor->setFittedHeight(std::numeric_limits<double>::max());
+        m_editor->fit();
+        m_editor->setFittedHeight(m_editor->height());
+    } else {
+        m_editor->fit();
+    }
+    m_editor->show();
+    m_editor->raise();
+    m_lastEditing = editing;
+}
+
+void DocumentWindowController::moveEditorWithRows() {
+    if (!m_document.session().snapshot.editing) {
+        return;
+    }
+    // Follows the row (scrolled, resized, shown) without scrolling it back into view.
+    placeEditor(false);
+    if (!m_editor->isHidden() && m_wantsEditorFocus) {
+        m_wantsEditorFocus = false;
+        focusEditor();
+    }
+}
+
+void DocumentWindowController::hideEditor() {
+    if (m_editor->hasFocus()) {
+        contentViewFor(m_document.session().snapshot.view)->setFocus(Qt::OtherFocusReason);
+    }
+    m_editor->hide();
+}
+
+void DocumentWindowController::styleEditor(const Item& item, bool note) {
+    const auto& delegate = m_list->delegate();
+    QFont font = note ? delegate.noteFont() : delegate.titleFont(item);
+    font.setUnderline(!note && item.underline);
+    m_editor->setFont(font);
+    QPalette palette = m_list->view()->palette();
+    if (note) {
+        palette.setColor(QPalette::Text, Appearances::secondaryText(palette));
+    }
+    m_editor->setPalette(palette);
+}
+
+void DocumentWindowController::focusEditor() {
+    if (window()->focusWidget() == m_editor) {
+        return;
+    }
+    m_movingFocus = true;
+    m_editor->setFocus(Qt::OtherFocusReason);
+    m_movingFocus = false;
+    if (m_reloadAfterFocus) {
+        m_reloadAfterFocus = false;
+        refresh();
+    }
+}
+
+QString DocumentWindowController::statusText() const {
+    QString text = localizedFormat(QStringLiteral("status.itemCount %lld"),
+                                   {QVariant::fromValue<qlonglong>(
+                                       m_document.session().snapshot.document.itemCount())});
+    const QString path = m_document.filePath();
+    if (!path.isEmpty()) {
+        const QFileInfo file(path);
+        if (file.exists()) {
+            text += QStringLiteral("  ·  ") + localized(QStringLiteral("status.saved")) +
+                    QLatin1Char(' ') +
+                    relativeTime(file.lastModified(), QDateTime::currentDateTime());
+        }
+    }
+    return text;
+}
+
+void DocumentWindowController::updateStatus() { m_status->setText(statusText()); }
+
+void DocumentWindowController::applyAppearance() {
+    m_list->setAppearance(m_appearance);
+    if (!m_editor->isHidden()) {
+        placeEditor();
+    }
+}
+
+void DocumentWindowController::preferencesChanged() {
+    Preferences preferences;
+    m_document.applyEditorPreferences(preferences);
+    m_document.applyDisplayPreferences(preferences);
+    m_appearance = Appearance::fromPreferences(preferences);
+    applyAppearance();
+    refresh();
+}
+
+void DocumentWindowController::languageChanged() {
+    m_toolbar->relocalize();
+    m_hoistBar->relocalize();
+    updateStatus();
+}
+
+void DocumentWindowController::applyStoredZoom() {
+    m_list->setZoom(clampedZoom(Preferences().outlineZoom()));
+}
+
+void DocumentWindowController::zoomChanged() {
+    applyStoredZoom();
+    refresh();
+}
+
+void DocumentWindowController::storeZoom(double zoom) {
+    Preferences preferences;
+    preferences.setDouble(PreferenceKeys::outlineZoom, std::round(clampedZoom(zoom) * 1000) / 1000);
+    Notifications::shared().post(Notifications::zoom);
+}
+
+void DocumentWindowController::zoomIn() { storeZoom(m_list->zoom() * kZoomStep); }
+
+void DocumentWindowController::zoomOut() { storeZoom(m_list->zoom() / kZoomStep); }
+
+void DocumentWindowController::actualSize() { storeZoom(1.0); }
+
+} // namespace velmora
