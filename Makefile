@@ -2,13 +2,16 @@
 #   make test   installs what is missing, builds (with AddressSanitizer and UBSan) and runs every test
 #   make run    installs what is missing, builds and starts Ostrevo
 #   make bench  builds optimised and runs the benchmarks
+#   make install  builds optimised and installs Ostrevo with its desktop entry, icon and file type
+#                 (PREFIX=/usr/local by default; DESTDIR for packaging)
 
 JOBS        ?= $(shell nproc)
 TEST_DIR    ?= build
 RELEASE_DIR ?= build-release
 CMAKE_FLAGS ?=
+PREFIX      ?= /usr/local
 
-.PHONY: all deps test run bench build-test build-release fuzz clean
+.PHONY: all deps test run bench build-test build-release install fuzz clean
 
 all: build-release
 
@@ -30,7 +33,14 @@ run: build-release
 	@if [ -x $(RELEASE_DIR)/app/ostrevo ]; then \
 		exec $(RELEASE_DIR)/app/ostrevo; \
 	else \
-		echo "The Ostrevo desktop application is not built yet: only the core library and its tests exist. Run 'make test'."; \
+		echo "Ostrevo was not built: Qt 6 was not found (see the cmake output above)."; exit 1; \
+	fi
+
+install: build-release
+	cmake --install $(RELEASE_DIR) --prefix $(PREFIX)
+	@if [ -z "$(DESTDIR)" ]; then \
+		command -v update-mime-database >/dev/null && update-mime-database $(PREFIX)/share/mime || true; \
+		command -v update-desktop-database >/dev/null && update-desktop-database $(PREFIX)/share/applications || true; \
 	fi
 
 bench: build-release

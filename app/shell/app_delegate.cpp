@@ -235,7 +235,7 @@ void AppDelegate::run(StandardItem item, QWidget* window) {
         QMessageBox::about(window, localized(QStringLiteral("menu.app.about")),
                            QStringLiteral("<b>Ostrevo</b> ") + QStringLiteral(OSTREVO_VERSION) +
                                QStringLiteral("<p>") +
-                               localized(QStringLiteral("about.description")).toHtmlEscaped());
+                               localized(QStringLiteral("menu.app.aboutText")).toHtmlEscaped());
         break;
     case StandardItem::checkUpdates:
         UpdateService::shared().checkForUpdates();
@@ -386,7 +386,7 @@ QString AppDelegate::undoName(QWidget* window, bool redo) const {
     if (!document) {
         return {};
     }
-    return redo ? document->undoStack()->redoText() : document->undoStack()->undoText();
+    return document->undoName(redo);
 }
 
 QStringList AppDelegate::recentDocuments() const { return m_controller->recentDocuments(); }

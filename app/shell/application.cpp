@@ -5,6 +5,7 @@
 #include "app/shell/notifications.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/single_instance.hpp"
+#include "app/shell/termination_signals.hpp"
 #include "app/shell/velmora_document_controller.hpp"
 
 #include <QApplication>
@@ -68,6 +69,8 @@ int Application::run(int argc, char** argv) {
     // Logging out saves like quitting does.
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &delegate,
                      [&delegate](QSessionManager&) { delegate.controller().prepareToQuit(); });
+
+    TerminationSignals termination([&delegate] { delegate.requestQuit(); });
 
     delegate.launch(files);
     return application.exec();

@@ -5,6 +5,7 @@
 #include "core/formats/file_system.hpp"
 #include "core/formats/native_document_codec.hpp"
 #include "core/formats/opml_codec.hpp"
+#include "core/formats/safe_file_name.hpp"
 #include "core/formats/sample_library.hpp"
 
 #include <QDateTime>
@@ -120,6 +121,10 @@ std::optional<QString> DocumentCodec::installSamples(const QString& libraryRoot)
     const FileError& error = installed.error();
     return QFile::decodeName(error.path.string().c_str()) + QStringLiteral(": ") +
            text(error.message);
+}
+
+QString DocumentCodec::safeFileName(const QString& title) {
+    return text(velmora::safeFileName(title.toStdString()));
 }
 
 BackupSettings DocumentCodec::defaultSettings() { return BackupSettings{}; }

@@ -68,6 +68,9 @@ struct ImportSummary {
 // message of the failure, or nothing on success.
 [[nodiscard]] std::optional<QString> installSamples(const QString& libraryRoot);
 
+// A name for a file made from a title: no path separators or other forbidden characters.
+[[nodiscard]] QString safeFileName(const QString& title);
+
 // The settings of a new document: tab, list, notes hidden.
 [[nodiscard]] BackupSettings defaultSettings();
 

@@ -19,11 +19,11 @@ namespace {
 constexpr qint64 kMaxImportSize = qint64(1) << 31;
 
 QString jsonFilter() {
-    return localized(QStringLiteral("file.filter.backups")) + QStringLiteral(" (*.json)");
+    return localized(QStringLiteral("document.filter.backups")) + QStringLiteral(" (*.json)");
 }
 
 QString opmlFilter() {
-    return localized(QStringLiteral("file.filter.opml")) + QStringLiteral(" (*.opml *.xml)");
+    return localized(QStringLiteral("document.filter.opml")) + QStringLiteral(" (*.opml *.xml)");
 }
 
 // The bytes of a chosen file, or the message of why it could not be read.
@@ -129,8 +129,10 @@ bool ImportExportFlows::exportOPML(VelmoraDocument& document, QWidget* parent) {
     const QString directory = document.filePath().isEmpty()
                                   ? QDir::homePath()
                                   : QFileInfo(document.filePath()).absolutePath();
-    const QString path = m_dialogs.saveFileName(parent, directory,
-                                                title + QStringLiteral(".opml"), {opmlFilter()});
+    const QString path =
+        m_dialogs.saveFileName(parent, directory,
+                               DocumentCodec::safeFileName(title) + QStringLiteral(".opml"),
+                               {opmlFilter()});
     if (path.isEmpty()) {
         return false;
     }

@@ -1,7 +1,13 @@
 #include "app/shell/localization.hpp"
 
 #include "app/shell/app_language.hpp"
+#include "app/shell/main_menu.hpp"
+#include "app/shell/notifications.hpp"
+#include "app/shell/preferences.hpp"
 #include "app/shell/string_tables.hpp"
+
+#include <QCoreApplication>
+#include <QTimer>
 
 namespace velmora {
 namespace {
@@ -79,5 +85,16 @@ QString Localization::format(const QString& format, const QVariantList& argument
 }
 
 void Localization::languageChanged() { cachedLanguage().clear(); }
+
+void Localization::changeLanguage(AppLanguage language) {
+    Preferences preferences;
+    AppLanguages::apply(preferences, language);
+    preferences.sync();
+    QTimer::singleShot(0, QCoreApplication::instance(), [] {
+        languageChanged();
+        MainMenu::relocalizeMenus();
+        Notifications::shared().post(Notifications::language);
+    });
+}
 
 } // namespace velmora

@@ -17,7 +17,12 @@ namespace velmora {
 // a text, "%lld", "%ld" and "%d" a whole number, "%n$@" the n-th argument; "%%" is a percent sign.
 [[nodiscard]] QString localizedFormat(const QString& key, const QVariantList& arguments);
 
+enum class AppLanguage;
+
 namespace Localization {
+// Stores the chosen interface language; on the next turn of the event loop every menu item is
+// retitled in place and "velmoraLanguage" is posted, so windows and panels reload their texts.
+void changeLanguage(AppLanguage language);
 // Fills a format as localizedFormat does, without looking anything up.
 [[nodiscard]] QString format(const QString& format, const QVariantList& arguments);
 // Forgets the cached language, so the next lookup follows a changed choice.

@@ -53,6 +53,7 @@ public:
         m_pushed = true;
     }
     void undo() override { m_document.setSnapshot(m_command.before); }
+    [[nodiscard]] const std::string& catalogKey() const { return m_command.catalogKey; }
 
 private:
     VelmoraDocument& m_document;
@@ -201,6 +202,16 @@ QString VelmoraDocument::displayName() const {
 
 QString VelmoraDocument::documentId() const {
     return QString::fromStdString(m_session.snapshot.document.id);
+}
+
+QString VelmoraDocument::undoName(bool redo) const {
+    const int index = redo ? m_undoStack->index() : m_undoStack->index() - 1;
+    if (index < 0 || index >= m_undoStack->count()) {
+        return {};
+    }
+    // Looked up now rather than when recorded, so the name follows a change of language.
+    const auto* command = dynamic_cast<const TreeUndoCommand*>(m_undoStack->command(index));
+    return command ? localized(command->catalogKey()) : m_undoStack->command(index)->text();
 }
 
 bool VelmoraDocument::isEdited() const { return m_forcedEdited || !m_undoStack->isClean(); }

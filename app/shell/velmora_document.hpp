@@ -77,6 +77,8 @@ public:
     [[nodiscard]] QString documentId() const;
 
     [[nodiscard]] QUndoStack* undoStack() const { return m_undoStack; }
+    // The localised name of the change that undo (or redo) would revert; empty when none.
+    [[nodiscard]] QString undoName(bool redo) const;
     // Whether the window shows the edited mark: changes since the last save.
     [[nodiscard]] bool isEdited() const;
     // Marks a change that has no undo record (an imported or foreign file).

@@ -3,6 +3,7 @@
 #include "app/shell/app_log.hpp"
 #include "app/shell/controller_entry.hpp"
 #include "app/shell/dialogs.hpp"
+#include "app/shell/document_codec.hpp"
 #include "app/shell/document_window.hpp"
 #include "app/shell/library_folder.hpp"
 #include "app/shell/localization.hpp"
@@ -25,10 +26,10 @@ QString canonical(const QString& path) {
 }
 
 QStringList documentFilters() {
-    return {localized(QStringLiteral("file.filter.documents")) + QStringLiteral(" (*.quenlith)"),
-            localized(QStringLiteral("file.filter.opml")) + QStringLiteral(" (*.opml *.xml)"),
-            localized(QStringLiteral("file.filter.backups")) + QStringLiteral(" (*.json)"),
-            localized(QStringLiteral("file.filter.all")) + QStringLiteral(" (*)")};
+    return {localized(QStringLiteral("document.filter.documents")) + QStringLiteral(" (*.quenlith)"),
+            localized(QStringLiteral("document.filter.opml")) + QStringLiteral(" (*.opml *.xml)"),
+            localized(QStringLiteral("document.filter.backups")) + QStringLiteral(" (*.json)"),
+            localized(QStringLiteral("document.filter.all")) + QStringLiteral(" (*)")};
 }
 
 } // namespace
@@ -197,10 +198,11 @@ bool VelmoraDocumentController::saveDocumentAs(VelmoraDocument* document, QWidge
                             ? LibraryFolder::root(Preferences())
                             : QFileInfo(document->filePath()).absolutePath();
     QDir().mkpath(directory);
-    const QString proposed = document->displayName() + QLatin1Char('.') + VelmoraDocument::extension;
+    const QString proposed = DocumentCodec::safeFileName(document->displayName()) +
+                             QLatin1Char('.') + VelmoraDocument::extension;
     QString path = m_dialogs.saveFileName(
         parent, directory, proposed,
-        {localized(QStringLiteral("file.filter.documents")) + QStringLiteral(" (*.quenlith)")});
+        {localized(QStringLiteral("document.filter.documents")) + QStringLiteral(" (*.quenlith)")});
     if (path.isEmpty()) {
         return false;
     }

@@ -42,6 +42,12 @@ TreeDocument tripDocument(const std::string& id, const std::string& title) {
     return TreeDocument{id, title, ItemList{first, Item::blank("i3", "Pack")}};
 }
 
+EditorSnapshot snapshotOf(TreeDocument document) {
+    EditorSnapshot snapshot;
+    snapshot.document = std::move(document);
+    return snapshot;
+}
+
 } // namespace
 
 class DocumentTest : public QObject {
@@ -107,7 +113,7 @@ private slots:
     void savingARenamedFileTakesItsNewNameAsTitle() {
         const QString original = path(QStringLiteral("Old name.quenlith"));
         writeFile(original, DocumentCodec::encodeNative(
-                                EditorSnapshot{.document = tripDocument("d1", "Old name")},
+                                snapshotOf(tripDocument("d1", "Old name")),
                                 BackupSettings{}));
         const QString renamed = path(QStringLiteral("New name.quenlith"));
         QVERIFY(QFile::rename(original, renamed));
@@ -216,6 +222,7 @@ private slots:
         QVERIFY(!document->hasUnautosavedChanges());
 
         Preferences().setBool(PreferenceKeys::autosaveClearsEdited, true);
+        document->perform(Action::edit);
         document->perform(Action::commit, std::string("Changed again"));
         QVERIFY(!document->autosave(Preferences(), controller().autosaveFolder()));
         QVERIFY(readFile(document->filePath()).contains("Changed again"));
@@ -249,9 +256,9 @@ private slots:
         const QString first = path(QStringLiteral("A.quenlith"));
         const QString second = path(QStringLiteral("B.quenlith"));
         writeFile(first, DocumentCodec::encodeNative(
-                             EditorSnapshot{.document = tripDocument("doc-a", "A")}, {}));
+                             snapshotOf(tripDocument("doc-a", "A")), {}));
         writeFile(second, DocumentCodec::encodeNative(
-                              EditorSnapshot{.document = tripDocument("doc-b", "B")}, {}));
+                              snapshotOf(tripDocument("doc-b", "B")), {}));
         Preferences().setHideCompleted(QStringLiteral("doc-a"), true);
         VelmoraDocument* a = controller().openDocument(first);
         VelmoraDocument* b = controller().openDocument(second);
@@ -270,7 +277,7 @@ private slots:
     void openingAnOpenFileBringsItsWindowForward() {
         const QString file = path(QStringLiteral("Once.quenlith"));
         writeFile(file, DocumentCodec::encodeNative(
-                            EditorSnapshot{.document = tripDocument("d1", "Once")}, {}));
+                            snapshotOf(tripDocument("d1", "Once")), {}));
         VelmoraDocument* first = controller().openDocument(file);
         QCOMPARE(controller().openDocument(file), first);
         QCOMPARE(controller().documents().size(), 1);

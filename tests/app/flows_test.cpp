@@ -107,8 +107,9 @@ private slots:
         QCOMPARE(m_dialogs->alerts.first().informative,
                  localizedFormat(QStringLiteral("import.summary %lld"), {qint64(3)}));
         QStringList names = QDir(target).entryList(QDir::Files, QDir::Name);
-        QCOMPARE(names, (QStringList{"Plan 2.quenlith", "Plan.quenlith", "Trip 2.quenlith",
-                                     "trip.quenlith"}));
+        const QStringList expected{QStringLiteral("Plan 2.quenlith"), QStringLiteral("Plan.quenlith"),
+                                   QStringLiteral("Trip 2.quenlith"), QStringLiteral("trip.quenlith")};
+        QCOMPARE(names, expected);
         QCOMPARE(readFile(target + QStringLiteral("/trip.quenlith")), QByteArray("kept"));
     }
 

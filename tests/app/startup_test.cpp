@@ -204,7 +204,8 @@ private slots:
     void commandsWithoutADocumentWindow() {
         Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
         start();
-        QTRY_COMPARE(controller().documents().size(), 1);
+        settle();
+        QCOMPARE(controller().documents().size(), 1);
         QVERIFY(controller().closeDocument(controller().documents().first()));
         settle();
         m_delegate->velmoraPerform(Action::undo, nullptr);
