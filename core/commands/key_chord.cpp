@@ -9,51 +9,52 @@ struct KeyName {
     PhysicalKey key;
     std::string_view raw;
     std::string_view glyph;
+    std::string_view text; // the Linux name, as Qt reads it
 };
 
-// The stored name and display glyph of every key, in declaration order.
+// The stored name, display glyph and Linux name of every key, in declaration order.
 constexpr std::array<KeyName, kPhysicalKeyCount> kKeys = {{
-    {PhysicalKey::returnKey, "return", "\u21A9"},
-    {PhysicalKey::escape, "escape", "Esc"},
-    {PhysicalKey::tab, "tab", "\u21E5"},
-    {PhysicalKey::space, "space", "Space"},
-    {PhysicalKey::backspace, "backspace", "\u232B"},
-    {PhysicalKey::forwardDelete, "forwardDelete", "\u2326"},
-    {PhysicalKey::left, "left", "\u2190"},
-    {PhysicalKey::right, "right", "\u2192"},
-    {PhysicalKey::up, "up", "\u2191"},
-    {PhysicalKey::down, "down", "\u2193"},
-    {PhysicalKey::f2, "f2", "F2"},
-    {PhysicalKey::digit0, "digit0", "0"},
-    {PhysicalKey::digit1, "digit1", "1"},
-    {PhysicalKey::digit2, "digit2", "2"},
-    {PhysicalKey::digit3, "digit3", "3"},
-    {PhysicalKey::digit4, "digit4", "4"},
-    {PhysicalKey::digit5, "digit5", "5"},
-    {PhysicalKey::digit6, "digit6", "6"},
-    {PhysicalKey::digit7, "digit7", "7"},
-    {PhysicalKey::digit8, "digit8", "8"},
-    {PhysicalKey::digit9, "digit9", "9"},
-    {PhysicalKey::a, "a", "A"},
-    {PhysicalKey::b, "b", "B"},
-    {PhysicalKey::d, "d", "D"},
-    {PhysicalKey::e, "e", "E"},
-    {PhysicalKey::h, "h", "H"},
-    {PhysicalKey::i, "i", "I"},
-    {PhysicalKey::j, "j", "J"},
-    {PhysicalKey::k, "k", "K"},
-    {PhysicalKey::o, "o", "O"},
-    {PhysicalKey::p, "p", "P"},
-    {PhysicalKey::s, "s", "S"},
-    {PhysicalKey::t, "t", "T"},
-    {PhysicalKey::u, "u", "U"},
-    {PhysicalKey::z, "z", "Z"},
-    {PhysicalKey::bracketLeft, "bracketLeft", "["},
-    {PhysicalKey::bracketRight, "bracketRight", "]"},
-    {PhysicalKey::quote, "quote", "'"},
-    {PhysicalKey::period, "period", "."},
-    {PhysicalKey::slash, "slash", "/"},
-    {PhysicalKey::comma, "comma", ","},
+    {PhysicalKey::returnKey, "return", "\u21A9", "Return"},
+    {PhysicalKey::escape, "escape", "Esc", "Esc"},
+    {PhysicalKey::tab, "tab", "\u21E5", "Tab"},
+    {PhysicalKey::space, "space", "Space", "Space"},
+    {PhysicalKey::backspace, "backspace", "\u232B", "Backspace"},
+    {PhysicalKey::forwardDelete, "forwardDelete", "\u2326", "Del"},
+    {PhysicalKey::left, "left", "\u2190", "Left"},
+    {PhysicalKey::right, "right", "\u2192", "Right"},
+    {PhysicalKey::up, "up", "\u2191", "Up"},
+    {PhysicalKey::down, "down", "\u2193", "Down"},
+    {PhysicalKey::f2, "f2", "F2", "F2"},
+    {PhysicalKey::digit0, "digit0", "0", "0"},
+    {PhysicalKey::digit1, "digit1", "1", "1"},
+    {PhysicalKey::digit2, "digit2", "2", "2"},
+    {PhysicalKey::digit3, "digit3", "3", "3"},
+    {PhysicalKey::digit4, "digit4", "4", "4"},
+    {PhysicalKey::digit5, "digit5", "5", "5"},
+    {PhysicalKey::digit6, "digit6", "6", "6"},
+    {PhysicalKey::digit7, "digit7", "7", "7"},
+    {PhysicalKey::digit8, "digit8", "8", "8"},
+    {PhysicalKey::digit9, "digit9", "9", "9"},
+    {PhysicalKey::a, "a", "A", "A"},
+    {PhysicalKey::b, "b", "B", "B"},
+    {PhysicalKey::d, "d", "D", "D"},
+    {PhysicalKey::e, "e", "E", "E"},
+    {PhysicalKey::h, "h", "H", "H"},
+    {PhysicalKey::i, "i", "I", "I"},
+    {PhysicalKey::j, "j", "J", "J"},
+    {PhysicalKey::k, "k", "K", "K"},
+    {PhysicalKey::o, "o", "O", "O"},
+    {PhysicalKey::p, "p", "P", "P"},
+    {PhysicalKey::s, "s", "S", "S"},
+    {PhysicalKey::t, "t", "T", "T"},
+    {PhysicalKey::u, "u", "U", "U"},
+    {PhysicalKey::z, "z", "Z", "Z"},
+    {PhysicalKey::bracketLeft, "bracketLeft", "[", "["},
+    {PhysicalKey::bracketRight, "bracketRight", "]", "]"},
+    {PhysicalKey::quote, "quote", "'", "'"},
+    {PhysicalKey::period, "period", ".", "."},
+    {PhysicalKey::slash, "slash", "/", "/"},
+    {PhysicalKey::comma, "comma", ",", ","},
 }};
 
 constexpr bool keysFollowDeclarationOrder() {
@@ -98,6 +99,11 @@ std::string_view rawValue(PhysicalKey key) {
 std::string_view displayGlyph(PhysicalKey key) {
     auto index = static_cast<std::size_t>(key);
     return index < kKeys.size() ? kKeys[index].glyph : std::string_view();
+}
+
+std::string_view linuxKeyName(PhysicalKey key) {
+    auto index = static_cast<std::size_t>(key);
+    return index < kKeys.size() ? kKeys[index].text : std::string_view();
 }
 
 std::optional<PhysicalKey> physicalKeyFromRawValue(std::string_view raw) {

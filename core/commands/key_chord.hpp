@@ -79,6 +79,9 @@ inline constexpr std::size_t kPhysicalKeyCount = 41;
 // The key's display glyph ("↩", "Esc", "A"); KeyMap::glyph shows it.
 [[nodiscard]] std::string_view displayGlyph(PhysicalKey key);
 
+// The key's name on Linux desktops ("Return", "Del", "A"); KeyMap::text shows it.
+[[nodiscard]] std::string_view linuxKeyName(PhysicalKey key);
+
 // A set of modifier keys, stored as one integer: command 1, shift 2, option 4, control 8.
 struct KeyModifiers {
     std::int32_t rawValue = 0;

@@ -177,4 +177,23 @@ std::string glyph(const KeyChord& chord) {
     return text;
 }
 
+std::string text(const KeyChord& chord) {
+    std::string result;
+    if (chord.modifiers.contains(ctrl))
+        result += "Meta+";
+    if (chord.modifiers.contains(cmd))
+        result += "Ctrl+";
+    if (chord.modifiers.contains(opt))
+        result += "Alt+";
+    if (chord.modifiers.contains(shift))
+        result += "Shift+";
+    result += linuxKeyName(chord.key);
+    return result;
+}
+
+std::string primaryText(Action action, const EditorPreferences& preferences) {
+    auto chord = primaryChord(action, preferences);
+    return chord ? text(*chord) : std::string("\u2014");
+}
+
 } // namespace velmora::KeyMap

@@ -42,4 +42,11 @@ namespace velmora::KeyMap {
 // ("⌃⌘S").
 [[nodiscard]] std::string glyph(const KeyChord& chord);
 
+// The chord as Linux desktops write it, with command as Ctrl, option as Alt and control as Meta
+// ("Meta+Ctrl+S", "Ctrl+Return"); Qt reads this form as a portable key sequence.
+[[nodiscard]] std::string text(const KeyChord& chord);
+
+// The Linux text of the primary chord, or "—" when the action has none.
+[[nodiscard]] std::string primaryText(Action action, const EditorPreferences& preferences);
+
 } // namespace velmora::KeyMap

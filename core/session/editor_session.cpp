@@ -12,7 +12,6 @@ using namespace SessionSteps;
 using SessionTree::completedHiddenAt;
 using SessionTree::itemAt;
 using SessionTree::Path;
-using SessionTree::pathOf;
 
 namespace {
 
@@ -243,7 +242,7 @@ std::vector<VisibleRow> EditorSession::visibleRows() const {
 }
 
 std::optional<Item> EditorSession::item(const std::string& id) const {
-    auto path = pathOf(snapshot.document.items, id);
+    auto path = locate(*this, id);
     if (!path)
         return std::nullopt;
     return *itemAt(snapshot.document.items, *path);
@@ -304,9 +303,8 @@ void EditorSession::activateHoist(const std::optional<std::string>& tabID) {
     snapshot.extraIds.clear();
     if (!snapshot.selectedId)
         return;
-    const auto& items = snapshot.document.items;
     auto root = rootPath(*this);
-    auto path = pathOf(items, *snapshot.selectedId);
+    auto path = locate(*this, *snapshot.selectedId);
     if (!path || !isShown(*this, *path, root))
         snapshot.selectedId = firstRow(*this);
 }
@@ -354,17 +352,37 @@ void EditorSession::retargetIfHidden() {
     const auto& items = snapshot.document.items;
     auto root = rootPath(*this);
     if (snapshot.editing) {
-        auto path = pathOf(items, snapshot.editing->id);
+        auto path = locate(*this, snapshot.editing->id);
         if (path && completedHiddenAt(items, *path, root))
             endEditing(*this);
     }
     if (!snapshot.selectedId)
         return;
-    auto path = pathOf(items, *snapshot.selectedId);
+    auto path = locate(*this, *snapshot.selectedId);
     if (!path || !completedHiddenAt(items, *path, root))
         return;
     auto replacement = nearestUnhidden(items, *path, root);
     selectOnly(*this, replacement ? replacement : firstRow(*this));
+}
+
+std::optional<std::vector<int>> EditorSession::PathMemo::find(const ItemList& items,
+                                                              const std::string& id) const {
+    for (const auto& [known, path] : m_entries) {
+        if (known != id)
+            continue;
+        const Item* at = itemAt(items, path);
+        if (at && at->id == id)
+            return path;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void EditorSession::PathMemo::remember(const std::string& id, const std::vector<int>& path) {
+    std::erase_if(m_entries, [&](const auto& entry) { return entry.first == id; });
+    m_entries.insert(m_entries.begin(), {id, path});
+    if (m_entries.size() > kCapacity)
+        m_entries.pop_back();
 }
 
 bool EditorSession::operator==(const EditorSession& other) const {

@@ -227,7 +227,7 @@ void deleteItem(EditorSession& session) {
         return;
     s.anchorId.reset();
     s.extraIds.clear();
-    if (!pathOf(s.document.items, *target))
+    if (!locate(session, *target))
         return;
     auto removed = TreeOps::removeItem(s.document, *target);
     s.document = std::move(removed.doc);
@@ -240,7 +240,7 @@ void splitItem(EditorSession& session, const std::optional<std::string>& draft,
     auto& s = session.snapshot;
     if (!s.editing || !s.editing->isItem())
         return;
-    auto path = pathOf(s.document.items, s.editing->id);
+    auto path = locate(session, s.editing->id);
     if (!path)
         return;
     std::string text = draft ? *draft : itemAt(s.document.items, *path)->text;
@@ -280,20 +280,19 @@ void toggleFormat(EditorSession& session, bool bold) {
 }
 
 void focusStep(EditorSession& session, int step) {
-    auto rows = session.visibleRows();
-    if (rows.empty()) {
-        selectOnly(session, std::nullopt);
+    const auto& items = session.snapshot.document.items;
+    auto root = rootPath(session);
+    auto selected = selectedItem(session);
+    if (!selected || !isShown(session, selected->path, root)) {
+        selectOnly(session, firstRow(session));
         return;
     }
-    const auto& selected = session.snapshot.selectedId;
-    auto at = std::find_if(rows.begin(), rows.end(),
-                           [&](const VisibleRow& row) { return row.item().id == selected; });
-    if (!selected || at == rows.end()) {
-        selectOnly(session, rows.front().item().id);
-        return;
-    }
-    auto index = std::clamp<long>(at - rows.begin() + step, 0, static_cast<long>(rows.size()) - 1);
-    selectOnly(session, rows[static_cast<std::size_t>(index)].item().id);
+    auto next = step > 0 ? nextShown(items, selected->path, root, session.isHiding())
+                         : previousShown(items, selected->path, root, session.isHiding());
+    if (next)
+        selectOnly(session, itemAt(items, *next)->id);
+    else
+        selectOnly(session, selected->id);
 }
 
 } // namespace velmora::SessionSteps

@@ -40,7 +40,7 @@ void archiveCompleted(EditorSession& session) {
         ids.push_back(item.id);
     if (s.editing)
         ids.push_back(s.editing->id);
-    auto paths = pathsOf(s.document.items, ids);
+    auto paths = locateAll(session, ids);
     ids.resize(collected.size());
     auto next = TreeOps::selectionAfterRemoving(s.document.items, ids);
 

@@ -9,8 +9,9 @@ using namespace SessionTree;
 
 namespace {
 
-std::vector<Item> itemsAt(const ItemList& items, const std::vector<std::string>& ids) {
-    auto paths = pathsOf(items, ids);
+std::vector<Item> itemsAt(const EditorSession& session, const std::vector<std::string>& ids) {
+    const auto& items = session.snapshot.document.items;
+    auto paths = locateAll(session, ids);
     std::vector<Item> found;
     for (const auto& id : ids)
         if (auto at = paths.find(id); at != paths.end())
@@ -21,25 +22,23 @@ std::vector<Item> itemsAt(const ItemList& items, const std::vector<std::string>&
 } // namespace
 
 std::vector<Item> EditorSession::copySelection() const {
-    const auto& items = snapshot.document.items;
-    return itemsAt(items, topmost(items, selectedIDs()));
+    return itemsAt(*this, topmost(*this, selectedIDs()));
 }
 
 EditorSession::Cut EditorSession::cutSelection(std::optional<std::string> draft) {
     EditorSnapshot before = snapshot;
     commitDraft(*this, draft);
-    const auto& items = snapshot.document.items;
     Cut cut;
     if (snapshot.editing) {
         // An open editor means the edited item alone is cut, so that is what is copied.
-        cut.items = itemsAt(items, {snapshot.editing->id});
+        cut.items = itemsAt(*this, {snapshot.editing->id});
         deleteItem(*this);
     } else if (auto ids = selectedIDs(); ids.size() >= 2) {
-        auto reduced = topmost(items, ids);
-        cut.items = itemsAt(items, reduced);
+        auto reduced = topmost(*this, ids);
+        cut.items = itemsAt(*this, reduced);
         removeSelection(*this, reduced);
     } else {
-        cut.items = itemsAt(items, ids);
+        cut.items = itemsAt(*this, ids);
         deleteItem(*this);
     }
     cut.command = record(*this, before, "undo.cut");
@@ -68,7 +67,7 @@ std::optional<TreeCommand> EditorSession::paste(const std::vector<Item>& items,
 bool EditorSession::canDrop(const std::optional<std::string>& into,
                             const std::optional<std::string>& moving) const {
     const auto& doc = snapshot.document;
-    if (moving ? !TreeOps::canMove(doc, *moving, into) : into && !pathOf(doc.items, *into))
+    if (moving ? !TreeOps::canMove(doc, *moving, into) : into && !locate(*this, *into))
         return false;
     // While hoisted, items may only land inside the hoisted tree, where they stay in view.
     auto root = rootPath(*this);
@@ -76,7 +75,7 @@ bool EditorSession::canDrop(const std::optional<std::string>& into,
         return true;
     if (!into)
         return false;
-    auto destination = pathOf(doc.items, *into);
+    auto destination = locate(*this, *into);
     return destination && (*destination == *root || isAncestorPath(*root, *destination));
 }
 

@@ -15,7 +15,7 @@ namespace {
 std::vector<const Item*> itemsOf(const EditorSession& session,
                                  const std::vector<std::string>& ids) {
     const auto& items = session.snapshot.document.items;
-    auto paths = pathsOf(items, ids);
+    auto paths = locateAll(session, ids);
     std::vector<const Item*> found;
     for (const auto& id : ids)
         if (auto at = paths.find(id); at != paths.end())
@@ -49,7 +49,7 @@ using Run = std::vector<std::string>;
 // siblings hidden by completion between them as adjacent.
 std::vector<Run> runsOf(const EditorSession& session, const std::vector<std::string>& ids) {
     const auto& items = session.snapshot.document.items;
-    auto paths = pathsOf(items, ids);
+    auto paths = locateAll(session, ids);
     auto root = rootPath(session);
     std::vector<Run> runs;
     const Path* last = nullptr;
@@ -74,7 +74,7 @@ std::vector<Run> runsOf(const EditorSession& session, const std::vector<std::str
 }
 
 std::vector<Path> pathsInOrder(const EditorSession& session, const Run& run) {
-    auto paths = pathsOf(session.snapshot.document.items, run);
+    auto paths = locateAll(session, run);
     std::vector<Path> ordered;
     for (const auto& id : run)
         if (auto at = paths.find(id); at != paths.end())
@@ -188,7 +188,7 @@ void performOnSelection(EditorSession& session, Action action,
         toggleFlag(session, ids, &Item::underline);
         return;
     case Action::deleteItem:
-        removeSelection(session, topmost(session.snapshot.document.items, ids));
+        removeSelection(session, topmost(session, ids));
         return;
     default:
         break;
@@ -197,12 +197,13 @@ void performOnSelection(EditorSession& session, Action action,
         labelAll(session, ids, *label);
         return;
     }
-    auto reduced = topmost(session.snapshot.document.items, ids);
+    auto reduced = topmost(session, ids);
     performOnRuns(session, action, runsOf(session, reduced));
 }
 
-std::vector<std::string> topmost(const ItemList& items, const std::vector<std::string>& ids) {
-    auto paths = pathsOf(items, ids);
+std::vector<std::string> topmost(const EditorSession& session,
+                                 const std::vector<std::string>& ids) {
+    auto paths = locateAll(session, ids);
     std::set<Path> chosen;
     for (const auto& [id, path] : paths)
         chosen.insert(path);
@@ -226,7 +227,7 @@ std::vector<std::string> topmost(const ItemList& items, const std::vector<std::s
 void removeSelection(EditorSession& session, const std::vector<std::string>& ids) {
     auto& s = session.snapshot;
     auto next = TreeOps::selectionAfterRemoving(s.document.items, ids);
-    auto paths = pathsOf(s.document.items, ids);
+    auto paths = locateAll(session, ids);
     std::vector<Path> removed;
     for (auto& entry : paths)
         removed.push_back(std::move(entry.second));
@@ -237,7 +238,7 @@ void removeSelection(EditorSession& session, const std::vector<std::string>& ids
 
 void updateEach(EditorSession& session, const std::vector<std::string>& ids,
                 const std::function<void(Item&)>& mutate) {
-    auto paths = pathsOf(session.snapshot.document.items, ids);
+    auto paths = locateAll(session, ids);
     std::vector<Path> all;
     all.reserve(paths.size());
     for (auto& entry : paths)

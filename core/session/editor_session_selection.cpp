@@ -10,70 +10,91 @@ namespace velmora {
 using namespace SessionSteps;
 using namespace SessionTree;
 
-namespace SessionSteps {
+namespace {
 
-std::vector<std::string> selectionRange(const EditorSession& session) {
+using PathMap = std::unordered_map<std::string, Path>;
+using Member = std::pair<Path, std::string>;
+
+// The range with the path of each member; `paths` holds the paths of the selected item and the
+// anchor where they exist.
+std::vector<Member> rangeWithPaths(const EditorSession& session, const PathMap& paths) {
     const auto& s = session.snapshot;
-    if (!s.selectedId)
+    if (!s.selectedId || !paths.count(*s.selectedId))
         return {};
-    const auto& items = s.document.items;
-    std::vector<std::string> ends{*s.selectedId};
-    if (s.anchorId && s.anchorId != s.selectedId)
-        ends.push_back(*s.anchorId);
-    auto paths = pathsOf(items, ends);
-    if (!paths.count(*s.selectedId))
-        return {};
-    auto root = session.hoistRoot();
-    std::vector<std::string> single{*s.selectedId};
-    if (ends.size() < 2 || !paths.count(*s.anchorId) || root == s.selectedId || root == s.anchorId)
-        return single;
     const Path& selected = paths.at(*s.selectedId);
+    std::vector<Member> single{{selected, *s.selectedId}};
+    auto root = session.hoistRoot();
+    if (!s.anchorId || s.anchorId == s.selectedId || !paths.count(*s.anchorId) ||
+        root == s.selectedId || root == s.anchorId)
+        return single;
     const Path& anchor = paths.at(*s.anchorId);
     if (parentPath(selected) != parentPath(anchor))
         return single;
+    const auto& items = s.document.items;
     auto rootAt = session.isHiding() ? rootPath(session) : std::nullopt;
     const auto& siblings = siblingsAt(items, selected);
     Path probe = selected;
-    std::vector<std::string> range;
+    std::vector<Member> range;
     for (int i = std::min(selected.back(), anchor.back());
          i <= std::max(selected.back(), anchor.back()); ++i) {
         probe.back() = i;
         if (!session.isHiding() || !completedHiddenAt(items, probe, rootAt))
-            range.push_back(siblings[static_cast<std::size_t>(i)].id);
+            range.emplace_back(probe, siblings[static_cast<std::size_t>(i)].id);
     }
     return range.size() < 2 ? single : range;
+}
+
+std::vector<std::string> idsOf(std::vector<Member> members) {
+    std::vector<std::string> ids;
+    ids.reserve(members.size());
+    for (auto& member : members)
+        ids.push_back(std::move(member.second));
+    return ids;
+}
+
+} // namespace
+
+namespace SessionSteps {
+
+std::vector<std::string> selectionRange(const EditorSession& session) {
+    const auto& s = session.snapshot;
+    std::vector<std::string> ends;
+    for (const auto& end : {s.selectedId, s.anchorId})
+        if (end)
+            ends.push_back(*end);
+    return idsOf(rangeWithPaths(session, locateAll(session, ends)));
 }
 
 } // namespace SessionSteps
 
 std::vector<std::string> EditorSession::selectedIDs() const {
-    auto range = selectionRange(*this);
     if (snapshot.extraIds.empty())
-        return range;
-    std::set<std::string> chosen(range.begin(), range.end());
-    chosen.insert(snapshot.extraIds.begin(), snapshot.extraIds.end());
-    if (auto root = hoistRoot())
-        chosen.erase(*root);
-    const auto& items = snapshot.document.items;
-    auto paths = pathsOf(items, std::vector<std::string>(chosen.begin(), chosen.end()));
+        return selectionRange(*this);
+    // One search finds the ends of the range and every extra item.
+    std::vector<std::string> wanted(snapshot.extraIds.begin(), snapshot.extraIds.end());
+    for (const auto& end : {snapshot.selectedId, snapshot.anchorId})
+        if (end)
+            wanted.push_back(*end);
+    auto paths = locateAll(*this, wanted);
+    auto members = rangeWithPaths(*this, paths);
+    auto hoisted = hoistRoot();
     auto root = rootPath(*this);
-    std::vector<std::pair<Path, std::string>> shown;
-    for (auto& [id, path] : paths)
-        if (isShown(*this, path, root))
-            shown.emplace_back(std::move(path), id);
-    std::sort(shown.begin(), shown.end());
-    std::vector<std::string> ids;
-    ids.reserve(shown.size());
-    for (auto& entry : shown)
-        ids.push_back(std::move(entry.second));
-    return ids;
+    for (const auto& id : snapshot.extraIds)
+        if (auto at = paths.find(id); at != paths.end())
+            members.emplace_back(at->second, id);
+    std::erase_if(members, [&](const Member& member) {
+        return member.second == hoisted || !isShown(*this, member.first, root);
+    });
+    std::sort(members.begin(), members.end());
+    members.erase(std::unique(members.begin(), members.end()), members.end());
+    return idsOf(std::move(members));
 }
 
 std::optional<TreeCommand> EditorSession::select(const std::optional<std::string>& id,
                                                  std::optional<std::string> draft) {
     EditorSnapshot before = snapshot;
     commitDraft(*this, draft);
-    auto chosen = id && pathOf(snapshot.document.items, *id) ? id : std::nullopt;
+    auto chosen = id && locate(*this, *id) ? id : std::nullopt;
     bool keepsEditor = chosen && snapshot.editing && snapshot.editing->id == *chosen;
     selectOnly(*this, chosen);
     if (!keepsEditor)
@@ -86,7 +107,7 @@ std::optional<TreeCommand> EditorSession::extendSelection(const std::string& id,
     EditorSnapshot before = snapshot;
     commitDraft(*this, draft);
     endEditing(*this);
-    if (pathOf(snapshot.document.items, id)) {
+    if (locate(*this, id)) {
         if (!snapshot.anchorId)
             snapshot.anchorId = snapshot.selectedId;
         snapshot.selectedId = id;
@@ -102,9 +123,8 @@ std::optional<TreeCommand> EditorSession::extendSelection(int count,
     commitDraft(*this, draft);
     auto from = selectedItem(*this);
     if (!from) {
-        const auto& items = snapshot.document.items;
         if (auto first = firstRow(*this))
-            from = Located{*first, *pathOf(items, *first)};
+            from = Located{*first, *locate(*this, *first)};
     }
     if (!from || from->id == hoistRoot())
         return record(*this, before, "undo.edit");
@@ -138,7 +158,7 @@ std::optional<TreeCommand> EditorSession::toggleSelection(const std::string& id,
                                                           std::optional<std::string> draft) {
     EditorSnapshot before = snapshot;
     commitDraft(*this, draft);
-    if (!pathOf(snapshot.document.items, id) || id == hoistRoot())
+    if (!locate(*this, id) || id == hoistRoot())
         return record(*this, before, "undo.edit");
     auto members = selectedIDs();
     auto found = std::find(members.begin(), members.end(), id);
@@ -193,7 +213,7 @@ std::optional<TreeCommand> commitText(EditorSession& session, const std::string&
                                       const std::string& text, bool isNote) {
     EditorSnapshot before = session.snapshot;
     auto& doc = session.snapshot.document;
-    if (auto path = pathOf(doc.items, id)) {
+    if (auto path = locate(session, id)) {
         const Item* current = itemAt(doc.items, *path);
         if ((isNote ? current->note : current->text) != text)
             doc =
@@ -208,7 +228,7 @@ std::optional<TreeCommand> editAlone(EditorSession& session, const std::string& 
                                      std::string_view key,
                                      const std::function<void(Item&)>& change) {
     EditorSnapshot before = session.snapshot;
-    auto path = pathOf(session.snapshot.document.items, id);
+    auto path = locate(session, id);
     if (!path)
         return std::nullopt;
     selectOnly(session, id);
@@ -231,7 +251,7 @@ std::optional<TreeCommand> EditorSession::commitNote(const std::string& id,
 
 std::optional<TreeCommand> EditorSession::setChecked(const std::string& id, bool checked) {
     EditorSnapshot before = snapshot;
-    auto path = pathOf(snapshot.document.items, id);
+    auto path = locate(*this, id);
     if (!path)
         return std::nullopt;
     auto members = selectedIDs();

@@ -5,7 +5,39 @@
 namespace velmora::SessionSteps {
 
 using SessionTree::itemAt;
-using SessionTree::pathOf;
+
+std::optional<Path> locate(const EditorSession& session, const std::string& id) {
+    const auto& items = session.snapshot.document.items;
+    if (auto known = session.pathMemo.find(items, id))
+        return known;
+    auto path = SessionTree::pathOf(items, id);
+    if (path)
+        session.pathMemo.remember(id, *path);
+    return path;
+}
+
+std::unordered_map<std::string, Path> locateAll(const EditorSession& session,
+                                                const std::vector<std::string>& ids) {
+    const auto& items = session.snapshot.document.items;
+    std::unordered_map<std::string, Path> found;
+    std::vector<std::string> unknown;
+    for (const auto& id : ids) {
+        if (auto known = session.pathMemo.find(items, id))
+            found.emplace(id, std::move(*known));
+        else
+            unknown.push_back(id);
+    }
+    if (unknown.empty())
+        return found;
+    auto searched = SessionTree::pathsOf(items, unknown);
+    bool fewEnough = searched.size() <= 16;
+    for (auto& [id, path] : searched) {
+        if (fewEnough)
+            session.pathMemo.remember(id, path);
+        found.emplace(id, std::move(path));
+    }
+    return found;
+}
 
 std::optional<TreeCommand> record(EditorSession& session, const EditorSnapshot& before,
                                   std::string_view catalogKey) {
@@ -23,7 +55,7 @@ void commitDraft(EditorSession& session, const std::optional<std::string>& draft
     if (!draft || !editing)
         return;
     auto& doc = session.snapshot.document;
-    auto path = pathOf(doc.items, editing->id);
+    auto path = locate(session, editing->id);
     if (!path)
         return;
     const Item* current = itemAt(doc.items, *path);
@@ -46,7 +78,7 @@ void selectOnly(EditorSession& session, std::optional<std::string> id) {
 
 std::optional<Path> rootPath(const EditorSession& session) {
     auto root = session.hoistRoot();
-    return root ? pathOf(session.snapshot.document.items, *root) : std::nullopt;
+    return root ? locate(session, *root) : std::nullopt;
 }
 
 std::optional<std::string> firstRow(const EditorSession& session) {
@@ -66,7 +98,7 @@ std::optional<Located> selectedItem(const EditorSession& session) {
     const auto& selected = session.snapshot.selectedId;
     if (!selected)
         return std::nullopt;
-    auto path = pathOf(session.snapshot.document.items, *selected);
+    auto path = locate(session, *selected);
     if (!path)
         return std::nullopt;
     return Located{*selected, std::move(*path)};
@@ -75,12 +107,11 @@ std::optional<Located> selectedItem(const EditorSession& session) {
 std::optional<Located> takeTarget(EditorSession& session) {
     if (auto selected = selectedItem(session))
         return selected;
-    const auto& items = session.snapshot.document.items;
     auto first = firstRow(session);
     selectOnly(session, first);
     if (!first)
         return std::nullopt;
-    return Located{*first, *pathOf(items, *first)};
+    return Located{*first, *locate(session, *first)};
 }
 
 void pruneHoistTabs(EditorSession& session) {
@@ -90,7 +121,7 @@ void pruneHoistTabs(EditorSession& session) {
     std::vector<std::string> roots;
     for (const auto& tab : s.hoistTabs)
         roots.push_back(tab.rootId);
-    auto found = SessionTree::pathsOf(s.document.items, roots);
+    auto found = locateAll(session, roots);
     std::erase_if(s.hoistTabs, [&](const HoistTab& tab) { return !found.count(tab.rootId); });
     if (s.activeHoist && !session.hoistRoot())
         s.activeHoist.reset();

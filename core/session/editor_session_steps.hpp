@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The steps the editor session is built from, shared by its source files. Each works on the
@@ -17,6 +18,13 @@ namespace velmora::SessionSteps {
 using SessionTree::Path;
 
 // --- Shared helpers (editor_session_steps.cpp) ------------------------------------------
+
+// The path of the first item with the id, remembered in the session's memo.
+[[nodiscard]] std::optional<Path> locate(const EditorSession& session, const std::string& id);
+
+// The paths of the ids found in the document (at most one search of the whole tree).
+[[nodiscard]] std::unordered_map<std::string, Path> locateAll(const EditorSession& session,
+                                                              const std::vector<std::string>& ids);
 
 // Forms the record of the change since `before` and makes its stamped `after` current.
 std::optional<TreeCommand> record(EditorSession& session, const EditorSnapshot& before,
@@ -85,7 +93,7 @@ void navigate(EditorSession& session, Action action);
 void performOnSelection(EditorSession& session, Action action, const std::vector<std::string>& ids);
 
 // The ids without those that lie inside another listed item, keeping their order.
-[[nodiscard]] std::vector<std::string> topmost(const ItemList& items,
+[[nodiscard]] std::vector<std::string> topmost(const EditorSession& session,
                                                const std::vector<std::string>& ids);
 
 // Removes the (topmost) items and selects what `selectionAfterRemoving` proposes.

@@ -4,6 +4,8 @@
 #include "core/model/tree_paths.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <set>
 #include <string_view>
@@ -12,25 +14,72 @@
 namespace velmora::SessionTree {
 namespace {
 
-// Answers "is this one of the wanted ids?" for a walk: a few ids are compared directly, many go
-// through a hash set.
+// Answers "is this one of the wanted ids?" for a walk over a large tree. A few ids are told
+// apart by their length and first eight bytes before any full comparison; many go through a
+// hash set.
 class IdFilter {
 public:
     explicit IdFilter(const std::vector<std::string>& ids) : m_ids(ids) {
         if (ids.size() > kDirect)
             m_set.insert(ids.begin(), ids.end());
+        for (const auto& id : ids)
+            m_keys.push_back(Key{id.size(), headOf(id)});
     }
     [[nodiscard]] bool contains(const std::string& id) const {
         if (m_ids.size() > kDirect)
             return m_set.count(id) > 0;
-        return std::find(m_ids.begin(), m_ids.end(), id) != m_ids.end();
+        auto head = headOf(id);
+        for (std::size_t i = 0; i < m_keys.size(); ++i)
+            if (m_keys[i].size == id.size() && m_keys[i].head == head && m_ids[i] == id)
+                return true;
+        return false;
     }
 
 private:
+    struct Key {
+        std::size_t size;
+        std::uint64_t head;
+    };
+    static std::uint64_t headOf(const std::string& id) {
+        std::uint64_t head = 0;
+        std::memcpy(&head, id.data(), std::min<std::size_t>(id.size(), sizeof head));
+        return head;
+    }
     static constexpr std::size_t kDirect = 16;
     const std::vector<std::string>& m_ids;
+    std::vector<Key> m_keys;
     std::unordered_set<std::string_view> m_set;
 };
+
+// Walks the tree in pre-order and reports the path of every item the filter accepts, until
+// `found` returns false.
+template <class Found>
+void walkFor(const ItemList& items, const IdFilter& filter, const Found& found) {
+    struct Frame {
+        const ItemList* list;
+        std::size_t next;
+    };
+    std::vector<Frame> stack{{&items, 0}};
+    Path path;
+    while (!stack.empty()) {
+        auto& frame = stack.back();
+        if (frame.next >= frame.list->size()) {
+            stack.pop_back();
+            if (!path.empty())
+                path.pop_back();
+            continue;
+        }
+        auto index = frame.next++;
+        const Item& item = (*frame.list)[index];
+        path.push_back(static_cast<int>(index));
+        if (filter.contains(item.id) && !found(item.id, path))
+            return;
+        if (item.children.empty())
+            path.pop_back();
+        else
+            stack.push_back({&item.children, 0});
+    }
+}
 
 TreeDocument withItems(const TreeDocument& doc, ItemList items) {
     return TreeDocument{doc.id, doc.title, std::move(items)};
@@ -51,32 +100,11 @@ std::unordered_map<std::string, Path> pathsOf(const ItemList& items,
     std::unordered_map<std::string, Path> found;
     if (ids.empty())
         return found;
-    std::set<std::string> wanted(ids.begin(), ids.end());
-    IdFilter filter(ids);
-    struct Frame {
-        const ItemList* list;
-        std::size_t next;
-    };
-    std::vector<Frame> stack{{&items, 0}};
-    Path path;
-    while (!stack.empty() && found.size() < wanted.size()) {
-        auto& frame = stack.back();
-        if (frame.next >= frame.list->size()) {
-            stack.pop_back();
-            if (!path.empty())
-                path.pop_back();
-            continue;
-        }
-        auto index = frame.next++;
-        const Item& item = (*frame.list)[index];
-        path.push_back(static_cast<int>(index));
-        if (filter.contains(item.id) && !found.count(item.id))
-            found.emplace(item.id, path);
-        if (item.children.empty())
-            path.pop_back();
-        else
-            stack.push_back({&item.children, 0});
-    }
+    std::size_t wanted = std::set<std::string>(ids.begin(), ids.end()).size();
+    walkFor(items, IdFilter(ids), [&](const std::string& id, const Path& path) {
+        found.emplace(id, path);
+        return found.size() < wanted;
+    });
     return found;
 }
 
@@ -154,6 +182,69 @@ std::optional<std::string> firstShownId(const ItemList& items, const std::option
         if (!(hiding && item.checked))
             return item.id;
     return std::nullopt;
+}
+
+namespace {
+
+// The index of the nearest sibling from `start` in the direction `step` that hiding leaves
+// shown; -1 when there is none.
+int shownSibling(const ItemList& siblings, int start, int step, bool hiding) {
+    for (int i = start; i >= 0 && i < static_cast<int>(siblings.size()); i += step)
+        if (!(hiding && siblings[static_cast<std::size_t>(i)].checked))
+            return i;
+    return -1;
+}
+
+} // namespace
+
+std::optional<Path> nextShown(const ItemList& items, const Path& from,
+                              const std::optional<Path>& rootPath, bool hiding) {
+    const Item* item = itemAt(items, from);
+    if (!item)
+        return std::nullopt;
+    if (!item->collapsed) {
+        int child = shownSibling(item->children, 0, 1, hiding);
+        if (child >= 0) {
+            Path path = from;
+            path.push_back(child);
+            return path;
+        }
+    }
+    Path current = from;
+    while (!current.empty() && current != rootPath) {
+        const auto& siblings = siblingsAt(items, current);
+        int next = shownSibling(siblings, current.back() + 1, 1, hiding);
+        if (next >= 0) {
+            current.back() = next;
+            return current;
+        }
+        current.pop_back();
+    }
+    return std::nullopt;
+}
+
+std::optional<Path> previousShown(const ItemList& items, const Path& from,
+                                  const std::optional<Path>& rootPath, bool hiding) {
+    if (from.empty() || from == rootPath)
+        return std::nullopt;
+    int previous = shownSibling(siblingsAt(items, from), from.back() - 1, -1, hiding);
+    if (previous < 0) {
+        if (from.size() < 2)
+            return std::nullopt;
+        return parentPath(from);
+    }
+    // The last shown row inside the previous sibling.
+    Path path = from;
+    path.back() = previous;
+    for (const Item* at = itemAt(items, path); !at->collapsed;) {
+        int last =
+            shownSibling(at->children, static_cast<int>(at->children.size()) - 1, -1, hiding);
+        if (last < 0)
+            break;
+        path.push_back(last);
+        at = &at->children[static_cast<std::size_t>(last)];
+    }
+    return path;
 }
 
 TreeDocument updatedAt(const TreeDocument& doc, const Path& path,

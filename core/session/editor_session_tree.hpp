@@ -48,6 +48,13 @@ using Path = std::vector<int>;
 [[nodiscard]] std::optional<std::string>
 firstShownId(const ItemList& items, const std::optional<Path>& rootPath, bool hiding);
 
+// The visible row after (or before) the visible row at the path, found without listing the
+// rows; absent at either end. `from` must be a visible row.
+[[nodiscard]] std::optional<Path> nextShown(const ItemList& items, const Path& from,
+                                            const std::optional<Path>& rootPath, bool hiding);
+[[nodiscard]] std::optional<Path> previousShown(const ItemList& items, const Path& from,
+                                                const std::optional<Path>& rootPath, bool hiding);
+
 // The document with the item at the path replaced by `mutate` applied to a copy of it.
 [[nodiscard]] TreeDocument updatedAt(const TreeDocument& doc, const Path& path,
                                      const std::function<void(Item&)>& mutate);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -90,6 +91,14 @@ TEST(KeyChord, GlyphsListModifiersInFixedOrder) {
     EXPECT_EQ(KeyMap::glyph(KeyChord{K::f2, none}), "F2");
 }
 
+TEST(KeyChord, LinuxTextNamesCommandCtrlAndControlMeta) {
+    EXPECT_EQ(KeyMap::text(KeyChord{K::s, ctrl | cmd}), "Meta+Ctrl+S");
+    EXPECT_EQ(KeyMap::text(KeyChord{K::right, cmd | shift | opt}), "Ctrl+Alt+Shift+Right");
+    EXPECT_EQ(KeyMap::text(KeyChord{K::forwardDelete, none}), "Del");
+    EXPECT_EQ(KeyMap::primaryText(Action::duplicate, EditorPreferences{}), "Ctrl+D");
+    EXPECT_EQ(KeyMap::primaryText(Action::importOPML, EditorPreferences{}), "—");
+}
+
 TEST(KeyChord, CodingFormHasKeyAndModifiers) {
     auto coded = encode(KeyChord{K::returnKey, shift | cmd});
     EXPECT_EQ(std::get<std::string>(coded.at("key")), "return");
@@ -149,11 +158,16 @@ struct ResolveCase {
     std::string name;
     KeyChord chord;
     KeyContext context;
-    EditorPreferences preferences;
-    bool editingIsEmpty;
     ViewMode view;
     std::optional<Action> expected;
+    EditorPreferences preferences = {};
+    bool editingIsEmpty = false;
 };
+
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const ResolveCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class KeyResolution : public testing::TestWithParam<ResolveCase> {};
 
@@ -163,284 +177,63 @@ TEST_P(KeyResolution, ResolvesChord) {
               c.expected);
 }
 
-constexpr auto outlineCtx = KeyContext::outline;
-constexpr auto editingCtx = KeyContext::editing;
-constexpr auto noteCtx = KeyContext::note;
-const EditorPreferences defaults{};
-constexpr auto listView = ViewMode::list;
-constexpr auto treeView = ViewMode::tree;
-constexpr auto mapView = ViewMode::map;
+constexpr auto O = KeyContext::outline;
+constexpr auto E = KeyContext::editing;
+constexpr auto N = KeyContext::note;
+constexpr auto L = ViewMode::list;
+constexpr auto T = ViewMode::tree;
+constexpr auto M = ViewMode::map;
+constexpr std::optional<Action> nothing;
+const EditorPreferences tabMovesFocus = prefs(true, false);
+const EditorPreferences returnAdds = prefs(false, true);
+const EditorPreferences returnAddsNext =
+    prefs(true, true, EditorPreferences::ReturnWhileTyping::finishAndAddNext);
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, KeyResolution,
-    testing::Values(
-        ResolveCase{"CmdOneEverywhereOutline",
-                    {K::digit1, cmd},
-                    outlineCtx,
-                    defaults,
-                    false,
-                    listView,
-                    Action::viewList},
-        ResolveCase{
-            "CmdOneInNote", {K::digit1, cmd}, noteCtx, defaults, false, listView, Action::viewList},
-        ResolveCase{"OptOneInOutline",
-                    {K::digit1, opt},
-                    outlineCtx,
-                    defaults,
-                    false,
-                    listView,
-                    Action::viewList},
-        ResolveCase{"OptOneWhileTyping",
-                    {K::digit1, opt},
-                    editingCtx,
-                    defaults,
-                    false,
-                    listView,
-                    std::nullopt},
-        ResolveCase{"BackspaceOnEmptyTitle",
-                    {K::backspace, none},
-                    editingCtx,
-                    defaults,
-                    true,
-                    listView,
-                    Action::deleteItem},
-        ResolveCase{"BackspaceOnText",
-                    {K::backspace, none},
-                    editingCtx,
-                    defaults,
-                    false,
-                    listView,
-                    std::nullopt},
-        ResolveCase{"ForwardDeleteOnEmptyTitle",
-                    {K::forwardDelete, none},
-                    editingCtx,
-                    defaults,
-                    true,
-                    treeView,
-                    Action::deleteItem},
-        ResolveCase{"ShiftBackspaceOnEmptyTitle",
-                    {K::backspace, shift},
-                    editingCtx,
-                    defaults,
-                    true,
-                    listView,
-                    std::nullopt},
-        ResolveCase{"BackspaceInEmptyNote",
-                    {K::backspace, none},
-                    noteCtx,
-                    defaults,
-                    true,
-                    listView,
-                    std::nullopt},
-        ResolveCase{"BackspaceInOutline",
-                    {K::backspace, none},
-                    outlineCtx,
-                    defaults,
-                    false,
-                    listView,
-                    Action::deleteItem},
-        ResolveCase{"TabInTreeOutline",
-                    {K::tab, none},
-                    outlineCtx,
-                    defaults,
-                    false,
-                    treeView,
-                    Action::addChild},
-        ResolveCase{"TabInMapEditing",
-                    {K::tab, none},
-                    editingCtx,
-                    defaults,
-                    false,
-                    mapView,
-                    Action::addChild},
-        ResolveCase{
-            "TabInTreeNote", {K::tab, none}, noteCtx, defaults, false, treeView, Action::indent},
-        ResolveCase{
-            "TabInList", {K::tab, none}, outlineCtx, defaults, false, listView, Action::indent},
-        ResolveCase{"ShiftTabInTree",
-                    {K::tab, shift},
-                    outlineCtx,
-                    defaults,
-                    false,
-                    treeView,
-                    Action::outdent},
-        ResolveCase{"TabNotIndentingInTree",
-                    {K::tab, none},
-                    outlineCtx,
-                    prefs(true, false),
-                    false,
-                    treeView,
-                    Action::focusNext},
-        ResolveCase{"TabNotIndentingInList",
-                    {K::tab, none},
-                    editingCtx,
-                    prefs(true, false),
-                    false,
-                    listView,
-                    Action::focusNext},
-        ResolveCase{"ShiftTabNotIndenting",
-                    {K::tab, shift},
-                    noteCtx,
-                    prefs(true, false),
-                    false,
-                    listView,
-                    Action::focusPrev},
-        ResolveCase{"ReturnAddsWhenNotEditing",
-                    {K::returnKey, none},
-                    outlineCtx,
-                    prefs(false, true),
-                    false,
-                    listView,
-                    Action::addBelow},
-        ResolveCase{"ReturnEdits",
-                    {K::returnKey, none},
-                    outlineCtx,
-                    defaults,
-                    false,
-                    listView,
-                    Action::edit},
-        ResolveCase{"CmdReturnAdds",
-                    {K::returnKey, cmd},
-                    outlineCtx,
-                    defaults,
-                    false,
-                    listView,
-                    Action::addBelow},
-        ResolveCase{"CmdReturnAddsWithoutReturnEdits",
-                    {K::returnKey, cmd},
-                    editingCtx,
-                    prefs(false, true),
-                    false,
-                    listView,
-                    Action::addBelow},
-        ResolveCase{"ReturnWhileTypingFinishes",
-                    {K::returnKey, none},
-                    editingCtx,
-                    defaults,
-                    false,
-                    listView,
-                    Action::commit},
-        ResolveCase{"ReturnWhileTypingAddsNext",
-                    {K::returnKey, none},
-                    editingCtx,
-                    prefs(true, true, EditorPreferences::ReturnWhileTyping::finishAndAddNext),
-                    false,
-                    listView,
-                    Action::commitNext},
-        ResolveCase{"ReturnInNote",
-                    {K::returnKey, none},
-                    noteCtx,
-                    prefs(true, true, EditorPreferences::ReturnWhileTyping::finishAndAddNext),
-                    false,
-                    listView,
-                    Action::commit},
-        ResolveCase{"OptReturnEditing",
-                    {K::returnKey, opt},
-                    editingCtx,
-                    defaults,
-                    false,
-                    listView,
-                    Action::newline},
-        ResolveCase{"OptReturnNote",
-                    {K::returnKey, opt},
-                    noteCtx,
-                    defaults,
-                    false,
-                    listView,
-                    Action::newline},
-        ResolveCase{"CtrlCmdReturnSplitsTitle",
-                    {K::returnKey, ctrl | cmd},
-                    editingCtx,
-                    defaults,
-                    false,
-                    listView,
-                    Action::split},
-        ResolveCase{"CtrlCmdReturnNotInNote",
-                    {K::returnKey, ctrl | cmd},
-                    noteCtx,
-                    defaults,
-                    false,
-                    listView,
-                    std::nullopt},
-        ResolveCase{"ShiftSlashHelpInOutline",
-                    {K::slash, shift},
-                    outlineCtx,
-                    defaults,
-                    false,
-                    listView,
-                    Action::help},
-        ResolveCase{"ShiftSlashWhileTyping",
-                    {K::slash, shift},
-                    editingCtx,
-                    defaults,
-                    false,
-                    listView,
-                    std::nullopt},
-        ResolveCase{"HelpSearchInNote",
-                    {K::slash, shift | cmd},
-                    noteCtx,
-                    defaults,
-                    false,
-                    listView,
-                    Action::helpSearch},
-        ResolveCase{"EscapeDeselects",
-                    {K::escape, none},
-                    outlineCtx,
-                    defaults,
-                    false,
-                    listView,
-                    Action::deselect},
-        ResolveCase{"EscapeCommitsNote",
-                    {K::escape, none},
-                    noteCtx,
-                    defaults,
-                    false,
-                    listView,
-                    Action::commit},
-        ResolveCase{"BoldNotInNote", {K::b, cmd}, noteCtx, defaults, false, listView, std::nullopt},
-        ResolveCase{"BoldAliasWhileTyping",
-                    {K::digit9, ctrl | cmd},
-                    editingCtx,
-                    defaults,
-                    false,
-                    listView,
-                    Action::toggleBold},
-        ResolveCase{"LabelFive",
-                    {K::digit5, ctrl | cmd},
-                    noteCtx,
-                    defaults,
-                    false,
-                    listView,
-                    Action::label5},
-        ResolveCase{"ExtraModifierDoesNotMatch",
-                    {K::d, cmd | shift},
-                    outlineCtx,
-                    defaults,
-                    false,
-                    listView,
-                    std::nullopt},
-        ResolveCase{"ShiftCountsOnDigits",
-                    {K::digit1, cmd | shift},
-                    outlineCtx,
-                    defaults,
-                    false,
-                    listView,
-                    std::nullopt},
-        ResolveCase{"ArrowNavigatesOnlyInOutline",
-                    {K::down, none},
-                    editingCtx,
-                    defaults,
-                    false,
-                    listView,
-                    std::nullopt},
-        ResolveCase{"ArrowNavigates",
-                    {K::down, none},
-                    outlineCtx,
-                    defaults,
-                    false,
-                    treeView,
-                    Action::navDown}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Table, KeyResolution, testing::Values(
+    ResolveCase{"CmdOneInOutline", {K::digit1, cmd}, O, L, Action::viewList},
+    ResolveCase{"CmdOneInNote", {K::digit1, cmd}, N, L, Action::viewList},
+    ResolveCase{"OptOneInOutline", {K::digit1, opt}, O, L, Action::viewList},
+    ResolveCase{"OptOneWhileTyping", {K::digit1, opt}, E, L, nothing},
+    ResolveCase{"BackspaceOnEmptyTitle", {K::backspace, none}, E, L, Action::deleteItem, {}, true},
+    ResolveCase{"BackspaceOnText", {K::backspace, none}, E, L, nothing},
+    ResolveCase{"ForwardDeleteOnEmptyTitle", {K::forwardDelete, none}, E, T, Action::deleteItem, {}, true},
+    ResolveCase{"ShiftBackspaceOnEmptyTitle", {K::backspace, shift}, E, L, nothing, {}, true},
+    ResolveCase{"BackspaceInEmptyNote", {K::backspace, none}, N, L, nothing, {}, true},
+    ResolveCase{"BackspaceInOutline", {K::backspace, none}, O, L, Action::deleteItem},
+    ResolveCase{"TabInTreeOutline", {K::tab, none}, O, T, Action::addChild},
+    ResolveCase{"TabInMapEditing", {K::tab, none}, E, M, Action::addChild},
+    ResolveCase{"TabInTreeNote", {K::tab, none}, N, T, Action::indent},
+    ResolveCase{"TabInList", {K::tab, none}, O, L, Action::indent},
+    ResolveCase{"ShiftTabInTree", {K::tab, shift}, O, T, Action::outdent},
+    ResolveCase{"TabMovingFocusInTree", {K::tab, none}, O, T, Action::focusNext, tabMovesFocus},
+    ResolveCase{"TabMovingFocusInList", {K::tab, none}, E, L, Action::focusNext, tabMovesFocus},
+    ResolveCase{"ShiftTabMovingFocus", {K::tab, shift}, N, L, Action::focusPrev, tabMovesFocus},
+    ResolveCase{"ReturnAdds", {K::returnKey, none}, O, L, Action::addBelow, returnAdds},
+    ResolveCase{"ReturnEdits", {K::returnKey, none}, O, L, Action::edit},
+    ResolveCase{"CmdReturnAdds", {K::returnKey, cmd}, O, L, Action::addBelow},
+    ResolveCase{"CmdReturnAddsWhileTyping", {K::returnKey, cmd}, E, L, Action::addBelow, returnAdds},
+    ResolveCase{"ReturnWhileTypingFinishes", {K::returnKey, none}, E, L, Action::commit},
+    ResolveCase{"ReturnWhileTypingAddsNext", {K::returnKey, none}, E, L, Action::commitNext, returnAddsNext},
+    ResolveCase{"ReturnInNote", {K::returnKey, none}, N, L, Action::commit, returnAddsNext},
+    ResolveCase{"OptReturnEditing", {K::returnKey, opt}, E, L, Action::newline},
+    ResolveCase{"OptReturnNote", {K::returnKey, opt}, N, L, Action::newline},
+    ResolveCase{"CtrlCmdReturnSplitsTitle", {K::returnKey, ctrl | cmd}, E, L, Action::split},
+    ResolveCase{"CtrlCmdReturnNotInNote", {K::returnKey, ctrl | cmd}, N, L, nothing},
+    ResolveCase{"ShiftSlashHelpInOutline", {K::slash, shift}, O, L, Action::help},
+    ResolveCase{"ShiftSlashWhileTyping", {K::slash, shift}, E, L, nothing},
+    ResolveCase{"HelpSearchInNote", {K::slash, shift | cmd}, N, L, Action::helpSearch},
+    ResolveCase{"EscapeDeselects", {K::escape, none}, O, L, Action::deselect},
+    ResolveCase{"EscapeCommitsNote", {K::escape, none}, N, L, Action::commit},
+    ResolveCase{"BoldNotInNote", {K::b, cmd}, N, L, nothing},
+    ResolveCase{"BoldAliasWhileTyping", {K::digit9, ctrl | cmd}, E, L, Action::toggleBold},
+    ResolveCase{"LabelFive", {K::digit5, ctrl | cmd}, N, L, Action::label5},
+    ResolveCase{"ExtraModifierDoesNotMatch", {K::d, cmd | shift}, O, L, nothing},
+    ResolveCase{"ShiftCountsOnDigits", {K::digit1, cmd | shift}, O, L, nothing},
+    ResolveCase{"ArrowNavigatesOnlyInOutline", {K::down, none}, E, L, nothing},
+    ResolveCase{"ArrowNavigates", {K::down, none}, O, T, Action::navDown}),
     [](const testing::TestParamInfo<ResolveCase>& c) { return c.param.name; });
+// clang-format on
 
 // --- Primary chords -------------------------------------------------------------------------
 

@@ -211,3 +211,29 @@ TEST(EditorSessionDirectEdits, LabelAndDisclosureSelectTheItemAlone) {
     EXPECT_FALSE(session.toggleCollapsed("b")); // a leaf stays as it is
     EXPECT_EQ(session.snapshot.selectedId, "b");
 }
+
+TEST(EditorSessionNavigation, FocusStepsVisitTheVisibleRowsInOrder) {
+    auto tree = std::vector<Item>{
+        I("a", {I("a1", {I("a11"), checked(I("a12"))}), collapsed(I("a2", {I("x")}))}),
+        checked(I("h", {I("h1")})), I("b", {I("b1", {I("b11", {I("b111")})})}), I("c")};
+    for (bool hiding : {false, true}) {
+        for (std::optional<std::string> root : {std::optional<std::string>(), {"a"}, {"b1"}}) {
+            auto session = sessionOf(tree);
+            session.hideCompleted = hiding;
+            if (root)
+                hoist(session, *root);
+            Ids rows, down, up;
+            for (const auto& row : session.visibleRows())
+                rows.push_back(row.item().id);
+            session.select(rows.front());
+            for (std::size_t i = 0; i < rows.size(); ++i, session.perform(Action::focusNext))
+                down.push_back(*session.snapshot.selectedId);
+            EXPECT_EQ(down, rows) << "hiding " << hiding << " root " << root.value_or("-");
+            EXPECT_EQ(session.snapshot.selectedId, rows.back()); // stops at the last row
+            for (std::size_t i = 0; i < rows.size(); ++i, session.perform(Action::navUp))
+                up.insert(up.begin(), *session.snapshot.selectedId);
+            EXPECT_EQ(up, rows);
+            EXPECT_EQ(session.snapshot.selectedId, rows.front());
+        }
+    }
+}

@@ -184,3 +184,19 @@ TEST(EditorSessionPerform, HiddenParentPassesTheSearchUpwards) {
     session.retargetIfHidden();
     EXPECT_EQ(session.snapshot.selectedId, "b");
 }
+
+TEST(EditorSessionPerform, RememberedPlacesNeverMisleadAfterTheTreeChanges) {
+    auto session = sessionOf({I("a", {I("x")}), I("b"), I("c")}, "x");
+    session.perform(Action::toggleCheck); // x's place is now remembered
+    session.snapshot.selectedId = "b";
+    session.perform(Action::moveUp); // a moves below b: x's old path now leads nowhere
+    EXPECT_EQ(shapeOf(session), "b a(x✓) c");
+    session.snapshot.selectedId = "x";
+    session.perform(Action::toggleCheck);
+    EXPECT_EQ(shapeOf(session), "b a(x) c");
+
+    auto undone = session;
+    undone.snapshot.document.items = ItemList({I("c"), I("x")}); // a wholesale replacement
+    undone.perform(Action::toggleCheck);
+    EXPECT_EQ(shapeOf(undone), "c x✓");
+}
