@@ -10,13 +10,13 @@
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_view.hpp"
 #include "app/views/window_toolbar.hpp"
-#include "core/layout/column_widths.hpp"
 #include "core/session/editor_session.hpp"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
@@ -85,6 +85,8 @@ DocumentWindowController::DocumentWindowController(VelmoraDocument& document,
     buildLayout();
     wireList();
     wireEditor();
+    wireCanvas();
+    wireDragAndDrop();
     m_appearance = Appearance::fromPreferences(Preferences());
     applyAppearance();
     applyStoredZoom();
@@ -157,6 +159,8 @@ void DocumentWindowController::buildLayout() {
     content->addWidget(m_hoistBar);
     m_list = new ListOutlineController(m_container);
     content->addWidget(m_list->view(), 1);
+    buildCanvas(m_container);
+    content->addWidget(m_canvasScroll, 1);
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("statusLine"));
@@ -391,32 +395,23 @@ void DocumentWindowController::backgroundClicked() {
 }
 
 void DocumentWindowController::columnResized(int depth, double width, bool ended) {
-    if (!m_columnResizeBefore) {
-        m_columnResizeBefore = m_document.session().snapshot;
-    }
-    const auto& stored = m_document.session().snapshot.columnWidths;
-    double first = 220;
-    if (stored && !stored->empty()) {
-        first = ColumnWidths::width(0, stored);
-    } else if (m_appearance.paperStyle == PaperStyle::margin) {
-        first = m_appearance.paperMargin;
-    }
-    EditorSnapshot snapshot = m_document.session().snapshot;
-    snapshot.columnWidths = ColumnWidths::setting(stored, depth, width, first);
+    EditorSession session = m_document.session();
+    const auto command = m_columnResize.apply(session, depth, width, ended, m_appearance);
     m_performing = true;
-    m_document.setSnapshot(snapshot);
+    if (!(session.snapshot == m_document.session().snapshot)) {
+        m_document.setSnapshot(session.snapshot);
+    }
+    if (command) {
+        m_document.record(*command);
+    }
     m_performing = false;
-    if (!ended) {
-        return;
+    if (ended) {
+        refresh();
+    } else {
+        // While dragging only the canvas follows; the rest refreshes when the drag ends.
+        reloadCanvas();
+        placeEditor(false);
     }
-    const EditorSnapshot before = *m_columnResizeBefore;
-    m_columnResizeBefore.reset();
-    if (!(before == m_document.session().snapshot)) {
-        m_performing = true;
-        m_document.record(TreeCommand{"undo.column", before, m_document.session().snapshot});
-        m_performing = false;
-    }
-    refresh();
 }
 
 } // namespace velmora

@@ -63,7 +63,8 @@ ListProposal ItemDrag::listProposal(const std::function<ListRow(int)>& rowAt, in
 }
 
 ListDragAdapter::ListDragAdapter(QAbstractItemView* view, int idRole, int depthRole)
-    : QObject(view), m_view(view), m_idRole(idRole), m_depthRole(depthRole) {
+    : QObject(view), m_view(view), m_viewport(view->viewport()), m_idRole(idRole),
+      m_depthRole(depthRole) {
     view->setAcceptDrops(true);
     view->viewport()->setAcceptDrops(true);
     view->viewport()->installEventFilter(this);
@@ -73,8 +74,8 @@ ListDragAdapter::ListDragAdapter(QAbstractItemView* view, int idRole, int depthR
 }
 
 ListDragAdapter::~ListDragAdapter() {
-    if (m_view) {
-        m_view->viewport()->removeEventFilter(this);
+    if (m_viewport) {
+        m_viewport->removeEventFilter(this);
     }
 }
 
@@ -113,7 +114,7 @@ ListDragAdapter::Drop ListDragAdapter::dropAt(const QPoint& point) const {
 }
 
 bool ListDragAdapter::eventFilter(QObject* watched, QEvent* event) {
-    if (!m_view || watched != m_view->viewport()) {
+    if (!m_viewport || watched != m_viewport) {
         return QObject::eventFilter(watched, event);
     }
     switch (event->type()) {
@@ -208,9 +209,6 @@ void ListDragAdapter::clear() {
 }
 
 void ListDragAdapter::autoscroll() {
-    if (!m_view) {
-        return;
-    }
     const int height = m_view->viewport()->height();
     QScrollBar* bar = m_view->verticalScrollBar();
     // A list scrolled by rows steps a row at a time.

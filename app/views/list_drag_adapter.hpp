@@ -83,7 +83,9 @@ private:
     void clear();
     void autoscroll();
 
-    QPointer<QAbstractItemView> m_view;
+    // The adapter is a child of the view, so the view outlives it.
+    QAbstractItemView* m_view;
+    QPointer<QWidget> m_viewport;
     int m_idRole;
     int m_depthRole;
     DragWriter m_dragWriter;
