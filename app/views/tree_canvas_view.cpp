@@ -206,8 +206,10 @@ void TreeCanvasView::press(QMouseEvent* event, bool doubleClick) {
     m_pressed.reset();
     const QPointF point = toCanvas(event->position());
     if (const CanvasBlock* block = m_scene.blockAt(point)) {
+        // The window may reload the canvas while handling the report, so keep the id.
+        std::string id = block->id;
         if (pressBlock(*block, point, event->modifiers(), doubleClick)) {
-            m_pressed = Press{block->id, event->position().toPoint()};
+            m_pressed = Press{std::move(id), event->position().toPoint()};
         }
         return;
     }
@@ -306,9 +308,9 @@ void TreeCanvasView::mouseMoveEvent(QMouseEvent* event) {
     if (m_pressed && (event->buttons() & Qt::LeftButton) &&
         (event->position().toPoint() - m_pressed->at).manhattanLength() >=
             QApplication::startDragDistance()) {
-        const std::string id = m_pressed->id;
+        const Press pressed = *m_pressed;
         m_pressed.reset();
-        startDrag(id);
+        startDrag(pressed.id, pressed.at);
         return;
     }
     if (!event->buttons()) {
@@ -357,7 +359,7 @@ void TreeCanvasView::wheelEvent(QWheelEvent* event) {
     QWidget::wheelEvent(event);
 }
 
-void TreeCanvasView::startDrag(const std::string& id) {
+void TreeCanvasView::startDrag(const std::string& id, const QPoint& pressedAt) {
     const CanvasBlock* block = m_scene.block(id);
     if (!block || !m_dragWriter) {
         return;
@@ -382,7 +384,7 @@ void TreeCanvasView::startDrag(const std::string& id) {
                                   m_options.appearance, m_scene.checksVisible);
     }
     drag->setPixmap(image);
-    drag->setHotSpot((QPointF(m_pressed ? m_pressed->at : QPoint()) - frame.topLeft()).toPoint());
+    drag->setHotSpot((QPointF(pressedAt) - frame.topLeft()).toPoint());
     drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
 }
 

@@ -132,7 +132,7 @@ private:
                     bool doubleClick);
     void pressBackground(const QPointF& layoutPoint, bool doubleClick);
     [[nodiscard]] std::optional<QUrl> linkAt(const CanvasBlock& block, const QPointF& local) const;
-    void startDrag(const std::string& id);
+    void startDrag(const std::string& id, const QPoint& pressedAt);
     void updateCursor(const QPointF& layoutPoint);
     void updateDrop(QDropEvent* event);
     void clearDrop();
