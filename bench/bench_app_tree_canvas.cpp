@@ -93,6 +93,37 @@ BENCHMARK(BM_CanvasOneItemEdit)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMil
 
 } // namespace
 
+// The two halves of a refresh on their own: rebuilding the scene with every block measured
+// already, and painting a window-sized view.
+namespace {
+
+void BM_CanvasSceneRebuild(benchmark::State& state) {
+    const EditorSession session = expandedSession(state.range(0));
+    BlockMeasurer measurer;
+    benchmark::DoNotOptimize(buildScene(session, paperOptions(), measurer));
+    for (auto _ : state) {
+        auto scene = buildScene(session, paperOptions(), measurer);
+        benchmark::DoNotOptimize(scene);
+    }
+}
+BENCHMARK(BM_CanvasSceneRebuild)->Arg(10'000)->Unit(benchmark::kMillisecond);
+
+void BM_CanvasViewportPaint(benchmark::State& state) {
+    const EditorSession session = expandedSession(state.range(0));
+    TreeCanvasView canvas;
+    canvas.setOptions(paperOptions());
+    canvas.setSession(session);
+    canvas.reload();
+    QImage image(kViewport, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        paintViewport(canvas, image, 0);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_CanvasViewportPaint)->Arg(10'000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication application(argc, argv);

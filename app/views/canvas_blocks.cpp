@@ -158,6 +158,7 @@ const BlockMetrics& BlockMeasurer::measure(const ItemList::Node& node, double no
                                            bool labelDot, NoteShow noteShow) {
     auto [it, inserted] = m_cache.try_emplace(node->id);
     Entry& entry = it->second;
+    m_live += entry.pass == m_pass ? 0 : 1;
     entry.pass = m_pass;
     if (!inserted && entry.node == node && entry.nodeWidth == nodeWidth &&
         entry.labelDot == labelDot && entry.noteShow == noteShow) {
@@ -167,6 +168,7 @@ const BlockMetrics& BlockMeasurer::measure(const ItemList::Node& node, double no
         entry.metrics = compute(*node, nodeWidth, labelDot, noteShow);
         ++m_measured;
     }
+    m_sizes.insert_or_assign(node->id, entry.metrics.size);
     entry.node = node;
     entry.nodeWidth = nodeWidth;
     entry.labelDot = labelDot;
@@ -175,12 +177,12 @@ const BlockMetrics& BlockMeasurer::measure(const ItemList::Node& node, double no
 }
 
 void BlockMeasurer::finishPass() {
-    std::size_t live = 0;
-    for (const auto& [id, entry] : m_cache) {
-        live += entry.pass == m_pass ? 1 : 0;
-    }
-    if (m_cache.size() > 2 * live + 64) {
+    if (m_cache.size() > 2 * m_live + 64) {
         std::erase_if(m_cache, [&](const auto& pair) { return pair.second.pass != m_pass; });
+        m_sizes.clear();
+        for (const auto& [id, entry] : m_cache) {
+            m_sizes.emplace(id, entry.metrics.size);
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/layout/layout_records.hpp"
+#include "core/layout/tree_layout.hpp"
 #include "core/model/item.hpp"
 #include "core/session/editor_snapshot.hpp"
 
@@ -75,13 +76,23 @@ public:
                                               bool labelDot, NoteShow noteShow);
 
     // Forgets every result (the fonts changed).
-    void clear() { m_cache.clear(); }
+    void clear() {
+        m_cache.clear();
+        m_sizes.clear();
+    }
     // Starts a reload; `finishPass` then drops results of items not measured in it once they
     // outnumber the live ones.
-    void beginPass() { ++m_pass; m_measured = 0; }
+    void beginPass() {
+        ++m_pass;
+        m_measured = 0;
+        m_live = 0;
+    }
     void finishPass();
     // How many items were measured anew since the last `beginPass` (not taken from memory).
     [[nodiscard]] std::int64_t measuredCount() const { return m_measured; }
+    // The measured sizes by item id, for the layout; kept between reloads so that a reload
+    // only overwrites them.
+    [[nodiscard]] const LayoutSizes& sizes() const { return m_sizes; }
 
     // Measures without remembering.
     [[nodiscard]] static BlockMetrics compute(const Item& item, double nodeWidth, bool labelDot,
@@ -100,8 +111,10 @@ private:
                                           bool labelDot, NoteShow noteShow);
 
     std::unordered_map<std::string, Entry> m_cache;
+    LayoutSizes m_sizes;
     std::uint64_t m_pass = 0;
     std::int64_t m_measured = 0;
+    std::size_t m_live = 0; // items measured or looked up in this pass
 };
 
 } // namespace velmora

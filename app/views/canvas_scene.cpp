@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <set>
 
 namespace velmora {
 namespace {
@@ -36,9 +35,7 @@ public:
 
     std::vector<ItemList::Node> nodes;
     std::vector<BlockMetrics> metrics;
-    std::vector<int> nodeDepths;
-    LayoutSizes sizes;
-    std::set<int> depths;
+    std::vector<bool> depths; // which depths hold blocks
 
 private:
     void visit(const ItemList::Node& node, int depth) {
@@ -48,9 +45,10 @@ private:
                                noteShowFor(*node, m_snapshot));
         nodes.push_back(node);
         metrics.push_back(m);
-        nodeDepths.push_back(depth);
-        sizes.emplace(node->id, m.size);
-        depths.insert(depth);
+        if (static_cast<std::size_t>(depth) >= depths.size()) {
+            depths.resize(static_cast<std::size_t>(depth) + 1);
+        }
+        depths[static_cast<std::size_t>(depth)] = true;
     }
 
     const EditorSnapshot& m_snapshot;
@@ -147,7 +145,12 @@ const CanvasBlock* CanvasScene::blockAt(const QPointF& point) const {
 }
 
 bool CanvasScene::isLit(const LayoutLink& link) const {
-    return !branch.empty() && branch.contains(link.id) && branch.contains(link.parent);
+    if (!branchLit) {
+        return false;
+    }
+    const CanvasBlock* child = block(link.id);
+    const CanvasBlock* parent = block(link.parent);
+    return child && parent && child->lit && parent->lit;
 }
 
 std::vector<double> effectiveColumns(const std::optional<std::vector<double>>& stored,
@@ -180,24 +183,25 @@ CanvasScene buildScene(const EditorSession& session, const CanvasOptions& option
     measurer.beginPass();
     SceneWalk walk(snapshot, options, scene.columns, scene.style == TreeLayout::Style::map,
                    measurer);
-    walk.sizes.reserve(static_cast<std::size_t>(TreeLayout::shownCount(items)));
+    walk.nodes.reserve(static_cast<std::size_t>(items.totalCount()));
+    walk.metrics.reserve(static_cast<std::size_t>(items.totalCount()));
     walk.walk(items, 0);
     measurer.finishPass();
-    scene.depths.assign(walk.depths.begin(), walk.depths.end());
-    scene.layout =
-        TreeLayout::layout(items, walk.sizes, scene.columns, scene.style, !options.hideRootLine);
+    for (std::size_t depth = 0; depth < walk.depths.size(); ++depth) {
+        if (walk.depths[depth]) {
+            scene.depths.push_back(static_cast<int>(depth));
+        }
+    }
+    scene.layout = TreeLayout::layout(items, measurer.sizes(), scene.columns, scene.style,
+                                      !options.hideRootLine);
     scene.index.build(scene.layout);
 
-    std::unordered_set<std::string> selected;
-    for (auto& id : session.selectedIDs()) {
-        selected.insert(std::move(id));
-    }
+    const std::vector<std::string> selectedIds = session.selectedIDs();
     scene.blocks.reserve(scene.layout.blocks.size());
     scene.blockIndex.reserve(scene.layout.blocks.size());
     for (std::size_t i = 0; i < scene.layout.blocks.size() && i < walk.nodes.size(); ++i) {
         const PlacedBlock& placed = scene.layout.blocks[i];
         CanvasBlock block;
-        block.id = placed.id;
         block.node = walk.nodes[i];
         block.metrics = walk.metrics[i];
         block.depth = placed.depth;
@@ -205,29 +209,54 @@ CanvasScene buildScene(const EditorSession& session, const CanvasOptions& option
                              placed.frame.y + CanvasScene::insetY, placed.frame.width,
                              placed.frame.height);
         block.hasChildren = !block.node->children.empty();
-        block.selected = selected.contains(block.id);
-        if (snapshot.editing && snapshot.editing->id == block.id) {
+        if (snapshot.editing && snapshot.editing->id == block.id()) {
             block.editing = snapshot.editing->kind;
         }
-        block.framed = scene.hoistRoot == block.id;
-        scene.blockIndex.emplace(block.id, scene.blocks.size());
+        block.framed = scene.hoistRoot == block.id();
         scene.blocks.push_back(std::move(block));
+        scene.blockIndex.emplace(scene.blocks.back().id(), static_cast<std::uint32_t>(i));
+    }
+    for (const auto& id : selectedIds) {
+        if (auto it = scene.blockIndex.find(id); it != scene.blockIndex.end()) {
+            scene.blocks[it->second].selected = true;
+        }
     }
     updateBranch(scene, session, options.highlightBranch);
     return scene;
 }
 
 void updateBranch(CanvasScene& scene, const EditorSession& session, bool highlightBranch) {
-    scene.branch.clear();
+    for (CanvasBlock& block : scene.blocks) {
+        block.lit = false;
+    }
     const auto& selectedId = session.snapshot.selectedId;
-    if (highlightBranch && selectedId) {
-        for (const auto& id : TreeOps::branch(session.snapshot.document.items, *selectedId)) {
-            scene.branch.insert(id);
+    const auto& items = session.snapshot.document.items;
+    scene.branchLit = highlightBranch && selectedId && TreeOps::pathOf(items, *selectedId);
+    if (scene.branchLit) {
+        for (const auto& id : TreeOps::ancestorIds(items, *selectedId)) {
+            if (auto it = scene.blockIndex.find(id); it != scene.blockIndex.end()) {
+                scene.blocks[it->second].lit = true;
+            }
+        }
+        // The selected item's shown descendants sit right after its block in the tree (blocks
+        // in pre-order) and right before it in the map (post-order), all deeper than it.
+        if (auto it = scene.blockIndex.find(*selectedId); it != scene.blockIndex.end()) {
+            const std::size_t at = it->second;
+            const int depth = scene.blocks[at].depth;
+            scene.blocks[at].lit = true;
+            if (scene.style == TreeLayout::Style::tree) {
+                for (std::size_t i = at + 1; i < scene.blocks.size() && scene.blocks[i].depth > depth; ++i) {
+                    scene.blocks[i].lit = true;
+                }
+            } else {
+                for (std::size_t i = at; i-- > 0 && scene.blocks[i].depth > depth;) {
+                    scene.blocks[i].lit = true;
+                }
+            }
         }
     }
     for (CanvasBlock& block : scene.blocks) {
-        block.lit = scene.branch.contains(block.id);
-        block.alpha = scene.branch.empty() || block.lit ? 1.0 : 0.32;
+        block.alpha = !scene.branchLit || block.lit ? 1.0 : 0.32;
     }
 }
 

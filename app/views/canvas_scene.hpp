@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace velmora {
@@ -32,7 +32,6 @@ struct CanvasOptions {
 
 // One shown item of the canvas, in canvas coordinates (the layout's frame moved by the inset).
 struct CanvasBlock {
-    std::string id;
     ItemList::Node node;
     QRectF frame;
     BlockMetrics metrics;
@@ -45,6 +44,7 @@ struct CanvasBlock {
     double alpha = 1;
 
     [[nodiscard]] const Item& item() const { return *node; }
+    [[nodiscard]] const std::string& id() const { return node->id; }
     // The title and note rectangles in canvas coordinates.
     [[nodiscard]] QRectF textRect() const { return metrics.textRect.translated(frame.topLeft()); }
     [[nodiscard]] std::optional<QRectF> noteRect() const;
@@ -107,8 +107,11 @@ struct CanvasScene {
     std::vector<double> columns;
     TreeLayoutResult layout;
     std::vector<CanvasBlock> blocks;
-    std::unordered_map<std::string, std::size_t> blockIndex;
-    std::unordered_set<std::string> branch;
+    // Block numbers by item id (the keys view the ids of the blocks' items).
+    std::unordered_map<std::string_view, std::uint32_t> blockIndex;
+    // Whether a branch is lit (highlighting is on and an item is selected); the blocks of the
+    // branch have `lit` set.
+    bool branchLit = false;
     std::optional<std::string> hoistRoot;
     bool checksVisible = true;
     std::vector<int> depths; // the distinct depths of the blocks, increasing
@@ -138,7 +141,7 @@ struct CanvasScene {
                                      BlockMeasurer& measurer);
 
 // Recomputes the lit branch (the selected item's ancestors, itself and all its descendants
-// when branch highlighting is on) and the blocks' alpha and lit flags.
+// when branch highlighting is on) as the blocks' lit flags and alpha.
 void updateBranch(CanvasScene& scene, const EditorSession& session, bool highlightBranch);
 
 } // namespace velmora

@@ -36,13 +36,13 @@ QRectF lineAt(const QRectF& r, double edgeY) {
 
 CanvasDrop into(const CanvasBlock& block) {
     const QRectF& r = block.frame;
-    return {Target{block.id, std::nullopt}, DropMarkView::Mode::frame,
+    return {Target{block.id(), std::nullopt}, DropMarkView::Mode::frame,
             QRectF(r.left() + 29, r.top(), r.width() - 29, r.height())};
 }
 
 CanvasDrop beside(const CanvasBlock& block, const ItemList& items, bool after) {
     const QRectF& r = block.frame;
-    return {siblingTarget(items, block.id, after), DropMarkView::Mode::line,
+    return {siblingTarget(items, block.id(), after), DropMarkView::Mode::line,
             lineAt(r, after ? r.bottom() : r.top())};
 }
 
@@ -125,7 +125,7 @@ CanvasDrop canvasDrop(const CanvasScene& scene, const ItemList& documentItems,
                        TreeLayout::nodeWidth(0, scene.columns), 8)};
     }
     if (const CanvasBlock* block = scene.blockAt(point)) {
-        if (block->id == scene.hoistRoot) {
+        if (block->id() == scene.hoistRoot) {
             return into(*block);
         }
         const QRectF& r = block->frame;
@@ -147,7 +147,7 @@ CanvasDrop canvasDrop(const CanvasScene& scene, const ItemList& documentItems,
             nearest = &block;
         }
     }
-    if (nearest->id == scene.hoistRoot) {
+    if (nearest->id() == scene.hoistRoot) {
         return into(*nearest);
     }
     return beside(*nearest, documentItems, point.y() > nearest->frame.center().y());

@@ -207,7 +207,7 @@ void TreeCanvasView::press(QMouseEvent* event, bool doubleClick) {
     const QPointF point = toCanvas(event->position());
     if (const CanvasBlock* block = m_scene.blockAt(point)) {
         // The window may reload the canvas while handling the report, so keep the id.
-        std::string id = block->id;
+        std::string id = block->id();
         if (pressBlock(*block, point, event->modifiers(), doubleClick)) {
             m_pressed = Press{std::move(id), event->position().toPoint()};
         }
@@ -219,7 +219,7 @@ void TreeCanvasView::press(QMouseEvent* event, bool doubleClick) {
 bool TreeCanvasView::pressBlock(const CanvasBlock& block, const QPointF& point,
                                 Qt::KeyboardModifiers modifiers, bool doubleClick) {
     const QPointF local = point - block.frame.topLeft();
-    const QString id = qs(block.id);
+    const QString id = qs(block.id());
     const CheckStyle checkStyle = m_options.appearance.checkStyle;
     if (m_scene.checksVisible && checkStyle == CheckStyle::box &&
         CanvasPainter::checkBoxRect().adjusted(-3, -3, 3, 3).contains(local)) {
