@@ -28,6 +28,7 @@ class ItemTextEditor;
 class KeyRouter;
 class ListDragAdapter;
 class ListOutlineController;
+class ListPaper;
 class TreeCanvasView;
 class WindowToolbar;
 
@@ -158,6 +159,7 @@ private:
     QScrollArea* m_canvasScroll = nullptr;
     TreeCanvasView* m_canvas = nullptr;
     ListDragAdapter* m_listDrag = nullptr;
+    ListPaper* m_listPaper = nullptr;
     ItemTextEditor* m_editor = nullptr;
     QLabel* m_status = nullptr;
     QTimer* m_statusTimer = nullptr;

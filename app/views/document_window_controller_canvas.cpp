@@ -6,6 +6,7 @@
 #include "app/shell/velmora_document.hpp"
 #include "app/views/list_drag_adapter.hpp"
 #include "app/views/list_outline_controller.hpp"
+#include "app/views/list_paper.hpp"
 #include "app/views/list_outline_view.hpp"
 #include "app/views/tree_canvas_view.hpp"
 #include "core/session/editor_session.hpp"
@@ -77,6 +78,19 @@ void DocumentWindowController::wireDragAndDrop() {
     m_listDrag->setConvert([this](const ListProposal& proposal) {
         return ItemDrag::listTarget(m_document.session(), proposal.item, proposal.childIndex);
     });
+
+    // The list's paper pattern, behind its rows.
+    ListOutlineView* view = m_list->view();
+    m_listPaper = new ListPaper(
+        view, [this] { return ListOutlineModel::kRowHeight * m_list->zoom(); },
+        [this, view]() -> std::optional<double> {
+            const QModelIndex first = view->model()->index(0, 0);
+            const QRect rect = view->visualRect(first);
+            if (!first.isValid() || !rect.isValid()) {
+                return std::nullopt;
+            }
+            return m_list->delegate().geometry(0, rect).disclosure.left();
+        });
 }
 
 Qt::DropAction DocumentWindowController::dropOperation(const QMimeData* mime,

@@ -10,6 +10,7 @@
 #include "app/views/item_text_editor.hpp"
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_view.hpp"
+#include "app/views/list_paper.hpp"
 #include "app/views/tree_canvas_view.hpp"
 #include "app/views/window_toolbar.hpp"
 #include "core/session/editor_session.hpp"
@@ -246,6 +247,7 @@ void DocumentWindowController::updateStatus() { m_status->setText(statusText());
 
 void DocumentWindowController::applyAppearance() {
     m_list->setAppearance(m_appearance);
+    m_listPaper->setAppearance(m_appearance);
     if (m_canvas) {
         reloadCanvas();
     }

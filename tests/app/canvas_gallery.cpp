@@ -2,8 +2,11 @@
 // dark appearance, into PNG files for looking at side by side:
 //   canvas_gallery <folder>
 #include "app/views/tree_canvas_view.hpp"
+#include "tests/app/views/window_fixture.hpp"
+#include "app/shell/preferences.hpp"
 #include "core/formats/sample_library.hpp"
 #include "core/layout/paper_style.hpp"
+#include "core/model/tree_ops.hpp"
 
 #include <QApplication>
 #include <QDir>
@@ -42,9 +45,24 @@ QPalette lightPalette() {
     return p;
 }
 
+// The first item below the top level that has children, to show a collapsed knob.
+std::optional<std::string> firstInnerParent(const TreeDocument& document) {
+    for (const Item& top : document.items) {
+        for (const Item& child : top.children) {
+            if (!child.children.empty()) {
+                return child.id;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 EditorSession sessionFor(const TreeDocument& document, ViewMode view) {
     EditorSnapshot snapshot;
     snapshot.document = document;
+    if (auto parent = firstInnerParent(document); parent && view == ViewMode::map) {
+        snapshot.document = TreeOps::setCollapsed(snapshot.document, *parent, true);
+    }
     snapshot.view = view;
     snapshot.showAllNotes = true;
     // Select the second top-level item's first child so the looks of a selection show.
@@ -105,6 +123,23 @@ int main(int argc, char** argv) {
                     }
                 }
             }
+        }
+    }
+    // The whole window: a sample in each view with a title being edited, on lined paper.
+    for (ViewMode view : {ViewMode::list, ViewMode::tree, ViewMode::map}) {
+        test::WindowFixture fixture;
+        Preferences().setString(PreferenceKeys::paperStyle, QStringLiteral("margin"));
+        Preferences().setString(PreferenceKeys::paperColor, QStringLiteral("warm"));
+        fixture.newDocument();
+        EditorSnapshot snapshot = sessionFor(documents[1], view).snapshot;
+        snapshot.editing = EditingTarget::item(*snapshot.selectedId);
+        fixture.load(snapshot);
+        fixture.window().window()->resize(1200, 760);
+        QApplication::processEvents();
+        const QString name = QStringLiteral("%1/window-%2.png")
+                                 .arg(folder, QString::fromLatin1(rawValue(view).data()));
+        if (fixture.window().window()->grab().save(name)) {
+            ++written;
         }
     }
     std::cout << written << " pictures in " << folder.toStdString() << "\n";
