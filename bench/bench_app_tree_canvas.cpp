@@ -50,7 +50,8 @@ void BM_CanvasFullReload(benchmark::State& state) {
         paintViewport(canvas, image, 0);
         benchmark::DoNotOptimize(image.constBits());
     }
-    state.counters["blocks"] = static_cast<double>(TreeLayout::shownCount(session.snapshot.document.items));
+    state.counters["blocks"] =
+        static_cast<double>(TreeLayout::shownCount(session.snapshot.document.items));
 }
 BENCHMARK(BM_CanvasFullReload)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
@@ -81,8 +82,9 @@ void BM_CanvasOneItemEdit(benchmark::State& state) {
     QImage image(kViewport, QImage::Format_ARGB32_Premultiplied);
     int edit = 0;
     for (auto _ : state) {
-        session.snapshot.document = TreeOps::updateItem(
-            session.snapshot.document, id, [&](Item& i) { i.text = "Edited " + std::to_string(++edit); });
+        session.snapshot.document =
+            TreeOps::updateItem(session.snapshot.document, id,
+                                [&](Item& i) { i.text = "Edited " + std::to_string(++edit); });
         canvas.setSession(session);
         canvas.reload();
         paintViewport(canvas, image, 0);
@@ -125,7 +127,8 @@ BENCHMARK(BM_CanvasViewportPaint)->Arg(10'000)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

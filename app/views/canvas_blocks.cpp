@@ -115,8 +115,9 @@ BlockMetrics BlockMeasurer::compute(const Item& item, double nodeWidth, bool lab
         m.titleLines = layoutTitle(layout, title, font, textWidth);
     }
     const double lineHeight = metrics.height();
-    const double titleHeight = std::max(
-        titleLineHeight, std::ceil(m.titleLines * lineHeight + std::max(0.0, titleLineHeight - lineHeight)));
+    const double titleHeight =
+        std::max(titleLineHeight, std::ceil(m.titleLines * lineHeight +
+                                            std::max(0.0, titleLineHeight - lineHeight)));
     m.textRect = QRectF(m.leading, 2, textWidth, titleHeight);
     double bottom = m.textRect.bottom();
 
@@ -129,7 +130,8 @@ BlockMetrics BlockMeasurer::compute(const Item& item, double nodeWidth, bool lab
             if (noteShow == NoteShow::full) {
                 note = renderNote(item.note, noteFont(), Qt::black);
             } else {
-                note.text = item.note.empty() ? QStringLiteral(" ") : QString::fromStdString(item.note);
+                note.text =
+                    item.note.empty() ? QStringLiteral(" ") : QString::fromStdString(item.note);
                 note.font = noteFont();
             }
             QTextLayout layout;

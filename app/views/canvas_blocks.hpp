@@ -28,9 +28,9 @@ enum class NoteShow {
 
 // The measured content of one block, in the block's own coordinates.
 struct BlockMetrics {
-    LayoutSize size;         // what the layout is given: end of the title text, block height
-    double leading = 34;     // where the title and note start
-    QRectF textRect;         // the title
+    LayoutSize size;     // what the layout is given: end of the title text, block height
+    double leading = 34; // where the title and note start
+    QRectF textRect;     // the title
     std::optional<QRectF> noteRect;
     NoteShow noteShow = NoteShow::none;
     int titleLines = 1;

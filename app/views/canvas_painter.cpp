@@ -94,9 +94,9 @@ void paintKnobs(QPainter& painter, const CanvasScene& scene, const CanvasPalette
             painter.drawLine(QPointF(cx, cy - 2.5), QPointF(cx, cy + 2.5));
             const QString count = QString::number(knob.count);
             const double height = countMetrics.height();
-            painter.drawText(QRectF(cx + 8, cy - height / 2, countMetrics.horizontalAdvance(count) + 2,
-                                    height),
-                             Qt::AlignLeft | Qt::AlignVCenter, count);
+            painter.drawText(
+                QRectF(cx + 8, cy - height / 2, countMetrics.horizontalAdvance(count) + 2, height),
+                Qt::AlignLeft | Qt::AlignVCenter, count);
         }
     });
 }
@@ -110,7 +110,8 @@ void paintBackground(QPainter& painter, const CanvasBlock& block, const CanvasPa
         painter.setBrush(colors.paper);
         painter.drawRoundedRect(QRectF(0.5, 0.5, w - 1, h - 1), 7, 7);
     }
-    const QRectF content = QRectF(controlsWidth, 0, w - controlsWidth, h).adjusted(0.75, 0.75, -0.75, -0.75);
+    const QRectF content =
+        QRectF(controlsWidth, 0, w - controlsWidth, h).adjusted(0.75, 0.75, -0.75, -0.75);
     painter.setPen(Qt::NoPen);
     if (auto fill = appearance.labelFill(block.item().color, colors.dark)) {
         painter.setBrush(*fill);
@@ -137,7 +138,8 @@ void paintTick(QPainter& painter, QPointF c, const QColor& color) {
     pen.setJoinStyle(Qt::RoundJoin);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
-    const QPointF points[] = {{c.x() - 4, c.y()}, {c.x() - 1.5, c.y() + 2.5}, {c.x() + 4, c.y() - 3}};
+    const QPointF points[] = {
+        {c.x() - 4, c.y()}, {c.x() - 1.5, c.y() + 2.5}, {c.x() + 4, c.y() - 3}};
     painter.drawPolyline(points, 3);
 }
 
@@ -188,7 +190,8 @@ void paintTitle(QPainter& painter, const CanvasBlock& block, const CanvasPalette
     }
     QTextLayout layout;
     const QRectF rect = block.metrics.textRect;
-    CanvasBlockStyle::layoutTitle(layout, CanvasBlockStyle::titleText(item.text), font, rect.width());
+    CanvasBlockStyle::layoutTitle(layout, CanvasBlockStyle::titleText(item.text), font,
+                                  rect.width());
     painter.setPen(item.checked ? colors.secondary : colors.text);
     layout.draw(&painter, rect.topLeft());
 }
@@ -207,8 +210,8 @@ void paintNote(QPainter& painter, const CanvasBlock& block, const CanvasPalette&
         }
         painter.setFont(font);
         painter.setPen(colors.secondary);
-        painter.drawText(rect.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                         first);
+        painter.drawText(rect.adjusted(2, 0, -2, 0),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, first);
         return;
     }
     QTextLayout layout;

@@ -40,9 +40,8 @@ public:
 private:
     void visit(const ItemList::Node& node, int depth) {
         const bool dot = node->color && m_options.appearance.labelStyle == LabelStyle::dot;
-        const BlockMetrics& m =
-            m_measurer.measure(node, TreeLayout::nodeWidth(depth, m_columns), dot,
-                               noteShowFor(*node, m_snapshot));
+        const BlockMetrics& m = m_measurer.measure(node, TreeLayout::nodeWidth(depth, m_columns),
+                                                   dot, noteShowFor(*node, m_snapshot));
         nodes.push_back(node);
         metrics.push_back(m);
         if (static_cast<std::size_t>(depth) >= depths.size()) {
@@ -205,9 +204,9 @@ CanvasScene buildScene(const EditorSession& session, const CanvasOptions& option
         block.node = walk.nodes[i];
         block.metrics = walk.metrics[i];
         block.depth = placed.depth;
-        block.frame = QRectF(placed.frame.x + CanvasScene::insetX,
-                             placed.frame.y + CanvasScene::insetY, placed.frame.width,
-                             placed.frame.height);
+        block.frame =
+            QRectF(placed.frame.x + CanvasScene::insetX, placed.frame.y + CanvasScene::insetY,
+                   placed.frame.width, placed.frame.height);
         block.hasChildren = !block.node->children.empty();
         if (snapshot.editing && snapshot.editing->id == block.id()) {
             block.editing = snapshot.editing->kind;
@@ -245,7 +244,8 @@ void updateBranch(CanvasScene& scene, const EditorSession& session, bool highlig
             const int depth = scene.blocks[at].depth;
             scene.blocks[at].lit = true;
             if (scene.style == TreeLayout::Style::tree) {
-                for (std::size_t i = at + 1; i < scene.blocks.size() && scene.blocks[i].depth > depth; ++i) {
+                for (std::size_t i = at + 1;
+                     i < scene.blocks.size() && scene.blocks[i].depth > depth; ++i) {
                     scene.blocks[i].lit = true;
                 }
             } else {

@@ -6,8 +6,8 @@
 #include "app/shell/velmora_document.hpp"
 #include "app/views/list_drag_adapter.hpp"
 #include "app/views/list_outline_controller.hpp"
-#include "app/views/list_paper.hpp"
 #include "app/views/list_outline_view.hpp"
+#include "app/views/list_paper.hpp"
 #include "app/views/tree_canvas_view.hpp"
 #include "core/session/editor_session.hpp"
 
@@ -70,8 +70,8 @@ void DocumentWindowController::wireDragAndDrop() {
     m_canvas->setDropOperation(operation);
     m_canvas->setPerformDrop(perform);
 
-    m_listDrag = new ListDragAdapter(m_list->view(), ListOutlineModel::IdRole,
-                                     ListOutlineModel::DepthRole);
+    m_listDrag =
+        new ListDragAdapter(m_list->view(), ListOutlineModel::IdRole, ListOutlineModel::DepthRole);
     m_listDrag->setDragWriter(writer);
     m_listDrag->setDropOperation(operation);
     m_listDrag->setPerformDrop(perform);

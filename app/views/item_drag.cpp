@@ -112,7 +112,8 @@ std::optional<TreeCommand> performDrop(EditorSession& session,
         return std::nullopt;
     }
     if (isInternal(*payload, token, moveAllowed)) {
-        return session.moveItem(*payload->sourceItem, target.parent, target.index, std::move(draft));
+        return session.moveItem(*payload->sourceItem, target.parent, target.index,
+                                std::move(draft));
     }
     return session.insertItems(payload->items, target.parent, target.index, std::move(draft));
 }

@@ -4,8 +4,8 @@
 #include "core/model/item.hpp"
 #include "core/session/editor_session.hpp"
 
-#include <QPointer>
 #include <QPointF>
+#include <QPointer>
 #include <QRectF>
 #include <QString>
 #include <Qt>
@@ -82,8 +82,8 @@ private:
 // Drops: moves the window's own item, or inserts fresh copies of foreign items. The record of
 // the change, when there was one.
 [[nodiscard]] std::optional<TreeCommand>
-performDrop(EditorSession& session, const std::optional<Payload>& payload,
-            const std::string& token, bool moveAllowed, const Target& target,
+performDrop(EditorSession& session, const std::optional<Payload>& payload, const std::string& token,
+            bool moveAllowed, const Target& target,
             std::optional<std::string> draft = std::nullopt);
 
 // A drop target in the canvas with its indicator (canvas coordinates).
@@ -104,8 +104,8 @@ struct CanvasDrop {
 // The target of a list drop proposal: on the row `item` (childIndex -1), or between the shown
 // children of `item` (absent: the top rows) at `childIndex`, counted in the model with hidden
 // completed items included. A drop between the top rows while hoisted goes into the root.
-[[nodiscard]] Target listTarget(const EditorSession& session, const std::optional<std::string>& item,
-                                int childIndex);
+[[nodiscard]] Target listTarget(const EditorSession& session,
+                                const std::optional<std::string>& item, int childIndex);
 
 } // namespace ItemDrag
 } // namespace velmora

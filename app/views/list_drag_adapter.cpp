@@ -105,7 +105,8 @@ ListDragAdapter::Drop ListDragAdapter::dropAt(const QPoint& point) const {
             drop.indicator = rect;
         } else {
             const int y = f < 0.25 ? rect.top() : rect.bottom() + 1;
-            const int indent = 20 * (rowAt(index.row()).depth + (proposal.item == rowAt(index.row()).id ? 1 : 0));
+            const int indent =
+                20 * (rowAt(index.row()).depth + (proposal.item == rowAt(index.row()).id ? 1 : 0));
             drop.indicator = QRect(rect.left() + indent + 8, y - 4, rect.width() - indent - 8, 8);
         }
     }
@@ -165,7 +166,8 @@ bool ListDragAdapter::dragMove(QDropEvent* event, bool drop) {
                         : Qt::IgnoreAction;
     const bool allowed = action != Qt::IgnoreAction;
     if (drop) {
-        const bool done = allowed && m_performDrop && m_performDrop(event->mimeData(), action, at.target);
+        const bool done =
+            allowed && m_performDrop && m_performDrop(event->mimeData(), action, at.target);
         event->setDropAction(done ? action : Qt::IgnoreAction);
         event->setAccepted(done);
         return done;

@@ -82,7 +82,8 @@ StyledNote renderNote(const std::string& note, const QFont& font, const QColor& 
     styled.font = font;
     styled.color = color;
     for (const NoteRun& run : NoteMarkdown::parse(note)) {
-        QString text = QString::fromUtf8(note.data() + run.start, static_cast<qsizetype>(run.length));
+        QString text =
+            QString::fromUtf8(note.data() + run.start, static_cast<qsizetype>(run.length));
         QTextLayout::FormatRange range;
         range.start = static_cast<int>(styled.text.size());
         range.length = static_cast<int>(text.size());
@@ -199,7 +200,8 @@ std::optional<QUrl> noteLinkAt(const NoteLabel& label, const QPointF& point) {
             if (cursor >= range.start && cursor < range.start + range.length &&
                 range.format.isAnchor()) {
                 QUrl url(range.format.anchorHref(), QUrl::StrictMode);
-                if (url.isValid() && NoteMarkdown::isAllowedLink(url.scheme().toStdString() + ":")) {
+                if (url.isValid() &&
+                    NoteMarkdown::isAllowedLink(url.scheme().toStdString() + ":")) {
                     return url;
                 }
                 return std::nullopt;

@@ -30,8 +30,8 @@ struct StyledNote {
 // underlined; any other link shows its text only.
 [[nodiscard]] StyledNote renderNote(const std::string& note, const QFont& font,
                                     const QColor& color);
-[[nodiscard]] StyledNote renderNote(const std::string& note, const QFont& font,
-                                    const QColor& color, const QColor& linkColor);
+[[nodiscard]] StyledNote renderNote(const std::string& note, const QFont& font, const QColor& color,
+                                    const QColor& linkColor);
 
 // Restyles an edited note in place, in one edit block: the whole text in the base font and
 // colour, the styled runs as when rendered, and the markup between them (asterisks, brackets,

@@ -1,6 +1,6 @@
 #include "core/formats/note_markdown.hpp"
 
-#include <utf8proc.h>
+#include "core/formats/note_markdown_scan.hpp"
 
 #include <array>
 #include <cstdint>
@@ -13,6 +13,8 @@
 // node remains a slice of the note and flattens straight into runs.
 namespace velmora {
 namespace {
+
+using NoteMarkdownScan::isASCIIPunctuation;
 
 enum class NodeKind { text, delimiter, bracket };
 
@@ -36,85 +38,6 @@ struct Bracket {
     std::size_t delimiterBottom = 0;
     bool active = true;
 };
-
-bool isASCIIPunctuation(char c) {
-    return (c >= '!' && c <= '/') || (c >= ':' && c <= '@') || (c >= '[' && c <= '`') ||
-           (c >= '{' && c <= '~');
-}
-
-// The code point that starts at `at`, or the one that ends just before it; absent at the ends
-// of the text, which count as white space.
-std::optional<char32_t> codePointAt(std::string_view s, std::size_t at) {
-    if (at >= s.size()) {
-        return std::nullopt;
-    }
-    utf8proc_int32_t cp = 0;
-    auto read = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(s.data() + at),
-                                 static_cast<utf8proc_ssize_t>(s.size() - at), &cp);
-    return read < 0 ? char32_t{0xFFFD} : static_cast<char32_t>(cp);
-}
-
-std::optional<char32_t> codePointBefore(std::string_view s, std::size_t at) {
-    if (at == 0) {
-        return std::nullopt;
-    }
-    std::size_t start = at - 1;
-    while (start > 0 && at - start < 4 && (static_cast<unsigned char>(s[start]) & 0xC0) == 0x80) {
-        --start;
-    }
-    return codePointAt(s.substr(0, at), start);
-}
-
-bool isWhitespace(std::optional<char32_t> cp) {
-    if (!cp) {
-        return true;
-    }
-    if (*cp == '\t' || *cp == '\n' || *cp == '\f' || *cp == '\r' || *cp == ' ') {
-        return true;
-    }
-    return utf8proc_category(static_cast<utf8proc_int32_t>(*cp)) == UTF8PROC_CATEGORY_ZS;
-}
-
-bool isPunctuation(std::optional<char32_t> cp) {
-    if (!cp) {
-        return false;
-    }
-    if (*cp < 0x80) {
-        return isASCIIPunctuation(static_cast<char>(*cp));
-    }
-    switch (utf8proc_category(static_cast<utf8proc_int32_t>(*cp))) {
-    case UTF8PROC_CATEGORY_PC:
-    case UTF8PROC_CATEGORY_PD:
-    case UTF8PROC_CATEGORY_PS:
-    case UTF8PROC_CATEGORY_PE:
-    case UTF8PROC_CATEGORY_PI:
-    case UTF8PROC_CATEGORY_PF:
-    case UTF8PROC_CATEGORY_PO:
-    case UTF8PROC_CATEGORY_SM:
-    case UTF8PROC_CATEGORY_SC:
-    case UTF8PROC_CATEGORY_SK:
-    case UTF8PROC_CATEGORY_SO:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isSpaceOrTab(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-std::string unescaped(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 1 < s.size() && isASCIIPunctuation(s[i + 1])) {
-            ++i;
-        }
-        out.push_back(s[i]);
-    }
-    return out;
-}
 
 class InlineParser {
 public:
@@ -243,19 +166,16 @@ private:
     void delimiterRun(char c) {
         flushText();
         std::size_t length = runLength(m_pos, c);
-        auto before = codePointBefore(m_s, m_pos);
-        auto after = codePointAt(m_s, m_pos + length);
-        bool left = !isWhitespace(after) &&
-                    (!isPunctuation(after) || isWhitespace(before) || isPunctuation(before));
-        bool right = !isWhitespace(before) &&
-                     (!isPunctuation(before) || isWhitespace(after) || isPunctuation(after));
+        const auto flanks = NoteMarkdownScan::flanksOf(m_s, m_pos, length);
+        const bool left = flanks.left;
+        const bool right = flanks.right;
         Delimiter d;
         d.node = m_nodes.size();
         d.character = c;
         d.originalLength = length;
         if (c == '_') {
-            d.canOpen = left && (!right || isPunctuation(before));
-            d.canClose = right && (!left || isPunctuation(after));
+            d.canOpen = left && (!right || flanks.punctuationBefore);
+            d.canClose = right && (!left || flanks.punctuationAfter);
         } else if (c == '~' && length > 2) {
             d.canOpen = d.canClose = false;
         } else {
@@ -282,7 +202,7 @@ private:
         Bracket opener = m_brackets.back();
         m_brackets.pop_back();
         std::string destination;
-        auto end = inlineLinkEnd(m_pos + 1, destination);
+        auto end = NoteMarkdownScan::inlineLinkEnd(m_s, m_pos + 1, destination);
         if (!end) {
             addNode(NodeKind::text, m_pos, 1);
             ++m_pos;
@@ -300,150 +220,20 @@ private:
         m_pos = *end;
     }
 
-    std::size_t skipSpace(std::size_t at) const {
-        while (at < m_s.size() && isSpaceOrTab(m_s[at])) {
-            ++at;
-        }
-        return at;
-    }
-
-    // "(destination "title")" starting at `at`; the position after it, or none.
-    std::optional<std::size_t> inlineLinkEnd(std::size_t at, std::string& destination) const {
-        if (at >= m_s.size() || m_s[at] != '(') {
-            return std::nullopt;
-        }
-        std::size_t p = skipSpace(at + 1);
-        auto afterDestination = linkDestination(p, destination);
-        if (!afterDestination) {
-            return std::nullopt;
-        }
-        std::size_t q = skipSpace(*afterDestination);
-        if (q > *afterDestination && q < m_s.size() &&
-            (m_s[q] == '"' || m_s[q] == '\'' || m_s[q] == '(')) {
-            auto afterTitle = linkTitleEnd(q);
-            if (!afterTitle) {
-                return std::nullopt;
-            }
-            q = skipSpace(*afterTitle);
-        }
-        if (q >= m_s.size() || m_s[q] != ')') {
-            return std::nullopt;
-        }
-        return q + 1;
-    }
-
-    std::optional<std::size_t> linkDestination(std::size_t p, std::string& destination) const {
-        if (p < m_s.size() && m_s[p] == '<') {
-            std::size_t q = p + 1;
-            while (q < m_s.size() && m_s[q] != '>' && m_s[q] != '<' && m_s[q] != '\n') {
-                q += (m_s[q] == '\\' && q + 1 < m_s.size()) ? 2 : 1;
-            }
-            if (q >= m_s.size() || m_s[q] != '>') {
-                return std::nullopt;
-            }
-            destination = unescaped(m_s.substr(p + 1, q - p - 1));
-            return q + 1;
-        }
-        std::size_t q = p;
-        int depth = 0;
-        while (q < m_s.size()) {
-            char c = m_s[q];
-            if (c == '\\' && q + 1 < m_s.size() && isASCIIPunctuation(m_s[q + 1])) {
-                q += 2;
-            } else if (c == '(') {
-                ++depth;
-                ++q;
-            } else if (c == ')') {
-                if (depth == 0) {
-                    break;
-                }
-                --depth;
-                ++q;
-            } else if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F) {
-                break;
-            } else {
-                ++q;
-            }
-        }
-        if (depth != 0) {
-            return std::nullopt;
-        }
-        destination = unescaped(m_s.substr(p, q - p));
-        return q;
-    }
-
-    std::optional<std::size_t> linkTitleEnd(std::size_t p) const {
-        char close = m_s[p] == '(' ? ')' : m_s[p];
-        for (std::size_t q = p + 1; q < m_s.size(); ++q) {
-            if (m_s[q] == '\\' && q + 1 < m_s.size()) {
-                ++q;
-            } else if (m_s[q] == close) {
-                return q + 1;
-            } else if (close == ')' && m_s[q] == '(') {
-                return std::nullopt;
-            }
-        }
-        return std::nullopt;
-    }
-
     // "<scheme:…>" or "<user@host>"; adds the link node and moves past it.
     bool autolink() {
-        std::size_t close = m_s.find('>', m_pos + 1);
+        const std::size_t close = m_s.find('>', m_pos + 1);
         if (close == std::string_view::npos) {
             return false;
         }
-        std::string_view body = m_s.substr(m_pos + 1, close - m_pos - 1);
-        std::optional<std::string> url;
-        if (isURIAutolink(body)) {
-            url = std::string(body);
-        } else if (isEmailAutolink(body)) {
-            url = "mailto:" + std::string(body);
-        }
+        const std::string_view body = m_s.substr(m_pos + 1, close - m_pos - 1);
+        auto url = NoteMarkdownScan::autolinkURL(body);
         if (!url) {
             return false;
         }
         flushText();
-        addNode(NodeKind::text, m_pos + 1, body.size()).run.link = url;
+        addNode(NodeKind::text, m_pos + 1, body.size()).run.link = std::move(url);
         m_pos = close + 1;
-        return true;
-    }
-
-    static bool isURIAutolink(std::string_view body) {
-        auto colon = body.find(':');
-        if (colon == std::string_view::npos || colon < 2 || colon > 32 ||
-            !NoteMarkdown::scheme(body)) {
-            return false;
-        }
-        for (char c : body) {
-            if (static_cast<unsigned char>(c) <= 0x20 || c == '<' || c == '>') {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    static bool isEmailAutolink(std::string_view body) {
-        auto at = body.find('@');
-        if (at == 0 || at == std::string_view::npos || at + 1 >= body.size()) {
-            return false;
-        }
-        static constexpr std::string_view localExtra = ".!#$%&'*+/=?^_`{|}~-";
-        for (char c : body.substr(0, at)) {
-            bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-            if (!alnum && localExtra.find(c) == std::string_view::npos) {
-                return false;
-            }
-        }
-        std::string_view host = body.substr(at + 1);
-        if (host.front() == '.' || host.back() == '.' || host.front() == '-') {
-            return false;
-        }
-        for (char c : host) {
-            bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-            if (!alnum && c != '.' && c != '-') {
-                return false;
-            }
-        }
         return true;
     }
 

@@ -38,12 +38,10 @@ PatternMark dot(double x, double y, double diameter, Ink ink, double alpha) {
 }
 
 void gridLines(const LayoutRect& d, double ox, double oy, double step, const MarkSink& sink) {
-    lattice(oy, step, d.y, d.maxY() + 1, [&](long long, double y) {
-        sink(bar(d.x, y - 1, d.width, 1, Ink::pattern, 0.15));
-    });
-    lattice(ox, step, d.x - 1, d.maxX(), [&](long long, double x) {
-        sink(bar(x, d.y, 1, d.height, Ink::pattern, 0.15));
-    });
+    lattice(oy, step, d.y, d.maxY() + 1,
+            [&](long long, double y) { sink(bar(d.x, y - 1, d.width, 1, Ink::pattern, 0.15)); });
+    lattice(ox, step, d.x - 1, d.maxX(),
+            [&](long long, double x) { sink(bar(x, d.y, 1, d.height, Ink::pattern, 0.15)); });
 }
 
 void crosses(const LayoutRect& d, double ox, double oy, double step, const MarkSink& sink) {

@@ -65,8 +65,7 @@ void list(PaperStyle style, const LayoutRect& dirty, const std::vector<PaperRow>
           const MarkSink& sink);
 [[nodiscard]] std::vector<PatternMark> list(PaperStyle style, const LayoutRect& dirty,
                                             const std::vector<PaperRow>& rows, long rowCount,
-                                            double lastRowBottom, double rowHeight,
-                                            double marginX);
+                                            double lastRowBottom, double rowHeight, double marginX);
 
 // The x of the list's margin line: the left edge of the first row's disclosure control less
 // 6, at least 5; 8 when the list has no rows.

@@ -9,8 +9,8 @@ namespace velmora {
 namespace {
 
 constexpr std::array<std::string_view, 10> kPaperStyles = {
-    "plain", "dots", "fineDots", "crosses", "lines", "margin", "grid", "zebra", "levelBands",
-    "levelLines"};
+    "plain",  "dots", "fineDots", "crosses",    "lines",
+    "margin", "grid", "zebra",    "levelBands", "levelLines"};
 constexpr std::array<std::string_view, 5> kPaperColors = {"white", "warm", "yellow", "sage",
                                                           "blueprint"};
 constexpr std::array<std::string_view, 2> kHighlightColors = {"accent", "green"};
@@ -30,14 +30,24 @@ std::optional<Enum> fromName(std::string_view raw, const std::array<std::string_
 
 } // namespace
 
-std::string_view rawValue(PaperStyle style) { return kPaperStyles[static_cast<std::size_t>(style)]; }
-std::string_view rawValue(PaperColor color) { return kPaperColors[static_cast<std::size_t>(color)]; }
+std::string_view rawValue(PaperStyle style) {
+    return kPaperStyles[static_cast<std::size_t>(style)];
+}
+std::string_view rawValue(PaperColor color) {
+    return kPaperColors[static_cast<std::size_t>(color)];
+}
 std::string_view rawValue(HighlightColor color) {
     return kHighlightColors[static_cast<std::size_t>(color)];
 }
-std::string_view rawValue(LabelStyle style) { return kLabelStyles[static_cast<std::size_t>(style)]; }
-std::string_view rawValue(CheckStyle style) { return kCheckStyles[static_cast<std::size_t>(style)]; }
-std::string_view rawValue(ScrollEdge edge) { return kScrollEdges[static_cast<std::size_t>(edge)]; }
+std::string_view rawValue(LabelStyle style) {
+    return kLabelStyles[static_cast<std::size_t>(style)];
+}
+std::string_view rawValue(CheckStyle style) {
+    return kCheckStyles[static_cast<std::size_t>(style)];
+}
+std::string_view rawValue(ScrollEdge edge) {
+    return kScrollEdges[static_cast<std::size_t>(edge)];
+}
 
 std::optional<PaperStyle> paperStyleFromRawValue(std::string_view raw) {
     return fromName<PaperStyle>(raw, kPaperStyles);

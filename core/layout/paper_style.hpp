@@ -10,7 +10,18 @@
 // case means the first case (the default).
 namespace velmora {
 
-enum class PaperStyle { plain, dots, fineDots, crosses, lines, margin, grid, zebra, levelBands, levelLines };
+enum class PaperStyle {
+    plain,
+    dots,
+    fineDots,
+    crosses,
+    lines,
+    margin,
+    grid,
+    zebra,
+    levelBands,
+    levelLines
+};
 enum class PaperColor { white, warm, yellow, sage, blueprint };
 enum class HighlightColor { accent, green };
 enum class LabelStyle { dot, fill };

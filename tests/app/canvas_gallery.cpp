@@ -1,12 +1,12 @@
 // Renders the sample documents in the tree and map views on every paper, in the light and the
 // dark appearance, into PNG files for looking at side by side:
 //   canvas_gallery <folder>
-#include "app/views/tree_canvas_view.hpp"
-#include "tests/app/views/window_fixture.hpp"
 #include "app/shell/preferences.hpp"
+#include "app/views/tree_canvas_view.hpp"
 #include "core/formats/sample_library.hpp"
 #include "core/layout/paper_style.hpp"
 #include "core/model/tree_ops.hpp"
+#include "tests/app/views/window_fixture.hpp"
 
 #include <QApplication>
 #include <QDir>
@@ -83,8 +83,8 @@ int main(int argc, char** argv) {
     QDir().mkpath(folder);
     const auto documents = SampleLibrary::documents();
     const std::array<PaperStyle, 10> styles = {
-        PaperStyle::plain,  PaperStyle::dots, PaperStyle::fineDots,   PaperStyle::crosses,
-        PaperStyle::lines,  PaperStyle::margin, PaperStyle::grid,     PaperStyle::zebra,
+        PaperStyle::plain,      PaperStyle::dots,      PaperStyle::fineDots, PaperStyle::crosses,
+        PaperStyle::lines,      PaperStyle::margin,    PaperStyle::grid,     PaperStyle::zebra,
         PaperStyle::levelBands, PaperStyle::levelLines};
     const std::array<PaperColor, 5> colors = {PaperColor::white, PaperColor::warm,
                                               PaperColor::yellow, PaperColor::sage,
@@ -104,20 +104,22 @@ int main(int argc, char** argv) {
                     options.appearance.paperColor = colors[(s + d) % colors.size()];
                     options.appearance.labelStyle = s % 3 == 2 ? LabelStyle::fill : LabelStyle::dot;
                     options.appearance.checkStyle = s % 4 == 3 ? CheckStyle::web : CheckStyle::box;
-                    options.appearance.strikeChecked = options.appearance.checkStyle == CheckStyle::web;
+                    options.appearance.strikeChecked =
+                        options.appearance.checkStyle == CheckStyle::web;
                     options.highlightBranch = s % 2 == 1;
                     canvas->setOptions(options);
                     canvas->setSession(sessionFor(documents[d], view));
                     area.show();
                     canvas->reload();
                     QApplication::processEvents();
-                    const QString name = QStringLiteral("%1/doc%2-%3-%4-%5-%6.png")
-                                             .arg(folder)
-                                             .arg(d)
-                                             .arg(QString::fromLatin1(rawValue(view).data()))
-                                             .arg(dark ? QStringLiteral("dark") : QStringLiteral("light"))
-                                             .arg(s, 2, 10, QLatin1Char('0'))
-                                             .arg(QString::fromLatin1(rawValue(styles[s]).data()));
+                    const QString name =
+                        QStringLiteral("%1/doc%2-%3-%4-%5-%6.png")
+                            .arg(folder)
+                            .arg(d)
+                            .arg(QString::fromLatin1(rawValue(view).data()))
+                            .arg(dark ? QStringLiteral("dark") : QStringLiteral("light"))
+                            .arg(s, 2, 10, QLatin1Char('0'))
+                            .arg(QString::fromLatin1(rawValue(styles[s]).data()));
                     if (area.grab().save(name)) {
                         ++written;
                     }

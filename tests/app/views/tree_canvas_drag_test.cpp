@@ -18,9 +18,9 @@
 #include <memory>
 
 using namespace velmora;
+using ItemDrag::Target;
 using velmora::test::CanvasWindow;
 using velmora::test::item;
-using ItemDrag::Target;
 
 namespace {
 
@@ -68,8 +68,8 @@ private slots:
         QVERIFY(!ItemDrag::payload(&broken));
         // A source without its line feed names no window.
         QMimeData noSource;
-        noSource.setData(ItemDrag::itemsType,
-                         QByteArray::fromStdString(ItemClipboard::opmlText(ItemList{item("x", "X")})));
+        noSource.setData(ItemDrag::itemsType, QByteArray::fromStdString(ItemClipboard::opmlText(
+                                                  ItemList{item("x", "X")})));
         noSource.setData(ItemDrag::sourceType, "window-1");
         auto payload = ItemDrag::payload(&noSource);
         QVERIFY(payload && !payload->sourceToken && !payload->sourceItem);
@@ -95,7 +95,8 @@ private slots:
         QCOMPARE(ItemDrag::dropOperation(s, own, kToken, true, Target{"a", {}}), Qt::IgnoreAction);
         QVERIFY(!ItemDrag::performDrop(s, own, kToken, true, Target{"a2x", {}}));
         QCOMPARE(ItemDrag::dropOperation(s, own, kToken, true, Target{"b", {}}), Qt::MoveAction);
-        QCOMPARE(ItemDrag::dropOperation(s, std::nullopt, kToken, true, Target{}), Qt::IgnoreAction);
+        QCOMPARE(ItemDrag::dropOperation(s, std::nullopt, kToken, true, Target{}),
+                 Qt::IgnoreAction);
         // Without the move operation the same drag is a copy, which may go anywhere.
         QCOMPARE(ItemDrag::dropOperation(s, own, kToken, false, Target{"a2", {}}), Qt::CopyAction);
     }
@@ -174,7 +175,8 @@ private slots:
             QCOMPARE(drop.target, (Target{"a", std::nullopt}));
             QCOMPARE(drop.mode, DropMarkView::Mode::frame);
         }
-        auto beside = ItemDrag::canvasDrop(w.canvas->scene(), items, {root.left() - 10, root.top()});
+        auto beside =
+            ItemDrag::canvasDrop(w.canvas->scene(), items, {root.left() - 10, root.top()});
         QCOMPARE(beside.target, (Target{"a", std::nullopt}));
 
         auto empty = test::session({});
@@ -187,25 +189,28 @@ private slots:
     void canvasShowsTheIndicatorOnlyForAllowedDrops() {
         auto s = test::session(sampleItems());
         CanvasWindow w(s);
-        w.canvas->setDropOperation([&](const QMimeData* data, Qt::DropActions actions,
-                                       const Target& target) {
-            return ItemDrag::dropOperation(s, ItemDrag::payload(data), kToken,
-                                           actions.testFlag(Qt::MoveAction), target);
-        });
+        w.canvas->setDropOperation(
+            [&](const QMimeData* data, Qt::DropActions actions, const Target& target) {
+                return ItemDrag::dropOperation(s, ItemDrag::payload(data), kToken,
+                                               actions.testFlag(Qt::MoveAction), target);
+            });
         int performed = 0;
-        w.canvas->setPerformDrop([&](const QMimeData* data, Qt::DropAction action, const Target& target) {
-            auto command = ItemDrag::performDrop(s, ItemDrag::payload(data), kToken,
-                                                 action == Qt::MoveAction, target);
-            performed += command ? 1 : 0;
-            w.reload(s);
-            return command.has_value();
-        });
+        w.canvas->setPerformDrop(
+            [&](const QMimeData* data, Qt::DropAction action, const Target& target) {
+                auto command = ItemDrag::performDrop(s, ItemDrag::payload(data), kToken,
+                                                     action == Qt::MoveAction, target);
+                performed += command ? 1 : 0;
+                w.reload(s);
+                return command.has_value();
+            });
         std::unique_ptr<QMimeData> data(ItemDrag::writer(*s.item("a"), kToken));
         auto move = [&](const std::string& id) {
             const QPoint p = w.at(w.block(id).frame.center());
-            QDragEnterEvent enter(p, Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton, {});
+            QDragEnterEvent enter(p, Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton,
+                                  {});
             QApplication::sendEvent(w.canvas, &enter);
-            QDragMoveEvent event(p, Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton, {});
+            QDragMoveEvent event(p, Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton,
+                                 {});
             QApplication::sendEvent(w.canvas, &event);
             return event.isAccepted();
         };
@@ -228,13 +233,14 @@ private slots:
     }
 
     void listDropsCountHiddenCompletedItems() {
-        Item parent = item("p", "Parent", {item("c1", "Done"), item("c2", "Two"), item("c3", "Three")});
+        Item parent =
+            item("p", "Parent", {item("c1", "Done"), item("c2", "Two"), item("c3", "Three")});
         Item done = item("d", "Done top");
         auto s = test::session({parent, done, item("e", "E")});
-        s.snapshot.document = TreeOps::updateItem(s.snapshot.document, "c1",
-                                                  [](Item& i) { i.checked = true; });
-        s.snapshot.document = TreeOps::updateItem(s.snapshot.document, "d",
-                                                  [](Item& i) { i.checked = true; });
+        s.snapshot.document =
+            TreeOps::updateItem(s.snapshot.document, "c1", [](Item& i) { i.checked = true; });
+        s.snapshot.document =
+            TreeOps::updateItem(s.snapshot.document, "d", [](Item& i) { i.checked = true; });
         s.hideCompleted = true;
         QCOMPARE(ItemDrag::listTarget(s, std::string("p"), -1), (Target{"p", std::nullopt}));
         QCOMPARE(ItemDrag::listTarget(s, std::string("p"), 0), (Target{"p", 1}));
@@ -278,21 +284,25 @@ private slots:
         view.resize(300, 300);
         view.show();
         ListDragAdapter adapter(&view, Qt::UserRole + 1, Qt::UserRole + 2);
-        adapter.setConvert([&](const ListProposal& p) { return ItemDrag::listTarget(s, p.item, p.childIndex); });
-        adapter.setDropOperation([&](const QMimeData* data, Qt::DropActions actions, const Target& target) {
-            return ItemDrag::dropOperation(s, ItemDrag::payload(data), kToken,
-                                           actions.testFlag(Qt::MoveAction), target);
-        });
+        adapter.setConvert(
+            [&](const ListProposal& p) { return ItemDrag::listTarget(s, p.item, p.childIndex); });
+        adapter.setDropOperation(
+            [&](const QMimeData* data, Qt::DropActions actions, const Target& target) {
+                return ItemDrag::dropOperation(s, ItemDrag::payload(data), kToken,
+                                               actions.testFlag(Qt::MoveAction), target);
+            });
         std::optional<TreeCommand> command;
-        adapter.setPerformDrop([&](const QMimeData* data, Qt::DropAction action, const Target& target) {
-            command = ItemDrag::performDrop(s, ItemDrag::payload(data), kToken,
-                                            action == Qt::MoveAction, target);
-            return command.has_value();
-        });
+        adapter.setPerformDrop(
+            [&](const QMimeData* data, Qt::DropAction action, const Target& target) {
+                command = ItemDrag::performDrop(s, ItemDrag::payload(data), kToken,
+                                                action == Qt::MoveAction, target);
+                return command.has_value();
+            });
         std::unique_ptr<QMimeData> data(ItemDrag::writer(*s.item("b"), kToken));
         const QRect a1 = view.visualRect(model.index(1, 0));
         const QPoint onA1 = a1.center();
-        QDragEnterEvent enter(onA1, Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton, {});
+        QDragEnterEvent enter(onA1, Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton,
+                              {});
         QApplication::sendEvent(view.viewport(), &enter);
         QVERIFY(enter.isAccepted());
         QCOMPARE(*adapter.dropTarget(), (Target{"a1", std::nullopt}));

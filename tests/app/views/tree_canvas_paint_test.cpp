@@ -34,7 +34,8 @@ QFont baseFont() {
 // The format of the character at a position of the rendered note.
 QTextCharFormat formatAt(const StyledNote& note, int position) {
     for (const auto& range : note.formats) {
-        if (position >= range.start && position < range.start + range.length) return range.format;
+        if (position >= range.start && position < range.start + range.length)
+            return range.format;
     }
     return {};
 }
@@ -108,10 +109,10 @@ private slots:
         QCOMPARE(editedFormatAt(document, 2).foreground().color(), kFaint); // *
         QVERIFY(editedFormatAt(document, 3).font().italic());               // w
         QCOMPARE(editedFormatAt(document, 3).foreground().color(), kBase);
-        QCOMPARE(editedFormatAt(document, 7).foreground().color(), kFaint); // *
-        QCOMPARE(editedFormatAt(document, 8).foreground().color(), kBase);  // the blank
-        QCOMPARE(editedFormatAt(document, 9).foreground().color(), kFaint); // [
-        QVERIFY(editedFormatAt(document, 10).fontUnderline());              // x
+        QCOMPARE(editedFormatAt(document, 7).foreground().color(), kFaint);  // *
+        QCOMPARE(editedFormatAt(document, 8).foreground().color(), kBase);   // the blank
+        QCOMPARE(editedFormatAt(document, 9).foreground().color(), kFaint);  // [
+        QVERIFY(editedFormatAt(document, 10).fontUnderline());               // x
         QCOMPARE(editedFormatAt(document, 14).foreground().color(), kFaint); // the target
 
         // Restyling after the markup is gone leaves no faint characters behind.
@@ -122,12 +123,16 @@ private slots:
 
     void noteLinkAtFindsOnlyAllowedLinksUnderThePoint() {
         NoteLabel label;
-        label.note = renderNote("go [here](https://e.org) [no](file:///etc)", baseFont(), kBase, kLink);
+        label.note =
+            renderNote("go [here](https://e.org) [no](file:///etc)", baseFont(), kBase, kLink);
         label.bounds = QRectF(10, 10, 300, 40);
         const QFontMetricsF metrics(baseFont());
         const double y = 10 + metrics.height() / 2;
-        auto xOf = [&](const QString& before) { return 10 + 2 + metrics.horizontalAdvance(before) + 2; };
-        QCOMPARE(noteLinkAt(label, {xOf(QStringLiteral("go ")), y}), QUrl(QStringLiteral("https://e.org")));
+        auto xOf = [&](const QString& before) {
+            return 10 + 2 + metrics.horizontalAdvance(before) + 2;
+        };
+        QCOMPARE(noteLinkAt(label, {xOf(QStringLiteral("go ")), y}),
+                 QUrl(QStringLiteral("https://e.org")));
         QVERIFY(!noteLinkAt(label, {xOf(QString()), y}));
         QVERIFY(!noteLinkAt(label, {xOf(QStringLiteral("go here ")), y}));
         QVERIFY(!noteLinkAt(label, {xOf(QStringLiteral("go ")), y + 30})); // below the text
@@ -164,7 +169,8 @@ private slots:
         // The brightest pixel around x = 26.5 + 24 × 25 is the grid line.
         QColor line = paper;
         for (int x = 622; x <= 631; ++x) {
-            if (image.pixelColor(x, 401).red() > line.red()) line = image.pixelColor(x, 401);
+            if (image.pixelColor(x, 401).red() > line.red())
+                line = image.pixelColor(x, 401);
         }
         QVERIFY(line.red() > paper.red() + 20);
         QVERIFY(line.green() > paper.green() + 20);

@@ -23,8 +23,8 @@ std::vector<Item> sampleItems() {
     beta.note = "short note";
     Item gamma = item("c", "Gamma");
     gamma.color = ColorLabel::red;
-    return {item("a", "Alpha", {item("a1", "One"), item("a2", "Two", {item("a2x", "Deep")})}),
-            beta, gamma};
+    return {item("a", "Alpha", {item("a1", "One"), item("a2", "Two", {item("a2x", "Deep")})}), beta,
+            gamma};
 }
 
 // The layout's frames for the session's items, measured as the canvas measures.
@@ -33,10 +33,10 @@ std::vector<QRectF> expectedFrames(const EditorSession& s, const std::vector<dou
     std::function<void(const ItemList&, int)> measure = [&](const ItemList& items, int depth) {
         for (const Item& i : items) {
             sizes[i.id] = BlockMeasurer::compute(i, TreeLayout::nodeWidth(depth, columns),
-                                                 i.color.has_value(),
-                                                 noteShowFor(i, s.snapshot))
+                                                 i.color.has_value(), noteShowFor(i, s.snapshot))
                               .size;
-            if (!i.collapsed) measure(i.children, depth + 1);
+            if (!i.collapsed)
+                measure(i.children, depth + 1);
         }
     };
     measure(s.snapshot.document.items, 0);
@@ -62,7 +62,8 @@ private slots:
         s.snapshot.showAllNotes = true;
         CanvasWindow w(s);
         std::vector<QRectF> frames;
-        for (const auto& b : w.canvas->scene().blocks) frames.push_back(b.frame);
+        for (const auto& b : w.canvas->scene().blocks)
+            frames.push_back(b.frame);
         QCOMPARE(frames, expectedFrames(s, {}));
         QCOMPARE(w.block("a").frame, QRectF(24, 16, 184, 21));
         const QSizeF content(w.canvas->scene().layout.contentSize.width,
@@ -98,7 +99,8 @@ private slots:
         Item empty = item("e", "Empty");
         snapshot.editing = EditingTarget::note("e");
         QCOMPARE(noteShowFor(empty, snapshot), NoteShow::editing);
-        QVERIFY(BlockMeasurer::compute(empty, 184, false, NoteShow::editing).noteRect->height() > 0);
+        QVERIFY(BlockMeasurer::compute(empty, 184, false, NoteShow::editing).noteRect->height() >
+                0);
     }
 
     void stubStartsAfterTheTitleButNeverInsideIt() {
@@ -118,12 +120,12 @@ private slots:
         auto s = test::session(sampleItems());
         CanvasWindow w(s);
         QCOMPARE(w.canvas->lastMeasuredCount(), 6);
-        s.snapshot.document = TreeOps::updateItem(s.snapshot.document, "a2",
-                                                  [](Item& i) { i.text = "Two, longer"; });
+        s.snapshot.document =
+            TreeOps::updateItem(s.snapshot.document, "a2", [](Item& i) { i.text = "Two, longer"; });
         w.reload(s);
         QCOMPARE(w.canvas->lastMeasuredCount(), 1);
-        s.snapshot.document = TreeOps::updateItem(s.snapshot.document, "a1",
-                                                  [](Item& i) { i.checked = true; });
+        s.snapshot.document =
+            TreeOps::updateItem(s.snapshot.document, "a1", [](Item& i) { i.checked = true; });
         w.reload(s);
         QCOMPARE(w.canvas->lastMeasuredCount(), 0);
     }
@@ -133,7 +135,8 @@ private slots:
         CanvasWindow w(s);
         std::vector<TreeCommand> records;
         connect(w.canvas, &TreeCanvasView::toggleRequested, this, [&](const QString& id) {
-            if (auto c = s.toggleCollapsed(id.toStdString())) records.push_back(*c);
+            if (auto c = s.toggleCollapsed(id.toStdString()))
+                records.push_back(*c);
             w.reload(s);
         });
         QTest::mouseClick(w.canvas, Qt::LeftButton, {}, w.knob("a"));
@@ -158,8 +161,10 @@ private slots:
         QTest::mouseClick(w.canvas, Qt::LeftButton, Qt::ShiftModifier, onTitle);
         QCOMPARE(select.size(), 2);
         QCOMPARE(select[0][0].toString(), QStringLiteral("b"));
-        QCOMPARE(select[0][1].value<Qt::KeyboardModifiers>(), Qt::KeyboardModifiers(Qt::ControlModifier));
-        QCOMPARE(select[1][1].value<Qt::KeyboardModifiers>(), Qt::KeyboardModifiers(Qt::ShiftModifier));
+        QCOMPARE(select[0][1].value<Qt::KeyboardModifiers>(),
+                 Qt::KeyboardModifiers(Qt::ControlModifier));
+        QCOMPARE(select[1][1].value<Qt::KeyboardModifiers>(),
+                 Qt::KeyboardModifiers(Qt::ShiftModifier));
 
         QTest::mouseDClick(w.canvas, Qt::LeftButton, {}, onTitle);
         QCOMPARE(edit.size(), 1);
@@ -206,7 +211,8 @@ private slots:
         connect(w.canvas, &TreeCanvasView::columnResized, this,
                 [&](int depth, double width, bool ended) {
                     ++reports;
-                    if (auto c = recorder.apply(s, depth, width, ended, {})) records.push_back(*c);
+                    if (auto c = recorder.apply(s, depth, width, ended, {}))
+                        records.push_back(*c);
                     w.reload(s);
                 });
         const double y = w.block("b").frame.center().y();
@@ -261,7 +267,8 @@ private slots:
         std::vector<TreeCommand> records;
         connect(w.canvas, &TreeCanvasView::columnResized, this,
                 [&](int depth, double width, bool ended) {
-                    if (auto c = recorder.apply(s, depth, width, ended, {})) records.push_back(*c);
+                    if (auto c = recorder.apply(s, depth, width, ended, {}))
+                        records.push_back(*c);
                     w.reload(s);
                 });
         const double y = w.block("b").frame.center().y();
@@ -341,8 +348,11 @@ private slots:
         CanvasWindow w(s);
         const QSize before = w.canvas->size();
         w.canvas->setMagnification(2);
-        QCOMPARE(w.canvas->size(), QSize(std::max(before.width(), int(std::ceil(w.canvas->scene().frameSize().width() * 2))),
-                                          std::max(before.height(), int(std::ceil(w.canvas->scene().frameSize().height() * 2)))));
+        QCOMPARE(w.canvas->size(),
+                 QSize(std::max(before.width(),
+                                int(std::ceil(w.canvas->scene().frameSize().width() * 2))),
+                       std::max(before.height(),
+                                int(std::ceil(w.canvas->scene().frameSize().height() * 2)))));
         QSignalSpy toggled(w.canvas, &TreeCanvasView::toggleRequested);
         QTest::mouseClick(w.canvas, Qt::LeftButton, {}, w.knob("a"));
         QCOMPARE(toggled.size(), 1);
@@ -357,7 +367,8 @@ private slots:
 
     void reloadScrollsTheSelectionIntoView() {
         std::vector<Item> items;
-        for (int i = 0; i < 200; ++i) items.push_back(item("i" + std::to_string(i), "Item"));
+        for (int i = 0; i < 200; ++i)
+            items.push_back(item("i" + std::to_string(i), "Item"));
         auto s = test::session(items);
         s.snapshot.selectedId = "i199";
         CanvasWindow w(s, {600, 400});

@@ -16,8 +16,8 @@ namespace {
 
 EditorSnapshot treeSnapshot(const EditorSession& session) {
     EditorSnapshot snapshot = session.snapshot;
-    snapshot.document.items = ItemList({item("a", "Alpha", {item("a1", "One"), item("a2", "Two")}),
-                                        item("b", "Beta")});
+    snapshot.document.items =
+        ItemList({item("a", "Alpha", {item("a1", "One"), item("a2", "Two")}), item("b", "Beta")});
     snapshot.view = ViewMode::tree;
     snapshot.selectedId = "b";
     snapshot.editing.reset();
@@ -111,7 +111,8 @@ private slots:
         QTest::mouseClick(&canvas, Qt::LeftButton, {}, onOne);
         QCOMPARE(fixture.session().snapshot.selectedId, std::optional<std::string>("a1"));
         QVERIFY(canvas.scene().block("a1")->selected);
-        QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(canvas.width() - 5, canvas.height() - 5));
+        QTest::mouseClick(&canvas, Qt::LeftButton, {},
+                          QPoint(canvas.width() - 5, canvas.height() - 5));
         QVERIFY(!fixture.session().snapshot.selectedId);
     }
 };

@@ -14,13 +14,19 @@ std::string describe(std::string_view note) {
     std::string out;
     for (const auto& run : NoteMarkdown::parse(note)) {
         std::string styles;
-        if (run.emphasis) styles += 'e';
-        if (run.strong) styles += 's';
-        if (run.code) styles += 'c';
-        if (run.strikethrough) styles += 'x';
-        if (run.link) styles += 'l';
+        if (run.emphasis)
+            styles += 'e';
+        if (run.strong)
+            styles += 's';
+        if (run.code)
+            styles += 'c';
+        if (run.strikethrough)
+            styles += 'x';
+        if (run.link)
+            styles += 'l';
         out += "[";
-        if (!styles.empty()) out += styles + ":";
+        if (!styles.empty())
+            out += styles + ":";
         out += std::string(note.substr(run.start, run.length)) + "]";
     }
     return out;
@@ -57,8 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         MarkdownCase{"LineBreaksKept", "*a*\n\nb", "[e:a][\n\nb]"},
         MarkdownCase{"ListMarkersStayText", "- one\n- *two*", "[- one\n- ][e:two]"},
         MarkdownCase{"HeadingMarkerStaysText", "# title *x*", "[# title ][e:x]"},
-        MarkdownCase{"Link", "see [site](https://example.org) now",
-                     "[see ][l:site][ now]"},
+        MarkdownCase{"Link", "see [site](https://example.org) now", "[see ][l:site][ now]"},
         MarkdownCase{"LinkWithTitle", "[a](http://x \"T\")", "[l:a]"},
         MarkdownCase{"EmphasisInsideLink", "[*a*](http://x)", "[el:a]"},
         MarkdownCase{"LinkWinsOverEmphasis", "*[a*](http://x)", "[*][l:a*]"},
@@ -66,7 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
         MarkdownCase{"UnclosedLinkTarget", "[a](http://x", "[[a](http://x]"},
         MarkdownCase{"Autolink", "<https://a.b> [x", "[l:https://a.b][ [x]"},
         MarkdownCase{"NoTriggerIsOneRun", "~~a~~ plain", "[~~a~~ plain]"}),
-    [](const testing::TestParamInfo<MarkdownCase>& param) { return std::string(param.param.name); });
+    [](const testing::TestParamInfo<MarkdownCase>& param) {
+        return std::string(param.param.name);
+    });
 
 TEST(NoteMarkdown, EmptyNoteHasNoRuns) {
     EXPECT_TRUE(NoteMarkdown::parse("").empty());

@@ -56,8 +56,8 @@ TEST(CanvasPattern, GridBarsOnTheLatticeThatReachTheDirtyRect) {
         EXPECT_DOUBLE_EQ(m.alpha, 0.15);
         rects.push_back(m.rect);
     }
-    std::vector<LayoutRect> expected = {{0, 13, 100, 1},   {0, 38, 100, 1},  {1.5, 0, 1, 60},
-                                        {26.5, 0, 1, 60},  {51.5, 0, 1, 60}, {76.5, 0, 1, 60}};
+    std::vector<LayoutRect> expected = {{0, 13, 100, 1},  {0, 38, 100, 1},  {1.5, 0, 1, 60},
+                                        {26.5, 0, 1, 60}, {51.5, 0, 1, 60}, {76.5, 0, 1, 60}};
     EXPECT_EQ(rects, expected);
 }
 
@@ -65,7 +65,8 @@ TEST(CanvasPattern, MarginLineFollowsTheFirstColumnAndStartsBelowTheTop) {
     auto redBars = [](const std::vector<PatternMark>& marks) {
         std::vector<LayoutRect> out;
         for (const auto& m : marks) {
-            if (m.ink == Ink::red) out.push_back(m.rect);
+            if (m.ink == Ink::red)
+                out.push_back(m.rect);
         }
         return out;
     };
@@ -85,14 +86,16 @@ TEST(CanvasPattern, LevelBandsFillOddColumnsAndLevelLinesSitOnColumnEdges) {
 
     auto lines = PaperPattern::canvas(PaperStyle::levelLines, {0, 0, 700, 10}, {120});
     std::vector<double> xs;
-    for (const auto& m : lines) xs.push_back(m.rect.x);
+    for (const auto& m : lines)
+        xs.push_back(m.rect.x);
     EXPECT_EQ(xs, (std::vector<double>{128, 348, 568}));
 }
 
 TEST(CanvasPattern, ZebraBandsAtOddSteps) {
     auto marks = PaperPattern::canvas(PaperStyle::zebra, {0, 14, 50, 100}, {});
     std::vector<double> tops;
-    for (const auto& m : marks) tops.push_back(m.rect.y);
+    for (const auto& m : marks)
+        tops.push_back(m.rect.y);
     EXPECT_EQ(tops, (std::vector<double>{39, 89}));
 }
 
@@ -100,7 +103,8 @@ TEST(ListPattern, ZebraContinuesWithVirtualRowsBelowTheLast) {
     std::vector<PaperRow> rows = {{0, 0, 26}, {1, 26, 26}, {2, 52, 26}};
     auto marks = PaperPattern::list(PaperStyle::zebra, {0, 0, 50, 200}, rows, 3, 78, 26, 8);
     std::vector<LayoutRect> rects;
-    for (const auto& m : marks) rects.push_back(m.rect);
+    for (const auto& m : marks)
+        rects.push_back(m.rect);
     EXPECT_EQ(rects, (std::vector<LayoutRect>{
                          {0, 26, 50, 26}, {0, 78, 50, 26}, {0, 130, 50, 26}, {0, 182, 50, 18}}));
 }
@@ -120,10 +124,10 @@ std::multiset<std::tuple<int, double>> coverage(const std::vector<PatternMark>& 
     std::multiset<std::tuple<int, double>> out;
     for (const auto& m : marks) {
         const auto& r = m.rect;
-        bool inside = m.shape == Shape::bar
-                          ? (x >= r.x && x < r.maxX() && y >= r.y && y < r.maxY())
-                          : std::hypot(x - r.midX(), y - r.midY()) <= r.width / 2;
-        if (inside) out.insert({static_cast<int>(m.ink), m.alpha});
+        bool inside = m.shape == Shape::bar ? (x >= r.x && x < r.maxX() && y >= r.y && y < r.maxY())
+                                            : std::hypot(x - r.midX(), y - r.midY()) <= r.width / 2;
+        if (inside)
+            out.insert({static_cast<int>(m.ink), m.alpha});
     }
     return out;
 }
@@ -149,8 +153,8 @@ TEST_P(PatternRepaint, PartialRepaintMatchesFullPaint) {
 
 INSTANTIATE_TEST_SUITE_P(EveryStyle, PatternRepaint,
                          testing::Values(PaperStyle::dots, PaperStyle::fineDots,
-                                         PaperStyle::crosses, PaperStyle::lines,
-                                         PaperStyle::margin, PaperStyle::grid, PaperStyle::zebra,
+                                         PaperStyle::crosses, PaperStyle::lines, PaperStyle::margin,
+                                         PaperStyle::grid, PaperStyle::zebra,
                                          PaperStyle::levelBands, PaperStyle::levelLines),
                          [](const testing::TestParamInfo<PaperStyle>& param) {
                              return std::string(rawValue(param.param));
