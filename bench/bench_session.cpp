@@ -12,7 +12,7 @@ using namespace velmora;
 namespace {
 
 void sizes(benchmark::internal::Benchmark* b) {
-    b->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+    b->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMicrosecond);
 }
 
 EditorSession sessionOver(const TreeDocument& doc, const std::string& selected) {
@@ -34,14 +34,12 @@ const ItemList* lateListOfSix(const ItemList& items) {
     return found;
 }
 
-// Runs the action on a fresh copy of the session each iteration, with nothing remembered about
-// where items stand (the first action on an item); copying is not timed.
+// Runs the action on a fresh copy of the session each iteration; copying is not timed.
 void performEach(benchmark::State& state, const EditorSession& base, Action action,
                  std::optional<std::string> draft = std::nullopt) {
     for (auto _ : state) {
         state.PauseTiming();
         EditorSession session = base;
-        session.pathMemo = {};
         state.ResumeTiming();
         auto result = session.perform(action, draft);
         benchmark::DoNotOptimize(result);
@@ -58,17 +56,6 @@ void BM_ToggleCheckDeepItem(benchmark::State& state) {
     performEach(state, sessionOver(doc, bench::deepItemId(doc)), Action::toggleCheck);
 }
 BENCHMARK(BM_ToggleCheckDeepItem)->Apply(sizes);
-
-// The same item checked and unchecked again and again: its path is remembered.
-void BM_ToggleCheckDeepItemRepeated(benchmark::State& state) {
-    const auto& doc = bench::cachedOutline(state.range(0));
-    auto session = sessionOver(doc, bench::deepItemId(doc));
-    for (auto _ : state) {
-        auto result = session.perform(Action::toggleCheck);
-        benchmark::DoNotOptimize(result);
-    }
-}
-BENCHMARK(BM_ToggleCheckDeepItemRepeated)->Apply(sizes)->Unit(benchmark::kMicrosecond);
 
 void BM_AddBelowWithDraft(benchmark::State& state) {
     const auto& doc = bench::cachedOutline(state.range(0));
@@ -98,6 +85,60 @@ void BM_MoveDownFiveSelected(benchmark::State& state) {
 }
 BENCHMARK(BM_MoveDownFiveSelected)->Apply(sizes);
 
+// --- Steady state: one session, action after action --------------------------------------
+// Each action starts from the tree the previous one produced (stamped by its undo record), so
+// these show that nothing an action leaves behind makes the next one slower.
+
+void BM_SteadyToggleCheck(benchmark::State& state) {
+    const auto& doc = bench::cachedOutline(state.range(0));
+    auto session = sessionOver(doc, bench::deepItemId(doc));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(session.perform(Action::toggleCheck));
+}
+BENCHMARK(BM_SteadyToggleCheck)->Apply(sizes)->Unit(benchmark::kMicrosecond);
+
+// Two actions per iteration: a draft committed with an item added below, then that item
+// deleted again.
+void BM_SteadyAddBelowThenDelete(benchmark::State& state) {
+    const auto& doc = bench::cachedOutline(state.range(0));
+    auto session = sessionOver(doc, bench::deepItemId(doc));
+    auto deep = *session.snapshot.selectedId;
+    bool odd = false;
+    for (auto _ : state) {
+        session.snapshot.editing = EditingTarget::item(deep);
+        odd = !odd;
+        benchmark::DoNotOptimize(session.perform(Action::addBelow, odd ? "one" : "two"));
+        benchmark::DoNotOptimize(session.perform(Action::deleteItem));
+    }
+}
+BENCHMARK(BM_SteadyAddBelowThenDelete)->Apply(sizes)->Unit(benchmark::kMicrosecond);
+
+// Two actions per iteration: indent, then outdent back.
+void BM_SteadyIndentThenOutdent(benchmark::State& state) {
+    const auto& doc = bench::cachedOutline(state.range(0));
+    const ItemList* siblings = lateListOfSix(doc.items);
+    auto session = sessionOver(doc, (*siblings)[siblings->size() - 1].id);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(session.perform(Action::indent));
+        benchmark::DoNotOptimize(session.perform(Action::outdent));
+    }
+}
+BENCHMARK(BM_SteadyIndentThenOutdent)->Apply(sizes)->Unit(benchmark::kMicrosecond);
+
+// Two actions per iteration on five selected items: down, then up back.
+void BM_SteadyMoveFiveDownThenUp(benchmark::State& state) {
+    auto doc = TreeOps::setCollapsedAll(bench::cachedOutline(state.range(0)), false);
+    const ItemList* siblings = lateListOfSix(doc.items);
+    auto session = sessionOver(doc, (*siblings)[0].id);
+    for (std::size_t i = 0; i < 5; ++i)
+        session.snapshot.extraIds.insert((*siblings)[i].id);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(session.perform(Action::moveDown));
+        benchmark::DoNotOptimize(session.perform(Action::moveUp));
+    }
+}
+BENCHMARK(BM_SteadyMoveFiveDownThenUp)->Apply(sizes)->Unit(benchmark::kMicrosecond);
+
 void BM_VisibleRowsExpanded(benchmark::State& state) {
     auto doc = TreeOps::setCollapsedAll(bench::cachedOutline(state.range(0)), false);
     auto session = sessionOver(doc, doc.items.front().id);
@@ -106,6 +147,6 @@ void BM_VisibleRowsExpanded(benchmark::State& state) {
         benchmark::DoNotOptimize(rows);
     }
 }
-BENCHMARK(BM_VisibleRowsExpanded)->Apply(sizes);
+BENCHMARK(BM_VisibleRowsExpanded)->Apply(sizes)->Unit(benchmark::kMillisecond);
 
 } // namespace

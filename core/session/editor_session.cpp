@@ -365,26 +365,6 @@ void EditorSession::retargetIfHidden() {
     selectOnly(*this, replacement ? replacement : firstRow(*this));
 }
 
-std::optional<std::vector<int>> EditorSession::PathMemo::find(const ItemList& items,
-                                                              const std::string& id) const {
-    for (const auto& [known, path] : m_entries) {
-        if (known != id)
-            continue;
-        const Item* at = itemAt(items, path);
-        if (at && at->id == id)
-            return path;
-        return std::nullopt;
-    }
-    return std::nullopt;
-}
-
-void EditorSession::PathMemo::remember(const std::string& id, const std::vector<int>& path) {
-    std::erase_if(m_entries, [&](const auto& entry) { return entry.first == id; });
-    m_entries.insert(m_entries.begin(), {id, path});
-    if (m_entries.size() > kCapacity)
-        m_entries.pop_back();
-}
-
 bool EditorSession::operator==(const EditorSession& other) const {
     return snapshot == other.snapshot && preferences == other.preferences &&
            hideCompleted == other.hideCompleted && checksVisible == other.checksVisible &&

@@ -7,10 +7,8 @@
 #include "core/session/editor_snapshot.hpp"
 #include "core/session/tree_command.hpp"
 
-#include <cstddef>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -28,22 +26,6 @@ struct EditorSession {
     std::string archiveTitle = "Archive";
     Clock clock = systemClock();
     IDFactory makeID = TreeIDs::make;
-
-    // Where recently used items stand. A remembered path is checked against the tree before it
-    // is used, so it never misleads; it spares an action (and the next ones on the same items)
-    // repeated searches of a large outline. Not part of the session's value.
-    class PathMemo {
-    public:
-        // The remembered path of the id, if it still leads to an item with that id.
-        [[nodiscard]] std::optional<std::vector<int>> find(const ItemList& items,
-                                                           const std::string& id) const;
-        void remember(const std::string& id, const std::vector<int>& path);
-
-    private:
-        static constexpr std::size_t kCapacity = 32;
-        std::vector<std::pair<std::string, std::vector<int>>> m_entries; // most recent first
-    };
-    mutable PathMemo pathMemo;
 
     // What `cutSelection` answers: the removed items and the record of their removal.
     struct Cut {
@@ -146,8 +128,7 @@ struct EditorSession {
                                            std::optional<std::string> draft = std::nullopt,
                                            const IDFactory& makeIDs = {});
 
-    // Equal when the snapshot and settings are equal; the clock, id factory and memo do not
-    // count.
+    // Equal when the snapshot and settings are equal; the clock and id factory do not count.
     bool operator==(const EditorSession& other) const;
 };
 

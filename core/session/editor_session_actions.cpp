@@ -103,16 +103,19 @@ bool indentBlock(EditorSession& session, const std::vector<Path>& run) {
         moving.insert(path.back());
     auto& doc = session.snapshot.document;
     doc = siblingsEdited(doc, run.front(), [&](const ItemList& siblings) {
+        std::vector<ItemList::Node> moved;
+        for (int index : moving)
+            moved.push_back(siblings.node(static_cast<std::size_t>(index)));
         Item parent = siblings[*target];
-        std::vector<ItemList::Node> moved, kept;
-        for (std::size_t i = 0; i < siblings.size(); ++i)
-            (moving.count(static_cast<int>(i)) ? moved : kept).push_back(siblings.node(i));
         parent.collapsed = false;
         parent.children =
             parent.children.inserting(parent.children.size(), ItemList::fromNodes(moved));
-        auto newParent = std::make_shared<const Item>(std::move(parent));
-        std::replace(kept.begin(), kept.end(), siblings.node(*target), newParent);
-        return ItemList::fromNodes(std::move(kept));
+        // Removing one by one from the end keeps the tree's id index; the moved items all
+        // stand after the new parent, so its index does not shift.
+        ItemList result = siblings.replacing(*target, std::move(parent));
+        for (auto index = moving.rbegin(); index != moving.rend(); ++index)
+            result = result.removing(static_cast<std::size_t>(*index));
+        return result;
     });
     return true;
 }

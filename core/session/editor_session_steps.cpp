@@ -7,36 +7,12 @@ namespace velmora::SessionSteps {
 using SessionTree::itemAt;
 
 std::optional<Path> locate(const EditorSession& session, const std::string& id) {
-    const auto& items = session.snapshot.document.items;
-    if (auto known = session.pathMemo.find(items, id))
-        return known;
-    auto path = SessionTree::pathOf(items, id);
-    if (path)
-        session.pathMemo.remember(id, *path);
-    return path;
+    return SessionTree::pathOf(session.snapshot.document.items, id);
 }
 
 std::unordered_map<std::string, Path> locateAll(const EditorSession& session,
                                                 const std::vector<std::string>& ids) {
-    const auto& items = session.snapshot.document.items;
-    std::unordered_map<std::string, Path> found;
-    std::vector<std::string> unknown;
-    for (const auto& id : ids) {
-        if (auto known = session.pathMemo.find(items, id))
-            found.emplace(id, std::move(*known));
-        else
-            unknown.push_back(id);
-    }
-    if (unknown.empty())
-        return found;
-    auto searched = SessionTree::pathsOf(items, unknown);
-    bool fewEnough = searched.size() <= 16;
-    for (auto& [id, path] : searched) {
-        if (fewEnough)
-            session.pathMemo.remember(id, path);
-        found.emplace(id, std::move(path));
-    }
-    return found;
+    return SessionTree::pathsOf(session.snapshot.document.items, ids);
 }
 
 std::optional<TreeCommand> record(EditorSession& session, const EditorSnapshot& before,

@@ -19,10 +19,10 @@ using SessionTree::Path;
 
 // --- Shared helpers (editor_session_steps.cpp) ------------------------------------------
 
-// The path of the first item with the id, remembered in the session's memo.
+// The path of the first item with the id in the session's document.
 [[nodiscard]] std::optional<Path> locate(const EditorSession& session, const std::string& id);
 
-// The paths of the ids found in the document (at most one search of the whole tree).
+// The paths of the ids found in the session's document.
 [[nodiscard]] std::unordered_map<std::string, Path> locateAll(const EditorSession& session,
                                                               const std::vector<std::string>& ids);
 

@@ -81,6 +81,12 @@ void walkFor(const ItemList& items, const IdFilter& filter, const Found& found) 
     }
 }
 
+constexpr std::size_t kLookedUpOneByOne = 32;
+
+// Lists edited in fewer places than this are rebuilt by replacing and removing single items,
+// which carries the tree's id index over; larger edits rebuild the list at once.
+constexpr std::size_t kEditedOneByOne = 16;
+
 TreeDocument withItems(const TreeDocument& doc, ItemList items) {
     return TreeDocument{doc.id, doc.title, std::move(items)};
 }
@@ -100,6 +106,14 @@ std::unordered_map<std::string, Path> pathsOf(const ItemList& items,
     std::unordered_map<std::string, Path> found;
     if (ids.empty())
         return found;
+    // A few ids are looked up one by one through the tree's id index; many in one walk.
+    if (ids.size() <= kLookedUpOneByOne) {
+        for (const auto& id : ids)
+            if (!found.count(id))
+                if (auto path = TreeOps::pathOf(items, id))
+                    found.emplace(id, std::move(*path));
+        return found;
+    }
     std::size_t wanted = std::set<std::string>(ids.begin(), ids.end()).size();
     walkFor(items, IdFilter(ids), [&](const std::string& id, const Path& path) {
         found.emplace(id, path);
@@ -266,7 +280,7 @@ namespace {
 // first `depth` indices, which lead to `list`.
 ItemList updatedList(const ItemList& list, const std::vector<Path>& paths, std::size_t begin,
                      std::size_t end, std::size_t depth, const std::function<void(Item&)>& mutate) {
-    auto nodes = list.nodes();
+    std::vector<std::pair<std::size_t, Item>> changed;
     for (std::size_t i = begin; i < end;) {
         auto index = paths[i][depth];
         std::size_t j = i;
@@ -281,9 +295,18 @@ ItemList updatedList(const ItemList& list, const std::vector<Path>& paths, std::
             copy.children = updatedList(copy.children, paths, inner, j, depth + 1, mutate);
         if (self)
             mutate(copy);
-        nodes[static_cast<std::size_t>(index)] = std::make_shared<const Item>(std::move(copy));
+        changed.emplace_back(static_cast<std::size_t>(index), std::move(copy));
         i = j;
     }
+    if (changed.size() < kEditedOneByOne) {
+        ItemList result = list;
+        for (auto& [index, item] : changed)
+            result = result.replacing(index, std::move(item));
+        return result;
+    }
+    auto nodes = list.nodes();
+    for (auto& [index, item] : changed)
+        nodes[index] = std::make_shared<const Item>(std::move(item));
     return ItemList::fromNodes(std::move(nodes));
 }
 
@@ -315,6 +338,12 @@ TreeDocument removedAt(const TreeDocument& doc, std::vector<Path> paths) {
     ItemList items = doc.items;
     for (const auto& [parent, indices] : byParent) {
         items = TreePaths::withSiblings(items, spanOf(parent), [&](const ItemList& siblings) {
+            if (indices.size() < kEditedOneByOne) {
+                ItemList result = siblings;
+                for (auto index = indices.rbegin(); index != indices.rend(); ++index)
+                    result = result.removing(static_cast<std::size_t>(*index));
+                return result;
+            }
             std::vector<ItemList::Node> kept;
             kept.reserve(siblings.size());
             for (std::size_t i = 0; i < siblings.size(); ++i)

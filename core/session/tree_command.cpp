@@ -109,16 +109,24 @@ public:
             return after;
         LocalIndex local(before ? *before : after, before ? m.beforeBegin : 0,
                          before ? m.beforeEnd : 0);
-        auto nodes = after.nodes();
-        bool changed = false;
+        std::vector<std::pair<std::size_t, Node>> changed;
         for (std::size_t i = m.afterBegin; i < m.afterEnd; ++i) {
             auto stampedNode = stampNode(local, after.node(i));
-            if (stampedNode != nodes[i]) {
-                nodes[i] = std::move(stampedNode);
-                changed = true;
-            }
+            if (stampedNode != after.node(i))
+                changed.emplace_back(i, std::move(stampedNode));
         }
-        return changed ? ItemList::fromNodes(std::move(nodes)) : after;
+        // A few stamps are set by replacing single items, which carries the tree's id index
+        // over to the stamped tree; many rebuild the list at once.
+        if (changed.size() < 16) {
+            ItemList result = after;
+            for (auto& [i, node] : changed)
+                result = result.replacing(i, *node);
+            return result;
+        }
+        auto nodes = after.nodes();
+        for (auto& [i, node] : changed)
+            nodes[i] = std::move(node);
+        return ItemList::fromNodes(std::move(nodes));
     }
 
 private:

@@ -185,9 +185,9 @@ TEST(EditorSessionPerform, HiddenParentPassesTheSearchUpwards) {
     EXPECT_EQ(session.snapshot.selectedId, "b");
 }
 
-TEST(EditorSessionPerform, RememberedPlacesNeverMisleadAfterTheTreeChanges) {
+TEST(EditorSessionPerform, ActsOnTheRightItemAfterTheTreeChanges) {
     auto session = sessionOf({I("a", {I("x")}), I("b"), I("c")}, "x");
-    session.perform(Action::toggleCheck); // x's place is now remembered
+    session.perform(Action::toggleCheck);
     session.snapshot.selectedId = "b";
     session.perform(Action::moveUp); // a moves below b: x's old path now leads nowhere
     EXPECT_EQ(shapeOf(session), "b a(x✓) c");

@@ -1,0 +1,84 @@
+// ostrevo-cli convert: between document files, backups, OPML and plain text.
+#include "cli/cli_common.hpp"
+#include "cli/commands.hpp"
+#include "core/formats/item_clipboard.hpp"
+#include "core/formats/opml_codec.hpp"
+
+#include <iostream>
+
+namespace velmora::cli {
+namespace {
+
+constexpr std::string_view kHelp = R"(Usage: ostrevo-cli convert IN OUT [--force]
+
+Converts IN to OUT; the kinds come from the extensions: .quenlith (document file), .json
+(backup), .opml (OPML 2.0), .txt (indented plain text). Settings come from IN when it has them,
+otherwise open as a tab, list view, notes hidden. OUT is written atomically and an existing OUT
+is only replaced with --force. A backup of several documents can only become another backup.
+
+Examples:
+  ostrevo-cli convert Trip.quenlith Trip.opml
+  ostrevo-cli convert outline.opml Outline.quenlith
+  ostrevo-cli convert velmora-backup-2026-03-07.json copy.json --force
+)";
+
+Result<std::string, Refusal> encode(const LoadedFile& in, FileKind outKind) {
+    auto settings = in.settings.value_or(defaultSettings());
+    if (outKind == FileKind::backup)
+        return BackupCodec::encode(in.documents, settings);
+    if (in.documents.size() != 1)
+        return Refusal{"backup.error.multipleDocuments %lld",
+                       static_cast<std::int64_t>(in.documents.size())};
+    const auto& document = in.documents.front();
+    switch (outKind) {
+    case FileKind::document: {
+        auto snapshot = in.native ? NativeDocumentCodec::snapshot(*in.native)
+                                  : importedSnapshot(document, settings);
+        return NativeDocumentCodec::encode(snapshot, settings);
+    }
+    case FileKind::opml:
+        return OPMLCodec::encode(document.title, document.items);
+    case FileKind::text:
+        return ItemClipboard::plainText(document.items);
+    case FileKind::backup:
+        break;
+    }
+    return std::string();
+}
+
+} // namespace
+
+int convertCommand(const std::vector<std::string>& args) {
+    bool force = false;
+    std::vector<std::string> paths;
+    for (const auto& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kHelp;
+            return kSuccess;
+        }
+        if (arg == "--force")
+            force = true;
+        else if (!arg.empty() && arg[0] == '-')
+            return usageError("unknown option '" + arg + "'", kHelp);
+        else
+            paths.push_back(arg);
+    }
+    if (paths.size() != 2)
+        return usageError("convert needs IN and OUT", kHelp);
+    auto outKind = kindOf(paths[1]);
+    if (!outKind)
+        return refuse({"cli.error.unknownKind %@", paths[1]});
+    if (!force && std::filesystem::exists(std::filesystem::symlink_status(paths[1])))
+        return refuse({"cli.error.exists %@", paths[1]});
+    auto in = load(paths[0]);
+    if (!in)
+        return refuse(in.error());
+    auto bytes = encode(in.value(), *outKind);
+    if (!bytes)
+        return refuse(bytes.error());
+    if (auto failed = writeFile(paths[1], bytes.value(), force))
+        return refuse(*failed);
+    return kSuccess;
+}
+
+} // namespace velmora::cli

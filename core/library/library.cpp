@@ -1,0 +1,348 @@
+#include "core/library/library.hpp"
+
+#include "core/formats/native_document_codec.hpp"
+#include "core/formats/safe_file_name.hpp"
+#include "core/model/text.hpp"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+std::string_view rawValue(LibraryLocation location) {
+    switch (location) {
+    case LibraryLocation::iCloud:
+        return "iCloud";
+    case LibraryLocation::local:
+        return "local";
+    case LibraryLocation::custom:
+        return "custom";
+    }
+    return "local";
+}
+
+std::optional<LibraryLocation> libraryLocationFromRawValue(std::string_view raw) {
+    for (auto location : {LibraryLocation::iCloud, LibraryLocation::local, LibraryLocation::custom})
+        if (rawValue(location) == raw)
+            return location;
+    return std::nullopt;
+}
+
+namespace Library {
+namespace {
+
+std::string lowerASCII(std::string s) {
+    for (auto& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+std::optional<FileTime> modificationTime(const fs::path& path) {
+    std::error_code error;
+    auto time = fs::last_write_time(path, error);
+    if (error)
+        return std::nullopt;
+    return std::chrono::time_point_cast<FileTime::duration>(std::chrono::file_clock::to_sys(time));
+}
+
+bool isHidden(const fs::path& path) {
+    auto name = path.filename().string();
+    return !name.empty() && name.front() == '.';
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Splits folded text into words at white space.
+std::vector<std::string> words(std::string_view folded) {
+    std::vector<std::string> out;
+    std::string current;
+    for (std::size_t i = 0; i < folded.size();) {
+        auto start = i;
+        auto c = static_cast<unsigned char>(folded[i]);
+        std::size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        length = std::min(length, folded.size() - i);
+        i += length;
+        auto piece = folded.substr(start, length);
+        if (Text::trimmed(piece).empty()) {
+            if (!current.empty())
+                out.push_back(std::move(current));
+            current.clear();
+        } else {
+            current.append(piece);
+        }
+    }
+    if (!current.empty())
+        out.push_back(std::move(current));
+    return out;
+}
+
+bool containsAll(std::string_view haystack, const std::vector<std::string>& needles) {
+    return std::all_of(needles.begin(), needles.end(), [&](const std::string& w) {
+        return haystack.find(w) != std::string_view::npos;
+    });
+}
+
+void collectDocuments(const std::vector<LibraryEntry>& entries, std::vector<LibraryEntry>& into) {
+    for (const auto& entry : entries) {
+        if (entry.isFolder)
+            collectDocuments(entry.children, into);
+        else
+            into.push_back(entry);
+    }
+}
+
+bool sameTree(const fs::path& a, const fs::path& b) {
+    std::error_code error;
+    if (fs::is_directory(a, error)) {
+        if (!fs::is_directory(b, error))
+            return false;
+        std::vector<std::string> left, right;
+        for (const auto& e : fs::directory_iterator(a, error))
+            left.push_back(e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(b, error))
+            right.push_back(e.path().filename().string());
+        std::sort(left.begin(), left.end());
+        std::sort(right.begin(), right.end());
+        if (error || left != right)
+            return false;
+        return std::all_of(left.begin(), left.end(),
+                           [&](const std::string& name) { return sameTree(a / name, b / name); });
+    }
+    return readFile(a) == readFile(b) && readFile(a).has_value();
+}
+
+// Moves one entry without replacing anything at the destination. Across file systems the
+// entry is copied, the copy compared with the original, and only then the original removed.
+bool moveWithoutReplacing(const fs::path& source, const fs::path& target) {
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(target, error)))
+        return false;
+    fs::rename(source, target, error);
+    if (!error)
+        return true;
+    if (error != std::errc::cross_device_link)
+        return false;
+    fs::copy(source, target, fs::copy_options::recursive, error);
+    if (error || !sameTree(source, target)) {
+        fs::remove_all(target, error);
+        return false;
+    }
+    fs::remove_all(source, error);
+    return !error;
+}
+
+} // namespace
+
+int compareNames(std::string_view a, std::string_view b) {
+    auto fa = Text::validUTF8(a), fb = Text::validUTF8(b);
+    std::size_t i = 0, j = 0;
+    while (i < fa.size() && j < fb.size()) {
+        if (isDigit(fa[i]) && isDigit(fb[j])) {
+            auto si = i, sj = j;
+            while (i < fa.size() && isDigit(fa[i]))
+                ++i;
+            while (j < fb.size() && isDigit(fb[j]))
+                ++j;
+            auto na = std::string_view(fa).substr(si, i - si);
+            auto nb = std::string_view(fb).substr(sj, j - sj);
+            while (na.size() > 1 && na.front() == '0')
+                na.remove_prefix(1);
+            while (nb.size() > 1 && nb.front() == '0')
+                nb.remove_prefix(1);
+            if (na.size() != nb.size())
+                return na.size() < nb.size() ? -1 : 1;
+            if (auto c = na.compare(nb); c != 0)
+                return c < 0 ? -1 : 1;
+            continue;
+        }
+        // Compare the next non-digit runs with case folded.
+        auto si = i, sj = j;
+        while (i < fa.size() && !isDigit(fa[i]))
+            ++i;
+        while (j < fb.size() && !isDigit(fb[j]))
+            ++j;
+        auto ra = Text::fold(std::string_view(fa).substr(si, i - si));
+        auto rb = Text::fold(std::string_view(fb).substr(sj, j - sj));
+        if (ra == rb)
+            continue;
+        // A run that is a prefix of the other ends earlier: the other continues with a digit
+        // or more text.
+        auto c = ra.compare(rb);
+        return c < 0 ? -1 : 1;
+    }
+    if (i < fa.size())
+        return 1;
+    if (j < fb.size())
+        return -1;
+    return 0;
+}
+
+std::optional<fs::path> root(LibraryLocation location, const fs::path& home,
+                             const std::optional<fs::path>& custom) {
+    switch (location) {
+    case LibraryLocation::iCloud:
+        return home / "Library/Mobile Documents/com~apple~CloudDocs" / std::string(folderName);
+    case LibraryLocation::local:
+        return home / "Documents" / std::string(folderName);
+    case LibraryLocation::custom:
+        return custom;
+    }
+    return std::nullopt;
+}
+
+std::vector<LibraryEntry> scan(const fs::path& folder) {
+    std::vector<LibraryEntry> entries;
+    std::error_code error;
+    fs::directory_iterator it(folder, error), end;
+    for (; !error && it != end; it.increment(error)) {
+        const auto& path = it->path();
+        if (isHidden(path))
+            continue;
+        std::error_code typeError;
+        bool isFolder = it->is_directory(typeError) && !typeError;
+        if (isFolder) {
+            entries.push_back({path, path.filename().string(), true, std::nullopt, scan(path)});
+        } else if (lowerASCII(path.extension().string()) == "." + std::string(documentExtension)) {
+            entries.push_back({path, path.stem().string(), false, modificationTime(path), {}});
+        }
+    }
+    if (error)
+        entries.clear();
+    std::sort(entries.begin(), entries.end(), [](const LibraryEntry& a, const LibraryEntry& b) {
+        if (a.isFolder != b.isFolder)
+            return a.isFolder;
+        return compareNames(a.name, b.name) < 0;
+    });
+    return entries;
+}
+
+std::vector<LibraryEntry> documents(const std::vector<LibraryEntry>& entries) {
+    std::vector<LibraryEntry> out;
+    collectDocuments(entries, out);
+    return out;
+}
+
+namespace {
+
+// Matches already split, folded query words; `foldedText` gives the folded document text.
+bool matchesFolded(const std::vector<std::string>& queryWords, std::string_view name,
+                   const std::function<std::string()>& foldedText) {
+    if (queryWords.empty())
+        return true;
+    auto foldedName = Text::fold(name);
+    if (containsAll(foldedName, queryWords))
+        return true;
+    return containsAll(foldedName + " " + foldedText(), queryWords);
+}
+
+const CachedText& cachedEntry(const LibraryEntry& entry, TextCache& cache, const FileReader& read) {
+    auto key = entry.url.string();
+    if (auto it = cache.find(key); it != cache.end() && it->second.modified == entry.modified)
+        return it->second;
+    auto data = read(entry.url);
+    auto text = data ? searchText(*data) : std::string();
+    auto folded = Text::fold(text);
+    auto& slot = cache[key];
+    slot = CachedText{entry.modified, std::move(text), std::move(folded)};
+    return slot;
+}
+
+} // namespace
+
+bool matches(std::string_view query, std::string_view name,
+             const std::function<std::string()>& text) {
+    return matchesFolded(words(Text::fold(query)), name, [&] { return Text::fold(text()); });
+}
+
+std::string cachedText(const LibraryEntry& entry, TextCache& cache, const FileReader& read) {
+    return cachedEntry(entry, cache, read).text;
+}
+
+std::vector<LibraryEntry> search(std::string_view query, const std::vector<LibraryEntry>& entries,
+                                 TextCache& cache, const FileReader& read) {
+    std::vector<LibraryEntry> found;
+    auto queryWords = words(Text::fold(query));
+    for (const auto& entry : documents(entries))
+        if (matchesFolded(queryWords, entry.name,
+                          [&] { return cachedEntry(entry, cache, read).folded; }))
+            found.push_back(entry);
+    return found;
+}
+
+fs::path uniqueURL(const fs::path& folder, std::string_view name, bool isFolder) {
+    auto safe = safeFileName(name);
+    auto candidate = [&](const std::string& base) {
+        return folder / (isFolder ? base : base + "." + std::string(documentExtension));
+    };
+    auto path = candidate(safe);
+    std::error_code error;
+    for (int n = 2; fs::exists(fs::symlink_status(path, error)); ++n)
+        path = candidate(safe + " " + std::to_string(n));
+    return path;
+}
+
+MoveSummary moveContents(const fs::path& from, const fs::path& to) {
+    MoveSummary summary;
+    std::error_code error;
+    fs::create_directories(to, error);
+    for (const auto& entry : scan(from)) {
+        auto name = entry.url.filename();
+        if (moveWithoutReplacing(entry.url, to / name))
+            ++summary.moved;
+        else
+            summary.skipped.push_back(name.string());
+    }
+    return summary;
+}
+
+std::string searchText(std::string_view data) {
+    auto loaded = NativeDocumentCodec::decode(data);
+    if (!loaded)
+        return {};
+    std::string text;
+    bool first = true;
+    auto add = [&](const std::string& piece) {
+        if (!first)
+            text += '\n';
+        text += piece;
+        first = false;
+    };
+    std::vector<const ItemList*> stack{&loaded.value().document.items};
+    std::vector<std::size_t> next{0};
+    while (!stack.empty()) {
+        if (next.back() >= stack.back()->size()) {
+            stack.pop_back();
+            next.pop_back();
+            continue;
+        }
+        const Item& item = (*stack.back())[next.back()++];
+        add(item.text);
+        if (!item.note.empty())
+            add(item.note);
+        if (!item.children.empty()) {
+            stack.push_back(&item.children);
+            next.push_back(0);
+        }
+    }
+    return text;
+}
+
+std::optional<std::string> readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    if (in.bad())
+        return std::nullopt;
+    return std::move(buffer).str();
+}
+
+} // namespace Library
+} // namespace velmora

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <chrono>
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace velmora {
+
+// A file's modification time, at the file system's precision.
+using FileTime = std::chrono::system_clock::time_point;
+
+// Where the library folder lives.
+enum class LibraryLocation { iCloud, local, custom };
+
+[[nodiscard]] std::string_view rawValue(LibraryLocation location);
+[[nodiscard]] std::optional<LibraryLocation> libraryLocationFromRawValue(std::string_view raw);
+
+// A folder or document file of the library, with a folder's scanned contents.
+struct LibraryEntry {
+    std::filesystem::path url;
+    std::string name;
+    bool isFolder = false;
+    std::optional<FileTime> modified;
+    std::vector<LibraryEntry> children;
+
+    bool operator==(const LibraryEntry&) const = default;
+};
+
+// The rules of the library folder: where it is, how it is scanned and searched, and how its
+// contents move. Every operation is total: file-system failures give empty listings, empty
+// texts or skipped names, never an exception.
+namespace Library {
+
+inline constexpr std::string_view folderName = "Ostrevo";
+inline constexpr std::string_view documentExtension = "quenlith";
+
+// The searchable text of a file, remembered with the file's modification time.
+struct CachedText {
+    std::optional<FileTime> modified;
+    std::string text;
+    // The text folded for matching, kept so that a warm search folds nothing again.
+    std::string folded;
+
+    bool operator==(const CachedText&) const = default;
+};
+
+struct MoveSummary {
+    int moved = 0;
+    std::vector<std::string> skipped;
+
+    bool operator==(const MoveSummary&) const = default;
+};
+
+// Searchable texts by file path.
+using TextCache = std::unordered_map<std::string, CachedText>;
+// Reads a file's bytes; nothing when it cannot be read.
+using FileReader = std::function<std::optional<std::string>(const std::filesystem::path&)>;
+
+// The library's root folder for a location; for `custom` the chosen folder, if any.
+[[nodiscard]] std::optional<std::filesystem::path>
+root(LibraryLocation location, const std::filesystem::path& home,
+     const std::optional<std::filesystem::path>& custom);
+
+// The sorted tree of folders and document files below the folder; hidden files are skipped.
+[[nodiscard]] std::vector<LibraryEntry> scan(const std::filesystem::path& folder);
+
+// Every document of a tree, depth first, each folder's documents in place of the folder.
+[[nodiscard]] std::vector<LibraryEntry> documents(const std::vector<LibraryEntry>& entries);
+
+// The searchable text of a document file's bytes: every item's text and non-empty note in
+// pre-order, joined by line feeds; empty when the bytes are no document file.
+[[nodiscard]] std::string searchText(std::string_view data);
+
+// Whether every word of the query occurs in the name, or else in the name and the text;
+// `text` is called at most once and only when the name alone does not match.
+[[nodiscard]] bool matches(std::string_view query, std::string_view name,
+                           const std::function<std::string()>& text);
+
+// The entry's searchable text from the cache, read and cached anew when the file changed.
+[[nodiscard]] std::string cachedText(const LibraryEntry& entry, TextCache& cache,
+                                     const FileReader& read);
+
+// The documents of the tree that match the query, in `documents` order.
+[[nodiscard]] std::vector<LibraryEntry> search(std::string_view query,
+                                               const std::vector<LibraryEntry>& entries,
+                                               TextCache& cache, const FileReader& read);
+
+// A folder or document path in `folder` that does not exist yet: the safe name, then the name
+// followed by " 2", " 3" and so on.
+[[nodiscard]] std::filesystem::path uniqueURL(const std::filesystem::path& folder,
+                                              std::string_view name, bool isFolder);
+
+// Moves the library's folders and documents to another root, never overwriting or merging;
+// what cannot move is named in `skipped` and stays where it was.
+[[nodiscard]] MoveSummary moveContents(const std::filesystem::path& from,
+                                       const std::filesystem::path& to);
+
+// Name order of the library: case-insensitive, digit runs compared as numbers.
+[[nodiscard]] int compareNames(std::string_view a, std::string_view b);
+
+// Reads a whole file; nothing when it cannot be read.
+[[nodiscard]] std::optional<std::string> readFile(const std::filesystem::path& path);
+
+} // namespace Library
+} // namespace velmora
