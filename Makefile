@@ -2,6 +2,7 @@
 #   make test   installs what is missing, builds (with AddressSanitizer and UBSan) and runs every test
 #   make run    installs what is missing, builds and starts Ostrevo
 #   make bench  builds optimised and runs the benchmarks
+#   make fuzz   builds the readers' fuzz targets with clang and runs each for FUZZ_SECONDS
 #   make install  builds optimised and installs Ostrevo with its desktop entry, icon and file type
 #                 (PREFIX=/usr/local by default; DESTDIR for packaging)
 
@@ -10,6 +11,9 @@ TEST_DIR    ?= build
 RELEASE_DIR ?= build-release
 CMAKE_FLAGS ?=
 PREFIX      ?= /usr/local
+FUZZ_DIR     ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= backup native opml plaintext
 
 .PHONY: all deps test run bench build-test build-release install fuzz clean
 
@@ -48,5 +52,22 @@ bench: build-release
 		[ -x "$$b" ] || continue; echo "== $$b"; "$$b" --benchmark_min_time=0.2 || exit 1; \
 	done
 
+# New inputs go to $(FUZZ_DIR)/corpus/<target>, crashes to $(FUZZ_DIR)/artifacts/<target>;
+# copy a crash into fuzz/regressions/<target>/ once fixed, so the tests replay it.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DOSTREVO_BUILD_FUZZ=ON -DOSTREVO_BUILD_TESTS=OFF -DOSTREVO_BUILD_BENCH=OFF \
+		-DOSTREVO_BUILD_APP=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	@for t in $(FUZZ_TARGETS); do \
+		case $$t in opml) dict=opml ;; plaintext) dict= ;; *) dict=json ;; esac; \
+		mkdir -p $(FUZZ_DIR)/corpus/$$t $(FUZZ_DIR)/artifacts/$$t; \
+		echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
+		$(FUZZ_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
+			-max_len=65536 -print_final_stats=1 $${dict:+-dict=fuzz/dict/$$dict.dict} \
+			-artifact_prefix=$(FUZZ_DIR)/artifacts/$$t/ \
+			$(FUZZ_DIR)/corpus/$$t fuzz/corpus/$$t || exit 1; \
+	done
+
 clean:
-	rm -rf $(TEST_DIR) $(RELEASE_DIR) build-fuzz
+	rm -rf $(TEST_DIR) $(RELEASE_DIR) $(FUZZ_DIR)

@@ -1,3 +1,5 @@
 #include "app/shell/application.hpp"
 
-int main(int argc, char** argv) { return velmora::Application::run(argc, argv); }
+int main(int argc, char** argv) {
+    return velmora::Application::run(argc, argv);
+}

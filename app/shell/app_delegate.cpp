@@ -100,9 +100,8 @@ bool AppDelegate::applicationOpenUntitledFile() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-    qCInfo(documentLog).noquote()
-        << QStringLiteral("applicationDidFinishLaunching documents=%1")
-               .arg(m_controller->documents().size());
+    qCInfo(documentLog).noquote() << QStringLiteral("applicationDidFinishLaunching documents=%1")
+                                         .arg(m_controller->documents().size());
     UpdateService::shared().start();
     QTimer::singleShot(0, this, [this] { m_controller->revealDocuments(); });
 }
@@ -315,23 +314,45 @@ void AppDelegate::runEditItem(StandardItem item) {
     QWidget* focus = QApplication::focusWidget();
     if (auto* line = qobject_cast<QLineEdit*>(focus)) {
         switch (item) {
-        case StandardItem::cut: line->cut(); break;
-        case StandardItem::copy: line->copy(); break;
-        case StandardItem::paste: line->paste(); break;
-        case StandardItem::deleteSelection: line->del(); break;
-        case StandardItem::selectAll: line->selectAll(); break;
-        default: break;
+        case StandardItem::cut:
+            line->cut();
+            break;
+        case StandardItem::copy:
+            line->copy();
+            break;
+        case StandardItem::paste:
+            line->paste();
+            break;
+        case StandardItem::deleteSelection:
+            line->del();
+            break;
+        case StandardItem::selectAll:
+            line->selectAll();
+            break;
+        default:
+            break;
         }
         return;
     }
     auto apply = [item](auto* text) {
         switch (item) {
-        case StandardItem::cut: text->cut(); break;
-        case StandardItem::copy: text->copy(); break;
-        case StandardItem::paste: text->paste(); break;
-        case StandardItem::deleteSelection: text->textCursor().removeSelectedText(); break;
-        case StandardItem::selectAll: text->selectAll(); break;
-        default: break;
+        case StandardItem::cut:
+            text->cut();
+            break;
+        case StandardItem::copy:
+            text->copy();
+            break;
+        case StandardItem::paste:
+            text->paste();
+            break;
+        case StandardItem::deleteSelection:
+            text->textCursor().removeSelectedText();
+            break;
+        case StandardItem::selectAll:
+            text->selectAll();
+            break;
+        default:
+            break;
         }
     };
     if (auto* text = qobject_cast<QTextEdit*>(focus)) {
@@ -389,10 +410,16 @@ QString AppDelegate::undoName(QWidget* window, bool redo) const {
     return document->undoName(redo);
 }
 
-QStringList AppDelegate::recentDocuments() const { return m_controller->recentDocuments(); }
+QStringList AppDelegate::recentDocuments() const {
+    return m_controller->recentDocuments();
+}
 
-void AppDelegate::openRecent(const QString& path) { m_controller->openDocument(path, true); }
+void AppDelegate::openRecent(const QString& path) {
+    m_controller->openDocument(path, true);
+}
 
-bool AppDelegate::updatesAvailable() const { return UpdateService::shared().isAvailable(); }
+bool AppDelegate::updatesAvailable() const {
+    return UpdateService::shared().isAvailable();
+}
 
 } // namespace velmora

@@ -7,10 +7,12 @@
 namespace velmora {
 namespace {
 
-constexpr std::array<const char*, 11> kRawValues = {"system", "en", "uk", "de", "fr", "es",
+constexpr std::array<const char*, 11> kRawValues = {"system", "en",    "uk", "de", "fr", "es",
                                                     "it",     "pt-BR", "nl", "pl", "ja"};
 
-QString beforeDash(const QString& code) { return code.section(QLatin1Char('-'), 0, 0); }
+QString beforeDash(const QString& code) {
+    return code.section(QLatin1Char('-'), 0, 0);
+}
 
 } // namespace
 
@@ -77,7 +79,9 @@ bool AppLanguages::cleanOverride(Preferences& preferences) {
     return true;
 }
 
-QStringList AppLanguages::systemLanguages() { return QLocale::system().uiLanguages(); }
+QStringList AppLanguages::systemLanguages() {
+    return QLocale::system().uiLanguages();
+}
 
 QString currentLanguageCode(const Preferences& preferences, const QStringList& systemLanguages) {
     const AppLanguage chosen = AppLanguages::current(preferences);

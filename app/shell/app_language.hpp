@@ -17,7 +17,7 @@ namespace AppLanguages {
 
 // The ten real interface languages, in menu order.
 inline constexpr std::array<AppLanguage, 10> supported = {
-    AppLanguage::en, AppLanguage::uk, AppLanguage::de, AppLanguage::fr, AppLanguage::es,
+    AppLanguage::en, AppLanguage::uk,   AppLanguage::de, AppLanguage::fr, AppLanguage::es,
     AppLanguage::it, AppLanguage::ptBR, AppLanguage::nl, AppLanguage::pl, AppLanguage::ja};
 
 // The stored name: "system", "en" … "pt-BR" …; the real ones double as language codes.

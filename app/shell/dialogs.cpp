@@ -65,12 +65,12 @@ Dialogs::SaveChoice QtDialogs::askToSave(QWidget* parent, const QString& documen
     box.setIcon(QMessageBox::Warning);
     box.setText(localizedFormat(QStringLiteral("document.saveChanges %@"), {documentName}));
     box.setInformativeText(localized(QStringLiteral("document.saveChanges.info")));
-    QPushButton* save = box.addButton(localized(QStringLiteral("common.save")),
-                                      QMessageBox::AcceptRole);
-    QPushButton* discard = box.addButton(localized(QStringLiteral("document.dontSave")),
-                                         QMessageBox::DestructiveRole);
-    QPushButton* cancel = box.addButton(localized(QStringLiteral("common.cancel")),
-                                        QMessageBox::RejectRole);
+    QPushButton* save =
+        box.addButton(localized(QStringLiteral("common.save")), QMessageBox::AcceptRole);
+    QPushButton* discard =
+        box.addButton(localized(QStringLiteral("document.dontSave")), QMessageBox::DestructiveRole);
+    QPushButton* cancel =
+        box.addButton(localized(QStringLiteral("common.cancel")), QMessageBox::RejectRole);
     box.setDefaultButton(save);
     box.setEscapeButton(cancel);
     box.exec();

@@ -21,8 +21,7 @@ public:
                                                const QStringList& filters) = 0;
     // The files the user chose to open (at most one unless `multiple`); empty when cancelled.
     [[nodiscard]] virtual QStringList openFileNames(QWidget* parent, const QString& directory,
-                                                    const QStringList& filters,
-                                                    bool multiple) = 0;
+                                                    const QStringList& filters, bool multiple) = 0;
     // The folder the user chose (new folders may be made), or an empty text when cancelled.
     [[nodiscard]] virtual QString folder(QWidget* parent, const QString& prompt,
                                          const QString& message) = 0;
@@ -37,8 +36,8 @@ class QtDialogs final : public Dialogs {
 public:
     QString saveFileName(QWidget* parent, const QString& directory, const QString& proposedName,
                          const QStringList& filters) override;
-    QStringList openFileNames(QWidget* parent, const QString& directory,
-                              const QStringList& filters, bool multiple) override;
+    QStringList openFileNames(QWidget* parent, const QString& directory, const QStringList& filters,
+                              bool multiple) override;
     QString folder(QWidget* parent, const QString& prompt, const QString& message) override;
     void alert(QWidget* parent, const QString& message, const QString& informative) override;
     SaveChoice askToSave(QWidget* parent, const QString& documentName) override;

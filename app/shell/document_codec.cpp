@@ -127,6 +127,8 @@ QString DocumentCodec::safeFileName(const QString& title) {
     return text(velmora::safeFileName(title.toStdString()));
 }
 
-BackupSettings DocumentCodec::defaultSettings() { return BackupSettings{}; }
+BackupSettings DocumentCodec::defaultSettings() {
+    return BackupSettings{};
+}
 
 } // namespace velmora

@@ -13,8 +13,8 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 #include <variant>
+#include <vector>
 
 namespace velmora {
 
@@ -35,7 +35,7 @@ struct Loaded {
 [[nodiscard]] std::variant<Loaded, QString> decodeNative(const QByteArray& data);
 // An OPML file read (titled `fallbackTitle` when it has no title), or the localised message.
 [[nodiscard]] std::variant<TreeDocument, QString> decodeOPML(const QByteArray& data,
-                                                            const QString& fallbackTitle);
+                                                             const QString& fallbackTitle);
 // The OPML text of the document's items (line breaks escaped), as UTF-8.
 [[nodiscard]] QByteArray encodeOPML(const TreeDocument& document);
 

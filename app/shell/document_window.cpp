@@ -104,7 +104,9 @@ QList<VelmoraDocument*> DocumentWindow::documents() const {
     return result;
 }
 
-int DocumentWindow::documentCount() const { return m_tabs->count(); }
+int DocumentWindow::documentCount() const {
+    return m_tabs->count();
+}
 
 VelmoraDocument* DocumentWindow::currentDocument() const {
     return documentAt(m_tabs->currentIndex());
@@ -137,7 +139,9 @@ void DocumentWindow::updateTitle() {
     setWindowFilePath(document->filePath());
 }
 
-void DocumentWindow::updateMenuStates() { MainMenu::updateStates(menuBar(), this, m_menus); }
+void DocumentWindow::updateMenuStates() {
+    MainMenu::updateStates(menuBar(), this, m_menus);
+}
 
 void DocumentWindow::closeEvent(QCloseEvent* event) {
     // The controller closes the documents (asking to save where needed) and then the window.

@@ -73,9 +73,9 @@ bool ImportExportFlows::exportBackup(QWidget* parent) {
         settings.showAllNotes = snapshot.showAllNotes;
     }
     const QByteArray text = DocumentCodec::encodeBackup(documents, settings);
-    const QString path =
-        m_dialogs.saveFileName(parent, QDir::homePath(),
-                               DocumentCodec::backupFileName(QDateTime::currentDateTime()), {jsonFilter()});
+    const QString path = m_dialogs.saveFileName(
+        parent, QDir::homePath(), DocumentCodec::backupFileName(QDateTime::currentDateTime()),
+        {jsonFilter()});
     if (path.isEmpty()) {
         return false;
     }
@@ -97,8 +97,9 @@ bool ImportExportFlows::importBackup(QWidget* parent) {
         m_dialogs.alert(parent, *message, {});
         return false;
     }
-    const QString folder = m_dialogs.folder(parent, localized(QStringLiteral("import.chooseFolder")),
-                                            localized(QStringLiteral("import.chooseFolder.message")));
+    const QString folder =
+        m_dialogs.folder(parent, localized(QStringLiteral("import.chooseFolder")),
+                         localized(QStringLiteral("import.chooseFolder.message")));
     if (folder.isEmpty()) {
         return false;
     }
@@ -129,10 +130,9 @@ bool ImportExportFlows::exportOPML(VelmoraDocument& document, QWidget* parent) {
     const QString directory = document.filePath().isEmpty()
                                   ? QDir::homePath()
                                   : QFileInfo(document.filePath()).absolutePath();
-    const QString path =
-        m_dialogs.saveFileName(parent, directory,
-                               DocumentCodec::safeFileName(title) + QStringLiteral(".opml"),
-                               {opmlFilter()});
+    const QString path = m_dialogs.saveFileName(
+        parent, directory, DocumentCodec::safeFileName(title) + QStringLiteral(".opml"),
+        {opmlFilter()});
     if (path.isEmpty()) {
         return false;
     }

@@ -44,8 +44,8 @@ QString LibraryFolder::root(const Preferences& preferences, const QString& home,
     case Location::local:
         break;
     }
-    const QString base = documents.isEmpty() ? QDir(home).filePath(QStringLiteral("Documents"))
-                                             : documents;
+    const QString base =
+        documents.isEmpty() ? QDir(home).filePath(QStringLiteral("Documents")) : documents;
     return QDir(base).filePath(folderName);
 }
 
@@ -59,8 +59,8 @@ bool LibraryFolder::containsDocuments(const QString& folder) {
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo info(it.next());
-        if (info.isFile() && info.suffix().compare(QLatin1String("quenlith"),
-                                                   Qt::CaseInsensitive) == 0) {
+        if (info.isFile() &&
+            info.suffix().compare(QLatin1String("quenlith"), Qt::CaseInsensitive) == 0) {
             return true;
         }
     }

@@ -14,7 +14,8 @@ enum class Location { iCloud, local, custom };
 // The folder name of the library inside its location.
 inline const QString folderName = QStringLiteral("Ostrevo");
 // The cloud drive folder inside the home folder; used only when it exists.
-inline const QString cloudDrivePath = QStringLiteral("Library/Mobile Documents/com~apple~CloudDocs");
+inline const QString cloudDrivePath =
+    QStringLiteral("Library/Mobile Documents/com~apple~CloudDocs");
 
 // "iCloud", "local" or "custom".
 [[nodiscard]] QString rawValue(Location location);

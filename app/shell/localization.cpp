@@ -26,11 +26,15 @@ const QString& languageCode() {
 }
 
 // The argument as the specifier wants it: numbers in plain digits, texts as they are.
-QString argumentText(const QVariant& argument) { return argument.toString(); }
+QString argumentText(const QVariant& argument) {
+    return argument.toString();
+}
 
 } // namespace
 
-QString localized(const QString& key) { return StringTables::lookup(languageCode(), key); }
+QString localized(const QString& key) {
+    return StringTables::lookup(languageCode(), key);
+}
 
 QString localized(std::string_view key) {
     return localized(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())));
@@ -67,8 +71,8 @@ QString Localization::format(const QString& format, const QVariantList& argument
             j = k + 1;
         }
         // Length modifiers, then the conversion.
-        while (j < format.size() && (format.at(j) == QLatin1Char('l') ||
-                                     format.at(j) == QLatin1Char('q'))) {
+        while (j < format.size() &&
+               (format.at(j) == QLatin1Char('l') || format.at(j) == QLatin1Char('q'))) {
             ++j;
         }
         if (j >= format.size() || !QStringLiteral("@dius").contains(format.at(j))) {
@@ -84,7 +88,9 @@ QString Localization::format(const QString& format, const QVariantList& argument
     return out;
 }
 
-void Localization::languageChanged() { cachedLanguage().clear(); }
+void Localization::languageChanged() {
+    cachedLanguage().clear();
+}
 
 void Localization::changeLanguage(AppLanguage language) {
     Preferences preferences;

@@ -145,9 +145,8 @@ private:
         QMenuBar* bar = m_bar;
         QWidget* window = m_window;
         MenuTarget* target = &m_target;
-        QObject::connect(menu, &QMenu::aboutToShow, menu, [bar, window, target] {
-            MainMenu::updateStates(bar, window, *target);
-        });
+        QObject::connect(menu, &QMenu::aboutToShow, menu,
+                         [bar, window, target] { MainMenu::updateStates(bar, window, *target); });
         return menu;
     }
 
@@ -203,9 +202,8 @@ private:
             recent->addSeparator();
             QAction* clear = recent->addAction(localized(QStringLiteral("menu.file.clearRecent")));
             clear->setEnabled(!target->recentDocuments().isEmpty());
-            QObject::connect(clear, &QAction::triggered, clear, [target, window] {
-                target->run(StandardItem::clearRecent, window);
-            });
+            QObject::connect(clear, &QAction::triggered, clear,
+                             [target, window] { target->run(StandardItem::clearRecent, window); });
         });
     }
 
@@ -248,8 +246,7 @@ private:
         standard(menu, "menu.view.hideToolbar", StandardItem::toggleToolbar,
                  QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_T));
         // Full screen takes the desktop's own key (F11) rather than Ctrl+Meta+F.
-        standard(menu, "menu.view.fullScreen", StandardItem::fullScreen,
-                 QKeySequence::FullScreen);
+        standard(menu, "menu.view.fullScreen", StandardItem::fullScreen, QKeySequence::FullScreen);
     }
 
     void buildWindow() {

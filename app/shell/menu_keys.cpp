@@ -150,8 +150,8 @@ Qt::KeyboardModifiers qtModifiers(KeyModifiers modifiers) {
 }
 
 QKeySequence sequence(const KeyChord& chord) {
-    return QKeySequence(QKeyCombination(qtModifiers(chord.modifiers),
-                                        static_cast<Qt::Key>(qtKey(chord))));
+    return QKeySequence(
+        QKeyCombination(qtModifiers(chord.modifiers), static_cast<Qt::Key>(qtKey(chord))));
 }
 
 std::optional<QKeySequence> keyEquivalent(Action action) {

@@ -41,8 +41,8 @@ E enumValue(const std::optional<QString>& stored, const std::array<const char*, 
 }
 
 constexpr std::array<const char*, 10> kPaperStyles = {
-    "plain", "dots", "fineDots", "crosses", "lines",
-    "margin", "grid", "zebra", "levelBands", "levelLines"};
+    "plain",  "dots", "fineDots", "crosses",    "lines",
+    "margin", "grid", "zebra",    "levelBands", "levelLines"};
 constexpr std::array<const char*, 5> kPaperColors = {"white", "warm", "yellow", "sage",
                                                      "blueprint"};
 constexpr std::array<const char*, 2> kHighlightColors = {"accent", "green"};
@@ -146,14 +146,24 @@ bool Preferences::boolValue(const QString& key) const {
     return fallback && fallback->toBool();
 }
 
-bool Preferences::tabIndents() const { return boolValue(PreferenceKeys::tabIndents); }
-bool Preferences::documentsInTabs() const { return boolValue(PreferenceKeys::documentsInTabs); }
-bool Preferences::returnEdits() const { return boolValue(PreferenceKeys::returnEdits); }
-bool Preferences::checkSpelling() const { return boolValue(PreferenceKeys::checkSpelling); }
+bool Preferences::tabIndents() const {
+    return boolValue(PreferenceKeys::tabIndents);
+}
+bool Preferences::documentsInTabs() const {
+    return boolValue(PreferenceKeys::documentsInTabs);
+}
+bool Preferences::returnEdits() const {
+    return boolValue(PreferenceKeys::returnEdits);
+}
+bool Preferences::checkSpelling() const {
+    return boolValue(PreferenceKeys::checkSpelling);
+}
 bool Preferences::quitAlwaysKeepsWindows() const {
     return boolValue(PreferenceKeys::quitAlwaysKeepsWindows);
 }
-bool Preferences::libraryVisible() const { return boolValue(PreferenceKeys::libraryVisible); }
+bool Preferences::libraryVisible() const {
+    return boolValue(PreferenceKeys::libraryVisible);
+}
 
 QString Preferences::returnWhileTyping() const {
     auto stored = storedString(PreferenceKeys::returnWhileTyping);
@@ -174,7 +184,9 @@ QString Preferences::newDocumentView() const {
 bool Preferences::libraryFirstLaunchDone() const {
     return boolValue(PreferenceKeys::libraryFirstLaunchDone);
 }
-bool Preferences::helpVisible() const { return boolValue(PreferenceKeys::helpVisible); }
+bool Preferences::helpVisible() const {
+    return boolValue(PreferenceKeys::helpVisible);
+}
 double Preferences::sidebarWidth() const {
     return storedDouble(PreferenceKeys::sidebarWidth).value_or(0);
 }
@@ -191,8 +203,12 @@ int Preferences::inspectorSegment() const {
 QStringList Preferences::commandPaletteRecent() const {
     return stringList(PreferenceKeys::commandPaletteRecent);
 }
-bool Preferences::highlightBranch() const { return boolValue(PreferenceKeys::highlightBranch); }
-bool Preferences::hideRootLine() const { return boolValue(PreferenceKeys::hideRootLine); }
+bool Preferences::highlightBranch() const {
+    return boolValue(PreferenceKeys::highlightBranch);
+}
+bool Preferences::hideRootLine() const {
+    return boolValue(PreferenceKeys::hideRootLine);
+}
 
 std::optional<bool> Preferences::storedStrikeChecked() const {
     return storedBool(PreferenceKeys::strikeChecked);
@@ -222,8 +238,7 @@ LabelStyle Preferences::labelStyle() const {
     return enumValue(storedString(PreferenceKeys::labelStyle), kLabelStyles, LabelStyle::dot);
 }
 ScrollEdge Preferences::scrollEdge() const {
-    return enumValue(storedString(PreferenceKeys::scrollEdge), kScrollEdges,
-                     ScrollEdge::automatic);
+    return enumValue(storedString(PreferenceKeys::scrollEdge), kScrollEdges, ScrollEdge::automatic);
 }
 bool Preferences::autosaveClearsEdited() const {
     return boolValue(PreferenceKeys::autosaveClearsEdited);
@@ -250,20 +265,32 @@ QStringList Preferences::recentDocuments() const {
     return stringList(PreferenceKeys::recentDocuments);
 }
 
-void Preferences::setBool(const QString& key, bool value) { m_settings->setValue(key, value); }
-void Preferences::setDouble(const QString& key, double value) { m_settings->setValue(key, value); }
-void Preferences::setInt(const QString& key, int value) { m_settings->setValue(key, value); }
+void Preferences::setBool(const QString& key, bool value) {
+    m_settings->setValue(key, value);
+}
+void Preferences::setDouble(const QString& key, double value) {
+    m_settings->setValue(key, value);
+}
+void Preferences::setInt(const QString& key, int value) {
+    m_settings->setValue(key, value);
+}
 void Preferences::setString(const QString& key, const QString& value) {
     m_settings->setValue(key, value);
 }
 void Preferences::setStringList(const QString& key, const QStringList& value) {
     m_settings->setValue(key, value);
 }
-void Preferences::remove(const QString& key) { m_settings->remove(key); }
-bool Preferences::contains(const QString& key) const { return m_settings->contains(key); }
+void Preferences::remove(const QString& key) {
+    m_settings->remove(key);
+}
+bool Preferences::contains(const QString& key) const {
+    return m_settings->contains(key);
+}
 void Preferences::setHideCompleted(const QString& documentId, bool hidden) {
     setBool(PreferenceKeys::hideCompletedPrefix + documentId, hidden);
 }
-void Preferences::sync() { m_settings->sync(); }
+void Preferences::sync() {
+    m_settings->sync();
+}
 
 } // namespace velmora

@@ -14,7 +14,9 @@
 namespace velmora {
 namespace {
 
-std::string toStd(const QString& text) { return text.toStdString(); }
+std::string toStd(const QString& text) {
+    return text.toStdString();
+}
 
 ViewMode viewFromPreference(const QString& raw) {
     return viewModeFromRawValue(toStd(raw)).value_or(ViewMode::tree);
@@ -31,8 +33,8 @@ EditorPreferences editorPreferences(const Preferences& preferences) {
 }
 
 EditorSession untitledSession(const Preferences& preferences) {
-    EditorSession session = EditorSession::blank(toStd(localized(QStringLiteral("document.untitled"))),
-                                                 TreeIDs::make(), TreeIDs::make());
+    EditorSession session = EditorSession::blank(
+        toStd(localized(QStringLiteral("document.untitled"))), TreeIDs::make(), TreeIDs::make());
     session.setView(viewFromPreference(preferences.newDocumentView()));
     return session;
 }
@@ -173,7 +175,12 @@ void VelmoraDocument::setSnapshot(const EditorSnapshot& snapshot) {
 
 PerformResult VelmoraDocument::perform(Action action, std::optional<std::string> draft,
                                        std::optional<long long> caret) {
+    const bool wasHiding = m_session.hideCompleted;
     PerformResult result = m_session.perform(action, std::move(draft), caret);
+    if (m_session.hideCompleted != wasHiding) {
+        // Kept per document, so it applies again when the document is next opened.
+        Preferences().setHideCompleted(documentId(), m_session.hideCompleted);
+    }
     if (result.command) {
         record(*result.command);
     }
@@ -214,7 +221,9 @@ QString VelmoraDocument::undoName(bool redo) const {
     return command ? localized(command->catalogKey()) : m_undoStack->command(index)->text();
 }
 
-bool VelmoraDocument::isEdited() const { return m_forcedEdited || !m_undoStack->isClean(); }
+bool VelmoraDocument::isEdited() const {
+    return m_forcedEdited || !m_undoStack->isClean();
+}
 
 void VelmoraDocument::markChanged() {
     m_forcedEdited = true;
@@ -310,11 +319,10 @@ std::optional<DocumentError> VelmoraDocument::autosave(const Preferences& prefer
         return std::nullopt;
     }
     // A name of our own: the document id comes from the file and may hold anything.
-    const QString path = !m_autosavePath.isEmpty()
-                             ? m_autosavePath
-                             : untitledFolder + QLatin1Char('/') +
-                                   QString::fromStdString(TreeIDs::make()) + QLatin1Char('.') +
-                                   extension;
+    const QString path = !m_autosavePath.isEmpty() ? m_autosavePath
+                                                   : untitledFolder + QLatin1Char('/') +
+                                                         QString::fromStdString(TreeIDs::make()) +
+                                                         QLatin1Char('.') + extension;
     const quint64 written = m_changeCount;
     if (auto error = writeAtomically(path, data())) {
         return error;

@@ -27,7 +27,8 @@ struct DocumentError {
 class VelmoraDocument : public QObject {
     Q_OBJECT
 public:
-    static inline const QString nativeType = QStringLiteral("com.kestrum-software.ostrevo.document");
+    static inline const QString nativeType =
+        QStringLiteral("com.kestrum-software.ostrevo.document");
     static inline const QString opmlType = QStringLiteral("org.opml.opml");
     static inline const QString extension = QStringLiteral("quenlith");
 

@@ -26,7 +26,8 @@ QString canonical(const QString& path) {
 }
 
 QStringList documentFilters() {
-    return {localized(QStringLiteral("document.filter.documents")) + QStringLiteral(" (*.quenlith)"),
+    return {localized(QStringLiteral("document.filter.documents")) +
+                QStringLiteral(" (*.quenlith)"),
             localized(QStringLiteral("document.filter.opml")) + QStringLiteral(" (*.opml *.xml)"),
             localized(QStringLiteral("document.filter.backups")) + QStringLiteral(" (*.json)"),
             localized(QStringLiteral("document.filter.all")) + QStringLiteral(" (*)")};
@@ -83,10 +84,12 @@ DocumentView* VelmoraDocumentController::viewOf(const VelmoraDocument* document)
 }
 
 std::unique_ptr<VelmoraDocument> VelmoraDocumentController::makeUntitledDocument() {
-    qCInfo(documentLog).noquote() << QStringLiteral("makeUntitledDocument type=") + VelmoraDocument::nativeType;
+    qCInfo(documentLog).noquote() << QStringLiteral("makeUntitledDocument type=") +
+                                         VelmoraDocument::nativeType;
     auto document = std::make_unique<VelmoraDocument>(Preferences());
     qCInfo(documentLog).noquote()
-        << QStringLiteral("VelmoraDocument init via makeUntitledDocument ok class=VelmoraDocument fileType=") +
+        << QStringLiteral(
+               "VelmoraDocument init via makeUntitledDocument ok class=VelmoraDocument fileType=") +
                document->fileType();
     return document;
 }
@@ -97,8 +100,7 @@ VelmoraDocument* VelmoraDocumentController::addDocument(std::unique_ptr<VelmoraD
     VelmoraDocument* added = entry->document.get();
     entry->autosaveTimer = new QTimer(this);
     entry->autosaveTimer->setSingleShot(true);
-    connect(entry->autosaveTimer, &QTimer::timeout, this,
-            [this, added] { autosave(added, true); });
+    connect(entry->autosaveTimer, &QTimer::timeout, this, [this, added] { autosave(added, true); });
     connect(added, &VelmoraDocument::changed, this, [this, added] { scheduleAutosave(added); });
     connect(added, &VelmoraDocument::editedChanged, this,
             [this, added] { scheduleAutosave(added); });
@@ -114,10 +116,12 @@ VelmoraDocument* VelmoraDocumentController::addDocument(std::unique_ptr<VelmoraD
 
 VelmoraDocument* VelmoraDocumentController::openUntitledDocumentAndDisplay(bool display) {
     qCInfo(documentLog).noquote() << QStringLiteral("openUntitledDocumentAndDisplay display=") +
-                                         (display ? QStringLiteral("true") : QStringLiteral("false"));
+                                         (display ? QStringLiteral("true")
+                                                  : QStringLiteral("false"));
     VelmoraDocument* document = addDocument(makeUntitledDocument());
     makeWindowControllers(document);
-    qCInfo(documentLog).noquote() << QStringLiteral("openUntitledDocumentAndDisplay ok controllers=1 ") +
+    qCInfo(documentLog).noquote() << QStringLiteral(
+                                         "openUntitledDocumentAndDisplay ok controllers=1 ") +
                                          AppLog::describe(windowOf(document));
     if (display) {
         showWindows(document);
@@ -128,7 +132,8 @@ VelmoraDocument* VelmoraDocumentController::openUntitledDocumentAndDisplay(bool 
 VelmoraDocument* VelmoraDocumentController::newDocument() {
     qCInfo(documentLog) << "newDocument";
     VelmoraDocument* document = openUntitledDocumentAndDisplay(true);
-    qCInfo(documentLog).noquote() << QStringLiteral("newDocument finished documents=%1 visibleWindows=%2")
+    qCInfo(documentLog).noquote() << QStringLiteral(
+                                         "newDocument finished documents=%1 visibleWindows=%2")
                                          .arg(m_entries.size())
                                          .arg(visibleWindowCount());
     return document;
@@ -147,7 +152,8 @@ VelmoraDocument* VelmoraDocumentController::openDocument(const QString& path, bo
     }
     auto document = std::make_unique<VelmoraDocument>(Preferences());
     if (auto error = document->readFile(path, Preferences())) {
-        qCCritical(documentLog).noquote() << QStringLiteral("openDocument error ") + path + QLatin1Char(' ') + error->message;
+        qCCritical(documentLog).noquote()
+            << QStringLiteral("openDocument error ") + path + QLatin1Char(' ') + error->message;
         reportOpenError(path, error->message);
         return nullptr;
     }
@@ -164,15 +170,15 @@ VelmoraDocument* VelmoraDocumentController::openDocument(const QString& path, bo
 }
 
 void VelmoraDocumentController::reportOpenError(const QString& path, const QString& message) {
-    m_dialogs.alert(frontWindow(),
-                    localizedFormat(QStringLiteral("document.openFailed %@"),
-                                    {QFileInfo(path).fileName()}),
-                    message);
+    m_dialogs.alert(
+        frontWindow(),
+        localizedFormat(QStringLiteral("document.openFailed %@"), {QFileInfo(path).fileName()}),
+        message);
 }
 
 void VelmoraDocumentController::openDocumentsWithDialog(QWidget* parent) {
-    const QStringList paths =
-        m_dialogs.openFileNames(parent, LibraryFolder::root(Preferences()), documentFilters(), true);
+    const QStringList paths = m_dialogs.openFileNames(parent, LibraryFolder::root(Preferences()),
+                                                      documentFilters(), true);
     for (const QString& path : paths) {
         openDocument(path);
     }
@@ -183,10 +189,10 @@ bool VelmoraDocumentController::saveDocument(VelmoraDocument* document, QWidget*
         return saveDocumentAs(document, parent);
     }
     if (auto error = document->save()) {
-        m_dialogs.alert(parent,
-                        localizedFormat(QStringLiteral("document.saveFailed %@"),
-                                        {document->displayName()}),
-                        error->message);
+        m_dialogs.alert(
+            parent,
+            localizedFormat(QStringLiteral("document.saveFailed %@"), {document->displayName()}),
+            error->message);
         return false;
     }
     return true;
@@ -261,8 +267,9 @@ bool VelmoraDocumentController::closeWindow(DocumentWindow* window) {
 }
 
 void VelmoraDocumentController::removeDocument(VelmoraDocument* document) {
-    auto it = std::find_if(m_entries.begin(), m_entries.end(),
-                           [document](const auto& entry) { return entry->document.get() == document; });
+    auto it = std::find_if(m_entries.begin(), m_entries.end(), [document](const auto& entry) {
+        return entry->document.get() == document;
+    });
     if (it == m_entries.end()) {
         return;
     }

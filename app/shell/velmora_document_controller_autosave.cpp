@@ -51,14 +51,15 @@ bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool reportF
         entry->failureReported = false;
         return true;
     }
-    qCCritical(documentLog).noquote() << QStringLiteral("autosave error ") + document->displayName() + QLatin1Char(' ') +
+    qCCritical(documentLog).noquote() << QStringLiteral("autosave error ") +
+                                             document->displayName() + QLatin1Char(' ') +
                                              error->message;
     if (reportFailure && !entry->failureReported) {
         entry->failureReported = true;
-        m_dialogs.alert(windowOf(document),
-                        localizedFormat(QStringLiteral("document.saveFailed %@"),
-                                        {document->displayName()}),
-                        error->message);
+        m_dialogs.alert(
+            windowOf(document),
+            localizedFormat(QStringLiteral("document.saveFailed %@"), {document->displayName()}),
+            error->message);
     }
     return false;
 }
@@ -93,7 +94,8 @@ bool VelmoraDocumentController::prepareToQuit() {
     }
     QDir().mkpath(m_dataFolder);
     if (!RestoreList::write(restoreListFile(), list)) {
-        qCCritical(documentLog).noquote() << QStringLiteral("prepareToQuit could not write ") + restoreListFile();
+        qCCritical(documentLog).noquote()
+            << QStringLiteral("prepareToQuit could not write ") + restoreListFile();
     }
     return true;
 }
@@ -105,7 +107,8 @@ VelmoraDocument* VelmoraDocumentController::restoreUntitled(const QString& autos
     }
     auto document = std::make_unique<VelmoraDocument>(Preferences());
     if (auto error = document->read(file.readAll(), VelmoraDocument::nativeType, Preferences())) {
-        qCCritical(documentLog).noquote() << QStringLiteral("restore error ") + autosavePath + QLatin1Char(' ') + error->message;
+        qCCritical(documentLog).noquote()
+            << QStringLiteral("restore error ") + autosavePath + QLatin1Char(' ') + error->message;
         return nullptr;
     }
     document->setAutosavePath(autosavePath);

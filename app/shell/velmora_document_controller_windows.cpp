@@ -63,7 +63,9 @@ DocumentWindow* VelmoraDocumentController::frontWindow() const {
     return all.isEmpty() ? nullptr : all.last();
 }
 
-void VelmoraDocumentController::windowActivated(DocumentWindow* window) { m_lastActive = window; }
+void VelmoraDocumentController::windowActivated(DocumentWindow* window) {
+    m_lastActive = window;
+}
 
 DocumentWindow* VelmoraDocumentController::makeWindow(bool tabbing) {
     auto* window = new DocumentWindow(m_menus);
@@ -160,7 +162,8 @@ void VelmoraDocumentController::showWindows(VelmoraDocument* document) {
 }
 
 void VelmoraDocumentController::revealDocuments() {
-    qCInfo(documentLog).noquote() << QStringLiteral("revealDocuments documents=%1 visibleWindows=%2")
+    qCInfo(documentLog).noquote() << QStringLiteral(
+                                         "revealDocuments documents=%1 visibleWindows=%2")
                                          .arg(m_entries.size())
                                          .arg(visibleWindowCount());
     if (m_entries.empty()) {

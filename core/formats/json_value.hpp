@@ -33,8 +33,8 @@ public:
     using Array = std::vector<JSONValue>;
     using Object = std::vector<Member>;
 
-    JSONValue() : m_value(Null{}) {}
-    [[nodiscard]] static JSONValue null() { return JSONValue(); }
+    JSONValue();
+    [[nodiscard]] static JSONValue null();
     [[nodiscard]] static JSONValue boolean(bool value);
     [[nodiscard]] static JSONValue number(double value);
     [[nodiscard]] static JSONValue string(std::string value);
@@ -45,12 +45,12 @@ public:
     // Parses UTF-8 JSON text; any JSON text is accepted at the top, also a bare scalar.
     [[nodiscard]] static Result<JSONValue, JSONParseError> parse(std::string_view bytes);
 
-    [[nodiscard]] Kind kind() const { return static_cast<Kind>(m_value.index()); }
-    [[nodiscard]] const bool* asBool() const { return std::get_if<bool>(&m_value); }
-    [[nodiscard]] const double* asNumber() const { return std::get_if<double>(&m_value); }
-    [[nodiscard]] const std::string* asString() const { return std::get_if<std::string>(&m_value); }
-    [[nodiscard]] const Array* asArray() const { return std::get_if<Array>(&m_value); }
-    [[nodiscard]] const Object* asObject() const { return std::get_if<Object>(&m_value); }
+    [[nodiscard]] Kind kind() const;
+    [[nodiscard]] const bool* asBool() const;
+    [[nodiscard]] const double* asNumber() const;
+    [[nodiscard]] const std::string* asString() const;
+    [[nodiscard]] const Array* asArray() const;
+    [[nodiscard]] const Object* asObject() const;
 
     // The member under `key` of an object; absent for any other value or a missing key.
     [[nodiscard]] const JSONValue* member(std::string_view key) const;
@@ -70,6 +70,30 @@ struct JSONValue::Member {
 
     bool operator==(const Member&) const = default;
 };
+
+// Defined once Member is complete: the variant needs all its alternatives complete.
+inline JSONValue::JSONValue() : m_value(Null{}) {}
+inline JSONValue JSONValue::null() {
+    return JSONValue();
+}
+inline JSONValue::Kind JSONValue::kind() const {
+    return static_cast<Kind>(m_value.index());
+}
+inline const bool* JSONValue::asBool() const {
+    return std::get_if<bool>(&m_value);
+}
+inline const double* JSONValue::asNumber() const {
+    return std::get_if<double>(&m_value);
+}
+inline const std::string* JSONValue::asString() const {
+    return std::get_if<std::string>(&m_value);
+}
+inline const JSONValue::Array* JSONValue::asArray() const {
+    return std::get_if<Array>(&m_value);
+}
+inline const JSONValue::Object* JSONValue::asObject() const {
+    return std::get_if<Object>(&m_value);
+}
 
 // The text a message shows for a value: "undefined" when absent, integral numbers without a
 // fraction, strings without quotes, "array", "[object Object]", "null".

@@ -146,7 +146,11 @@ Inserted splitItem(const TreeDocument& doc, const std::string& id, long long off
     if (!path)
         return {doc, newID};
     const Item& original = *itemAt(doc.items, *path);
-    auto [head, tail] = Text::splitAtGrapheme(original.text, offset);
+    // Named pieces rather than a structured binding: clang 14 (the fuzz build) cannot capture
+    // a binding in the lambda below.
+    auto pieces = Text::splitAtGrapheme(original.text, offset);
+    const std::string& head = pieces.first;
+    const std::string& tail = pieces.second;
     auto index = static_cast<std::size_t>(path->back());
     auto items = withSiblings(doc.items, parentOf(*path), [&](const ItemList& siblings) {
         Item kept = siblings[index];

@@ -112,9 +112,8 @@ private slots:
 
     void savingARenamedFileTakesItsNewNameAsTitle() {
         const QString original = path(QStringLiteral("Old name.quenlith"));
-        writeFile(original, DocumentCodec::encodeNative(
-                                snapshotOf(tripDocument("d1", "Old name")),
-                                BackupSettings{}));
+        writeFile(original, DocumentCodec::encodeNative(snapshotOf(tripDocument("d1", "Old name")),
+                                                        BackupSettings{}));
         const QString renamed = path(QStringLiteral("New name.quenlith"));
         QVERIFY(QFile::rename(original, renamed));
         VelmoraDocument* document = controller().openDocument(renamed);
@@ -162,7 +161,8 @@ private slots:
         QCOMPARE(m_dialogs->alerts.size(), 1);
         const QString expected =
             localizedFormat(QStringLiteral("backup.error.multipleDocuments %lld"), {qint64(2)}) +
-            QLatin1Char(' ') + localized(QStringLiteral("backup.error.multipleDocuments.suggestion"));
+            QLatin1Char(' ') +
+            localized(QStringLiteral("backup.error.multipleDocuments.suggestion"));
         QCOMPARE(m_dialogs->alerts.first().informative, expected);
         QVERIFY(m_dialogs->alerts.first().message.contains(QStringLiteral("velmora-backup")));
     }
@@ -205,8 +205,9 @@ private slots:
         const auto alertsBefore = m_dialogs->alerts.size();
         QVERIFY(!controller().saveDocument(document, nullptr));
         QCOMPARE(m_dialogs->alerts.size(), alertsBefore + 1);
-        QCOMPARE(m_dialogs->alerts.last().message,
-                 localizedFormat(QStringLiteral("document.saveFailed %@"), {QStringLiteral("Shelf")}));
+        QCOMPARE(
+            m_dialogs->alerts.last().message,
+            localizedFormat(QStringLiteral("document.saveFailed %@"), {QStringLiteral("Shelf")}));
         QVERIFY(document->isEdited());
         QVERIFY(document->hasUnautosavedChanges());
     }
@@ -255,16 +256,21 @@ private slots:
     void hideCompletedIsKeptPerDocument() {
         const QString first = path(QStringLiteral("A.quenlith"));
         const QString second = path(QStringLiteral("B.quenlith"));
-        writeFile(first, DocumentCodec::encodeNative(
-                             snapshotOf(tripDocument("doc-a", "A")), {}));
-        writeFile(second, DocumentCodec::encodeNative(
-                              snapshotOf(tripDocument("doc-b", "B")), {}));
+        writeFile(first, DocumentCodec::encodeNative(snapshotOf(tripDocument("doc-a", "A")), {}));
+        writeFile(second, DocumentCodec::encodeNative(snapshotOf(tripDocument("doc-b", "B")), {}));
         Preferences().setHideCompleted(QStringLiteral("doc-a"), true);
         VelmoraDocument* a = controller().openDocument(first);
         VelmoraDocument* b = controller().openDocument(second);
         QVERIFY(a && b);
         QVERIFY(a->session().hideCompleted);
         QVERIFY(!b->session().hideCompleted);
+        // Hiding completed items from the menu is remembered for that document only.
+        b->perform(Action::hideCompleted);
+        QVERIFY(Preferences().hideCompleted(QStringLiteral("doc-b")));
+        QVERIFY(Preferences().hideCompleted(QStringLiteral("doc-a")));
+        a->perform(Action::hideCompleted);
+        QVERIFY(!Preferences().hideCompleted(QStringLiteral("doc-a")));
+        QVERIFY(Preferences().hideCompleted(QStringLiteral("doc-b")));
         // With the check style "none" checks are off unless strikeChecked says otherwise.
         Preferences().setString(PreferenceKeys::checkStyle, QStringLiteral("none"));
         a->applyDisplayPreferences(Preferences());
@@ -276,8 +282,7 @@ private slots:
 
     void openingAnOpenFileBringsItsWindowForward() {
         const QString file = path(QStringLiteral("Once.quenlith"));
-        writeFile(file, DocumentCodec::encodeNative(
-                            snapshotOf(tripDocument("d1", "Once")), {}));
+        writeFile(file, DocumentCodec::encodeNative(snapshotOf(tripDocument("d1", "Once")), {}));
         VelmoraDocument* first = controller().openDocument(file);
         QCOMPARE(controller().openDocument(file), first);
         QCOMPARE(controller().documents().size(), 1);

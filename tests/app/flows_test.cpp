@@ -107,15 +107,17 @@ private slots:
         QCOMPARE(m_dialogs->alerts.first().informative,
                  localizedFormat(QStringLiteral("import.summary %lld"), {qint64(3)}));
         QStringList names = QDir(target).entryList(QDir::Files, QDir::Name);
-        const QStringList expected{QStringLiteral("Plan 2.quenlith"), QStringLiteral("Plan.quenlith"),
-                                   QStringLiteral("Trip 2.quenlith"), QStringLiteral("trip.quenlith")};
+        const QStringList expected{
+            QStringLiteral("Plan 2.quenlith"), QStringLiteral("Plan.quenlith"),
+            QStringLiteral("Trip 2.quenlith"), QStringLiteral("trip.quenlith")};
         QCOMPARE(names, expected);
         QCOMPARE(readFile(target + QStringLiteral("/trip.quenlith")), QByteArray("kept"));
     }
 
     void importOfABrokenBackupShowsItsFaultAndWritesNothing() {
         const QString backup = path(QStringLiteral("broken.json"));
-        writeFile(backup, "{\"format\": \"velmora\", \"version\": 1, \"documents\": [{\"title\": \"x\"}]}");
+        writeFile(backup,
+                  "{\"format\": \"velmora\", \"version\": 1, \"documents\": [{\"title\": \"x\"}]}");
         const QString target = path(QStringLiteral("untouched"));
         QDir().mkpath(target);
         m_dialogs->openPaths.enqueue({backup});

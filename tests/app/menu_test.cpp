@@ -51,17 +51,16 @@ private slots:
         QTest::addColumn<Action>("action");
         QTest::addColumn<QKeySequence>("keys");
         QTest::newRow("settings") << Action::settings << QKeySequence(Qt::CTRL | Qt::Key_Comma);
-        QTest::newRow("new-document-tab") << Action::newDocumentTab
-                                          << QKeySequence(Qt::CTRL | Qt::Key_T);
+        QTest::newRow("new-document-tab")
+            << Action::newDocumentTab << QKeySequence(Qt::CTRL | Qt::Key_T);
         QTest::newRow("toggle-library")
             << Action::toggleLibrary << QKeySequence(Qt::META | Qt::CTRL | Qt::Key_S);
         QTest::newRow("help-search")
             << Action::helpSearch << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Question);
         QTest::newRow("delete-item") << Action::deleteItem << QKeySequence(Qt::Key_Backspace);
-        QTest::newRow("label-3") << Action::label3
-                                 << QKeySequence(Qt::META | Qt::CTRL | Qt::Key_3);
-        QTest::newRow("duplicate, never the alias") << Action::duplicate
-                                                    << QKeySequence(Qt::CTRL | Qt::Key_D);
+        QTest::newRow("label-3") << Action::label3 << QKeySequence(Qt::META | Qt::CTRL | Qt::Key_3);
+        QTest::newRow("duplicate, never the alias")
+            << Action::duplicate << QKeySequence(Qt::CTRL | Qt::Key_D);
         // Space toggles the check in the outline, but a chord without command or control
         // gives the menu item no key.
         QTest::newRow("toggle-check") << Action::toggleCheck << QKeySequence();
@@ -89,21 +88,45 @@ private slots:
         QCOMPARE(withTitle, 53);
     }
 
+    // Two items with one shortcut make Qt ignore both.
+    void noTwoItemsShareAShortcut() {
+        QMap<QString, QString> owners;
+        QList<QAction*> items;
+        std::function<void(const QList<QAction*>&)> collect = [&](const QList<QAction*>& list) {
+            for (QAction* item : list) {
+                items.append(item);
+                if (item->menu()) {
+                    collect(item->menu()->actions());
+                }
+            }
+        };
+        collect(m_window->menuBar()->actions());
+        for (QAction* item : items) {
+            for (const QKeySequence& keys : item->shortcuts()) {
+                const QString text = keys.toString();
+                QVERIFY2(!owners.contains(text),
+                         qPrintable(text + QStringLiteral(": ") + owners.value(text) +
+                                    QStringLiteral(" and ") + item->text()));
+                owners.insert(text, item->text());
+            }
+        }
+    }
+
     void menusInOrderWithoutTheItemsLinuxLacks() {
         QStringList titles;
         for (QAction* menu : m_window->menuBar()->actions()) {
             titles.append(menu->text());
         }
-        const char* const keys[] = {"menu.app",        "menu.file", "menu.edit",
-                                    "menu.format",     "menu.view", "menu.reorganize",
-                                    "menu.item",       "menu.window", "menu.help"};
+        const char* const keys[] = {"menu.app",    "menu.file",   "menu.edit",
+                                    "menu.format", "menu.view",   "menu.reorganize",
+                                    "menu.item",   "menu.window", "menu.help"};
         QStringList expected;
         for (const char* key : keys) {
             expected.append(localized(std::string_view(key)));
         }
         QCOMPARE(titles, expected);
-        const QString appMenu = m_window->menuBar()->actions().first()->menu()->actions()
-                                    .last()->text();
+        const QString appMenu =
+            m_window->menuBar()->actions().first()->menu()->actions().last()->text();
         QCOMPARE(appMenu, localized(QStringLiteral("menu.app.quit")));
         QVERIFY(!MainMenu::standardItem(m_window->menuBar(), StandardItem::checkUpdates));
         for (QAction* item : m_window->menuBar()->actions().first()->menu()->actions()) {

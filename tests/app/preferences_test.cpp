@@ -110,15 +110,25 @@ private slots:
         QTest::addColumn<QStringList>("system");
         QTest::addColumn<QString>("expected");
         QTest::newRow("swedish, portuguese (portugal), english")
-            << QStringList{} << QStringList{QStringLiteral("sv-SE"), QStringLiteral("pt-PT"), QStringLiteral("en-US")} << QStringLiteral("pt-BR");
-        QTest::newRow("only unsupported") << QStringList{} << QStringList{QStringLiteral("sv"), QStringLiteral("fi-FI")} << QStringLiteral("en");
-        QTest::newRow("no system languages") << QStringList{} << QStringList{} << QStringLiteral("en");
-        QTest::newRow("french with region") << QStringList{} << QStringList{QStringLiteral("fr-CA")} << QStringLiteral("fr");
+            << QStringList{}
+            << QStringList{QStringLiteral("sv-SE"), QStringLiteral("pt-PT"),
+                           QStringLiteral("en-US")}
+            << QStringLiteral("pt-BR");
+        QTest::newRow("only unsupported")
+            << QStringList{} << QStringList{QStringLiteral("sv"), QStringLiteral("fi-FI")}
+            << QStringLiteral("en");
+        QTest::newRow("no system languages")
+            << QStringList{} << QStringList{} << QStringLiteral("en");
+        QTest::newRow("french with region")
+            << QStringList{} << QStringList{QStringLiteral("fr-CA")} << QStringLiteral("fr");
         QTest::newRow("locale name with underscore")
             << QStringList{} << QStringList{QStringLiteral("de_AT")} << QStringLiteral("de");
         QTest::newRow("stored choice wins")
-            << QStringList{QStringLiteral("ja")} << QStringList{QStringLiteral("de-DE")} << QStringLiteral("ja");
-        QTest::newRow("stored pt-BR") << QStringList{QStringLiteral("pt-BR")} << QStringList{QStringLiteral("en")} << QStringLiteral("pt-BR");
+            << QStringList{QStringLiteral("ja")} << QStringList{QStringLiteral("de-DE")}
+            << QStringLiteral("ja");
+        QTest::newRow("stored pt-BR")
+            << QStringList{QStringLiteral("pt-BR")} << QStringList{QStringLiteral("en")}
+            << QStringLiteral("pt-BR");
     }
 
     void languageCodeRules() {

@@ -20,12 +20,12 @@ private:
 
 // The main function of an application test: an isolated home, an offscreen QApplication named
 // like Ostrevo, then the test object.
-#define OSTREVO_APP_TEST_MAIN(TestObject)                                                      \
-    int main(int argc, char** argv) {                                                          \
-        velmora::test::IsolatedHome home;                                                      \
-        QApplication application(argc, argv);                                                  \
-        velmora::Application::configure(application);                                          \
-        QApplication::setQuitOnLastWindowClosed(false);                                        \
-        TestObject test(home.path());                                                          \
-        return QTest::qExec(&test, argc, argv);                                                \
+#define OSTREVO_APP_TEST_MAIN(TestObject)                                                          \
+    int main(int argc, char** argv) {                                                              \
+        velmora::test::IsolatedHome home;                                                          \
+        QApplication application(argc, argv);                                                      \
+        velmora::Application::configure(application);                                              \
+        QApplication::setQuitOnLastWindowClosed(false);                                            \
+        TestObject test(home.path());                                                              \
+        return QTest::qExec(&test, argc, argv);                                                    \
     }

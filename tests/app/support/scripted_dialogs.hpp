@@ -32,8 +32,8 @@ public:
 
     QString saveFileName(QWidget* parent, const QString& directory, const QString& proposedName,
                          const QStringList& filters) override;
-    QStringList openFileNames(QWidget* parent, const QString& directory,
-                              const QStringList& filters, bool multiple) override;
+    QStringList openFileNames(QWidget* parent, const QString& directory, const QStringList& filters,
+                              bool multiple) override;
     QString folder(QWidget* parent, const QString& prompt, const QString& message) override;
     void alert(QWidget* parent, const QString& message, const QString& informative) override;
     SaveChoice askToSave(QWidget* parent, const QString& documentName) override;

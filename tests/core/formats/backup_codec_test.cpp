@@ -66,9 +66,8 @@ TEST(BackupCodec, WritesNestedItemsEmptyListsAndSettings) {
     Item parent = Item::blank("p", "parent");
     parent.children = ItemList{child};
     BackupSettings settings{BackupSettings::OpenMode::newtab, BackupSettings::View::tree, true};
-    std::string text =
-        BackupCodec::encode({TreeDocument{"d", "A", {parent}}, TreeDocument{"e", "B", {}}},
-                            settings);
+    std::string text = BackupCodec::encode(
+        {TreeDocument{"d", "A", {parent}}, TreeDocument{"e", "B", {}}}, settings);
     EXPECT_NE(text.find("          \"children\": [\n"
                         "            {\n"
                         "              \"id\": \"c\",\n"),
@@ -115,8 +114,8 @@ TEST(BackupCodec, RoundTripKeepsEveryField) {
 }
 
 TEST(BackupCodec, ItemWithoutOptionalLinesReadsAsPlain) {
-    Backup backup = decoded(BackupCodec::encode({TreeDocument{"d", "T", {Item::blank("i", "x")}}},
-                                                BackupSettings{}));
+    Backup backup = decoded(
+        BackupCodec::encode({TreeDocument{"d", "T", {Item::blank("i", "x")}}}, BackupSettings{}));
     const Item& item = backup.documents[0].items[0];
     EXPECT_FALSE(item.bold);
     EXPECT_FALSE(item.underline);
@@ -127,8 +126,10 @@ TEST(BackupCodec, ItemWithoutOptionalLinesReadsAsPlain) {
 
 TEST(BackupCodec, ColourAliasesReadAsTheirColourAndWriteBackUnderItsName) {
     std::string text = BackupCodec::encode({exampleDocument()}, BackupSettings{});
-    for (auto [alias, label] : {std::pair{"aqua", ColorLabel::blue}, {"pink", ColorLabel::red},
-                                {"brown", ColorLabel::gray}, {"orange", ColorLabel::orange}}) {
+    for (auto [alias, label] : {std::pair{"aqua", ColorLabel::blue},
+                                {"pink", ColorLabel::red},
+                                {"brown", ColorLabel::gray},
+                                {"orange", ColorLabel::orange}}) {
         std::string aliased = text;
         aliased.replace(aliased.find("\"red\""), 5, std::string("\"") + alias + "\"");
         Backup backup = decoded(aliased);

@@ -54,11 +54,11 @@ std::string oneItem(const Overrides& overrides) {
 }
 
 std::string settings(const Overrides& overrides) {
-    return backup("[" + document("[]") + "]",
-                  {{"settings", object({{"openMode", "\"tab\""},
-                                        {"view", "\"list\""},
-                                        {"showAllNotes", "false"}},
-                                       overrides)}});
+    return backup(
+        "[" + document("[]") + "]",
+        {{"settings",
+          object({{"openMode", "\"tab\""}, {"view", "\"list\""}, {"showAllNotes", "false"}},
+                 overrides)}});
 }
 
 struct ErrorCase {
@@ -68,13 +68,14 @@ struct ErrorCase {
     std::string catalogKey;
 };
 
-BackupError withText(Kind kind, std::string text) { return BackupError{kind, std::move(text)}; }
+BackupError withText(Kind kind, std::string text) {
+    return BackupError{kind, std::move(text)};
+}
 
 std::vector<ErrorCase> errorCases() {
     const std::string doc = document("[]");
-    const std::string firstItemWithChild = "[" + item({{"children", "[" + item({{"id", ""},
-                                                                             {"text", "\"\""}}) +
-                                                                     "]"}}) + "]";
+    const std::string firstItemWithChild =
+        "[" + item({{"children", "[" + item({{"id", ""}, {"text", "\"\""}}) + "]"}}) + "]";
     return {
         {"VersionTwo", backup("[" + doc + "]", {{"version", "2"}}),
          BackupError::unsupportedVersion("2"), "backup.error.unsupportedVersion %@"},
@@ -97,8 +98,7 @@ std::vector<ErrorCase> errorCases() {
         {"DocumentWithoutItems", backup("[" + document("", {{"title", "\"Trip\""}}) + "]"),
          BackupError::documentNoItems("Trip"), "backup.error.documentNoItems %@"},
         {"ChildNotObject",
-         backup("[" + document("[" + item({{"children", "[" + item() + ", \"x\"]"}}) + "]") +
-                "]"),
+         backup("[" + document("[" + item({{"children", "[" + item() + ", \"x\"]"}}) + "]") + "]"),
          BackupError::itemCorrupt("Notes/0/1"), "backup.error.itemCorrupt %@"},
         {"ChildWithoutIDNamedByPath", backup("[" + document(firstItemWithChild) + "]"),
          withText(Kind::itemNoID, "Notes/0/0"), "backup.error.itemNoID %@"},
@@ -144,8 +144,9 @@ std::vector<ErrorCase> errorCases() {
         {"IdCheckedBeforeText", oneItem({{"id", "7"}, {"text", "7"}}),
          withText(Kind::itemNoID, "Notes/0"), "backup.error.itemNoID %@"},
         {"ChildFaultBeforeLaterSibling",
-         backup("[" + document("[" + item({{"children", "[" + item({{"note", "1"}}) + "]"}}) +
-                               ", " + item({{"id", ""}}) + "]") +
+         backup("[" +
+                document("[" + item({{"children", "[" + item({{"note", "1"}}) + "]"}}) + ", " +
+                         item({{"id", ""}}) + "]") +
                 "]"),
          withText(Kind::itemNoteNotString, "t"), "backup.error.itemNote %@"},
         {"VersionBeforeDocuments", backup("5", {{"version", "2"}}),

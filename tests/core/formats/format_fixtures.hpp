@@ -13,7 +13,9 @@
 
 namespace velmora::testing {
 
-inline Timestamp at(const char* iso) { return *Timestamp::parseISO8601(iso); }
+inline Timestamp at(const char* iso) {
+    return *Timestamp::parseISO8601(iso);
+}
 
 // Ids "n1", "n2", … in the order they are asked for.
 inline IDFactory counter(std::string prefix = "n") {

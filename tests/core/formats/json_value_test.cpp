@@ -103,7 +103,10 @@ TEST(JSONStringLiteral, EscapesOnlyQuotesBackslashesAndControls) {
 }
 
 TEST(JSONStringLiteral, InvalidUTF8BecomesReplacementCharacter) {
-    EXPECT_EQ(jsonStringLiteral("a\xFF" "b\xC3"), "\"a\xEF\xBF\xBD" "b\xEF\xBF\xBD\"");
+    EXPECT_EQ(jsonStringLiteral("a\xFF"
+                                "b\xC3"),
+              "\"a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD\"");
     // A surrogate encoded in UTF-8 is not valid UTF-8 either.
     EXPECT_EQ(jsonStringLiteral("\xED\xA0\x80"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");
 }

@@ -1,0 +1,263 @@
+// Reading and writing the 100,000- and 1,000,000-item outlines as backup text and as OPML,
+// beside the bare parse of the same bytes by simdjson and expat. Each benchmark also reports
+// the peak of heap memory allocated during one operation ("peak_MB"; expat's own buffers are
+// not counted, they stay small because the parser streams).
+#include "bench/outline_generator.hpp"
+#include "core/formats/backup_codec.hpp"
+#include "core/formats/opml_codec.hpp"
+
+#include <benchmark/benchmark.h>
+#include <expat.h>
+#include <simdjson.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <malloc.h>
+#include <map>
+#include <new>
+
+namespace {
+
+std::atomic<std::int64_t> g_current{0};
+std::atomic<std::int64_t> g_peak{0};
+
+} // namespace
+
+// The counting allocator is left out under AddressSanitizer, which has its own.
+#if !defined(__SANITIZE_ADDRESS__)
+namespace {
+
+void* counted(void* p) {
+    if (!p)
+        return p;
+    auto now = g_current.fetch_add(static_cast<std::int64_t>(malloc_usable_size(p))) +
+               static_cast<std::int64_t>(malloc_usable_size(p));
+    auto peak = g_peak.load();
+    while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {
+    }
+    return p;
+}
+
+void release(void* p) {
+    if (!p)
+        return;
+    g_current.fetch_sub(static_cast<std::int64_t>(malloc_usable_size(p)));
+    std::free(p);
+}
+
+void* allocate(std::size_t size, std::size_t alignment = 0) {
+    void* p = alignment > alignof(std::max_align_t)
+                  ? std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment)
+                  : std::malloc(size ? size : 1);
+    return counted(p);
+}
+
+} // namespace
+
+void* operator new(std::size_t size) {
+    if (void* p = allocate(size))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+void* operator new(std::size_t size, std::align_val_t a) {
+    if (void* p = allocate(size, static_cast<std::size_t>(a)))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size, std::align_val_t a) {
+    return operator new(size, a);
+}
+void operator delete(void* p) noexcept {
+    release(p);
+}
+void operator delete[](void* p) noexcept {
+    release(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    release(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    release(p);
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+    release(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept {
+    release(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+    release(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
+    release(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    release(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    release(p);
+}
+#endif
+
+using namespace velmora;
+
+namespace {
+
+void sizes(benchmark::internal::Benchmark* b) {
+    b->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+}
+
+const BackupSettings kSettings{};
+
+const std::string& backupText(std::int64_t n) {
+    static std::map<std::int64_t, std::string> cache;
+    auto& text = cache[n];
+    if (text.empty())
+        text = BackupCodec::encode({bench::cachedOutline(n)}, kSettings);
+    return text;
+}
+
+const std::string& opmlText(std::int64_t n) {
+    static std::map<std::int64_t, std::string> cache;
+    auto& text = cache[n];
+    if (text.empty()) {
+        const auto& doc = bench::cachedOutline(n);
+        text = OPMLCodec::encode(doc.title, doc.items);
+    }
+    return text;
+}
+
+// Measures the heap peak above the level at the start of each operation.
+class PeakMemory {
+public:
+    void start() {
+        m_base = g_current.load();
+        g_peak.store(m_base);
+    }
+    void stop() { m_max = std::max(m_max, g_peak.load() - m_base); }
+    void report(benchmark::State& state, std::size_t bytes) const {
+        state.counters["peak_MB"] = static_cast<double>(m_max) / 1e6;
+        state.counters["input_MB"] = static_cast<double>(bytes) / 1e6;
+        state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
+    }
+
+private:
+    std::int64_t m_base = 0;
+    std::int64_t m_max = 0;
+};
+
+void BM_BackupEncode(benchmark::State& state) {
+    std::vector<TreeDocument> documents{bench::cachedOutline(state.range(0))};
+    std::size_t bytes = 0;
+    PeakMemory peak;
+    for (auto _ : state) {
+        peak.start();
+        std::string text = BackupCodec::encode(documents, kSettings);
+        peak.stop();
+        bytes = text.size();
+        benchmark::DoNotOptimize(text.data());
+    }
+    peak.report(state, bytes);
+}
+BENCHMARK(BM_BackupEncode)->Apply(sizes);
+
+void BM_BackupDecode(benchmark::State& state) {
+    const std::string& text = backupText(state.range(0));
+    PeakMemory peak;
+    for (auto _ : state) {
+        peak.start();
+        auto backup = BackupCodec::decode(text);
+        peak.stop();
+        if (!backup.ok())
+            state.SkipWithError("the backup did not read");
+        state.PauseTiming(); // freeing the tree is not part of reading it
+        { auto gone = std::move(backup); }
+        state.ResumeTiming();
+    }
+    peak.report(state, text.size());
+}
+BENCHMARK(BM_BackupDecode)->Apply(sizes);
+
+void BM_SimdjsonBareParse(benchmark::State& state) {
+    const std::string& text = backupText(state.range(0));
+    PeakMemory peak;
+    for (auto _ : state) {
+        peak.start();
+        simdjson::dom::parser parser;
+        simdjson::dom::element root;
+        auto error = parser.parse(text.data(), text.size(), true).get(root);
+        peak.stop();
+        if (error)
+            state.SkipWithError("simdjson refused the text");
+        benchmark::DoNotOptimize(root);
+    }
+    peak.report(state, text.size());
+}
+BENCHMARK(BM_SimdjsonBareParse)->Apply(sizes);
+
+void BM_OPMLEncode(benchmark::State& state) {
+    const auto& doc = bench::cachedOutline(state.range(0));
+    std::size_t bytes = 0;
+    PeakMemory peak;
+    for (auto _ : state) {
+        peak.start();
+        std::string text = OPMLCodec::encode(doc.title, doc.items);
+        peak.stop();
+        bytes = text.size();
+        benchmark::DoNotOptimize(text.data());
+    }
+    peak.report(state, bytes);
+}
+BENCHMARK(BM_OPMLEncode)->Apply(sizes);
+
+void BM_OPMLDecode(benchmark::State& state) {
+    const std::string& text = opmlText(state.range(0));
+    PeakMemory peak;
+    for (auto _ : state) {
+        peak.start();
+        auto document = OPMLCodec::decode(text, "Imported");
+        peak.stop();
+        if (!document.ok())
+            state.SkipWithError("the OPML did not read");
+        state.PauseTiming();
+        { auto gone = std::move(document); }
+        state.ResumeTiming();
+    }
+    peak.report(state, text.size());
+}
+BENCHMARK(BM_OPMLDecode)->Apply(sizes);
+
+void BM_ExpatBareParse(benchmark::State& state) {
+    const std::string& text = opmlText(state.range(0));
+    PeakMemory peak;
+    for (auto _ : state) {
+        peak.start();
+        XML_Parser parser = XML_ParserCreate(nullptr);
+        XML_SetElementHandler(
+            parser, [](void*, const XML_Char*, const XML_Char**) {}, [](void*, const XML_Char*) {});
+        bool ok = true;
+        constexpr std::size_t kChunk = std::size_t{1} << 24;
+        for (std::size_t at = 0; ok && at < text.size(); at += kChunk) {
+            auto length = std::min(kChunk, text.size() - at);
+            ok = XML_Parse(parser, text.data() + at, static_cast<int>(length),
+                           at + length == text.size()) == XML_STATUS_OK;
+        }
+        XML_ParserFree(parser);
+        peak.stop();
+        if (!ok)
+            state.SkipWithError("expat refused the text");
+    }
+    peak.report(state, text.size());
+}
+BENCHMARK(BM_ExpatBareParse)->Apply(sizes);
+
+} // namespace
