@@ -38,6 +38,27 @@ constexpr double kZoomStep = 1.1;
 constexpr double kMinZoom = 0.5;
 constexpr double kMaxZoom = 3.0;
 
+// The edit command of the outline a standard menu item stands for.
+std::optional<EditCommand> editCommandOf(StandardItem item) {
+    switch (item) {
+    case StandardItem::cut:
+        return EditCommand::cut;
+    case StandardItem::copy:
+        return EditCommand::copy;
+    case StandardItem::paste:
+        return EditCommand::paste;
+    case StandardItem::selectAll:
+        return EditCommand::selectAll;
+    default:
+        return std::nullopt;
+    }
+}
+
+bool isTextField(const QWidget* widget) {
+    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QTextEdit*>(widget) ||
+           qobject_cast<const QPlainTextEdit*>(widget);
+}
+
 } // namespace
 
 AppDelegate::AppDelegate(Dialogs& dialogs, QString dataFolder, DocumentViewFactory viewFactory,
@@ -304,6 +325,14 @@ void AppDelegate::run(StandardItem item, QWidget* window) {
         QDesktopServices::openUrl(QUrl(kHomeAddress));
         break;
     default:
+        // With no text field focused, the edit commands act on the outline.
+        if (const auto command = editCommandOf(item);
+            command && document && !isTextField(QApplication::focusWidget())) {
+            if (DocumentView* view = m_controller->viewOf(document);
+                view && view->runEditCommand(*command)) {
+                break;
+            }
+        }
         runEditItem(item);
         break;
     }

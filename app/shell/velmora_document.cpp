@@ -50,11 +50,11 @@ public:
     void redo() override {
         // The session already holds `after` when the record is pushed.
         if (m_pushed) {
-            m_document.setSnapshot(m_command.after);
+            m_document.restoreSnapshot(m_command.after);
         }
         m_pushed = true;
     }
-    void undo() override { m_document.setSnapshot(m_command.before); }
+    void undo() override { m_document.restoreSnapshot(m_command.before); }
     [[nodiscard]] const std::string& catalogKey() const { return m_command.catalogKey; }
 
 private:
@@ -170,6 +170,13 @@ void VelmoraDocument::applyEditorPreferences(const Preferences& preferences) {
 
 void VelmoraDocument::setSnapshot(const EditorSnapshot& snapshot) {
     m_session.snapshot = snapshot;
+    emit changed();
+}
+
+void VelmoraDocument::restoreSnapshot(const EditorSnapshot& snapshot) {
+    m_session.snapshot = snapshot;
+    // The restored state may select or edit an item that hiding completed items now hides.
+    m_session.retargetIfHidden();
     emit changed();
 }
 

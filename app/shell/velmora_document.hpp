@@ -61,6 +61,9 @@ public:
     [[nodiscard]] const BackupSettings& fileSettings() const { return m_fileSettings; }
     // Takes a new editor state (undo and redo do this) and refreshes the views.
     void setSnapshot(const EditorSnapshot& snapshot);
+    // Takes a state back from the undo stack, moving the selection and the editor off items
+    // that are hidden now.
+    void restoreSnapshot(const EditorSnapshot& snapshot);
     // Runs the session's `perform`; a change goes onto the undo stack. Returns the result so
     // that the caller carries out its side effect.
     PerformResult perform(Action action, std::optional<std::string> draft = std::nullopt,

@@ -187,6 +187,7 @@ void DocumentWindowController::wireList() {
     m_list->onCut = [this] { cut(); };
     m_list->onPaste = [this] { paste(); };
     m_list->onRowsMoved = [this] { moveEditorWithRows(); };
+    m_list->onZoom = [this](int steps) { steps > 0 ? zoomIn() : zoomOut(); };
     m_list->view()->installEventFilter(this);
 }
 
@@ -237,11 +238,6 @@ void DocumentWindowController::perform(Action action) {
     m_performing = true;
     const PerformResult result = m_document.perform(action, text, at);
     m_performing = false;
-    if (action == Action::hideCompleted) {
-        // Hiding completed items is remembered per document.
-        Preferences().setHideCompleted(m_document.documentId(),
-                                       m_document.session().hideCompleted);
-    }
     if (result.side) {
         carryOut(*result.side);
     }

@@ -140,6 +140,8 @@ private:
     [[nodiscard]] bool menuCarries(const KeyChord& chord) const;
     void storeZoom(double zoom);
     void applyStoredZoom();
+    // Starts building the id index of a new tree in the background.
+    void prepareLookups();
 
     void rowSelected(const std::string& id);
     void rowToggled(const std::string& id);
@@ -177,6 +179,7 @@ private:
     // Marks drags that start in this window; the payload of the drag under the pointer.
     std::string m_dragToken;
     ItemDrag::PayloadCache m_dragPayload;
+    const void* m_preparedItems = nullptr;
 };
 
 } // namespace velmora

@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QSignalBlocker>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
@@ -32,6 +33,8 @@ namespace {
 constexpr double kMinZoom = 0.5;
 constexpr double kMaxZoom = 3.0;
 constexpr double kZoomStep = 1.1;
+// Trees at least this big get their id index built in the background after a change.
+constexpr std::int64_t kPreparedLookupItems = 2048;
 // The smallest width of the editor in the list, so that a short title leaves room to type.
 constexpr int kMinEditorWidth = 180;
 
@@ -108,6 +111,21 @@ void DocumentWindowController::refresh() {
     }
     // An edited row that cannot be shown yet (the window is not laid out) gets the editor and
     // the focus as soon as it can.
+    prepareLookups();
+}
+
+void DocumentWindowController::prepareLookups() {
+    const ItemList& items = m_document.session().snapshot.document.items;
+    if (items.storageIdentity() == m_preparedItems) {
+        return;
+    }
+    m_preparedItems = items.storageIdentity();
+    // A new tree finds items by id through an index built on first use; building it while the
+    // user types spares the next command that wait. The tree is immutable and the index is
+    // published atomically, so another thread may build it.
+    if (items.totalCount() >= kPreparedLookupItems) {
+        QThreadPool::globalInstance()->start([items] { (void)items.idIndex(); });
+    }
 }
 
 QWidget* DocumentWindowController::contentViewFor(ViewMode view) const {
@@ -137,14 +155,21 @@ void DocumentWindowController::placeEditor(bool scroll) {
         hideEditor();
         return;
     }
-    const auto item = session.item(editing->id);
+    // The edited item is found among the shown blocks or rows, near the selection, rather than
+    // by a search of the whole tree.
     const bool canvas = showsCanvas();
+    const Item* item = nullptr;
     std::optional<QRect> rect;
-    if (item) {
-        rect = canvas ? canvasEditorRect(editing->id, editing->isNote())
-                      : m_list->editorRect(editing->id, editing->isNote(), scroll);
+    if (canvas) {
+        if (const CanvasBlock* block = m_canvas->scene().block(editing->id)) {
+            item = &block->item();
+            rect = canvasEditorRect(editing->id, editing->isNote());
+        }
+    } else if (const auto row = m_list->model().rowOf(editing->id)) {
+        item = &m_list->model().rowAt(*row).item();
+        rect = m_list->editorRect(editing->id, editing->isNote(), scroll);
     }
-    if (!rect) {
+    if (!item || !rect) {
         hideEditor();
         return;
     }

@@ -11,7 +11,7 @@ namespace velmora {
 
 ListOutlineController::State ListOutlineController::State::of(const EditorSession& session) {
     State state;
-    state.rows = session.visibleRows();
+    state.items = session.snapshot.document.items;
     const auto& snapshot = session.snapshot;
     state.display.hidingCompleted = session.isHiding();
     state.display.showAllNotes = snapshot.showAllNotes;
@@ -19,7 +19,12 @@ ListOutlineController::State ListOutlineController::State::of(const EditorSessio
         state.display.editingNoteId = snapshot.editing->id;
     }
     state.display.hoistRoot = session.hoistRoot();
-    state.selectedIds = session.selectedIDs();
+    // A single selected item needs no range: the list shows it if it is a row.
+    if (snapshot.anchorId || !snapshot.extraIds.empty()) {
+        state.selectedIds = session.selectedIDs();
+    } else if (snapshot.selectedId) {
+        state.selectedIds = {*snapshot.selectedId};
+    }
     state.focusedId = snapshot.selectedId;
     state.editing = snapshot.editing;
     state.checksVisible = session.checksVisible;
@@ -59,6 +64,11 @@ ListOutlineController::ListOutlineController(QWidget* parent)
             forward(&ListOutlineController::onPaste));
     connect(m_view, &ListOutlineView::rowsMoved, this,
             forward(&ListOutlineController::onRowsMoved));
+    connect(m_view, &ListOutlineView::zoomRequested, this, [this](int steps) {
+        if (onZoom) {
+            onZoom(steps);
+        }
+    });
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 // Only a change the list did not make itself is a gesture.
@@ -107,7 +117,7 @@ void ListOutlineController::reload(State state) {
     m_suppress = true;
     m_delegate->setChecksVisible(state.checksVisible);
     m_delegate->setEditing(state.editing);
-    m_model->setRows(std::move(state.rows), state.display);
+    m_model->setOutline(state.items, state.display);
     applySelection(state);
     m_suppress = false;
     m_view->viewport()->update();
@@ -128,6 +138,10 @@ void ListOutlineController::applySelection(const State& state) {
     std::optional<int> focused;
     if (state.focusedId) {
         focused = m_model->rowOf(*state.focusedId);
+    }
+    if (focused) {
+        // Scrolled first, so that the view finds the row near the top of what it shows.
+        m_view->scrollTo(m_model->index(*focused), QAbstractItemView::EnsureVisible);
     }
     selection->setCurrentIndex(focused ? m_model->index(*focused) : QModelIndex(),
                                QItemSelectionModel::NoUpdate);

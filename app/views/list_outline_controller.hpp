@@ -25,7 +25,7 @@ class ListOutlineController : public QObject {
 public:
     // Everything the list shows, taken from the session before each reload.
     struct State {
-        std::vector<VisibleRow> rows;
+        ItemList items;
         ListOutlineModel::Display display;
         std::vector<std::string> selectedIds;
         std::optional<std::string> focusedId;
@@ -60,6 +60,8 @@ public:
     std::function<void()> onPaste;
     // The rows moved (scrolled or resized) under anything laid over them.
     std::function<void()> onRowsMoved;
+    // Ctrl and the wheel asked to zoom in (positive) or out (negative).
+    std::function<void(int steps)> onZoom;
 
     // Redraws from the state: the rows, then the selection (without calling back).
     void reload(State state);

@@ -117,7 +117,7 @@ QFont ListOutlineDelegate::noteFont() const {
 }
 
 ListOutlineDelegate::Geometry ListOutlineDelegate::geometry(int row, const QRect& rect) const {
-    const VisibleRow& visible = m_model.rowAt(row);
+    const auto& visible = m_model.rowAt(row);
     const Item& item = visible.item();
     Geometry g;
     g.row = rect;

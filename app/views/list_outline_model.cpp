@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_set>
+#include <utility>
 
 namespace velmora {
 namespace {
 
-// Whether two rows stand for the same item at the same place (its content may differ).
-bool sameRow(const VisibleRow& a, const VisibleRow& b) {
+using Row = ListOutlineModel::Row;
+
+// Whether two rows stand for the same item at the same depth (its content may differ).
+bool sameRow(const Row& a, const Row& b) {
     return a.depth == b.depth && (a.node == b.node || a.node->id == b.node->id);
 }
 
@@ -19,16 +22,30 @@ QString firstLine(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(std::min(end, text.size())));
 }
 
+// Equal ids; the first letters of the random ids settle almost every comparison.
+bool sameId(const std::string& id, std::string_view other) {
+    return id.size() == other.size() && (id.empty() || id.front() == other.front()) && id == other;
+}
+
 } // namespace
 
 ListOutlineModel::ListOutlineModel(QObject* parent) : QAbstractListModel(parent) {}
 
-void ListOutlineModel::setRows(std::vector<VisibleRow> rows, Display display) {
+void ListOutlineModel::setOutline(const ItemList& items, Display display) {
     const bool displayChanged = display != m_display;
+    if (m_loaded && !displayChanged && items.sharesStorageWith(m_items)) {
+        return;
+    }
+    std::vector<Row> rows = std::move(m_spare);
+    m_walk.walk(items, {display.hoistRoot, display.hidingCompleted}, m_rows, rows);
+    // The old tree stays alive until the view has seen the change.
+    const ItemList previous = std::exchange(m_items, items);
+    m_loaded = true;
+    m_display = std::move(display);
+
     const std::size_t oldCount = m_rows.size();
     const std::size_t newCount = rows.size();
     const std::size_t shorter = std::min(oldCount, newCount);
-
     std::size_t prefix = 0;
     while (prefix < shorter && sameRow(m_rows[prefix], rows[prefix])) {
         ++prefix;
@@ -38,19 +55,16 @@ void ListOutlineModel::setRows(std::vector<VisibleRow> rows, Display display) {
            sameRow(m_rows[oldCount - 1 - suffix], rows[newCount - 1 - suffix])) {
         ++suffix;
     }
-
-    // Rows kept at both ends whose item changed (their own content or something below them).
+    // Rows kept at both ends whose item changed (its own content or something below it).
     std::vector<int> changed;
     for (std::size_t i = 0; i < prefix; ++i) {
-        if (m_rows[i].node != rows[i].node || m_rows[i].parent != rows[i].parent) {
+        if (m_rows[i].node != rows[i].node) {
             changed.push_back(static_cast<int>(i));
         }
     }
     for (std::size_t k = 0; k < suffix; ++k) {
-        const std::size_t newRow = newCount - 1 - k;
-        if (m_rows[oldCount - 1 - k].node != rows[newRow].node ||
-            m_rows[oldCount - 1 - k].parent != rows[newRow].parent) {
-            changed.push_back(static_cast<int>(newRow));
+        if (m_rows[oldCount - 1 - k].node != rows[newCount - 1 - k].node) {
+            changed.push_back(static_cast<int>(newCount - 1 - k));
         }
     }
 
@@ -62,20 +76,19 @@ void ListOutlineModel::setRows(std::vector<VisibleRow> rows, Display display) {
         endRemoveRows();
     }
     if (newCount - suffix > prefix) {
+        // The rows at both ends stand for the same items: the new list replaces the old one.
         beginInsertRows({}, first, static_cast<int>(newCount - suffix) - 1);
-        m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(prefix),
-                      std::make_move_iterator(rows.begin() + static_cast<std::ptrdiff_t>(prefix)),
-                      std::make_move_iterator(rows.end() - static_cast<std::ptrdiff_t>(suffix)));
+        m_rows.swap(rows);
         endInsertRows();
+    } else {
+        m_rows.swap(rows);
     }
-    // The kept rows take the new nodes, so every row reads the new tree.
-    for (std::size_t i = 0; i < prefix; ++i) {
-        m_rows[i] = std::move(rows[i]);
+    m_spare = std::move(rows);
+    // The selection is most likely where the rows changed.
+    if (prefix < shorter || oldCount != newCount) {
+        m_hint = prefix;
     }
-    for (std::size_t k = 0; k < suffix; ++k) {
-        m_rows[newCount - 1 - k] = std::move(rows[newCount - 1 - k]);
-    }
-    m_display = std::move(display);
+    m_hint = std::min(m_hint, m_rows.empty() ? 0 : m_rows.size() - 1);
 
     if (displayChanged) {
         if (!m_rows.empty()) {
@@ -109,9 +122,24 @@ void ListOutlineModel::emitChanged(int first, int last) {
 }
 
 std::optional<int> ListOutlineModel::rowOf(std::string_view id) const {
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i].node->id == id) {
-            return static_cast<int>(i);
+    const std::size_t n = m_rows.size();
+    if (n == 0) {
+        return std::nullopt;
+    }
+    const std::size_t hint = std::min(m_hint, n - 1);
+    // Outwards from the hint: hint, hint + 1, hint - 1, hint + 2, …
+    for (std::size_t distance = 0; distance < n; ++distance) {
+        const std::size_t below = hint + distance;
+        if (below < n && sameId(m_rows[below].node->id, id)) {
+            m_hint = below;
+            return static_cast<int>(below);
+        }
+        if (distance > 0 && distance <= hint && sameId(m_rows[hint - distance].node->id, id)) {
+            m_hint = hint - distance;
+            return static_cast<int>(hint - distance);
+        }
+        if (below >= n && distance > hint) {
+            break;
         }
     }
     return std::nullopt;
@@ -122,14 +150,15 @@ std::vector<int> ListOutlineModel::rowsOf(const std::vector<std::string>& ids) c
     if (ids.empty()) {
         return result;
     }
-    // A few ids are compared directly; many (select all) through a hash set.
+    // A few ids are looked for near the last one found; many (select all) through a hash set.
     if (ids.size() <= 8) {
-        for (std::size_t i = 0; i < m_rows.size(); ++i) {
-            const std::string& id = m_rows[i].node->id;
-            if (std::find(ids.begin(), ids.end(), id) != ids.end()) {
-                result.push_back(static_cast<int>(i));
+        for (const std::string& id : ids) {
+            if (const auto row = rowOf(id)) {
+                result.push_back(*row);
             }
         }
+        std::sort(result.begin(), result.end());
+        result.erase(std::unique(result.begin(), result.end()), result.end());
         return result;
     }
     const std::unordered_set<std::string_view> wanted(ids.begin(), ids.end());

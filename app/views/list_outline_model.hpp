@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/views/list_outline_rows.hpp"
 #include "core/model/item.hpp"
 
 #include <QAbstractListModel>
@@ -40,22 +41,31 @@ public:
         bool operator==(const Display&) const = default;
     };
 
+    // One shown item: the item (inside the tree the model holds) and its depth in the list.
+    using Row = ListOutlineRows::Row;
+
     // The heights of a row without and with its note, before zooming.
     static constexpr int kRowHeight = 26;
     static constexpr int kNoteRowHeight = 42;
 
     explicit ListOutlineModel(QObject* parent = nullptr);
 
-    // Takes the rows of a new state; the change is reported as removals, insertions and
-    // changed rows, or as one change of every row when the display changed.
-    void setRows(std::vector<VisibleRow> rows, Display display);
+    // Shows the outline of the items: the hoisted root alone (with what is below it) or
+    // every item, without collapsed children and, while hiding, without completed items.
+    // The difference to the rows shown before is reported as removals, insertions and changed
+    // rows, or as one change of every row when the display changed. The model keeps the items
+    // (a shared, immutable tree) alive for as long as it shows them.
+    void setOutline(const ItemList& items, Display display);
     // Changes the zoom that row heights are multiplied by.
     void setZoom(double zoom);
 
     [[nodiscard]] int count() const { return static_cast<int>(m_rows.size()); }
-    [[nodiscard]] const VisibleRow& rowAt(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
+    [[nodiscard]] const Row& rowAt(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
     [[nodiscard]] const Display& display() const { return m_display; }
-    // The row of the item, or nothing when it is not shown.
+    // How many rows the last change took over from the rows before without walking the tree.
+    [[nodiscard]] std::size_t copiedRows() const { return m_walk.copiedRows(); }
+    // The row of the item, or nothing when it is not shown. The search starts where the last
+    // one ended, since a change rarely moves the selection far.
     [[nodiscard]] std::optional<int> rowOf(std::string_view id) const;
     // The rows of the ids that are shown, in ascending order.
     [[nodiscard]] std::vector<int> rowsOf(const std::vector<std::string>& ids) const;
@@ -73,9 +83,14 @@ public:
 private:
     void emitChanged(int first, int last);
 
-    std::vector<VisibleRow> m_rows;
+    ItemList m_items;
+    ListOutlineRows m_walk;
+    std::vector<Row> m_rows;
+    std::vector<Row> m_spare;
     Display m_display;
     double m_zoom = 1.0;
+    bool m_loaded = false;
+    mutable std::size_t m_hint = 0;
 };
 
 } // namespace velmora

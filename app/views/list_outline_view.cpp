@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace velmora {
 namespace {
@@ -117,9 +118,31 @@ void ListOutlineView::keyPressEvent(QKeyEvent* event) {
     }
 }
 
+void ListOutlineView::wheelEvent(QWheelEvent* event) {
+    if (event->modifiers().testFlag(Qt::ControlModifier)) {
+        const int delta = event->angleDelta().y();
+        if (delta != 0) {
+            emit zoomRequested(delta > 0 ? 1 : -1);
+        }
+        event->accept();
+        return;
+    }
+    QTreeView::wheelEvent(event);
+}
+
 void ListOutlineView::scrollContentsBy(int dx, int dy) {
     QTreeView::scrollContentsBy(dx, dy);
     emit rowsMoved();
+}
+
+// The tree view would repaint just the rows that changed, but finding where a row lies costs
+// the height of every row above it; repainting what is shown costs only the rows on screen.
+void ListOutlineView::currentChanged(const QModelIndex&, const QModelIndex&) {
+    viewport()->update();
+}
+
+void ListOutlineView::selectionChanged(const QItemSelection&, const QItemSelection&) {
+    viewport()->update();
 }
 
 void ListOutlineView::resizeEvent(QResizeEvent* event) {

@@ -29,6 +29,8 @@ signals:
     void pasteRequested();
     // The rows moved under anything laid over them (scrolling, resizing).
     void rowsMoved();
+    // Ctrl and the wheel: one step in (positive) or out (negative).
+    void zoomRequested(int steps);
 
 protected:
     bool event(QEvent* event) override;
@@ -37,7 +39,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -56,6 +56,7 @@ public:
     }
 
     VelmoraDocumentController& controller() { return m_delegate->controller(); }
+    AppDelegate& delegate() { return *m_delegate; }
     VelmoraDocument& document() { return *m_document; }
     DocumentWindowController& window() { return *m_window; }
     const EditorSession& session() { return m_document->session(); }

@@ -1,6 +1,9 @@
 // The document window driven as a user drives it: typing, keys, clicks, the hoist bar and the
 // clipboard, through the real window with its menus.
 #include "app/shell/application.hpp"
+#include "app/shell/localization.hpp"
+#include "app/shell/main_menu.hpp"
+#include "app/shell/preferences.hpp"
 #include "app/views/hoist_bar.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/views/window_fixture.hpp"
@@ -12,6 +15,34 @@
 
 using namespace velmora;
 using test::WindowFixture;
+
+namespace {
+
+Item itemWith(std::string id, std::string text, std::vector<Item> children = {}) {
+    Item item = Item::blank(std::move(id), std::move(text));
+    item.children = ItemList(std::move(children));
+    return item;
+}
+
+// A list-view state over the items with the item selected.
+EditorSnapshot outline(std::vector<Item> items, std::optional<std::string> selected) {
+    EditorSnapshot snapshot;
+    snapshot.document = TreeDocument{"doc", "Test", ItemList(std::move(items))};
+    snapshot.selectedId = std::move(selected);
+    snapshot.view = ViewMode::list;
+    return snapshot;
+}
+
+// A widget of another window that keeps the keys it receives.
+class KeyRecorder : public QWidget {
+public:
+    QList<int> keys;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { keys.append(event->key()); }
+};
+
+} // namespace
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -74,6 +105,326 @@ private slots:
         // Redo brings the typed text back as one record.
         WindowFixture::key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(m_app->session().snapshot.document.items[0].text, std::string("Plan trip"));
+    }
+
+    void commandChordsOfTheMenuAreLeftToItAndAliasesArePerformed() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "Alpha")}, "a"));
+        m_app->list().setFocus();
+        QWidget* list = &m_app->list();
+        const auto route = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+            QKeyEvent event(QEvent::KeyPress, key, modifiers);
+            return m_app->window().routeKey(list, event);
+        };
+        // Ctrl+B is the menu item's own shortcut; Ctrl+Meta+9 is an alias of the same action.
+        QVERIFY(!route(Qt::Key_B, Qt::ControlModifier));
+        const auto alias = route(Qt::Key_9, Qt::ControlModifier | Qt::MetaModifier);
+        QVERIFY(alias);
+        QCOMPARE(alias->action, Action::toggleBold);
+
+        WindowFixture::key(Qt::Key_B, Qt::ControlModifier);
+        QVERIFY(m_app->session().snapshot.document.items[0].bold);
+        WindowFixture::key(Qt::Key_9, Qt::ControlModifier | Qt::MetaModifier);
+        QVERIFY(!m_app->session().snapshot.document.items[0].bold);
+        QCOMPARE(m_app->document().undoStack()->count(), 2);
+    }
+
+    void backspaceOnAnEmptyTitleDeletesTheItem() {
+        m_app->newDocument();
+        EditorSnapshot snapshot = outline({itemWith("a", "Alpha"), itemWith("b", "")}, "b");
+        snapshot.editing = EditingTarget::item("b");
+        m_app->load(snapshot);
+        QCOMPARE(WindowFixture::focus(), &m_app->editor());
+        WindowFixture::type(QStringLiteral("x"));
+        WindowFixture::key(Qt::Key_Backspace);
+        // The first Backspace removes the typed letter; the second, on the empty title, the item.
+        QCOMPARE(m_app->session().snapshot.document.items.size(), 2u);
+        WindowFixture::key(Qt::Key_Backspace);
+        QCOMPARE(m_app->session().snapshot.document.items.size(), 1u);
+        QCOMPARE(m_app->session().snapshot.selectedId, std::optional<std::string>("a"));
+    }
+
+    void shiftDownExtendsTheSelectionAmongSiblingsOnly() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A", {itemWith("a1", "A1")}), itemWith("b", "B"),
+                             itemWith("c", "C")},
+                            "a"));
+        m_app->list().setFocus();
+        using Ids = std::vector<std::string>;
+        WindowFixture::key(Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(m_app->session().selectedIDs(), (Ids{"a", "b"}));
+        WindowFixture::key(Qt::Key_Down, Qt::ShiftModifier);
+        WindowFixture::key(Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(m_app->session().selectedIDs(), (Ids{"a", "b", "c"}));
+        // The list shows the same selection.
+        QCOMPARE(m_app->list().selectionModel()->selectedRows().size(), 3);
+        // While typing, Shift+Down belongs to the text.
+        WindowFixture::key(Qt::Key_Return);
+        QCOMPARE(WindowFixture::focus(), &m_app->editor());
+        QKeyEvent event(QEvent::KeyPress, Qt::Key_Down, Qt::ShiftModifier);
+        QVERIFY(!m_app->window().routeKey(&m_app->editor(), event));
+    }
+
+    void clickingADisclosureCollapsesWithAnUndoRecord() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("p", "Parent", {itemWith("c", "Child")})}, "p"));
+        QCOMPARE(m_app->window().list().model().count(), 2);
+        const auto row = *m_app->window().list().model().rowOf("p");
+        const auto geometry = m_app->window().list().delegate().geometry(row, m_app->rowRect("p"));
+        m_app->click(geometry.disclosure.center());
+        QVERIFY(m_app->session().snapshot.document.items[0].collapsed);
+        QCOMPARE(m_app->window().list().model().count(), 1);
+        QCOMPARE(m_app->document().undoStack()->undoText(),
+                 localized(QStringLiteral("undo.collapse")));
+        m_app->click(geometry.disclosure.center());
+        QCOMPARE(m_app->window().list().model().count(), 2);
+    }
+
+    void aCheckBoxClickInAMultiSelectionChecksEveryItem() {
+        m_app->newDocument();
+        Item checked = itemWith("b", "B");
+        checked.checked = true;
+        m_app->load(outline({itemWith("a", "A"), checked, itemWith("c", "C")}, "a"));
+        m_app->click(m_app->titlePoint("c"), Qt::ShiftModifier);
+        QCOMPARE(m_app->session().selectedIDs().size(), 3u);
+        const auto row = *m_app->window().list().model().rowOf("a");
+        const auto geometry = m_app->window().list().delegate().geometry(row, m_app->rowRect("a"));
+        m_app->click(geometry.check.center());
+        for (const Item& item : m_app->session().snapshot.document.items) {
+            QVERIFY(item.checked);
+        }
+        QCOMPARE(m_app->session().selectedIDs().size(), 3u);
+        QCOMPARE(m_app->document().undoStack()->undoText(),
+                 localized(QStringLiteral("undo.check")));
+    }
+
+    void copyingAParentWithItsChildPastesFreshCopies() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("p", "Parent", {itemWith("c", "Child")}),
+                             itemWith("s", "Sibling")},
+                            "p"));
+        m_app->list().setFocus();
+        m_app->click(m_app->titlePoint("c"), Qt::ControlModifier);
+        QCOMPARE(m_app->session().selectedIDs(), (std::vector<std::string>{"p", "c"}));
+        WindowFixture::key(Qt::Key_C, Qt::ControlModifier);
+        const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(mime->hasFormat(QStringLiteral("com.kestrum-software.ostrevo.items")));
+        QCOMPARE(mime->text(), QStringLiteral("Parent\n\tChild"));
+
+        m_app->click(m_app->titlePoint("s"));
+        WindowFixture::key(Qt::Key_V, Qt::ControlModifier);
+        const ItemList& items = m_app->session().snapshot.document.items;
+        QCOMPARE(items.size(), 3u);
+        const Item& pasted = items[2];
+        QCOMPARE(pasted.text, std::string("Parent"));
+        QCOMPARE(pasted.children.size(), 1u);
+        QCOMPARE(pasted.children[0].text, std::string("Child"));
+        QVERIFY(pasted.id != "p" && pasted.children[0].id != "c");
+        QCOMPARE(m_app->session().snapshot.selectedId, std::optional(pasted.id));
+        QCOMPARE(m_app->document().undoStack()->undoText(),
+                 localized(QStringLiteral("undo.paste")));
+    }
+
+    void plainTextIsPastedWhenThePrivateFormIsMissing() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A")}, "a"));
+        m_app->list().setFocus();
+        QGuiApplication::clipboard()->setText(QStringLiteral("Eggs\n\tBrown\n"));
+        WindowFixture::key(Qt::Key_V, Qt::ControlModifier);
+        const ItemList& items = m_app->session().snapshot.document.items;
+        QCOMPARE(items.size(), 2u);
+        QCOMPARE(items[1].text, std::string("Eggs"));
+        QCOMPARE(items[1].children[0].text, std::string("Brown"));
+    }
+
+    void hoistingWithTheKeyAndTheHoistBar() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("p", "Projects", {itemWith("c", "Chapter")}),
+                             itemWith("s", "Shopping")},
+                            "p"));
+        m_app->list().setFocus();
+        HoistBar& bar = m_app->window().hoistBar();
+        QVERIFY(bar.isHidden());
+        WindowFixture::key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(m_app->session().snapshot.activeHoist);
+        QVERIFY(!bar.isHidden());
+        QCOMPARE(bar.height(), HoistBar::kHeight);
+        const auto& model = m_app->window().list().model();
+        QCOMPARE(model.count(), 2);
+        QCOMPARE(model.rowAt(0).item().id, std::string("p"));
+
+        auto* whole = bar.findChild<QToolButton*>(QStringLiteral("whole"));
+        QVERIFY(whole && !whole->isChecked());
+        whole->click();
+        QVERIFY(!m_app->session().snapshot.activeHoist);
+        QCOMPARE(m_app->window().list().model().count(), 3);
+
+        const std::string tab = m_app->session().snapshot.hoistTabs.at(0).id;
+        auto* button = bar.findChild<QToolButton*>(QString::fromStdString(tab));
+        QVERIFY(button);
+        QCOMPARE(button->text(), QStringLiteral("Projects"));
+        button->click();
+        QCOMPARE(m_app->session().snapshot.activeHoist, std::optional(tab));
+
+        auto* close =
+            bar.findChild<QToolButton*>(QStringLiteral("close:") + QString::fromStdString(tab));
+        QVERIFY(close);
+        close->click();
+        QVERIFY(m_app->session().snapshot.hoistTabs.empty());
+        QVERIFY(bar.isHidden());
+        QCOMPARE(m_app->window().list().model().count(), 3);
+    }
+
+    void keysOfAnotherWindowAreNotConsumed() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A")}, "a"));
+        KeyRecorder other;
+        other.setFocusPolicy(Qt::StrongFocus);
+        other.show();
+        other.activateWindow();
+        QApplication::setActiveWindow(&other);
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        other.setFocus();
+        // Space toggles the check of the selected item in the document's outline.
+        QTest::keyClick(&other, Qt::Key_Space);
+        QTest::keyClick(&other, Qt::Key_Backspace);
+        QCOMPARE(other.keys, (QList<int>{Qt::Key_Space, Qt::Key_Backspace}));
+        QVERIFY(!m_app->session().snapshot.document.items[0].checked);
+        QCOMPARE(m_app->session().snapshot.document.items.size(), 1u);
+    }
+
+    void tabInTheTreeViewAddsAChild() {
+        m_app->newDocument();
+        EditorSnapshot snapshot = outline({itemWith("a", "A")}, "a");
+        snapshot.view = ViewMode::tree;
+        m_app->load(snapshot);
+        m_app->list().setFocus();
+        WindowFixture::key(Qt::Key_Tab);
+        QCOMPARE(m_app->session().snapshot.document.items[0].children.size(), 1u);
+        QCOMPARE(WindowFixture::focus(), &m_app->editor());
+    }
+
+    void splittingCutsAfterTheCharacterBeforeTheCaret() {
+        m_app->newDocument();
+        // An emoji with a skin tone and an "e" with a combining accent: one character each.
+        QInputMethodEvent typed;
+        typed.setCommitString(QStringLiteral("Hi \U0001F44D\U0001F3FD e\u0301nd"));
+        QApplication::sendEvent(&m_app->editor(), &typed);
+        QTextCursor cursor = m_app->editor().textCursor();
+        cursor.setPosition(7); // after the emoji: 3 + 2 + 2 code units
+        m_app->editor().setTextCursor(cursor);
+        QCOMPARE(m_app->editor().caretInGraphemes(), 4);
+        WindowFixture::key(Qt::Key_Return, Qt::ControlModifier | Qt::MetaModifier);
+        const ItemList& items = m_app->session().snapshot.document.items;
+        QCOMPARE(items.size(), 2u);
+        QCOMPARE(QString::fromStdString(items[0].text), QStringLiteral("Hi \U0001F44D\U0001F3FD"));
+        QCOMPARE(QString::fromStdString(items[1].text), QStringLiteral(" e\u0301nd"));
+        QCOMPARE(m_app->session().snapshot.editing, EditingTarget::item(items[1].id));
+    }
+
+    void aClickOnTheBackgroundEndsEditingAndDeselects() {
+        m_app->newDocument();
+        WindowFixture::type(QStringLiteral("Only"));
+        m_app->click(QPoint(100, m_app->list().viewport()->height() - 10));
+        QVERIFY(!m_app->session().snapshot.editing);
+        QVERIFY(!m_app->session().snapshot.selectedId);
+        QCOMPARE(m_app->session().snapshot.document.items[0].text, std::string("Only"));
+        QVERIFY(m_app->editor().isHidden());
+    }
+
+    void doubleClickEditsTheRow() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A"), itemWith("b", "B")}, "a"));
+        QTest::mouseDClick(m_app->list().viewport(), Qt::LeftButton, Qt::NoModifier,
+                           m_app->titlePoint("b"));
+        QCOMPARE(m_app->session().snapshot.editing, EditingTarget::item("b"));
+        QCOMPARE(m_app->editor().toPlainText(), QStringLiteral("B"));
+        QCOMPARE(WindowFixture::focus(), &m_app->editor());
+    }
+
+    void theStatusLineCountsTheItems() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A", {itemWith("b", "B")})}, "a"));
+        QVERIFY(m_app->window().statusText().contains(QStringLiteral("2")));
+    }
+
+    void aColumnDragIsOneUndoRecordUnlessItEndsWhereItBegan() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A")}, "a"));
+        QUndoStack& stack = *m_app->document().undoStack();
+        const int before = stack.count();
+        m_app->window().columnResized(1, 260, false);
+        m_app->window().columnResized(1, 300, false);
+        m_app->window().columnResized(1, 310, true);
+        QCOMPARE(stack.count(), before + 1);
+        QCOMPARE(stack.undoText(), localized(QStringLiteral("undo.column")));
+        QCOMPARE(m_app->session().snapshot.columnWidths,
+                 std::optional(std::vector<double>{220, 310}));
+        stack.undo();
+        QVERIFY(!m_app->session().snapshot.columnWidths);
+        stack.redo();
+        // Dragging back to where the drag began leaves nothing to undo.
+        const int count = stack.count();
+        m_app->window().columnResized(1, 350, false);
+        m_app->window().columnResized(1, 310, true);
+        QCOMPARE(stack.count(), count);
+    }
+
+    void zoomingScalesTheRowsOfEveryWindow() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A")}, "a"));
+        const int height = m_app->rowRect("a").height();
+        m_app->window().zoomIn();
+        QCOMPARE(Preferences().outlineZoom(), 1.1);
+        QVERIFY(m_app->rowRect("a").height() > height);
+        for (int step = 0; step < 40; ++step) {
+            m_app->window().zoomIn();
+        }
+        QCOMPARE(Preferences().outlineZoom(), 3.0);
+        m_app->window().actualSize();
+        QCOMPARE(m_app->rowRect("a").height(), height);
+    }
+
+    void optionReturnInsertsALineBreakWhileTyping() {
+        m_app->newDocument();
+        WindowFixture::type(QStringLiteral("Two"));
+        const int height = m_app->editor().height();
+        WindowFixture::key(Qt::Key_Return, Qt::AltModifier);
+        WindowFixture::type(QStringLiteral("lines"));
+        QCOMPARE(m_app->editor().toPlainText(), QStringLiteral("Two\nlines"));
+        QVERIFY(m_app->editor().height() > height);
+        WindowFixture::key(Qt::Key_Return);
+        QCOMPARE(m_app->session().snapshot.document.items[0].text, std::string("Two\nlines"));
+    }
+
+    void theMenusSelectAllSelectsTheOutline() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A"), itemWith("b", "B")}, "a"));
+        m_app->list().setFocus();
+        m_app->delegate().run(StandardItem::selectAll, m_app->window().window());
+        QCOMPARE(m_app->session().selectedIDs(), (std::vector<std::string>{"a", "b"}));
+        // In the editor the same command selects the text.
+        WindowFixture::key(Qt::Key_Return);
+        m_app->delegate().run(StandardItem::selectAll, m_app->window().window());
+        QCOMPARE(m_app->editor().textCursor().selectedText(), QStringLiteral("A"));
+    }
+
+    void undoMovesTheSelectionOffItemsHiddenMeanwhile() {
+        m_app->newDocument();
+        Item done = itemWith("b", "B");
+        done.checked = true;
+        m_app->load(outline({itemWith("a", "A"), done}, "a"));
+        // Select the checked item while everything is shown, then hide completed items.
+        m_app->click(m_app->titlePoint("b"));
+        WindowFixture::key(Qt::Key_Return); // edit b
+        WindowFixture::type(QStringLiteral("!"));
+        WindowFixture::key(Qt::Key_Return); // commit: an undo record that selects b
+        m_app->window().perform(Action::hideCompleted);
+        QCOMPARE(m_app->window().list().model().count(), 1);
+        m_app->document().undoStack()->undo();
+        QCOMPARE(m_app->session().snapshot.document.items[1].text, std::string("B"));
+        QCOMPARE(m_app->session().snapshot.selectedId, std::optional<std::string>("a"));
+        QVERIFY(!m_app->session().snapshot.editing);
     }
 
 private:

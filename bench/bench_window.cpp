@@ -1,0 +1,180 @@
+// The list view of a 100,000-item outline with everything expanded: opening the window (the
+// first paint), one keystroke action (adding an item below: the session's change, its undo
+// record, the refresh and the repaint), the refresh and repaint alone after that change, and
+// a refresh that finds nothing changed. A keystroke should stay under 16 ms.
+#include "app/shell/preferences.hpp"
+#include "app/shell/velmora_document.hpp"
+#include "app/views/document_window_controller.hpp"
+#include "app/views/item_text_editor.hpp"
+#include "app/views/list_outline_controller.hpp"
+#include "app/views/list_outline_view.hpp"
+#include "bench/outline_generator.hpp"
+#include "core/session/editor_session.hpp"
+
+#include <QApplication>
+#include <QSignalBlocker>
+#include <QThreadPool>
+#include <QTemporaryDir>
+#include <QUndoStack>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace velmora;
+
+namespace {
+
+// The offscreen application all the benchmarks share, with preferences in a scratch folder.
+QApplication& application() {
+    static QTemporaryDir home;
+    static int argc = 1;
+    static char name[] = "bench_window";
+    static char* argv[] = {name, nullptr};
+    static std::unique_ptr<QApplication> app = [] {
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        return std::make_unique<QApplication>(argc, argv);
+    }();
+    return *app;
+}
+
+class NoHost final : public DocumentViewHost {
+public:
+    void carryOut(SideEffect, VelmoraDocument&) override {}
+};
+
+// A document holding the outline in the list view, its middle top-level item selected.
+std::unique_ptr<VelmoraDocument> openDocument(std::int64_t items) {
+    application();
+    auto document = std::make_unique<VelmoraDocument>(Preferences());
+    EditorSnapshot snapshot;
+    snapshot.document = bench::cachedOutline(items);
+    snapshot.view = ViewMode::list;
+    const auto& top = snapshot.document.items;
+    snapshot.selectedId = top[top.size() / 2].id;
+    document->setSnapshot(snapshot);
+    return document;
+}
+
+void showAndPaint(DocumentWindowController& window) {
+    window.resize(1000, 700);
+    window.show();
+    window.list().view()->viewport()->repaint();
+}
+
+void BM_ListFirstPaint(benchmark::State& state) {
+    auto document = openDocument(state.range(0));
+    NoHost host;
+    for (auto _ : state) {
+        DocumentWindowController window(*document, host);
+        showAndPaint(window);
+        state.PauseTiming();
+        window.hide();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ListFirstPaint)->Arg(100'000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ListAddItemKeystroke(benchmark::State& state) {
+    auto document = openDocument(state.range(0));
+    NoHost host;
+    DocumentWindowController window(*document, host);
+    showAndPaint(window);
+    for (auto _ : state) {
+        window.perform(Action::addBelow);
+        window.list().view()->viewport()->repaint();
+        state.PauseTiming();
+        // Back to the same outline for the next round.
+        window.perform(Action::commit);
+        document->undoStack()->undo();
+        window.list().view()->viewport()->repaint();
+        QThreadPool::globalInstance()->waitForDone();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = window.list().model().count();
+}
+BENCHMARK(BM_ListAddItemKeystroke)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+// Return after typing a title: the typed text is committed and the editor closes.
+void BM_ListReturnAfterTyping(benchmark::State& state) {
+    auto document = openDocument(state.range(0));
+    NoHost host;
+    DocumentWindowController window(*document, host);
+    showAndPaint(window);
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.perform(Action::addBelow);
+        window.editor().insertPlainText(QStringLiteral("Buy milk"));
+        window.list().view()->viewport()->repaint();
+        // Typing takes longer than the background work a change starts.
+        QThreadPool::globalInstance()->waitForDone();
+        state.ResumeTiming();
+        window.perform(Action::commit);
+        window.list().view()->viewport()->repaint();
+        state.PauseTiming();
+        document->undoStack()->undo();
+        document->undoStack()->undo();
+        QThreadPool::globalInstance()->waitForDone();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ListReturnAfterTyping)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+// The session's own share of the keystroke, without any window.
+void BM_SessionAddItem(benchmark::State& state) {
+    auto document = openDocument(state.range(0));
+    for (auto _ : state) {
+        EditorSession session = document->session();
+        benchmark::DoNotOptimize(session.perform(Action::addBelow));
+    }
+}
+BENCHMARK(BM_SessionAddItem)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+void BM_ListRefreshAfterAddingAnItem(benchmark::State& state) {
+    auto document = openDocument(state.range(0));
+    NoHost host;
+    DocumentWindowController window(*document, host);
+    showAndPaint(window);
+    const EditorSnapshot original = document->session().snapshot;
+    for (auto _ : state) {
+        state.PauseTiming();
+        EditorSession session = document->session();
+        session.perform(Action::addBelow);
+        QThreadPool::globalInstance()->waitForDone();
+        {
+            // The session changes without the window noticing; only the refresh is timed.
+            const QSignalBlocker blocker(document.get());
+            document->setSnapshot(session.snapshot);
+        }
+        state.ResumeTiming();
+        window.refresh();
+        window.list().view()->viewport()->repaint();
+        state.PauseTiming();
+        {
+            const QSignalBlocker blocker(document.get());
+            document->setSnapshot(original);
+        }
+        window.refresh();
+        QThreadPool::globalInstance()->waitForDone();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ListRefreshAfterAddingAnItem)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+void BM_ListRefreshUnchanged(benchmark::State& state) {
+    auto document = openDocument(state.range(0));
+    NoHost host;
+    DocumentWindowController window(*document, host);
+    showAndPaint(window);
+    for (auto _ : state) {
+        window.refresh();
+        window.list().view()->viewport()->repaint();
+    }
+}
+BENCHMARK(BM_ListRefreshUnchanged)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+} // namespace
