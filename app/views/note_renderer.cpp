@@ -3,7 +3,9 @@
 #include "core/formats/note_markdown.hpp"
 
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPalette>
 #include <QTextBlock>
 #include <QTextCharFormat>
@@ -139,6 +141,49 @@ void styleNoteInPlace(QTextDocument& document, const QFont& font, const QColor& 
         fadeMarkup(covered, note.size());
     }
     cursor.endEditBlock();
+}
+
+std::string firstNoteLine(const std::string& note) {
+    return note.substr(0, note.find_first_of("\r\n"));
+}
+
+void drawNoteLine(QPainter& painter, const StyledNote& note, const QRectF& rect) {
+    QTextLayout layout;
+    layout.setText(note.text);
+    layout.setFont(note.font);
+    layout.setFormats(note.formats);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    const double width = std::max(1.0, rect.width() - 2 * kPadding);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid()) {
+        return;
+    }
+    painter.save();
+    painter.setPen(note.color);
+    if (line.naturalTextWidth() <= width) {
+        layout.draw(&painter, rect.topLeft() + QPointF(kPadding, 0));
+        painter.restore();
+        return;
+    }
+    const QFontMetricsF metrics(note.font);
+    const QString ellipsis(QChar(0x2026));
+    const double room = width - metrics.horizontalAdvance(ellipsis);
+    const int cut = line.xToCursor(room, QTextLine::CursorBetweenCharacters);
+    const double end = line.cursorToX(cut);
+    painter.setClipRect(QRectF(rect.left(), rect.top(), kPadding + end, rect.height()),
+                        Qt::IntersectClip);
+    layout.draw(&painter, rect.topLeft() + QPointF(kPadding, 0));
+    painter.restore();
+    painter.save();
+    painter.setPen(note.color);
+    painter.setFont(note.font);
+    painter.drawText(QPointF(rect.left() + kPadding + end, rect.top() + metrics.ascent()),
+                     ellipsis);
+    painter.restore();
 }
 
 QString lineSeparated(QString text) {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+class QPainter;
 class QTextDocument;
 
 namespace velmora {
@@ -51,6 +52,13 @@ struct NoteLabel {
 // The link under the point of a shown note label, when it is an allowed one (http, https,
 // mailto); none anywhere else.
 [[nodiscard]] std::optional<QUrl> noteLinkAt(const NoteLabel& label, const QPointF& point);
+
+// The first line of a note (up to its first line break), for views that show one line.
+[[nodiscard]] std::string firstNoteLine(const std::string& note);
+
+// Draws the note on one line in the rectangle, inset like a laid-out note, cut with an
+// ellipsis when it is too long.
+void drawNoteLine(QPainter& painter, const StyledNote& note, const QRectF& rect);
 
 // The text with its line breaks turned into line separators, one for one, as a text layout
 // needs them (a carriage return before a line feed becomes a zero-width space).

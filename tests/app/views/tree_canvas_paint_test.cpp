@@ -141,6 +141,28 @@ private slots:
         QVERIFY(!noteLinkAt(label, {xOf(QStringLiteral("go ")), y}));
     }
 
+    void oneLineNotesShowTheFirstLineCutWithAnEllipsis() {
+        QCOMPARE(firstNoteLine("one *two*\nthree"), std::string("one *two*"));
+        QCOMPARE(firstNoteLine("one\r\ntwo"), std::string("one"));
+        QCOMPARE(firstNoteLine("only"), std::string("only"));
+        auto inkWidth = [](const StyledNote& note, double width) {
+            QImage image(300, 30, QImage::Format_ARGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            drawNoteLine(painter, note, QRectF(0, 0, width, 30));
+            painter.end();
+            int right = -1;
+            for (int x = 0; x < image.width(); ++x)
+                for (int y = 0; y < image.height(); ++y)
+                    if (image.pixelColor(x, y) != QColor(Qt::white)) right = x;
+            return right;
+        };
+        const auto note = renderNote(std::string(80, 'w'), baseFont(), kBase);
+        QVERIFY(inkWidth(note, 120) <= 120);
+        QVERIFY(inkWidth(note, 120) > 100);
+        QVERIFY(inkWidth(renderNote("ok", baseFont(), kBase), 120) < 60);
+    }
+
     void paperColourFollowsAppearanceAndPrinting() {
         test::CanvasWindow w(test::session({item("a", "Alpha")}));
         QPalette dark = w.canvas->palette();
