@@ -16,6 +16,10 @@
 #include <map>
 #include <new>
 
+// The replaced operator new below allocates with malloc, so freeing its blocks with free is
+// right; GCC cannot see that through the replacement.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 namespace {
 
 std::atomic<std::int64_t> g_current{0};

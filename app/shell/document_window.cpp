@@ -144,13 +144,16 @@ void DocumentWindow::updateMenuStates() {
 }
 
 void DocumentWindow::closeEvent(QCloseEvent* event) {
-    // The controller closes the documents (asking to save where needed) and then the window.
+    // The controller closes the documents, asking to save where needed; the window closes only
+    // when all of them went (so closing the last window still ends the application).
+    if (m_tabs->count() > 0) {
+        emit closeRequested(this);
+    }
     if (m_tabs->count() == 0) {
         event->accept();
-        return;
+    } else {
+        event->ignore();
     }
-    event->ignore();
-    emit closeRequested(this);
 }
 
 void DocumentWindow::changeEvent(QEvent* event) {

@@ -116,9 +116,12 @@ private:
 
     std::string path(std::int64_t index) const {
         std::string out(m_title);
-        for (std::size_t i = 0; i + 1 < m_pending.size(); ++i)
-            out += "/" + std::to_string(m_pending[i].index - 1);
-        out += "/" + std::to_string(index);
+        for (std::size_t i = 0; i + 1 < m_pending.size(); ++i) {
+            out += '/';
+            out += std::to_string(m_pending[i].index - 1);
+        }
+        out += '/';
+        out += std::to_string(index);
         return out;
     }
 

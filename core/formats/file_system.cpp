@@ -116,7 +116,10 @@ Result<std::string, FileError> LocalFileSystem::read(const fs::path& file) const
 FileResult LocalFileSystem::write(const fs::path& file, std::string_view bytes,
                                   Overwrite overwrite) {
     fs::path folder = file.parent_path();
-    std::string pattern = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
+    std::string temporaryName = ".";
+    temporaryName += file.filename().string();
+    temporaryName += ".XXXXXX";
+    std::string pattern = (folder / temporaryName).string();
     int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
         return FileError::fromErrno(errno, file);

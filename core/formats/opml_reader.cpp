@@ -134,12 +134,19 @@ private:
         m_roles.pop_back();
     }
 
-    // Keeps each id the first time it is met; a missing, empty or repeated id is replaced.
+    // Keeps each id the first time it is met; a missing, empty or repeated id is replaced by
+    // one that no item read so far has, including ids written in the file that a fresh id
+    // happens to equal.
     std::string uniqueID(const char* written) {
         if (written && *written && m_seenIDs.insert(written).second)
             return written;
         std::string fresh = m_makeID();
-        m_seenIDs.insert(fresh);
+        for (int attempt = 0; attempt < 8 && m_seenIDs.contains(fresh); ++attempt)
+            fresh = m_makeID();
+        // A factory that keeps repeating itself still ends: number its id until it is free.
+        std::string base = fresh;
+        for (long long n = 2; !m_seenIDs.insert(fresh).second; ++n)
+            fresh = base + "-" + std::to_string(n);
         return fresh;
     }
 

@@ -106,8 +106,13 @@ TreeDocument build(std::string_view title, std::initializer_list<Row> rows,
 std::filesystem::path freshPath(const std::filesystem::path& folder, const std::string& base,
                                 const std::string& suffix, const FileSystem& fileSystem) {
     std::filesystem::path path = folder / (base + suffix);
-    for (int n = 2; fileSystem.exists(path); ++n)
-        path = folder / (base + " " + std::to_string(n) + suffix);
+    for (int n = 2; fileSystem.exists(path); ++n) {
+        std::string numbered = base;
+        numbered += ' ';
+        numbered += std::to_string(n);
+        numbered += suffix;
+        path = folder / numbered;
+    }
     return path;
 }
 
@@ -127,7 +132,8 @@ Result<std::filesystem::path, FileError> install(const std::filesystem::path& ro
     if (auto made = fileSystem.makeFolder(folder); !made.ok())
         return made.error();
     const BackupSettings settings{BackupSettings::OpenMode::tab, BackupSettings::View::list, false};
-    const std::string extension = "." + std::string(BackupFolderImport::kExtension);
+    std::string extension = ".";
+    extension += BackupFolderImport::kExtension;
     for (auto& document : documents(makeID)) {
         auto file = freshPath(folder, safeFileName(document.title), extension, fileSystem);
         EditorSnapshot snapshot;

@@ -247,7 +247,11 @@ void splitItem(EditorSession& session, const std::optional<std::string>& draft,
     if (!path)
         return;
     std::string text = draft ? *draft : itemAt(s.document.items, *path)->text;
-    auto [head, tail] = Text::splitAtGrapheme(text, caret.value_or(LLONG_MAX));
+    // Named pieces rather than a structured binding: clang 14 (the fuzz build) cannot capture
+    // a binding in the lambda below.
+    auto pieces = Text::splitAtGrapheme(text, caret.value_or(LLONG_MAX));
+    const std::string& head = pieces.first;
+    const std::string& tail = pieces.second;
     auto newID = session.makeID();
     auto index = static_cast<std::size_t>(path->back());
     s.document = siblingsEdited(s.document, *path, [&](const ItemList& siblings) {

@@ -336,8 +336,10 @@ TreeDocument removedAt(const TreeDocument& doc, std::vector<Path> paths) {
         if (!path.empty() && itemAt(doc.items, path))
             byParent[parentPath(path)].insert(path.back());
     ItemList items = doc.items;
-    for (const auto& [parent, indices] : byParent) {
-        items = TreePaths::withSiblings(items, spanOf(parent), [&](const ItemList& siblings) {
+    for (const auto& entry : byParent) {
+        // Not a structured binding: clang 14 (the fuzz build) cannot capture one in a lambda.
+        const std::set<int>& indices = entry.second;
+        items = TreePaths::withSiblings(items, spanOf(entry.first), [&](const ItemList& siblings) {
             if (indices.size() < kEditedOneByOne) {
                 ItemList result = siblings;
                 for (auto index = indices.rbegin(); index != indices.rend(); ++index)

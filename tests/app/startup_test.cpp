@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -186,6 +187,26 @@ private slots:
         QCOMPARE(controller().windows().size(), 1);
         QCOMPARE(controller().windows().first()->documentCount(), 3);
         QVERIFY(controller().windowOf(second));
+    }
+
+    // Closing the last window with the window's own close button ends the application (the
+    // Linux convention); its documents are closed first.
+    void closingTheLastWindowClosesItsDocumentsAndTheApplication() {
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        start();
+        settle();
+        controller().newDocument();
+        QPointer<DocumentWindow> window = controller().windows().first();
+        QVERIFY(window->close());
+        QVERIFY(!window->isVisible());
+        settle();
+        QVERIFY(controller().documents().isEmpty());
+        QVERIFY(controller().windows().isEmpty());
+        QVERIFY(window.isNull());
+        // Nothing is left on screen, so Qt's quit-on-last-window rule applies.
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            QVERIFY(!widget->isVisible());
+        }
     }
 
     void reopenShowsHiddenWindowsInsteadOfANewDocument() {

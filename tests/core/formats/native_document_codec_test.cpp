@@ -1,4 +1,5 @@
 #include "core/formats/native_document_codec.hpp"
+#include "core/formats/native_session.hpp"
 
 #include "format_fixtures.hpp"
 
@@ -212,4 +213,23 @@ TEST(NativeDocumentCodec, RefusesBackupsOfSeveralDocumentsAndBrokenBackups) {
               NativeReadError::fromBackup(BackupError::plain(BackupError::Kind::notVelmora)));
     EXPECT_EQ(broken.error().catalogKey(), "backup.error.notVelmora");
     EXPECT_FALSE(broken.error().suggestionKey());
+}
+
+TEST(NativeSession, LoadsASessionWithTheFileSettingsAndWritesItBack) {
+    EditorPreferences preferences;
+    preferences.tabIndents = false;
+    std::string text = NativeDocumentCodec::encode(fullSnapshot(), kTreeSettings);
+    auto opened = NativeDocumentCodec::loadNative(text, preferences);
+    ASSERT_TRUE(opened.ok());
+    const EditorSession& session = opened.value().session;
+    EXPECT_EQ(opened.value().settings, kTreeSettings);
+    EXPECT_EQ(session.preferences, preferences);
+    EXPECT_EQ(session.snapshot, NativeDocumentCodec::snapshot(loaded(text)));
+    EXPECT_FALSE(session.hideCompleted);
+    EXPECT_TRUE(session.checksVisible);
+    EXPECT_EQ(NativeDocumentCodec::encodeNative(session, kTreeSettings), text);
+
+    auto refused = NativeDocumentCodec::loadNative("[]", preferences);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().backup.kind, BackupError::Kind::notVelmora);
 }

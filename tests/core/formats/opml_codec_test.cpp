@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace velmora;
 using namespace velmora::testing;
 
@@ -188,4 +190,26 @@ TEST(OPMLCodec, CheckedAcceptsExactlyTrueOneAndYes) {
             decoded(body(std::string("<outline text=\"a\" checked=\"") + value + "\"/>"));
         EXPECT_EQ(document.items[0].checked, checked) << value;
     }
+}
+
+TEST(OPMLCodec, FreshIdThatEqualsAnIdWrittenEarlierIsNotReused) {
+    // The factory's second id is "n2", which the file has already used.
+    TreeDocument document = decoded(body("<outline text=\"a\"/><outline text=\"b\" _id=\"n2\"/>"
+                                         "<outline text=\"c\"/><outline text=\"d\" _id=\"n2\"/>"));
+    std::set<std::string> ids;
+    for (const auto& item : document.items)
+        ids.insert(item.id);
+    EXPECT_EQ(ids.size(), 4u);
+    EXPECT_EQ(document.items[1].id, "n2");
+    EXPECT_EQ(document.items[2].id, "n3");
+}
+
+TEST(OPMLCodec, FactoryRepeatingItselfStillGivesUniqueIds) {
+    auto result = OPMLCodec::decode(body("<outline/><outline/><outline _id=\"same\"/>"), "",
+                                    [] { return std::string("same"); });
+    ASSERT_TRUE(result.ok());
+    const ItemList& items = result.value().items;
+    EXPECT_EQ(items[0].id, "same");
+    EXPECT_EQ(items[1].id, "same-2");
+    EXPECT_EQ(items[2].id, "same-3");
 }
