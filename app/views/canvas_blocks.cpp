@@ -158,33 +158,66 @@ bool BlockMeasurer::sameContent(const Entry& entry, const Item& item, double nod
 
 const BlockMetrics& BlockMeasurer::measure(const ItemList::Node& node, double nodeWidth,
                                            bool labelDot, NoteShow noteShow) {
-    auto [it, inserted] = m_cache.try_emplace(node->id);
-    Entry& entry = it->second;
-    m_live += entry.pass == m_pass ? 0 : 1;
-    entry.pass = m_pass;
-    if (!inserted && entry.node == node && entry.nodeWidth == nodeWidth &&
-        entry.labelDot == labelDot && entry.noteShow == noteShow) {
+    // The common case touches neither the item's id nor its texts: the same node as before.
+    auto it = m_byNode.find(node.get());
+    if (it != m_byNode.end() && it->second.nodeWidth == nodeWidth &&
+        it->second.labelDot == labelDot && it->second.noteShow == noteShow) {
+        Entry& entry = it->second;
+        m_live += entry.pass == m_pass ? 0 : 1;
+        entry.pass = m_pass;
+        if (!entry.current) {
+            makeCurrent(entry);
+        }
         return entry.metrics;
     }
-    if (inserted || !sameContent(entry, *node, nodeWidth, labelDot, noteShow)) {
-        entry.metrics = compute(*node, nodeWidth, labelDot, noteShow);
+    std::optional<BlockMetrics> metrics;
+    if (auto last = m_byId.find(node->id); last != m_byId.end()) {
+        auto old = m_byNode.find(last->second);
+        if (old != m_byNode.end() &&
+            sameContent(old->second, *node, nodeWidth, labelDot, noteShow)) {
+            metrics = old->second.metrics;
+        }
+    }
+    if (!metrics) {
+        metrics = compute(*node, nodeWidth, labelDot, noteShow);
         ++m_measured;
     }
-    m_sizes.insert_or_assign(node->id, entry.metrics.size);
+    Entry& entry = m_byNode[node.get()];
     entry.node = node;
     entry.nodeWidth = nodeWidth;
     entry.labelDot = labelDot;
     entry.noteShow = noteShow;
+    entry.metrics = std::move(*metrics);
+    m_live += entry.pass == m_pass ? 0 : 1;
+    entry.pass = m_pass;
+    makeCurrent(entry);
     return entry.metrics;
 }
 
-void BlockMeasurer::finishPass() {
-    if (m_cache.size() > 2 * m_live + 64) {
-        std::erase_if(m_cache, [&](const auto& pair) { return pair.second.pass != m_pass; });
-        m_sizes.clear();
-        for (const auto& [id, entry] : m_cache) {
-            m_sizes.emplace(id, entry.metrics.size);
+void BlockMeasurer::makeCurrent(Entry& entry) {
+    const Item* key = entry.node.get();
+    auto [slot, inserted] = m_byId.try_emplace(entry.node->id, key);
+    if (!inserted && slot->second != key) {
+        if (auto previous = m_byNode.find(slot->second); previous != m_byNode.end()) {
+            previous->second.current = false;
         }
+        slot->second = key;
+    }
+    entry.current = true;
+    m_sizes.insert_or_assign(entry.node->id, entry.metrics.size);
+}
+
+void BlockMeasurer::finishPass() {
+    if (m_byNode.size() <= 2 * m_live + 64) {
+        return;
+    }
+    std::erase_if(m_byNode, [&](const auto& pair) { return pair.second.pass != m_pass; });
+    m_byId.clear();
+    m_sizes.clear();
+    for (auto& [key, entry] : m_byNode) {
+        m_byId.insert_or_assign(entry.node->id, key);
+        m_sizes.insert_or_assign(entry.node->id, entry.metrics.size);
+        entry.current = true;
     }
 }
 

@@ -77,7 +77,8 @@ public:
 
     // Forgets every result (the fonts changed).
     void clear() {
-        m_cache.clear();
+        m_byNode.clear();
+        m_byId.clear();
         m_sizes.clear();
     }
     // Starts a reload; `finishPass` then drops results of items not measured in it once they
@@ -99,18 +100,24 @@ public:
                                               NoteShow noteShow);
 
 private:
+    // The result for one node of the tree. Nodes are immutable, so a node's result stays right
+    // while its column and note display do; holding the node keeps its address its own.
     struct Entry {
         ItemList::Node node;
         double nodeWidth = 0;
         bool labelDot = false;
         NoteShow noteShow = NoteShow::none;
         std::uint64_t pass = 0;
+        bool current = false; // `m_sizes` holds this entry's size for its id
         BlockMetrics metrics;
     };
     [[nodiscard]] static bool sameContent(const Entry& entry, const Item& item, double nodeWidth,
                                           bool labelDot, NoteShow noteShow);
+    void makeCurrent(Entry& entry);
 
-    std::unordered_map<std::string, Entry> m_cache;
+    std::unordered_map<const Item*, Entry> m_byNode;
+    // The node last measured for each id; a changed node of the same text reuses its result.
+    std::unordered_map<std::string, const Item*> m_byId;
     LayoutSizes m_sizes;
     std::uint64_t m_pass = 0;
     std::int64_t m_measured = 0;

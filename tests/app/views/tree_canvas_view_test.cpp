@@ -130,6 +130,21 @@ private slots:
         QCOMPARE(w.canvas->lastMeasuredCount(), 0);
     }
 
+    void undoneEditsShowTheEarlierSizesAgain() {
+        auto s = test::session(sampleItems());
+        CanvasWindow w(s);
+        const auto original = s.snapshot;
+        s.snapshot.document = TreeOps::updateItem(s.snapshot.document, "b", [](Item& i) {
+            i.text = "A title long enough to wrap over several lines of its block";
+        });
+        w.reload(s);
+        QVERIFY(w.block("b").frame.height() > 21);
+        s.snapshot = original; // undo puts the earlier nodes back
+        w.reload(s);
+        QCOMPARE(w.block("b").frame.height(), 21.0);
+        QCOMPARE(w.canvas->lastMeasuredCount(), 0);
+    }
+
     void knobClickCollapsesWithOneRecord() {
         auto s = test::session(sampleItems());
         CanvasWindow w(s);
