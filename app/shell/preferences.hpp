@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/layout/paper_style.hpp"
+
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -46,24 +48,8 @@ inline const QString appleLanguages = QStringLiteral("AppleLanguages");
 inline const QString recentDocuments = QStringLiteral("recentDocuments");
 } // namespace PreferenceKeys
 
-// The appearance choices of the paper and labels. Each stored value is the case name.
-enum class PaperStyle {
-    plain,
-    dots,
-    fineDots,
-    crosses,
-    lines,
-    margin,
-    grid,
-    zebra,
-    levelBands,
-    levelLines
-};
-enum class PaperColor { white, warm, yellow, sage, blueprint };
-enum class HighlightColor { accent, green };
-enum class LabelStyle { dot, fill };
-enum class CheckStyle { box, web, none };
-enum class ScrollEdge { automatic, soft, hard };
+// The appearance choices (PaperStyle, PaperColor, HighlightColor, LabelStyle, CheckStyle,
+// ScrollEdge) are the core's: core/layout/paper_style.hpp.
 
 // The user's preferences, typed. Every getter answers the documented default when the key is
 // missing or holds a value of the wrong type or an unknown name; nothing here ever fails.

@@ -14,6 +14,8 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
 #include <QUndoStack>
@@ -77,6 +79,8 @@ DocumentWindowController::DocumentWindowController(VelmoraDocument& document,
     buildLayout();
     wireList();
     wireEditor();
+    wireCanvas();
+    wireDragAndDrop();
     m_appearance = Appearance::fromPreferences(Preferences());
     applyAppearance();
     applyStoredZoom();
@@ -152,6 +156,8 @@ void DocumentWindowController::buildLayout() {
     m_jump = new JumpPanel(m_container);
     m_jump->onChoose = [this](const std::string& id) { jumpTo(id); };
     m_jump->onCancel = [this] { m_list->view()->setFocus(Qt::OtherFocusReason); };
+    buildCanvas(m_container);
+    content->addWidget(m_canvasScroll, 1);
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("statusLine"));

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/views/appearance.hpp"
+#include "app/views/column_resize_recorder.hpp"
 #include "app/views/document_view.hpp"
+#include "app/views/item_drag.hpp"
 #include "core/commands/key_chord.hpp"
 #include "core/session/editor_snapshot.hpp"
 
@@ -14,6 +16,7 @@
 
 class QKeyEvent;
 class QLabel;
+class QScrollArea;
 class QSplitter;
 class QTimer;
 
@@ -24,11 +27,14 @@ class HoistBar;
 class ItemTextEditor;
 class JumpPanel;
 class KeyRouter;
+class ListDragAdapter;
 class ListOutlineController;
+class ListPaper;
+class TreeCanvasView;
 class WindowToolbar;
 
 // The content of one document's window: the toolbar, the hoist bar, the outline (the list, or
-// the canvas once it exists), the one text editor laid over the item being edited and the
+// the tree canvas for the tree and map views), the one text editor laid over the item being edited and the
 // status line, between the places of the library sidebar and the inspector. It is the only
 // place where input reaches the document's session: keys through the key router, menu and
 // toolbar commands through `perform`, and the gestures the views report. Every change goes
@@ -90,6 +96,7 @@ public:
 
     [[nodiscard]] VelmoraDocument& document() const { return m_document; }
     [[nodiscard]] ListOutlineController& list() const { return *m_list; }
+    [[nodiscard]] TreeCanvasView& canvas() const { return *m_canvas; }
     [[nodiscard]] ItemTextEditor& editor() const { return *m_editor; }
     [[nodiscard]] HoistBar& hoistBar() const { return *m_hoistBar; }
     [[nodiscard]] WindowToolbar& toolbar() const { return *m_toolbar; }
@@ -103,6 +110,18 @@ private:
     void buildLayout();
     void wireList();
     void wireEditor();
+    // The tree canvas and the drag and drop hooks of both views.
+    void buildCanvas(QWidget* parent);
+    void wireCanvas();
+    void wireDragAndDrop();
+    // Draws the canvas from the session with the current appearance.
+    void reloadCanvas();
+    [[nodiscard]] bool showsCanvas() const;
+    // Where the editor goes in the canvas (its coordinates), for the item's title or note.
+    [[nodiscard]] std::optional<QRect> canvasEditorRect(const std::string& id, bool note) const;
+    [[nodiscard]] Qt::DropAction dropOperation(const QMimeData* mime, Qt::DropActions actions,
+                                               const ItemDrag::Target& target);
+    bool performDrop(const QMimeData* mime, Qt::DropAction action, const ItemDrag::Target& target);
     void observeNotifications();
     // Applies a direct edit of the session and records its undo record; no refresh.
     void apply(const Change& change);
@@ -144,6 +163,10 @@ private:
     QWidget* m_inspectorPlace = nullptr;
     HoistBar* m_hoistBar = nullptr;
     ListOutlineController* m_list = nullptr;
+    QScrollArea* m_canvasScroll = nullptr;
+    TreeCanvasView* m_canvas = nullptr;
+    ListDragAdapter* m_listDrag = nullptr;
+    ListPaper* m_listPaper = nullptr;
     ItemTextEditor* m_editor = nullptr;
     JumpPanel* m_jump = nullptr;
     QLabel* m_status = nullptr;
@@ -158,7 +181,10 @@ private:
     bool m_movingFocus = false;
     bool m_reloadAfterFocus = false;
     bool m_wantsEditorFocus = false;
-    std::optional<EditorSnapshot> m_columnResizeBefore;
+    ColumnResizeRecorder m_columnResize;
+    // Marks drags that start in this window; the payload of the drag under the pointer.
+    std::string m_dragToken;
+    ItemDrag::PayloadCache m_dragPayload;
     const void* m_preparedItems = nullptr;
 };
 

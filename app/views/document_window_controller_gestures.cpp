@@ -84,32 +84,23 @@ void DocumentWindowController::jumpTo(const std::string& id) {
 }
 
 void DocumentWindowController::columnResized(int depth, double width, bool ended) {
-    if (!m_columnResizeBefore) {
-        m_columnResizeBefore = m_document.session().snapshot;
-    }
-    const auto& stored = m_document.session().snapshot.columnWidths;
-    double first = 220;
-    if (stored && !stored->empty()) {
-        first = ColumnWidths::width(0, stored);
-    } else if (m_appearance.paperStyle == PaperStyle::margin) {
-        first = m_appearance.paperMargin;
-    }
-    EditorSnapshot snapshot = m_document.session().snapshot;
-    snapshot.columnWidths = ColumnWidths::setting(stored, depth, width, first);
+    EditorSession session = m_document.session();
+    const auto command = m_columnResize.apply(session, depth, width, ended, m_appearance);
     m_performing = true;
-    m_document.setSnapshot(snapshot);
+    if (!(session.snapshot == m_document.session().snapshot)) {
+        m_document.setSnapshot(session.snapshot);
+    }
+    if (command) {
+        m_document.record(*command);
+    }
     m_performing = false;
-    if (!ended) {
-        return;
+    if (ended) {
+        refresh();
+    } else {
+        // While dragging only the canvas follows; the rest refreshes when the drag ends.
+        reloadCanvas();
+        placeEditor(false);
     }
-    const EditorSnapshot before = *m_columnResizeBefore;
-    m_columnResizeBefore.reset();
-    if (!(before == m_document.session().snapshot)) {
-        m_performing = true;
-        m_document.record(TreeCommand{"undo.column", before, m_document.session().snapshot});
-        m_performing = false;
-    }
-    refresh();
 }
 
 } // namespace velmora

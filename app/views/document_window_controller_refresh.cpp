@@ -10,6 +10,8 @@
 #include "app/views/item_text_editor.hpp"
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_view.hpp"
+#include "app/views/list_paper.hpp"
+#include "app/views/tree_canvas_view.hpp"
 #include "app/views/window_toolbar.hpp"
 #include "core/session/editor_session.hpp"
 
@@ -17,6 +19,8 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScrollArea>
+#include <QSignalBlocker>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -81,13 +85,18 @@ void DocumentWindowController::refresh() {
     }
     showContentView();
     m_hoistBar->rebuild(session.snapshot.hoistTabs, session.snapshot.activeHoist);
-    m_list->reload(session);
+    // Only the view that is shown is redrawn.
+    if (showsCanvas()) {
+        reloadCanvas();
+    } else {
+        m_list->reload(session);
+    }
     updateStatus();
     m_toolbar->update(session.snapshot.view, Preferences().highlightBranch());
     if (!m_suppressEditor) {
         placeEditor();
     }
-    if (session.snapshot.selectedId && !session.snapshot.editing) {
+    if (session.snapshot.selectedId && !session.snapshot.editing && !showsCanvas()) {
         m_list->scrollToItem(*session.snapshot.selectedId);
     }
     const bool editing = session.snapshot.editing.has_value();
@@ -122,15 +131,20 @@ void DocumentWindowController::prepareLookups() {
 }
 
 QWidget* DocumentWindowController::contentViewFor(ViewMode view) const {
-    // The tree and map views are drawn on the canvas once it exists; until then the list
-    // shows every view, and the chosen view is still recorded in the session.
-    (void)view;
+    if (isCanvas(view)) {
+        return m_canvas;
+    }
     return m_list->view();
 }
 
 void DocumentWindowController::showContentView() {
-    QWidget* shown = contentViewFor(m_document.session().snapshot.view);
-    if (!shown->isVisible() && isVisible()) {
+    const bool canvas = showsCanvas();
+    QWidget* shown = canvas ? static_cast<QWidget*>(m_canvasScroll) : m_list->view();
+    QWidget* hidden = canvas ? m_list->view() : static_cast<QWidget*>(m_canvasScroll);
+    if (!hidden->isHidden()) {
+        hidden->hide();
+    }
+    if (shown->isHidden()) {
         shown->show();
     }
 }
@@ -143,16 +157,29 @@ void DocumentWindowController::placeEditor(bool scroll) {
         hideEditor();
         return;
     }
-    // The edited item is found among the list's rows, near the selection, rather than by a
-    // search of the whole tree.
-    const auto row = m_list->model().rowOf(editing->id);
-    const auto rect =
-        row ? m_list->editorRect(editing->id, editing->isNote(), scroll) : std::nullopt;
-    if (!rect) {
+    // The edited item is found among the shown blocks or rows, near the selection, rather than
+    // by a search of the whole tree.
+    const bool canvas = showsCanvas();
+    const Item* item = nullptr;
+    std::optional<QRect> rect;
+    if (canvas) {
+        if (const CanvasBlock* block = m_canvas->scene().block(editing->id)) {
+            item = &block->item();
+            rect = canvasEditorRect(editing->id, editing->isNote());
+        }
+    } else if (const auto row = m_list->model().rowOf(editing->id)) {
+        item = &m_list->model().rowAt(*row).item();
+        rect = m_list->editorRect(editing->id, editing->isNote(), scroll);
+    }
+    if (!item || !rect) {
         hideEditor();
         return;
     }
-    const Item* item = &m_list->model().rowAt(*row).item();
+    // The editor lies on the view that shows the item.
+    QWidget* host = canvas ? static_cast<QWidget*>(m_canvas) : m_list->view()->viewport();
+    if (m_editor->parentWidget() != host) {
+        m_editor->setParent(host);
+    }
     const bool changed = m_lastEditing != editing;
     if (changed) {
         m_editor->load(QString::fromStdString(editing->isNote() ? item->note : item->text));
@@ -163,7 +190,8 @@ void DocumentWindowController::placeEditor(bool scroll) {
     const int lineHeight = static_cast<int>(std::lround((editing->isNote() ? 16 : 18) * zoom));
     const int height =
         std::max(rect->height() + 4, lineHeight * lineCount(m_editor->toPlainText()) + 4);
-    m_editor->setGeometry(rect->x(), rect->y() - 2, std::max(rect->width(), kMinEditorWidth),
+    m_editor->setGeometry(canvas ? rect->x() - 1 : rect->x(), rect->y() - 2,
+                          canvas ? rect->width() : std::max(rect->width(), kMinEditorWidth),
                           height);
     if (changed) {
         m_editor->setFittedHeight(std::numeric_limits<double>::max());
@@ -199,6 +227,11 @@ void DocumentWindowController::hideEditor() {
 void DocumentWindowController::styleEditor(const Item& item, bool note) {
     const auto& delegate = m_list->delegate();
     QFont font = note ? delegate.noteFont() : delegate.titleFont(item);
+    if (showsCanvas()) {
+        // The canvas's fonts, magnified with the drawing.
+        font = note ? CanvasBlockStyle::noteFont() : CanvasBlockStyle::titleFont(item);
+        font.setPointSizeF(font.pointSizeF() * m_canvas->magnification());
+    }
     font.setUnderline(!note && item.underline);
     m_editor->setFont(font);
     QPalette palette = m_list->view()->palette();
@@ -243,6 +276,10 @@ void DocumentWindowController::updateStatus() {
 
 void DocumentWindowController::applyAppearance() {
     m_list->setAppearance(m_appearance);
+    m_listPaper->setAppearance(m_appearance);
+    if (m_canvas) {
+        reloadCanvas();
+    }
     if (!m_editor->isHidden()) {
         placeEditor();
     }
@@ -264,7 +301,10 @@ void DocumentWindowController::languageChanged() {
 }
 
 void DocumentWindowController::applyStoredZoom() {
-    m_list->setZoom(clampedZoom(Preferences().outlineZoom()));
+    const double zoom = clampedZoom(Preferences().outlineZoom());
+    m_list->setZoom(zoom);
+    const QSignalBlocker quiet(m_canvas);
+    m_canvas->setMagnification(zoom);
 }
 
 void DocumentWindowController::zoomChanged() {

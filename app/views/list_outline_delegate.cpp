@@ -1,5 +1,7 @@
 #include "app/views/list_outline_delegate.hpp"
 
+#include "app/views/note_renderer.hpp"
+
 #include "app/views/list_outline_model.hpp"
 
 #include <QApplication>
@@ -30,12 +32,6 @@ QString shownTitle(const std::string& text) {
         return QString::fromStdString(text);
     }
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(end)) + QStringLiteral(" …");
-}
-
-QString shownNote(const std::string& note) {
-    const auto end = note.find('\n');
-    return QString::fromUtf8(note.data(),
-                             static_cast<qsizetype>(end == std::string::npos ? note.size() : end));
 }
 
 // The links in a line of text, as (first character, length, address).
@@ -173,7 +169,11 @@ std::optional<QUrl> ListOutlineDelegate::linkAt(int row, const QRect& rect,
         return url;
     }
     if (g.note.isValid()) {
-        return linkInLine(shownNote(item.note), noteFont(), g.note.adjusted(2, 0, 0, 0), point);
+        NoteLabel label;
+        label.note = renderNote(firstNoteLine(item.note), noteFont(), Qt::black);
+        label.bounds = g.note;
+        label.maximumLines = 1;
+        return noteLinkAt(label, point);
     }
     return std::nullopt;
 }
@@ -321,13 +321,11 @@ void ListOutlineDelegate::paintTexts(QPainter* painter, const QStyleOptionViewIt
                                                          titleRect.width()));
     }
     if (g.note.isValid() && !(editing && m_editing->isNote())) {
-        const QFont note = noteFont();
-        const QRect noteRect = g.note.adjusted(scaled(2), 0, 0, 0);
-        painter->setFont(note);
-        painter->setPen(secondary);
-        painter->drawText(
-            noteRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-            QFontMetrics(note).elidedText(shownNote(item.note), Qt::ElideRight, noteRect.width()));
+        // The note's first line with its inline markdown.
+        drawNoteLine(*painter,
+                     renderNote(firstNoteLine(item.note), noteFont(), secondary,
+                                option.palette.color(QPalette::Link)),
+                     QRectF(g.note.adjusted(scaled(2), 0, 0, 0)));
     }
 }
 

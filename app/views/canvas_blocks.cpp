@@ -1,0 +1,224 @@
+#include "app/views/canvas_blocks.hpp"
+
+#include "app/views/note_renderer.hpp"
+
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QScreen>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmora {
+namespace {
+
+double logicalDpi() {
+    if (auto* screen = QGuiApplication::primaryScreen()) {
+        double dpi = screen->logicalDotsPerInchY();
+        if (dpi > 0) {
+            return dpi;
+        }
+    }
+    return 96;
+}
+
+// The note's number of lines and characters, for choosing between the full note and the
+// placeholder.
+bool isShortNote(const std::string& note) {
+    auto lines = 1 + std::count(note.begin(), note.end(), '\n');
+    if (lines >= 3) {
+        return false;
+    }
+    return QString::fromStdString(note).toUcs4().size() <= CanvasBlockStyle::fullNoteMaxCharacters;
+}
+
+// The widest line of the title set on one line per hard line break.
+double naturalWidth(const QString& title, const QFontMetricsF& metrics) {
+    double widest = 0;
+    for (const auto& line : title.split(QChar::LineSeparator)) {
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    }
+    return widest;
+}
+
+} // namespace
+
+QFont CanvasBlockStyle::font(double size, bool bold) {
+    QFont font = QApplication::font();
+    font.setPointSizeF(size * 72.0 / logicalDpi());
+    font.setBold(bold);
+    return font;
+}
+
+QFont CanvasBlockStyle::titleFont(const Item& item) {
+    QFont font = CanvasBlockStyle::font(titleSize, item.bold);
+    font.setUnderline(item.underline);
+    return font;
+}
+
+QFont CanvasBlockStyle::noteFont() {
+    return font(noteSize);
+}
+
+QString CanvasBlockStyle::titleText(const std::string& text) {
+    return lineSeparated(QString::fromStdString(text));
+}
+
+int CanvasBlockStyle::layoutTitle(QTextLayout& layout, const QString& text, const QFont& font,
+                                  double width) {
+    layout.setText(text);
+    layout.setFont(font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    const double lineHeight = QFontMetricsF(font).height();
+    double y = (titleLineHeight - lineHeight) / 2;
+    int lines = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::max(1.0, width - 2 * textInset));
+        line.setPosition(QPointF(textInset, y));
+        y += line.height();
+        ++lines;
+    }
+    layout.endLayout();
+    return std::max(lines, 1);
+}
+
+NoteShow noteShowFor(const Item& item, const EditorSnapshot& snapshot) {
+    if (snapshot.editing && snapshot.editing->isNote() && snapshot.editing->id == item.id) {
+        return NoteShow::editing;
+    }
+    if (!snapshot.showAllNotes || item.note.empty()) {
+        return NoteShow::none;
+    }
+    return isShortNote(item.note) ? NoteShow::full : NoteShow::placeholder;
+}
+
+BlockMetrics BlockMeasurer::compute(const Item& item, double nodeWidth, bool labelDot,
+                                    NoteShow noteShow) {
+    using namespace CanvasBlockStyle;
+    BlockMetrics m;
+    m.leading = labelDot ? leadingWithDot : leading;
+    m.noteShow = noteShow;
+    const double textWidth = std::max(1.0, nodeWidth - m.leading - 5);
+
+    const QFont font = titleFont(item);
+    const QFontMetricsF metrics(font);
+    const QString title = titleText(item.text);
+    const double natural = naturalWidth(title, metrics);
+    if (natural <= textWidth - 2 * textInset && !title.contains(QChar::LineSeparator)) {
+        m.titleLines = 1;
+    } else {
+        QTextLayout layout;
+        m.titleLines = layoutTitle(layout, title, font, textWidth);
+    }
+    const double lineHeight = metrics.height();
+    const double titleHeight =
+        std::max(titleLineHeight, std::ceil(m.titleLines * lineHeight +
+                                            std::max(0.0, titleLineHeight - lineHeight)));
+    m.textRect = QRectF(m.leading, 2, textWidth, titleHeight);
+    double bottom = m.textRect.bottom();
+
+    if (noteShow != NoteShow::none) {
+        double noteHeight = 0;
+        if (noteShow == NoteShow::placeholder) {
+            noteHeight = std::ceil(QFontMetricsF(noteFont()).height());
+        } else {
+            StyledNote note;
+            if (noteShow == NoteShow::full) {
+                note = renderNote(item.note, noteFont(), Qt::black);
+            } else {
+                note.text =
+                    item.note.empty() ? QStringLiteral(" ") : QString::fromStdString(item.note);
+                note.font = noteFont();
+            }
+            QTextLayout layout;
+            noteHeight = layoutNote(layout, note, textWidth);
+        }
+        m.noteRect = QRectF(m.leading, bottom, textWidth, noteHeight);
+        bottom += noteHeight;
+    }
+    // The stub after the title starts where the title's text ends, never inside the text.
+    m.size.width = m.leading + 2 + std::min(natural, textWidth - 4);
+    m.size.height = bottom + 2;
+    return m;
+}
+
+bool BlockMeasurer::sameContent(const Entry& entry, const Item& item, double nodeWidth,
+                                bool labelDot, NoteShow noteShow) {
+    if (entry.nodeWidth != nodeWidth || entry.labelDot != labelDot || entry.noteShow != noteShow) {
+        return false;
+    }
+    const Item& old = *entry.node;
+    return old.text == item.text && old.bold == item.bold && old.underline == item.underline &&
+           (noteShow == NoteShow::none || old.note == item.note);
+}
+
+const BlockMetrics& BlockMeasurer::measure(const ItemList::Node& node, double nodeWidth,
+                                           bool labelDot, NoteShow noteShow) {
+    // The common case touches neither the item's id nor its texts: the same node as before.
+    auto it = m_byNode.find(node.get());
+    if (it != m_byNode.end() && it->second.nodeWidth == nodeWidth &&
+        it->second.labelDot == labelDot && it->second.noteShow == noteShow) {
+        Entry& entry = it->second;
+        m_live += entry.pass == m_pass ? 0 : 1;
+        entry.pass = m_pass;
+        if (!entry.current) {
+            makeCurrent(entry);
+        }
+        return entry.metrics;
+    }
+    std::optional<BlockMetrics> metrics;
+    if (auto last = m_byId.find(node->id); last != m_byId.end()) {
+        auto old = m_byNode.find(last->second);
+        if (old != m_byNode.end() &&
+            sameContent(old->second, *node, nodeWidth, labelDot, noteShow)) {
+            metrics = old->second.metrics;
+        }
+    }
+    if (!metrics) {
+        metrics = compute(*node, nodeWidth, labelDot, noteShow);
+        ++m_measured;
+    }
+    Entry& entry = m_byNode[node.get()];
+    entry.node = node;
+    entry.nodeWidth = nodeWidth;
+    entry.labelDot = labelDot;
+    entry.noteShow = noteShow;
+    entry.metrics = std::move(*metrics);
+    m_live += entry.pass == m_pass ? 0 : 1;
+    entry.pass = m_pass;
+    makeCurrent(entry);
+    return entry.metrics;
+}
+
+void BlockMeasurer::makeCurrent(Entry& entry) {
+    const Item* key = entry.node.get();
+    auto [slot, inserted] = m_byId.try_emplace(entry.node->id, key);
+    if (!inserted && slot->second != key) {
+        if (auto previous = m_byNode.find(slot->second); previous != m_byNode.end()) {
+            previous->second.current = false;
+        }
+        slot->second = key;
+    }
+    entry.current = true;
+    m_sizes.insert_or_assign(entry.node->id, entry.metrics.size);
+}
+
+void BlockMeasurer::finishPass() {
+    if (m_byNode.size() <= 2 * m_live + 64) {
+        return;
+    }
+    std::erase_if(m_byNode, [&](const auto& pair) { return pair.second.pass != m_pass; });
+    m_byId.clear();
+    m_sizes.clear();
+    for (auto& [key, entry] : m_byNode) {
+        m_byId.insert_or_assign(entry.node->id, key);
+        m_sizes.insert_or_assign(entry.node->id, entry.metrics.size);
+        entry.current = true;
+    }
+}
+
+} // namespace velmora

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "core/layout/layout_records.hpp"
+#include "core/layout/tree_layout.hpp"
+#include "core/model/item.hpp"
+#include "core/session/editor_snapshot.hpp"
+
+#include <QFont>
+#include <QRectF>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+class QTextLayout;
+
+namespace velmora {
+
+// How a canvas block shows its item's note.
+enum class NoteShow {
+    none,        // no note
+    full,        // the formatted note
+    placeholder, // one line standing for a long note
+    editing      // room for the editor while the note is typed
+};
+
+// The measured content of one block, in the block's own coordinates.
+struct BlockMetrics {
+    LayoutSize size;     // what the layout is given: end of the title text, block height
+    double leading = 34; // where the title and note start
+    QRectF textRect;     // the title
+    std::optional<QRectF> noteRect;
+    NoteShow noteShow = NoteShow::none;
+    int titleLines = 1;
+
+    bool operator==(const BlockMetrics&) const = default;
+};
+
+// The fonts and fixed distances of canvas blocks.
+namespace CanvasBlockStyle {
+inline constexpr double titleSize = 13;
+inline constexpr double noteSize = 11;
+inline constexpr double countSize = 10;
+inline constexpr double titleLineHeight = 17;
+inline constexpr double controlsWidth = 29; // disclosure, check box and label dot
+inline constexpr double leading = 34;
+inline constexpr double leadingWithDot = 46;
+// The inset of title and note text inside their rectangles, as in the text editor.
+inline constexpr double textInset = 2;
+inline constexpr int fullNoteMaxLines = 2;
+inline constexpr qsizetype fullNoteMaxCharacters = 160;
+
+// The interface font at a size given in points of the canvas (one point = one pixel at 96 dpi).
+[[nodiscard]] QFont font(double size, bool bold = false);
+[[nodiscard]] QFont titleFont(const Item& item);
+[[nodiscard]] QFont noteFont();
+// The title as it is laid out: line breaks turned into line separators.
+[[nodiscard]] QString titleText(const std::string& text);
+// Lays the title out in a rectangle of the width, inset like the editor's text, the first line
+// centred on the 17-point row; returns the number of lines.
+int layoutTitle(QTextLayout& layout, const QString& text, const QFont& font, double width);
+} // namespace CanvasBlockStyle
+
+// How the note of an item shows in the snapshot: while its note is edited, room for the
+// editor; with all notes shown, a short note in full and a long one as a one-line placeholder.
+[[nodiscard]] NoteShow noteShowFor(const Item& item, const EditorSnapshot& snapshot);
+
+// Measures blocks and remembers the results by item id, so a reload measures only the items
+// whose text, note, flags or column changed since the last one.
+class BlockMeasurer {
+public:
+    // The metrics of the item's block at the column's block width.
+    [[nodiscard]] const BlockMetrics& measure(const ItemList::Node& node, double nodeWidth,
+                                              bool labelDot, NoteShow noteShow);
+
+    // Forgets every result (the fonts changed).
+    void clear() {
+        m_byNode.clear();
+        m_byId.clear();
+        m_sizes.clear();
+    }
+    // Starts a reload; `finishPass` then drops results of items not measured in it once they
+    // outnumber the live ones.
+    void beginPass() {
+        ++m_pass;
+        m_measured = 0;
+        m_live = 0;
+    }
+    void finishPass();
+    // How many items were measured anew since the last `beginPass` (not taken from memory).
+    [[nodiscard]] std::int64_t measuredCount() const { return m_measured; }
+    // The measured sizes by item id, for the layout; kept between reloads so that a reload
+    // only overwrites them.
+    [[nodiscard]] const LayoutSizes& sizes() const { return m_sizes; }
+
+    // Measures without remembering.
+    [[nodiscard]] static BlockMetrics compute(const Item& item, double nodeWidth, bool labelDot,
+                                              NoteShow noteShow);
+
+private:
+    // The result for one node of the tree. Nodes are immutable, so a node's result stays right
+    // while its column and note display do; holding the node keeps its address its own.
+    struct Entry {
+        ItemList::Node node;
+        double nodeWidth = 0;
+        bool labelDot = false;
+        NoteShow noteShow = NoteShow::none;
+        std::uint64_t pass = 0;
+        bool current = false; // `m_sizes` holds this entry's size for its id
+        BlockMetrics metrics;
+    };
+    [[nodiscard]] static bool sameContent(const Entry& entry, const Item& item, double nodeWidth,
+                                          bool labelDot, NoteShow noteShow);
+    void makeCurrent(Entry& entry);
+
+    std::unordered_map<const Item*, Entry> m_byNode;
+    // The node last measured for each id; a changed node of the same text reuses its result.
+    std::unordered_map<std::string, const Item*> m_byId;
+    LayoutSizes m_sizes;
+    std::uint64_t m_pass = 0;
+    std::int64_t m_measured = 0;
+    std::size_t m_live = 0; // items measured or looked up in this pass
+};
+
+} // namespace velmora

@@ -1,0 +1,359 @@
+#include "app/views/tree_canvas_view.hpp"
+
+#include "app/views/canvas_painter.hpp"
+#include "app/views/note_renderer.hpp"
+#include "app/views/paper_painter.hpp"
+#include "core/layout/column_widths.hpp"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QScrollBar>
+
+#include <cmath>
+#include <limits>
+
+namespace velmora {
+namespace {
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+TreeCanvasView::TreeCanvasView(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+    setAcceptDrops(true);
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_dropMark = new DropMarkView(this);
+    m_openLink = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    m_autoscroll.setInterval(40);
+    connect(&m_autoscroll, &QTimer::timeout, this, &TreeCanvasView::autoscroll);
+}
+
+void TreeCanvasView::setSession(const EditorSession& session) {
+    m_session = session;
+}
+
+void TreeCanvasView::setOptions(const CanvasOptions& options) {
+    if (options.appearance.labelStyle != m_options.appearance.labelStyle) {
+        m_measurer.clear();
+    }
+    m_options = options;
+    update();
+}
+
+void TreeCanvasView::reload() {
+    m_scene = buildScene(m_session, m_options, m_measurer);
+    updateSize();
+    update();
+    scrollSelectionIntoView();
+    emit geometryRefreshed();
+}
+
+void TreeCanvasView::updateBranch() {
+    velmora::updateBranch(m_scene, m_session, m_options.highlightBranch);
+    update();
+}
+
+std::optional<QRectF> TreeCanvasView::textRect(const std::string& id) const {
+    if (const CanvasBlock* block = m_scene.block(id)) {
+        return block->textRect();
+    }
+    return std::nullopt;
+}
+
+std::optional<QRectF> TreeCanvasView::noteRect(const std::string& id) const {
+    if (const CanvasBlock* block = m_scene.block(id)) {
+        return block->noteRect();
+    }
+    return std::nullopt;
+}
+
+QRectF TreeCanvasView::toWidget(const QRectF& rect) const {
+    const double m = m_magnification;
+    return {rect.x() * m, rect.y() * m, rect.width() * m, rect.height() * m};
+}
+
+QPointF TreeCanvasView::toCanvas(const QPointF& point) const {
+    return point / m_magnification;
+}
+
+void TreeCanvasView::setMagnification(double magnification) {
+    if (!std::isfinite(magnification)) {
+        return;
+    }
+    const double clamped = std::clamp(magnification, minimumMagnification, maximumMagnification);
+    if (clamped == m_magnification) {
+        return;
+    }
+    m_magnification = clamped;
+    updateSize();
+    update();
+    emit magnificationChanged(m_magnification);
+    emit geometryRefreshed();
+}
+
+QAbstractScrollArea* TreeCanvasView::scrollArea() const {
+    QWidget* viewport = parentWidget();
+    return viewport ? qobject_cast<QAbstractScrollArea*>(viewport->parentWidget()) : nullptr;
+}
+
+void TreeCanvasView::updateSize() {
+    const QSizeF frame = m_scene.frameSize() * m_magnification;
+    QSize visible;
+    if (QWidget* viewport = parentWidget(); viewport && scrollArea()) {
+        visible = viewport->size();
+    }
+    const QSize size(std::max(static_cast<int>(std::ceil(frame.width())), visible.width()),
+                     std::max(static_cast<int>(std::ceil(frame.height())), visible.height()));
+    if (size != this->size()) {
+        resize(size);
+    }
+}
+
+bool TreeCanvasView::event(QEvent* event) {
+    if (event->type() == QEvent::ParentChange) {
+        if (m_viewport) {
+            m_viewport->removeEventFilter(this);
+        }
+        m_viewport = parentWidget();
+        if (m_viewport) {
+            m_viewport->installEventFilter(this);
+        }
+    }
+    return QWidget::event(event);
+}
+
+bool TreeCanvasView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_viewport && event->type() == QEvent::Resize) {
+        updateSize();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TreeCanvasView::scrollSelectionIntoView() {
+    const auto& selected = m_session.snapshot.selectedId;
+    const CanvasBlock* block = selected ? m_scene.block(*selected) : nullptr;
+    if (block) {
+        scrollToVisible(toWidget(block->frame.adjusted(-24, -24, 24, 24)));
+    }
+}
+
+void TreeCanvasView::scrollToVisible(const QRectF& rect) {
+    QAbstractScrollArea* area = scrollArea();
+    if (!area) {
+        return;
+    }
+    // The least scrolling that shows the rectangle, its top-left corner first.
+    auto scrollAxis = [](QScrollBar* bar, double from, double to, int visible) {
+        int value = bar->value();
+        if (to > value + visible) {
+            value = static_cast<int>(std::ceil(to)) - visible;
+        }
+        if (from < value) {
+            value = static_cast<int>(std::floor(from));
+        }
+        bar->setValue(value);
+    };
+    const QSize visible = area->viewport()->size();
+    scrollAxis(area->horizontalScrollBar(), rect.left(), rect.right(), visible.width());
+    scrollAxis(area->verticalScrollBar(), rect.top(), rect.bottom(), visible.height());
+}
+
+QPalette TreeCanvasView::paperPalette() const {
+    return Appearances::paperPalette(m_options.appearance, palette());
+}
+
+void TreeCanvasView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRectF exposed = QRectF(event->rect()).adjusted(-1, -1, 1, 1);
+    const QRectF canvasRect(exposed.topLeft() / m_magnification, exposed.size() / m_magnification);
+    painter.scale(m_magnification, m_magnification);
+    const QPalette palette = paperPalette();
+    PaperPainter::paintCanvas(painter, canvasRect, m_options.appearance, palette, m_scene.columns,
+                              m_options.printing);
+    const CanvasPalette colors =
+        CanvasPalette::make(m_options.appearance, palette, m_options.printing);
+    CanvasPainter::paint(painter, m_scene, colors, m_options.appearance, canvasRect);
+}
+
+void TreeCanvasView::mousePressEvent(QMouseEvent* event) {
+    press(event, false);
+}
+
+void TreeCanvasView::mouseDoubleClickEvent(QMouseEvent* event) {
+    press(event, true);
+}
+
+void TreeCanvasView::press(QMouseEvent* event, bool doubleClick) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_pressed.reset();
+    const QPointF point = toCanvas(event->position());
+    if (const CanvasBlock* block = m_scene.blockAt(point)) {
+        // The window may reload the canvas while handling the report, so keep the id.
+        std::string id = block->id();
+        if (pressBlock(*block, point, event->modifiers(), doubleClick)) {
+            m_pressed = Press{std::move(id), event->position().toPoint()};
+        }
+        return;
+    }
+    pressBackground(point - QPointF(CanvasScene::insetX, CanvasScene::insetY), doubleClick);
+}
+
+bool TreeCanvasView::pressBlock(const CanvasBlock& block, const QPointF& point,
+                                Qt::KeyboardModifiers modifiers, bool doubleClick) {
+    const QPointF local = point - block.frame.topLeft();
+    const QString id = qs(block.id());
+    const CheckStyle checkStyle = m_options.appearance.checkStyle;
+    if (m_scene.checksVisible && checkStyle == CheckStyle::box &&
+        CanvasPainter::checkBoxRect().adjusted(-3, -3, 3, 3).contains(local)) {
+        emit checkRequested(id, !block.item().checked);
+        return false;
+    }
+    const QPointF mark = CanvasPainter::checkMarkCentre();
+    if (m_scene.checksVisible && checkStyle == CheckStyle::web && block.hasChildren &&
+        QRectF(mark.x() - 8, mark.y() - 8, 16, 16).contains(local)) {
+        emit toggleRequested(id);
+        return false;
+    }
+    if (auto url = linkAt(block, local)) {
+        if (m_openLink) {
+            m_openLink(*url);
+        }
+        return false;
+    }
+    if (doubleClick) {
+        emit editRequested(id);
+        return false;
+    }
+    emit selectRequested(id, modifiers);
+    return true;
+}
+
+std::optional<QUrl> TreeCanvasView::linkAt(const CanvasBlock& block, const QPointF& local) const {
+    if (block.metrics.noteShow != NoteShow::full || !block.metrics.noteRect ||
+        !block.metrics.noteRect->contains(local)) {
+        return std::nullopt;
+    }
+    NoteLabel label;
+    label.note = renderNote(block.item().note, CanvasBlockStyle::noteFont(), Qt::black);
+    label.bounds = *block.metrics.noteRect;
+    return noteLinkAt(label, local);
+}
+
+void TreeCanvasView::pressBackground(const QPointF& p, bool doubleClick) {
+    const bool tree = m_scene.style == TreeLayout::Style::tree;
+    if (auto edge = tree ? m_scene.edge(p.x()) : std::nullopt) {
+        double knobDistance = std::numeric_limits<double>::infinity();
+        m_scene.index.visit(CanvasIndex::knobs, p.y() - 8, p.y() + 8, [&](std::size_t i) {
+            const LayoutKnob& knob = m_scene.layout.knobs[i];
+            const double d = std::hypot(knob.cx - p.x(), knob.cy - p.y());
+            if (d <= 8) {
+                knobDistance = std::min(knobDistance, d);
+            }
+        });
+        if (std::abs(edge->x - p.x()) <= knobDistance) {
+            if (doubleClick) {
+                m_resizing.reset();
+                emit columnResized(edge->depth, ColumnWidths::standard, true);
+            } else {
+                m_resizing =
+                    Resizing{edge->depth, TreeLayout::columnOrigin(edge->depth, m_scene.columns)};
+                m_dragStart = p;
+                m_dragMoved = false;
+            }
+            return;
+        }
+    }
+    std::optional<std::string> knobId;
+    m_scene.index.visit(CanvasIndex::knobs, p.y() - 8, p.y() + 8, [&](std::size_t i) {
+        const LayoutKnob& knob = m_scene.layout.knobs[i];
+        if (!knobId && std::abs(knob.cx - p.x()) <= 8 && std::abs(knob.cy - p.y()) <= 8) {
+            knobId = knob.id;
+        }
+    });
+    if (knobId) {
+        emit toggleRequested(qs(*knobId));
+        return;
+    }
+    emit backgroundClicked();
+}
+
+void TreeCanvasView::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF p =
+        toCanvas(event->position()) - QPointF(CanvasScene::insetX, CanvasScene::insetY);
+    if (m_resizing && (event->buttons() & Qt::LeftButton)) {
+        if (!m_dragMoved && std::hypot(p.x() - m_dragStart.x(), p.y() - m_dragStart.y()) > 2) {
+            m_dragMoved = true;
+        }
+        if (m_dragMoved) {
+            emit columnResized(m_resizing->depth, p.x() - m_resizing->origin, false);
+        }
+        return;
+    }
+    if (m_pressed && (event->buttons() & Qt::LeftButton) &&
+        (event->position().toPoint() - m_pressed->at).manhattanLength() >=
+            QApplication::startDragDistance()) {
+        const Press pressed = *m_pressed;
+        m_pressed.reset();
+        startDrag(pressed.id, pressed.at);
+        return;
+    }
+    if (!event->buttons()) {
+        updateCursor(p);
+    }
+}
+
+void TreeCanvasView::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_resizing && event->button() == Qt::LeftButton) {
+        const QPointF p =
+            toCanvas(event->position()) - QPointF(CanvasScene::insetX, CanvasScene::insetY);
+        const Resizing resizing = *m_resizing;
+        m_resizing.reset();
+        if (m_dragMoved) {
+            emit columnResized(resizing.depth, p.x() - resizing.origin, true);
+        }
+        m_dragMoved = false;
+    }
+    m_pressed.reset();
+}
+
+void TreeCanvasView::updateCursor(const QPointF& p) {
+    bool onEdge = false;
+    if (m_scene.style == TreeLayout::Style::tree) {
+        for (const ColumnEdge& e : m_scene.columnEdges()) {
+            onEdge = onEdge || std::abs(e.x - p.x()) <= 3;
+        }
+    }
+    if (onEdge) {
+        setCursor(Qt::SplitHCursor);
+    } else {
+        unsetCursor();
+    }
+}
+
+void TreeCanvasView::wheelEvent(QWheelEvent* event) {
+    // Ctrl with the wheel magnifies, as a pinch does on a touchpad.
+    if (event->modifiers() & Qt::ControlModifier) {
+        const double steps = event->angleDelta().y() / 120.0;
+        if (steps != 0) {
+            setMagnification(m_magnification * std::pow(zoomStep, steps));
+        }
+        event->accept();
+        return;
+    }
+    QWidget::wheelEvent(event);
+}
+
+} // namespace velmora

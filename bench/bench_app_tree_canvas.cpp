@@ -1,0 +1,137 @@
+// The tree canvas with everything expanded: a full reload (measuring, layout and the first
+// paint of a window-sized view), a repaint while scrolling, and the refresh after a one-item
+// edit, which must stay within one frame (16 ms) at 10,000 items.
+#include "app/views/tree_canvas_view.hpp"
+#include "bench/outline_generator.hpp"
+#include "core/model/tree_ops.hpp"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+
+using namespace velmora;
+
+namespace {
+
+const QSize kViewport(1280, 800);
+
+EditorSession expandedSession(std::int64_t items) {
+    EditorSnapshot snapshot;
+    snapshot.document = TreeOps::setCollapsedAll(bench::cachedOutline(items), false);
+    snapshot.view = ViewMode::tree;
+    snapshot.showAllNotes = true;
+    snapshot.selectedId = snapshot.document.items.front().id;
+    return EditorSession::init(snapshot, EditorPreferences{});
+}
+
+CanvasOptions paperOptions() {
+    CanvasOptions options;
+    options.appearance.paperStyle = PaperStyle::dots;
+    options.highlightBranch = true;
+    return options;
+}
+
+// Paints the part of the canvas a window of the viewport's size shows at the offset.
+void paintViewport(TreeCanvasView& canvas, QImage& image, int y) {
+    image.fill(Qt::transparent);
+    canvas.render(&image, QPoint(), QRegion(0, y, kViewport.width(), kViewport.height()));
+}
+
+void BM_CanvasFullReload(benchmark::State& state) {
+    const EditorSession session = expandedSession(state.range(0));
+    QImage image(kViewport, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        TreeCanvasView canvas;
+        canvas.setOptions(paperOptions());
+        canvas.setSession(session);
+        canvas.reload();
+        paintViewport(canvas, image, 0);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["blocks"] =
+        static_cast<double>(TreeLayout::shownCount(session.snapshot.document.items));
+}
+BENCHMARK(BM_CanvasFullReload)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+void BM_CanvasScrollRepaint(benchmark::State& state) {
+    const EditorSession session = expandedSession(state.range(0));
+    TreeCanvasView canvas;
+    canvas.setOptions(paperOptions());
+    canvas.setSession(session);
+    canvas.reload();
+    QImage image(kViewport, QImage::Format_ARGB32_Premultiplied);
+    const int height = canvas.height() - kViewport.height();
+    int y = 0;
+    for (auto _ : state) {
+        y = (y + 613) % std::max(1, height);
+        paintViewport(canvas, image, y);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_CanvasScrollRepaint)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+void BM_CanvasOneItemEdit(benchmark::State& state) {
+    EditorSession session = expandedSession(state.range(0));
+    const std::string id = bench::deepItemId(session.snapshot.document);
+    TreeCanvasView canvas;
+    canvas.setOptions(paperOptions());
+    canvas.setSession(session);
+    canvas.reload();
+    QImage image(kViewport, QImage::Format_ARGB32_Premultiplied);
+    int edit = 0;
+    for (auto _ : state) {
+        session.snapshot.document =
+            TreeOps::updateItem(session.snapshot.document, id,
+                                [&](Item& i) { i.text = "Edited " + std::to_string(++edit); });
+        canvas.setSession(session);
+        canvas.reload();
+        paintViewport(canvas, image, 0);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_CanvasOneItemEdit)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+// The two halves of a refresh on their own: rebuilding the scene with every block measured
+// already, and painting a window-sized view.
+namespace {
+
+void BM_CanvasSceneRebuild(benchmark::State& state) {
+    const EditorSession session = expandedSession(state.range(0));
+    BlockMeasurer measurer;
+    benchmark::DoNotOptimize(buildScene(session, paperOptions(), measurer));
+    for (auto _ : state) {
+        auto scene = buildScene(session, paperOptions(), measurer);
+        benchmark::DoNotOptimize(scene);
+    }
+}
+BENCHMARK(BM_CanvasSceneRebuild)->Arg(10'000)->Unit(benchmark::kMillisecond);
+
+void BM_CanvasViewportPaint(benchmark::State& state) {
+    const EditorSession session = expandedSession(state.range(0));
+    TreeCanvasView canvas;
+    canvas.setOptions(paperOptions());
+    canvas.setSession(session);
+    canvas.reload();
+    QImage image(kViewport, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        paintViewport(canvas, image, 0);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_CanvasViewportPaint)->Arg(10'000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
