@@ -12,6 +12,9 @@
 #include "app/views/window_toolbar.hpp"
 #include "core/session/editor_session.hpp"
 
+#include <algorithm>
+#include <iterator>
+
 #include <QApplication>
 #include <QLabel>
 #include <QScrollArea>
@@ -207,6 +210,8 @@ void DocumentWindowController::observeNotifications() {
     connect(&m_document, &VelmoraDocument::changed, this, [this] {
         // Changes made here refresh once at their end; undo, redo and reading refresh now.
         if (!m_performing) {
+            // The editor shows the restored text, even when the same item stays edited.
+            m_lastEditing.reset();
             refresh();
         }
     });
@@ -232,13 +237,34 @@ void DocumentWindowController::perform(Action action) {
     }
     const auto text = draft();
     const auto at = caret();
+    const auto editingBefore = m_document.session().snapshot.editing;
     m_performing = true;
     const PerformResult result = m_document.perform(action, text, at);
     m_performing = false;
     if (result.side) {
         carryOut(*result.side);
     }
+    keepTyping(action, editingBefore);
     refresh();
+}
+
+// Moving the item whose title is being typed (Tab, Shift+Tab, moving up or down) opens its
+// editor again, so what the user types next still goes into the item.
+void DocumentWindowController::keepTyping(Action action,
+                                          const std::optional<EditingTarget>& editingBefore) {
+    static constexpr Action moves[] = {Action::indent,   Action::outdent,  Action::moveUp,
+                                       Action::moveDown, Action::moveLeft, Action::moveRight};
+    if (!editingBefore || !editingBefore->isItem() ||
+        std::find(std::begin(moves), std::end(moves), action) == std::end(moves))
+        return;
+    const EditorSnapshot& now = m_document.session().snapshot;
+    if (now.editing || now.selectedId != editingBefore->id ||
+        !m_document.session().canPerform(Action::edit))
+        return;
+    m_performing = true;
+    (void)m_document.perform(Action::edit, std::nullopt, std::nullopt);
+    m_performing = false;
+    m_wantsEditorFocus = true;
 }
 
 void DocumentWindowController::apply(const Change& change) {

@@ -34,8 +34,8 @@ class TreeCanvasView;
 class WindowToolbar;
 
 // The content of one document's window: the toolbar, the hoist bar, the outline (the list, or
-// the tree canvas for the tree and map views), the one text editor laid over the item being edited and the
-// status line, between the places of the library sidebar and the inspector. It is the only
+// the tree canvas for the tree and map views), the one text editor laid over the item being edited
+// and the status line, between the places of the library sidebar and the inspector. It is the only
 // place where input reaches the document's session: keys through the key router, menu and
 // toolbar commands through `perform`, and the gestures the views report. Every change goes
 // onto the document's undo stack and is followed by `refresh`, which redraws from the session.
@@ -125,6 +125,7 @@ private:
     void observeNotifications();
     // Applies a direct edit of the session and records its undo record; no refresh.
     void apply(const Change& change);
+    void keepTyping(Action action, const std::optional<EditingTarget>& editingBefore);
     // The editor's text and caret when it holds the session's editing target.
     [[nodiscard]] std::optional<std::string> draft() const;
     [[nodiscard]] std::optional<long long> caret() const;
