@@ -3,6 +3,7 @@
 #include "core/model/item.hpp"
 
 #include <span>
+#include <utility>
 #include <vector>
 
 // Building blocks of the tree operations: rebuilding the arrays on one path of a tree.
@@ -50,6 +51,35 @@ template <class Change> ItemList mapTree(const ItemList& items, const Change& ch
         }
     }
     return changed ? ItemList::fromNodes(std::move(nodes)) : items;
+}
+
+// Visits every item in pre-order (an item before its children) with its path of indices from
+// the top, until `visit` returns false. Walks with its own stack, so no depth exhausts it.
+template <class Visit> void forEachPreOrder(const ItemList& items, const Visit& visit) {
+    struct Frame {
+        const ItemList* list;
+        std::size_t next;
+    };
+    std::vector<Frame> stack{{&items, 0}};
+    std::vector<int> path;
+    while (!stack.empty()) {
+        auto& frame = stack.back();
+        if (frame.next >= frame.list->size()) {
+            stack.pop_back();
+            if (!path.empty())
+                path.pop_back();
+            continue;
+        }
+        auto index = frame.next++;
+        const Item& item = (*frame.list)[index];
+        path.push_back(static_cast<int>(index));
+        if (!visit(item, std::as_const(path)))
+            return;
+        if (item.children.empty())
+            path.pop_back();
+        else
+            stack.push_back({&item.children, 0});
+    }
 }
 
 } // namespace velmora::TreePaths

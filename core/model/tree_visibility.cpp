@@ -2,6 +2,7 @@
 #include "core/model/archive_titles.hpp"
 #include "core/model/id_index.hpp"
 #include "core/model/tree_ops.hpp"
+#include "core/model/tree_paths.hpp"
 
 #include <algorithm>
 #include <utility>
@@ -115,32 +116,14 @@ std::optional<std::vector<int>> pathOf(const ItemList& items, const std::string&
     auto indexed = indexedPath(items, id, answered);
     if (answered)
         return indexed;
-    struct Frame {
-        const ItemList* list;
-        std::size_t next;
-    };
-    std::vector<Frame> stack{{&items, 0}};
-    std::vector<int> path;
-    while (!stack.empty()) {
-        auto& frame = stack.back();
-        if (frame.next >= frame.list->size()) {
-            stack.pop_back();
-            if (!path.empty())
-                path.pop_back();
-            continue;
-        }
-        auto index = frame.next++;
-        const Item& item = (*frame.list)[index];
-        if (item.id == id) {
-            path.push_back(static_cast<int>(index));
-            return path;
-        }
-        if (!item.children.empty()) {
-            path.push_back(static_cast<int>(index));
-            stack.push_back({&item.children, 0});
-        }
-    }
-    return std::nullopt;
+    std::optional<std::vector<int>> found;
+    TreePaths::forEachPreOrder(items, [&](const Item& item, const std::vector<int>& path) {
+        if (item.id != id)
+            return true;
+        found = path;
+        return false;
+    });
+    return found;
 }
 
 const Item* itemAt(const ItemList& items, const std::vector<int>& path) {

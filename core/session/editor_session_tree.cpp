@@ -55,30 +55,9 @@ private:
 // `found` returns false.
 template <class Found>
 void walkFor(const ItemList& items, const IdFilter& filter, const Found& found) {
-    struct Frame {
-        const ItemList* list;
-        std::size_t next;
-    };
-    std::vector<Frame> stack{{&items, 0}};
-    Path path;
-    while (!stack.empty()) {
-        auto& frame = stack.back();
-        if (frame.next >= frame.list->size()) {
-            stack.pop_back();
-            if (!path.empty())
-                path.pop_back();
-            continue;
-        }
-        auto index = frame.next++;
-        const Item& item = (*frame.list)[index];
-        path.push_back(static_cast<int>(index));
-        if (filter.contains(item.id) && !found(item.id, path))
-            return;
-        if (item.children.empty())
-            path.pop_back();
-        else
-            stack.push_back({&item.children, 0});
-    }
+    TreePaths::forEachPreOrder(items, [&](const Item& item, const Path& path) {
+        return !filter.contains(item.id) || found(item.id, path);
+    });
 }
 
 constexpr std::size_t kLookedUpOneByOne = 32;
