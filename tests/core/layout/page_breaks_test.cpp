@@ -67,12 +67,13 @@ INSTANTIATE_TEST_SUITE_P(
         BreakCase{"RowEndsOnTheBreak", {{0, 17}, {23, 40}}, 40, 0, 40},
         BreakCase{"RowStartsOnTheBreak", {{0, 17}, {23, 40}}, 23, 0, 23},
         BreakCase{"CutsOneRow", {{0, 17}, {23, 40}}, 30, 0, 23},
-        BreakCase{"RowTallerThanAPage", {{10, 2000}}, 700, 0, 700},
+        BreakCase{"TallRowMovesToTheNextPage", {{10, 2000}}, 700, 0, 10},
+        BreakCase{"RowTallerThanAPageIsCut", {{10, 2000}}, 710, 10, 710},
         BreakCase{"RowStartsOnTheLimit", {{100, 900}}, 700, 100, 700},
         BreakCase{"RowStartsJustBelowTheLimit", {{101, 900}}, 700, 100, 101},
         BreakCase{"SmallestTopOfSeveralCuts", {{50, 800}, {300, 750}, {600, 720}}, 700, 0, 50},
         BreakCase{"BoxesOfOtherColumnsUncut", {{600, 640}, {645, 675}, {680, 720}}, 700, 0, 680}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& c) { return std::string(c.param.name); });
 
 TEST(PageBreaks, SettlingAvoidsABoxTheMovedBreakWouldCut) {
     // A tree: the break at 700 cuts the child box at 690…720; moving above it cuts the parent
@@ -136,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
         PaginationCase{"NotesMakeTallRows", {17, 60, 17, 120, 17, 200, 17}, 200, {143, 292, 492}},
         PaginationCase{"RowTallerThanAPageIsCut", {17, 500, 17}, 200, {54, 254, 454}},
         PaginationCase{"ShortPages", std::vector<double>(5, 17), 30, {30, 54, 77, 100, 123}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& c) { return std::string(c.param.name); });
 
 TEST(PageBreaks, ManyRowsOnManyPageSizesNeverCutAShortRow) {
     // Row heights cycling through one line, a wrapped title and titles with notes.
@@ -201,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
         ColumnsCase{"NarrowPageNoIndent", 5, 200, false, {0, 6, 9, std::nullopt, 16, 184}},
         // The title is never narrower than 40 points.
         ColumnsCase{"TinyPage", 2, 30, true, {0, 6, 9, LayoutRect{16, 5, 8, 8}, 30, 40}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& c) { return std::string(c.param.name); });
 
 TEST(PrintLayout, HeightsAndHeader) {
     EXPECT_EQ(PrintLayout::titleHeight(15.1), 17);

@@ -1,0 +1,71 @@
+// Prints the sample documents to PDF files as a list and as pictures of the tree and map views,
+// in two check and label styles, for looking at the pages (pdftoppm turns them into images):
+//   print_gallery <folder>
+#include "app/panels/document_print_view.hpp"
+#include "app/panels/print_job.hpp"
+#include "core/formats/sample_library.hpp"
+
+#include <QApplication>
+#include <QDir>
+#include <QPdfWriter>
+
+#include <iostream>
+
+using namespace velmora;
+
+namespace {
+
+EditorSession sessionFor(const TreeDocument& document, ViewMode view) {
+    EditorSnapshot snapshot;
+    snapshot.document = document;
+    snapshot.view = view;
+    snapshot.showAllNotes = true;
+    return EditorSession::init(snapshot, EditorPreferences{});
+}
+
+bool write(const QString& path, const EditorSession& session, const Appearance& appearance,
+           const PrintOptions& options, QPageLayout::Orientation orientation) {
+    DocumentPrintView view(session, appearance,
+                           QString::fromStdString(session.snapshot.document.title));
+    PrintInfo info = PrintInfo::standard();
+    info.pageLayout.setOrientation(orientation);
+    info.writeOptions(options, view.canvas());
+    QPdfWriter writer(path);
+    writer.setPageLayout(info.pageLayout);
+    writer.setResolution(PrintJob::deviceResolution());
+    return PrintJob::run(view, info, writer).ok();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("prints");
+    QDir().mkpath(folder);
+    Appearance boxes;
+    Appearance web;
+    web.checkStyle = CheckStyle::web;
+    web.labelStyle = LabelStyle::fill;
+    web.strikeChecked = true;
+    web.paperStyle = PaperStyle::dots;
+    web.paperColor = PaperColor::sage;
+    int written = 0;
+    const auto documents = SampleLibrary::documents();
+    for (std::size_t d = 0; d < documents.size(); ++d) {
+        const auto name = [&](const char* kind) {
+            return QStringLiteral("%1/doc%2-%3.pdf").arg(folder).arg(d).arg(QLatin1String(kind));
+        };
+        written += write(name("list"), sessionFor(documents[d], ViewMode::list), boxes,
+                         {true, true, true}, QPageLayout::Portrait);
+        written += write(name("list-web"), sessionFor(documents[d], ViewMode::list), web,
+                         {true, true, true}, QPageLayout::Portrait);
+        written += write(name("tree-fit"), sessionFor(documents[d], ViewMode::tree), boxes,
+                         {false, true, true}, QPageLayout::Landscape);
+        written += write(name("tree-tiles"), sessionFor(documents[d], ViewMode::tree), web,
+                         {false, false, true}, QPageLayout::Portrait);
+        written += write(name("map-fit"), sessionFor(documents[d], ViewMode::map), boxes,
+                         {false, true, false}, QPageLayout::Landscape);
+    }
+    std::cout << written << " files in " << folder.toStdString() << "\n";
+    return 0;
+}
