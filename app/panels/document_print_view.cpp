@@ -318,7 +318,10 @@ void DocumentPrintView::drawRow(QPainter& painter, const Row& row) const {
         fill.setAlphaF(static_cast<float>(kLabelFillAlpha));
         painter.setPen(Qt::NoPen);
         painter.setBrush(fill);
-        painter.drawRoundedRect(row.frame.adjusted(-1.25, -1.25, 1.25, 1.25), kFillRadius,
+        // The fill starts at the row's own indent, as in the list view, not at the paper's edge.
+        QRectF band = row.frame;
+        band.setLeft(row.marker.x() - 6);
+        painter.drawRoundedRect(band.adjusted(-1.25, -1.25, 1.25, 1.25), kFillRadius,
                                 kFillRadius);
     }
     drawMarker(painter, row);

@@ -49,6 +49,10 @@ struct BreakCase {
     double expected;
 };
 
+void PrintTo(const BreakCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class PageBreakRule : public testing::TestWithParam<BreakCase> {};
 
 TEST_P(PageBreakRule, MovesAboveTheFramesItWouldCut) {
@@ -100,6 +104,10 @@ struct PaginationCase {
     double pageLength;
     std::vector<double> expectedBreaks; // the ends of every page but the last
 };
+
+void PrintTo(const PaginationCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Pagination : public testing::TestWithParam<PaginationCase> {};
 
@@ -183,6 +191,10 @@ struct ColumnsCase {
     bool dot;
     PrintLayout::RowColumns expected;
 };
+
+void PrintTo(const ColumnsCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PrintedRowColumns : public testing::TestWithParam<ColumnsCase> {};
 
