@@ -235,7 +235,8 @@ void DocumentPrintView::layoutList(double width, bool notes, const Progress& pro
             return;
         }
     }
-    m_size = QSizeF(width, y);
+    // The space after the last row is no content: it must not start a page of its own.
+    m_size = QSizeF(width, m_rows.empty() ? y : y - PrintLayout::rowGap);
 }
 
 std::vector<DocumentPrintView::Page> DocumentPrintView::pages(QSizeF printable,
@@ -261,8 +262,22 @@ std::vector<DocumentPrintView::Page> DocumentPrintView::pages(QSizeF printable,
         across = PageBreaks::paginate(PageBreaks::horizontalSpans(m_frames), m_size.width(),
                                       pageWidth);
     }
-    const auto down = PageBreaks::paginate(PageBreaks::verticalSpans(m_frames), m_size.height(),
-                                           pageHeight / scale);
+    auto down = PageBreaks::paginate(PageBreaks::verticalSpans(m_frames), m_size.height(),
+                                     pageHeight / scale);
+    // A last row or column of pages that would hold only the picture's margin is left out.
+    const auto holdsFrame = [this](const PageSpan& span, bool vertical) {
+        return std::any_of(m_frames.begin(), m_frames.end(), [&](const LayoutRect& f) {
+            const double start = vertical ? f.y : f.x;
+            const double end = vertical ? f.maxY() : f.maxX();
+            return start < span.end && end > span.start;
+        });
+    };
+    while (m_picture && down.size() > 1 && !holdsFrame(down.back(), true)) {
+        down.pop_back();
+    }
+    while (m_picture && across.size() > 1 && !holdsFrame(across.back(), false)) {
+        across.pop_back();
+    }
     result.reserve(down.size() * across.size());
     for (const PageSpan& v : down) {
         for (const PageSpan& h : across) {

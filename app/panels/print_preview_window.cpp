@@ -9,7 +9,6 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -19,11 +18,15 @@ namespace {
 constexpr int kSideWidth = 260;
 const QSize kWindowSize(980, 760);
 
-QToolButton* toolButton(QWidget* parent, QStyle::StandardPixmap icon, const QString& themeName,
-                        const QString& tip) {
+// A tool button with the theme's icon when the desktop has one, else with its text.
+QToolButton* toolButton(QWidget* parent, const QString& themeName, const QString& text) {
     auto* button = new QToolButton(parent);
-    button->setIcon(QIcon::fromTheme(themeName, parent->style()->standardIcon(icon)));
-    button->setToolTip(tip);
+    button->setText(text);
+    button->setToolTip(text);
+    if (QIcon::hasThemeIcon(themeName)) {
+        button->setIcon(QIcon::fromTheme(themeName));
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    }
     button->setAutoRaise(true);
     return button;
 }
@@ -60,14 +63,13 @@ PrintPreviewWindow::PrintPreviewWindow(QPrinter& printer, PrintInfo& info, bool 
     sideLayout->addStretch(1);
 
     auto* zoomBar = new QHBoxLayout();
-    auto* fitPage = toolButton(this, QStyle::SP_TitleBarMaxButton, QStringLiteral("zoom-fit-best"),
+    auto* fitPage = toolButton(this, QStringLiteral("zoom-fit-best"),
                                localized(QStringLiteral("print.preview.fitPage")));
-    auto* fitWidth = toolButton(this, QStyle::SP_ToolBarHorizontalExtensionButton,
-                                QStringLiteral("zoom-fit-width"),
+    auto* fitWidth = toolButton(this, QStringLiteral("zoom-fit-width"),
                                 localized(QStringLiteral("print.preview.fitWidth")));
-    auto* zoomOut = toolButton(this, QStyle::SP_ArrowDown, QStringLiteral("zoom-out"),
+    auto* zoomOut = toolButton(this, QStringLiteral("zoom-out"),
                                localized(QStringLiteral("menu.view.zoomOut")));
-    auto* zoomIn = toolButton(this, QStyle::SP_ArrowUp, QStringLiteral("zoom-in"),
+    auto* zoomIn = toolButton(this, QStringLiteral("zoom-in"),
                               localized(QStringLiteral("menu.view.zoomIn")));
     connect(fitPage, &QToolButton::clicked, m_preview, &QPrintPreviewWidget::fitInView);
     connect(fitWidth, &QToolButton::clicked, m_preview, &QPrintPreviewWidget::fitToWidth);
@@ -111,13 +113,13 @@ void PrintPreviewWindow::updatePreview() {
 }
 
 void PrintPreviewWindow::updateStatus() {
-    QStringList lines;
+    m_status->setText(localizedFormat(QStringLiteral("print.preview.pages %lld"),
+                                      {static_cast<long long>(m_preview->pageCount())}));
+    QStringList summary;
     for (const auto& [title, value] : m_accessory->summaryItems()) {
-        lines.append(title + QLatin1Char(' ') + value);
+        summary.append(title + QLatin1Char(' ') + value);
     }
-    lines.append(localizedFormat(QStringLiteral("print.preview.pages %lld"),
-                                 {static_cast<long long>(m_preview->pageCount())}));
-    m_status->setText(lines.join(QLatin1Char('\n')));
+    m_accessory->setToolTip(summary.join(QLatin1Char('\n')));
 }
 
 } // namespace velmora
