@@ -22,6 +22,8 @@
 namespace velmora {
 namespace {
 
+constexpr int kMostPages = 999999;
+
 QString documentTitle(const VelmoraDocument& document) {
     const std::string& title = document.session().snapshot.document.title;
     return title.empty() ? document.displayName() : QString::fromStdString(title);
@@ -116,6 +118,8 @@ bool DocumentPrinting::printWithDialog(VelmoraDocument& document, DocumentPrintV
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
                       QAbstractPrintDialog::PrintShowPageSize |
                       QAbstractPrintDialog::PrintCollateCopies);
+    // The page count is known only once the paper and options are chosen.
+    dialog.setMinMax(1, kMostPages);
     dialog.setOptionTabs({new PrintAccessoryController(view.canvas(), working)});
     if (dialog.exec() != QDialog::Accepted) {
         return false;
