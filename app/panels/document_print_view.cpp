@@ -49,9 +49,10 @@ QColor titleColor(const Item& item, const Appearance& appearance) {
     return faded ? kSecondary : kLabel;
 }
 
-// The height of text laid out at the width: lines of the font's height.
-double wrappedHeight(const QString& text, const QFont& font, double width) {
-    QTextLayout layout(lineSeparated(text), font);
+// Lays the text out wrapped at the width, lines one under the other; returns the height.
+double layoutWrapped(QTextLayout& layout, const QString& text, const QFont& font, double width) {
+    layout.setText(lineSeparated(text));
+    layout.setFont(font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
@@ -59,6 +60,7 @@ double wrappedHeight(const QString& text, const QFont& font, double width) {
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(std::max(1.0, width));
+        line.setPosition(QPointF(0, y));
         y += line.height();
     }
     layout.endLayout();
@@ -173,7 +175,12 @@ void DocumentPrintView::layoutList(double width, bool notes, const Progress& pro
     m_rows.clear();
     m_frames.clear();
     width = std::max(1.0, width);
-    m_headerHeight = m_title.isEmpty() ? 0 : wrappedHeight(m_title, headerFont(), width);
+    if (m_title.isEmpty()) {
+        m_headerHeight = 0;
+    } else {
+        QTextLayout layout;
+        m_headerHeight = layoutWrapped(layout, m_title, headerFont(), width);
+    }
     double y = PrintLayout::firstRowTop(m_headerHeight);
 
     const auto& items = m_session.snapshot.document.items;
@@ -301,18 +308,8 @@ void DocumentPrintView::draw(QPainter& painter, const QRectF& rect) const {
         return;
     }
     if (!m_title.isEmpty() && rect.top() < m_headerHeight) {
-        QTextLayout layout(lineSeparated(m_title), headerFont());
-        QTextOption option;
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        layout.setTextOption(option);
-        double y = 0;
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(std::max(1.0, m_size.width()));
-            line.setPosition(QPointF(0, y));
-            y += line.height();
-        }
-        layout.endLayout();
+        QTextLayout layout;
+        layoutWrapped(layout, m_title, headerFont(), m_size.width());
         painter.setPen(kLabel);
         layout.draw(&painter, QPointF(0, 0));
     }

@@ -3,11 +3,16 @@
 //   print_gallery <folder>
 #include "app/panels/document_print_view.hpp"
 #include "app/panels/print_job.hpp"
+#include "app/panels/print_preview_window.hpp"
 #include "core/formats/sample_library.hpp"
+#include "tests/app/support/gallery_palettes.hpp"
 
 #include <QApplication>
 #include <QDir>
 #include <QPdfWriter>
+#include <QPrinter>
+#include <QStyleFactory>
+#include <QTest>
 
 #include <iostream>
 
@@ -34,6 +39,23 @@ bool write(const QString& path, const EditorSession& session, const Appearance& 
     writer.setPageLayout(info.pageLayout);
     writer.setResolution(PrintJob::deviceResolution());
     return PrintJob::run(view, info, writer).ok();
+}
+
+// The preview window over a sample in the tree view, as the desktop shows it.
+bool shootPreview(const QString& path, const EditorSession& session, bool asList) {
+    DocumentPrintView view(session, Appearance{},
+                           QString::fromStdString(session.snapshot.document.title));
+    PrintInfo info = PrintInfo::standard();
+    info.pageLayout.setOrientation(QPageLayout::Landscape);
+    info.writeOptions({asList, true, true}, true);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(info.pageLayout);
+    printer.setResolution(PrintJob::deviceResolution());
+    PrintPreviewWindow window(printer, info, true,
+                              [&](QPrinter& target) { PrintJob::run(view, info, target); });
+    window.show();
+    QTest::qWait(300);
+    return window.grab().save(path);
 }
 
 } // namespace
@@ -65,6 +87,18 @@ int main(int argc, char** argv) {
                          {false, false, true}, QPageLayout::Portrait);
         written += write(name("map-fit"), sessionFor(documents[d], ViewMode::map), boxes,
                          {false, true, false}, QPageLayout::Landscape);
+    }
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    const QPalette light = QApplication::style()->standardPalette();
+    for (bool dark : {false, true}) {
+        QApplication::setPalette(dark ? test::darkPalette() : light);
+        const QString suffix = dark ? QStringLiteral("dark") : QStringLiteral("light");
+        written += shootPreview(folder + QStringLiteral("/preview-tree-") + suffix +
+                                    QStringLiteral(".png"),
+                                sessionFor(documents[0], ViewMode::tree), false);
+        written += shootPreview(folder + QStringLiteral("/preview-list-") + suffix +
+                                    QStringLiteral(".png"),
+                                sessionFor(documents[1], ViewMode::tree), true);
     }
     std::cout << written << " files in " << folder.toStdString() << "\n";
     return 0;
