@@ -104,6 +104,7 @@ void strokeTick(QPainter& painter, const QPointF& c, const QColor& color, double
 DocumentPrintView::DocumentPrintView(EditorSession session, Appearance appearance, QString title)
     : m_session(std::move(session)), m_appearance(appearance), m_title(std::move(title)) {
     m_canvas = m_session.snapshot.view != ViewMode::list;
+    m_accent = lightPalette().color(QPalette::Highlight);
 }
 
 DocumentPrintView::~DocumentPrintView() = default;
@@ -371,8 +372,7 @@ void DocumentPrintView::drawMarker(QPainter& painter, const Row& row) const {
         return;
     }
     const Item& item = *row.item;
-    const QPalette palette = lightPalette();
-    const QColor accent = palette.color(QPalette::Highlight);
+    const QColor& accent = m_accent;
     const QColor highlight = m_appearance.highlight(false, accent);
     const QPointF c = row.marker;
     switch (m_appearance.checkStyle) {

@@ -6,6 +6,7 @@
 #include "core/layout/page_breaks.hpp"
 #include "core/session/editor_session.hpp"
 
+#include <QColor>
 #include <QPalette>
 #include <QPointF>
 #include <QRectF>
@@ -89,6 +90,7 @@ private:
     QString m_title;
     bool m_canvas = false;
     bool m_notes = true;
+    QColor m_accent;
 
     QSizeF m_size;
     double m_headerHeight = 0;

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
 
