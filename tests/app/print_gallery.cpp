@@ -89,6 +89,23 @@ int main(int argc, char** argv) {
         written += write(name("map-fit"), sessionFor(documents[d], ViewMode::map), boxes,
                          {false, true, false}, QPageLayout::Landscape);
     }
+    // A long list, to look at where pages break.
+    TreeDocument longOne{"long", "Long list", {}};
+    std::vector<Item> items;
+    for (int i = 1; i <= 120; ++i) {
+        Item made = Item::blank("l" + std::to_string(i), "Row " + std::to_string(i));
+        if (i % 4 == 0) {
+            made.note = "A note of two lines\nunder row " + std::to_string(i);
+        }
+        if (i % 3 == 0) {
+            made.children = ItemList{Item::blank("c" + std::to_string(i), "A child")};
+        }
+        items.push_back(std::move(made));
+    }
+    longOne.items = ItemList(std::move(items));
+    written += write(folder + QStringLiteral("/long-list.pdf"), sessionFor(longOne, ViewMode::list),
+                     boxes, {true, true, true}, QPageLayout::Portrait);
+
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     const QPalette light = QApplication::style()->standardPalette();
     for (bool dark : {false, true}) {
