@@ -58,8 +58,7 @@ bool ImportExportFlows::write(QWidget* parent, const QString& path, const QByteA
 bool ImportExportFlows::exportBackup(QWidget* parent) {
     std::vector<TreeDocument> documents;
     for (VelmoraDocument* document : m_controller.documents()) {
-        emit document->commitEditingRequested();
-        documents.push_back(document->session().snapshot.document);
+        documents.push_back(document->documentWithDraft());
     }
     BackupSettings settings = DocumentCodec::defaultSettings();
     settings.openMode = BackupSettings::OpenMode::tab;
@@ -120,8 +119,7 @@ bool ImportExportFlows::importBackup(QWidget* parent) {
 }
 
 bool ImportExportFlows::exportOPML(VelmoraDocument& document, QWidget* parent) {
-    emit document.commitEditingRequested();
-    const TreeDocument& tree = document.session().snapshot.document;
+    const TreeDocument tree = document.documentWithDraft();
     const QByteArray text = DocumentCodec::encodeOPML(tree);
     QString title = QString::fromStdString(tree.title);
     if (title.isEmpty()) {

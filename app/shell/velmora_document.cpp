@@ -256,14 +256,40 @@ void VelmoraDocument::markSaved() {
     }
 }
 
+void VelmoraDocument::setDraftSource(std::function<std::optional<TextDraft>()> source) {
+    m_draftSource = std::move(source);
+}
+
+void VelmoraDocument::noteDraftEdited() {
+    // Counted like a change for autosaving only: the edited mark and the undo stack wait for
+    // the commit, which records the whole typing as one step.
+    ++m_changeCount;
+    emit draftEdited();
+}
+
+TreeDocument VelmoraDocument::documentWithDraft() const {
+    const auto draft = m_draftSource ? m_draftSource() : std::nullopt;
+    if (!draft) {
+        return m_session.snapshot.document;
+    }
+    // The commit runs on a copy (sharing the tree), so the session keeps its editor open.
+    EditorSession copy = m_session;
+    (void)(draft->target.isNote() ? copy.commitNote(draft->target.id, draft->text)
+                                  : copy.commitItemText(draft->target.id, draft->text));
+    return copy.snapshot.document;
+}
+
 QByteArray VelmoraDocument::data(const QString& destination) {
-    emit commitEditingRequested();
     const QString named = destination.isEmpty() ? m_filePath : destination;
     if (!named.isEmpty()) {
         // Renaming the file in the file manager renames the document on its next save.
         m_session.snapshot.document.title = toStd(QFileInfo(named).completeBaseName());
     }
-    return DocumentCodec::encodeNative(m_session.snapshot, m_fileSettings);
+    // Writing never ends editing: an autosave under the user's hands keeps the editor, its
+    // caret and its selection, and writes the text typed so far.
+    EditorSnapshot written = m_session.snapshot;
+    written.document = documentWithDraft();
+    return DocumentCodec::encodeNative(written, m_fileSettings);
 }
 
 std::optional<DocumentError> VelmoraDocument::writeAtomically(const QString& path,
@@ -302,7 +328,7 @@ std::optional<DocumentError> VelmoraDocument::saveAs(const QString& path) {
     setFilePath(absolute);
     discardAutosave();
     markSaved();
-    emit changed();
+    // Only the file changed: a refresh through `changed` would reload an open editor.
     return std::nullopt;
 }
 

@@ -9,7 +9,9 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
+#include <string>
 
 class QUndoStack;
 
@@ -20,6 +22,12 @@ class Preferences;
 // Why a document could not be read or written: the message the alert shows.
 struct DocumentError {
     QString message;
+};
+
+// Text typed into an open editor and not yet committed into the session.
+struct TextDraft {
+    EditingTarget target;
+    std::string text;
 };
 
 // One open outline: its editor session, the settings member of its file, its file and its
@@ -90,8 +98,17 @@ public:
     // Whether something changed since the last save or autosave.
     [[nodiscard]] bool hasUnautosavedChanges() const { return m_changeCount != m_autosavedCount; }
 
-    // The file text of the current state (after the views committed their edits); the title
-    // becomes the name of `destination` when one is given.
+    // Where the text being typed is read from when the document is written; the view sets it
+    // and clears it (an empty function) when it goes.
+    void setDraftSource(std::function<std::optional<TextDraft>()> source);
+    // The view's editor text changed: the next autosave has something new to write.
+    void noteDraftEdited();
+    // The document as it is written: the session's document with the text being typed put
+    // into its item. Reading it neither ends editing nor records anything.
+    [[nodiscard]] TreeDocument documentWithDraft() const;
+
+    // The file text of the current state with the text being typed (which stays open in its
+    // editor); the title becomes the name of `destination` when one is given.
     [[nodiscard]] QByteArray data(const QString& destination = {});
     // Saves to the document's file (it must have one); clears the edited mark on success.
     std::optional<DocumentError> save();
@@ -121,6 +138,8 @@ signals:
     void fileChanged();
     // Views must commit the text being typed into the session now (before save, undo, export).
     void commitEditingRequested();
+    // The text being typed changed (no change of the session yet).
+    void draftEdited();
 
 private:
     void noteChange();
@@ -132,6 +151,7 @@ private:
     QString m_fileType;
     QString m_autosavePath;
     QUndoStack* m_undoStack = nullptr;
+    std::function<std::optional<TextDraft>()> m_draftSource;
     bool m_forcedEdited = false;
     bool m_lastEdited = false;
     quint64 m_changeCount = 0;
