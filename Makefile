@@ -13,7 +13,7 @@ CMAKE_FLAGS ?=
 PREFIX      ?= /usr/local
 FUZZ_DIR     ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= backup native opml plaintext
+FUZZ_TARGETS ?= backup native opml markdown plaintext
 
 .PHONY: all deps test run bench build-test build-release install fuzz clean
 
@@ -60,7 +60,7 @@ fuzz: deps
 		-DOSTREVO_BUILD_APP=OFF $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	@for t in $(FUZZ_TARGETS); do \
-		case $$t in opml) dict=opml ;; plaintext) dict= ;; *) dict=json ;; esac; \
+		case $$t in opml) dict=opml ;; markdown|plaintext) dict= ;; *) dict=json ;; esac; \
 		mkdir -p $(FUZZ_DIR)/corpus/$$t $(FUZZ_DIR)/artifacts/$$t; \
 		echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
 		$(FUZZ_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \

@@ -10,11 +10,12 @@ namespace {
 constexpr std::string_view kHelp = R"(Usage: ostrevo-cli COMMAND [ARGS...]
 
 Works with Ostrevo's files without the desktop application. Files are recognised by their
-extension: .quenlith (document file), .json (backup), .opml (OPML 2.0), .txt (indented text).
+extension: .quenlith (document file), .json (backup), .opml (OPML 2.0), .md (Markdown list),
+.txt (indented text).
 
 Commands:
   info FILE                 titles, item counts and stored view state (--json for JSON)
-  convert IN OUT            convert between the four kinds (--force replaces OUT)
+  convert IN OUT            convert between the five kinds (--force replaces OUT)
   run FILE STEP...          replay editing steps on a document file
   search FOLDER QUERY...    find documents in a library folder
   samples FOLDER            install the sample documents
