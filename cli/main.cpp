@@ -22,7 +22,8 @@ Commands:
   import-backup BACKUP DIR  write a backup's documents as document files
   keys                      the key table; --resolve CHORD tells what a chord does
 
-Run "ostrevo-cli COMMAND --help" for a command's options and examples.
+Run "ostrevo-cli COMMAND --help" for a command's options and examples, and
+"ostrevo-cli --version" for the version.
 Exit status: 0 on success, 1 when an input is refused, 2 on bad usage.
 )";
 
@@ -35,6 +36,10 @@ int main(int argc, char** argv) {
         return usageError("no command given", kHelp);
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         std::cout << kHelp;
+        return kSuccess;
+    }
+    if (args[0] == "--version") {
+        std::cout << "ostrevo-cli " << OSTREVO_VERSION << "\n";
         return kSuccess;
     }
     static const std::map<std::string, int (*)(const std::vector<std::string>&)> commands = {

@@ -158,6 +158,18 @@ std::string unescape(std::string_view text) {
     return out;
 }
 
+std::vector<std::string> stepNames() {
+    std::vector<std::string> names = {
+        "draft=",  "caret=",       "select=",       "extend=",       "extend-by=",
+        "toggle=", "select-all",   "collapse-selection", "commit-text=", "commit-note=",
+        "check=",  "label=",       "toggle-collapsed=",  "move=",        "copy",
+        "cut",     "paste=",       "hoist=",        "close-hoist=",  "view=",
+        "undo",    "redo"};
+    for (Action action : allActions())
+        names.emplace_back(rawValue(action));
+    return names;
+}
+
 std::optional<Step> parseStep(const std::string& word) {
     using K = Step::Kind;
     static const std::pair<const char*, K> plain[] = {{"select-all", K::selectAll},

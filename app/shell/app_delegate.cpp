@@ -292,6 +292,14 @@ void AppDelegate::run(StandardItem item, QWidget* window) {
     case StandardItem::createSamples:
         createSamples(window);
         break;
+    case StandardItem::exportMarkdown:
+        if (document) {
+            m_flows->exportMarkdown(*document, window);
+        }
+        break;
+    case StandardItem::importMarkdown:
+        m_flows->importMarkdown(window);
+        break;
     case StandardItem::undo:
     case StandardItem::redo:
         if (document) {
@@ -414,6 +422,7 @@ bool AppDelegate::canRun(StandardItem item, QWidget* window) const {
         return window != nullptr;
     case StandardItem::save:
     case StandardItem::saveAs:
+    case StandardItem::exportMarkdown:
         return document != nullptr;
     case StandardItem::undo:
         return document && document->undoStack()->canUndo();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/model/item.hpp"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,7 +13,7 @@ class Dialogs;
 class VelmoraDocument;
 class VelmoraDocumentController;
 
-// The flows behind exporting and importing backups and OPML: one file panel, one codec, and
+// The flows behind exporting and importing backups, OPML and Markdown: one file panel, one codec, and
 // one alert for any failure, leaving documents and files as they were.
 class ImportExportFlows {
 public:
@@ -26,9 +28,19 @@ public:
     bool exportOPML(VelmoraDocument& document, QWidget* parent);
     // An OPML file as a new untitled document, shown; null when nothing was imported.
     VelmoraDocument* importOPML(QWidget* parent);
+    // The document's items into a Markdown list.
+    bool exportMarkdown(VelmoraDocument& document, QWidget* parent);
+    // A Markdown file as a new untitled document named after the file, shown; null when
+    // nothing was imported.
+    VelmoraDocument* importMarkdown(QWidget* parent);
 
 private:
     bool write(QWidget* parent, const QString& path, const QByteArray& bytes);
+    // The save panel for an export of the document, proposing its title with the extension.
+    QString exportPath(VelmoraDocument& document, QWidget* parent, const QString& extension,
+                       const QString& filter);
+    // Shows an imported document as a new untitled one.
+    VelmoraDocument* showImported(TreeDocument imported);
 
     VelmoraDocumentController& m_controller;
     Dialogs& m_dialogs;

@@ -175,6 +175,8 @@ private:
         buildOpenRecent(menu);
         menu->addSeparator();
         group(menu, "file", 1);
+        standard(menu, "menu.file.exportMarkdown", StandardItem::exportMarkdown);
+        standard(menu, "menu.file.importMarkdown", StandardItem::importMarkdown);
         menu->addSeparator();
         standard(menu, "menu.file.close", StandardItem::close, QKeySequence::Close);
         standard(menu, "menu.file.save", StandardItem::save, QKeySequence::Save);
