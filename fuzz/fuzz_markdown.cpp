@@ -23,8 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::check(again.ok(), "written Markdown reads back");
         fuzz::check(again.value().items.totalCount() == items.totalCount(),
                     "a round trip keeps every item");
-        fuzz::check(MarkdownCodec::encode(again.value().items, {.taskMarkers = markers}) ==
-                        written,
+        fuzz::check(MarkdownCodec::encode(again.value().items, {.taskMarkers = markers}) == written,
                     "writing what was read back gives the same text");
     }
     return 0;

@@ -70,7 +70,7 @@ Help parse(const std::string& text) {
         }
         if (inUsage && !line.empty()) {
             help.usage.push_back(trimmedLeft(line).starts_with("ostrevo") ? trimmedLeft(line)
-                                                                           : line.substr(7));
+                                                                          : line.substr(7));
             continue;
         }
         inUsage = false;

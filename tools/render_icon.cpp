@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
         renderer.render(&painter);
         painter.end();
         const QString sub = QStringLiteral("%1x%1/apps").arg(size);
-        if (!folder.mkpath(sub) || !image.save(folder.filePath(sub + QStringLiteral("/ostrevo.png")))) {
+        if (!folder.mkpath(sub) ||
+            !image.save(folder.filePath(sub + QStringLiteral("/ostrevo.png")))) {
             std::fprintf(stderr, "ostrevo-render-icon: could not write the %d px icon\n", size);
             return 1;
         }

@@ -203,7 +203,8 @@ VelmoraDocument* ImportExportFlows::showImported(TreeDocument imported) {
     auto document = m_controller.makeUntitledDocument();
     document->adoptImported(std::move(imported), Preferences());
     document->setFileType(VelmoraDocument::nativeType);
-    // Like an opened OPML or Markdown file: untitled, with changes that autosave keeps until it is saved.
+    // Like an opened OPML or Markdown file: untitled, with changes that autosave keeps until it is
+    // saved.
     document->markChanged();
     VelmoraDocument* added = m_controller.addDocument(std::move(document));
     m_controller.makeWindowControllers(added);

@@ -44,8 +44,8 @@ QMimeData* clipboardData(const std::vector<Item>& items, bool checksVisible) {
     const ItemList list(items);
     auto* mime = new QMimeData;
     mime->setData(kItemsType, QByteArray::fromStdString(ItemClipboard::opmlText(list)));
-    mime->setData(kMarkdownType, QByteArray::fromStdString(MarkdownCodec::encode(
-                                     list, {.taskMarkers = checksVisible})));
+    mime->setData(kMarkdownType, QByteArray::fromStdString(
+                                     MarkdownCodec::encode(list, {.taskMarkers = checksVisible})));
     mime->setText(QString::fromStdString(ItemClipboard::plainText(list)));
     return mime;
 }

@@ -20,9 +20,8 @@ std::optional<MarkdownError> textFault(std::string_view data) {
         std::size_t start = 0;
         while (start <= checked.size()) {
             std::size_t end = checked.find('\n', start);
-            std::string_view line = checked.substr(start, end == std::string_view::npos
-                                                              ? std::string_view::npos
-                                                              : end - start);
+            std::string_view line = checked.substr(
+                start, end == std::string_view::npos ? std::string_view::npos : end - start);
             if (!Text::isValidUTF8(line)) {
                 fault = MarkdownError{MarkdownError::Kind::encoding, 0};
                 checked = checked.substr(0, start);

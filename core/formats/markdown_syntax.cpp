@@ -18,9 +18,8 @@ bool endsMarker(std::string_view text, std::size_t at) {
 Indent indentOf(std::string_view line) {
     Indent indent;
     for (; indent.bytes < line.size() && isBlank(line[indent.bytes]); ++indent.bytes)
-        indent.columns = line[indent.bytes] == '\t'
-                             ? (indent.columns / kTabStop + 1) * kTabStop
-                             : indent.columns + 1;
+        indent.columns = line[indent.bytes] == '\t' ? (indent.columns / kTabStop + 1) * kTabStop
+                                                    : indent.columns + 1;
     return indent;
 }
 
@@ -56,8 +55,8 @@ std::optional<ListMarker> listMarker(std::string_view text) {
     // One blank (or tab) separates the marker from the text; more belong to the text.
     ListMarker marker{length, static_cast<long long>(length)};
     if (length < text.size()) {
-        marker.columns = text[length] == '\t' ? (marker.columns / kTabStop + 1) * kTabStop
-                                              : marker.columns + 1;
+        marker.columns =
+            text[length] == '\t' ? (marker.columns / kTabStop + 1) * kTabStop : marker.columns + 1;
         marker.bytes = length + 1;
     } else {
         marker.columns += 1;

@@ -1,5 +1,5 @@
-// Exporting and importing backups, OPML and Markdown: the files written, the proposed names, the summary
-// alert, and one alert for every failure with the files left as they were.
+// Exporting and importing backups, OPML and Markdown: the files written, the proposed names, the
+// summary alert, and one alert for every failure with the files left as they were.
 #include "app/shell/app_delegate.hpp"
 #include "app/shell/application.hpp"
 #include "app/shell/document_codec.hpp"

@@ -66,7 +66,7 @@ files)
     # The icon is drawn, not blank: the large rendering compresses to more than a flat tile.
     [ "$(stat -c %s "$root/usr/share/icons/hicolor/256x256/apps/ostrevo.png")" -gt 2000 ] ||
         fail "the 256 px icon is nearly empty"
-    update-mime-database "$root/usr/share/mime"
+    XDG_DATA_DIRS="$root/usr/share" update-mime-database "$root/usr/share/mime"
     grep -q '^50:application/x-ostrevo-document:\*\.quenlith$' "$root/usr/share/mime/globs2" ||
         fail ".quenlith is not mapped to the document type"
     grep -q ':text/x-opml+xml:\*\.opml$' "$root/usr/share/mime/globs2" ||
@@ -102,7 +102,10 @@ manual)
     for word in $(echo "$words" | sort -u); do
         grep -q -- "$word" <<<"$page" || fail "the manual page lacks $word"
         for file in "${completions[@]}"; do
-            grep -q -- "$word" "$file" || fail "$(basename "$file") lacks $word"
+            # fish names long options without their dashes: "-l json".
+            pattern=$word
+            [[ $file == *.fish && $word == --* ]] && pattern="-l ${word#--}"
+            grep -qw -- "$pattern" "$file" || fail "$(basename "$file") lacks $word"
         done
     done
     grep -q -- '--version' <<<"$app_page" || fail "ostrevo(1) lacks --version"

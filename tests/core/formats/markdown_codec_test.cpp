@@ -65,16 +65,15 @@ TEST(MarkdownWriter, WritesANestedListWithTaskMarkersAndNotesAsParagraphs) {
     Item bold = noted("Tickets", "Two lines\nof note");
     bold.bold = true;
     ItemList items{item("Trip", {done, bold, item("Hotel")}), item("Home")};
-    EXPECT_EQ(MarkdownCodec::encode(items, {.taskMarkers = true}),
-              "- [ ] Trip\n"
-              "  - [x] Passport\n"
-              "  - [ ] **Tickets**\n"
-              "\n"
-              "    Two lines\n"
-              "    of note\n"
-              "\n"
-              "  - [ ] Hotel\n"
-              "- [ ] Home\n");
+    EXPECT_EQ(MarkdownCodec::encode(items, {.taskMarkers = true}), "- [ ] Trip\n"
+                                                                   "  - [x] Passport\n"
+                                                                   "  - [ ] **Tickets**\n"
+                                                                   "\n"
+                                                                   "    Two lines\n"
+                                                                   "    of note\n"
+                                                                   "\n"
+                                                                   "  - [ ] Hotel\n"
+                                                                   "- [ ] Home\n");
     EXPECT_EQ(MarkdownCodec::encode(items, {.taskMarkers = false}),
               "- Trip\n  - [x] Passport\n  - **Tickets**\n\n    Two lines\n    of note\n\n"
               "  - Hotel\n- Home\n");
@@ -84,15 +83,14 @@ TEST(MarkdownWriter, WritesANestedListWithTaskMarkersAndNotesAsParagraphs) {
 TEST(MarkdownWriter, EscapesWhatWouldOtherwiseReadAsMarkup) {
     ItemList items{item("[x] not a task"), item("**not bold**"),
                    noted("Title\n- not a child", "- not a child\n# nor a heading\n> nor a quote")};
-    EXPECT_EQ(MarkdownCodec::encode(items, {.taskMarkers = false}),
-              "- \\[x] not a task\n"
-              "- \\**not bold**\n"
-              "- Title\\\n"
-              "  \\- not a child\n"
-              "\n"
-              "  \\- not a child\n"
-              "  \\# nor a heading\n"
-              "  \\> nor a quote\n");
+    EXPECT_EQ(MarkdownCodec::encode(items, {.taskMarkers = false}), "- \\[x] not a task\n"
+                                                                    "- \\**not bold**\n"
+                                                                    "- Title\\\n"
+                                                                    "  \\- not a child\n"
+                                                                    "\n"
+                                                                    "  \\- not a child\n"
+                                                                    "  \\# nor a heading\n"
+                                                                    "  \\> nor a quote\n");
 }
 
 // --- Round trip ------------------------------------------------------------------------------
@@ -172,7 +170,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "a {continued}\nb {quoted|twice}\nc {lazy line}\n"},
         ReadCase{"NoteAfterChildrenEndsThem", "- a\n  - child\n\n  back in a\n  - second\n",
                  "a {back in a}\n  child\n  second\n"},
-        ReadCase{"FencedCodeStaysInTheNote", "- a\n\n  ```\n  - not an item\n\n  # nor this\n  ```\n",
+        ReadCase{"FencedCodeStaysInTheNote",
+                 "- a\n\n  ```\n  - not an item\n\n  # nor this\n  ```\n",
                  "a {```|- not an item||# nor this|```}\n"},
         ReadCase{"BoldTitlesOnlyWhenWhole", "- **whole**\n- **part** of it\n- **a** and **b**\n",
                  "B whole\n**part** of it\n**a** and **b**\n"},
@@ -181,8 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"ParagraphsWithoutAListBecomeItems", "Shopping:\n- milk\n\nAnother\nline\n",
                  "Shopping:\n  milk\nAnother {line}\n"},
         ReadCase{"RulesAndUnderlinesCarryNoText", "- a\n\n---\n\n* * *\n- b\n===\n", "a\nb\n"},
-        ReadCase{"CarriageReturnsAndByteOrderMark", "\xEF\xBB\xBF- a\r\n  - b\r- c",
-                 "a\n  b\nc\n"},
+        ReadCase{"CarriageReturnsAndByteOrderMark", "\xEF\xBB\xBF- a\r\n  - b\r- c", "a\n  b\nc\n"},
         ReadCase{"EmptyText", "", ""}),
     [](const auto& param) { return std::string(param.param.name); });
 
