@@ -38,8 +38,8 @@ struct Options {
 };
 
 // The items as a nested list: two blanks of indentation per level, notes as indented
-// paragraphs under their item, bold titles in "**". Reads back to the same items (ids, colours,
-// times and collapsed flags aside).
+// paragraphs under their item (without blank lines at their ends), bold titles in "**". Reads
+// back to the same items (ids, colours, times and collapsed flags aside).
 [[nodiscard]] std::string encode(const ItemList& items, Options options = {});
 
 // The items of Markdown text. `makeID` names the document and each item in document order.

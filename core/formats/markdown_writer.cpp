@@ -52,10 +52,28 @@ void appendTitle(std::string& out, const Item& item, std::size_t contentIndent) 
     }
 }
 
-void appendNote(std::string& out, std::string_view note, std::size_t contentIndent) {
-    for (auto line : linesOf(note)) {
+bool isBlankLine(std::string_view line) {
+    return indentOf(line).bytes == line.size();
+}
+
+// The note's lines without blank lines at either end: Markdown cannot tell them from the blank
+// lines around a paragraph.
+std::vector<std::string_view> noteLines(std::string_view note) {
+    auto lines = linesOf(note);
+    while (!lines.empty() && isBlankLine(lines.back()))
+        lines.pop_back();
+    std::size_t first = 0;
+    while (first < lines.size() && isBlankLine(lines[first]))
+        ++first;
+    lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(first));
+    return lines;
+}
+
+void appendNote(std::string& out, const std::vector<std::string_view>& lines,
+                std::size_t contentIndent) {
+    for (auto line : lines) {
         out += '\n';
-        if (indentOf(line).bytes == line.size())
+        if (isBlankLine(line))
             continue; // blank lines stay empty
         out.append(contentIndent, ' ');
         appendLine(out, line);
@@ -92,9 +110,10 @@ std::string encode(const ItemList& items, Options options) {
             out += "[ ] ";
         appendTitle(out, item, indent + 2);
         out += '\n';
-        blankBefore = !item.note.empty();
+        const auto note = noteLines(item.note);
+        blankBefore = !note.empty();
         if (blankBefore) {
-            appendNote(out, item.note, indent + 2);
+            appendNote(out, note, indent + 2);
             out += '\n';
         }
         if (!item.children.empty())
