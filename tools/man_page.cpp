@@ -159,8 +159,13 @@ int main(int argc, char** argv) {
     page << ".TH " << upper(name) << " 1 \"\" \"Ostrevo " << version << "\" \"User Commands\"\n";
     page << ".SH NAME\n" << roff(name) << " \\- ";
     // The summary is the first sentence of the description.
-    std::string summary = main.blocks.empty() ? std::string() : main.blocks[0][0];
-    page << roff(summary.substr(0, summary.find(". "))) << "\n";
+    std::string summary;
+    for (const auto& line : main.blocks.empty() ? std::vector<std::string>() : main.blocks[0])
+        summary += (summary.empty() ? "" : " ") + line;
+    summary = summary.substr(0, summary.find(". "));
+    if (summary.ends_with('.'))
+        summary.pop_back();
+    page << roff(summary) << "\n";
     page << ".SH SYNOPSIS\n";
     writeUsage(page, main);
     page << ".SH DESCRIPTION\n";

@@ -60,6 +60,21 @@ bool ImportExportFlows::write(QWidget* parent, const QString& path, const QByteA
     return true;
 }
 
+std::optional<QByteArray> ImportExportFlows::chooseFile(QWidget* parent, const QString& filter,
+                                                        QString& chosen) {
+    const QStringList paths = m_dialogs.openFileNames(parent, {}, {filter}, false);
+    if (paths.isEmpty()) {
+        return std::nullopt;
+    }
+    chosen = paths.first();
+    auto data = readChosenFile(chosen);
+    if (const auto* message = std::get_if<QString>(&data)) {
+        m_dialogs.alert(parent, *message, {});
+        return std::nullopt;
+    }
+    return std::get<QByteArray>(std::move(data));
+}
+
 bool ImportExportFlows::exportBackup(QWidget* parent) {
     std::vector<TreeDocument> documents;
     for (VelmoraDocument* document : m_controller.documents()) {
@@ -161,18 +176,13 @@ bool ImportExportFlows::exportMarkdown(VelmoraDocument& document, QWidget* paren
 }
 
 VelmoraDocument* ImportExportFlows::importMarkdown(QWidget* parent) {
-    const QStringList chosen = m_dialogs.openFileNames(parent, {}, {markdownFilter()}, false);
-    if (chosen.isEmpty()) {
-        return nullptr;
-    }
-    const auto data = readChosenFile(chosen.first());
-    if (const auto* message = std::get_if<QString>(&data)) {
-        m_dialogs.alert(parent, *message, {});
+    QString chosen;
+    const auto data = chooseFile(parent, markdownFilter(), chosen);
+    if (!data) {
         return nullptr;
     }
     // Markdown has no title of its own: the document is named after the file.
-    auto decoded = DocumentCodec::decodeMarkdown(std::get<QByteArray>(data),
-                                                 QFileInfo(chosen.first()).completeBaseName());
+    auto decoded = DocumentCodec::decodeMarkdown(*data, QFileInfo(chosen).completeBaseName());
     if (const auto* message = std::get_if<QString>(&decoded)) {
         m_dialogs.alert(parent, *message, {});
         return nullptr;
@@ -181,17 +191,12 @@ VelmoraDocument* ImportExportFlows::importMarkdown(QWidget* parent) {
 }
 
 VelmoraDocument* ImportExportFlows::importOPML(QWidget* parent) {
-    const QStringList chosen = m_dialogs.openFileNames(parent, {}, {opmlFilter()}, false);
-    if (chosen.isEmpty()) {
+    QString chosen;
+    const auto data = chooseFile(parent, opmlFilter(), chosen);
+    if (!data) {
         return nullptr;
     }
-    const auto data = readChosenFile(chosen.first());
-    if (const auto* message = std::get_if<QString>(&data)) {
-        m_dialogs.alert(parent, *message, {});
-        return nullptr;
-    }
-    auto decoded = DocumentCodec::decodeOPML(std::get<QByteArray>(data),
-                                             localized(QStringLiteral("document.imported")));
+    auto decoded = DocumentCodec::decodeOPML(*data, localized(QStringLiteral("document.imported")));
     if (const auto* message = std::get_if<QString>(&decoded)) {
         m_dialogs.alert(parent, *message, {});
         return nullptr;

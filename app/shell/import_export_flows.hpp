@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 namespace velmora {
@@ -13,8 +15,8 @@ class Dialogs;
 class VelmoraDocument;
 class VelmoraDocumentController;
 
-// The flows behind exporting and importing backups, OPML and Markdown: one file panel, one codec, and
-// one alert for any failure, leaving documents and files as they were.
+// The flows behind exporting and importing backups, OPML and Markdown: one file panel, one codec,
+// and one alert for any failure, leaving documents and files as they were.
 class ImportExportFlows {
 public:
     ImportExportFlows(VelmoraDocumentController& controller, Dialogs& dialogs);
@@ -36,6 +38,9 @@ public:
 
 private:
     bool write(QWidget* parent, const QString& path, const QByteArray& bytes);
+    // The bytes of one file the user picks in an open panel, its path in `chosen`; nothing
+    // when the panel was cancelled or the file could not be read (after an alert).
+    std::optional<QByteArray> chooseFile(QWidget* parent, const QString& filter, QString& chosen);
     // The save panel for an export of the document, proposing its title with the extension.
     QString exportPath(VelmoraDocument& document, QWidget* parent, const QString& extension,
                        const QString& filter);

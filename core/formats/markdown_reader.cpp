@@ -42,22 +42,6 @@ std::optional<MarkdownError> textFault(std::string_view data) {
     return fault;
 }
 
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t pos = 0; pos < text.size(); ++pos) {
-        if (text[pos] != '\n' && text[pos] != '\r')
-            continue;
-        lines.push_back(text.substr(start, pos - start));
-        if (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n')
-            ++pos;
-        start = pos + 1;
-    }
-    if (start < text.size())
-        lines.push_back(text.substr(start));
-    return lines;
-}
-
 bool endsInHardBreak(std::string_view line) {
     std::size_t end = line.find_last_not_of('\\');
     std::size_t backslashes = line.size() - (end == std::string_view::npos ? 0 : end + 1);
@@ -262,14 +246,17 @@ Result<TreeDocument, MarkdownError> decode(std::string_view data, std::string_vi
         data.remove_prefix(3);
     TreeDocument document{makeID(), std::string(fallbackTitle), {}};
     Reader reader(makeID);
-    for (auto line : splitLines(data))
+    auto lines = linesOf(data);
+    if (lines.back().empty())
+        lines.pop_back(); // the line break that ends the last line
+    for (auto line : lines)
         reader.line(line);
     document.items = reader.finish();
     return document;
 }
 
 bool looksLikeMarkdown(std::string_view text) {
-    for (auto line : splitLines(text)) {
+    for (auto line : linesOf(text)) {
         std::string_view rest = line.substr(indentOf(line).bytes);
         if (listMarker(rest) || headingLevel(rest) > 0)
             return true;

@@ -15,6 +15,21 @@ bool endsMarker(std::string_view text, std::size_t at) {
 
 } // namespace
 
+std::vector<std::string_view> linesOf(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++pos) {
+        if (text[pos] != '\n' && text[pos] != '\r')
+            continue;
+        lines.push_back(text.substr(start, pos - start));
+        if (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n')
+            ++pos;
+        start = pos + 1;
+    }
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
 Indent indentOf(std::string_view line) {
     Indent indent;
     for (; indent.bytes < line.size() && isBlank(line[indent.bytes]); ++indent.bytes)

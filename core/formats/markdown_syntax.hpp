@@ -4,10 +4,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The line-level Markdown syntax that the reader recognises and the writer escapes: both sides
 // use these functions, so whatever the writer leaves unescaped the reader takes as text.
 namespace velmora::MarkdownSyntax {
+
+// The text split into lines at line feeds, carriage returns and their pairs (a text that ends
+// in a line break ends in an empty line).
+[[nodiscard]] std::vector<std::string_view> linesOf(std::string_view text);
 
 // Leading blanks and tabs of a line: their width in columns (tabs stop every four columns)
 // and their length in bytes.

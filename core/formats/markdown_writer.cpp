@@ -1,5 +1,6 @@
 #include "core/formats/markdown_codec.hpp"
 #include "core/formats/markdown_syntax.hpp"
+#include "core/model/tree_paths.hpp"
 
 #include <vector>
 
@@ -7,22 +8,6 @@ namespace velmora::MarkdownCodec {
 namespace {
 
 using namespace MarkdownSyntax;
-
-// The text split into lines at line feeds, carriage returns and their pairs.
-std::vector<std::string_view> linesOf(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t pos = 0; pos < text.size(); ++pos) {
-        if (text[pos] != '\n' && text[pos] != '\r')
-            continue;
-        lines.push_back(text.substr(start, pos - start));
-        if (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n')
-            ++pos;
-        start = pos + 1;
-    }
-    lines.push_back(text.substr(start));
-    return lines;
-}
 
 // A line of a title or note after its first: a backslash goes before anything that would
 // start a block of its own, after the line's own indentation.
@@ -85,21 +70,10 @@ void appendNote(std::string& out, const std::vector<std::string_view>& lines,
 std::string encode(const ItemList& items, Options options) {
     std::string out;
     out.reserve(static_cast<std::size_t>(48 * items.totalCount()));
-    struct Open {
-        const ItemList* list;
-        std::size_t next;
-    };
-    std::vector<Open> stack{{&items, 0}};
     // After a note the list goes on after a blank line, so the note stays a paragraph.
     bool blankBefore = false;
-    while (!stack.empty()) {
-        Open& top = stack.back();
-        if (top.next == top.list->size()) {
-            stack.pop_back();
-            continue;
-        }
-        const Item& item = (*top.list)[top.next++];
-        const std::size_t indent = 2 * (stack.size() - 1);
+    TreePaths::forEachPreOrder(items, [&](const Item& item, const std::vector<int>& path) {
+        const std::size_t indent = 2 * (path.size() - 1);
         if (blankBefore)
             out += '\n';
         out.append(indent, ' ');
@@ -116,9 +90,8 @@ std::string encode(const ItemList& items, Options options) {
             appendNote(out, note, indent + 2);
             out += '\n';
         }
-        if (!item.children.empty())
-            stack.push_back({&item.children, 0});
-    }
+        return true;
+    });
     return out;
 }
 
