@@ -188,11 +188,7 @@ private:
     }
 
     void fenced(std::string_view raw) {
-        Indent indent = indentOf(raw);
-        std::string_view text = raw.substr(indent.bytes);
-        auto closing = fence(text);
-        if (closing && closing->mark == m_fence->mark && closing->length >= m_fence->length &&
-            text.substr(closing->length).find_first_not_of(" \t") == std::string_view::npos)
+        if (closesFence(*m_fence, raw))
             m_fence.reset();
         Block& block = m_blocks.back();
         std::string& note = m_builder.current().note;

@@ -99,6 +99,13 @@ std::optional<Fence> fence(std::string_view text) {
     return Fence{text[0], length};
 }
 
+bool closesFence(const Fence& open, std::string_view line) {
+    line.remove_prefix(indentOf(line).bytes);
+    auto closing = fence(line);
+    return closing && closing->mark == open.mark && closing->length >= open.length &&
+           line.substr(closing->length).find_first_not_of(" \t") == std::string_view::npos;
+}
+
 bool isRule(std::string_view text) {
     if (text.empty())
         return false;

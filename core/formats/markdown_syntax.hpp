@@ -45,6 +45,10 @@ struct Fence {
 };
 [[nodiscard]] std::optional<Fence> fence(std::string_view text);
 
+// Whether the line (leading white space allowed) closes the code block that `open` opened: the
+// same character at least as often, and nothing after it but white space.
+[[nodiscard]] bool closesFence(const Fence& open, std::string_view line);
+
 // A line of three or more "-", "*" or "_" (blanks between allowed), or one of only "=" (a
 // setext underline): a line that carries no text.
 [[nodiscard]] bool isRule(std::string_view text);

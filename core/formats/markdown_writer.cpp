@@ -54,14 +54,36 @@ std::vector<std::string_view> noteLines(std::string_view note) {
     return lines;
 }
 
+// The index of the line that closes the code block opened on line `open`, or 0 for none.
+std::size_t fenceEnd(const std::vector<std::string_view>& lines, std::size_t open) {
+    auto opened = fence(lines[open].substr(indentOf(lines[open]).bytes));
+    if (!opened)
+        return 0;
+    for (std::size_t i = open + 1; i < lines.size(); ++i)
+        if (closesFence(*opened, lines[i]))
+            return i;
+    return 0;
+}
+
+// A code block whose fence closes within the note is written as it is; anything else that
+// would start a block is escaped.
 void appendNote(std::string& out, const std::vector<std::string_view>& lines,
                 std::size_t contentIndent) {
-    for (auto line : lines) {
+    std::size_t blockEnd = 0; // the closing fence of the open code block; 0 outside one
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         out += '\n';
-        if (isBlankLine(line))
+        if (isBlankLine(lines[i]))
             continue; // blank lines stay empty
         out.append(contentIndent, ' ');
-        appendLine(out, line);
+        if (blockEnd == 0)
+            blockEnd = fenceEnd(lines, i);
+        if (blockEnd == 0) {
+            appendLine(out, lines[i]);
+            continue;
+        }
+        out += lines[i];
+        if (i == blockEnd)
+            blockEnd = 0;
     }
 }
 

@@ -80,6 +80,20 @@ TEST(MarkdownWriter, WritesANestedListWithTaskMarkersAndNotesAsParagraphs) {
     EXPECT_EQ(MarkdownCodec::encode({}), "");
 }
 
+TEST(MarkdownWriter, CodeBlocksInNotesStayAsWrittenWhenTheirFenceCloses) {
+    ItemList items{noted("Script", "Run:\n```sh\n- not escaped\n\n# inside\n```\n```\n- open")};
+    EXPECT_EQ(MarkdownCodec::encode(items, {.taskMarkers = false}), "- Script\n"
+                                                                    "\n"
+                                                                    "  Run:\n"
+                                                                    "  ```sh\n"
+                                                                    "  - not escaped\n"
+                                                                    "\n"
+                                                                    "  # inside\n"
+                                                                    "  ```\n"
+                                                                    "  \\```\n"
+                                                                    "  \\- open\n");
+}
+
 TEST(MarkdownWriter, EscapesWhatWouldOtherwiseReadAsMarkup) {
     ItemList items{item("[x] not a task"), item("**not bold**"),
                    noted("Title\n- not a child", "- not a child\n# nor a heading\n> nor a quote")};
@@ -108,6 +122,7 @@ TEST(MarkdownCodec, ImportOfTheExportGivesBackTreeTextsNotesChecksAndBold) {
         item("\\plain backslash"),
         item("**not bold**"),
         noted("Line\n1. numbered-looking\n\n# empty line above", "- dash\n## hash\n```\n---\n***"),
+        noted("Code", "~~~~ c\n  - x\n\n~~~\n~~~~~\nafter"),
         item("ends with a backslash\\", {item("child")}),
         item(""),
         item("tab\tinside"),
