@@ -24,16 +24,21 @@ void appendTitle(std::string& out, const Item& item, std::size_t contentIndent) 
     std::string title = bold ? "**" + item.text + "**" : item.text;
     if (!bold && needsEscape(title))
         out += '\\';
+    // A line break inside a title is a backslash at the end of the line (a hard break). It
+    // belongs to the line when deciding whether the line needs an escape, as it does for the
+    // reader.
     auto lines = linesOf(title);
     for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string line(lines[i]);
+        if (i + 1 < lines.size())
+            line += '\\';
         if (i == 0) {
-            out += lines[i];
+            out += line;
             continue;
         }
-        // A line break inside a title: a backslash at the end of the line (a hard break).
-        out += "\\\n";
+        out += '\n';
         out.append(contentIndent, ' ');
-        appendLine(out, lines[i]);
+        appendLine(out, line);
     }
 }
 

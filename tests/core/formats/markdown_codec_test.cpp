@@ -122,6 +122,7 @@ TEST(MarkdownCodec, ImportOfTheExportGivesBackTreeTextsNotesChecksAndBold) {
         item("\\plain backslash"),
         item("**not bold**"),
         noted("Line\n1. numbered-looking\n\n# empty line above", "- dash\n## hash\n```\n---\n***"),
+        item("dash pieces\n-\n--\n-"),
         noted("Code", "~~~~ c\n  - x\n\n~~~\n~~~~~\nafter"),
         item("ends with a backslash\\", {item("child")}),
         item(""),
