@@ -162,10 +162,8 @@ QString ImportExportFlows::exportPath(VelmoraDocument& document, QWidget* parent
 }
 
 bool ImportExportFlows::exportMarkdown(VelmoraDocument& document, QWidget* parent) {
-    emit document.commitEditingRequested();
-    const EditorSession& session = document.session();
-    const QByteArray text =
-        DocumentCodec::encodeMarkdown(session.snapshot.document, session.checksVisible);
+    const QByteArray text = DocumentCodec::encodeMarkdown(document.documentWithDraft(),
+                                                          document.session().checksVisible);
     const QString path = exportPath(document, parent, QStringLiteral(".md"), markdownFilter());
     if (path.isEmpty()) {
         return false;
