@@ -155,6 +155,7 @@ std::optional<DocumentError> VelmoraDocument::readFile(const QString& path,
     }
     m_fileType = type;
     setFilePath(QFileInfo(path).absoluteFilePath());
+    recordDiskState();
     return std::nullopt;
 }
 
@@ -323,7 +324,7 @@ std::optional<DocumentError> VelmoraDocument::save() {
     if (m_filePath.isEmpty()) {
         return DocumentError{localized(QStringLiteral("document.error.noFile"))};
     }
-    if (auto error = writeAtomically(m_filePath, data())) {
+    if (auto error = writeInPlace()) {
         qCCritical(documentLog).noquote() << "save error" << m_filePath << error->message;
         return error;
     }
@@ -339,6 +340,7 @@ std::optional<DocumentError> VelmoraDocument::saveAs(const QString& path) {
     }
     m_fileType = nativeType;
     setFilePath(absolute);
+    recordDiskState();
     discardAutosave();
     markSaved();
     // Only the file changed: a refresh through `changed` would reload an open editor.
@@ -355,7 +357,7 @@ std::optional<DocumentError> VelmoraDocument::autosave(const Preferences& prefer
             return save();
         }
         const quint64 written = m_changeCount;
-        if (auto error = writeAtomically(m_filePath, data())) {
+        if (auto error = writeInPlace()) {
             return error;
         }
         m_autosavedCount = written;
@@ -375,6 +377,34 @@ std::optional<DocumentError> VelmoraDocument::autosave(const Preferences& prefer
     }
     m_autosavePath = path;
     m_autosavedCount = written;
+    return std::nullopt;
+}
+
+std::optional<VelmoraDocument::DiskState> VelmoraDocument::diskStateOf(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return std::nullopt;
+    }
+    return DiskState{info.lastModified(), info.size()};
+}
+
+void VelmoraDocument::recordDiskState() {
+    m_diskState = diskStateOf(m_filePath);
+}
+
+bool VelmoraDocument::changedOnDisk() const {
+    return !m_filePath.isEmpty() && m_diskState && diskStateOf(m_filePath) != m_diskState;
+}
+
+std::optional<DocumentError> VelmoraDocument::writeInPlace() {
+    // A sync tool, git or another editor may have written the file: theirs is never lost.
+    if (changedOnDisk()) {
+        return DocumentError{localized(QStringLiteral("document.error.changedOnDisk"))};
+    }
+    if (auto error = writeAtomically(m_filePath, data())) {
+        return error;
+    }
+    recordDiskState();
     return std::nullopt;
 }
 

@@ -6,6 +6,7 @@
 #include "core/session/tree_command.hpp"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -128,6 +129,10 @@ public:
     // Removes the untitled autosave file, once the document has a real file or was discarded.
     void discardAutosave();
 
+    // Whether another program changed, replaced or removed the document's file since this
+    // document last read or wrote it.
+    [[nodiscard]] bool changedOnDisk() const;
+
     // Writes bytes to a path atomically (temporary file in the same folder, flushed, renamed).
     static std::optional<DocumentError> writeAtomically(const QString& path,
                                                         const QByteArray& bytes);
@@ -147,12 +152,25 @@ signals:
 private:
     void noteChange();
     void markSaved();
+    // Remembers the file as this document last read or wrote it.
+    void recordDiskState();
+    // Writes in place, unless another program changed the file meanwhile.
+    std::optional<DocumentError> writeInPlace();
+
+    // The file's modification time and size when this document last read or wrote it.
+    struct DiskState {
+        QDateTime modified;
+        qint64 size = -1;
+        bool operator==(const DiskState&) const = default;
+    };
+    [[nodiscard]] static std::optional<DiskState> diskStateOf(const QString& path);
 
     EditorSession m_session;
     BackupSettings m_fileSettings;
     QString m_filePath;
     QString m_fileType;
     QString m_autosavePath;
+    std::optional<DiskState> m_diskState;
     QUndoStack* m_undoStack = nullptr;
     std::function<std::optional<TextDraft>()> m_draftSource;
     bool m_forcedEdited = false;

@@ -175,6 +175,39 @@ private slots:
         }
     }
 
+    // A sync tool or another editor wrote the file: neither autosave nor Save writes over it,
+    // the failure is reported once, and Save As still keeps the user's version.
+    void anotherProgramsVersionOfTheFileIsNeverOverwritten() {
+        VelmoraDocument* document = m_app->newDocument();
+        const QString path = QDir(m_home).filePath(QStringLiteral("shared.quenlith"));
+        QVERIFY(!document->saveAs(path));
+        QVERIFY(!document->changedOnDisk());
+        const QByteArray theirs = "written by another program\n";
+        {
+            QFile other(path);
+            QVERIFY(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            other.write(theirs);
+        }
+        QVERIFY(document->changedOnDisk());
+        WindowFixture::type(QStringLiteral("Mine"));
+        QTRY_COMPARE(m_app->dialogs().alerts.size(), 1);
+        WindowFixture::type(QStringLiteral(" too"));
+        QTest::qWait(100);
+        QCOMPARE(m_app->dialogs().alerts.size(), 1);
+        QVERIFY(document->save().has_value());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), theirs);
+        file.close();
+        // The editor kept every keystroke meanwhile.
+        QCOMPARE(m_app->editor().toPlainText(), QStringLiteral("Mine too"));
+
+        const QString copy = QDir(m_home).filePath(QStringLiteral("shared copy.quenlith"));
+        QVERIFY(!document->saveAs(copy));
+        QCOMPARE(firstTitleIn(copy), QStringLiteral("Mine too"));
+        QVERIFY(!document->save());
+    }
+
 private:
     QString m_home;
     std::unique_ptr<WindowFixture> m_app;
