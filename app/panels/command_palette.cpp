@@ -156,10 +156,15 @@ CommandPaletteController::CommandPaletteController(QWidget* parent) : QFrame(par
     connect(m_list, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { activate(m_list->row(item)); });
     m_search->installEventFilter(this);
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget*, QWidget* now) { focusChanged(now); });
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this,
+                           [this](QWidget*, QWidget* now) { focusChanged(now); });
     resize(kWidth, kHeight);
     hide();
+}
+
+CommandPaletteController::~CommandPaletteController() {
+    // The focus moves while the widgets go; this is no longer the palette then.
+    disconnect(m_focusWatch);
 }
 
 QString CommandPaletteController::shortcutText(const Command& command) {
@@ -316,14 +321,8 @@ void CommandPaletteController::activate(int row) {
         m_list->viewport()->update();
         return;
     }
-    std::vector<Action> recent;
-    for (const QString& raw : Preferences().commandPaletteRecent()) {
-        if (const auto stored = actionFromRawValue(raw.toStdString())) {
-            recent.push_back(*stored);
-        }
-    }
     QStringList stored;
-    for (Action entry : CommandRegistry::recordRecent(action, recent)) {
+    for (Action entry : CommandRegistry::recordRecent(action, recentActions())) {
         stored.append(QString::fromUtf8(rawValue(entry)));
     }
     Preferences().setStringList(PreferenceKeys::commandPaletteRecent, stored);

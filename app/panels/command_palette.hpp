@@ -37,6 +37,7 @@ public:
     };
 
     explicit CommandPaletteController(QWidget* parent);
+    ~CommandPaletteController() override;
 
     // Whether the action can run now; true until the window supplies it.
     std::function<bool(Action)> isEnabled = [](Action) { return true; };
@@ -80,6 +81,7 @@ private:
     QListWidget* m_list = nullptr;
     std::vector<Command> m_all;
     std::vector<Row> m_rows;
+    QMetaObject::Connection m_focusWatch;
 };
 
 } // namespace velmora

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace velmora {
@@ -76,6 +77,7 @@ const QString kChipStyle = QStringLiteral(
 HelpPanelController::HelpPanelController(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("helpPanel"));
     beep = [] { QApplication::beep(); };
+    helpSource = [] { return PanelSupport::currentHelp(); };
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 10, 0, 0);
     layout->setSpacing(0);
@@ -122,8 +124,7 @@ HelpPanelController::HelpPanelController(QWidget* parent) : QWidget(parent) {
 void HelpPanelController::buildChips() {
     auto* rows = static_cast<QVBoxLayout*>(m_chips->layout());
     while (QLayoutItem* row = rows->takeAt(0)) {
-        delete row->layout();
-        delete row;
+        delete row; // the row's layout; its buttons go below
     }
     // Later: the pressed chip may be the one asking for this.
     for (auto& [topic, button] : m_chipButtons) {
@@ -169,7 +170,7 @@ void HelpPanelController::reload() {
     m_keycaps.clear();
     m_showAllButton = nullptr;
 
-    const HelpDocument help = PanelSupport::currentHelp();
+    const HelpDocument help = helpSource ? helpSource() : HelpDocument{};
     const EditorPreferences current = preferences ? preferences() : EditorPreferences{};
     m_glyphs.clear();
     for (const Command& command : CommandRegistry::commands(help, current)) {
@@ -309,6 +310,7 @@ void HelpPanelController::chooseTopic(HelpTopic topic) {
     const QSignalBlocker blocker(m_search);
     m_search->clear();
     reload();
+    m_scroll->verticalScrollBar()->setValue(0);
 }
 
 void HelpPanelController::showAll() {
@@ -316,6 +318,7 @@ void HelpPanelController::showAll() {
     const QSignalBlocker blocker(m_search);
     m_search->clear();
     reload();
+    m_scroll->verticalScrollBar()->setValue(0);
 }
 
 void HelpPanelController::focusSearch() {

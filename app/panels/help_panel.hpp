@@ -35,6 +35,8 @@ public:
     std::function<void(Action)> run = [](Action) {};
     // The editing preferences the shortcuts are shown for.
     std::function<EditorPreferences()> preferences = [] { return EditorPreferences{}; };
+    // The help text to show; the one of the interface language unless replaced.
+    std::function<HelpDocument()> helpSource;
     // The system beep for a key cap whose command cannot run (replaceable in tests).
     std::function<void()> beep;
 

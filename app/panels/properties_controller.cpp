@@ -194,7 +194,7 @@ void PropertiesController::show(const std::optional<Item>& item) {
     m_checked->setChecked(hasItem && item->checked);
     for (SwatchButton* swatch : m_swatchButtons) {
         swatch->setEnabled(hasItem);
-        swatch->setSelected(hasItem && swatch->color() == item->label);
+        swatch->setSelected(hasItem && swatch->color() == item->color);
     }
     m_createdLabel->setText(dateText(hasItem ? item->created : std::nullopt));
     m_modifiedLabel->setText(dateText(hasItem ? item->modified : std::nullopt));
@@ -240,6 +240,7 @@ void PropertiesController::setTitleText(const QString& text) {
     }
     m_loading = true;
     m_titleField->setPlainText(text);
+    m_titleField->moveCursor(QTextCursor::End);
     m_loading = false;
 }
 

@@ -108,7 +108,7 @@ public:
 
     // The inspector at the trailing edge (properties and help) and the command palette.
     [[nodiscard]] InspectorController& inspector() const { return *m_inspector; }
-    [[nodiscard]] CommandPaletteController& palette() const { return *m_palette; }
+    [[nodiscard]] CommandPaletteController& commandPalette() const { return *m_palette; }
     [[nodiscard]] bool inspectorVisible() const;
     // Shows or hides the inspector and remembers it for new windows ("helpVisible").
     void setInspectorVisible(bool visible);

@@ -181,11 +181,11 @@ void DocumentWindowController::commitPropertiesText(const std::string& id, const
         m_flushingProperties = wasFlushing;
     }
     apply([&](EditorSession& session) {
-        const auto editing = session.snapshot.editing;
+        const auto typing = session.snapshot.editing;
         auto command = note ? session.commitNote(id, text) : session.commitItemText(id, text);
-        if (editing && editing->id != id && command) {
-            session.snapshot.editing = editing;
-            command->after.editing = editing;
+        if (typing && typing->id != id && command) {
+            session.snapshot.editing = typing;
+            command->after.editing = typing;
         }
         return command;
     });
