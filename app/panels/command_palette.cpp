@@ -51,7 +51,9 @@ public:
                const QModelIndex& index) const override {
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
-        const QPalette& palette = option.palette;
+        // Headings are disabled rows; they are still drawn in the active colours.
+        QPalette palette = option.palette;
+        palette.setCurrentColorGroup(QPalette::Active);
         const QRect rect = option.rect.adjusted(6, 0, -6, 0);
         const QString title = index.data(Qt::DisplayRole).toString();
         if (index.data(kHeadingRole).toBool()) {
@@ -279,7 +281,9 @@ void CommandPaletteController::rebuildRows() {
     }
     if (first >= 0) {
         selectRow(first);
-    } else {
+    }
+    // The heading above the first command shows too.
+    if (first <= 1) {
         m_list->scrollToTop();
     }
 }

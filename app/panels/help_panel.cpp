@@ -19,6 +19,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace velmora {
 namespace {
 
@@ -33,14 +35,27 @@ QFont fontOf(double points, QFont::Weight weight = QFont::Normal) {
     return font;
 }
 
+// A label that wraps its text at the width it is given: it asks for the height of its lines at
+// that width, and no more than one line as its minimum (a wrapped label otherwise claims the
+// height of its text at its narrowest).
+class WrappingLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    [[nodiscard]] QSize minimumSizeHint() const override {
+        return {40, fontMetrics().height()};
+    }
+};
+
 QLabel* wrappingLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new WrappingLabel(text, parent);
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
     label->setFont(fontOf(12));
-    // Labels give way to the width of the panel.
-    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    label->setMinimumWidth(40);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Labels give way to the width of the panel and take the height their lines need.
+    QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    label->setSizePolicy(policy);
     return label;
 }
 
@@ -102,7 +117,7 @@ HelpPanelController::HelpPanelController(QWidget* parent) : QWidget(parent) {
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("help.scroll"));
     m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
+    m_scroll->setWidgetResizable(false);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->viewport()->setAutoFillBackground(false);
     m_content = new QWidget;
@@ -113,6 +128,7 @@ HelpPanelController::HelpPanelController(QWidget* parent) : QWidget(parent) {
     m_stack->setSpacing(8);
     m_stack->setAlignment(Qt::AlignTop);
     m_scroll->setWidget(m_content);
+    m_scroll->viewport()->installEventFilter(this);
     layout->addWidget(m_scroll, 1);
 
     connect(m_search, &QLineEdit::textChanged, this, &HelpPanelController::searchEdited);
@@ -219,7 +235,30 @@ void HelpPanelController::reload() {
         connect(m_showAllButton, &QPushButton::clicked, this, &HelpPanelController::showAll);
         m_stack->addWidget(m_showAllButton, 0, Qt::AlignLeft);
     }
+    // The key caps share one width (up to a limit), so that their texts line up.
+    constexpr int kWidestAligned = 120;
+    int widest = 0;
+    for (const KeycapButton* keycap : m_keycaps) {
+        widest = std::max(widest, std::min(kWidestAligned, keycap->sizeHint().width()));
+    }
+    for (KeycapButton* keycap : m_keycaps) {
+        keycap->setColumnWidth(widest);
+    }
     refreshKeycaps();
+    fitContent();
+}
+
+void HelpPanelController::fitContent() {
+    const int width = m_scroll->viewport()->width();
+    m_content->setFixedWidth(width);
+    m_content->setFixedHeight(m_stack->totalHeightForWidth(width));
+}
+
+bool HelpPanelController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize) {
+        fitContent();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void HelpPanelController::renderSection(const HelpSection& section) {

@@ -65,7 +65,12 @@ public:
     // The shown text of the action's shortcut: the chord as Linux writes it, or "—".
     [[nodiscard]] QString keycapTitle(Action action) const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Gives the content the viewport's width and the height its wrapped lines need there.
+    void fitContent();
     void buildChips();
     void searchEdited();
     void renderSection(const HelpSection& section);

@@ -8,7 +8,6 @@
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QStackedLayout>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -20,13 +19,11 @@ struct SegmentLook {
     InspectorController::Segment segment;
     const char* title;   // the segment's text
     const char* toolTip; // and its tool tip
-    const char* icon;    // a freedesktop theme icon
 };
 
 constexpr SegmentLook kSegments[] = {
-    {InspectorController::Segment::properties, "inspector.properties", "menu.view.properties",
-     "document-properties"},
-    {InspectorController::Segment::help, "inspector.help", "menu.view.helpTab", "help-contents"},
+    {InspectorController::Segment::properties, "inspector.properties", "menu.view.properties"},
+    {InspectorController::Segment::help, "inspector.help", "menu.view.helpTab"},
 };
 
 } // namespace
@@ -49,9 +46,18 @@ InspectorController::InspectorController(QWidget* parent) : QWidget(parent) {
         button->setCheckable(true);
         button->setAutoRaise(false);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        button->setIcon(QIcon::fromTheme(QString::fromUtf8(look.icon)));
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
         button->setMinimumWidth(96);
+        // Two halves of one switch: the chosen one in the selection colour.
+        const QString side = look.segment == Segment::properties ? QStringLiteral("left")
+                                                                 : QStringLiteral("right");
+        button->setStyleSheet(
+            QStringLiteral("QToolButton { border: 1px solid palette(mid); padding: 3px 10px;"
+                           " background: palette(button); color: palette(button-text);"
+                           " border-top-%1-radius: 6px; border-bottom-%1-radius: 6px; }"
+                           "QToolButton:checked { background: palette(highlight);"
+                           " color: palette(highlighted-text); border-color: palette(highlight); }")
+                .arg(side));
         m_segments->addButton(button, static_cast<int>(look.segment));
         switchRow->addWidget(button);
     }

@@ -4,6 +4,9 @@
 #include "app/views/appearance.hpp"
 
 #include <QApplication>
+#include <QFontMetrics>
+
+#include <algorithm>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -32,7 +35,12 @@ void KeycapButton::setAvailable(bool available) {
 QSize KeycapButton::sizeHint() const {
     const QFontMetrics metrics(font());
     const int textWidth = metrics.horizontalAdvance(text());
-    return {std::max(22, textWidth + 8 + 8), metrics.height() + 2 + 4};
+    return {std::max({22, textWidth + 8 + 8, m_columnWidth}), metrics.height() + 2 + 4};
+}
+
+void KeycapButton::setColumnWidth(int width) {
+    m_columnWidth = width;
+    updateGeometry();
 }
 
 void KeycapButton::paintEvent(QPaintEvent*) {

@@ -21,6 +21,8 @@ public:
     // The natural size widened by 8 pixels, at least 22 wide, and 2 pixels taller.
     [[nodiscard]] QSize sizeHint() const override;
     [[nodiscard]] QSize minimumSizeHint() const override { return sizeHint(); }
+    // The key cap at least this wide (key caps of a list line up).
+    void setColumnWidth(int width);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -28,6 +30,7 @@ protected:
 private:
     Action m_command;
     bool m_available = true;
+    int m_columnWidth = 0;
 };
 
 } // namespace velmora

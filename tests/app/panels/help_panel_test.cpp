@@ -201,7 +201,8 @@ private slots:
         QCOMPARE(m_app->window().inspector().segment(), InspectorController::Segment::help);
         QVERIFY(Preferences().helpVisible());
         m_app->window().perform(Action::showProperties);
-        m_app->window().perform(Action::helpSearch);
+        m_app->list().setFocus();
+        WindowFixture::key(Qt::Key_Slash, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(m_app->window().inspector().segment(), InspectorController::Segment::help);
         QCOMPARE(WindowFixture::focus(), help().searchField());
     }
