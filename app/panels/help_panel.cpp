@@ -197,9 +197,12 @@ void HelpPanelController::reload() {
     const QString query = m_search->text().trimmed();
     if (!query.isEmpty()) {
         const auto hits = HelpCatalog::search(help, query.toStdString(), current);
+        const bool swatches = std::any_of(hits.begin(), hits.end(), [](const HelpHit& hit) {
+            return hit.action && PanelSupport::labelOf(*hit.action);
+        });
         for (const HelpHit& hit : hits) {
             if (hit.action) {
-                addKeyRow(*hit.action, QString::fromStdString(hit.text));
+                addKeyRow(*hit.action, QString::fromStdString(hit.text), swatches);
             } else {
                 addParagraph(QString::fromStdString(hit.text));
             }
@@ -249,6 +252,12 @@ void HelpPanelController::reload() {
 }
 
 void HelpPanelController::fitContent() {
+    // New rows count in the layout only once shown, which would otherwise wait for the event loop.
+    for (int i = 0; i < m_stack->count(); ++i) {
+        if (QWidget* widget = m_stack->itemAt(i)->widget()) {
+            widget->show();
+        }
+    }
     const int width = m_scroll->viewport()->width();
     m_content->setFixedWidth(width);
     m_content->setFixedHeight(m_stack->totalHeightForWidth(width));
@@ -263,9 +272,13 @@ bool HelpPanelController::eventFilter(QObject* watched, QEvent* event) {
 
 void HelpPanelController::renderSection(const HelpSection& section) {
     addParagraph(QString::fromStdString(section.title), false, true);
+    const bool swatches =
+        std::any_of(section.blocks.begin(), section.blocks.end(), [](const HelpBlock& block) {
+            return block.action && PanelSupport::labelOf(*block.action);
+        });
     for (const HelpBlock& block : section.blocks) {
         if (block.action) {
-            addKeyRow(*block.action, QString::fromStdString(block.text));
+            addKeyRow(*block.action, QString::fromStdString(block.text), swatches);
         } else {
             addParagraph(QString::fromStdString(block.text));
         }
@@ -296,20 +309,27 @@ QString HelpPanelController::keycapTitle(Action action) const {
                                                               : found->second;
 }
 
-void HelpPanelController::addKeyRow(Action action, const QString& text) {
+void HelpPanelController::addKeyRow(Action action, const QString& text, bool swatchColumn) {
+    constexpr int kDot = 8;
+    constexpr int kAfterDot = 6;
+    constexpr int kAfterKeycap = 8;
     auto* row = new QWidget(m_content);
     row->setObjectName(QStringLiteral("help.row"));
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
+    layout->setSpacing(0);
     if (const auto label = PanelSupport::labelOf(action)) {
         layout->addWidget(new LabelDot(*label, row), 0, Qt::AlignVCenter);
-        layout->addSpacing(6 - 8);
+        layout->addSpacing(kAfterDot);
+    } else if (swatchColumn) {
+        // Key caps of a list with colour dots line up with the ones after a dot.
+        layout->addSpacing(kDot + kAfterDot);
     }
     auto* keycap = new KeycapButton(action, keycapTitle(action), row);
     keycap->setToolTip(text);
     connect(keycap, &QPushButton::clicked, this, [this, keycap] { keycapPressed(keycap); });
     layout->addWidget(keycap, 0, Qt::AlignVCenter);
+    layout->addSpacing(kAfterKeycap);
     layout->addWidget(wrappingLabel(text, row), 1);
     m_keycaps.push_back(keycap);
     m_stack->addWidget(row);

@@ -75,7 +75,8 @@ private:
     void searchEdited();
     void renderSection(const HelpSection& section);
     void addParagraph(const QString& text, bool secondary = false, bool title = false);
-    void addKeyRow(Action action, const QString& text);
+    // A key cap and its text; `swatchColumn` leaves room for a colour dot before the key cap.
+    void addKeyRow(Action action, const QString& text, bool swatchColumn = false);
     void keycapPressed(KeycapButton* keycap);
 
     bool m_showsAll = false;

@@ -68,7 +68,7 @@ PropertiesController::PropertiesController(QWidget* parent) : QWidget(parent) {
     m_titleField->setTabChangesFocus(true);
     m_titleField->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_titleField->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_titleField->setFixedHeight(QFontMetrics(m_titleField->font()).lineSpacing() * 3 + 14);
+    m_titleField->setFixedHeight(QFontMetrics(m_titleField->font()).lineSpacing() * 2 + 14);
     m_titleField->installEventFilter(this);
     titleBox->addWidget(m_titleField);
     stack->addLayout(titleBox);

@@ -161,6 +161,8 @@ private:
     // The inspector and the palette (document_window_controller_panels.cpp).
     void buildPanels();
     void carryOutPanels(SideEffect side);
+    // Shows the inspector's help (else its properties) pane.
+    void showInspectorPane(bool help);
     void refreshPanels();
     // Commits the text typed in the inspector's properties, keeping it open.
     void flushProperties();

@@ -118,13 +118,13 @@ void DocumentWindowController::carryOutPanels(SideEffect side) {
         return;
     case SideEffect::showProperties:
         setInspectorVisible(true);
-        m_inspector->select(InspectorController::Segment::properties);
+        showInspectorPane(false);
         refreshPanels();
         return;
     case SideEffect::showHelp:
     case SideEffect::focusHelpSearch:
         setInspectorVisible(true);
-        m_inspector->select(InspectorController::Segment::help);
+        showInspectorPane(true);
         m_inspector->help().refreshKeycaps();
         if (side == SideEffect::focusHelpSearch) {
             m_inspector->help().focusSearch();
@@ -135,6 +135,17 @@ void DocumentWindowController::carryOutPanels(SideEffect side) {
         return;
     default:
         return;
+    }
+}
+
+// Switches the inspector's pane; the keyboard stays where it was, or goes back to the outline
+// when it was in the pane that is hidden now (rather than on to the next field of the inspector).
+void DocumentWindowController::showInspectorPane(bool help) {
+    const bool hadFocus = m_inspector->isAncestorOf(QApplication::focusWidget());
+    m_inspector->select(help ? InspectorController::Segment::help
+                             : InspectorController::Segment::properties);
+    if (hadFocus) {
+        m_palette->refocusParent();
     }
 }
 

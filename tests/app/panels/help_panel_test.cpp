@@ -108,6 +108,10 @@ private slots:
         topicButton(HelpTopic::labels)->click();
         QTest::keyClicks(help().searchField(), QStringLiteral("hoist"));
         QCOMPARE(help().topic(), std::nullopt);
+        // The hits are shown, each at the height of its lines.
+        QWidget* content = help().findChild<QWidget*>(QStringLiteral("help.content"));
+        QVERIFY(content->height() >= keycapOf(help(), Action::showFamily)->height());
+        QVERIFY(keycapOf(help(), Action::showFamily)->isVisible());
         // A first-time user's word finds the command, whose key cap runs it.
         KeycapButton* hoist = keycapOf(help(), Action::showFamily);
         QVERIFY(hoist);
