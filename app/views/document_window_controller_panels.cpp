@@ -7,6 +7,7 @@
 #include "app/panels/inspector_controller.hpp"
 #include "app/panels/panel_support.hpp"
 #include "app/panels/properties_controller.hpp"
+#include "app/shell/notifications.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
 #include "app/views/item_text_editor.hpp"
@@ -38,6 +39,8 @@ void DocumentWindowController::buildPanels() {
     m_inspector = new InspectorController(m_inspectorPlace);
     place->addWidget(m_inspector);
     m_inspectorPlace->setMinimumWidth(kInspectorMinimumWidth);
+    // Shown and hidden as a whole (and remembered), never squeezed to nothing by the divider.
+    m_split->setCollapsible(m_split->indexOf(m_inspectorPlace), false);
 
     auto canRun = [this](Action action) { return canPerform(action); };
     auto runAction = [this](Action action) { perform(action); };
@@ -59,6 +62,9 @@ void DocumentWindowController::buildPanels() {
     help.run = runAction;
     help.preferences = [this] { return m_document.session().preferences; };
     help.reload();
+    // Chords follow the editing preferences; queued, so that the session has taken them first.
+    connect(&Notifications::shared(), &Notifications::preferencesChanged, &help,
+            &HelpPanelController::reload, Qt::QueuedConnection);
 
     m_palette = new CommandPaletteController(this);
     m_palette->isEnabled = canRun;
