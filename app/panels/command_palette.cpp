@@ -28,13 +28,6 @@ constexpr int kKeyRole = Qt::UserRole + 3;
 constexpr int kCommandHeight = 28;
 constexpr int kHeadingHeight = 24;
 
-QFont fontOf(double points, QFont::Weight weight = QFont::Normal) {
-    QFont font = QApplication::font();
-    font.setPointSizeF(PanelSupport::scaled(points));
-    font.setWeight(weight);
-    return font;
-}
-
 // Draws a heading in small secondary text and a command as its title with the shortcut at the
 // right; commands that cannot run now are drawn faint.
 class PaletteRowDelegate : public QStyledItemDelegate {
@@ -57,7 +50,7 @@ public:
         const QRect rect = option.rect.adjusted(6, 0, -6, 0);
         const QString title = index.data(Qt::DisplayRole).toString();
         if (index.data(kHeadingRole).toBool()) {
-            painter->setFont(fontOf(11, QFont::Medium));
+            painter->setFont(PanelSupport::font(11, QFont::Medium));
             painter->setPen(Appearances::secondaryText(palette));
             const QRect text = rect.adjusted(4, 0, -4, -3);
             painter->drawText(text, Qt::AlignLeft | Qt::AlignBottom,
@@ -86,12 +79,12 @@ public:
             keyColor = titleColor;
         }
         const QString key = index.data(kKeyRole).toString();
-        painter->setFont(fontOf(12));
+        painter->setFont(PanelSupport::font(12));
         const int keyWidth = key.isEmpty() ? 0 : painter->fontMetrics().horizontalAdvance(key);
         const QRect keyRect(rect.right() - 8 - keyWidth, rect.top(), keyWidth, rect.height());
         painter->setPen(keyColor);
         painter->drawText(keyRect, Qt::AlignRight | Qt::AlignVCenter, key);
-        painter->setFont(fontOf(13));
+        painter->setFont(PanelSupport::font(13));
         painter->setPen(titleColor);
         // The title keeps at least 12 pixels from the shortcut.
         const QRect titleRect(rect.left() + 8, rect.top(),
@@ -135,7 +128,7 @@ CommandPaletteController::CommandPaletteController(QWidget* parent) : QFrame(par
     m_search = new QLineEdit(this);
     m_search->setObjectName(QStringLiteral("palette.search"));
     m_search->setAccessibleName(QStringLiteral("palette.search"));
-    m_search->setFont(fontOf(15));
+    m_search->setFont(PanelSupport::font(15));
     m_search->setFrame(false);
     m_search->setClearButtonEnabled(true);
     m_search->setAttribute(Qt::WA_MacShowFocusRect, false);

@@ -28,13 +28,6 @@ namespace {
 constexpr long long kDefaultShortcutCount = 67;
 constexpr int kChipsPerRow = 3;
 
-QFont fontOf(double points, QFont::Weight weight = QFont::Normal) {
-    QFont font = QApplication::font();
-    font.setPointSizeF(PanelSupport::scaled(points));
-    font.setWeight(weight);
-    return font;
-}
-
 // A label that wraps its text at the width it is given: it asks for the height of its lines at
 // that width, and no more than one line as its minimum (a wrapped label otherwise claims the
 // height of its text at its narrowest).
@@ -50,7 +43,7 @@ QLabel* wrappingLabel(const QString& text, QWidget* parent) {
     auto* label = new WrappingLabel(text, parent);
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
-    label->setFont(fontOf(12));
+    label->setFont(PanelSupport::font(12));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Labels give way to the width of the panel and take the height their lines need.
     QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -64,7 +57,7 @@ class LabelDot : public QWidget {
 public:
     LabelDot(ColorLabel label, QWidget* parent) : QWidget(parent), m_color(Appearances::labelColor(label)) {
         setFixedSize(8, 8);
-        setObjectName(QStringLiteral("help.swatch"));
+        setObjectName(QStringLiteral("helpSwatch"));
     }
     [[nodiscard]] QColor color() const { return m_color; }
 
@@ -107,7 +100,7 @@ HelpPanelController::HelpPanelController(QWidget* parent) : QWidget(parent) {
     layout->addSpacing(8);
 
     m_chips = new QWidget(this);
-    m_chips->setObjectName(QStringLiteral("help.topics"));
+    m_chips->setObjectName(QStringLiteral("helpTopics"));
     auto* chipRows = new QVBoxLayout(m_chips);
     chipRows->setContentsMargins(12, 0, 12, 0);
     chipRows->setSpacing(4);
@@ -115,13 +108,13 @@ HelpPanelController::HelpPanelController(QWidget* parent) : QWidget(parent) {
     layout->addSpacing(6);
 
     m_scroll = new QScrollArea(this);
-    m_scroll->setObjectName(QStringLiteral("help.scroll"));
+    m_scroll->setObjectName(QStringLiteral("helpScroll"));
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(false);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->viewport()->setAutoFillBackground(false);
     m_content = new QWidget;
-    m_content->setObjectName(QStringLiteral("help.content"));
+    m_content->setObjectName(QStringLiteral("helpContent"));
     m_content->setAutoFillBackground(false);
     m_stack = new QVBoxLayout(m_content);
     m_stack->setContentsMargins(14, 6, 14, 16);
@@ -162,7 +155,7 @@ void HelpPanelController::buildChips() {
         chip->setCheckable(true);
         chip->setChecked(m_topic == topic);
         chip->setFocusPolicy(Qt::NoFocus);
-        chip->setFont(fontOf(11));
+        chip->setFont(PanelSupport::font(11));
         chip->setStyleSheet(kChipStyle);
         connect(chip, &QPushButton::clicked, this, [this, topic] { chooseTopic(topic); });
         row->addWidget(chip);
@@ -230,8 +223,8 @@ void HelpPanelController::reload() {
             all ? static_cast<long long>(all->keyRows().size()) : kDefaultShortcutCount;
         m_showAllButton = new QPushButton(
             localizedFormat(QStringLiteral("help.all %lld"), {count}), m_content);
-        m_showAllButton->setObjectName(QStringLiteral("help.all"));
-        m_showAllButton->setFont(fontOf(12));
+        m_showAllButton->setObjectName(QStringLiteral("helpShowAll"));
+        m_showAllButton->setFont(PanelSupport::font(12));
         m_showAllButton->setFocusPolicy(Qt::NoFocus);
         m_showAllButton->setStyleSheet(kChipStyle);
         m_showAllButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -288,8 +281,8 @@ void HelpPanelController::renderSection(const HelpSection& section) {
 void HelpPanelController::addParagraph(const QString& text, bool secondary, bool title) {
     QLabel* label = wrappingLabel(text, m_content);
     if (title) {
-        label->setFont(fontOf(12, QFont::DemiBold));
-        label->setObjectName(QStringLiteral("help.sectionTitle"));
+        label->setFont(PanelSupport::font(12, QFont::DemiBold));
+        label->setObjectName(QStringLiteral("helpSectionTitle"));
         // A little room above every section but the first.
         if (m_stack->count() > 0) {
             m_stack->addSpacing(6);
@@ -314,7 +307,7 @@ void HelpPanelController::addKeyRow(Action action, const QString& text, bool swa
     constexpr int kAfterDot = 6;
     constexpr int kAfterKeycap = 8;
     auto* row = new QWidget(m_content);
-    row->setObjectName(QStringLiteral("help.row"));
+    row->setObjectName(QStringLiteral("helpRow"));
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -49,4 +49,11 @@ double scaled(double points) {
     return points * base / 13.0;
 }
 
+QFont font(double points, QFont::Weight weight) {
+    QFont font = QApplication::font();
+    font.setPointSizeF(scaled(points));
+    font.setWeight(weight);
+    return font;
+}
+
 } // namespace velmora::PanelSupport

@@ -6,6 +6,7 @@
 #include "core/model/color_label.hpp"
 
 #include <QColor>
+#include <QFont>
 #include <QString>
 
 #include <optional>
@@ -35,9 +36,11 @@ namespace PanelSupport {
 // The faint fill behind a key cap.
 [[nodiscard]] QColor quaternaryFill(const QPalette& palette);
 
-// The size in pixels of a system font of `points` points on a 13-point desktop: the panels are
-// laid out for that size and follow the desktop's font when it is larger or smaller.
+// The size of a system font of `points` points on a 13-point desktop: the panels are laid out
+// for that size and follow the desktop's font when it is larger or smaller.
 [[nodiscard]] double scaled(double points);
+// The application's font at that scaled size and the weight.
+[[nodiscard]] QFont font(double points, QFont::Weight weight = QFont::Normal);
 
 } // namespace PanelSupport
 } // namespace velmora

@@ -27,13 +27,6 @@
 namespace velmora {
 namespace {
 
-QFont fontOf(double points, QFont::Weight weight = QFont::Normal) {
-    QFont font = QApplication::font();
-    font.setPointSizeF(PanelSupport::scaled(points));
-    font.setWeight(weight);
-    return font;
-}
-
 QString qText(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -64,7 +57,7 @@ PropertiesController::PropertiesController(QWidget* parent) : QWidget(parent) {
     titleBox->addWidget(caption("properties.title", true));
     m_titleField = new QPlainTextEdit(this);
     m_titleField->setObjectName(QStringLiteral("properties.title"));
-    m_titleField->setFont(fontOf(13));
+    m_titleField->setFont(PanelSupport::font(13));
     m_titleField->setTabChangesFocus(true);
     m_titleField->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_titleField->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -112,7 +105,7 @@ PropertiesController::PropertiesController(QWidget* parent) : QWidget(parent) {
     m_noteView = new QTextEdit(this);
     m_noteView->setObjectName(QStringLiteral("properties.note"));
     m_noteView->setAcceptRichText(false);
-    m_noteView->setFont(fontOf(13));
+    m_noteView->setFont(PanelSupport::font(13));
     m_noteView->setTabChangesFocus(true);
     m_noteView->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_noteView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -132,7 +125,7 @@ PropertiesController::PropertiesController(QWidget* parent) : QWidget(parent) {
         facts->addWidget(name, row, 0, Qt::AlignLeft | Qt::AlignVCenter);
         value = new QLabel(this);
         value->setObjectName(QString::fromUtf8(key));
-        value->setFont(fontOf(12));
+        value->setFont(PanelSupport::font(12));
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         facts->addWidget(value, row, 1, Qt::AlignLeft | Qt::AlignVCenter);
     };
@@ -150,7 +143,7 @@ PropertiesController::PropertiesController(QWidget* parent) : QWidget(parent) {
 
 QLabel* PropertiesController::caption(const char* key, bool upperCased) {
     auto* label = new QLabel(this);
-    label->setFont(fontOf(11, upperCased ? QFont::DemiBold : QFont::Normal));
+    label->setFont(PanelSupport::font(11, upperCased ? QFont::DemiBold : QFont::Normal));
     QPalette colors = label->palette();
     colors.setColor(QPalette::WindowText, Appearances::secondaryText(colors));
     label->setPalette(colors);
@@ -261,7 +254,7 @@ void PropertiesController::loadNote(const QString& text) {
 void PropertiesController::styleNote() {
     const bool wasLoading = m_loading;
     m_loading = true;
-    const QFont font = fontOf(13);
+    const QFont font = PanelSupport::font(13);
     QTextCursor step(m_noteView->document());
     step.joinPreviousEditBlock();
     styleNoteInPlace(*m_noteView->document(), font);

@@ -44,10 +44,7 @@ public:
 
 private slots:
     void init() {
-        m_app = std::make_unique<WindowFixture>();
-        Preferences().setString(PreferenceKeys::newDocumentView, QStringLiteral("list"));
-        m_app->newDocument();
-        m_app->load(test::groceries("b"));
+        m_app = test::groceriesWindow("b");
         m_app->list().setFocus();
         m_beeps = 0;
         palette().beep = [this] { ++m_beeps; };

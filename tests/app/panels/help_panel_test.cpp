@@ -61,10 +61,7 @@ public:
 
 private slots:
     void init() {
-        m_app = std::make_unique<WindowFixture>();
-        Preferences().setString(PreferenceKeys::newDocumentView, QStringLiteral("list"));
-        m_app->newDocument();
-        m_app->load(test::groceries("b"));
+        m_app = test::groceriesWindow("b");
         m_app->window().perform(Action::showHelp);
         m_beeps = 0;
         help().beep = [this] { ++m_beeps; };
@@ -109,7 +106,7 @@ private slots:
         QTest::keyClicks(help().searchField(), QStringLiteral("hoist"));
         QCOMPARE(help().topic(), std::nullopt);
         // The hits are shown, each at the height of its lines.
-        QWidget* content = help().findChild<QWidget*>(QStringLiteral("help.content"));
+        QWidget* content = help().findChild<QWidget*>(QStringLiteral("helpContent"));
         QVERIFY(content->height() >= keycapOf(help(), Action::showFamily)->height());
         QVERIFY(keycapOf(help(), Action::showFamily)->isVisible());
         // A first-time user's word finds the command, whose key cap runs it.
@@ -168,7 +165,7 @@ private slots:
         topicButton(HelpTopic::labels)->click();
         auto swatchBefore = [&](Action action) -> QWidget* {
             QWidget* row = keycapOf(help(), action)->parentWidget();
-            return row->findChild<QWidget*>(QStringLiteral("help.swatch"));
+            return row->findChild<QWidget*>(QStringLiteral("helpSwatch"));
         };
         QVERIFY(swatchBefore(Action::label3));
         QCOMPARE(swatchBefore(Action::label3)->grab().toImage().pixelColor(4, 4),

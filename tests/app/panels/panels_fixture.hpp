@@ -1,9 +1,12 @@
 #pragma once
 
 #include "app/shell/preferences.hpp"
+#include "tests/app/views/window_fixture.hpp"
 #include "core/model/item.hpp"
 #include "core/session/editor_snapshot.hpp"
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,6 +33,15 @@ inline EditorSnapshot groceries(std::optional<std::string> selected = "a") {
     return outline({itemWith("a", "Fruit", {itemWith("a1", "Apples"), itemWith("a2", "Pears")}),
                     itemWith("b", "Bread"), itemWith("c", "Cheese")},
                    std::move(selected));
+}
+
+// A running application with one document window in the list view over `groceries`.
+inline std::unique_ptr<WindowFixture> groceriesWindow(std::optional<std::string> selected) {
+    auto app = std::make_unique<WindowFixture>();
+    Preferences().setString(PreferenceKeys::newDocumentView, QStringLiteral("list"));
+    app->newDocument();
+    app->load(groceries(std::move(selected)));
+    return app;
 }
 
 } // namespace velmora::test

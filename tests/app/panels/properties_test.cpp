@@ -43,10 +43,7 @@ public:
 
 private slots:
     void init() {
-        m_app = std::make_unique<WindowFixture>();
-        Preferences().setString(PreferenceKeys::newDocumentView, QStringLiteral("list"));
-        m_app->newDocument();
-        m_app->load(test::groceries("a"));
+        m_app = test::groceriesWindow("a");
         m_app->window().perform(Action::showProperties);
     }
     void cleanup() { m_app.reset(); }
