@@ -33,7 +33,8 @@ struct OpenWindow {
     NoHost host;
     std::unique_ptr<DocumentWindowController> window;
 
-    explicit OpenWindow(std::int64_t items) : document(std::make_unique<VelmoraDocument>(Preferences())) {
+    explicit OpenWindow(std::int64_t items)
+        : document(std::make_unique<VelmoraDocument>(Preferences())) {
         EditorSnapshot snapshot;
         snapshot.document = bench::cachedOutline(items);
         snapshot.view = ViewMode::list;

@@ -53,9 +53,9 @@ public:
             painter->setFont(PanelSupport::font(11, QFont::Medium));
             painter->setPen(Appearances::secondaryText(palette));
             const QRect text = rect.adjusted(4, 0, -4, -3);
-            painter->drawText(text, Qt::AlignLeft | Qt::AlignBottom,
-                              painter->fontMetrics().elidedText(title, Qt::ElideRight,
-                                                                text.width()));
+            painter->drawText(
+                text, Qt::AlignLeft | Qt::AlignBottom,
+                painter->fontMetrics().elidedText(title, Qt::ElideRight, text.width()));
             painter->restore();
             return;
         }
@@ -89,9 +89,9 @@ public:
         // The title keeps at least 12 pixels from the shortcut.
         const QRect titleRect(rect.left() + 8, rect.top(),
                               std::max(0, keyRect.left() - 12 - rect.left() - 8), rect.height());
-        painter->drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
-                          painter->fontMetrics().elidedText(title, Qt::ElideRight,
-                                                            titleRect.width()));
+        painter->drawText(
+            titleRect, Qt::AlignLeft | Qt::AlignVCenter,
+            painter->fontMetrics().elidedText(title, Qt::ElideRight, titleRect.width()));
         painter->restore();
     }
 
@@ -166,7 +166,8 @@ QString CommandPaletteController::shortcutText(const Command& command) {
     return command.chord ? QString::fromStdString(KeyMap::text(*command.chord)) : QString();
 }
 
-void CommandPaletteController::open(const HelpDocument& help, const EditorPreferences& preferences) {
+void CommandPaletteController::open(const HelpDocument& help,
+                                    const EditorPreferences& preferences) {
     m_all = CommandRegistry::palette(help, preferences);
     m_search->setPlaceholderText(localized(std::string_view("help.search")));
     {

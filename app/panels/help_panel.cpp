@@ -34,9 +34,7 @@ constexpr int kChipsPerRow = 3;
 class WrappingLabel : public QLabel {
 public:
     using QLabel::QLabel;
-    [[nodiscard]] QSize minimumSizeHint() const override {
-        return {40, fontMetrics().height()};
-    }
+    [[nodiscard]] QSize minimumSizeHint() const override { return {40, fontMetrics().height()}; }
 };
 
 QLabel* wrappingLabel(const QString& text, QWidget* parent) {
@@ -55,7 +53,8 @@ QLabel* wrappingLabel(const QString& text, QWidget* parent) {
 // The small colour dot before the key line of a label command.
 class LabelDot : public QWidget {
 public:
-    LabelDot(ColorLabel label, QWidget* parent) : QWidget(parent), m_color(Appearances::labelColor(label)) {
+    LabelDot(ColorLabel label, QWidget* parent)
+        : QWidget(parent), m_color(Appearances::labelColor(label)) {
         setFixedSize(8, 8);
         setObjectName(QStringLiteral("helpSwatch"));
     }
@@ -149,8 +148,7 @@ void HelpPanelController::buildChips() {
             rows->addLayout(row);
         }
         auto* chip = new QPushButton(
-            localized(QStringLiteral("help.topic.") + QString::fromUtf8(rawValue(topic))),
-            m_chips);
+            localized(QStringLiteral("help.topic.") + QString::fromUtf8(rawValue(topic))), m_chips);
         chip->setObjectName(QStringLiteral("help.topic.") + QString::fromUtf8(rawValue(topic)));
         chip->setCheckable(true);
         chip->setChecked(m_topic == topic);
@@ -221,8 +219,8 @@ void HelpPanelController::reload() {
         const HelpSection* all = help.section(kAllKeysSectionID);
         const auto count =
             all ? static_cast<long long>(all->keyRows().size()) : kDefaultShortcutCount;
-        m_showAllButton = new QPushButton(
-            localizedFormat(QStringLiteral("help.all %lld"), {count}), m_content);
+        m_showAllButton =
+            new QPushButton(localizedFormat(QStringLiteral("help.all %lld"), {count}), m_content);
         m_showAllButton->setObjectName(QStringLiteral("helpShowAll"));
         m_showAllButton->setFont(PanelSupport::font(12));
         m_showAllButton->setFocusPolicy(Qt::NoFocus);

@@ -42,15 +42,16 @@ InspectorController::InspectorController(QWidget* parent) : QWidget(parent) {
     m_segments->setExclusive(true);
     for (const SegmentLook& look : kSegments) {
         auto* button = new QToolButton(this);
-        button->setObjectName(QStringLiteral("inspector.segment.%1").arg(static_cast<int>(look.segment)));
+        button->setObjectName(
+            QStringLiteral("inspector.segment.%1").arg(static_cast<int>(look.segment)));
         button->setCheckable(true);
         button->setAutoRaise(false);
         button->setFocusPolicy(Qt::NoFocus);
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
         button->setMinimumWidth(96);
         // Two halves of one switch: the chosen one in the selection colour.
-        const QString side = look.segment == Segment::properties ? QStringLiteral("left")
-                                                                 : QStringLiteral("right");
+        const QString side =
+            look.segment == Segment::properties ? QStringLiteral("left") : QStringLiteral("right");
         button->setStyleSheet(
             QStringLiteral("QToolButton { border: 1px solid palette(mid); padding: 3px 10px;"
                            " background: palette(button); color: palette(button-text);"

@@ -6,9 +6,9 @@
 #include <QApplication>
 #include <QFontMetrics>
 
-#include <algorithm>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 namespace velmora {
 

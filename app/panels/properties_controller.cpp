@@ -358,8 +358,7 @@ bool PropertiesController::eventFilter(QObject* watched, QEvent* event) {
     } else if (watched == m_noteView->viewport() && event->type() == QEvent::MouseButtonPress) {
         // Ctrl and a click open a link of the note, as in the editors of the desktop.
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton &&
-            mouse->modifiers().testFlag(Qt::ControlModifier) &&
+        if (mouse->button() == Qt::LeftButton && mouse->modifiers().testFlag(Qt::ControlModifier) &&
             openLinkAt(mouse->position().toPoint())) {
             return true;
         }

@@ -161,9 +161,8 @@ void DocumentWindowController::refreshPanels() {
     }
     const EditorSnapshot& snapshot = m_document.session().snapshot;
     if (m_inspector->segment() == InspectorController::Segment::properties) {
-        m_inspector->properties().show(snapshot.selectedId
-                                           ? m_document.session().item(*snapshot.selectedId)
-                                           : std::nullopt);
+        m_inspector->properties().show(
+            snapshot.selectedId ? m_document.session().item(*snapshot.selectedId) : std::nullopt);
     } else {
         m_inspector->help().refreshKeycaps();
     }

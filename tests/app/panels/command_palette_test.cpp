@@ -60,7 +60,8 @@ private slots:
         const QPoint origin = palette().mapTo(top, QPoint(0, 0));
         QCOMPARE(origin.y(), 96);
         QVERIFY(std::abs(origin.x() + 260 - top->width() / 2) <= 1);
-        QCOMPARE(palette().searchField()->placeholderText(), localized(QStringLiteral("help.search")));
+        QCOMPARE(palette().searchField()->placeholderText(),
+                 localized(QStringLiteral("help.search")));
         // First use: no recent heading, the "newItem" group comes first.
         QCOMPARE(palette().rows().front().heading,
                  localized(QStringLiteral("palette.group.newItem")));
@@ -69,10 +70,10 @@ private slots:
         const auto commands = std::count_if(palette().rows().begin(), palette().rows().end(),
                                             [](const auto& row) { return !row.isHeading(); });
         QCOMPARE(static_cast<std::size_t>(commands), CommandRegistry::palette({}, {}).size());
-        QVERIFY(commandTitles(palette()).contains(
-            QStringLiteral("# ") + localized(QStringLiteral("menu.format.labels"))));
         QVERIFY(commandTitles(palette()).contains(QStringLiteral("# ") +
-                                                   localized(QStringLiteral("menu.view"))));
+                                                  localized(QStringLiteral("menu.format.labels"))));
+        QVERIFY(commandTitles(palette()).contains(QStringLiteral("# ") +
+                                                  localized(QStringLiteral("menu.view"))));
     }
 
     void typingAndReturnRunTheFirstMatch() {
@@ -94,8 +95,8 @@ private slots:
 
     void shortcutsShowAndMatchTheLinuxWay() {
         m_app->window().perform(Action::commandPalette);
-        for (const QString& query : {QStringLiteral("ctrl+d"), QStringLiteral("Ctrl D"),
-                                     QStringLiteral("\u2318D")}) {
+        for (const QString& query :
+             {QStringLiteral("ctrl+d"), QStringLiteral("Ctrl D"), QStringLiteral("\u2318D")}) {
             palette().searchField()->setText(query);
             QCOMPARE(selectedAction(palette()), Action::duplicate);
         }

@@ -76,9 +76,9 @@ private slots:
         QVERIFY(help().showAllButton());
         const auto document = HelpCatalog::parse(*Resources::text("help/en/help.md"));
         QCOMPARE(help().showAllButton()->text(),
-                 localizedFormat(QStringLiteral("help.all %lld"),
-                                 {static_cast<long long>(
-                                     document.section("all-keys")->keyRows().size())}));
+                 localizedFormat(
+                     QStringLiteral("help.all %lld"),
+                     {static_cast<long long>(document.section("all-keys")->keyRows().size())}));
 
         topicButton(HelpTopic::editing)->click();
         QCOMPARE(help().topic(), HelpTopic::editing);
@@ -180,9 +180,9 @@ private slots:
                                       "## [labels] Colours\n- {{key:label-1}} Red\n");
         };
         help().reload();
-        QCOMPARE(help().shownTexts(), (QStringList{QStringLiteral("Start"), QStringLiteral("Hello."),
-                                                    QStringLiteral("Colours"),
-                                                    QStringLiteral("Red")}));
+        QCOMPARE(help().shownTexts(),
+                 (QStringList{QStringLiteral("Start"), QStringLiteral("Hello."),
+                              QStringLiteral("Colours"), QStringLiteral("Red")}));
         // Without an "all-keys" section the complete list counts the 67 commands.
         QCOMPARE(help().showAllButton()->text(),
                  localizedFormat(QStringLiteral("help.all %lld"), {67LL}));
@@ -219,7 +219,8 @@ private slots:
         }
         static const QRegularExpression chord(QStringLiteral(
             "\\b((?:(?:Meta|Ctrl|Alt|Shift)\\+)+(?:Return|Esc|Tab|Space|Backspace|Del|Left|"
-            "Right|Up|Down|F\\d+|[A-Z0-9]\\b|[\\[\\]'./,])|Return|Esc|Tab|Space|Backspace|Del|F2)"));
+            "Right|Up|Down|F\\d+|[A-Z0-9]\\b|[\\[\\]'./"
+            ",])|Return|Esc|Tab|Space|Backspace|Del|F2)"));
         int found = 0;
         for (auto match = chord.globalMatch(text); match.hasNext();) {
             const QString named = match.next().captured(1);

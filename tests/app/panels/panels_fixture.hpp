@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/shell/preferences.hpp"
-#include "tests/app/views/window_fixture.hpp"
 #include "core/model/item.hpp"
 #include "core/session/editor_snapshot.hpp"
+#include "tests/app/views/window_fixture.hpp"
 
 #include <memory>
 #include <optional>

@@ -94,8 +94,9 @@ private slots:
     }
 
     void childrenCountNamesTheTotal() {
-        Item three = test::itemWith("p", "P", {test::itemWith("1", "1"), test::itemWith("2", "2"),
-                                               test::itemWith("3", "3")});
+        Item three = test::itemWith(
+            "p", "P",
+            {test::itemWith("1", "1"), test::itemWith("2", "2"), test::itemWith("3", "3")});
         QCOMPARE(PropertiesController::childrenText(three), QStringLiteral("3"));
         Item deep = test::itemWith(
             "p", "P",
@@ -111,7 +112,8 @@ private slots:
         properties().now = [now] { return now; };
         const Timestamp today{now.toSecsSinceEpoch()};
         const Timestamp yesterday{now.addDays(-1).toSecsSinceEpoch()};
-        QVERIFY(properties().dateText(today).startsWith(localized(QStringLiteral("properties.today"))));
+        QVERIFY(
+            properties().dateText(today).startsWith(localized(QStringLiteral("properties.today"))));
         QVERIFY(properties().dateText(yesterday).startsWith(
             localized(QStringLiteral("properties.yesterday"))));
         QVERIFY(properties().dateText(Timestamp{0}).contains(QStringLiteral("70")));
