@@ -93,6 +93,7 @@ void DocumentWindowController::refresh() {
     }
     updateStatus();
     m_toolbar->update(session.snapshot.view, Preferences().highlightBranch());
+    refreshPanels();
     if (!m_suppressEditor) {
         placeEditor();
     }
