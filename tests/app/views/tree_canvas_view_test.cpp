@@ -49,6 +49,16 @@ std::vector<QRectF> expectedFrames(const EditorSession& s, const std::vector<dou
     return frames;
 }
 
+// Two hundred top-level items, the last one selected: taller than any test window.
+EditorSession longListWithLastSelected() {
+    std::vector<Item> items;
+    for (int i = 0; i < 200; ++i)
+        items.push_back(item("i" + std::to_string(i), "Item"));
+    auto s = test::session(items);
+    s.snapshot.selectedId = "i199";
+    return s;
+}
+
 } // namespace
 
 class TreeCanvasViewTest : public QObject {
@@ -381,11 +391,7 @@ private slots:
     }
 
     void reloadScrollsTheSelectionIntoView() {
-        std::vector<Item> items;
-        for (int i = 0; i < 200; ++i)
-            items.push_back(item("i" + std::to_string(i), "Item"));
-        auto s = test::session(items);
-        s.snapshot.selectedId = "i199";
+        auto s = longListWithLastSelected();
         CanvasWindow w(s, {600, 400});
         const int scrolled = w.area.verticalScrollBar()->value();
         QVERIFY(scrolled > 0);
@@ -432,11 +438,7 @@ private slots:
     }
 
     void anEditElsewhereLeavesTheScrollPosition() {
-        std::vector<Item> items;
-        for (int i = 0; i < 200; ++i)
-            items.push_back(item("i" + std::to_string(i), "Item"));
-        auto s = test::session(items);
-        s.snapshot.selectedId = "i199";
+        auto s = longListWithLastSelected();
         CanvasWindow w(s, {600, 400});
         w.area.verticalScrollBar()->setValue(0); // the user scrolls back to the top
         s.snapshot.document =
