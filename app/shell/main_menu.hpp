@@ -29,6 +29,8 @@ enum class StandardItem {
     pageSetup,
     print,
     createSamples,
+    exportMarkdown,
+    importMarkdown,
     undo,
     redo,
     cut,
@@ -45,6 +47,8 @@ enum class StandardItem {
     zoom,
     feedback,
     moreApps,
+    printPreview,
+    exportPDF,
 };
 
 // What the menus act on: the application delegate. `window` is the window whose menu bar

@@ -140,7 +140,11 @@ private slots:
         QVERIFY(MainMenu::actionItem(bar, Action::addBelow)->isEnabled());
         QVERIFY(MainMenu::actionItem(bar, Action::split)->isEnabled());
         QVERIFY(!MainMenu::standardItem(bar, StandardItem::undo)->isEnabled());
-        QVERIFY(!MainMenu::standardItem(bar, StandardItem::print)->isEnabled());
+        // A document can always be printed, previewed and exported as PDF.
+        for (StandardItem item : {StandardItem::pageSetup, StandardItem::print,
+                                  StandardItem::printPreview, StandardItem::exportPDF}) {
+            QVERIFY(MainMenu::standardItem(bar, item)->isEnabled());
+        }
 
         // Deselecting ends editing: commands that need a selection or a title are off.
         m_document->perform(Action::deselect);
@@ -163,6 +167,17 @@ private slots:
                                    localized(catalogKey(Action::addBelow)));
         undo->trigger();
         QCOMPARE(m_document->session().snapshot.document.items.size(), 1u);
+    }
+
+    void markdownItemsFollowTheirOPMLCounterparts() {
+        QMenuBar* bar = m_window->menuBar();
+        const QList<QAction*> items = bar->actions().at(1)->menu()->actions(); // File
+        auto after = [&](QAction* item) { return items.value(items.indexOf(item) + 1); };
+        QCOMPARE(after(MainMenu::actionItem(bar, Action::importOPML)),
+                 MainMenu::standardItem(bar, StandardItem::importMarkdown));
+        QCOMPARE(after(MainMenu::actionItem(bar, Action::exportOPML)),
+                 MainMenu::standardItem(bar, StandardItem::exportMarkdown));
+        QVERIFY(MainMenu::standardItem(bar, StandardItem::exportMarkdown)->isEnabled());
     }
 
     void newTabItemFollowsThePreference() {
