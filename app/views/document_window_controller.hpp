@@ -27,6 +27,7 @@ class HoistBar;
 class ItemTextEditor;
 class JumpPanel;
 class KeyRouter;
+class LibraryController;
 class ListDragAdapter;
 class ListOutlineController;
 class ListPaper;
@@ -101,6 +102,12 @@ public:
     [[nodiscard]] HoistBar& hoistBar() const { return *m_hoistBar; }
     [[nodiscard]] WindowToolbar& toolbar() const { return *m_toolbar; }
     [[nodiscard]] JumpPanel& jumpPanel() const { return *m_jump; }
+    // The library sidebar on the leading side; shown or hidden by "libraryVisible".
+    [[nodiscard]] LibraryController& library() const { return *m_library; }
+    [[nodiscard]] bool isLibraryVisible() const;
+    void setLibraryVisible(bool visible);
+    // View ▸ Library: shows or hides the sidebar and stores the choice.
+    void toggleLibrary();
     // The status line's text: the item count and when the file was saved.
     [[nodiscard]] QString statusText() const;
 
@@ -108,6 +115,9 @@ private:
     using Change = std::function<std::optional<TreeCommand>(EditorSession&)>;
 
     void buildLayout();
+    void buildLibrary();
+    // Whether the widget is part of the library sidebar (its keys are its own).
+    [[nodiscard]] bool isInLibrary(const QWidget* widget) const;
     void wireList();
     void wireEditor();
     // The tree canvas and the drag and drop hooks of both views.
@@ -173,6 +183,8 @@ private:
     QLabel* m_status = nullptr;
     QTimer* m_statusTimer = nullptr;
     KeyRouter* m_keyRouter = nullptr;
+    LibraryController* m_library = nullptr;
+    bool m_applyingSidebarWidth = false;
     Appearance m_appearance;
 
     bool m_performing = false;
