@@ -78,7 +78,8 @@ void DocumentWindowController::buildLibrary() {
 }
 
 bool DocumentWindowController::isLibraryVisible() const {
-    return m_library && !m_sidebarPlace->isHidden() && m_split->sizes().value(0) != 0;
+    // Dragging the divider shut hides the place too, so its state is the sidebar's.
+    return m_library && !m_sidebarPlace->isHidden();
 }
 
 bool DocumentWindowController::isInLibrary(const QWidget* widget) const {

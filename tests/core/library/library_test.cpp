@@ -245,9 +245,10 @@ TEST(LibraryMove, OneEntryNamesWhyItStayed) {
     EXPECT_FALSE(fs::exists(dir.path() / "F"));
     fs::permissions(dir.path() / "Locked", fs::perms::owner_read | fs::perms::owner_exec);
     bool privileged = ::access((dir.path() / "Locked").c_str(), W_OK) == 0;
-    if (!privileged)
+    if (!privileged) {
         EXPECT_EQ(Library::move(dir.path() / "a.quenlith", dir.path() / "Locked/a.quenlith"),
                   Library::MoveFailure::permission);
+    }
     fs::permissions(dir.path() / "Locked", fs::perms::owner_all);
 }
 
