@@ -133,6 +133,10 @@ void LibraryController::build() {
 
     m_outline = new LibraryOutline(this);
     m_outline->setObjectName(QStringLiteral("library.outline"));
+    // A sidebar sits on the window's own colour, apart from the document beside it.
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+    m_outline->viewport()->setBackgroundRole(QPalette::Window);
     m_delegate = new LibraryRowDelegate(m_outline);
     m_outline->setItemDelegate(m_delegate);
     layout->addWidget(m_outline, 1);
@@ -190,6 +194,7 @@ void LibraryController::build() {
     m_addButton->setObjectName(QStringLiteral("library.add"));
     m_addButton->setText(QStringLiteral("+"));
     m_addButton->setAutoRaise(true);
+    m_addButton->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
     m_addButton->setPopupMode(QToolButton::InstantPopup);
     auto* addMenu = new QMenu(m_addButton);
     connect(addMenu, &QMenu::aboutToShow, this, [this, addMenu] {

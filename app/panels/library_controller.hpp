@@ -42,6 +42,8 @@ public:
     void reload();
     // Selects the row of the file or folder once it is shown, expanding the folders above it.
     void reveal(const QString& path);
+    // Shows the matches of a search as the results section.
+    void showResults(const std::vector<LibraryEntry>& matches);
     // Puts the keyboard focus on the outline (the current row, else the first entry).
     void focusOutline();
 
@@ -89,7 +91,6 @@ private:
     void relocalize();
     void queryChanged();
     void showSections();
-    void showResults(const std::vector<LibraryEntry>& matches);
     QTreeWidgetItem* addSection(const QString& key);
     QTreeWidgetItem* addEntry(QTreeWidgetItem* parent, const LibraryEntry& entry, bool pinned);
     void populate(QTreeWidgetItem* folder);

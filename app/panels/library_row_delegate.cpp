@@ -12,6 +12,7 @@ namespace velmora {
 namespace {
 
 constexpr int kDatePadding = 8;
+constexpr int kRightPadding = 6;
 
 QFont smallFont(QFont font) {
     font.setPointSizeF(font.pointSizeF() * 11.0 / 13.0);
@@ -63,16 +64,18 @@ void LibraryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
         return;
     }
+    // The date keeps its weight; only the current document's name stands out.
+    const QFont dateFont = smallFont(opt.font);
     if (index.data(LibraryOutline::currentRole).toBool()) {
         opt.font.setBold(true);
     }
     const QString date = shortDate(index.data(LibraryOutline::modifiedRole).toDateTime());
-    const QFont dateFont = smallFont(opt.font);
     const int dateWidth =
         date.isEmpty() ? 0 : QFontMetrics(dateFont).horizontalAdvance(date) + kDatePadding;
     // The name gives way to the date: elided before it, never drawn under it.
     const QString name = opt.text;
     QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
+    textRect.setRight(textRect.right() - kRightPadding);
     const int nameWidth = std::max(0, textRect.width() - dateWidth);
     if (dateWidth > 0 && nameWidth < QFontMetrics(opt.font).horizontalAdvance(name) / 2) {
         // Too narrow for both: the name matters more.

@@ -116,6 +116,8 @@ private:
 
     void buildLayout();
     void buildLibrary();
+    // Gives the shown sidebar its stored width ("sidebarWidth"), leaving the content room.
+    void applySidebarWidth();
     // Whether the widget is part of the library sidebar (its keys are its own).
     [[nodiscard]] bool isInLibrary(const QWidget* widget) const;
     void wireList();

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -75,6 +76,29 @@ void DocumentWindowController::buildLibrary() {
         }
     });
     setLibraryVisible(Preferences().libraryVisible());
+    // The window is laid out once it is shown: give the sidebar its stored width then.
+    QTimer::singleShot(0, this, [this] {
+        if (isLibraryVisible()) {
+            applySidebarWidth();
+        }
+    });
+}
+
+void DocumentWindowController::applySidebarWidth() {
+    const double stored = Preferences().sidebarWidth();
+    const int total = m_split->width();
+    int width = stored > 0 ? int(stored) : kDefaultSidebarWidth;
+    width = std::clamp(width, kMinSidebarWidth,
+                       std::max(kMinSidebarWidth, std::min(kMaxSidebarWidth, total - kMinContentWidth)));
+    QList<int> sizes = m_split->sizes();
+    const int available = sizes.value(0) + sizes.value(1);
+    if (available > width) {
+        sizes[1] = available - width;
+    }
+    sizes[0] = width;
+    m_applyingSidebarWidth = true;
+    m_split->setSizes(sizes);
+    m_applyingSidebarWidth = false;
 }
 
 bool DocumentWindowController::isLibraryVisible() const {
@@ -90,26 +114,19 @@ void DocumentWindowController::setLibraryVisible(bool visible) {
     if (visible == isLibraryVisible()) {
         return;
     }
-    m_applyingSidebarWidth = true;
-    QList<int> sizes = m_split->sizes();
-    const int total = std::max(m_split->width(), 1);
     if (visible) {
-        const double stored = Preferences().sidebarWidth();
-        int width = stored > 0 ? int(stored) : kDefaultSidebarWidth;
-        width = std::clamp(width, kMinSidebarWidth,
-                           std::max(kMinSidebarWidth, std::min(kMaxSidebarWidth,
-                                                               total - kMinContentWidth)));
         m_sidebarPlace->show();
-        sizes[1] = std::max(sizes.value(1) - width, 1);
-        sizes[0] = width;
-    } else {
-        if (isInLibrary(QApplication::focusWidget())) {
-            m_library->onEscape();
-        }
-        sizes[1] += sizes[0];
-        sizes[0] = 0;
-        m_sidebarPlace->hide();
+        applySidebarWidth();
+        return;
     }
+    if (isInLibrary(QApplication::focusWidget())) {
+        m_library->onEscape();
+    }
+    QList<int> sizes = m_split->sizes();
+    sizes[1] += sizes[0];
+    sizes[0] = 0;
+    m_applyingSidebarWidth = true;
+    m_sidebarPlace->hide();
     m_split->setSizes(sizes);
     m_applyingSidebarWidth = false;
 }
