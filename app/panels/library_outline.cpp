@@ -24,7 +24,6 @@ bool isOwnKey(const QKeyEvent* event) {
     case Qt::Key_Enter:
     case Qt::Key_F2:
     case Qt::Key_Delete:
-    case Qt::Key_Backspace:
     case Qt::Key_Escape:
         return true;
     default:
@@ -118,7 +117,6 @@ void LibraryOutline::keyPressEvent(QKeyEvent* event) {
         }
         break;
     case Qt::Key_Delete:
-    case Qt::Key_Backspace:
         if (entry && onTrash) {
             onTrash(item);
         }

@@ -40,7 +40,7 @@ public:
     std::function<void(QTreeWidgetItem*)> onActivate;
     // F2 on a row.
     std::function<void(QTreeWidgetItem*)> onRename;
-    // Delete or Backspace on a row.
+    // Delete on a row.
     std::function<void(QTreeWidgetItem*)> onTrash;
     // Escape: give the focus back.
     std::function<void()> onEscape;

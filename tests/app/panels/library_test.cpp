@@ -435,10 +435,17 @@ private slots:
         const QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
         QVERIFY(!window.routeKey(&window.library().outline(), down));
         QVERIFY(window.routeKey(&fixture.list(), down));
-        // Revealing (as after making the samples) shows the sidebar again.
+        // Making the samples shows the sidebar with the new folder selected, every time.
         window.setLibraryVisible(false);
-        LibraryStore::shared().reveal(LibraryStore::shared().root());
+        const QString root = LibraryStore::shared().root();
+        QVERIFY(fixture.delegate().createSamples(nullptr));
         QVERIFY(window.isLibraryVisible());
+        QTRY_COMPARE(LibraryOutline::pathOf(window.library().outline().currentItem()),
+                     QDir(root).filePath(QStringLiteral("Samples")));
+        QVERIFY(fixture.delegate().createSamples(nullptr));
+        QTRY_COMPARE(LibraryOutline::pathOf(window.library().outline().currentItem()),
+                     QDir(root).filePath(QStringLiteral("Samples 2")));
+        QVERIFY(window.library().sectionPaths(QStringLiteral("library.folders")).size() == 2);
     }
 };
 
