@@ -90,6 +90,9 @@ QDateTime dateOf(const LibraryEntry& entry) {
 LibraryController::LibraryController(LibraryStore& store, LibraryHost* host, QWidget* parent)
     : QWidget(parent), m_store(store), m_host(host) {
     setObjectName(QStringLiteral("library"));
+    m_folderIcon = folderIcon(style());
+    m_documentIcon = documentIcon(style());
+    m_pinIcon = pinIcon();
     confirm = [](QWidget* parentWidget, const QString& message, const QString& informative) {
         QMessageBox box(QMessageBox::Warning, message, message,
                         QMessageBox::Ok | QMessageBox::Cancel, parentWidget);
@@ -310,30 +313,21 @@ void LibraryController::showSections() {
     m_pinned = m_store.pinned();
     m_recents = m_store.recentDocuments();
     m_results.clear();
+    // Rows are made apart from the view and handed over at once: one insertion, not one per row.
+    QList<QTreeWidgetItem*> sections;
     if (!m_pinned.empty()) {
-        QTreeWidgetItem* section = addSection(kPinned);
-        for (const auto& entry : m_pinned) {
-            addEntry(section, entry, true);
-        }
+        sections.append(addSection(kPinned, m_pinned, true));
     }
     if (!m_recents.empty()) {
-        QTreeWidgetItem* section = addSection(kRecents);
-        for (const auto& entry : m_recents) {
-            addEntry(section, entry, false);
-        }
+        sections.append(addSection(kRecents, m_recents, false));
     }
     if (!m_entries->empty()) {
-        QTreeWidgetItem* section = addSection(kFolders);
-        for (const auto& entry : *m_entries) {
-            addEntry(section, entry, false);
-        }
+        sections.append(addSection(kFolders, *m_entries, false));
     }
-    if (m_outline->topLevelItemCount() == 0 && m_store.hasScanned()) {
-        auto* empty = new QTreeWidgetItem(m_outline);
-        empty->setText(0, localized(QStringLiteral("library.empty")));
-        empty->setData(0, LibraryOutline::kindRole, int(RowKind::placeholder));
-        empty->setFlags(Qt::ItemIsEnabled);
+    if (sections.isEmpty() && m_store.hasScanned()) {
+        sections.append(placeholder(QStringLiteral("library.empty")));
     }
+    m_outline->addTopLevelItems(sections);
     const QStringList stored = m_store.expanded();
     const QSet<QString> expanded(stored.begin(), stored.end());
     m_restoring = true;
@@ -352,16 +346,11 @@ void LibraryController::showResults(const std::vector<LibraryEntry>& matches) {
     m_outline->clear();
     m_unpopulated.clear();
     m_results = matches;
-    QTreeWidgetItem* section = addSection(kResults);
-    for (const auto& entry : m_results) {
-        addEntry(section, entry, false);
-    }
+    QTreeWidgetItem* section = addSection(kResults, m_results, false);
     if (m_results.empty()) {
-        auto* none = new QTreeWidgetItem(section);
-        none->setText(0, localized(QStringLiteral("library.noResults")));
-        none->setData(0, LibraryOutline::kindRole, int(RowKind::placeholder));
-        none->setFlags(Qt::ItemIsEnabled);
+        section->addChild(placeholder(QStringLiteral("library.noResults")));
     }
+    m_outline->addTopLevelItem(section);
     section->setExpanded(true);
     finishReload(selected, 0);
 }
@@ -376,20 +365,39 @@ void LibraryController::finishReload(const QString& selected, int scroll) {
     emit reloaded();
 }
 
-QTreeWidgetItem* LibraryController::addSection(const QString& key) {
-    auto* section = new QTreeWidgetItem(m_outline);
+QTreeWidgetItem* LibraryController::addSection(const QString& key,
+                                               const std::vector<LibraryEntry>& entries,
+                                               bool pinned) {
+    auto* section = new QTreeWidgetItem;
     section->setText(0, localized(key));
     section->setData(0, LibraryOutline::kindRole, int(RowKind::section));
     section->setData(0, LibraryOutline::sectionRole, key);
     section->setFlags(key == kFolders ? Qt::ItemIsEnabled | Qt::ItemIsDropEnabled
                                       : Qt::ItemIsEnabled);
-    section->setFirstColumnSpanned(true);
+    section->addChildren(makeEntries(entries, pinned));
     return section;
 }
 
-QTreeWidgetItem* LibraryController::addEntry(QTreeWidgetItem* parent, const LibraryEntry& entry,
-                                             bool pinned) {
-    auto* item = new QTreeWidgetItem(parent);
+QTreeWidgetItem* LibraryController::placeholder(const QString& key) const {
+    auto* row = new QTreeWidgetItem;
+    row->setText(0, localized(key));
+    row->setData(0, LibraryOutline::kindRole, int(RowKind::placeholder));
+    row->setFlags(Qt::ItemIsEnabled);
+    return row;
+}
+
+QList<QTreeWidgetItem*> LibraryController::makeEntries(const std::vector<LibraryEntry>& entries,
+                                                       bool pinned) {
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(qsizetype(entries.size()));
+    for (const auto& entry : entries) {
+        rows.append(makeEntry(entry, pinned));
+    }
+    return rows;
+}
+
+QTreeWidgetItem* LibraryController::makeEntry(const LibraryEntry& entry, bool pinned) {
+    auto* item = new QTreeWidgetItem;
     const QString path = LibraryStore::fromPath(entry.url);
     item->setText(0, QString::fromStdString(entry.name));
     item->setToolTip(0, QDir::toNativeSeparators(path));
@@ -400,14 +408,14 @@ QTreeWidgetItem* LibraryController::addEntry(QTreeWidgetItem* parent, const Libr
     Qt::ItemFlags flags =
         Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsEditable;
     if (entry.isFolder) {
-        item->setIcon(0, folderIcon(style()));
+        item->setIcon(0, m_folderIcon);
         flags |= Qt::ItemIsDropEnabled;
         if (!entry.children.empty()) {
             item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
             m_unpopulated.insert(item, &entry);
         }
     } else {
-        item->setIcon(0, pinned && !entry.isFolder ? pinIcon() : documentIcon(style()));
+        item->setIcon(0, pinned ? m_pinIcon : m_documentIcon);
         item->setData(0, LibraryOutline::modifiedRole, dateOf(entry));
     }
     item->setFlags(flags);
@@ -422,9 +430,7 @@ void LibraryController::populate(QTreeWidgetItem* folder) {
     }
     const LibraryEntry* entry = found.value();
     m_unpopulated.erase(found);
-    for (const auto& child : entry->children) {
-        addEntry(folder, child, false);
-    }
+    folder->addChildren(makeEntries(entry->children, false));
 }
 
 void LibraryController::restoreExpansion(QTreeWidgetItem* parent, const QSet<QString>& expanded) {

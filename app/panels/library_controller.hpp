@@ -3,6 +3,7 @@
 #include "core/library/library.hpp"
 
 #include <QHash>
+#include <QIcon>
 #include <QPointer>
 #include <QSet>
 #include <QString>
@@ -91,8 +92,12 @@ private:
     void relocalize();
     void queryChanged();
     void showSections();
-    QTreeWidgetItem* addSection(const QString& key);
-    QTreeWidgetItem* addEntry(QTreeWidgetItem* parent, const LibraryEntry& entry, bool pinned);
+    // Rows made apart from the view (a section with its entries, a placeholder, entries).
+    QTreeWidgetItem* addSection(const QString& key, const std::vector<LibraryEntry>& entries,
+                                bool pinned);
+    [[nodiscard]] QTreeWidgetItem* placeholder(const QString& key) const;
+    QList<QTreeWidgetItem*> makeEntries(const std::vector<LibraryEntry>& entries, bool pinned);
+    QTreeWidgetItem* makeEntry(const LibraryEntry& entry, bool pinned);
     void populate(QTreeWidgetItem* folder);
     void restoreExpansion(QTreeWidgetItem* parent, const QSet<QString>& expanded);
     void finishReload(const QString& selected, int scroll);
@@ -110,6 +115,9 @@ private:
     LibraryRowDelegate* m_delegate = nullptr;
     QToolButton* m_addButton = nullptr;
     QToolButton* m_settingsButton = nullptr;
+    QIcon m_folderIcon;
+    QIcon m_documentIcon;
+    QIcon m_pinIcon;
     QString m_currentPath;
     // What the rows point into: kept while the rows exist.
     std::shared_ptr<const std::vector<LibraryEntry>> m_entries;
