@@ -52,6 +52,8 @@ LibraryOutline::LibraryOutline(QWidget* parent) : QTreeWidget(parent) {
     setRootIsDecorated(false);
     setIndentation(14);
     setUniformRowHeights(true);
+    // One click opens a folder or a document; a second click must not undo the first.
+    setExpandsOnDoubleClick(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setDragEnabled(true);

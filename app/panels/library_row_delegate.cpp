@@ -109,7 +109,7 @@ QWidget* LibraryRowDelegate::createEditor(QWidget* parent, const QStyleOptionVie
     (void)option;
     (void)index;
     auto* editor = new QLineEdit(parent);
-    editor->setObjectName(QStringLiteral("library.renameField"));
+    editor->setObjectName(QStringLiteral("libraryRenameField"));
     editor->setFrame(true);
     return editor;
 }

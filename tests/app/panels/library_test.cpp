@@ -404,7 +404,7 @@ private slots:
         // F2 renames in place; a scan meanwhile waits until the name is in.
         QTest::keyClick(&sidebar.outline(), Qt::Key_F2);
         QVERIFY(sidebar.outline().isRenaming());
-        auto* field = sidebar.outline().findChild<QLineEdit*>(QStringLiteral("library.renameField"));
+        auto* field = sidebar.outline().findChild<QLineEdit*>(QStringLiteral("libraryRenameField"));
         QVERIFY(field);
         QCOMPARE(field->text(), QStringLiteral("Draft"));
         store().rescan();
