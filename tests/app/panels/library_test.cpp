@@ -9,6 +9,7 @@
 #include "app/shell/application.hpp"
 #include "app/shell/notifications.hpp"
 #include "app/shell/preferences.hpp"
+#include "app/views/tree_canvas_view.hpp"
 #include "core/formats/native_document_codec.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/views/window_fixture.hpp"
@@ -435,6 +436,18 @@ private slots:
         const QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
         QVERIFY(!window.routeKey(&window.library().outline(), down));
         QVERIFY(window.routeKey(&fixture.list(), down));
+        // F6 goes to the sidebar and back, showing it when hidden; Escape goes back too.
+        window.setLibraryVisible(false);
+        QWidget* content = &window.canvas(); // a new document opens in the tree view
+        content->setFocus();
+        QTest::keyClick(content, Qt::Key_F6);
+        QVERIFY(window.isLibraryVisible());
+        QCOMPARE(QApplication::focusWidget(), &window.library().outline());
+        QTest::keyClick(&window.library().outline(), Qt::Key_F6);
+        QCOMPARE(QApplication::focusWidget(), content);
+        window.library().focusOutline();
+        QTest::keyClick(&window.library().outline(), Qt::Key_Escape);
+        QCOMPARE(QApplication::focusWidget(), content);
         // Making the samples shows the sidebar with the new folder selected, every time.
         window.setLibraryVisible(false);
         const QString root = LibraryStore::shared().root();
