@@ -1,10 +1,7 @@
 #include "app/shell/app_delegate.hpp"
 
-<<<<<<< HEAD
-#include "app/panels/library_store.hpp"
-=======
 #include "app/panels/document_printing.hpp"
->>>>>>> main
+#include "app/panels/library_store.hpp"
 #include "app/shell/app_language.hpp"
 #include "app/shell/app_log.hpp"
 #include "app/shell/dialogs.hpp"
