@@ -58,16 +58,18 @@ const QString& libraryRoot() {
     return root;
 }
 
+// Made on first use; gone before the application object (main resets it).
+std::unique_ptr<LibraryStore> madeStore;
+
 LibraryStore& store() {
-    static std::unique_ptr<LibraryStore> made = [] {
+    if (!madeStore) {
         libraryRoot();
-        auto store = std::make_unique<LibraryStore>(scratch().path(), documentsFolder());
-        while (!store->hasScanned()) {
+        madeStore = std::make_unique<LibraryStore>(scratch().path(), documentsFolder());
+        while (!madeStore->hasScanned()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         }
-        return store;
-    }();
-    return *made;
+    }
+    return *madeStore;
 }
 
 void setFoldersExpanded(bool expanded) {
@@ -172,5 +174,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    madeStore.reset();
     return 0;
 }
