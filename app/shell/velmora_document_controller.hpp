@@ -76,6 +76,10 @@ public:
     // Closes every document of the window, then the window.
     bool closeWindow(DocumentWindow* window);
 
+    // Moves the document's tab into a window of its own (it stays where it is when it is
+    // alone in its window) and shows it.
+    void moveToOwnWindow(VelmoraDocument* document);
+
     // Follows a change of "documentsInTabs": splits every tab into its own window, or gathers
     // every window into the tabs of the front window.
     void applyTabPreference();

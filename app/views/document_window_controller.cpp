@@ -80,6 +80,7 @@ DocumentWindowController::DocumentWindowController(VelmoraDocument& document,
     : QWidget(parent), m_document(document), m_host(host) {
     setObjectName(QStringLiteral("documentWindow"));
     buildLayout();
+    buildLibrary();
     wireList();
     wireEditor();
     wireCanvas();
@@ -358,16 +359,15 @@ void DocumentWindowController::carryOut(SideEffect side) {
         flushEditor();
         m_jump->open(m_document.session().snapshot.document.items);
         return;
+    case SideEffect::toggleLibrary:
+        toggleLibrary();
+        return;
     case SideEffect::commandPalette:
     case SideEffect::showProperties:
     case SideEffect::showHelp:
     case SideEffect::toggleHelp:
     case SideEffect::focusHelpSearch:
         carryOutPanels(side);
-        return;
-    case SideEffect::toggleLibrary:
-        // The library sidebar is not built yet.
-        QApplication::beep();
         return;
     }
 }

@@ -29,6 +29,7 @@ class InspectorController;
 class ItemTextEditor;
 class JumpPanel;
 class KeyRouter;
+class LibraryController;
 class ListDragAdapter;
 class ListOutlineController;
 class ListPaper;
@@ -103,6 +104,12 @@ public:
     [[nodiscard]] HoistBar& hoistBar() const { return *m_hoistBar; }
     [[nodiscard]] WindowToolbar& toolbar() const { return *m_toolbar; }
     [[nodiscard]] JumpPanel& jumpPanel() const { return *m_jump; }
+    // The library sidebar on the leading side; shown or hidden by "libraryVisible".
+    [[nodiscard]] LibraryController& library() const { return *m_library; }
+    [[nodiscard]] bool isLibraryVisible() const;
+    void setLibraryVisible(bool visible);
+    // View ▸ Library: shows or hides the sidebar and stores the choice.
+    void toggleLibrary();
     // The status line's text: the item count and when the file was saved.
     [[nodiscard]] QString statusText() const;
 
@@ -117,6 +124,11 @@ private:
     using Change = std::function<std::optional<TreeCommand>(EditorSession&)>;
 
     void buildLayout();
+    void buildLibrary();
+    // Gives the shown sidebar its stored width ("sidebarWidth"), leaving the content room.
+    void applySidebarWidth();
+    // Whether the widget is part of the library sidebar (its keys are its own).
+    [[nodiscard]] bool isInLibrary(const QWidget* widget) const;
     void wireList();
     void wireEditor();
     // The tree canvas and the drag and drop hooks of both views.
@@ -194,6 +206,8 @@ private:
     QLabel* m_status = nullptr;
     QTimer* m_statusTimer = nullptr;
     KeyRouter* m_keyRouter = nullptr;
+    LibraryController* m_library = nullptr;
+    bool m_applyingSidebarWidth = false;
     Appearance m_appearance;
 
     bool m_performing = false;

@@ -175,10 +175,13 @@ private slots:
         QCOMPARE(LibraryFolder::root(preferences, home.path(), documents),
                  QDir(documents).filePath(QStringLiteral("Ostrevo")));
 
-        // The cloud drive folder is used only when it exists.
+        // There is no cloud drive on Linux: even a folder where it would be is not used, and a
+        // stored "iCloud" reads as local.
         QDir(home.path()).mkpath(LibraryFolder::cloudDrivePath);
-        QCOMPARE(LibraryFolder::location(preferences, home.path()),
-                 LibraryFolder::Location::iCloud);
+        QCOMPARE(LibraryFolder::location(preferences, home.path()), LibraryFolder::Location::local);
+        preferences.setString(PreferenceKeys::libraryLocation, QStringLiteral("iCloud"));
+        QCOMPARE(LibraryFolder::root(preferences, home.path(), documents),
+                 QDir(documents).filePath(QStringLiteral("Ostrevo")));
         preferences.setString(PreferenceKeys::libraryLocation, QStringLiteral("local"));
         QCOMPARE(LibraryFolder::location(preferences, home.path()), LibraryFolder::Location::local);
 
