@@ -160,6 +160,7 @@ private:
     std::optional<ItemDrag::Target> m_dropTarget;
     QPointer<DropMarkView> m_dropMark;
     QTimer m_autoscroll;
+    // Where the drag is, in global coordinates.
     QPoint m_dragPoint;
     QPointer<QWidget> m_viewport;
 };
