@@ -182,6 +182,8 @@ private:
     bool m_movingFocus = false;
     bool m_reloadAfterFocus = false;
     bool m_wantsEditorFocus = false;
+    // Whether the canvas (rather than the list) was shown by the last refresh.
+    std::optional<bool> m_shownCanvas;
     ColumnResizeRecorder m_columnResize;
     // Marks drags that start in this window; the payload of the drag under the pointer.
     std::string m_dragToken;

@@ -83,6 +83,11 @@ void DocumentWindowController::refresh() {
     if (!windowFocus) {
         m_wantsEditorFocus = true;
     }
+    // Hiding the view that had the focus hands it to the next widget of the window (the tab
+    // bar, say): after a switch of views the shown view takes it back.
+    const bool switchedView = m_shownCanvas && *m_shownCanvas != showsCanvas();
+    const bool focusHere = !windowFocus || isAncestorOf(windowFocus);
+    m_shownCanvas = showsCanvas();
     showContentView();
     m_hoistBar->rebuild(session.snapshot.hoistTabs, session.snapshot.activeHoist);
     // Only the view that is shown is redrawn.
@@ -106,7 +111,7 @@ void DocumentWindowController::refresh() {
         }
         m_wantsEditorFocus = false;
     } else if (!editing) {
-        if (editorHadFocus || !windowFocus) {
+        if (editorHadFocus || !windowFocus || (switchedView && focusHere)) {
             contentViewFor(session.snapshot.view)->setFocus(Qt::OtherFocusReason);
         }
         m_wantsEditorFocus = false;
