@@ -33,6 +33,12 @@ bool isShortNote(const std::string& note) {
     return QString::fromStdString(note).toUcs4().size() <= CanvasBlockStyle::fullNoteMaxCharacters;
 }
 
+// Whether the title is drawn in the title font alone (no fallback font of another script, whose
+// lines may be taller), on one line per hard line break.
+bool plainLatin(const QString& title) {
+    return std::all_of(title.begin(), title.end(), [](QChar c) { return c.unicode() < 0x0250; });
+}
+
 // The widest line of the title set on one line per hard line break.
 double naturalWidth(const QString& title, const QFontMetricsF& metrics) {
     double widest = 0;
@@ -65,25 +71,25 @@ QString CanvasBlockStyle::titleText(const std::string& text) {
     return lineSeparated(QString::fromStdString(text));
 }
 
-int CanvasBlockStyle::layoutTitle(QTextLayout& layout, const QString& text, const QFont& font,
-                                  double width) {
+double CanvasBlockStyle::layoutTitle(QTextLayout& layout, const QString& text, const QFont& font,
+                                     double width) {
     layout.setText(text);
     layout.setFont(font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
     const double lineHeight = QFontMetricsF(font).height();
-    double y = (titleLineHeight - lineHeight) / 2;
-    int lines = 0;
+    const double margin = (titleLineHeight - lineHeight) / 2;
+    double y = margin;
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(std::max(1.0, width - 2 * textInset));
         line.setPosition(QPointF(textInset, y));
         y += line.height();
-        ++lines;
     }
     layout.endLayout();
-    return std::max(lines, 1);
+    // The empty title still takes its row; the margin below matches the one above.
+    return std::max(titleLineHeight, y + std::max(0.0, margin));
 }
 
 NoteShow noteShowFor(const Item& item, const EditorSnapshot& snapshot) {
@@ -108,16 +114,20 @@ BlockMetrics BlockMeasurer::compute(const Item& item, double nodeWidth, bool lab
     const QFontMetricsF metrics(font);
     const QString title = titleText(item.text);
     const double natural = naturalWidth(title, metrics);
-    if (natural <= textWidth - 2 * textInset && !title.contains(QChar::LineSeparator)) {
-        m.titleLines = 1;
-    } else {
-        QTextLayout layout;
-        m.titleLines = layoutTitle(layout, title, font, textWidth);
-    }
     const double lineHeight = metrics.height();
-    const double titleHeight =
-        std::max(titleLineHeight, std::ceil(m.titleLines * lineHeight +
-                                            std::max(0.0, titleLineHeight - lineHeight)));
+    double titleHeight = 0;
+    if (natural <= textWidth - 2 * textInset && !title.contains(QChar::LineSeparator) &&
+        plainLatin(title)) {
+        // One line of the title font: no need to lay it out.
+        m.titleLines = 1;
+        titleHeight = std::max(titleLineHeight,
+                               std::ceil(lineHeight + std::max(0.0, titleLineHeight - lineHeight)));
+    } else {
+        // Measured by the very layout that draws it: same text, option, width and font.
+        QTextLayout layout;
+        titleHeight = std::ceil(layoutTitle(layout, title, font, textWidth));
+        m.titleLines = std::max(layout.lineCount(), 1);
+    }
     m.textRect = QRectF(m.leading, 2, textWidth, titleHeight);
     double bottom = m.textRect.bottom();
 

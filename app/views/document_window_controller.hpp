@@ -104,6 +104,10 @@ public:
     // The status line's text: the item count and when the file was saved.
     [[nodiscard]] QString statusText() const;
 
+protected:
+    // An editor waiting for the focus takes it when the tab or window shows.
+    void showEvent(QShowEvent* event) override;
+
 private:
     using Change = std::function<std::optional<TreeCommand>(EditorSession&)>;
 

@@ -105,12 +105,15 @@ void DocumentWindowController::refresh() {
         m_list->scrollToItem(*session.snapshot.selectedId);
     }
     const bool editing = session.snapshot.editing.has_value();
-    if (editing && !m_editor->isHidden()) {
-        if (editorHadFocus || m_wantsEditorFocus) {
+    if (editing) {
+        // An editor that cannot be placed yet (the view it moves to is not laid out) takes the
+        // focus back once it is.
+        m_wantsEditorFocus = m_wantsEditorFocus || editorHadFocus;
+        if (!m_editor->isHidden() && m_wantsEditorFocus) {
+            m_wantsEditorFocus = false;
             focusEditor();
         }
-        m_wantsEditorFocus = false;
-    } else if (!editing) {
+    } else {
         if (editorHadFocus || !windowFocus || (switchedView && focusHere)) {
             contentViewFor(session.snapshot.view)->setFocus(Qt::OtherFocusReason);
         }
@@ -246,7 +249,21 @@ void DocumentWindowController::styleEditor(const Item& item, bool note) {
     m_editor->setPalette(palette);
 }
 
+void DocumentWindowController::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_wantsEditorFocus && m_document.session().snapshot.editing && !m_editor->isHidden()) {
+        m_wantsEditorFocus = false;
+        focusEditor();
+    }
+}
+
 void DocumentWindowController::focusEditor() {
+    if (!m_editor->isVisible()) {
+        // A tab or window still being made: the focus would land nowhere, so the editor takes
+        // it when the view shows.
+        m_wantsEditorFocus = true;
+        return;
+    }
     if (window()->focusWidget() == m_editor) {
         return;
     }

@@ -6,6 +6,7 @@
 #include "app/shell/preferences.hpp"
 #include "app/views/hoist_bar.hpp"
 #include "app/views/jump_panel.hpp"
+#include "app/views/tree_canvas_view.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/views/window_fixture.hpp"
 
@@ -533,9 +534,16 @@ private slots:
         QCOMPARE(WindowFixture::focus(), &m_app->list());
         WindowFixture::key(Qt::Key_Return);
         QCOMPARE(WindowFixture::focus(), &m_app->editor());
-        m_app->delegate().velmoraPerform(Action::viewMap, m_app->window().window());
-        QCOMPARE(WindowFixture::focus(), &m_app->editor());
+        // A state that shows another view while editing (as an undo brings back) keeps typing.
+        EditorSnapshot editingInMap = m_app->session().snapshot;
+        editingInMap.view = ViewMode::map;
+        m_app->load(editingInMap);
         QCOMPARE(m_app->editor().parentWidget(), &m_app->window().canvas());
+        QTRY_COMPARE(WindowFixture::focus(), &m_app->editor());
+        // Switching the view ends the editing: the shown view takes the keys.
+        m_app->delegate().velmoraPerform(Action::viewList, m_app->window().window());
+        QVERIFY(!m_app->session().snapshot.editing);
+        QCOMPARE(WindowFixture::focus(), &m_app->list());
     }
 
     // A blank document is being typed in: its editor has the keys, whatever had them before.
@@ -546,7 +554,7 @@ private slots:
         for (bool tabs : {true, false}) {
             Preferences().setBool(PreferenceKeys::documentsInTabs, tabs);
             m_app->delegate().velmoraPerform(Action::newDocumentTab, m_app->window().window());
-            VelmoraDocument* added = m_app->controller().currentDocument();
+            VelmoraDocument* added = m_app->controller().documents().last();
             QVERIFY(added && added != &m_app->document());
             auto* view = qobject_cast<DocumentWindowController*>(
                 m_app->controller().viewOf(added)->widget());
@@ -554,7 +562,7 @@ private slots:
             QTRY_COMPARE(WindowFixture::focus(), &view->editor());
             WindowFixture::type(QStringLiteral("Typed"));
             WindowFixture::key(Qt::Key_Return);
-            QCOMPARE(added->session().snapshot.document.items.at(0).text, std::string("Typed"));
+            QCOMPARE(added->session().snapshot.document.items[0].text, std::string("Typed"));
         }
     }
 
