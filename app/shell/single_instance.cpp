@@ -134,14 +134,15 @@ bool SingleInstance::listen() {
     if (m_server) {
         return m_server->isListening();
     }
+    // A name a live instance answers on (a slow one that missed the hand-over) stays its own:
+    // listening with access options would quietly put a new socket file in its place.
+    if (isAnswered(m_serverName)) {
+        return false;
+    }
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(m_serverName)) {
-        // A socket file left by a run that crashed is replaced; one that a live instance
-        // answers on (a slow one that missed the hand-over) stays its own.
-        if (isAnswered(m_serverName)) {
-            return false;
-        }
+        // A socket file left by a run that crashed: nobody answers on it, so replace it.
         QLocalServer::removeServer(m_serverName);
         if (!m_server->listen(m_serverName)) {
             return false;

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QUndoStack>
 #include <QtTest>
 
 using namespace velmora;
