@@ -71,25 +71,34 @@ QString CanvasBlockStyle::titleText(const std::string& text) {
     return lineSeparated(QString::fromStdString(text));
 }
 
-double CanvasBlockStyle::layoutTitle(QTextLayout& layout, const QString& text, const QFont& font,
-                                     double width) {
+int CanvasBlockStyle::layoutTitle(QTextLayout& layout, const QString& text, const QFont& font,
+                                  double width) {
     layout.setText(text);
     layout.setFont(font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
     const double lineHeight = QFontMetricsF(font).height();
-    const double margin = (titleLineHeight - lineHeight) / 2;
-    double y = margin;
+    double y = (titleLineHeight - lineHeight) / 2;
+    int lines = 0;
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(std::max(1.0, width - 2 * textInset));
         line.setPosition(QPointF(textInset, y));
         y += line.height();
+        ++lines;
     }
     layout.endLayout();
-    // The empty title still takes its row; the margin below matches the one above.
-    return std::max(titleLineHeight, y + std::max(0.0, margin));
+    return std::max(lines, 1);
+}
+
+double CanvasBlockStyle::laidOutTitleHeight(const QTextLayout& layout, const QFont& font) {
+    const double margin = (titleLineHeight - QFontMetricsF(font).height()) / 2;
+    if (layout.lineCount() == 0) {
+        return titleLineHeight;
+    }
+    const QTextLine last = layout.lineAt(layout.lineCount() - 1);
+    return std::max(titleLineHeight, last.y() + last.height() + std::max(0.0, margin));
 }
 
 NoteShow noteShowFor(const Item& item, const EditorSnapshot& snapshot) {
@@ -125,8 +134,8 @@ BlockMetrics BlockMeasurer::compute(const Item& item, double nodeWidth, bool lab
     } else {
         // Measured by the very layout that draws it: same text, option, width and font.
         QTextLayout layout;
-        titleHeight = std::ceil(layoutTitle(layout, title, font, textWidth));
-        m.titleLines = std::max(layout.lineCount(), 1);
+        m.titleLines = layoutTitle(layout, title, font, textWidth);
+        titleHeight = std::ceil(laidOutTitleHeight(layout, font));
     }
     m.textRect = QRectF(m.leading, 2, textWidth, titleHeight);
     double bottom = m.textRect.bottom();
