@@ -119,6 +119,9 @@ private:
     bool autosave(VelmoraDocument* document, bool reportFailure);
     void reportOpenError(const QString& path, const QString& message);
     [[nodiscard]] QString restoreListFile() const;
+    // Stores the documents to reopen as they are now, so that a crash or a kill brings back
+    // what a quit would.
+    void writeRestoreList();
     VelmoraDocument* restoreUntitled(const QString& autosavePath);
     void windowActivated(DocumentWindow* window);
 

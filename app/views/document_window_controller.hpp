@@ -120,6 +120,10 @@ public:
     // Shows or hides the inspector and remembers it for new windows ("helpVisible").
     void setInspectorVisible(bool visible);
 
+protected:
+    // An editor waiting for the focus takes it when the tab or window shows.
+    void showEvent(QShowEvent* event) override;
+
 private:
     using Change = std::function<std::optional<TreeCommand>(EditorSession&)>;
 
@@ -217,6 +221,8 @@ private:
     bool m_movingFocus = false;
     bool m_reloadAfterFocus = false;
     bool m_wantsEditorFocus = false;
+    // Whether the canvas (rather than the list) was shown by the last refresh.
+    std::optional<bool> m_shownCanvas;
     ColumnResizeRecorder m_columnResize;
     // Marks drags that start in this window; the payload of the drag under the pointer.
     std::string m_dragToken;
