@@ -17,6 +17,10 @@ namespace velmora {
 // a text, "%lld", "%ld" and "%d" a whole number, "%n$@" the n-th argument; "%%" is a percent sign.
 [[nodiscard]] QString localizedFormat(const QString& key, const QVariantList& arguments);
 
+// The text as Qt shows it in a label that reads mnemonics (tabs, buttons, menu items): every
+// "&" doubled, so a title or file name with "&" shows it rather than an underlined letter.
+[[nodiscard]] QString mnemonicSafe(QString text);
+
 enum class AppLanguage;
 
 namespace Localization {

@@ -80,10 +80,12 @@ DocumentWindowController::DocumentWindowController(VelmoraDocument& document,
     : QWidget(parent), m_document(document), m_host(host) {
     setObjectName(QStringLiteral("documentWindow"));
     buildLayout();
+    buildLibrary();
     wireList();
     wireEditor();
     wireCanvas();
     wireDragAndDrop();
+    buildPanels();
     m_appearance = Appearance::fromPreferences(Preferences());
     applyAppearance();
     applyStoredZoom();
@@ -159,7 +161,9 @@ void DocumentWindowController::buildLayout() {
     content->addWidget(m_list->view(), 1);
     m_jump = new JumpPanel(m_container);
     m_jump->onChoose = [this](const std::string& id) { jumpTo(id); };
-    m_jump->onCancel = [this] { m_list->view()->setFocus(Qt::OtherFocusReason); };
+    m_jump->onCancel = [this] {
+        contentViewFor(m_document.session().snapshot.view)->setFocus(Qt::OtherFocusReason);
+    };
     buildCanvas(m_container);
     content->addWidget(m_canvasScroll, 1);
 
@@ -310,6 +314,7 @@ std::optional<long long> DocumentWindowController::caret() const {
 }
 
 void DocumentWindowController::flushEditor() {
+    flushProperties();
     if (m_flushing || m_suppressEditor) {
         return;
     }
@@ -368,16 +373,18 @@ void DocumentWindowController::carryOut(SideEffect side) {
         return;
     case SideEffect::jump:
         flushEditor();
-        m_jump->open(m_document.session().snapshot.document.items);
+        m_jump->open(m_document.session().snapshot.document.items,
+                     m_document.session().hideCompleted, m_document.session().hoistRoot());
+        return;
+    case SideEffect::toggleLibrary:
+        toggleLibrary();
         return;
     case SideEffect::commandPalette:
     case SideEffect::showProperties:
     case SideEffect::showHelp:
     case SideEffect::toggleHelp:
     case SideEffect::focusHelpSearch:
-    case SideEffect::toggleLibrary:
-        // The palette, the inspector, help and the library sidebar are not built yet.
-        QApplication::beep();
+        carryOutPanels(side);
         return;
     }
 }

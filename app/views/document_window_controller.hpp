@@ -23,10 +23,13 @@ class QTimer;
 namespace velmora {
 
 struct EditorSession;
+class CommandPaletteController;
 class HoistBar;
+class InspectorController;
 class ItemTextEditor;
 class JumpPanel;
 class KeyRouter;
+class LibraryController;
 class ListDragAdapter;
 class ListOutlineController;
 class ListPaper;
@@ -101,13 +104,35 @@ public:
     [[nodiscard]] HoistBar& hoistBar() const { return *m_hoistBar; }
     [[nodiscard]] WindowToolbar& toolbar() const { return *m_toolbar; }
     [[nodiscard]] JumpPanel& jumpPanel() const { return *m_jump; }
+    // The library sidebar on the leading side; shown or hidden by "libraryVisible".
+    [[nodiscard]] LibraryController& library() const { return *m_library; }
+    [[nodiscard]] bool isLibraryVisible() const;
+    void setLibraryVisible(bool visible);
+    // View ▸ Library: shows or hides the sidebar and stores the choice.
+    void toggleLibrary();
     // The status line's text: the item count and when the file was saved.
     [[nodiscard]] QString statusText() const;
+
+    // The inspector at the trailing edge (properties and help) and the command palette.
+    [[nodiscard]] InspectorController& inspector() const { return *m_inspector; }
+    [[nodiscard]] CommandPaletteController& commandPalette() const { return *m_palette; }
+    [[nodiscard]] bool inspectorVisible() const;
+    // Shows or hides the inspector and remembers it for new windows ("helpVisible").
+    void setInspectorVisible(bool visible);
+
+protected:
+    // An editor waiting for the focus takes it when the tab or window shows.
+    void showEvent(QShowEvent* event) override;
 
 private:
     using Change = std::function<std::optional<TreeCommand>(EditorSession&)>;
 
     void buildLayout();
+    void buildLibrary();
+    // Gives the shown sidebar its stored width ("sidebarWidth"), leaving the content room.
+    void applySidebarWidth();
+    // Whether the widget is part of the library sidebar (its keys are its own).
+    [[nodiscard]] bool isInLibrary(const QWidget* widget) const;
     void wireList();
     void wireEditor();
     // The tree canvas and the drag and drop hooks of both views.
@@ -149,6 +174,18 @@ private:
     // Starts building the id index of a new tree in the background.
     void prepareLookups();
 
+    // The inspector and the palette (document_window_controller_panels.cpp).
+    void buildPanels();
+    void carryOutPanels(SideEffect side);
+    // Shows the inspector's help (else its properties) pane.
+    void showInspectorPane(bool help);
+    void refreshPanels();
+    // Commits the text typed in the inspector's properties, keeping it open.
+    void flushProperties();
+    void commitPropertiesText(const std::string& id, const std::string& text, bool note);
+    void previewText(const std::string& id, const std::string& text, bool note);
+    void showPreview();
+
     void rowSelected(const std::string& id);
     void rowToggled(const std::string& id);
     void rowChecked(const std::string& id, bool checked);
@@ -174,6 +211,8 @@ private:
     QLabel* m_status = nullptr;
     QTimer* m_statusTimer = nullptr;
     KeyRouter* m_keyRouter = nullptr;
+    LibraryController* m_library = nullptr;
+    bool m_applyingSidebarWidth = false;
     Appearance m_appearance;
 
     bool m_performing = false;
@@ -183,11 +222,25 @@ private:
     bool m_movingFocus = false;
     bool m_reloadAfterFocus = false;
     bool m_wantsEditorFocus = false;
+    // Whether the canvas (rather than the list) was shown by the last refresh.
+    std::optional<bool> m_shownCanvas;
     ColumnResizeRecorder m_columnResize;
     // Marks drags that start in this window; the payload of the drag under the pointer.
     std::string m_dragToken;
     ItemDrag::PayloadCache m_dragPayload;
     const void* m_preparedItems = nullptr;
+
+    InspectorController* m_inspector = nullptr;
+    CommandPaletteController* m_palette = nullptr;
+    bool m_flushingProperties = false;
+    // The text typed in the properties that the outline shows before it is committed.
+    struct Preview {
+        std::string id;
+        std::string text;
+        bool note = false;
+    };
+    std::optional<Preview> m_preview;
+    QTimer* m_previewTimer = nullptr;
 };
 
 } // namespace velmora

@@ -10,6 +10,7 @@
 #include <QFontMetricsF>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTextLayout>
 #include <QtTest>
 
 using namespace velmora;
@@ -47,6 +48,16 @@ std::vector<QRectF> expectedFrames(const EditorSession& s, const std::vector<dou
         frames.emplace_back(b.frame.x + 8, b.frame.y + 6, b.frame.width, b.frame.height);
     }
     return frames;
+}
+
+// Two hundred top-level items, the last one selected: taller than any test window.
+EditorSession longListWithLastSelected() {
+    std::vector<Item> items;
+    for (int i = 0; i < 200; ++i)
+        items.push_back(item("i" + std::to_string(i), "Item"));
+    auto s = test::session(items);
+    s.snapshot.selectedId = "i199";
+    return s;
 }
 
 } // namespace
@@ -114,6 +125,47 @@ private slots:
         QCOMPARE(l.size.width, 34 + 2 + textWidth - 4);
         QVERIFY(l.titleLines > 1);
         QVERIFY(l.size.height > 21);
+    }
+
+    // Titles were wrapped anywhere when drawn but measured shorter, so their last lines were
+    // painted over the next item.
+    void wrappedTitlesFitTheirBlocksAndBlocksNeverOverlap() {
+        const std::string longWord(2000, 'm');
+        const std::string mixed =
+            "Agenda \u4f1a\u8b70\u306e\u8b70\u984c \u0645\u0631\u062d\u0628\u0627 "
+            "\u0928\u092e\u0938\u094d\u0924\u0947 \U0001F600 " +
+            std::string(80, 'x') + " \u0e2a\u0e27\u0e31\u0e2a\u0e14\u0e35";
+        Item bold = item("bw", "Bold " + longWord);
+        bold.bold = true;
+        std::vector<Item> items{item("w", longWord, {item("wc", "Child " + longWord)}),
+                                item("m", mixed), bold, item("after", "After")};
+        for (ViewMode view : {ViewMode::tree, ViewMode::map}) {
+            auto s = test::session(items, view);
+            CanvasWindow w(s);
+            std::vector<const CanvasBlock*> blocks;
+            for (const char* id : {"w", "wc", "m", "bw", "after"}) {
+                const CanvasBlock* block = w.canvas->scene().block(id);
+                QVERIFY(block);
+                blocks.push_back(block);
+                // Laid out exactly as the painter lays it out.
+                QFont font = CanvasBlockStyle::titleFont(block->item());
+                QTextLayout layout;
+                const QRectF rect = block->metrics.textRect;
+                CanvasBlockStyle::layoutTitle(layout, CanvasBlockStyle::titleText(block->item().text),
+                                              font, rect.width());
+                QVERIFY(layout.lineCount() > 0);
+                const QTextLine last = layout.lineAt(layout.lineCount() - 1);
+                QVERIFY2(last.y() + last.height() <= rect.height() + 0.01, id);
+                QVERIFY2(rect.bottom() <= block->frame.height(), id);
+            }
+            QVERIFY(blocks[0]->metrics.titleLines > 10);
+            for (std::size_t i = 0; i < blocks.size(); ++i) {
+                for (std::size_t j = i + 1; j < blocks.size(); ++j) {
+                    QVERIFY2(!blocks[i]->frame.intersects(blocks[j]->frame),
+                             (blocks[i]->item().id + " " + blocks[j]->item().id).c_str());
+                }
+            }
+        }
     }
 
     void reloadMeasuresOnlyChangedItems() {
@@ -381,17 +433,63 @@ private slots:
     }
 
     void reloadScrollsTheSelectionIntoView() {
-        std::vector<Item> items;
-        for (int i = 0; i < 200; ++i)
-            items.push_back(item("i" + std::to_string(i), "Item"));
-        auto s = test::session(items);
-        s.snapshot.selectedId = "i199";
+        auto s = longListWithLastSelected();
         CanvasWindow w(s, {600, 400});
         const int scrolled = w.area.verticalScrollBar()->value();
         QVERIFY(scrolled > 0);
         const QRectF frame = w.block("i199").frame;
         QVERIFY(frame.bottom() + 24 <= scrolled + w.area.viewport()->height() + 1);
         QVERIFY(frame.top() >= scrolled);
+    }
+
+    // The canvas keeps its layout between reloads; after every kind of change it must draw what
+    // a canvas drawing the session afresh draws.
+    void reloadAfterChangesLaysOutAsAFreshCanvas() {
+        auto s = test::session(sampleItems());
+        s.snapshot.showAllNotes = true;
+        CanvasWindow w(s);
+        CanvasOptions options;
+        auto expectFresh = [&](const char* step) {
+            w.canvas->setOptions(options);
+            w.reload(s);
+            BlockMeasurer fresh;
+            const CanvasScene expected = buildScene(s, options, fresh);
+            QVERIFY2(w.canvas->scene().layout == expected.layout, step);
+        };
+        s.snapshot.document = TreeOps::updateItem(s.snapshot.document, "a2x", [](Item& i) {
+            i.text = "A deep title long enough to wrap over several lines of its block";
+        });
+        expectFresh("title");
+        s.snapshot.document = TreeOps::setCollapsed(s.snapshot.document, "a", true);
+        expectFresh("collapse");
+        s.snapshot.document = TreeOps::setCollapsed(s.snapshot.document, "a", false);
+        s.snapshot.editing = EditingTarget::note("b");
+        expectFresh("note editor");
+        s.snapshot.editing.reset();
+        expectFresh("editor closed");
+        s.snapshot.showAllNotes = false;
+        expectFresh("notes hidden");
+        s.snapshot.columnWidths = std::vector<double>{300, 130};
+        expectFresh("columns");
+        options.appearance.labelStyle = LabelStyle::dot;
+        expectFresh("label dots");
+        s.snapshot.view = ViewMode::map;
+        expectFresh("map");
+        s.snapshot.document = TreeOps::removeItem(s.snapshot.document, "a1").doc;
+        expectFresh("removed");
+    }
+
+    void anEditElsewhereLeavesTheScrollPosition() {
+        auto s = longListWithLastSelected();
+        CanvasWindow w(s, {600, 400});
+        w.area.verticalScrollBar()->setValue(0); // the user scrolls back to the top
+        s.snapshot.document =
+            TreeOps::updateItem(s.snapshot.document, "i3", [](Item& i) { i.text = "Edited"; });
+        w.reload(s);
+        QCOMPARE(w.area.verticalScrollBar()->value(), 0);
+        s.snapshot.selectedId = "i150"; // a new selection scrolls again
+        w.reload(s);
+        QVERIFY(w.area.verticalScrollBar()->value() > 0);
     }
 };
 
