@@ -92,13 +92,19 @@ int Application::run(int argc, char** argv) {
 
     const QStringList files = filesFromArguments(QCoreApplication::arguments());
     SingleInstance instance(SingleInstance::defaultServerName());
-    if (instance.handOver(files, 1500)) {
+    switch (instance.claim(files)) {
+    case SingleInstance::Claim::handedOver:
         return 0;
+    case SingleInstance::Claim::unanswered:
+        // Two instances would autosave the same untitled documents over each other.
+        std::fputs("ostrevo: another Ostrevo is running but does not answer\n", stderr);
+        return 1;
+    case SingleInstance::Claim::primary:
+        break;
     }
 
     QtDialogs dialogs;
     AppDelegate delegate(dialogs, dataFolder());
-    instance.listen();
     QObject::connect(&instance, &SingleInstance::activated, &delegate,
                      [&delegate](const QStringList& paths) { delegate.reopen(paths); });
     // Logging out saves like quitting does.

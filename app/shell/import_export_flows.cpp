@@ -78,8 +78,7 @@ std::optional<QByteArray> ImportExportFlows::chooseFile(QWidget* parent, const Q
 bool ImportExportFlows::exportBackup(QWidget* parent) {
     std::vector<TreeDocument> documents;
     for (VelmoraDocument* document : m_controller.documents()) {
-        emit document->commitEditingRequested();
-        documents.push_back(document->session().snapshot.document);
+        documents.push_back(document->documentWithDraft());
     }
     BackupSettings settings = DocumentCodec::defaultSettings();
     settings.openMode = BackupSettings::OpenMode::tab;
@@ -146,8 +145,7 @@ bool ImportExportFlows::importBackup(QWidget* parent) {
 }
 
 bool ImportExportFlows::exportOPML(VelmoraDocument& document, QWidget* parent) {
-    emit document.commitEditingRequested();
-    const TreeDocument& tree = document.session().snapshot.document;
+    const TreeDocument tree = document.documentWithDraft();
     const QByteArray text = DocumentCodec::encodeOPML(tree);
     const QString path = exportPath(document, parent, QStringLiteral(".opml"), opmlFilter());
     if (path.isEmpty()) {
@@ -170,10 +168,8 @@ QString ImportExportFlows::exportPath(VelmoraDocument& document, QWidget* parent
 }
 
 bool ImportExportFlows::exportMarkdown(VelmoraDocument& document, QWidget* parent) {
-    emit document.commitEditingRequested();
-    const EditorSession& session = document.session();
-    const QByteArray text =
-        DocumentCodec::encodeMarkdown(session.snapshot.document, session.checksVisible);
+    const QByteArray text = DocumentCodec::encodeMarkdown(document.documentWithDraft(),
+                                                          document.session().checksVisible);
     const QString path = exportPath(document, parent, QStringLiteral(".md"), markdownFilter());
     if (path.isEmpty()) {
         return false;

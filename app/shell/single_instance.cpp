@@ -9,7 +9,14 @@
 #include <QJsonObject>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QStandardPaths>
+#include <QThread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -20,7 +27,50 @@ namespace velmora {
 SingleInstance::SingleInstance(QString serverName, QObject* parent)
     : QObject(parent), m_serverName(std::move(serverName)) {}
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance() {
+    if (m_lockFile >= 0) {
+        ::close(m_lockFile);
+    }
+}
+
+bool SingleInstance::tryLock() {
+    if (m_lockFile < 0) {
+        if (!QDir::isAbsolutePath(m_serverName)) {
+            return false;
+        }
+        const QByteArray path = QFile::encodeName(m_serverName + QStringLiteral(".lock"));
+        m_lockFile = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (m_lockFile < 0) {
+            return false;
+        }
+    }
+    return ::flock(m_lockFile, LOCK_EX | LOCK_NB) == 0;
+}
+
+SingleInstance::Claim SingleInstance::claim(const QStringList& paths, int timeoutMs) {
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        if (tryLock()) {
+            // The lock holder alone owns the socket name: a socket file left there is stale.
+            listen();
+            return Claim::primary;
+        }
+        if (m_lockFile < 0) {
+            // No lock file can be made here (no runtime folder): the socket alone decides.
+            return handOver(paths, timeoutMs) ? Claim::handedOver
+                                              : (listen(), Claim::primary);
+        }
+        // The holder may be between taking the lock and listening: ask again shortly.
+        if (handOver(paths, 500)) {
+            return Claim::handedOver;
+        }
+        if (waited.elapsed() >= timeoutMs) {
+            return Claim::unanswered;
+        }
+        QThread::msleep(50);
+    }
+}
 
 QString SingleInstance::defaultServerName() {
     // The runtime folder is the user's own; without one (root, some containers) the shared

@@ -13,12 +13,24 @@ class QLocalSocket;
 namespace velmora {
 
 // Keeps one running Ostrevo per user: a second start hands its files to the first through a
-// local socket and ends; the first reopens its windows (and opens the files).
+// local socket and ends; the first reopens its windows (and opens the files). Which start is
+// the first is settled by a lock on a file next to the socket, held for the life of the
+// process, so two starts at the same moment can never both run.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
     // The largest message accepted from another start; anything longer is dropped.
     static constexpr qint64 maxMessageSize = 1 << 20;
+
+    // What a start turned out to be.
+    enum class Claim {
+        // This process is the running instance now and answers later starts.
+        primary,
+        // The running instance took the files; this process ends.
+        handedOver,
+        // Another process holds the lock but never answered: this one must not run.
+        unanswered,
+    };
 
     explicit SingleInstance(QString serverName, QObject* parent = nullptr);
     ~SingleInstance() override;
@@ -45,6 +57,10 @@ public:
     // Whether a live instance answers on the name.
     [[nodiscard]] static bool isAnswered(const QString& serverName, int timeoutMs = 500);
 
+    // Becomes the running instance (taking the lock, then listening), or hands the paths to
+    // the process that holds the lock, waiting up to `timeoutMs` for it to listen.
+    [[nodiscard]] Claim claim(const QStringList& paths, int timeoutMs = 5000);
+
     // Sends the absolute paths to a running instance; true when it acknowledged them.
     [[nodiscard]] bool handOver(const QStringList& paths, int timeoutMs = 3000);
     // Starts answering later starts (replacing a socket left by a crashed run, never one a
@@ -64,8 +80,12 @@ private:
     void accept();
     void read(QLocalSocket* socket);
 
+    // Takes the lock file without waiting; true when this process holds it now.
+    bool tryLock();
+
     QString m_serverName;
     QLocalServer* m_server = nullptr;
+    int m_lockFile = -1;
 };
 
 } // namespace velmora

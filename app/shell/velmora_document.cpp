@@ -155,6 +155,7 @@ std::optional<DocumentError> VelmoraDocument::readFile(const QString& path,
     }
     m_fileType = type;
     setFilePath(QFileInfo(path).absoluteFilePath());
+    recordDiskState();
     return std::nullopt;
 }
 
@@ -272,14 +273,40 @@ void VelmoraDocument::markSaved() {
     }
 }
 
+void VelmoraDocument::setDraftSource(std::function<std::optional<TextDraft>()> source) {
+    m_draftSource = std::move(source);
+}
+
+void VelmoraDocument::noteDraftEdited() {
+    // Counted like a change for autosaving only: the edited mark and the undo stack wait for
+    // the commit, which records the whole typing as one step.
+    ++m_changeCount;
+    emit draftEdited();
+}
+
+TreeDocument VelmoraDocument::documentWithDraft() const {
+    const auto draft = m_draftSource ? m_draftSource() : std::nullopt;
+    if (!draft) {
+        return m_session.snapshot.document;
+    }
+    // The commit runs on a copy (sharing the tree), so the session keeps its editor open.
+    EditorSession copy = m_session;
+    (void)(draft->target.isNote() ? copy.commitNote(draft->target.id, draft->text)
+                                  : copy.commitItemText(draft->target.id, draft->text));
+    return copy.snapshot.document;
+}
+
 QByteArray VelmoraDocument::data(const QString& destination) {
-    emit commitEditingRequested();
     const QString named = destination.isEmpty() ? m_filePath : destination;
     if (!named.isEmpty()) {
         // Renaming the file in the file manager renames the document on its next save.
         m_session.snapshot.document.title = toStd(QFileInfo(named).completeBaseName());
     }
-    return DocumentCodec::encodeNative(m_session.snapshot, m_fileSettings);
+    // Writing never ends editing: an autosave under the user's hands keeps the editor, its
+    // caret and its selection, and writes the text typed so far.
+    EditorSnapshot written = m_session.snapshot;
+    written.document = documentWithDraft();
+    return DocumentCodec::encodeNative(written, m_fileSettings);
 }
 
 std::optional<DocumentError> VelmoraDocument::writeAtomically(const QString& path,
@@ -300,7 +327,7 @@ std::optional<DocumentError> VelmoraDocument::save() {
     if (m_filePath.isEmpty()) {
         return DocumentError{localized(QStringLiteral("document.error.noFile"))};
     }
-    if (auto error = writeAtomically(m_filePath, data())) {
+    if (auto error = writeInPlace()) {
         qCCritical(documentLog).noquote() << "save error" << m_filePath << error->message;
         return error;
     }
@@ -316,9 +343,10 @@ std::optional<DocumentError> VelmoraDocument::saveAs(const QString& path) {
     }
     m_fileType = nativeType;
     setFilePath(absolute);
+    recordDiskState();
     discardAutosave();
     markSaved();
-    emit changed();
+    // Only the file changed: a refresh through `changed` would reload an open editor.
     return std::nullopt;
 }
 
@@ -332,7 +360,7 @@ std::optional<DocumentError> VelmoraDocument::autosave(const Preferences& prefer
             return save();
         }
         const quint64 written = m_changeCount;
-        if (auto error = writeAtomically(m_filePath, data())) {
+        if (auto error = writeInPlace()) {
             return error;
         }
         m_autosavedCount = written;
@@ -352,6 +380,34 @@ std::optional<DocumentError> VelmoraDocument::autosave(const Preferences& prefer
     }
     m_autosavePath = path;
     m_autosavedCount = written;
+    return std::nullopt;
+}
+
+std::optional<VelmoraDocument::DiskState> VelmoraDocument::diskStateOf(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return std::nullopt;
+    }
+    return DiskState{info.lastModified(), info.size()};
+}
+
+void VelmoraDocument::recordDiskState() {
+    m_diskState = diskStateOf(m_filePath);
+}
+
+bool VelmoraDocument::changedOnDisk() const {
+    return !m_filePath.isEmpty() && m_diskState && diskStateOf(m_filePath) != m_diskState;
+}
+
+std::optional<DocumentError> VelmoraDocument::writeInPlace() {
+    // A sync tool, git or another editor may have written the file: theirs is never lost.
+    if (changedOnDisk()) {
+        return DocumentError{localized(QStringLiteral("document.error.changedOnDisk"))};
+    }
+    if (auto error = writeAtomically(m_filePath, data())) {
+        return error;
+    }
+    recordDiskState();
     return std::nullopt;
 }
 

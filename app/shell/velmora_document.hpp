@@ -6,10 +6,13 @@
 #include "core/session/tree_command.hpp"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
+#include <string>
 
 class QUndoStack;
 
@@ -20,6 +23,12 @@ class Preferences;
 // Why a document could not be read or written: the message the alert shows.
 struct DocumentError {
     QString message;
+};
+
+// Text typed into an open editor and not yet committed into the session.
+struct TextDraft {
+    EditingTarget target;
+    std::string text;
 };
 
 // One open outline: its editor session, the settings member of its file, its file and its
@@ -93,8 +102,17 @@ public:
     // Whether something changed since the last save or autosave.
     [[nodiscard]] bool hasUnautosavedChanges() const { return m_changeCount != m_autosavedCount; }
 
-    // The file text of the current state (after the views committed their edits); the title
-    // becomes the name of `destination` when one is given.
+    // Where the text being typed is read from when the document is written; the view sets it
+    // and clears it (an empty function) when it goes.
+    void setDraftSource(std::function<std::optional<TextDraft>()> source);
+    // The view's editor text changed: the next autosave has something new to write.
+    void noteDraftEdited();
+    // The document as it is written: the session's document with the text being typed put
+    // into its item. Reading it neither ends editing nor records anything.
+    [[nodiscard]] TreeDocument documentWithDraft() const;
+
+    // The file text of the current state with the text being typed (which stays open in its
+    // editor); the title becomes the name of `destination` when one is given.
     [[nodiscard]] QByteArray data(const QString& destination = {});
     // Saves to the document's file (it must have one); clears the edited mark on success.
     std::optional<DocumentError> save();
@@ -110,6 +128,10 @@ public:
     void setAutosavePath(const QString& path) { m_autosavePath = path; }
     // Removes the untitled autosave file, once the document has a real file or was discarded.
     void discardAutosave();
+
+    // Whether another program changed, replaced or removed the document's file since this
+    // document last read or wrote it.
+    [[nodiscard]] bool changedOnDisk() const;
 
     // Writes bytes to a path atomically (temporary file in the same folder, flushed, renamed).
     static std::optional<DocumentError> writeAtomically(const QString& path,
@@ -127,17 +149,33 @@ signals:
     void fileChanged();
     // Views must commit the text being typed into the session now (before save, undo, export).
     void commitEditingRequested();
+    // The text being typed changed (no change of the session yet).
+    void draftEdited();
 
 private:
     void noteChange();
     void markSaved();
+    // Remembers the file as this document last read or wrote it.
+    void recordDiskState();
+    // Writes in place, unless another program changed the file meanwhile.
+    std::optional<DocumentError> writeInPlace();
+
+    // The file's modification time and size when this document last read or wrote it.
+    struct DiskState {
+        QDateTime modified;
+        qint64 size = -1;
+        bool operator==(const DiskState&) const = default;
+    };
+    [[nodiscard]] static std::optional<DiskState> diskStateOf(const QString& path);
 
     EditorSession m_session;
     BackupSettings m_fileSettings;
     QString m_filePath;
     QString m_fileType;
     QString m_autosavePath;
+    std::optional<DiskState> m_diskState;
     QUndoStack* m_undoStack = nullptr;
+    std::function<std::optional<TextDraft>()> m_draftSource;
     bool m_forcedEdited = false;
     bool m_lastEdited = false;
     quint64 m_changeCount = 0;

@@ -104,6 +104,7 @@ VelmoraDocument* VelmoraDocumentController::addDocument(std::unique_ptr<VelmoraD
     entry->autosaveTimer->setSingleShot(true);
     connect(entry->autosaveTimer, &QTimer::timeout, this, [this, added] { autosave(added, true); });
     connect(added, &VelmoraDocument::changed, this, [this, added] { scheduleAutosave(added); });
+    connect(added, &VelmoraDocument::draftEdited, this, [this, added] { scheduleAutosave(added); });
     connect(added, &VelmoraDocument::contentChanged, this,
             [this, added] { scheduleAutosave(added); });
     connect(added, &VelmoraDocument::fileChanged, this, [this, added] {

@@ -72,7 +72,7 @@ bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool reportF
 bool VelmoraDocumentController::autosaveAll() {
     bool allWritten = true;
     for (VelmoraDocument* document : documents()) {
-        emit document->commitEditingRequested();
+        // The text being typed is written with the document; its editor stays open.
         allWritten = autosave(document, true) && allWritten;
     }
     return allWritten;

@@ -102,6 +102,7 @@ DocumentWindowController::DocumentWindowController(VelmoraDocument& document,
 
 DocumentWindowController::~DocumentWindowController() {
     // The key router and the views go with this widget; nothing may call back meanwhile.
+    m_document.setDraftSource({});
     delete m_keyRouter;
     m_keyRouter = nullptr;
 }
@@ -202,6 +203,19 @@ void DocumentWindowController::wireEditor() {
     m_editor->forwardRedo = [this] { undoOrRedo(true); };
     m_editor->canUndo = [this] { return m_document.undoStack()->canUndo(); };
     m_editor->canRedo = [this] { return m_document.undoStack()->canRedo(); };
+    m_document.setDraftSource([this]() -> std::optional<TextDraft> {
+        auto text = draft();
+        if (!text) {
+            return std::nullopt;
+        }
+        return TextDraft{*m_document.session().snapshot.editing, std::move(*text)};
+    });
+    connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
+        // Loading the editor for a new target is no typing (the draft is not ours yet then).
+        if (draft()) {
+            m_document.noteDraftEdited();
+        }
+    });
 }
 
 void DocumentWindowController::observeNotifications() {

@@ -191,6 +191,7 @@ private:
     void rowChecked(const std::string& id, bool checked);
     void rowEdited(const std::string& id);
     void backgroundClicked();
+    void keepEditorFocus();
 
     VelmoraDocument& m_document;
     DocumentViewHost& m_host;
