@@ -6,6 +6,7 @@
 #include "app/shell/document_window.hpp"
 #include "app/shell/localization.hpp"
 #include "app/shell/main_menu.hpp"
+#include "app/shell/notifications.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
@@ -14,7 +15,9 @@
 #include "tests/app/support/scripted_dialogs.hpp"
 
 #include <QAction>
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QMenuBar>
@@ -176,6 +179,45 @@ private slots:
         QTRY_COMPARE(window->menuBar()->actions().at(1)->text(), QStringLiteral("ファイル"));
         QCOMPARE(document->session().archiveTitle, std::string("アーカイブ"));
         QVERIFY(view->statusText().startsWith(QStringLiteral("項目数: 2")));
+    }
+
+    // At the window's smallest size, in every language, no button or one-line label is squeezed
+    // below the room its text needs and every menu title fits in the menu bar.
+    void everyTextFitsTheSmallestWindow() {
+        m_dialogs = std::make_unique<test::ScriptedDialogs>();
+        m_delegate = std::make_unique<AppDelegate>(*m_dialogs, m_data.path());
+        VelmoraDocument* document = m_delegate->controller().newDocument();
+        DocumentWindow* window = m_delegate->controller().windowOf(document);
+        QWidget* top = window->window();
+        top->show();
+        QSignalSpy posted(&Notifications::shared(), &Notifications::languageChanged);
+        for (AppLanguage language : AppLanguages::supported) {
+            const qsizetype before = posted.count();
+            Localization::changeLanguage(language);
+            QTRY_COMPARE(posted.count(), before + 1);
+            QCoreApplication::processEvents();
+            top->resize(top->minimumSize());
+            QCoreApplication::processEvents();
+            const QString code = AppLanguages::rawValue(language);
+            for (QAbstractButton* button : top->findChildren<QAbstractButton*>()) {
+                if (button->isVisible() && !button->text().isEmpty()) {
+                    QVERIFY2(button->width() >= button->minimumSizeHint().width(),
+                             qPrintable(code + QStringLiteral(": ") + button->text()));
+                }
+            }
+            for (QLabel* label : top->findChildren<QLabel*>()) {
+                if (label->isVisible() && !label->wordWrap() && !label->text().isEmpty()) {
+                    QVERIFY2(label->width() >= label->sizeHint().width(),
+                             qPrintable(code + QStringLiteral(": ") + label->text()));
+                }
+            }
+            QMenuBar* bar = window->menuBar();
+            for (QAction* menu : bar->actions()) {
+                const QRect place = bar->actionGeometry(menu);
+                QVERIFY2(!place.isEmpty() && place.right() < bar->width(),
+                         qPrintable(code + QStringLiteral(": ") + menu->text()));
+            }
+        }
     }
 
 private:
