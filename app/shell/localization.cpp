@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFont>
+#include <QKeySequence>
+#include <QRegularExpression>
 #include <QLibraryInfo>
 #include <QTimer>
 #include <QTranslator>
@@ -233,6 +235,30 @@ QString Localization::shortDate(const QDate& date) {
 
 QString Localization::shortDateTime(const QDateTime& dateTime) {
     return locale().toString(dateTime, QLocale::ShortFormat);
+}
+
+QString Localization::nativeChord(const QString& portable) {
+    const QKeySequence keys = QKeySequence::fromString(portable, QKeySequence::PortableText);
+    if (keys.isEmpty() || keys.count() != 1 || keys[0].key() == Qt::Key_unknown) {
+        return portable;
+    }
+    return keys.toString(QKeySequence::NativeText);
+}
+
+QString Localization::withNativeChords(const QString& text) {
+    // A chord is a run of ASCII letters, digits and "+" joining at least two parts.
+    static const QRegularExpression chord(
+        QStringLiteral("(?<![A-Za-z0-9+])[A-Za-z0-9]+(?:\\+[A-Za-z0-9]+)+(?![A-Za-z0-9+])"));
+    QString out;
+    qsizetype at = 0;
+    for (auto it = chord.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        out += QStringView(text).mid(at, match.capturedStart() - at);
+        out += nativeChord(match.captured());
+        at = match.capturedEnd();
+    }
+    out += QStringView(text).mid(at);
+    return out;
 }
 
 void Localization::changeLanguage(AppLanguage language) {

@@ -50,6 +50,12 @@ void applyInterfaceLanguage();
 [[nodiscard]] QString shortDate(const QDate& date);
 // The short date and time of the interface language.
 [[nodiscard]] QString shortDateTime(const QDateTime& dateTime);
+// A chord as Linux writes it ("Ctrl+Shift+P") in the words the menus of the interface language
+// use for it ("Strg+Umschalt+P" in German); a text that is no chord comes back unchanged.
+[[nodiscard]] QString nativeChord(const QString& portable);
+// The text with every chord in it ("Press Ctrl+Return") written as nativeChord writes it, so
+// the help reads like the menus.
+[[nodiscard]] QString withNativeChords(const QString& text);
 } // namespace Localization
 
 } // namespace velmora

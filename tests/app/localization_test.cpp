@@ -110,6 +110,21 @@ private slots:
         QCOMPARE(Localization::count(1234567), QStringLiteral("1,234,567"));
     }
 
+    void chordsReadLikeTheMenus() {
+        useLanguage(AppLanguage::de);
+        QCOMPARE(Localization::withNativeChords(QStringLiteral("Shift+Tab, Meta+Ctrl+S")),
+                 QStringLiteral("Umschalt+Tab, Meta+Strg+S"));
+        QCOMPARE(Localization::nativeChord(QStringLiteral("Ctrl+Shift+P")),
+                 QStringLiteral("Strg+Umschalt+P"));
+        QCOMPARE(Localization::withNativeChords(QStringLiteral("Mit Ctrl+K (nicht C++) oder F2.")),
+                 QStringLiteral("Mit Strg+K (nicht C++) oder F2."));
+        QCOMPARE(Localization::nativeChord(QStringLiteral("Kein+Akkord")),
+                 QStringLiteral("Kein+Akkord"));
+        useLanguage(AppLanguage::en);
+        QCOMPARE(Localization::withNativeChords(QStringLiteral("Press Ctrl+Shift+P.")),
+                 QStringLiteral("Press Ctrl+Shift+P."));
+    }
+
     void countsTakeTheFormOfTheirLanguage_data() {
         QTest::addColumn<AppLanguage>("language");
         QTest::addColumn<qint64>("days");
