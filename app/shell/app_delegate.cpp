@@ -1,5 +1,6 @@
 #include "app/shell/app_delegate.hpp"
 
+#include "app/panels/document_printing.hpp"
 #include "app/shell/app_language.hpp"
 #include "app/shell/app_log.hpp"
 #include "app/shell/dialogs.hpp"
@@ -66,7 +67,8 @@ AppDelegate::AppDelegate(Dialogs& dialogs, QString dataFolder, DocumentViewFacto
     : QObject(parent), m_dialogs(dialogs),
       m_controller(std::make_unique<VelmoraDocumentController>(
           dialogs, *this, *this, std::move(dataFolder), std::move(viewFactory))),
-      m_flows(std::make_unique<ImportExportFlows>(*m_controller, dialogs)) {
+      m_flows(std::make_unique<ImportExportFlows>(*m_controller, dialogs)),
+      m_printing(std::make_unique<DocumentPrinting>(dialogs)) {
     connect(&Notifications::shared(), &Notifications::preferencesChanged, this, [this] {
         m_controller->applyTabPreference();
         MainMenu::updateNewTabVisibility();
@@ -292,6 +294,14 @@ void AppDelegate::run(StandardItem item, QWidget* window) {
     case StandardItem::createSamples:
         createSamples(window);
         break;
+    case StandardItem::pageSetup:
+    case StandardItem::print:
+    case StandardItem::printPreview:
+    case StandardItem::exportPDF:
+        if (document) {
+            runPrinting(item, *document, window);
+        }
+        break;
     case StandardItem::undo:
     case StandardItem::redo:
         if (document) {
@@ -334,6 +344,23 @@ void AppDelegate::run(StandardItem item, QWidget* window) {
             }
         }
         runEditItem(item);
+        break;
+    }
+}
+
+void AppDelegate::runPrinting(StandardItem item, VelmoraDocument& document, QWidget* window) {
+    switch (item) {
+    case StandardItem::pageSetup:
+        m_printing->pageSetup(document, window);
+        break;
+    case StandardItem::print:
+        m_printing->print(document, window);
+        break;
+    case StandardItem::printPreview:
+        m_printing->preview(document, window);
+        break;
+    default:
+        m_printing->exportPDF(document, window);
         break;
     }
 }
@@ -421,8 +448,11 @@ bool AppDelegate::canRun(StandardItem item, QWidget* window) const {
         return document && document->undoStack()->canRedo();
     case StandardItem::pageSetup:
     case StandardItem::print:
+    case StandardItem::printPreview:
+    case StandardItem::exportPDF:
+        return document != nullptr;
     case StandardItem::toggleToolbar:
-        // Printing and the toolbar come with the full document window.
+        // The toolbar comes with the full document window.
         return false;
     case StandardItem::checkUpdates:
         return UpdateService::shared().isAvailable();

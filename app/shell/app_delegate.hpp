@@ -12,6 +12,7 @@
 namespace velmora {
 
 class Dialogs;
+class DocumentPrinting;
 class ImportExportFlows;
 class Preferences;
 class VelmoraDocumentController;
@@ -49,6 +50,7 @@ public:
 
     [[nodiscard]] VelmoraDocumentController& controller() const { return *m_controller; }
     [[nodiscard]] ImportExportFlows& flows() const { return *m_flows; }
+    [[nodiscard]] DocumentPrinting& printing() const { return *m_printing; }
 
     // MenuTarget
     void velmoraPerform(Action action, QWidget* window) override;
@@ -65,6 +67,7 @@ public:
 
 private:
     void runEditItem(StandardItem item);
+    void runPrinting(StandardItem item, VelmoraDocument& document, QWidget* window);
     void zoom(StandardItem item);
     void undo(VelmoraDocument& document, bool redo);
     [[nodiscard]] VelmoraDocument* documentOf(QWidget* window) const;
@@ -72,6 +75,7 @@ private:
     Dialogs& m_dialogs;
     std::unique_ptr<VelmoraDocumentController> m_controller;
     std::unique_ptr<ImportExportFlows> m_flows;
+    std::unique_ptr<DocumentPrinting> m_printing;
 };
 
 } // namespace velmora

@@ -182,6 +182,10 @@ private:
         menu->addSeparator();
         standard(menu, "menu.file.pageSetup", StandardItem::pageSetup);
         standard(menu, "menu.file.print", StandardItem::print, QKeySequence::Print);
+        standard(menu, "menu.file.printPreview", StandardItem::printPreview);
+        QMenu* exports = addSubmenu(menu, QStringLiteral("menu.file.export"));
+        exports->setObjectName(QStringLiteral("exportMenu"));
+        standard(exports, "menu.file.exportPDF", StandardItem::exportPDF);
         menu->addSeparator();
         standard(menu, "settings.files.samples", StandardItem::createSamples);
     }

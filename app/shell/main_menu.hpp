@@ -45,6 +45,8 @@ enum class StandardItem {
     zoom,
     feedback,
     moreApps,
+    printPreview,
+    exportPDF,
 };
 
 // What the menus act on: the application delegate. `window` is the window whose menu bar

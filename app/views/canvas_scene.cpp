@@ -40,8 +40,13 @@ public:
 private:
     void visit(const ItemList::Node& node, int depth) {
         const bool dot = node->color && m_options.appearance.labelStyle == LabelStyle::dot;
-        const BlockMetrics& m = m_measurer.measure(node, TreeLayout::nodeWidth(depth, m_columns),
-                                                   dot, noteShowFor(*node, m_snapshot));
+        NoteShow show = noteShowFor(*node, m_snapshot);
+        // Paper has no scrolling: a printed block shows its note whole.
+        if (m_options.printing && show == NoteShow::placeholder) {
+            show = NoteShow::full;
+        }
+        const BlockMetrics& m =
+            m_measurer.measure(node, TreeLayout::nodeWidth(depth, m_columns), dot, show);
         nodes.push_back(node);
         metrics.push_back(m);
         if (static_cast<std::size_t>(depth) >= depths.size()) {

@@ -6,6 +6,7 @@
 #include "core/formats/sample_library.hpp"
 #include "core/layout/paper_style.hpp"
 #include "core/model/tree_ops.hpp"
+#include "tests/app/support/gallery_palettes.hpp"
 #include "tests/app/views/window_fixture.hpp"
 
 #include <QApplication>
@@ -20,22 +21,6 @@
 using namespace velmora;
 
 namespace {
-
-QPalette darkPalette() {
-    QPalette p;
-    const QColor window(30, 30, 34);
-    const QColor text(235, 235, 240);
-    p.setColor(QPalette::Window, window);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, QColor(24, 24, 27));
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, QColor(58, 58, 64));
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::Highlight, QColor(10, 132, 255));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Link, QColor(65, 156, 255));
-    return p;
-}
 
 QPalette lightPalette() {
     QPalette p = QStyleFactory::create(QStringLiteral("Fusion"))->standardPalette();
@@ -95,7 +80,7 @@ int main(int argc, char** argv) {
             for (bool dark : {false, true}) {
                 for (std::size_t s = 0; s < styles.size(); ++s) {
                     QScrollArea area;
-                    area.setPalette(dark ? darkPalette() : lightPalette());
+                    area.setPalette(dark ? test::darkPalette() : lightPalette());
                     auto* canvas = new TreeCanvasView;
                     area.setWidget(canvas);
                     area.resize(1100, 720);

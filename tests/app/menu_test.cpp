@@ -140,7 +140,11 @@ private slots:
         QVERIFY(MainMenu::actionItem(bar, Action::addBelow)->isEnabled());
         QVERIFY(MainMenu::actionItem(bar, Action::split)->isEnabled());
         QVERIFY(!MainMenu::standardItem(bar, StandardItem::undo)->isEnabled());
-        QVERIFY(!MainMenu::standardItem(bar, StandardItem::print)->isEnabled());
+        // A document can always be printed, previewed and exported as PDF.
+        for (StandardItem item : {StandardItem::pageSetup, StandardItem::print,
+                                  StandardItem::printPreview, StandardItem::exportPDF}) {
+            QVERIFY(MainMenu::standardItem(bar, item)->isEnabled());
+        }
 
         // Deselecting ends editing: commands that need a selection or a title are off.
         m_document->perform(Action::deselect);
