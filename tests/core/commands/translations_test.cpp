@@ -23,7 +23,7 @@ const std::vector<std::string> kTranslations = {"uk", "de", "fr",    "es", "it",
 
 // Texts that are the same in English and in the translations: names, and the languages'
 // own names in the language menu.
-const std::set<std::string> kSameEverywhere = {"OK", "Ostrevo", "iCloud Drive"};
+const std::set<std::string> kSameEverywhere = {"OK", "Ostrevo", "iCloud Drive", "PDF", "OPML"};
 
 // Words a language shares with English, compared without placeholders and a trailing colon.
 const std::map<std::string, std::set<std::string>> kSameInLanguage = {
@@ -92,12 +92,18 @@ std::vector<std::string_view> formsOf(std::string_view text) {
     return out;
 }
 
-// The text without placeholders and surrounding blanks and colons: what a reader sees of it.
+// The text without placeholders, surrounding blanks, a colon or an ellipsis: what a reader sees.
 std::string words(std::string_view text) {
     static const std::regex pattern(R"(%(?:[0-9]+\$)?(@|lld|ld|d))");
     std::string s = std::regex_replace(std::string(text), pattern, "");
-    while (!s.empty() && (s.back() == ' ' || s.back() == ':'))
-        s.pop_back();
+    for (bool trimmed = true; trimmed;) {
+        trimmed = false;
+        for (std::string_view end : {" ", ":", "\u2026"})
+            if (s.ends_with(end)) {
+                s.resize(s.size() - end.size());
+                trimmed = true;
+            }
+    }
     while (!s.empty() && s.front() == ' ')
         s.erase(s.begin());
     return s;
@@ -301,15 +307,17 @@ TEST(HelpTranslations, WriteOnlyTheChordsOfTheEnglishHelp) {
         return out;
     };
     for (const auto& section : english.sections)
-        for (const auto& chord : chordsOf(section))
+        for (const auto& chord : chordsOf(section)) {
             EXPECT_TRUE(known.contains(chord))
                 << "en: " << section.id << " writes \"" << chord << "\", which no key makes";
+        }
     for (const auto& language : kTranslations) {
         for (const auto& section : help(language).sections) {
             const HelpSection* original = english.section(section.id);
-            if (original != nullptr)
+            if (original != nullptr) {
                 EXPECT_EQ(chordsOf(section), chordsOf(*original))
                     << language << ": chords written in " << section.id;
+            }
         }
     }
     EXPECT_EQ(chordsIn("Press Strg+Z, then Shift+Tab (or C++)."),
