@@ -1,5 +1,7 @@
 // The interface language beyond the string tables: Qt's own texts, numbers, relative and short
 // dates, plural forms, the Japanese face, and an open window following a change of language.
+#include "app/panels/print_info.hpp"
+#include "app/panels/print_preview_window.hpp"
 #include "app/shell/app_delegate.hpp"
 #include "app/shell/app_language.hpp"
 #include "app/shell/application.hpp"
@@ -17,6 +19,8 @@
 #include <QAction>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QPrinter>
 #include <QLabel>
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -45,6 +49,30 @@ QDateTime ago(qint64 seconds) {
 QString cancelText() {
     QDialogButtonBox box(QDialogButtonBox::Cancel);
     return box.button(QDialogButtonBox::Cancel)->text();
+}
+
+// The texts inside `top` squeezed below the room they need: buttons and one-line labels narrower
+// than their text, drop-down lists narrower than their longest choice.
+QStringList squeezedTexts(QWidget* top) {
+    QStringList out;
+    for (QAbstractButton* button : top->findChildren<QAbstractButton*>()) {
+        if (button->isVisible() && !button->text().isEmpty() &&
+            button->width() < button->minimumSizeHint().width()) {
+            out.append(button->text());
+        }
+    }
+    for (QLabel* label : top->findChildren<QLabel*>()) {
+        if (label->isVisible() && !label->wordWrap() && !label->text().isEmpty() &&
+            label->width() < label->sizeHint().width()) {
+            out.append(label->text());
+        }
+    }
+    for (QComboBox* box : top->findChildren<QComboBox*>()) {
+        if (box->isVisible() && box->width() < box->sizeHint().width()) {
+            out.append(box->currentText());
+        }
+    }
+    return out;
 }
 
 QString relative(qint64 seconds) {
@@ -214,24 +242,29 @@ private slots:
             top->resize(top->minimumSize());
             QCoreApplication::processEvents();
             const QString code = AppLanguages::rawValue(language);
-            for (QAbstractButton* button : top->findChildren<QAbstractButton*>()) {
-                if (button->isVisible() && !button->text().isEmpty()) {
-                    QVERIFY2(button->width() >= button->minimumSizeHint().width(),
-                             qPrintable(code + QStringLiteral(": ") + button->text()));
-                }
-            }
-            for (QLabel* label : top->findChildren<QLabel*>()) {
-                if (label->isVisible() && !label->wordWrap() && !label->text().isEmpty()) {
-                    QVERIFY2(label->width() >= label->sizeHint().width(),
-                             qPrintable(code + QStringLiteral(": ") + label->text()));
-                }
-            }
+            QVERIFY2(squeezedTexts(top).isEmpty(), qPrintable(code));
             QMenuBar* bar = window->menuBar();
             for (QAction* menu : bar->actions()) {
                 const QRect place = bar->actionGeometry(menu);
                 QVERIFY2(!place.isEmpty() && place.right() < bar->width(),
                          qPrintable(code + QStringLiteral(": ") + menu->text()));
             }
+        }
+    }
+
+    // The print preview's side is as wide as its longest option in every language.
+    void printOptionsFitThePreviewInEveryLanguage() {
+        for (AppLanguage language : AppLanguages::supported) {
+            useLanguage(language);
+            PrintInfo info = PrintInfo::standard();
+            QPrinter printer;
+            PrintPreviewWindow window(printer, info, true, [](QPrinter&) {});
+            window.show();
+            QCoreApplication::processEvents();
+            const QStringList squeezed = squeezedTexts(&window);
+            QVERIFY2(squeezed.isEmpty(), qPrintable(AppLanguages::rawValue(language) +
+                                                    QStringLiteral(": ") +
+                                                    squeezed.join(QStringLiteral(", "))));
         }
     }
 
