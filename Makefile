@@ -3,8 +3,10 @@
 #   make run    installs what is missing, builds and starts Ostrevo
 #   make bench  builds optimised and runs the benchmarks
 #   make fuzz   builds the readers' fuzz targets with clang and runs each for FUZZ_SECONDS
-#   make install  builds optimised and installs Ostrevo with its desktop entry, icon and file type
-#                 (PREFIX=/usr/local by default; DESTDIR for packaging)
+#   make install  builds optimised and installs ostrevo and ostrevo-cli with the desktop entry,
+#                 icons, file types, metainfo, manual pages and completions
+#                 (PREFIX=/usr/local by default; DESTDIR for staging)
+#   make package  builds optimised and makes a Debian package in $(RELEASE_DIR) with CPack
 
 JOBS        ?= $(shell nproc)
 TEST_DIR    ?= build
@@ -13,9 +15,9 @@ CMAKE_FLAGS ?=
 PREFIX      ?= /usr/local
 FUZZ_DIR     ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= backup native opml plaintext
+FUZZ_TARGETS ?= backup native opml markdown plaintext
 
-.PHONY: all deps test run bench build-test build-release install fuzz clean
+.PHONY: all deps test run bench build-test build-release install package fuzz clean
 
 all: build-release
 
@@ -45,7 +47,11 @@ install: build-release
 	@if [ -z "$(DESTDIR)" ]; then \
 		command -v update-mime-database >/dev/null && update-mime-database $(PREFIX)/share/mime || true; \
 		command -v update-desktop-database >/dev/null && update-desktop-database $(PREFIX)/share/applications || true; \
+		command -v gtk-update-icon-cache >/dev/null && gtk-update-icon-cache -q -t $(PREFIX)/share/icons/hicolor || true; \
 	fi
+
+package: build-release
+	cd $(RELEASE_DIR) && cpack -G DEB
 
 bench: build-release
 	@for b in $(RELEASE_DIR)/bench/bench_*; do \
@@ -60,7 +66,7 @@ fuzz: deps
 		-DOSTREVO_BUILD_APP=OFF $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	@for t in $(FUZZ_TARGETS); do \
-		case $$t in opml) dict=opml ;; plaintext) dict= ;; *) dict=json ;; esac; \
+		case $$t in opml) dict=opml ;; markdown|plaintext) dict= ;; *) dict=json ;; esac; \
 		mkdir -p $(FUZZ_DIR)/corpus/$$t $(FUZZ_DIR)/artifacts/$$t; \
 		echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
 		$(FUZZ_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \

@@ -4,6 +4,7 @@
 #include "core/formats/file_system.hpp"
 #include "core/formats/item_clipboard.hpp"
 #include "core/formats/json_value.hpp"
+#include "core/formats/markdown_codec.hpp"
 #include "core/formats/opml_codec.hpp"
 #include "core/library/library.hpp"
 
@@ -46,6 +47,8 @@ std::optional<FileKind> kindOf(const fs::path& path) {
         return FileKind::backup;
     if (extension == ".opml")
         return FileKind::opml;
+    if (extension == ".md" || extension == ".markdown")
+        return FileKind::markdown;
     if (extension == ".txt")
         return FileKind::text;
     return std::nullopt;
@@ -59,6 +62,8 @@ std::string_view rawValue(FileKind kind) {
         return "backup";
     case FileKind::opml:
         return "opml";
+    case FileKind::markdown:
+        return "markdown";
     case FileKind::text:
         return "text";
     }
@@ -119,6 +124,13 @@ Result<LoadedFile, Refusal> load(const fs::path& path) {
         auto document = OPMLCodec::decode(*data, path.stem().string());
         if (!document)
             return Refusal{std::string(OPMLError::catalogKey()), document.error().line};
+        file.documents = {document.value()};
+        break;
+    }
+    case FileKind::markdown: {
+        auto document = MarkdownCodec::decode(*data, path.stem().string());
+        if (!document)
+            return Refusal{std::string(document.error().catalogKey()), document.error().line};
         file.documents = {document.value()};
         break;
     }

@@ -1,7 +1,8 @@
-// ostrevo-cli convert: between document files, backups, OPML and plain text.
+// ostrevo-cli convert: between document files, backups, OPML, Markdown and plain text.
 #include "cli/cli_common.hpp"
 #include "cli/commands.hpp"
 #include "core/formats/item_clipboard.hpp"
+#include "core/formats/markdown_codec.hpp"
 #include "core/formats/opml_codec.hpp"
 
 #include <iostream>
@@ -9,20 +10,26 @@
 namespace velmora::cli {
 namespace {
 
-constexpr std::string_view kHelp = R"(Usage: ostrevo-cli convert IN OUT [--force]
+constexpr std::string_view kHelp = R"(Usage: ostrevo-cli convert IN OUT [--force] [--no-checks]
 
 Converts IN to OUT; the kinds come from the extensions: .quenlith (document file), .json
-(backup), .opml (OPML 2.0), .txt (indented plain text). Settings come from IN when it has them,
-otherwise open as a tab, list view, notes hidden. OUT is written atomically and an existing OUT
-is only replaced with --force. A backup of several documents can only become another backup.
+(backup), .opml (OPML 2.0), .md or .markdown (Markdown list), .txt (indented plain text).
+Settings come from IN when it has them, otherwise open as a tab, list view, notes hidden. OUT is
+written atomically and an existing OUT is only replaced with --force. A backup of several
+documents can only become another backup.
+
+  --force      replace an existing OUT
+  --no-checks  a Markdown OUT marks only checked items ("[x]"), as for a document that hides
+               its checks; otherwise every item carries "[ ]" or "[x]"
 
 Examples:
   ostrevo-cli convert Trip.quenlith Trip.opml
   ostrevo-cli convert outline.opml Outline.quenlith
+  ostrevo-cli convert Trip.quenlith Trip.md --no-checks
   ostrevo-cli convert velmora-backup-2026-03-07.json copy.json --force
 )";
 
-Result<std::string, Refusal> encode(const LoadedFile& in, FileKind outKind) {
+Result<std::string, Refusal> encode(const LoadedFile& in, FileKind outKind, bool checks) {
     auto settings = in.settings.value_or(defaultSettings());
     if (outKind == FileKind::backup)
         return BackupCodec::encode(in.documents, settings);
@@ -38,6 +45,8 @@ Result<std::string, Refusal> encode(const LoadedFile& in, FileKind outKind) {
     }
     case FileKind::opml:
         return OPMLCodec::encode(document.title, document.items);
+    case FileKind::markdown:
+        return MarkdownCodec::encode(document.items, {.taskMarkers = checks});
     case FileKind::text:
         return ItemClipboard::plainText(document.items);
     case FileKind::backup:
@@ -50,6 +59,7 @@ Result<std::string, Refusal> encode(const LoadedFile& in, FileKind outKind) {
 
 int convertCommand(const std::vector<std::string>& args) {
     bool force = false;
+    bool checks = true;
     std::vector<std::string> paths;
     for (const auto& arg : args) {
         if (arg == "--help" || arg == "-h") {
@@ -58,6 +68,8 @@ int convertCommand(const std::vector<std::string>& args) {
         }
         if (arg == "--force")
             force = true;
+        else if (arg == "--no-checks")
+            checks = false;
         else if (!arg.empty() && arg[0] == '-')
             return usageError("unknown option '" + arg + "'", kHelp);
         else
@@ -73,7 +85,7 @@ int convertCommand(const std::vector<std::string>& args) {
     auto in = load(paths[0]);
     if (!in)
         return refuse(in.error());
-    auto bytes = encode(in.value(), *outKind);
+    auto bytes = encode(in.value(), *outKind, checks);
     if (!bytes)
         return refuse(bytes.error());
     if (auto failed = writeFile(paths[1], bytes.value(), force))

@@ -12,8 +12,8 @@ namespace {
 constexpr std::string_view kHelp = R"(Usage: ostrevo-cli info [--json] FILE
 
 Prints the title and item count of each document in FILE and, for a document file, the view
-state stored with it. FILE is a document file (.quenlith), a backup (.json), OPML (.opml) or
-indented plain text (.txt).
+state stored with it. FILE is a document file (.quenlith), a backup (.json), OPML (.opml),
+a Markdown list (.md) or indented plain text (.txt).
 
   --json   print one JSON object instead of text; a refused file prints
            {"error": "<catalog key>", "argument": <payload>} and exits with status 1

@@ -10,18 +10,20 @@ namespace {
 constexpr std::string_view kHelp = R"(Usage: ostrevo-cli COMMAND [ARGS...]
 
 Works with Ostrevo's files without the desktop application. Files are recognised by their
-extension: .quenlith (document file), .json (backup), .opml (OPML 2.0), .txt (indented text).
+extension: .quenlith (document file), .json (backup), .opml (OPML 2.0), .md (Markdown list),
+.txt (indented text).
 
 Commands:
   info FILE                 titles, item counts and stored view state (--json for JSON)
-  convert IN OUT            convert between the four kinds (--force replaces OUT)
+  convert IN OUT            convert between the five kinds (--force replaces OUT)
   run FILE STEP...          replay editing steps on a document file
   search FOLDER QUERY...    find documents in a library folder
   samples FOLDER            install the sample documents
   import-backup BACKUP DIR  write a backup's documents as document files
   keys                      the key table; --resolve CHORD tells what a chord does
 
-Run "ostrevo-cli COMMAND --help" for a command's options and examples.
+Run "ostrevo-cli COMMAND --help" for a command's options and examples, and
+"ostrevo-cli --version" for the version.
 Exit status: 0 on success, 1 when an input is refused, 2 on bad usage.
 )";
 
@@ -34,6 +36,10 @@ int main(int argc, char** argv) {
         return usageError("no command given", kHelp);
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         std::cout << kHelp;
+        return kSuccess;
+    }
+    if (args[0] == "--version") {
+        std::cout << "ostrevo-cli " << OSTREVO_VERSION << "\n";
         return kSuccess;
     }
     static const std::map<std::string, int (*)(const std::vector<std::string>&)> commands = {

@@ -14,13 +14,15 @@ namespace {
 constexpr std::string_view kHelp =
     R"(Usage: ostrevo-cli run FILE [--out OUT] [--force] [--hide-completed] [--no-checks]
                         [--state] STEP...
+       ostrevo-cli run --steps
 
 Opens the document file FILE as an editing session, applies the steps in order and writes the
 document file to OUT (or back to FILE) with the file's settings. Prints one line per step: the
 catalog key of the undo record the step made (for undo and redo: of the record walked) or "-",
 a blank, and the side effect's name or "-". With --state it then prints the editor state as
 one JSON line. An unknown step refuses the whole run before anything is written; an existing
-OUT is only replaced with --force.
+OUT is only replaced with --force. --steps lists every step name and action, one a line (for
+shell completion).
 
 Steps:
   ACTION, ACTION=TEXT       perform an action by its raw value (add-below, indent, label-3 ...),
@@ -225,6 +227,11 @@ std::variant<Options, int> parse(const std::vector<std::string>& args) {
         const auto& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             std::cout << kHelp;
+            return kSuccess;
+        }
+        if (arg == "--steps") {
+            for (const auto& name : stepNames())
+                std::cout << name << "\n";
             return kSuccess;
         }
         if (arg == "--out") {

@@ -1,5 +1,6 @@
 #include "cli/run_steps.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -156,6 +157,22 @@ std::string unescape(std::string_view text) {
         out += text[i];
     }
     return out;
+}
+
+std::vector<std::string> stepNames() {
+    constexpr std::string_view kNames =
+        "draft= caret= select= extend= extend-by= toggle= select-all collapse-selection "
+        "commit-text= commit-note= check= label= toggle-collapsed= move= copy cut paste= "
+        "hoist= close-hoist= view= undo redo";
+    std::vector<std::string> names;
+    for (std::size_t start = 0; start < kNames.size();) {
+        std::size_t end = std::min(kNames.find(' ', start), kNames.size());
+        names.emplace_back(kNames.substr(start, end - start));
+        start = end + 1;
+    }
+    for (Action action : allActions())
+        names.emplace_back(rawValue(action));
+    return names;
 }
 
 std::optional<Step> parseStep(const std::string& word) {

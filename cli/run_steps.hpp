@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The editing steps of `ostrevo-cli run`, parsed before anything is done.
 namespace velmora::cli {
@@ -50,6 +51,10 @@ struct Step {
 
 // The step a command-line word names; nothing for an unknown step or action.
 [[nodiscard]] std::optional<Step> parseStep(const std::string& word);
+
+// Every step word for shell completion: the step names (ending in "=" where they take an
+// argument) and then every action's raw value.
+[[nodiscard]] std::vector<std::string> stepNames();
 
 // The text with "\n", "\t" and "\\" turned into a line feed, a tab and a backslash.
 [[nodiscard]] std::string unescape(std::string_view text);

@@ -294,6 +294,14 @@ void AppDelegate::run(StandardItem item, QWidget* window) {
     case StandardItem::createSamples:
         createSamples(window);
         break;
+    case StandardItem::exportMarkdown:
+        if (document) {
+            m_flows->exportMarkdown(*document, window);
+        }
+        break;
+    case StandardItem::importMarkdown:
+        m_flows->importMarkdown(window);
+        break;
     case StandardItem::pageSetup:
     case StandardItem::print:
     case StandardItem::printPreview:
@@ -441,6 +449,7 @@ bool AppDelegate::canRun(StandardItem item, QWidget* window) const {
         return window != nullptr;
     case StandardItem::save:
     case StandardItem::saveAs:
+    case StandardItem::exportMarkdown:
         return document != nullptr;
     case StandardItem::undo:
         return document && document->undoStack()->canUndo();

@@ -17,6 +17,8 @@
 #include <QSessionManager>
 #include <QStandardPaths>
 
+#include <cstdio>
+
 namespace velmora {
 
 void Application::configure(QCoreApplication& application) {
@@ -49,7 +51,40 @@ QStringList Application::filesFromArguments(const QStringList& arguments) {
     return files;
 }
 
+QString Application::helpText() {
+    return QStringLiteral(
+        "Usage: ostrevo [FILE...]\n"
+        "\n"
+        "Keyboard-driven outliner for lists, trees and maps. Starts Ostrevo and opens each FILE:\n"
+        "a document file (.quenlith), OPML (.opml) or a Markdown list (.md); OPML and Markdown\n"
+        "open as new untitled documents. When Ostrevo is already running, the files are handed\n"
+        "to it and this process ends.\n"
+        "\n"
+        "Documents autosave a few seconds after a change. Untitled documents are kept in\n"
+        "~/.local/share/ostrevo until they are saved, and the documents open at quit reopen at\n"
+        "the next start. Preferences live in ~/.config/ostrevo/ostrevo.conf.\n"
+        "\n"
+        "Options:\n"
+        "  -h, --help     print this help and exit\n"
+        "  --version      print the version and exit\n"
+        "\n"
+        "ostrevo-cli converts, checks and searches Ostrevo's files without the desktop\n"
+        "application.\n");
+}
+
 int Application::run(int argc, char** argv) {
+    // Answered before the application starts, so they work without a display.
+    for (int i = 1; i < argc; ++i) {
+        const QLatin1String argument(argv[i]);
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            std::fputs(helpText().toLocal8Bit().constData(), stdout);
+            return 0;
+        }
+        if (argument == QLatin1String("--version")) {
+            std::printf("ostrevo %s\n", OSTREVO_VERSION);
+            return 0;
+        }
+    }
     QApplication application(argc, argv);
     configure(application);
 

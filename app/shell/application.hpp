@@ -20,6 +20,9 @@ void configure(QCoreApplication& application);
 // The files named on the command line, as absolute paths.
 [[nodiscard]] QStringList filesFromArguments(const QStringList& arguments);
 
+// The text `ostrevo --help` prints (also the source of the manual page).
+[[nodiscard]] QString helpText();
+
 // The entry point: runs Ostrevo (or hands the files to the running one) and returns the
 // exit code.
 int run(int argc, char** argv);

@@ -3,6 +3,7 @@
 #include "app/shell/localization.hpp"
 #include "core/formats/backup_folder_import.hpp"
 #include "core/formats/file_system.hpp"
+#include "core/formats/markdown_codec.hpp"
 #include "core/formats/native_document_codec.hpp"
 #include "core/formats/opml_codec.hpp"
 #include "core/formats/safe_file_name.hpp"
@@ -79,6 +80,20 @@ std::variant<TreeDocument, QString> DocumentCodec::decodeOPML(const QByteArray& 
 
 QByteArray DocumentCodec::encodeOPML(const TreeDocument& document) {
     return bytes(OPMLCodec::encode(document.title, document.items, {.escapeLineBreaks = true}));
+}
+
+std::variant<TreeDocument, QString> DocumentCodec::decodeMarkdown(const QByteArray& data,
+                                                                  const QString& title) {
+    auto decoded = MarkdownCodec::decode(view(data), title.toStdString());
+    if (!decoded.ok()) {
+        return localizedFormat(text(decoded.error().catalogKey()),
+                               {QVariant::fromValue<qint64>(decoded.error().line)});
+    }
+    return std::move(decoded).value();
+}
+
+QByteArray DocumentCodec::encodeMarkdown(const TreeDocument& document, bool taskMarkers) {
+    return bytes(MarkdownCodec::encode(document.items, {.taskMarkers = taskMarkers}));
 }
 
 QByteArray DocumentCodec::encodeBackup(const std::vector<TreeDocument>& documents,

@@ -38,6 +38,11 @@ struct Loaded {
                                                              const QString& fallbackTitle);
 // The OPML text of the document's items (line breaks escaped), as UTF-8.
 [[nodiscard]] QByteArray encodeOPML(const TreeDocument& document);
+// A Markdown file read (titled `title`), or the localised message of why it is no text.
+[[nodiscard]] std::variant<TreeDocument, QString> decodeMarkdown(const QByteArray& data,
+                                                                 const QString& title);
+// The Markdown list of the document's items; `taskMarkers` as when the document shows checks.
+[[nodiscard]] QByteArray encodeMarkdown(const TreeDocument& document, bool taskMarkers);
 
 // The backup text of the documents with the settings, as UTF-8.
 [[nodiscard]] QByteArray encodeBackup(const std::vector<TreeDocument>& documents,

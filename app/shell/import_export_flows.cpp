@@ -26,6 +26,11 @@ QString opmlFilter() {
     return localized(QStringLiteral("document.filter.opml")) + QStringLiteral(" (*.opml *.xml)");
 }
 
+QString markdownFilter() {
+    return localized(QStringLiteral("document.filter.markdown")) +
+           QStringLiteral(" (*.md *.markdown)");
+}
+
 // The bytes of a chosen file, or the message of why it could not be read.
 std::variant<QByteArray, QString> readChosenFile(const QString& path) {
     QFile file(path);
@@ -53,6 +58,21 @@ bool ImportExportFlows::write(QWidget* parent, const QString& path, const QByteA
         return false;
     }
     return true;
+}
+
+std::optional<QByteArray> ImportExportFlows::chooseFile(QWidget* parent, const QString& filter,
+                                                        QString& chosen) {
+    const QStringList paths = m_dialogs.openFileNames(parent, {}, {filter}, false);
+    if (paths.isEmpty()) {
+        return std::nullopt;
+    }
+    chosen = paths.first();
+    auto data = readChosenFile(chosen);
+    if (const auto* message = std::get_if<QString>(&data)) {
+        m_dialogs.alert(parent, *message, {});
+        return std::nullopt;
+    }
+    return std::get<QByteArray>(std::move(data));
 }
 
 bool ImportExportFlows::exportBackup(QWidget* parent) {
@@ -123,42 +143,73 @@ bool ImportExportFlows::exportOPML(VelmoraDocument& document, QWidget* parent) {
     emit document.commitEditingRequested();
     const TreeDocument& tree = document.session().snapshot.document;
     const QByteArray text = DocumentCodec::encodeOPML(tree);
-    QString title = QString::fromStdString(tree.title);
-    if (title.isEmpty()) {
-        title = localized(QStringLiteral("document.untitled"));
-    }
-    const QString directory = document.filePath().isEmpty()
-                                  ? QDir::homePath()
-                                  : QFileInfo(document.filePath()).absolutePath();
-    const QString path = m_dialogs.saveFileName(
-        parent, directory, DocumentCodec::safeFileName(title) + QStringLiteral(".opml"),
-        {opmlFilter()});
+    const QString path = exportPath(document, parent, QStringLiteral(".opml"), opmlFilter());
     if (path.isEmpty()) {
         return false;
     }
     return write(parent, path, text);
 }
 
-VelmoraDocument* ImportExportFlows::importOPML(QWidget* parent) {
-    const QStringList chosen = m_dialogs.openFileNames(parent, {}, {opmlFilter()}, false);
-    if (chosen.isEmpty()) {
+QString ImportExportFlows::exportPath(VelmoraDocument& document, QWidget* parent,
+                                      const QString& extension, const QString& filter) {
+    QString title = QString::fromStdString(document.session().snapshot.document.title);
+    if (title.isEmpty()) {
+        title = localized(QStringLiteral("document.untitled"));
+    }
+    const QString directory = document.filePath().isEmpty()
+                                  ? QDir::homePath()
+                                  : QFileInfo(document.filePath()).absolutePath();
+    return m_dialogs.saveFileName(parent, directory, DocumentCodec::safeFileName(title) + extension,
+                                  {filter});
+}
+
+bool ImportExportFlows::exportMarkdown(VelmoraDocument& document, QWidget* parent) {
+    emit document.commitEditingRequested();
+    const EditorSession& session = document.session();
+    const QByteArray text =
+        DocumentCodec::encodeMarkdown(session.snapshot.document, session.checksVisible);
+    const QString path = exportPath(document, parent, QStringLiteral(".md"), markdownFilter());
+    if (path.isEmpty()) {
+        return false;
+    }
+    return write(parent, path, text);
+}
+
+VelmoraDocument* ImportExportFlows::importMarkdown(QWidget* parent) {
+    QString chosen;
+    const auto data = chooseFile(parent, markdownFilter(), chosen);
+    if (!data) {
         return nullptr;
     }
-    const auto data = readChosenFile(chosen.first());
-    if (const auto* message = std::get_if<QString>(&data)) {
-        m_dialogs.alert(parent, *message, {});
-        return nullptr;
-    }
-    auto decoded = DocumentCodec::decodeOPML(std::get<QByteArray>(data),
-                                             localized(QStringLiteral("document.imported")));
+    // Markdown has no title of its own: the document is named after the file.
+    auto decoded = DocumentCodec::decodeMarkdown(*data, QFileInfo(chosen).completeBaseName());
     if (const auto* message = std::get_if<QString>(&decoded)) {
         m_dialogs.alert(parent, *message, {});
         return nullptr;
     }
+    return showImported(std::get<TreeDocument>(std::move(decoded)));
+}
+
+VelmoraDocument* ImportExportFlows::importOPML(QWidget* parent) {
+    QString chosen;
+    const auto data = chooseFile(parent, opmlFilter(), chosen);
+    if (!data) {
+        return nullptr;
+    }
+    auto decoded = DocumentCodec::decodeOPML(*data, localized(QStringLiteral("document.imported")));
+    if (const auto* message = std::get_if<QString>(&decoded)) {
+        m_dialogs.alert(parent, *message, {});
+        return nullptr;
+    }
+    return showImported(std::get<TreeDocument>(std::move(decoded)));
+}
+
+VelmoraDocument* ImportExportFlows::showImported(TreeDocument imported) {
     auto document = m_controller.makeUntitledDocument();
-    document->adoptImported(std::get<TreeDocument>(std::move(decoded)), Preferences());
+    document->adoptImported(std::move(imported), Preferences());
     document->setFileType(VelmoraDocument::nativeType);
-    // Like an opened OPML file: untitled, with changes that autosave keeps until it is saved.
+    // Like an opened OPML or Markdown file: untitled, with changes that autosave keeps until it is
+    // saved.
     document->markChanged();
     VelmoraDocument* added = m_controller.addDocument(std::move(document));
     m_controller.makeWindowControllers(added);

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "core/model/item.hpp"
+
 #include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 class QWidget;
 
@@ -11,8 +15,8 @@ class Dialogs;
 class VelmoraDocument;
 class VelmoraDocumentController;
 
-// The flows behind exporting and importing backups and OPML: one file panel, one codec, and
-// one alert for any failure, leaving documents and files as they were.
+// The flows behind exporting and importing backups, OPML and Markdown: one file panel, one codec,
+// and one alert for any failure, leaving documents and files as they were.
 class ImportExportFlows {
 public:
     ImportExportFlows(VelmoraDocumentController& controller, Dialogs& dialogs);
@@ -26,9 +30,22 @@ public:
     bool exportOPML(VelmoraDocument& document, QWidget* parent);
     // An OPML file as a new untitled document, shown; null when nothing was imported.
     VelmoraDocument* importOPML(QWidget* parent);
+    // The document's items into a Markdown list.
+    bool exportMarkdown(VelmoraDocument& document, QWidget* parent);
+    // A Markdown file as a new untitled document named after the file, shown; null when
+    // nothing was imported.
+    VelmoraDocument* importMarkdown(QWidget* parent);
 
 private:
     bool write(QWidget* parent, const QString& path, const QByteArray& bytes);
+    // The bytes of one file the user picks in an open panel, its path in `chosen`; nothing
+    // when the panel was cancelled or the file could not be read (after an alert).
+    std::optional<QByteArray> chooseFile(QWidget* parent, const QString& filter, QString& chosen);
+    // The save panel for an export of the document, proposing its title with the extension.
+    QString exportPath(VelmoraDocument& document, QWidget* parent, const QString& extension,
+                       const QString& filter);
+    // Shows an imported document as a new untitled one.
+    VelmoraDocument* showImported(TreeDocument imported);
 
     VelmoraDocumentController& m_controller;
     Dialogs& m_dialogs;

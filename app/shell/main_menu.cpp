@@ -175,6 +175,10 @@ private:
         buildOpenRecent(menu);
         menu->addSeparator();
         group(menu, "file", 1);
+        placeAfter(menu, Action::importOPML,
+                   standard(menu, "menu.file.importMarkdown", StandardItem::importMarkdown));
+        placeAfter(menu, Action::exportOPML,
+                   standard(menu, "menu.file.exportMarkdown", StandardItem::exportMarkdown));
         menu->addSeparator();
         standard(menu, "menu.file.close", StandardItem::close, QKeySequence::Close);
         standard(menu, "menu.file.save", StandardItem::save, QKeySequence::Save);
@@ -188,6 +192,17 @@ private:
         standard(exports, "menu.file.exportPDF", StandardItem::exportPDF);
         menu->addSeparator();
         standard(menu, "settings.files.samples", StandardItem::createSamples);
+    }
+
+    // Moves the item to just after the command item of the action, when the menu has one.
+    static void placeAfter(QMenu* menu, Action action, QAction* item) {
+        const QList<QAction*> items = menu->actions();
+        for (qsizetype i = 0; i + 1 < items.size(); ++i) {
+            if (items[i]->property(kActionProperty) == static_cast<int>(action)) {
+                menu->insertAction(items[i + 1], item);
+                return;
+            }
+        }
     }
 
     void buildOpenRecent(QMenu* file) {

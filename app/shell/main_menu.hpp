@@ -29,6 +29,8 @@ enum class StandardItem {
     pageSetup,
     print,
     createSamples,
+    exportMarkdown,
+    importMarkdown,
     undo,
     redo,
     cut,

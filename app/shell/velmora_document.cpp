@@ -87,11 +87,24 @@ QString VelmoraDocument::typeForPath(const QString& path) {
     if (suffix == QLatin1String("opml") || suffix == QLatin1String("xml")) {
         return opmlType;
     }
+    if (suffix == QLatin1String("md") || suffix == QLatin1String("markdown")) {
+        return markdownType;
+    }
     return nativeType;
 }
 
 std::optional<DocumentError> VelmoraDocument::read(const QByteArray& data, const QString& type,
-                                                   const Preferences& preferences) {
+                                                   const Preferences& preferences,
+                                                   const QString& name) {
+    if (type == markdownType) {
+        auto decoded = DocumentCodec::decodeMarkdown(
+            data, name.isEmpty() ? localized(QStringLiteral("document.imported")) : name);
+        if (auto* message = std::get_if<QString>(&decoded)) {
+            return DocumentError{*message};
+        }
+        adoptImported(std::get<TreeDocument>(std::move(decoded)), preferences);
+        return std::nullopt;
+    }
     if (type == opmlType) {
         auto decoded =
             DocumentCodec::decodeOPML(data, localized(QStringLiteral("document.imported")));
@@ -137,7 +150,7 @@ std::optional<DocumentError> VelmoraDocument::readFile(const QString& path,
         return DocumentError{file.errorString()};
     }
     const QString type = typeForPath(path);
-    if (auto error = read(data, type, preferences)) {
+    if (auto error = read(data, type, preferences, QFileInfo(path).completeBaseName())) {
         return error;
     }
     m_fileType = type;

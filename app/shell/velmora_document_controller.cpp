@@ -29,6 +29,8 @@ QStringList documentFilters() {
     return {localized(QStringLiteral("document.filter.documents")) +
                 QStringLiteral(" (*.quenlith)"),
             localized(QStringLiteral("document.filter.opml")) + QStringLiteral(" (*.opml *.xml)"),
+            localized(QStringLiteral("document.filter.markdown")) +
+                QStringLiteral(" (*.md *.markdown)"),
             localized(QStringLiteral("document.filter.backups")) + QStringLiteral(" (*.json)"),
             localized(QStringLiteral("document.filter.all")) + QStringLiteral(" (*)")};
 }

@@ -8,6 +8,7 @@
 #include "app/views/list_outline_controller.hpp"
 #include "core/commands/key_map.hpp"
 #include "core/formats/item_clipboard.hpp"
+#include "core/formats/markdown_codec.hpp"
 #include "core/session/editor_session.hpp"
 
 #include <QAbstractSpinBox>
@@ -25,6 +26,7 @@ namespace {
 
 const QString kItemsType = QString::fromLatin1(ItemClipboard::pasteboardType.data(),
                                                qsizetype(ItemClipboard::pasteboardType.size()));
+const QString kMarkdownType = QStringLiteral("text/markdown");
 
 // Whether the widget is a text field of its own (a search field, a palette), where keys type.
 bool isOtherTextInput(const QWidget* widget, const QWidget* editor) {
@@ -36,13 +38,28 @@ bool isOtherTextInput(const QWidget* widget, const QWidget* editor) {
            qobject_cast<const QAbstractSpinBox*>(widget);
 }
 
-// Both clipboard forms of the items: the private one with every field, and indented text.
-QMimeData* clipboardData(const std::vector<Item>& items) {
+// The clipboard forms of the items: the private one with every field, a Markdown list (with
+// task markers when the document shows checks) and indented text.
+QMimeData* clipboardData(const std::vector<Item>& items, bool checksVisible) {
     const ItemList list(items);
     auto* mime = new QMimeData;
     mime->setData(kItemsType, QByteArray::fromStdString(ItemClipboard::opmlText(list)));
+    mime->setData(kMarkdownType, QByteArray::fromStdString(
+                                     MarkdownCodec::encode(list, {.taskMarkers = checksVisible})));
     mime->setText(QString::fromStdString(ItemClipboard::plainText(list)));
     return mime;
+}
+
+// The items of pasted text: a Markdown list when the text has list items or headings,
+// otherwise indented lines.
+std::vector<Item> itemsFromText(const std::string& text, bool markdown) {
+    if (markdown || MarkdownCodec::looksLikeMarkdown(text)) {
+        auto document = MarkdownCodec::decode(text, {});
+        if (document.ok() && !document.value().items.empty()) {
+            return document.value().items.toVector();
+        }
+    }
+    return ItemClipboard::itemsFromPlainText(text, TreeIDs::make).toVector();
 }
 
 } // namespace
@@ -140,7 +157,8 @@ void DocumentWindowController::copy() {
         QApplication::beep();
         return;
     }
-    QGuiApplication::clipboard()->setMimeData(clipboardData(items));
+    QGuiApplication::clipboard()->setMimeData(
+        clipboardData(items, m_document.session().checksVisible));
 }
 
 void DocumentWindowController::cut() {
@@ -152,7 +170,8 @@ void DocumentWindowController::cut() {
         return result.command;
     });
     if (!items.empty()) {
-        QGuiApplication::clipboard()->setMimeData(clipboardData(items));
+        QGuiApplication::clipboard()->setMimeData(
+            clipboardData(items, m_document.session().checksVisible));
     }
     refresh();
 }
@@ -169,9 +188,11 @@ void DocumentWindowController::paste() {
             items = parsed->toVector();
         }
     }
+    if (items.empty() && mime->hasFormat(kMarkdownType)) {
+        items = itemsFromText(mime->data(kMarkdownType).toStdString(), true);
+    }
     if (items.empty() && mime->hasText()) {
-        items =
-            ItemClipboard::itemsFromPlainText(mime->text().toStdString(), TreeIDs::make).toVector();
+        items = itemsFromText(mime->text().toStdString(), false);
     }
     if (items.empty()) {
         QApplication::beep();

@@ -1,5 +1,5 @@
-// Exporting and importing backups and OPML: the files written, the proposed names, the summary
-// alert, and one alert for every failure with the files left as they were.
+// Exporting and importing backups, OPML and Markdown: the files written, the proposed names, the
+// summary alert, and one alert for every failure with the files left as they were.
 #include "app/shell/app_delegate.hpp"
 #include "app/shell/application.hpp"
 #include "app/shell/document_codec.hpp"
@@ -160,6 +160,43 @@ private slots:
         QCOMPARE(m_dialogs->alerts.size(), 1);
         QCOMPARE(m_dialogs->alerts.first().message,
                  localizedFormat(QStringLiteral("opml.error.malformed %lld"), {qint64(5)}));
+        QVERIFY(controller().documents().isEmpty());
+    }
+
+    void markdownExportAndImportKeepTheTreeAndAreNamedAfterTheFile() {
+        VelmoraDocument* document = controller().newDocument();
+        document->perform(Action::commit, std::string("Pack"));
+        document->perform(Action::toggleCheck);
+        const QString file = path(QStringLiteral("Trip.md"));
+        m_dialogs->savePaths.enqueue(file);
+        QVERIFY(flows().exportMarkdown(*document, nullptr));
+        QCOMPARE(m_dialogs->saveRequests.first().proposedName,
+                 localized(QStringLiteral("document.untitled")) + QStringLiteral(".md"));
+        QCOMPARE(readFile(file), QByteArray("- [x] Pack\n"));
+
+        m_dialogs->openPaths.enqueue({file});
+        VelmoraDocument* imported = flows().importMarkdown(nullptr);
+        QVERIFY(imported);
+        QVERIFY(imported->filePath().isEmpty());
+        QCOMPARE(imported->session().snapshot.document.title, std::string("Trip"));
+        const Item& item = imported->session().snapshot.document.items.front();
+        QCOMPARE(item.text, std::string("Pack"));
+        QVERIFY(item.checked);
+
+        // Opening a .md file reads it the same way.
+        auto opened = std::make_unique<VelmoraDocument>(Preferences());
+        QVERIFY(!opened->readFile(file, Preferences()));
+        QCOMPARE(opened->session().snapshot.document.items.front().text, std::string("Pack"));
+    }
+
+    void markdownThatIsNoTextNamesTheLine() {
+        const QString file = path(QStringLiteral("bad.md"));
+        writeFile(file, QByteArray("- a\n- b\n- \xFF\n"));
+        m_dialogs->openPaths.enqueue({file});
+        QVERIFY(!flows().importMarkdown(nullptr));
+        QCOMPARE(m_dialogs->alerts.size(), 1);
+        QCOMPARE(m_dialogs->alerts.first().message,
+                 localizedFormat(QStringLiteral("markdown.error.encoding %lld"), {qint64(3)}));
         QVERIFY(controller().documents().isEmpty());
     }
 

@@ -169,6 +169,17 @@ private slots:
         QCOMPARE(m_document->session().snapshot.document.items.size(), 1u);
     }
 
+    void markdownItemsFollowTheirOPMLCounterparts() {
+        QMenuBar* bar = m_window->menuBar();
+        const QList<QAction*> items = bar->actions().at(1)->menu()->actions(); // File
+        auto after = [&](QAction* item) { return items.value(items.indexOf(item) + 1); };
+        QCOMPARE(after(MainMenu::actionItem(bar, Action::importOPML)),
+                 MainMenu::standardItem(bar, StandardItem::importMarkdown));
+        QCOMPARE(after(MainMenu::actionItem(bar, Action::exportOPML)),
+                 MainMenu::standardItem(bar, StandardItem::exportMarkdown));
+        QVERIFY(MainMenu::standardItem(bar, StandardItem::exportMarkdown)->isEnabled());
+    }
+
     void newTabItemFollowsThePreference() {
         QAction* newTab = MainMenu::actionItem(m_window->menuBar(), Action::newDocumentTab);
         QVERIFY(newTab->isVisible());

@@ -83,6 +83,28 @@ TEST_F(CliConvert, RoundTripsThroughOPMLAndText) {
     EXPECT_FALSE(list.value().mac && list.value().mac->selectedId);
 }
 
+TEST_F(CliConvert, MarkdownOutAndBackWithOrWithoutTaskMarkers) {
+    auto file = documentFile("Plans.quenlith");
+    ASSERT_EQ(cli({"convert", file, path("plans.md").string()}).status, 0);
+    EXPECT_EQ(slurp(path("plans.md")), "- [ ] Alpha\n  - [ ] Alpha one\n- [ ] Beta\n");
+    ASSERT_EQ(cli({"convert", file, path("bare.MD").string(), "--no-checks"}).status, 0);
+    EXPECT_EQ(slurp(path("bare.MD")), "- Alpha\n  - Alpha one\n- Beta\n");
+
+    ASSERT_EQ(cli({"convert", path("plans.md").string(), path("Back.quenlith").string()}).status,
+              0);
+    auto back = NativeDocumentCodec::decode(slurp(path("Back.quenlith")));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back.value().document.title, "plans");
+    EXPECT_EQ(back.value().document.items[0].children[0].text, "Alpha one");
+
+    write("bad.md", "- fine\n- \xFF\n");
+    auto refused = cli({"info", "--json", path("bad.md").string()});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.out.find("\"markdown.error.encoding %lld\", \"argument\": 2"),
+              std::string::npos)
+        << refused.out;
+}
+
 TEST_F(CliConvert, NeverReplacesWithoutForce) {
     auto file = documentFile("Plans.quenlith");
     write("out.opml", "keep me");

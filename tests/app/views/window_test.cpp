@@ -208,6 +208,8 @@ private slots:
         const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
         QVERIFY(mime->hasFormat(QStringLiteral("com.kestrum-software.ostrevo.items")));
         QCOMPARE(mime->text(), QStringLiteral("Parent\n\tChild"));
+        QCOMPARE(mime->data(QStringLiteral("text/markdown")),
+                 QByteArray("- [ ] Parent\n  - [ ] Child\n"));
 
         m_app->click(m_app->titlePoint("s"));
         WindowFixture::key(Qt::Key_V, Qt::ControlModifier);
@@ -233,6 +235,34 @@ private slots:
         QCOMPARE(items.size(), 2u);
         QCOMPARE(items[1].text, std::string("Eggs"));
         QCOMPARE(items[1].children[0].text, std::string("Brown"));
+    }
+
+    void markdownTextIsPastedAsAListWithNotesAndChecks() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A")}, "a"));
+        m_app->list().setFocus();
+        // Indented text would make "Two spaces in" a child and "- [x] Milk" a title of its own.
+        QGuiApplication::clipboard()->setText(
+            QStringLiteral("# Shopping\n- [x] Milk\n  Two spaces in\n- Bread\n"));
+        WindowFixture::key(Qt::Key_V, Qt::ControlModifier);
+        const ItemList& items = m_app->session().snapshot.document.items;
+        QCOMPARE(items.size(), 2u);
+        QCOMPARE(items[1].text, std::string("Shopping"));
+        QCOMPARE(items[1].children.size(), 2u);
+        QCOMPARE(items[1].children[0].text, std::string("Milk"));
+        QVERIFY(items[1].children[0].checked);
+        QCOMPARE(items[1].children[0].note, std::string("Two spaces in"));
+
+        // The Markdown form wins over plain text when both are offered.
+        auto* mime = new QMimeData;
+        mime->setText(QStringLiteral("Plain"));
+        mime->setData(QStringLiteral("text/markdown"), QByteArray("- **Marked**\n"));
+        QGuiApplication::clipboard()->setMimeData(mime);
+        WindowFixture::key(Qt::Key_V, Qt::ControlModifier);
+        const ItemList& after = m_app->session().snapshot.document.items;
+        QCOMPARE(after.size(), 3u);
+        QCOMPARE(after[2].text, std::string("Marked"));
+        QVERIFY(after[2].bold);
     }
 
     void hoistingWithTheKeyAndTheHoistBar() {
