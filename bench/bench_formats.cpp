@@ -4,6 +4,7 @@
 // not counted, they stay small because the parser streams).
 #include "bench/outline_generator.hpp"
 #include "core/formats/backup_codec.hpp"
+#include "core/formats/backup_reference.hpp"
 #include "core/formats/opml_codec.hpp"
 
 #include <benchmark/benchmark.h>
@@ -190,6 +191,46 @@ void BM_BackupDecode(benchmark::State& state) {
     peak.report(state, text.size());
 }
 BENCHMARK(BM_BackupDecode)->Apply(sizes);
+
+// The reader over a parsed tree of the whole file, which the streaming reader replaced.
+void BM_BackupDecodeTree(benchmark::State& state) {
+    const std::string& text = backupText(state.range(0));
+    PeakMemory peak;
+    for (auto _ : state) {
+        peak.start();
+        auto backup = BackupReference::decode(text);
+        peak.stop();
+        if (!backup.ok())
+            state.SkipWithError("the backup did not read");
+        state.PauseTiming();
+        { auto gone = std::move(backup); }
+        state.ResumeTiming();
+    }
+    peak.report(state, text.size());
+}
+BENCHMARK(BM_BackupDecodeTree)->Apply(sizes);
+
+// Where the model's memory goes, per item of a document read from a backup: the whole tree as
+// read (nodes, texts, child lists with their id keys), then the id index that the first lookup
+// by id builds.
+void BM_ModelBytesPerItem(benchmark::State& state) {
+    const std::string& text = backupText(state.range(0));
+    double items = static_cast<double>(state.range(0));
+    for (auto _ : state) {
+        auto before = g_current.load();
+        auto backup = BackupCodec::decode(text);
+        auto read = g_current.load();
+        auto index = backup.value().documents.front().items.idIndex();
+        auto indexed = g_current.load();
+        state.counters["tree_B_per_item"] = static_cast<double>(read - before) / items;
+        state.counters["index_B_per_item"] = static_cast<double>(indexed - read) / items;
+        state.PauseTiming();
+        { auto gone = std::move(backup); }
+        state.ResumeTiming();
+    }
+    state.counters["sizeof_Item"] = sizeof(Item);
+}
+BENCHMARK(BM_ModelBytesPerItem)->Arg(100'000)->Arg(1'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_SimdjsonBareParse(benchmark::State& state) {
     const std::string& text = backupText(state.range(0));

@@ -1,6 +1,8 @@
 // The tree and map layout of a fully expanded outline of 10,000 and 100,000 shown items, with a
-// measured size for every item as the canvas passes it (sized:1) and without sizes (sized:0).
+// measured size for every item as the canvas passes it (sized:1) and without sizes (sized:0);
+// and the layout kept by node after a one-item edit, alone and with writing out every record.
 #include "bench/outline_generator.hpp"
+#include "core/layout/layout_cache.hpp"
 #include "core/layout/tree_layout.hpp"
 #include "core/model/tree_ops.hpp"
 
@@ -61,6 +63,34 @@ void BM_TreeLayoutMap(benchmark::State& state) {
 BENCHMARK(BM_TreeLayoutMap)
     ->ArgsProduct({{10'000, 100'000}, {1, 0}})
     ->ArgNames({"shown", "sized"})
+    ->Unit(benchmark::kMillisecond);
+
+// A one-item edit of a deep item, laid out again by the layout that remembers subtrees by node
+// (with_records:0), and also written out as the full records the canvas draws (with_records:1).
+void BM_TreeLayoutCacheOneItemEdit(benchmark::State& state) {
+    const auto& fixture = expanded(state.range(0));
+    TreeDocument doc = fixture.doc;
+    const std::string id = bench::deepItemId(doc);
+    auto sizeOf = [&](const ItemList::Node& node, int) {
+        auto it = fixture.sizes.find(node->id);
+        return it != fixture.sizes.end() ? it->second : LayoutSize{184, 21};
+    };
+    TreeLayoutCache cache;
+    const TreeLayoutCache::Context context{{260, 240, 300}, TreeLayout::Style::tree, true, 0};
+    cache.update(doc.items, context, sizeOf);
+    int edit = 0;
+    for (auto _ : state) {
+        doc = TreeOps::updateItem(doc, id, [&](Item& i) { i.text = "Edited " + std::to_string(++edit); });
+        cache.update(doc.items, context, sizeOf);
+        if (state.range(1) != 0)
+            benchmark::DoNotOptimize(cache.result());
+        benchmark::DoNotOptimize(cache.contentSize());
+    }
+    state.counters["laid_out"] = static_cast<double>(cache.laidOutCount());
+}
+BENCHMARK(BM_TreeLayoutCacheOneItemEdit)
+    ->ArgsProduct({{10'000, 100'000, 1'000'000}, {0, 1}})
+    ->ArgNames({"items", "with_records"})
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

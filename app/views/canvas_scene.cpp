@@ -62,6 +62,19 @@ private:
     BlockMeasurer& m_measurer;
 };
 
+// What the layout depends on besides the nodes: columns, style, the root line and what the
+// measurements depend on (label dots, note display, the note being edited).
+TreeLayoutCache::Context layoutContext(const CanvasScene& scene, const EditorSnapshot& snapshot,
+                                       const CanvasOptions& options) {
+    std::string measured = std::to_string(static_cast<int>(options.appearance.labelStyle));
+    measured += snapshot.showAllNotes ? 'n' : '-';
+    if (snapshot.editing && snapshot.editing->isNote()) {
+        measured += snapshot.editing->id;
+    }
+    return {scene.columns, scene.style, !options.hideRootLine,
+            std::hash<std::string>{}(measured)};
+}
+
 } // namespace
 
 std::optional<QRectF> CanvasBlock::noteRect() const {
@@ -174,7 +187,7 @@ std::vector<double> effectiveColumns(const std::optional<std::vector<double>>& s
 }
 
 CanvasScene buildScene(const EditorSession& session, const CanvasOptions& options,
-                       BlockMeasurer& measurer) {
+                       BlockMeasurer& measurer, TreeLayoutCache* layoutCache) {
     const EditorSnapshot& snapshot = session.snapshot;
     CanvasScene scene;
     scene.hoistRoot = session.hoistRoot();
@@ -196,8 +209,21 @@ CanvasScene buildScene(const EditorSession& session, const CanvasOptions& option
             scene.depths.push_back(static_cast<int>(depth));
         }
     }
-    scene.layout = TreeLayout::layout(items, measurer.sizes(), scene.columns, scene.style,
-                                      !options.hideRootLine);
+    if (layoutCache) {
+        layoutCache->update(items, layoutContext(scene, snapshot, options),
+                            [&](const ItemList::Node& node, int depth) {
+                                return measurer
+                                    .measure(node, TreeLayout::nodeWidth(depth, scene.columns),
+                                             node->color && options.appearance.labelStyle ==
+                                                                LabelStyle::dot,
+                                             noteShowFor(*node, snapshot))
+                                    .size;
+                            });
+        scene.layout = layoutCache->result();
+    } else {
+        scene.layout = TreeLayout::layout(items, measurer.sizes(), scene.columns, scene.style,
+                                          !options.hideRootLine);
+    }
     scene.index.build(scene.layout);
 
     const std::vector<std::string> selectedIds = session.selectedIDs();

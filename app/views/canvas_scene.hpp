@@ -2,6 +2,7 @@
 
 #include "app/views/appearance.hpp"
 #include "app/views/canvas_blocks.hpp"
+#include "core/layout/layout_cache.hpp"
 #include "core/layout/tree_layout.hpp"
 #include "core/session/editor_session.hpp"
 
@@ -137,8 +138,10 @@ struct CanvasScene {
                                                    TreeLayout::Style style);
 
 // Rebuilds the scene from the session: the shown items, their measured blocks and the layout.
+// With a layout cache kept from the last reload, only the subtrees that changed are laid out.
 [[nodiscard]] CanvasScene buildScene(const EditorSession& session, const CanvasOptions& options,
-                                     BlockMeasurer& measurer);
+                                     BlockMeasurer& measurer,
+                                     TreeLayoutCache* layoutCache = nullptr);
 
 // Recomputes the lit branch (the selected item's ancestors, itself and all its descendants
 // when branch highlighting is on) as the blocks' lit flags and alpha.

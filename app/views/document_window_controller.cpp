@@ -84,6 +84,7 @@ DocumentWindowController::DocumentWindowController(VelmoraDocument& document,
     wireEditor();
     wireCanvas();
     wireDragAndDrop();
+    buildPanels();
     m_appearance = Appearance::fromPreferences(Preferences());
     applyAppearance();
     applyStoredZoom();
@@ -296,6 +297,7 @@ std::optional<long long> DocumentWindowController::caret() const {
 }
 
 void DocumentWindowController::flushEditor() {
+    flushProperties();
     if (m_flushing || m_suppressEditor) {
         return;
     }
@@ -361,8 +363,10 @@ void DocumentWindowController::carryOut(SideEffect side) {
     case SideEffect::showHelp:
     case SideEffect::toggleHelp:
     case SideEffect::focusHelpSearch:
+        carryOutPanels(side);
+        return;
     case SideEffect::toggleLibrary:
-        // The palette, the inspector, help and the library sidebar are not built yet.
+        // The library sidebar is not built yet.
         QApplication::beep();
         return;
     }

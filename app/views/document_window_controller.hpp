@@ -23,7 +23,9 @@ class QTimer;
 namespace velmora {
 
 struct EditorSession;
+class CommandPaletteController;
 class HoistBar;
+class InspectorController;
 class ItemTextEditor;
 class JumpPanel;
 class KeyRouter;
@@ -104,6 +106,13 @@ public:
     // The status line's text: the item count and when the file was saved.
     [[nodiscard]] QString statusText() const;
 
+    // The inspector at the trailing edge (properties and help) and the command palette.
+    [[nodiscard]] InspectorController& inspector() const { return *m_inspector; }
+    [[nodiscard]] CommandPaletteController& commandPalette() const { return *m_palette; }
+    [[nodiscard]] bool inspectorVisible() const;
+    // Shows or hides the inspector and remembers it for new windows ("helpVisible").
+    void setInspectorVisible(bool visible);
+
 private:
     using Change = std::function<std::optional<TreeCommand>(EditorSession&)>;
 
@@ -149,6 +158,18 @@ private:
     // Starts building the id index of a new tree in the background.
     void prepareLookups();
 
+    // The inspector and the palette (document_window_controller_panels.cpp).
+    void buildPanels();
+    void carryOutPanels(SideEffect side);
+    // Shows the inspector's help (else its properties) pane.
+    void showInspectorPane(bool help);
+    void refreshPanels();
+    // Commits the text typed in the inspector's properties, keeping it open.
+    void flushProperties();
+    void commitPropertiesText(const std::string& id, const std::string& text, bool note);
+    void previewText(const std::string& id, const std::string& text, bool note);
+    void showPreview();
+
     void rowSelected(const std::string& id);
     void rowToggled(const std::string& id);
     void rowChecked(const std::string& id, bool checked);
@@ -187,6 +208,18 @@ private:
     std::string m_dragToken;
     ItemDrag::PayloadCache m_dragPayload;
     const void* m_preparedItems = nullptr;
+
+    InspectorController* m_inspector = nullptr;
+    CommandPaletteController* m_palette = nullptr;
+    bool m_flushingProperties = false;
+    // The text typed in the properties that the outline shows before it is committed.
+    struct Preview {
+        std::string id;
+        std::string text;
+        bool note = false;
+    };
+    std::optional<Preview> m_preview;
+    QTimer* m_previewTimer = nullptr;
 };
 
 } // namespace velmora

@@ -21,6 +21,9 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
+#include <algorithm>
+#include <iterator>
+
 namespace velmora {
 namespace {
 
@@ -73,6 +76,15 @@ KeyContext DocumentWindowController::keyContext(const QWidget* receiver) const {
 }
 
 bool DocumentWindowController::menuCarries(const KeyChord& chord) const {
+    // A shifted symbol key arrives as the symbol it types (Ctrl+Shift+/ as Ctrl+?), so a menu
+    // shortcut written with the key itself never fires: the window performs such chords.
+    static constexpr PhysicalKey symbols[] = {
+        PhysicalKey::slash,  PhysicalKey::quote,       PhysicalKey::period,
+        PhysicalKey::comma,  PhysicalKey::bracketLeft, PhysicalKey::bracketRight};
+    if (chord.modifiers.contains(KeyModifiers::shift) &&
+        std::find(std::begin(symbols), std::end(symbols), chord.key) != std::end(symbols)) {
+        return false;
+    }
     const QKeySequence sequence = MenuKeys::sequence(chord);
     for (const QAction* action : window()->findChildren<QAction*>()) {
         if (action->isEnabled() && action->shortcuts().contains(sequence)) {

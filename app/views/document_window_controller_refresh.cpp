@@ -74,6 +74,7 @@ void DocumentWindowController::refresh() {
     }
     updateStatus();
     m_toolbar->update(session.snapshot.view, Preferences().highlightBranch());
+    refreshPanels();
     if (!m_suppressEditor) {
         placeEditor();
     }
@@ -259,9 +260,7 @@ void DocumentWindowController::updateStatus() {
 void DocumentWindowController::applyAppearance() {
     m_list->setAppearance(m_appearance);
     m_listPaper->setAppearance(m_appearance);
-    if (m_canvas) {
-        reloadCanvas();
-    }
+    // The canvas is drawn by the refresh that follows, and only when it is shown.
     if (!m_editor->isHidden()) {
         placeEditor();
     }

@@ -45,16 +45,26 @@ void TreeCanvasView::setSession(const EditorSession& session) {
 void TreeCanvasView::setOptions(const CanvasOptions& options) {
     if (options.appearance.labelStyle != m_options.appearance.labelStyle) {
         m_measurer.clear();
+        m_layoutCache = TreeLayoutCache();
     }
     m_options = options;
     update();
 }
 
 void TreeCanvasView::reload() {
-    m_scene = buildScene(m_session, m_options, m_measurer);
+    m_scene = buildScene(m_session, m_options, m_measurer, &m_layoutCache);
     updateSize();
     update();
-    scrollSelectionIntoView();
+    // Only a new selection, or a selected block that moved or grew, scrolls: an edit elsewhere
+    // leaves the view where the user put it.
+    const auto& selected = m_session.snapshot.selectedId;
+    const CanvasBlock* block = selected ? m_scene.block(*selected) : nullptr;
+    const std::optional<QRectF> frame = block ? std::optional<QRectF>(block->frame) : std::nullopt;
+    if (selected != m_scrolledSelection || frame != m_scrolledFrame) {
+        m_scrolledSelection = selected;
+        m_scrolledFrame = frame;
+        scrollSelectionIntoView();
+    }
     emit geometryRefreshed();
 }
 

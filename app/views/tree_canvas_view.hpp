@@ -145,7 +145,11 @@ private:
     EditorSession m_session;
     CanvasOptions m_options;
     BlockMeasurer m_measurer;
+    TreeLayoutCache m_layoutCache; // the last reload's layout, by node
     CanvasScene m_scene;
+    // The selection and its block's frame when the view last scrolled to it.
+    std::optional<std::string> m_scrolledSelection;
+    std::optional<QRectF> m_scrolledFrame;
     double m_magnification = 1.0;
 
     std::optional<Resizing> m_resizing;

@@ -121,17 +121,22 @@ HelpDocument parse(std::string_view text) {
     return std::move(parser.document);
 }
 
-std::vector<HelpHit> search(const HelpDocument& document, std::string_view query) {
+std::vector<HelpHit> search(const HelpDocument& document, std::string_view query,
+                            const EditorPreferences& preferences) {
     const auto words = tokens(query);
     std::vector<HelpHit> hits;
     if (words.empty())
         return hits;
-    // Shortcuts as the default preferences show them, worked out once per action.
+    // Shortcuts as the preferences show them, in glyphs and in the names Linux writes
+    // ("Ctrl+Z"), worked out once per action.
     std::map<Action, std::string> glyphs;
     auto shortcutOf = [&](Action action) -> const std::string& {
         auto it = glyphs.find(action);
         if (it == glyphs.end())
-            it = glyphs.emplace(action, KeyMap::primaryGlyph(action, EditorPreferences{})).first;
+            it = glyphs
+                     .emplace(action, KeyMap::primaryGlyph(action, preferences) + ' ' +
+                                          KeyMap::primaryText(action, preferences))
+                     .first;
         return it->second;
     };
     for (const auto& section : document.sections) {

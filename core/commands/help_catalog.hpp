@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/commands/editor_preferences.hpp"
 #include "core/commands/help_document.hpp"
 
 #include <string>
@@ -19,8 +20,10 @@ namespace velmora::HelpCatalog {
 [[nodiscard]] HelpDocument parse(std::string_view text);
 
 // The blocks whose section title, text and shortcut contain every word of the query, in
-// document order; none for an empty query.
-[[nodiscard]] std::vector<HelpHit> search(const HelpDocument& document, std::string_view query);
+// document order; none for an empty query. A shortcut matches in its glyphs ("⌘Z") and in the
+// names Linux writes ("ctrl z", "Ctrl+Z"), as the preferences bind it (the defaults unless given).
+[[nodiscard]] std::vector<HelpHit> search(const HelpDocument& document, std::string_view query,
+                                          const EditorPreferences& preferences = {});
 
 // The form searches compare: case- and diacritic-insensitive, the same in every language.
 [[nodiscard]] std::string fold(std::string_view text);

@@ -1,5 +1,7 @@
 #include "core/formats/backup_reader.hpp"
 
+#include "core/formats/backup_reference.hpp"
+#include "core/formats/backup_stream.hpp"
 #include "core/formats/item_tree_builder.hpp"
 #include "core/model/text.hpp"
 
@@ -250,7 +252,7 @@ Result<Backup, BackupError> read(Element root) {
 
 } // namespace velmora::BackupReader
 
-namespace velmora::BackupCodec {
+namespace velmora::BackupReference {
 
 Result<Backup, BackupError> decode(std::string_view data) {
     try {
@@ -263,6 +265,17 @@ Result<Backup, BackupError> decode(std::string_view data) {
         // Only memory exhaustion throws here; the file is then as unreadable as bad JSON.
         return BackupError::plain(BackupError::Kind::notJSON);
     }
+}
+
+} // namespace velmora::BackupReference
+
+namespace velmora::BackupCodec {
+
+Result<Backup, BackupError> decode(std::string_view data) {
+    auto read = BackupStream::read(data, false);
+    if (!read.ok())
+        return read.error();
+    return std::move(read.value().backup);
 }
 
 } // namespace velmora::BackupCodec

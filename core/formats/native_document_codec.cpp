@@ -1,7 +1,7 @@
 #include "core/formats/native_document_codec.hpp"
 
-#include "core/formats/backup_reader.hpp"
-#include "core/formats/json_dom.hpp"
+#include "core/formats/backup_reference.hpp"
+#include "core/formats/backup_stream.hpp"
 
 #include <cmath>
 
@@ -50,27 +50,27 @@ std::string columnWidthsText(const std::vector<double>& widths) {
 
 // An optional member: absent and null give nothing; a member of another type fails the state.
 template <class T, class Read>
-bool optionalMember(JSONDom::Object object, std::string_view key, std::optional<T>& out,
+bool optionalMember(const JSONValue& object, std::string_view key, std::optional<T>& out,
                     Read read) {
-    auto element = JSONDom::member(object, key);
-    if (!element || element->is_null())
+    const JSONValue* element = object.member(key);
+    if (!element || element->kind() == JSONValue::Kind::null)
         return true;
     out = read(*element);
     return out.has_value();
 }
 
-std::optional<std::string> readString(JSONDom::Element element) {
-    auto text = JSONDom::asString(element);
+std::optional<std::string> readString(const JSONValue& element) {
+    const std::string* text = element.asString();
     return text ? std::optional<std::string>(*text) : std::nullopt;
 }
 
-std::optional<std::vector<double>> readWidths(JSONDom::Element element) {
-    auto array = JSONDom::asArray(element);
+std::optional<std::vector<double>> readWidths(const JSONValue& element) {
+    const JSONValue::Array* array = element.asArray();
     if (!array)
         return std::nullopt;
     std::vector<double> widths;
-    for (auto value : *array) {
-        auto number = JSONDom::asNumber(value);
+    for (const auto& value : *array) {
+        const double* number = value.asNumber();
         if (!number)
             return std::nullopt;
         widths.push_back(*number);
@@ -78,42 +78,53 @@ std::optional<std::vector<double>> readWidths(JSONDom::Element element) {
     return widths;
 }
 
-std::optional<std::vector<HoistTab>> readHoistTabs(std::optional<JSONDom::Element> element) {
-    auto array = JSONDom::asArray(element);
+const std::string* stringMember(const JSONValue* object, std::string_view key) {
+    const JSONValue* member = object ? object->member(key) : nullptr;
+    return member ? member->asString() : nullptr;
+}
+
+std::optional<std::vector<HoistTab>> readHoistTabs(const JSONValue* element) {
+    const JSONValue::Array* array = element ? element->asArray() : nullptr;
     if (!array)
         return std::nullopt;
     std::vector<HoistTab> tabs;
-    for (auto value : *array) {
-        auto id = JSONDom::asString(JSONDom::member(value, "id"));
-        auto rootId = JSONDom::asString(JSONDom::member(value, "rootId"));
-        auto title = JSONDom::asString(JSONDom::member(value, "title"));
+    for (const auto& value : *array) {
+        const auto* id = stringMember(&value, "id");
+        const auto* rootId = stringMember(&value, "rootId");
+        const auto* title = stringMember(&value, "title");
         if (!id || !rootId || !title)
             return std::nullopt;
-        tabs.push_back({std::string(*id), std::string(*rootId), std::string(*title)});
+        tabs.push_back({*id, *rootId, *title});
     }
     return tabs;
 }
 
-std::optional<MacDocumentState> readState(JSONDom::Object top) {
-    auto element = JSONDom::member(top, "mac");
-    auto object = JSONDom::asObject(element);
-    if (!object)
+} // namespace
+
+namespace NativeDocumentCodec {
+
+std::optional<MacDocumentState> readState(const JSONValue* mac) {
+    if (!mac || !mac->asObject())
         return std::nullopt;
     MacDocumentState state;
-    auto view = JSONDom::asString(JSONDom::member(*object, "view"));
-    auto tabs = readHoistTabs(JSONDom::member(*object, "hoistTabs"));
-    auto showAllNotes = JSONDom::asBool(JSONDom::member(*object, "showAllNotes"));
-    if (!view || !tabs || !showAllNotes)
+    const auto* view = stringMember(mac, "view");
+    auto tabs = readHoistTabs(mac->member("hoistTabs"));
+    const JSONValue* showAllNotes = mac->member("showAllNotes");
+    if (!view || !tabs || !showAllNotes || !showAllNotes->asBool())
         return std::nullopt;
-    state.view = std::string(*view);
+    state.view = *view;
     state.hoistTabs = std::move(*tabs);
-    state.showAllNotes = *showAllNotes;
-    if (!optionalMember(*object, "activeHoist", state.activeHoist, readString) ||
-        !optionalMember(*object, "selectedId", state.selectedId, readString) ||
-        !optionalMember(*object, "columnWidths", state.columnWidths, readWidths))
+    state.showAllNotes = *showAllNotes->asBool();
+    if (!optionalMember(*mac, "activeHoist", state.activeHoist, readString) ||
+        !optionalMember(*mac, "selectedId", state.selectedId, readString) ||
+        !optionalMember(*mac, "columnWidths", state.columnWidths, readWidths))
         return std::nullopt;
     return state;
 }
+
+} // namespace NativeDocumentCodec
+
+namespace {
 
 ViewMode settingsView(const BackupSettings& settings) {
     return settings.view == BackupSettings::View::tree ? ViewMode::tree : ViewMode::list;
@@ -170,22 +181,15 @@ std::string encode(const EditorSnapshot& snapshot, const BackupSettings& setting
 }
 
 Result<LoadedNative, NativeReadError> decode(std::string_view data) {
-    try {
-        simdjson::dom::parser parser;
-        auto root = JSONDom::parse(parser, data);
-        if (!root)
-            return NativeReadError::fromBackup(BackupError::plain(BackupError::Kind::notJSON));
-        auto backup = BackupReader::read(*root);
-        if (!backup.ok())
-            return NativeReadError::fromBackup(backup.error());
-        auto& documents = backup.value().documents;
-        if (documents.size() != 1)
-            return NativeReadError::multipleDocuments(static_cast<std::int64_t>(documents.size()));
-        auto mac = readState(root->get_object().value_unsafe());
-        return LoadedNative{std::move(documents.front()), backup.value().settings, std::move(mac)};
-    } catch (const std::bad_alloc&) {
-        return NativeReadError::fromBackup(BackupError::plain(BackupError::Kind::notJSON));
-    }
+    auto read = BackupStream::read(data, true);
+    if (!read.ok())
+        return NativeReadError::fromBackup(read.error());
+    auto& documents = read.value().backup.documents;
+    if (documents.size() != 1)
+        return NativeReadError::multipleDocuments(static_cast<std::int64_t>(documents.size()));
+    auto mac = readState(read.value().mac ? &*read.value().mac : nullptr);
+    return LoadedNative{std::move(documents.front()), read.value().backup.settings,
+                        std::move(mac)};
 }
 
 EditorSnapshot snapshot(const LoadedNative& loaded) {
@@ -207,4 +211,20 @@ EditorSnapshot snapshot(const LoadedNative& loaded) {
 }
 
 } // namespace NativeDocumentCodec
+
+namespace BackupReference {
+
+Result<LoadedNative, NativeReadError> decodeNative(std::string_view data) {
+    auto backup = decode(data);
+    if (!backup.ok())
+        return NativeReadError::fromBackup(backup.error());
+    auto& documents = backup.value().documents;
+    if (documents.size() != 1)
+        return NativeReadError::multipleDocuments(static_cast<std::int64_t>(documents.size()));
+    auto root = JSONValue::parse(data);
+    auto mac = NativeDocumentCodec::readState(root.ok() ? root.value().member("mac") : nullptr);
+    return LoadedNative{std::move(documents.front()), backup.value().settings, std::move(mac)};
+}
+
+} // namespace BackupReference
 } // namespace velmora

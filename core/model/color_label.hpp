@@ -1,13 +1,15 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
 namespace velmora {
 
-// The colour label of an item, in menu order (label1 … label7).
-enum class ColorLabel { red, orange, yellow, green, blue, purple, gray };
+// The colour label of an item, in menu order (label1 … label7). One byte, so that an item's
+// flags and label pack into one word.
+enum class ColorLabel : std::uint8_t { red, orange, yellow, green, blue, purple, gray };
 
 namespace ColorLabels {
 inline constexpr std::array<ColorLabel, 7> allCases = {

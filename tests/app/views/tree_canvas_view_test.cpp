@@ -49,6 +49,16 @@ std::vector<QRectF> expectedFrames(const EditorSession& s, const std::vector<dou
     return frames;
 }
 
+// Two hundred top-level items, the last one selected: taller than any test window.
+EditorSession longListWithLastSelected() {
+    std::vector<Item> items;
+    for (int i = 0; i < 200; ++i)
+        items.push_back(item("i" + std::to_string(i), "Item"));
+    auto s = test::session(items);
+    s.snapshot.selectedId = "i199";
+    return s;
+}
+
 } // namespace
 
 class TreeCanvasViewTest : public QObject {
@@ -381,17 +391,63 @@ private slots:
     }
 
     void reloadScrollsTheSelectionIntoView() {
-        std::vector<Item> items;
-        for (int i = 0; i < 200; ++i)
-            items.push_back(item("i" + std::to_string(i), "Item"));
-        auto s = test::session(items);
-        s.snapshot.selectedId = "i199";
+        auto s = longListWithLastSelected();
         CanvasWindow w(s, {600, 400});
         const int scrolled = w.area.verticalScrollBar()->value();
         QVERIFY(scrolled > 0);
         const QRectF frame = w.block("i199").frame;
         QVERIFY(frame.bottom() + 24 <= scrolled + w.area.viewport()->height() + 1);
         QVERIFY(frame.top() >= scrolled);
+    }
+
+    // The canvas keeps its layout between reloads; after every kind of change it must draw what
+    // a canvas drawing the session afresh draws.
+    void reloadAfterChangesLaysOutAsAFreshCanvas() {
+        auto s = test::session(sampleItems());
+        s.snapshot.showAllNotes = true;
+        CanvasWindow w(s);
+        CanvasOptions options;
+        auto expectFresh = [&](const char* step) {
+            w.canvas->setOptions(options);
+            w.reload(s);
+            BlockMeasurer fresh;
+            const CanvasScene expected = buildScene(s, options, fresh);
+            QVERIFY2(w.canvas->scene().layout == expected.layout, step);
+        };
+        s.snapshot.document = TreeOps::updateItem(s.snapshot.document, "a2x", [](Item& i) {
+            i.text = "A deep title long enough to wrap over several lines of its block";
+        });
+        expectFresh("title");
+        s.snapshot.document = TreeOps::setCollapsed(s.snapshot.document, "a", true);
+        expectFresh("collapse");
+        s.snapshot.document = TreeOps::setCollapsed(s.snapshot.document, "a", false);
+        s.snapshot.editing = EditingTarget::note("b");
+        expectFresh("note editor");
+        s.snapshot.editing.reset();
+        expectFresh("editor closed");
+        s.snapshot.showAllNotes = false;
+        expectFresh("notes hidden");
+        s.snapshot.columnWidths = std::vector<double>{300, 130};
+        expectFresh("columns");
+        options.appearance.labelStyle = LabelStyle::dot;
+        expectFresh("label dots");
+        s.snapshot.view = ViewMode::map;
+        expectFresh("map");
+        s.snapshot.document = TreeOps::removeItem(s.snapshot.document, "a1").doc;
+        expectFresh("removed");
+    }
+
+    void anEditElsewhereLeavesTheScrollPosition() {
+        auto s = longListWithLastSelected();
+        CanvasWindow w(s, {600, 400});
+        w.area.verticalScrollBar()->setValue(0); // the user scrolls back to the top
+        s.snapshot.document =
+            TreeOps::updateItem(s.snapshot.document, "i3", [](Item& i) { i.text = "Edited"; });
+        w.reload(s);
+        QCOMPARE(w.area.verticalScrollBar()->value(), 0);
+        s.snapshot.selectedId = "i150"; // a new selection scrolls again
+        w.reload(s);
+        QVERIFY(w.area.verticalScrollBar()->value() > 0);
     }
 };
 

@@ -117,6 +117,30 @@ TEST_F(HelpSearch, FindsKeyLinesByShortcutGlyph) {
     EXPECT_EQ(dash[0].action, Action::archiveCompleted);
 }
 
+TEST_F(HelpSearch, FindsKeyLinesByTheLinuxKeyNames) {
+    // Words anywhere in the shortcut, as with any other text: Ctrl+Shift+Z holds them too.
+    for (const char* query : {"ctrl z", "z ctrl"}) {
+        auto hits = HelpCatalog::search(doc, query);
+        ASSERT_EQ(hits.size(), 2u) << query;
+        EXPECT_EQ(hits[0].action, Action::undo) << query;
+        EXPECT_EQ(hits[1].action, Action::redo) << query;
+    }
+    auto undo = HelpCatalog::search(doc, "Ctrl+Z");
+    ASSERT_EQ(undo.size(), 1u);
+    EXPECT_EQ(undo[0].action, Action::undo);
+    auto redo = HelpCatalog::search(doc, "ctrl+shift+z");
+    ASSERT_EQ(redo.size(), 1u);
+    EXPECT_EQ(redo[0].action, Action::redo);
+}
+
+TEST(HelpCatalogSearch, ShortcutsFollowThePreferences) {
+    const HelpDocument doc = HelpCatalog::parse("## [k] Keys\n- {{key:focus-next}} Next\n");
+    EditorPreferences tabMovesFocus;
+    tabMovesFocus.tabIndents = false;
+    EXPECT_TRUE(HelpCatalog::search(doc, "tab").empty());
+    EXPECT_EQ(HelpCatalog::search(doc, "tab", tabMovesFocus).size(), 1u);
+}
+
 TEST_F(HelpSearch, EmptyQueryOrDocumentFindsNothing) {
     EXPECT_TRUE(HelpCatalog::search(doc, "").empty());
     EXPECT_TRUE(HelpCatalog::search(doc, " \t\n").empty());
