@@ -13,6 +13,7 @@
 #include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
 #include "app/views/document_window_controller.hpp"
+#include "core/commands/key_map.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/support/scripted_dialogs.hpp"
 
@@ -151,6 +152,11 @@ private slots:
         useLanguage(AppLanguage::en);
         QCOMPARE(Localization::withNativeChords(QStringLiteral("Press Ctrl+Shift+P.")),
                  QStringLiteral("Press Ctrl+Shift+P."));
+        // In English every chord of the key map reads as the key map writes it.
+        for (const KeyBinding& binding : KeyMap::bindings()) {
+            const QString text = QString::fromStdString(KeyMap::text(binding.chord));
+            QCOMPARE(Localization::nativeChord(text), text);
+        }
     }
 
     void countsTakeTheFormOfTheirLanguage_data() {
