@@ -1,6 +1,7 @@
 #include "app/shell/app_delegate.hpp"
 
 #include "app/panels/document_printing.hpp"
+#include "app/panels/library_store.hpp"
 #include "app/shell/app_language.hpp"
 #include "app/shell/app_log.hpp"
 #include "app/shell/dialogs.hpp"
@@ -141,14 +142,27 @@ void AppDelegate::reopen(const QStringList& files) {
 bool AppDelegate::createSamples(QWidget* parent) {
     Preferences preferences;
     const QString root = LibraryFolder::root(preferences);
-    if (const auto message = DocumentCodec::installSamples(root)) {
+    QString folder;
+    if (const auto message = DocumentCodec::installSamples(root, &folder)) {
         qCCritical(documentLog).noquote() << QStringLiteral("createSamples error ") + *message;
         m_dialogs.alert(parent, localized(QStringLiteral("library.samples.failed")), *message);
         return false;
     }
     preferences.setBool(PreferenceKeys::libraryVisible, true);
-    Notifications::shared().post(Notifications::library);
+    // Every sidebar shows itself with the new folder selected: a second click is never silent.
+    LibraryStore::shared().reveal(folder);
     return true;
+}
+
+void AppDelegate::openLibraryDocument(const QString& path, bool ownWindow) {
+    VelmoraDocument* document = m_controller->openDocument(path, true);
+    if (document && ownWindow) {
+        m_controller->moveToOwnWindow(document);
+    }
+}
+
+QList<VelmoraDocument*> AppDelegate::openDocuments() const {
+    return m_controller->documents();
 }
 
 bool AppDelegate::requestQuit() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/panels/library_host.hpp"
 #include "app/shell/main_menu.hpp"
 #include "app/views/document_view.hpp"
 
@@ -19,7 +20,10 @@ class VelmoraDocumentController;
 
 // The application object's behaviour: start-up, the untitled-file and reopen rules, the
 // samples of the first launch, quitting, and every menu command (`velmoraPerform`).
-class AppDelegate : public QObject, public MenuTarget, public DocumentViewHost {
+class AppDelegate : public QObject,
+                    public MenuTarget,
+                    public DocumentViewHost,
+                    public LibraryHost {
     Q_OBJECT
 public:
     // `dataFolder` holds autosaves and the list of documents to reopen.
@@ -64,6 +68,12 @@ public:
 
     // DocumentViewHost
     void carryOut(SideEffect side, VelmoraDocument& document) override;
+
+    // LibraryHost
+    void openLibraryDocument(const QString& path, bool ownWindow) override;
+    QList<VelmoraDocument*> openDocuments() const override;
+    void createLibrarySamples(QWidget* parent) override { createSamples(parent); }
+    void showLibrarySettings() override { showSettings(); }
 
 private:
     void runEditItem(StandardItem item);

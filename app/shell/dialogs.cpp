@@ -51,13 +51,26 @@ QString QtDialogs::folder(QWidget* parent, const QString& prompt, const QString&
     return dialog.selectedFiles().first();
 }
 
-void QtDialogs::alert(QWidget* parent, const QString& message, const QString& informative) {
+namespace {
+
+void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& message,
+                 const QString& informative) {
     QMessageBox box(parent);
-    box.setIcon(QMessageBox::Warning);
+    box.setIcon(icon);
     box.setText(message);
     box.setInformativeText(informative);
     box.addButton(localized(QStringLiteral("common.ok")), QMessageBox::AcceptRole);
     box.exec();
+}
+
+} // namespace
+
+void QtDialogs::alert(QWidget* parent, const QString& message, const QString& informative) {
+    showMessage(parent, QMessageBox::Warning, message, informative);
+}
+
+void QtDialogs::inform(QWidget* parent, const QString& message, const QString& informative) {
+    showMessage(parent, QMessageBox::Information, message, informative);
 }
 
 Dialogs::SaveChoice QtDialogs::askToSave(QWidget* parent, const QString& documentName) {

@@ -27,6 +27,11 @@ public:
                                          const QString& message) = 0;
     // A modal alert with a message and an optional informative text.
     virtual void alert(QWidget* parent, const QString& message, const QString& informative) = 0;
+    // A modal message that reports a success (no warning sign), with an informative text.
+    // Dialogs that have no such message show it as an alert.
+    virtual void inform(QWidget* parent, const QString& message, const QString& informative) {
+        alert(parent, message, informative);
+    }
     // Asks whether to save the changes of a document before it closes.
     [[nodiscard]] virtual SaveChoice askToSave(QWidget* parent, const QString& documentName) = 0;
 };
@@ -40,6 +45,7 @@ public:
                               bool multiple) override;
     QString folder(QWidget* parent, const QString& prompt, const QString& message) override;
     void alert(QWidget* parent, const QString& message, const QString& informative) override;
+    void inform(QWidget* parent, const QString& message, const QString& informative) override;
     SaveChoice askToSave(QWidget* parent, const QString& documentName) override;
 };
 

@@ -127,10 +127,14 @@ DocumentCodec::ImportSummary DocumentCodec::importBackup(const Backup& backup,
     return summary;
 }
 
-std::optional<QString> DocumentCodec::installSamples(const QString& libraryRoot) {
+std::optional<QString> DocumentCodec::installSamples(const QString& libraryRoot,
+                                                     QString* folder) {
     LocalFileSystem fileSystem;
     auto installed = SampleLibrary::install(fileSystemPath(libraryRoot), fileSystem);
     if (installed.ok()) {
+        if (folder) {
+            *folder = QFile::decodeName(installed.value().c_str());
+        }
         return std::nullopt;
     }
     const FileError& error = installed.error();

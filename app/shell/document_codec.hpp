@@ -70,8 +70,9 @@ struct ImportSummary {
 [[nodiscard]] ImportSummary importBackup(const Backup& backup, const QString& folder);
 
 // Writes the sample documents into a new "Samples" folder of the library; the localised
-// message of the failure, or nothing on success.
-[[nodiscard]] std::optional<QString> installSamples(const QString& libraryRoot);
+// message of the failure, or nothing on success, when `folder` (if given) names the folder made.
+[[nodiscard]] std::optional<QString> installSamples(const QString& libraryRoot,
+                                                    QString* folder = nullptr);
 
 // A name for a file made from a title: no path separators or other forbidden characters.
 [[nodiscard]] QString safeFileName(const QString& title);

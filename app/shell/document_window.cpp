@@ -1,5 +1,6 @@
 #include "app/shell/document_window.hpp"
 
+#include "app/shell/localization.hpp"
 #include "app/shell/main_menu.hpp"
 #include "app/shell/velmora_document.hpp"
 
@@ -61,7 +62,7 @@ int DocumentWindow::indexOf(const VelmoraDocument* document) const {
 
 void DocumentWindow::addDocument(VelmoraDocument* document, QWidget* content) {
     content->setProperty(kDocumentProperty, QVariant::fromValue<QObject*>(document));
-    const int index = m_tabs->addTab(content, document->displayName());
+    const int index = m_tabs->addTab(content, mnemonicSafe(document->displayName()));
     auto refresh = [this, document] {
         updateTabText(document);
         if (document == currentDocument()) {
@@ -122,7 +123,7 @@ void DocumentWindow::setCurrentDocument(VelmoraDocument* document) {
 void DocumentWindow::updateTabText(VelmoraDocument* document) {
     const int index = indexOf(document);
     if (index >= 0) {
-        m_tabs->setTabText(index, document->displayName());
+        m_tabs->setTabText(index, mnemonicSafe(document->displayName()));
     }
 }
 

@@ -134,8 +134,14 @@ bool ImportExportFlows::importBackup(QWidget* parent) {
                          problem.message);
         }
     }
-    m_dialogs.alert(parent, localized(QStringLiteral("import.title")),
-                    lines.join(QLatin1Char('\n')));
+    // A complete import is a success; documents left out deserve the warning sign.
+    if (summary.saved > 0 && summary.problems.isEmpty()) {
+        m_dialogs.inform(parent, localized(QStringLiteral("import.title")),
+                         lines.join(QLatin1Char('\n')));
+    } else {
+        m_dialogs.alert(parent, localized(QStringLiteral("import.title")),
+                        lines.join(QLatin1Char('\n')));
+    }
     return summary.saved > 0;
 }
 

@@ -4,45 +4,42 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 namespace velmora {
+namespace {
+
+std::filesystem::path toPath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+} // namespace
 
 QString LibraryFolder::rawValue(Location location) {
-    switch (location) {
-    case Location::iCloud:
-        return QStringLiteral("iCloud");
-    case Location::local:
-        return QStringLiteral("local");
-    case Location::custom:
-        return QStringLiteral("custom");
-    }
-    return QStringLiteral("local");
+    const auto raw = velmora::rawValue(location);
+    return QString::fromUtf8(raw.data(), qsizetype(raw.size()));
 }
 
 LibraryFolder::Location LibraryFolder::location(const Preferences& preferences,
                                                 const QString& home) {
-    const QString stored = preferences.libraryLocation();
-    if (stored == QLatin1String("local")) {
-        return Location::local;
-    }
-    if (stored == QLatin1String("custom")) {
-        return preferences.libraryCustomPath().isEmpty() ? Location::local : Location::custom;
-    }
-    const QFileInfo cloud(QDir(home).filePath(cloudDrivePath));
-    return cloud.isDir() ? Location::iCloud : Location::local;
+    (void)home;
+    const auto stored = preferences.storedString(PreferenceKeys::libraryLocation);
+    return Library::location(stored ? std::optional(stored->toStdString()) : std::nullopt,
+                             !preferences.libraryCustomPath().isEmpty(),
+                             /* cloudDriveAvailable */ false);
 }
 
 QString LibraryFolder::root(const Preferences& preferences, const QString& home,
                             const QString& documents) {
-    switch (location(preferences, home)) {
-    case Location::custom:
-        return QDir::cleanPath(preferences.libraryCustomPath());
-    case Location::iCloud:
-        return QDir(QDir(home).filePath(cloudDrivePath)).filePath(folderName);
-    case Location::local:
-        break;
+    const QString custom = preferences.libraryCustomPath();
+    const auto root = Library::root(
+        location(preferences, home), toPath(home),
+        custom.isEmpty() ? std::nullopt : std::optional(toPath(QDir::cleanPath(custom))),
+        documents.isEmpty() ? std::nullopt : std::optional(toPath(documents)));
+    if (root) {
+        return QFile::decodeName(root->c_str());
     }
     const QString base =
         documents.isEmpty() ? QDir(home).filePath(QStringLiteral("Documents")) : documents;

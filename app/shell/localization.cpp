@@ -272,4 +272,8 @@ void Localization::changeLanguage(AppLanguage language) {
     });
 }
 
+QString mnemonicSafe(QString text) {
+    return text.replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
 } // namespace velmora

@@ -21,6 +21,10 @@ namespace velmora {
 // form the first whole-number argument takes in the interface language.
 [[nodiscard]] QString localizedFormat(const QString& key, const QVariantList& arguments);
 
+// The text as Qt shows it in a label that reads mnemonics (tabs, buttons, menu items): every
+// "&" doubled, so a title or file name with "&" shows it rather than an underlined letter.
+[[nodiscard]] QString mnemonicSafe(QString text);
+
 enum class AppLanguage;
 
 namespace Localization {

@@ -213,7 +213,7 @@ private:
         QObject::connect(recent, &QMenu::aboutToShow, recent, [recent, target, window] {
             recent->clear();
             for (const QString& path : target->recentDocuments()) {
-                QAction* item = recent->addAction(QFileInfo(path).fileName());
+                QAction* item = recent->addAction(mnemonicSafe(QFileInfo(path).fileName()));
                 item->setToolTip(path);
                 QObject::connect(item, &QAction::triggered, item,
                                  [target, path] { target->openRecent(path); });

@@ -1,12 +1,19 @@
 #include "app/shell/single_instance.hpp"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmora {
 
@@ -16,11 +23,66 @@ SingleInstance::SingleInstance(QString serverName, QObject* parent)
 SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::defaultServerName() {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!runtime.isEmpty()) {
-        return QDir(runtime).filePath(QStringLiteral("ostrevo.socket"));
+    // The runtime folder is the user's own; without one (root, some containers) the shared
+    // temporary folder is used, below a folder only we may enter.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    QString folder = privateFolder(!runtime.isEmpty() && QDir::isAbsolutePath(runtime)
+                                       ? runtime
+                                       : QDir::tempPath());
+    if (folder.isEmpty()) {
+        folder = privateFolder(QDir::tempPath());
     }
-    return QStringLiteral("ostrevo-") + qEnvironmentVariable("USER", QStringLiteral("user"));
+    if (folder.isEmpty()) {
+        // Nowhere safe to meet: the data folder is ours alone.
+        folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+        QDir().mkpath(folder);
+    }
+    return serverName(folder, currentIdentity());
+}
+
+SingleInstance::Identity SingleInstance::currentIdentity() {
+    const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
+    const QString display = !wayland.isEmpty()
+                                ? QStringLiteral("wayland:") + wayland
+                                : QStringLiteral("x11:") + qEnvironmentVariable("DISPLAY");
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return {QString::number(::getuid()), display, QFileInfo(config).absoluteFilePath()};
+}
+
+QString SingleInstance::serverName(const QString& folder, const Identity& identity) {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const QString& part : {identity.user, identity.display, identity.configFolder}) {
+        hash.addData(part.toUtf8());
+        hash.addData(QByteArrayView("\0", 1));
+    }
+    const QString key = QString::fromLatin1(hash.result().toHex().left(16));
+    return QDir(folder).filePath(QStringLiteral("ostrevo-") + key + QStringLiteral(".socket"));
+}
+
+QString SingleInstance::privateFolder(const QString& base) {
+    const QString folder =
+        QDir(base).filePath(QStringLiteral("ostrevo-") + QString::number(::getuid()));
+    const QByteArray path = QFile::encodeName(folder);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
+        return {};
+    }
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != ::getuid()) {
+        return {};
+    }
+    if ((info.st_mode & 0777) != 0700 && ::chmod(path.constData(), 0700) != 0) {
+        return {};
+    }
+    return folder;
+}
+
+bool SingleInstance::isAnswered(const QString& serverName, int timeoutMs) {
+    QLocalSocket socket;
+    socket.connectToServer(serverName);
+    const bool answered = socket.waitForConnected(timeoutMs);
+    socket.abort();
+    return answered;
 }
 
 QByteArray SingleInstance::encode(const QStringList& paths) {
@@ -72,10 +134,15 @@ bool SingleInstance::listen() {
     if (m_server) {
         return m_server->isListening();
     }
+    // A name a live instance answers on (a slow one that missed the hand-over) stays its own:
+    // listening with access options would quietly put a new socket file in its place.
+    if (isAnswered(m_serverName)) {
+        return false;
+    }
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(m_serverName)) {
-        // A socket file left by a run that crashed: nobody answered handOver, so replace it.
+        // A socket file left by a run that crashed: nobody answers on it, so replace it.
         QLocalServer::removeServer(m_serverName);
         if (!m_server->listen(m_serverName)) {
             return false;

@@ -23,12 +23,32 @@ public:
     explicit SingleInstance(QString serverName, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // The socket name of the current user: in the runtime folder when there is one.
+    // Who a running instance serves: a start with another user, display or configuration
+    // folder (another HOME, say) runs an Ostrevo of its own.
+    struct Identity {
+        QString user;
+        QString display;
+        QString configFolder;
+    };
+
+    // The socket of this session: in a private folder of the runtime folder (of the temporary
+    // folder when there is no runtime folder), named after the session's identity.
     [[nodiscard]] static QString defaultServerName();
+    // The identity of this process: its user id, display (the Wayland socket first) and
+    // configuration folder.
+    [[nodiscard]] static Identity currentIdentity();
+    // The socket name of the identity inside `folder`.
+    [[nodiscard]] static QString serverName(const QString& folder, const Identity& identity);
+    // The folder "ostrevo-<uid>" below `base`, made with mode 0700 when missing; empty when
+    // it is not a folder of ours that only we may enter (a link, another owner).
+    [[nodiscard]] static QString privateFolder(const QString& base);
+    // Whether a live instance answers on the name.
+    [[nodiscard]] static bool isAnswered(const QString& serverName, int timeoutMs = 500);
 
     // Sends the absolute paths to a running instance; true when it acknowledged them.
     [[nodiscard]] bool handOver(const QStringList& paths, int timeoutMs = 3000);
-    // Starts answering later starts (replacing a socket left by a crashed run).
+    // Starts answering later starts (replacing a socket left by a crashed run, never one a
+    // live instance answers on); false when it cannot.
     bool listen();
 
     // The wire form: one JSON object {"open": [paths]} and a line feed.

@@ -260,6 +260,9 @@ void VelmoraDocument::noteChange() {
         m_lastEdited = edited;
         emit editedChanged(edited);
     }
+    // Announced after counting: an undo restores its snapshot (and says `changed`) before the
+    // stack moves its index, so only now is the change there to be written.
+    emit contentChanged();
 }
 
 void VelmoraDocument::markSaved() {

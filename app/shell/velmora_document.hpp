@@ -121,6 +121,9 @@ signals:
     void changed();
     // The edited mark changed.
     void editedChanged(bool edited);
+    // The content changed since the last write (a new record, an undo or redo, a forced mark):
+    // the document has something to autosave.
+    void contentChanged();
     // The file or its name changed.
     void fileChanged();
     // Views must commit the text being typed into the session now (before save, undo, export).

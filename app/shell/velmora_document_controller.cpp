@@ -104,14 +104,16 @@ VelmoraDocument* VelmoraDocumentController::addDocument(std::unique_ptr<VelmoraD
     entry->autosaveTimer->setSingleShot(true);
     connect(entry->autosaveTimer, &QTimer::timeout, this, [this, added] { autosave(added, true); });
     connect(added, &VelmoraDocument::changed, this, [this, added] { scheduleAutosave(added); });
-    connect(added, &VelmoraDocument::editedChanged, this,
+    connect(added, &VelmoraDocument::contentChanged, this,
             [this, added] { scheduleAutosave(added); });
     connect(added, &VelmoraDocument::fileChanged, this, [this, added] {
         if (!added->filePath().isEmpty()) {
             noteRecentDocument(added->filePath());
         }
+        writeRestoreList();
     });
     m_entries.push_back(std::move(entry));
+    writeRestoreList();
     emit documentAdded(added);
     return added;
 }
@@ -277,6 +279,7 @@ void VelmoraDocumentController::removeDocument(VelmoraDocument* document) {
     }
     std::unique_ptr<Entry> entry = std::move(*it);
     m_entries.erase(it);
+    writeRestoreList();
     if (DocumentWindow* window = entry->window) {
         window->takeDocument(document);
         if (window->documentCount() == 0) {

@@ -76,6 +76,10 @@ public:
     // Closes every document of the window, then the window.
     bool closeWindow(DocumentWindow* window);
 
+    // Moves the document's tab into a window of its own (it stays where it is when it is
+    // alone in its window) and shows it.
+    void moveToOwnWindow(VelmoraDocument* document);
+
     // Follows a change of "documentsInTabs": splits every tab into its own window, or gathers
     // every window into the tabs of the front window.
     void applyTabPreference();
@@ -115,6 +119,9 @@ private:
     bool autosave(VelmoraDocument* document, bool reportFailure);
     void reportOpenError(const QString& path, const QString& message);
     [[nodiscard]] QString restoreListFile() const;
+    // Stores the documents to reopen as they are now, so that a crash or a kill brings back
+    // what a quit would.
+    void writeRestoreList();
     VelmoraDocument* restoreUntitled(const QString& autosavePath);
     void windowActivated(DocumentWindow* window);
 

@@ -46,9 +46,14 @@ bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool reportF
     if (document->filePath().isEmpty()) {
         QDir().mkpath(folder);
     }
+    const QString autosavePath = document->autosavePath();
     const auto error = document->autosave(Preferences(), folder);
     if (!error) {
         entry->failureReported = false;
+        if (document->autosavePath() != autosavePath) {
+            // An untitled document now has a file to come back from after a crash.
+            writeRestoreList();
+        }
         return true;
     }
     qCCritical(documentLog).noquote() << QStringLiteral("autosave error ") +
@@ -73,14 +78,7 @@ bool VelmoraDocumentController::autosaveAll() {
     return allWritten;
 }
 
-bool VelmoraDocumentController::prepareToQuit() {
-    for (const auto& entry : m_entries) {
-        // A failure reported earlier is reported again: the user is about to quit.
-        entry->failureReported = false;
-    }
-    if (!autosaveAll()) {
-        return false;
-    }
+void VelmoraDocumentController::writeRestoreList() {
     const bool keepWindows = Preferences().quitAlwaysKeepsWindows();
     QList<RestoreEntry> list;
     for (VelmoraDocument* document : documents()) {
@@ -95,8 +93,19 @@ bool VelmoraDocumentController::prepareToQuit() {
     QDir().mkpath(m_dataFolder);
     if (!RestoreList::write(restoreListFile(), list)) {
         qCCritical(documentLog).noquote()
-            << QStringLiteral("prepareToQuit could not write ") + restoreListFile();
+            << QStringLiteral("writeRestoreList could not write ") + restoreListFile();
     }
+}
+
+bool VelmoraDocumentController::prepareToQuit() {
+    for (const auto& entry : m_entries) {
+        // A failure reported earlier is reported again: the user is about to quit.
+        entry->failureReported = false;
+    }
+    if (!autosaveAll()) {
+        return false;
+    }
+    writeRestoreList();
     return true;
 }
 

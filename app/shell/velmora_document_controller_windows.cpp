@@ -189,6 +189,22 @@ void VelmoraDocumentController::reopen() {
     revealDocuments();
 }
 
+void VelmoraDocumentController::moveToOwnWindow(VelmoraDocument* document) {
+    Entry* entry = entryOf(document);
+    DocumentWindow* from = entry ? entry->window.data() : nullptr;
+    if (!from || from->documentCount() < 2) {
+        showWindows(document);
+        return;
+    }
+    QWidget* content = from->takeDocument(document);
+    // Its own window takes no other documents' tabs.
+    DocumentWindow* own = makeWindow(false);
+    placeInCascade(own);
+    own->addDocument(document, content);
+    entry->window = own;
+    showWindows(document);
+}
+
 void VelmoraDocumentController::applyTabPreference() {
     const bool inTabs = Preferences().documentsInTabs();
     if (inTabs == m_lastTabPreference) {

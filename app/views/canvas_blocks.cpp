@@ -33,6 +33,12 @@ bool isShortNote(const std::string& note) {
     return QString::fromStdString(note).toUcs4().size() <= CanvasBlockStyle::fullNoteMaxCharacters;
 }
 
+// Whether the title is drawn in the title font alone (no fallback font of another script, whose
+// lines may be taller), on one line per hard line break.
+bool plainLatin(const QString& title) {
+    return std::all_of(title.begin(), title.end(), [](QChar c) { return c.unicode() < 0x0250; });
+}
+
 // The widest line of the title set on one line per hard line break.
 double naturalWidth(const QString& title, const QFontMetricsF& metrics) {
     double widest = 0;
@@ -86,6 +92,15 @@ int CanvasBlockStyle::layoutTitle(QTextLayout& layout, const QString& text, cons
     return std::max(lines, 1);
 }
 
+double CanvasBlockStyle::laidOutTitleHeight(const QTextLayout& layout, const QFont& font) {
+    const double margin = (titleLineHeight - QFontMetricsF(font).height()) / 2;
+    if (layout.lineCount() == 0) {
+        return titleLineHeight;
+    }
+    const QTextLine last = layout.lineAt(layout.lineCount() - 1);
+    return std::max(titleLineHeight, last.y() + last.height() + std::max(0.0, margin));
+}
+
 NoteShow noteShowFor(const Item& item, const EditorSnapshot& snapshot) {
     if (snapshot.editing && snapshot.editing->isNote() && snapshot.editing->id == item.id) {
         return NoteShow::editing;
@@ -108,16 +123,20 @@ BlockMetrics BlockMeasurer::compute(const Item& item, double nodeWidth, bool lab
     const QFontMetricsF metrics(font);
     const QString title = titleText(item.text);
     const double natural = naturalWidth(title, metrics);
-    if (natural <= textWidth - 2 * textInset && !title.contains(QChar::LineSeparator)) {
+    const double lineHeight = metrics.height();
+    double titleHeight = 0;
+    if (natural <= textWidth - 2 * textInset && !title.contains(QChar::LineSeparator) &&
+        plainLatin(title)) {
+        // One line of the title font: no need to lay it out.
         m.titleLines = 1;
+        titleHeight = std::max(titleLineHeight,
+                               std::ceil(lineHeight + std::max(0.0, titleLineHeight - lineHeight)));
     } else {
+        // Measured by the very layout that draws it: same text, option, width and font.
         QTextLayout layout;
         m.titleLines = layoutTitle(layout, title, font, textWidth);
+        titleHeight = std::ceil(laidOutTitleHeight(layout, font));
     }
-    const double lineHeight = metrics.height();
-    const double titleHeight =
-        std::max(titleLineHeight, std::ceil(m.titleLines * lineHeight +
-                                            std::max(0.0, titleLineHeight - lineHeight)));
     m.textRect = QRectF(m.leading, 2, textWidth, titleHeight);
     double bottom = m.textRect.bottom();
 

@@ -61,6 +61,10 @@ inline constexpr qsizetype fullNoteMaxCharacters = 160;
 // Lays the title out in a rectangle of the width, inset like the editor's text, the first line
 // centred on the 17-point row; returns the number of lines.
 int layoutTitle(QTextLayout& layout, const QString& text, const QFont& font, double width);
+// The height a title laid out by layoutTitle takes from its rectangle's top: each line as tall
+// as its own fonts make it (fallback fonts of other scripts included), the margin above repeated
+// below, never less than one row.
+[[nodiscard]] double laidOutTitleHeight(const QTextLayout& layout, const QFont& font);
 } // namespace CanvasBlockStyle
 
 // How the note of an item shows in the snapshot: while its note is edited, room for the

@@ -80,6 +80,7 @@ DocumentWindowController::DocumentWindowController(VelmoraDocument& document,
     : QWidget(parent), m_document(document), m_host(host) {
     setObjectName(QStringLiteral("documentWindow"));
     buildLayout();
+    buildLibrary();
     wireList();
     wireEditor();
     wireCanvas();
@@ -159,7 +160,9 @@ void DocumentWindowController::buildLayout() {
     content->addWidget(m_list->view(), 1);
     m_jump = new JumpPanel(m_container);
     m_jump->onChoose = [this](const std::string& id) { jumpTo(id); };
-    m_jump->onCancel = [this] { m_list->view()->setFocus(Qt::OtherFocusReason); };
+    m_jump->onCancel = [this] {
+        contentViewFor(m_document.session().snapshot.view)->setFocus(Qt::OtherFocusReason);
+    };
     buildCanvas(m_container);
     content->addWidget(m_canvasScroll, 1);
 
@@ -356,7 +359,11 @@ void DocumentWindowController::carryOut(SideEffect side) {
         return;
     case SideEffect::jump:
         flushEditor();
-        m_jump->open(m_document.session().snapshot.document.items);
+        m_jump->open(m_document.session().snapshot.document.items,
+                     m_document.session().hideCompleted, m_document.session().hoistRoot());
+        return;
+    case SideEffect::toggleLibrary:
+        toggleLibrary();
         return;
     case SideEffect::commandPalette:
     case SideEffect::showProperties:
@@ -364,10 +371,6 @@ void DocumentWindowController::carryOut(SideEffect side) {
     case SideEffect::toggleHelp:
     case SideEffect::focusHelpSearch:
         carryOutPanels(side);
-        return;
-    case SideEffect::toggleLibrary:
-        // The library sidebar is not built yet.
-        QApplication::beep();
         return;
     }
 }

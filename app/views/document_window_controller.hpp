@@ -29,6 +29,7 @@ class InspectorController;
 class ItemTextEditor;
 class JumpPanel;
 class KeyRouter;
+class LibraryController;
 class ListDragAdapter;
 class ListOutlineController;
 class ListPaper;
@@ -103,6 +104,12 @@ public:
     [[nodiscard]] HoistBar& hoistBar() const { return *m_hoistBar; }
     [[nodiscard]] WindowToolbar& toolbar() const { return *m_toolbar; }
     [[nodiscard]] JumpPanel& jumpPanel() const { return *m_jump; }
+    // The library sidebar on the leading side; shown or hidden by "libraryVisible".
+    [[nodiscard]] LibraryController& library() const { return *m_library; }
+    [[nodiscard]] bool isLibraryVisible() const;
+    void setLibraryVisible(bool visible);
+    // View ▸ Library: shows or hides the sidebar and stores the choice.
+    void toggleLibrary();
     // The status line's text: the item count and when the file was saved.
     [[nodiscard]] QString statusText() const;
 
@@ -113,10 +120,19 @@ public:
     // Shows or hides the inspector and remembers it for new windows ("helpVisible").
     void setInspectorVisible(bool visible);
 
+protected:
+    // An editor waiting for the focus takes it when the tab or window shows.
+    void showEvent(QShowEvent* event) override;
+
 private:
     using Change = std::function<std::optional<TreeCommand>(EditorSession&)>;
 
     void buildLayout();
+    void buildLibrary();
+    // Gives the shown sidebar its stored width ("sidebarWidth"), leaving the content room.
+    void applySidebarWidth();
+    // Whether the widget is part of the library sidebar (its keys are its own).
+    [[nodiscard]] bool isInLibrary(const QWidget* widget) const;
     void wireList();
     void wireEditor();
     // The tree canvas and the drag and drop hooks of both views.
@@ -194,6 +210,8 @@ private:
     QLabel* m_status = nullptr;
     QTimer* m_statusTimer = nullptr;
     KeyRouter* m_keyRouter = nullptr;
+    LibraryController* m_library = nullptr;
+    bool m_applyingSidebarWidth = false;
     Appearance m_appearance;
 
     bool m_performing = false;
@@ -203,6 +221,8 @@ private:
     bool m_movingFocus = false;
     bool m_reloadAfterFocus = false;
     bool m_wantsEditorFocus = false;
+    // Whether the canvas (rather than the list) was shown by the last refresh.
+    std::optional<bool> m_shownCanvas;
     ColumnResizeRecorder m_columnResize;
     // Marks drags that start in this window; the payload of the drag under the pointer.
     std::string m_dragToken;

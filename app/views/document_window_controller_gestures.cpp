@@ -79,7 +79,7 @@ void DocumentWindowController::jumpTo(const std::string& id) {
         session.retargetIfHidden();
         return UndoRecords::form(before, "undo.collapse", session.snapshot, session.clock());
     });
-    m_list->view()->setFocus(Qt::OtherFocusReason);
+    contentViewFor(m_document.session().snapshot.view)->setFocus(Qt::OtherFocusReason);
     refresh();
 }
 

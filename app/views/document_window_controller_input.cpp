@@ -99,7 +99,7 @@ DocumentWindowController::routeKey(QWidget* receiver, const QKeyEvent& event) co
     if (receiver == m_editor && m_editor->isComposing()) {
         return std::nullopt;
     }
-    if (isOtherTextInput(receiver, m_editor)) {
+    if (isOtherTextInput(receiver, m_editor) || isInLibrary(receiver)) {
         return std::nullopt;
     }
     const auto chord = PhysicalKeys::chord(event);

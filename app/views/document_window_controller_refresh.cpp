@@ -64,6 +64,11 @@ void DocumentWindowController::refresh() {
     if (!windowFocus) {
         m_wantsEditorFocus = true;
     }
+    // Hiding the view that had the focus hands it to the next widget of the window (the tab
+    // bar, say): after a switch of views the shown view takes it back.
+    const bool switchedView = m_shownCanvas && *m_shownCanvas != showsCanvas();
+    const bool focusHere = !windowFocus || isAncestorOf(windowFocus);
+    m_shownCanvas = showsCanvas();
     showContentView();
     m_hoistBar->rebuild(session.snapshot.hoistTabs, session.snapshot.activeHoist);
     // Only the view that is shown is redrawn.
@@ -82,13 +87,16 @@ void DocumentWindowController::refresh() {
         m_list->scrollToItem(*session.snapshot.selectedId);
     }
     const bool editing = session.snapshot.editing.has_value();
-    if (editing && !m_editor->isHidden()) {
-        if (editorHadFocus || m_wantsEditorFocus) {
+    if (editing) {
+        // An editor that cannot be placed yet (the view it moves to is not laid out) takes the
+        // focus back once it is.
+        m_wantsEditorFocus = m_wantsEditorFocus || editorHadFocus;
+        if (!m_editor->isHidden() && m_wantsEditorFocus) {
+            m_wantsEditorFocus = false;
             focusEditor();
         }
-        m_wantsEditorFocus = false;
-    } else if (!editing) {
-        if (editorHadFocus || !windowFocus) {
+    } else {
+        if (editorHadFocus || !windowFocus || (switchedView && focusHere)) {
             contentViewFor(session.snapshot.view)->setFocus(Qt::OtherFocusReason);
         }
         m_wantsEditorFocus = false;
@@ -223,7 +231,21 @@ void DocumentWindowController::styleEditor(const Item& item, bool note) {
     m_editor->setPalette(palette);
 }
 
+void DocumentWindowController::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_wantsEditorFocus && m_document.session().snapshot.editing && !m_editor->isHidden()) {
+        m_wantsEditorFocus = false;
+        focusEditor();
+    }
+}
+
 void DocumentWindowController::focusEditor() {
+    if (!m_editor->isVisible()) {
+        // A tab or window still being made: the focus would land nowhere, so the editor takes
+        // it when the view shows.
+        m_wantsEditorFocus = true;
+        return;
+    }
     if (window()->focusWidget() == m_editor) {
         return;
     }

@@ -71,7 +71,7 @@ void HoistBar::rebuild(const std::vector<HoistTab>& tabs,
         const std::string title = Text::trimmed(tab.title);
         QToolButton* button = makeButton(this,
                                          title.empty() ? localized(QStringLiteral("hoist.branch"))
-                                                       : QString::fromStdString(title),
+                                                       : mnemonicSafe(QString::fromStdString(title)),
                                          hoisted && tab.id == *active);
         button->setObjectName(QString::fromStdString(tab.id));
         button->setMaximumWidth(220);

@@ -40,7 +40,9 @@ JumpPanel::JumpPanel(QWidget* parent) : QFrame(parent) {
     hide();
 }
 
-void JumpPanel::open(const ItemList& items) {
+void JumpPanel::open(const ItemList& items, bool hidingCompleted,
+                     const std::optional<std::string>& hoistRoot) {
+    m_hidingCompleted = hidingCompleted;
     m_entries.clear();
     m_entries.reserve(static_cast<std::size_t>(items.totalCount()));
     // Pre-order, without recursion: deep outlines are allowed.
@@ -52,6 +54,9 @@ void JumpPanel::open(const ItemList& items) {
             continue;
         }
         const Item& item = (*list)[next++];
+        if (hidingCompleted && item.checked && item.id != hoistRoot) {
+            continue;
+        }
         m_entries.push_back({item.id, Text::fold(item.text), oneLine(item.text)});
         if (!item.children.empty()) {
             stack.push_back({&item.children, 0});
@@ -101,6 +106,10 @@ void JumpPanel::update(const QString& query) {
     }
     if (m_list->count() > 0) {
         m_list->setCurrentRow(0);
+    } else if (m_hidingCompleted) {
+        // Says why an item the user remembers is not found.
+        auto* note = new QListWidgetItem(localized(QStringLiteral("jump.hiddenNotListed")), m_list);
+        note->setFlags(Qt::NoItemFlags);
     }
 }
 

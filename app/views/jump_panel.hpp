@@ -5,6 +5,7 @@
 #include <QFrame>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@ class QListWidget;
 
 namespace velmora {
 
-// The jump-to-item popup: a search field over the titles of every item of the document
+// The jump-to-item popup: a search field over the titles of the items the document can show
 // (case- and accent-insensitive) and the first matches; choosing one goes to that item.
 class JumpPanel : public QFrame {
     Q_OBJECT
@@ -28,8 +29,11 @@ public:
     // The panel was closed without a choice.
     std::function<void()> onCancel;
 
-    // Shows the panel over the top of its parent with the items of the document.
-    void open(const ItemList& items);
+    // Shows the panel over the top of its parent with the items of the document. While
+    // completed items are hidden, they and their branches are left out (a checked hoisted root
+    // stays, as the view shows it); going to them would show nothing.
+    void open(const ItemList& items, bool hidingCompleted = false,
+              const std::optional<std::string>& hoistRoot = std::nullopt);
     // The ids listed for the query, best first (titles starting with it, then containing it).
     [[nodiscard]] std::vector<std::string> matches(const QString& query) const;
 
@@ -50,6 +54,7 @@ private:
     QLineEdit* m_field = nullptr;
     QListWidget* m_list = nullptr;
     std::vector<Entry> m_entries;
+    bool m_hidingCompleted = false;
 };
 
 } // namespace velmora

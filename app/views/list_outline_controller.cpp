@@ -19,11 +19,19 @@ ListOutlineController::State ListOutlineController::State::of(const EditorSessio
         state.display.editingNoteId = snapshot.editing->id;
     }
     state.display.hoistRoot = session.hoistRoot();
-    // A single selected item needs no range: the list shows it if it is a row.
-    if (snapshot.anchorId || !snapshot.extraIds.empty()) {
+    // A single selected item needs no range: the list shows it if it is a row. Without a
+    // range the members are the extra items and the selected one, and the list's rows are
+    // the shown items already, so no search of the tree is needed (Select All at 100,000).
+    if (snapshot.anchorId) {
         state.selectedIds = session.selectedIDs();
-    } else if (snapshot.selectedId) {
-        state.selectedIds = {*snapshot.selectedId};
+    } else {
+        state.selectedIds.assign(snapshot.extraIds.begin(), snapshot.extraIds.end());
+        if (snapshot.selectedId && !snapshot.extraIds.contains(*snapshot.selectedId)) {
+            state.selectedIds.push_back(*snapshot.selectedId);
+        }
+        if (const auto root = session.hoistRoot(); root && !snapshot.extraIds.empty()) {
+            std::erase(state.selectedIds, *root);
+        }
     }
     state.focusedId = snapshot.selectedId;
     state.editing = snapshot.editing;

@@ -97,6 +97,10 @@ void ListOutlineModel::setOutline(const ItemList& items, Display display) {
         return;
     }
     std::sort(changed.begin(), changed.end());
+    if (changed.size() > static_cast<std::size_t>(kRowsChangedOneByOne)) {
+        emitChanged(changed.front(), changed.back());
+        return;
+    }
     for (std::size_t i = 0; i < changed.size();) {
         std::size_t j = i;
         while (j + 1 < changed.size() && changed[j + 1] == changed[j] + 1) {

@@ -47,6 +47,10 @@ public:
     // The heights of a row without and with its note, before zooming.
     static constexpr int kRowHeight = 26;
     static constexpr int kNoteRowHeight = 42;
+    // Changed rows are announced range by range up to this many ranges (and a view redraws
+    // such a range row by row up to this many rows); beyond, as one span from the first to
+    // the last, which views lay out again as a whole.
+    static constexpr int kRowsChangedOneByOne = 64;
 
     explicit ListOutlineModel(QObject* parent = nullptr);
 

@@ -1,5 +1,7 @@
 #include "app/views/list_outline_view.hpp"
 
+#include "app/views/list_outline_model.hpp"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -142,6 +144,18 @@ void ListOutlineView::currentChanged(const QModelIndex&, const QModelIndex&) {
 }
 
 void ListOutlineView::selectionChanged(const QItemSelection&, const QItemSelection&) {
+    viewport()->update();
+}
+
+void ListOutlineView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                                  const QList<int>& roles) {
+    // Qt finds the rectangle of every changed row, each counted from the top of the view:
+    // fine for a few rows, quadratic for a bulk change. Many rows are laid out again once.
+    if (bottomRight.row() - topLeft.row() < ListOutlineModel::kRowsChangedOneByOne) {
+        QTreeView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+    scheduleDelayedItemsLayout();
     viewport()->update();
 }
 

@@ -76,6 +76,8 @@ public:
     void scrollSelectionIntoView();
 
     void setDragWriter(DragWriter writer) { m_dragWriter = std::move(writer); }
+    // The drag data of an item, as a drag out of this view carries it.
+    [[nodiscard]] const DragWriter& dragWriter() const { return m_dragWriter; }
     void setDropOperation(DropOperation operation) { m_dropOperation = std::move(operation); }
     void setPerformDrop(PerformDrop perform) { m_performDrop = std::move(perform); }
     // What opens a link clicked in a note (the desktop's handler unless set).
@@ -164,6 +166,7 @@ private:
     std::optional<ItemDrag::Target> m_dropTarget;
     QPointer<DropMarkView> m_dropMark;
     QTimer m_autoscroll;
+    // Where the drag is, in global coordinates.
     QPoint m_dragPoint;
     QPointer<QWidget> m_viewport;
 };

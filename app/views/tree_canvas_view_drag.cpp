@@ -64,7 +64,8 @@ void TreeCanvasView::dragLeaveEvent(QDragLeaveEvent* event) {
 }
 
 void TreeCanvasView::updateDrop(QDropEvent* event) {
-    m_dragPoint = event->position().toPoint();
+    // Kept on the screen: the canvas moves under a pointer that rests while it scrolls.
+    m_dragPoint = mapToGlobal(event->position().toPoint());
     const auto drop = ItemDrag::canvasDrop(m_scene, m_session.snapshot.document.items,
                                            toCanvas(event->position()));
     const Qt::DropAction action =
@@ -114,7 +115,7 @@ void TreeCanvasView::autoscroll() {
         m_autoscroll.stop();
         return;
     }
-    const QPoint inViewport = area->viewport()->mapFrom(this, m_dragPoint);
+    const QPoint inViewport = area->viewport()->mapFromGlobal(m_dragPoint);
     const QSize size = area->viewport()->size();
     auto step = [](int position, int extent) {
         if (position < kAutoscrollEdge) {

@@ -40,16 +40,31 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// Moves the finished temporary file into place without ever replacing an existing file.
-int linkIntoPlace(const fs::path& temporary, const fs::path& file) {
-    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, file.c_str(), RENAME_NOREPLACE) == 0)
+// Moves a file or folder into place without ever replacing what exists there; 0 or errno.
+int linkIntoPlace(const fs::path& source, const fs::path& target) {
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
         return errno;
-    // File systems without RENAME_NOREPLACE: a hard link also fails when the name is taken.
-    if (::link(temporary.c_str(), file.c_str()) != 0)
+    struct stat info {};
+    if (::lstat(source.c_str(), &info) != 0)
         return errno;
-    ::unlink(temporary.c_str());
+    if (S_ISDIR(info.st_mode)) {
+        // Folders cannot be hard-linked: claim the name with an empty folder (mkdir fails when
+        // it is taken), then rename over that empty folder, which is all rename may replace.
+        if (::mkdir(target.c_str(), 0700) != 0)
+            return errno;
+        if (::rename(source.c_str(), target.c_str()) != 0) {
+            int code = errno;
+            ::rmdir(target.c_str());
+            return code;
+        }
+        return 0;
+    }
+    // File systems without RENAME_NOREPLACE: a hard link also fails when the name is taken.
+    if (::link(source.c_str(), target.c_str()) != 0)
+        return errno;
+    ::unlink(source.c_str());
     return 0;
 }
 
@@ -152,6 +167,12 @@ FileResult LocalFileSystem::makeFolder(const fs::path& folder) {
         return fromErrorCode(ec, folder);
     if (!fs::is_directory(folder, ec))
         return FileError::fromErrno(EEXIST, folder);
+    return std::monostate{};
+}
+
+FileResult renameWithoutReplacing(const fs::path& from, const fs::path& to) {
+    if (int code = linkIntoPlace(from, to); code != 0)
+        return FileError::fromErrno(code, to);
     return std::monostate{};
 }
 

@@ -57,6 +57,12 @@ public:
     [[nodiscard]] virtual bool exists(const std::filesystem::path& path) const = 0;
 };
 
+// Renames `from` to `to` (a file or a folder) only when nothing exists at `to`, in one step:
+// a name that appears meanwhile is never replaced (the error is Kind::exists). Both must be on
+// the same file system.
+[[nodiscard]] FileResult renameWithoutReplacing(const std::filesystem::path& from,
+                                                const std::filesystem::path& to);
+
 // The real file system, through POSIX calls.
 class LocalFileSystem final : public FileSystem {
 public:

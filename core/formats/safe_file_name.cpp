@@ -3,6 +3,8 @@
 #include "core/model/text.hpp"
 
 #include <utf8proc.h>
+
+#include <algorithm>
 #include <vector>
 
 namespace velmora {
@@ -98,8 +100,11 @@ std::string safeFileName(std::string_view title) {
     replaced.reserve(valid.size());
     for (auto cluster : graphemes(valid))
         replaced += containsForbidden(cluster) ? std::string_view("-") : cluster;
-    std::string name = cut(collapseBlanks(Text::trimmed(replaced)));
-    if (name.empty() || name == "." || name == "..")
+    // A leading dot would hide the file: the library and file managers would not show it.
+    std::string visible = Text::trimmed(replaced);
+    visible.erase(0, std::min(visible.find_first_not_of('.'), visible.size()));
+    std::string name = cut(collapseBlanks(Text::trimmed(visible)));
+    if (name.empty())
         return "Untitled";
     return name;
 }

@@ -1,10 +1,12 @@
 #include "core/library/library.hpp"
 
+#include "core/formats/file_system.hpp"
 #include "core/formats/native_document_codec.hpp"
 #include "core/formats/safe_file_name.hpp"
 #include "core/model/text.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 
@@ -99,9 +101,12 @@ void collectDocuments(const std::vector<LibraryEntry>& entries, std::vector<Libr
 
 bool sameTree(const fs::path& a, const fs::path& b) {
     std::error_code error;
-    if (fs::is_directory(a, error)) {
-        if (!fs::is_directory(b, error))
-            return false;
+    auto kind = fs::symlink_status(a, error).type();
+    if (error || kind != fs::symlink_status(b, error).type() || error)
+        return false;
+    if (kind == fs::file_type::symlink)
+        return fs::read_symlink(a, error) == fs::read_symlink(b, error) && !error;
+    if (kind == fs::file_type::directory) {
         std::vector<std::string> left, right;
         for (const auto& e : fs::directory_iterator(a, error))
             left.push_back(e.path().filename().string());
@@ -117,24 +122,55 @@ bool sameTree(const fs::path& a, const fs::path& b) {
     return readFile(a) == readFile(b) && readFile(a).has_value();
 }
 
-// Moves one entry without replacing anything at the destination. Across file systems the
-// entry is copied, the copy compared with the original, and only then the original removed.
-bool moveWithoutReplacing(const fs::path& source, const fs::path& target) {
+MoveFailure failureOf(const FileError& error) {
+    switch (error.kind) {
+    case FileError::Kind::exists:
+        return MoveFailure::exists;
+    case FileError::Kind::permissionDenied:
+        return MoveFailure::permission;
+    case FileError::Kind::notFound:
+        return MoveFailure::missing;
+    case FileError::Kind::other:
+        break;
+    }
+    // A folder renamed onto a folder that is not empty.
+    return error.code == ENOTEMPTY ? MoveFailure::exists : MoveFailure::other;
+}
+
+// A hidden name beside `target` that is free, where a copy is assembled before it is put in
+// place under the target's name.
+fs::path stagingPath(const fs::path& target) {
+    std::error_code error;
+    auto base = "." + target.filename().string() + ".moving";
+    auto path = target.parent_path() / base;
+    for (int n = 2; fs::exists(fs::symlink_status(path, error)); ++n)
+        path = target.parent_path() / (base + std::to_string(n));
+    return path;
+}
+
+// Across file systems: copy, compare with the original, put the copy in place without
+// replacing anything, and only then remove the original.
+std::optional<MoveFailure> copyThenRemove(const fs::path& source, const fs::path& target) {
     std::error_code error;
     if (fs::exists(fs::symlink_status(target, error)))
-        return false;
-    fs::rename(source, target, error);
-    if (!error)
-        return true;
-    if (error != std::errc::cross_device_link)
-        return false;
-    fs::copy(source, target, fs::copy_options::recursive, error);
-    if (error || !sameTree(source, target)) {
-        fs::remove_all(target, error);
-        return false;
+        return MoveFailure::exists;
+    auto staging = stagingPath(target);
+    fs::copy(source, staging, fs::copy_options::recursive | fs::copy_options::copy_symlinks,
+             error);
+    if (error || !sameTree(source, staging)) {
+        auto failure = error == std::errc::permission_denied ? MoveFailure::permission
+                                                             : MoveFailure::copyFailed;
+        fs::remove_all(staging, error);
+        return failure;
     }
+    if (auto placed = renameWithoutReplacing(staging, target); !placed.ok()) {
+        fs::remove_all(staging, error);
+        return failureOf(placed.error());
+    }
+    // The copy is complete in its place; a source that resists removal leaves a duplicate,
+    // never a loss.
     fs::remove_all(source, error);
-    return !error;
+    return std::nullopt;
 }
 
 } // namespace
@@ -180,20 +216,34 @@ int compareNames(std::string_view a, std::string_view b) {
         return 1;
     if (j < fb.size())
         return -1;
+    // Equal but for case, accents or leading zeros: the bytes decide, so the order is total.
+    if (auto c = a.compare(b); c != 0)
+        return c < 0 ? -1 : 1;
     return 0;
 }
 
 std::optional<fs::path> root(LibraryLocation location, const fs::path& home,
-                             const std::optional<fs::path>& custom) {
+                             const std::optional<fs::path>& custom,
+                             const std::optional<fs::path>& documents) {
     switch (location) {
     case LibraryLocation::iCloud:
         return home / "Library/Mobile Documents/com~apple~CloudDocs" / std::string(folderName);
     case LibraryLocation::local:
-        return home / "Documents" / std::string(folderName);
+        return (documents && !documents->empty() ? *documents : home / "Documents") /
+               std::string(folderName);
     case LibraryLocation::custom:
         return custom;
     }
     return std::nullopt;
+}
+
+LibraryLocation location(const std::optional<std::string>& stored, bool hasCustomFolder,
+                         bool cloudDriveAvailable) {
+    if (stored == "local")
+        return LibraryLocation::local;
+    if (stored == "custom")
+        return hasCustomFolder ? LibraryLocation::custom : LibraryLocation::local;
+    return cloudDriveAvailable ? LibraryLocation::iCloud : LibraryLocation::local;
 }
 
 std::vector<LibraryEntry> scan(const fs::path& folder) {
@@ -205,10 +255,15 @@ std::vector<LibraryEntry> scan(const fs::path& folder) {
         if (isHidden(path))
             continue;
         std::error_code typeError;
+        bool isLink = it->is_symlink(typeError) && !typeError;
         bool isFolder = it->is_directory(typeError) && !typeError;
         if (isFolder) {
-            entries.push_back({path, path.filename().string(), true, std::nullopt, scan(path)});
-        } else if (lowerASCII(path.extension().string()) == "." + std::string(documentExtension)) {
+            // A linked folder is neither listed nor entered.
+            if (!isLink)
+                entries.push_back(
+                    {path, path.filename().string(), true, std::nullopt, scan(path)});
+        } else if (lowerASCII(path.extension().string()) == "." + std::string(documentExtension) &&
+                   (!isLink || it->is_regular_file(typeError))) {
             entries.push_back({path, path.stem().string(), false, modificationTime(path), {}});
         }
     }
@@ -293,12 +348,42 @@ MoveSummary moveContents(const fs::path& from, const fs::path& to) {
     fs::create_directories(to, error);
     for (const auto& entry : scan(from)) {
         auto name = entry.url.filename();
-        if (moveWithoutReplacing(entry.url, to / name))
-            ++summary.moved;
-        else
+        if (auto failure = move(entry.url, to / name)) {
             summary.skipped.push_back(name.string());
+            summary.reasons.push_back(*failure);
+        } else {
+            ++summary.moved;
+        }
     }
     return summary;
+}
+
+std::optional<MoveFailure> move(const fs::path& source, const fs::path& target) {
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(source, error)))
+        return MoveFailure::missing;
+    auto renamed = renameWithoutReplacing(source, target);
+    if (renamed.ok())
+        return std::nullopt;
+    if (renamed.error().code != EXDEV)
+        return failureOf(renamed.error());
+    return copyThenRemove(source, target);
+}
+
+std::string_view rawValue(MoveFailure failure) {
+    switch (failure) {
+    case MoveFailure::exists:
+        return "exists";
+    case MoveFailure::permission:
+        return "permission";
+    case MoveFailure::copyFailed:
+        return "copyFailed";
+    case MoveFailure::missing:
+        return "missing";
+    case MoveFailure::other:
+        break;
+    }
+    return "other";
 }
 
 std::string searchText(std::string_view data) {

@@ -50,9 +50,22 @@ struct CachedText {
     bool operator==(const CachedText&) const = default;
 };
 
+// Why an entry could not be moved.
+enum class MoveFailure {
+    exists,     // something of that name is at the destination
+    permission, // the source or the destination may not be changed
+    copyFailed, // across file systems, the copy could not be made or did not match
+    missing,    // the entry is gone
+    other,
+};
+
+[[nodiscard]] std::string_view rawValue(MoveFailure failure);
+
 struct MoveSummary {
     int moved = 0;
+    // The names of the entries left where they were, and why, in the same order.
     std::vector<std::string> skipped;
+    std::vector<MoveFailure> reasons;
 
     bool operator==(const MoveSummary&) const = default;
 };
@@ -62,12 +75,22 @@ using TextCache = std::unordered_map<std::string, CachedText>;
 // Reads a file's bytes; nothing when it cannot be read.
 using FileReader = std::function<std::optional<std::string>(const std::filesystem::path&)>;
 
-// The library's root folder for a location; for `custom` the chosen folder, if any.
+// The library's root folder for a location; for `custom` the chosen folder, if any. `local`
+// lies in `documents` when given (the desktop's documents folder), else in home's "Documents".
 [[nodiscard]] std::optional<std::filesystem::path>
 root(LibraryLocation location, const std::filesystem::path& home,
-     const std::optional<std::filesystem::path>& custom);
+     const std::optional<std::filesystem::path>& custom,
+     const std::optional<std::filesystem::path>& documents = std::nullopt);
+
+// The location a stored "libraryLocation" value names: "local" is local; "custom" is custom
+// when a custom folder is stored, else local; anything else (absent, "iCloud", unknown) is the
+// cloud drive when it is available, else local.
+[[nodiscard]] LibraryLocation location(const std::optional<std::string>& stored,
+                                       bool hasCustomFolder, bool cloudDriveAvailable);
 
 // The sorted tree of folders and document files below the folder; hidden files are skipped.
+// Symbolic links to folders are not followed (a loop or a link to the home folder would make
+// the scan endless or enormous); links to document files are listed.
 [[nodiscard]] std::vector<LibraryEntry> scan(const std::filesystem::path& folder);
 
 // Every document of a tree, depth first, each folder's documents in place of the folder.
@@ -96,12 +119,19 @@ root(LibraryLocation location, const std::filesystem::path& home,
 [[nodiscard]] std::filesystem::path uniqueURL(const std::filesystem::path& folder,
                                               std::string_view name, bool isFolder);
 
+// Moves one file or folder to `target`, never replacing anything there; across file systems
+// it is copied, checked and only then removed. Nothing on success.
+[[nodiscard]] std::optional<MoveFailure> move(const std::filesystem::path& source,
+                                              const std::filesystem::path& target);
+
 // Moves the library's folders and documents to another root, never overwriting or merging;
 // what cannot move is named in `skipped` and stays where it was.
 [[nodiscard]] MoveSummary moveContents(const std::filesystem::path& from,
                                        const std::filesystem::path& to);
 
-// Name order of the library: case-insensitive, digit runs compared as numbers.
+// Name order of the library, a total order: digit runs compared as numbers and the rest
+// without regard to case or accents ("file2" before "file10"); names equal so far are ordered
+// by their bytes, so "A" comes before "a" and "01" before "1". Zero only for equal names.
 [[nodiscard]] int compareNames(std::string_view a, std::string_view b);
 
 // Reads a whole file; nothing when it cannot be read.

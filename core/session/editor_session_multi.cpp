@@ -23,12 +23,18 @@ std::vector<const Item*> itemsOf(const EditorSession& session,
     return found;
 }
 
-// Sets the flag on every member, or clears it when every member has it already.
+// Sets the flag on every member, or clears it when every member has it already. The members
+// are found once for both steps: a search for every item is the cost of a bulk change.
 void toggleFlag(EditorSession& session, const std::vector<std::string>& ids, bool Item::*flag) {
-    auto members = itemsOf(session, ids);
-    bool all =
-        std::all_of(members.begin(), members.end(), [&](const Item* item) { return item->*flag; });
-    updateEach(session, ids, [&](Item& item) { item.*flag = !all; });
+    const auto& items = session.snapshot.document.items;
+    std::vector<Path> paths;
+    paths.reserve(ids.size());
+    for (auto& entry : locateAll(session, ids))
+        paths.push_back(std::move(entry.second));
+    bool all = std::all_of(paths.begin(), paths.end(),
+                           [&](const Path& path) { return itemAt(items, path)->*flag; });
+    session.snapshot.document = updatedAtPaths(session.snapshot.document, std::move(paths),
+                                               [&](Item& item) { item.*flag = !all; });
 }
 
 void labelAll(EditorSession& session, const std::vector<std::string>& ids, int labelNumber) {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
+#include <unordered_set>
 
 namespace velmora {
 
@@ -13,6 +15,9 @@ using namespace SessionTree;
 namespace {
 
 using PathMap = std::unordered_map<std::string, Path>;
+
+// Selections with more extra items than this are gathered by a walk over the shown rows.
+constexpr std::size_t kFoundOneByOne = 64;
 using Member = std::pair<Path, std::string>;
 
 // The range with the path of each member; `paths` holds the paths of the selected item and the
@@ -70,6 +75,21 @@ std::vector<std::string> selectionRange(const EditorSession& session) {
 std::vector<std::string> EditorSession::selectedIDs() const {
     if (snapshot.extraIds.empty())
         return selectionRange(*this);
+    if (snapshot.extraIds.size() > kFoundOneByOne) {
+        // Many members (Select All): one walk over the shown rows finds them in order, instead
+        // of the path of each one sorted afterwards.
+        std::unordered_set<std::string_view> wanted(snapshot.extraIds.begin(),
+                                                    snapshot.extraIds.end());
+        const auto range = selectionRange(*this);
+        wanted.insert(range.begin(), range.end());
+        const auto hoisted = hoistRoot();
+        std::vector<std::string> ids;
+        ids.reserve(wanted.size());
+        for (const auto& row : visibleRows())
+            if (wanted.contains(row.item().id) && row.item().id != hoisted)
+                ids.push_back(row.item().id);
+        return ids;
+    }
     // One search finds the ends of the range and every extra item.
     std::vector<std::string> wanted(snapshot.extraIds.begin(), snapshot.extraIds.end());
     for (const auto& end : {snapshot.selectedId, snapshot.anchorId})

@@ -25,6 +25,12 @@ public:
         for (const auto& id : ids)
             m_keys.push_back(Key{id.size(), headOf(id)});
     }
+    // The number of different ids looked for.
+    [[nodiscard]] std::size_t distinctCount() const {
+        if (m_ids.size() > kDirect)
+            return m_set.size();
+        return std::set<std::string_view>(m_ids.begin(), m_ids.end()).size();
+    }
     [[nodiscard]] bool contains(const std::string& id) const {
         if (m_ids.size() > kDirect)
             return m_set.count(id) > 0;
@@ -93,8 +99,11 @@ std::unordered_map<std::string, Path> pathsOf(const ItemList& items,
                     found.emplace(id, std::move(*path));
         return found;
     }
-    std::size_t wanted = std::set<std::string>(ids.begin(), ids.end()).size();
-    walkFor(items, IdFilter(ids), [&](const std::string& id, const Path& path) {
+    // The filter's hash set counts the different ids without copying them again.
+    const IdFilter filter(ids);
+    const std::size_t wanted = filter.distinctCount();
+    found.reserve(wanted);
+    walkFor(items, filter, [&](const std::string& id, const Path& path) {
         found.emplace(id, path);
         return found.size() < wanted;
     });

@@ -2,6 +2,7 @@
 // summary alert, and one alert for every failure with the files left as they were.
 #include "app/shell/app_delegate.hpp"
 #include "app/shell/application.hpp"
+#include "app/shell/dialogs.hpp"
 #include "app/shell/document_codec.hpp"
 #include "app/shell/import_export_flows.hpp"
 #include "app/shell/localization.hpp"
@@ -16,7 +17,9 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace velmora;
@@ -104,6 +107,7 @@ private slots:
         QVERIFY(flows().importBackup(nullptr));
         QCOMPARE(m_dialogs->alerts.size(), 1);
         QCOMPARE(m_dialogs->alerts.first().message, localized(QStringLiteral("import.title")));
+        QVERIFY(m_dialogs->alerts.first().information);
         QCOMPARE(m_dialogs->alerts.first().informative,
                  localizedFormat(QStringLiteral("import.summary %lld"), {qint64(3)}));
         QStringList names = QDir(target).entryList(QDir::Files, QDir::Name);
@@ -126,9 +130,27 @@ private slots:
         QCOMPARE(m_dialogs->alerts.size(), 1);
         QCOMPARE(m_dialogs->alerts.first().message,
                  localizedFormat(QStringLiteral("backup.error.documentNoID %lld"), {qint64(1)}));
+        QVERIFY(!m_dialogs->alerts.first().information);
         // The folder was never asked for.
         QCOMPARE(m_dialogs->folders.size(), 1);
         QVERIFY(QDir(target).isEmpty());
+    }
+
+    // Successes carry the information sign, failures the warning sign.
+    void successMessagesUseTheInformationIcon() {
+        QList<QMessageBox::Icon> shown;
+        auto answer = [&shown] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            shown.append(box->icon());
+            box->accept();
+        };
+        QtDialogs dialogs;
+        QTimer::singleShot(0, answer);
+        dialogs.inform(nullptr, QStringLiteral("Imported"), QStringLiteral("3 documents"));
+        QTimer::singleShot(0, answer);
+        dialogs.alert(nullptr, QStringLiteral("Failed"), {});
+        QCOMPARE(shown, (QList<QMessageBox::Icon>{QMessageBox::Information, QMessageBox::Warning}));
     }
 
     void opmlExportAndImportMakeAnUntitledDocument() {

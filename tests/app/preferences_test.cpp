@@ -13,11 +13,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <thread>
 
 using namespace velmora;
@@ -175,10 +178,13 @@ private slots:
         QCOMPARE(LibraryFolder::root(preferences, home.path(), documents),
                  QDir(documents).filePath(QStringLiteral("Ostrevo")));
 
-        // The cloud drive folder is used only when it exists.
+        // There is no cloud drive on Linux: even a folder where it would be is not used, and a
+        // stored "iCloud" reads as local.
         QDir(home.path()).mkpath(LibraryFolder::cloudDrivePath);
-        QCOMPARE(LibraryFolder::location(preferences, home.path()),
-                 LibraryFolder::Location::iCloud);
+        QCOMPARE(LibraryFolder::location(preferences, home.path()), LibraryFolder::Location::local);
+        preferences.setString(PreferenceKeys::libraryLocation, QStringLiteral("iCloud"));
+        QCOMPARE(LibraryFolder::root(preferences, home.path(), documents),
+                 QDir(documents).filePath(QStringLiteral("Ostrevo")));
         preferences.setString(PreferenceKeys::libraryLocation, QStringLiteral("local"));
         QCOMPARE(LibraryFolder::location(preferences, home.path()), LibraryFolder::Location::local);
 
@@ -218,6 +224,95 @@ private slots:
                  QStringList{QStringLiteral("/tmp/x.quenlith")});
         // Nobody listening: the start goes on as the first one.
         QVERIFY(!SingleInstance(name + QStringLiteral(".none")).handOver({}, 200));
+    }
+
+    // Another display or another configuration folder (another HOME) is another session:
+    // its start must not hand its files to this one.
+    void instancesAreKeyedByUserDisplayAndConfiguration() {
+        const SingleInstance::Identity me{QStringLiteral("1000"), QStringLiteral("x11::0"),
+                                          QStringLiteral("/home/a/.config")};
+        const QString folder = QStringLiteral("/run/user/1000/ostrevo-1000");
+        auto name = [&folder](const SingleInstance::Identity& identity) {
+            return SingleInstance::serverName(folder, identity);
+        };
+        QCOMPARE(name(me), name(me));
+        QVERIFY(name(me).startsWith(folder + QLatin1Char('/')));
+        auto other = me;
+        other.user = QStringLiteral("0");
+        QVERIFY(name(other) != name(me));
+        other = me;
+        other.display = QStringLiteral("x11::91");
+        QVERIFY(name(other) != name(me));
+        other = me;
+        other.configFolder = QStringLiteral("/tmp/home/.config");
+        QVERIFY(name(other) != name(me));
+
+        const QByteArray display = qgetenv("DISPLAY");
+        const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+        qputenv("DISPLAY", ":91");
+        qunsetenv("WAYLAND_DISPLAY");
+        const auto onX = SingleInstance::currentIdentity();
+        QCOMPARE(onX.display, QStringLiteral("x11::91"));
+        QCOMPARE(onX.user, QString::number(::getuid()));
+        qputenv("WAYLAND_DISPLAY", "wayland-1");
+        QCOMPARE(SingleInstance::currentIdentity().display, QStringLiteral("wayland:wayland-1"));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home + QStringLiteral("/elsewhere")));
+        QCOMPARE(SingleInstance::currentIdentity().configFolder,
+                 m_home + QStringLiteral("/elsewhere"));
+        qputenv("DISPLAY", display);
+        qputenv("WAYLAND_DISPLAY", wayland);
+        qputenv("XDG_CONFIG_HOME", config);
+    }
+
+    void theSocketLivesInAPrivateFolder() {
+        auto mode = [](const QString& path) {
+            struct stat info {};
+            return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 0777
+                                                                             : 0u;
+        };
+        QTemporaryDir base;
+        const QString folder = SingleInstance::privateFolder(base.path());
+        QCOMPARE(folder, base.path() + QStringLiteral("/ostrevo-") + QString::number(::getuid()));
+        QCOMPARE(mode(folder), 0700u);
+        // Left open to others, it is closed again.
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0777) == 0);
+        QCOMPARE(SingleInstance::privateFolder(base.path()), folder);
+        QCOMPARE(mode(folder), 0700u);
+        // A link planted in its place is not followed.
+        QTemporaryDir planted;
+        QTemporaryDir target;
+        QVERIFY(QFile::link(target.path(), planted.path() + QStringLiteral("/ostrevo-") +
+                                               QString::number(::getuid())));
+        QVERIFY(SingleInstance::privateFolder(planted.path()).isEmpty());
+
+        // Without a runtime folder the socket goes below the temporary folder, not beside it.
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        const QString name = SingleInstance::defaultServerName();
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        QCOMPARE(QFileInfo(name).absolutePath(),
+                 QDir::tempPath() + QStringLiteral("/ostrevo-") + QString::number(::getuid()));
+        QCOMPARE(mode(QFileInfo(name).absolutePath()), 0700u);
+    }
+
+    void aLiveInstanceKeepsItsNameAndAStaleOneIsReplaced() {
+        const QString name = QDir(m_home).filePath(QStringLiteral("runtime/live.socket"));
+        SingleInstance first(name);
+        QVERIFY(first.listen());
+        SingleInstance second(name);
+        QVERIFY(!second.listen());
+        QVERIFY(SingleInstance::isAnswered(name));
+
+        // A socket file nobody answers on is what a crashed run leaves behind.
+        const QString stale = QDir(m_home).filePath(QStringLiteral("runtime/stale.socket"));
+        QFile left(stale);
+        QVERIFY(left.open(QIODevice::WriteOnly));
+        left.close();
+        QVERIFY(!SingleInstance::isAnswered(stale));
+        SingleInstance next(stale);
+        QVERIFY(next.listen());
+        QVERIFY(SingleInstance::isAnswered(stale));
     }
 
     void restoreListRoundTrip() {

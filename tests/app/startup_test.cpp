@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QUndoStack>
 #include <QtTest>
 
 using namespace velmora;
@@ -120,6 +121,60 @@ private slots:
         QCOMPARE(restored->session().snapshot.document.items.front().text,
                  std::string("Remember the milk"));
         QCOMPARE(controller().documents().at(1)->filePath(), file);
+    }
+
+    // An undo restores its snapshot before the undo stack moves; the autosave must still see it.
+    void undoAndRedoAfterAnAutosaveAreAutosavedToo() {
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        start();
+        controller().setAutosaveDelay(20);
+        QTRY_COMPARE(controller().documents().size(), 1);
+        VelmoraDocument* document = controller().documents().first();
+        const QString file = QDir(library()).filePath(QStringLiteral("Undo.quenlith"));
+        QDir().mkpath(library());
+        m_dialogs->savePaths.enqueue(file);
+        QVERIFY(controller().saveDocument(document, nullptr));
+        auto fileText = [&file] {
+            QFile written(file);
+            return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+        };
+        document->perform(Action::commit, std::string("Keep me"));
+        QTRY_VERIFY(fileText().contains("Keep me"));
+        document->perform(Action::deleteItem);
+        QTRY_VERIFY(!fileText().contains("Keep me"));
+
+        document->undoStack()->undo();
+        QCOMPARE(document->session().snapshot.document.items.size(), std::size_t(1));
+        QTRY_VERIFY(fileText().contains("Keep me"));
+        document->undoStack()->redo();
+        QTRY_VERIFY(!fileText().contains("Keep me"));
+    }
+
+    // The documents open when the process is killed come back as after a quit.
+    void documentsOpenAtACrashComeBack() {
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        start();
+        QTRY_COMPARE(controller().documents().size(), 1);
+        VelmoraDocument* first = controller().documents().first();
+        const QString kept = QDir(library()).filePath(QStringLiteral("Kept.quenlith"));
+        const QString closed = QDir(library()).filePath(QStringLiteral("Closed.quenlith"));
+        QDir().mkpath(library());
+        m_dialogs->savePaths.enqueue(kept);
+        QVERIFY(controller().saveDocument(first, nullptr));
+        VelmoraDocument* second = controller().newDocument();
+        m_dialogs->savePaths.enqueue(closed);
+        QVERIFY(controller().saveDocument(second, nullptr));
+        QVERIFY(controller().closeDocument(second));
+        settle();
+
+        restart(); // no quit: the list of open documents is what was written along the way
+        QTRY_COMPARE(controller().documents().size(), 1);
+        QCOMPARE(controller().documents().first()->filePath(), kept);
+        QVERIFY(controller().openDocument(closed));
+        restart();
+        QTRY_COMPARE(controller().documents().size(), 2);
+        QCOMPARE(controller().documents().at(0)->filePath(), kept);
+        QCOMPARE(controller().documents().at(1)->filePath(), closed);
     }
 
     void withoutKeepingWindowsOnlyUntitledDocumentsComeBack() {

@@ -17,7 +17,11 @@ QString ScriptedDialogs::folder(QWidget*, const QString&, const QString&) {
 }
 
 void ScriptedDialogs::alert(QWidget*, const QString& message, const QString& informative) {
-    alerts.append({message, informative});
+    alerts.append({message, informative, false});
+}
+
+void ScriptedDialogs::inform(QWidget*, const QString& message, const QString& informative) {
+    alerts.append({message, informative, true});
 }
 
 Dialogs::SaveChoice ScriptedDialogs::askToSave(QWidget*, const QString& documentName) {

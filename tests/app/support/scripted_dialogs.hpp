@@ -15,6 +15,8 @@ public:
     struct Alert {
         QString message;
         QString informative;
+        // Shown as a success (`inform`) rather than a warning.
+        bool information = false;
     };
     struct SaveRequest {
         QString directory;
@@ -36,6 +38,7 @@ public:
                               bool multiple) override;
     QString folder(QWidget* parent, const QString& prompt, const QString& message) override;
     void alert(QWidget* parent, const QString& message, const QString& informative) override;
+    void inform(QWidget* parent, const QString& message, const QString& informative) override;
     SaveChoice askToSave(QWidget* parent, const QString& documentName) override;
 };
 

@@ -10,6 +10,7 @@
 #include <QFontMetricsF>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTextLayout>
 #include <QtTest>
 
 using namespace velmora;
@@ -124,6 +125,47 @@ private slots:
         QCOMPARE(l.size.width, 34 + 2 + textWidth - 4);
         QVERIFY(l.titleLines > 1);
         QVERIFY(l.size.height > 21);
+    }
+
+    // Titles were wrapped anywhere when drawn but measured shorter, so their last lines were
+    // painted over the next item.
+    void wrappedTitlesFitTheirBlocksAndBlocksNeverOverlap() {
+        const std::string longWord(2000, 'm');
+        const std::string mixed =
+            "Agenda \u4f1a\u8b70\u306e\u8b70\u984c \u0645\u0631\u062d\u0628\u0627 "
+            "\u0928\u092e\u0938\u094d\u0924\u0947 \U0001F600 " +
+            std::string(80, 'x') + " \u0e2a\u0e27\u0e31\u0e2a\u0e14\u0e35";
+        Item bold = item("bw", "Bold " + longWord);
+        bold.bold = true;
+        std::vector<Item> items{item("w", longWord, {item("wc", "Child " + longWord)}),
+                                item("m", mixed), bold, item("after", "After")};
+        for (ViewMode view : {ViewMode::tree, ViewMode::map}) {
+            auto s = test::session(items, view);
+            CanvasWindow w(s);
+            std::vector<const CanvasBlock*> blocks;
+            for (const char* id : {"w", "wc", "m", "bw", "after"}) {
+                const CanvasBlock* block = w.canvas->scene().block(id);
+                QVERIFY(block);
+                blocks.push_back(block);
+                // Laid out exactly as the painter lays it out.
+                QFont font = CanvasBlockStyle::titleFont(block->item());
+                QTextLayout layout;
+                const QRectF rect = block->metrics.textRect;
+                CanvasBlockStyle::layoutTitle(layout, CanvasBlockStyle::titleText(block->item().text),
+                                              font, rect.width());
+                QVERIFY(layout.lineCount() > 0);
+                const QTextLine last = layout.lineAt(layout.lineCount() - 1);
+                QVERIFY2(last.y() + last.height() <= rect.height() + 0.01, id);
+                QVERIFY2(rect.bottom() <= block->frame.height(), id);
+            }
+            QVERIFY(blocks[0]->metrics.titleLines > 10);
+            for (std::size_t i = 0; i < blocks.size(); ++i) {
+                for (std::size_t j = i + 1; j < blocks.size(); ++j) {
+                    QVERIFY2(!blocks[i]->frame.intersects(blocks[j]->frame),
+                             (blocks[i]->item().id + " " + blocks[j]->item().id).c_str());
+                }
+            }
+        }
     }
 
     void reloadMeasuresOnlyChangedItems() {

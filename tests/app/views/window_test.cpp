@@ -6,10 +6,14 @@
 #include "app/shell/preferences.hpp"
 #include "app/views/hoist_bar.hpp"
 #include "app/views/jump_panel.hpp"
+#include "app/views/tree_canvas_view.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/views/window_fixture.hpp"
 
 #include <QClipboard>
+#include <QListWidget>
+#include <QMenu>
+#include <QTabBar>
 #include <QMimeData>
 #include <QToolButton>
 #include <QUndoStack>
@@ -303,6 +307,43 @@ private slots:
         QCOMPARE(m_app->window().list().model().count(), 3);
     }
 
+    // Titles are the user's text: an "&" in them is shown, never read as a mnemonic.
+    void ampersandsInTitlesAreShownNotUnderlined() {
+        m_app->newDocument();
+        EditorSnapshot snapshot =
+            outline({itemWith("p", "R&D", {itemWith("c", "Chapter")}), itemWith("s", "S")}, "p");
+        snapshot.document.title = R"(Special <chars> & "quotes")";
+        m_app->load(snapshot);
+        auto* tabs = m_app->window().window()->findChild<QTabBar*>();
+        QVERIFY(tabs);
+        const QString tab = tabs->tabText(tabs->currentIndex());
+        QVERIFY(QKeySequence::mnemonic(tab).isEmpty());
+        QCOMPARE(QString(tab).replace(QStringLiteral("&&"), QStringLiteral("&")),
+                 QStringLiteral(R"(Special <chars> & "quotes")"));
+
+        m_app->list().setFocus();
+        WindowFixture::key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+        const std::string hoisted = m_app->session().snapshot.hoistTabs.at(0).id;
+        auto* button =
+            m_app->window().hoistBar().findChild<QToolButton*>(QString::fromStdString(hoisted));
+        QVERIFY(button);
+        QVERIFY(QKeySequence::mnemonic(button->text()).isEmpty());
+        QCOMPARE(button->text(), QStringLiteral("R&&D"));
+
+        Preferences().setStringList(PreferenceKeys::recentDocuments,
+                                    {m_app->controller().autosaveFolder() +
+                                     QStringLiteral("/Tom & Jerry.quenlith")});
+        QDir().mkpath(m_app->controller().autosaveFolder());
+        QFile recent(Preferences().recentDocuments().first());
+        QVERIFY(recent.open(QIODevice::WriteOnly));
+        recent.close();
+        auto* menu = m_app->window().window()->findChild<QMenu*>(QStringLiteral("openRecent"));
+        QVERIFY(menu);
+        emit menu->aboutToShow();
+        QVERIFY(!menu->actions().isEmpty());
+        QCOMPARE(menu->actions().first()->text(), QStringLiteral("Tom && Jerry.quenlith"));
+    }
+
     void keysOfAnotherWindowAreNotConsumed() {
         m_app->newDocument();
         m_app->load(outline({itemWith("a", "A")}, "a"));
@@ -475,6 +516,84 @@ private slots:
         QCOMPARE(WindowFixture::focus(), &m_app->list());
         QCOMPARE(m_app->document().undoStack()->undoText(),
                  localized(QStringLiteral("undo.collapse")));
+    }
+
+    // Choosing an item that hiding completed items keeps out of sight would show nothing.
+    void jumpListsOnlyItemsTheDocumentCanShow() {
+        m_app->newDocument();
+        Item done = itemWith("d", "Garden gate", {itemWith("dc", "Garden bench")});
+        done.checked = true;
+        m_app->load(outline({itemWith("a", "Garden shed"), done}, "a"));
+        m_app->window().perform(Action::hideCompleted);
+        m_app->list().setFocus();
+        WindowFixture::key(Qt::Key_J, Qt::ControlModifier);
+        JumpPanel& panel = m_app->window().jumpPanel();
+        QCOMPARE(panel.matches(QStringLiteral("garden")), (std::vector<std::string>{"a"}));
+        WindowFixture::type(QStringLiteral("bench"));
+        auto* rows = panel.findChild<QListWidget*>(QStringLiteral("jumpMatches"));
+        QCOMPARE(rows->count(), 1);
+        QCOMPARE(rows->item(0)->text(), localized(QStringLiteral("jump.hiddenNotListed")));
+        QVERIFY(!(rows->item(0)->flags() & Qt::ItemIsEnabled));
+        WindowFixture::key(Qt::Key_Escape);
+
+        // Shown again, they are listed again.
+        m_app->window().perform(Action::hideCompleted);
+        WindowFixture::key(Qt::Key_J, Qt::ControlModifier);
+        QCOMPARE(panel.matches(QStringLiteral("garden")),
+                 (std::vector<std::string>{"a", "d", "dc"}));
+    }
+
+    // Hiding the list that had the focus handed it to the tab bar: Up did nothing and Right
+    // switched documents.
+    void switchingTheViewLeavesTheKeysWithTheShownView() {
+        m_app->controller().newDocument();
+        m_app->newDocument();
+        QCOMPARE(m_app->controller().windows().first()->documentCount(), 2);
+        m_app->load(outline({itemWith("a", "A"), itemWith("b", "B"), itemWith("c", "C")}, "b"));
+        m_app->list().setFocus();
+        WindowFixture::key(Qt::Key_2, Qt::ControlModifier);
+        QCOMPARE(m_app->session().snapshot.view, ViewMode::tree);
+        QCOMPARE(WindowFixture::focus(), &m_app->window().canvas());
+        WindowFixture::key(Qt::Key_Up);
+        QCOMPARE(m_app->session().snapshot.selectedId, std::optional<std::string>("a"));
+        WindowFixture::key(Qt::Key_Right);
+        QCOMPARE(m_app->controller().currentDocument(), &m_app->document());
+
+        // Through the menu, and with an editor open, which keeps the focus.
+        m_app->delegate().velmoraPerform(Action::viewList, m_app->window().window());
+        QCOMPARE(WindowFixture::focus(), &m_app->list());
+        WindowFixture::key(Qt::Key_Return);
+        QCOMPARE(WindowFixture::focus(), &m_app->editor());
+        // A state that shows another view while editing (as an undo brings back) keeps typing.
+        EditorSnapshot editingInMap = m_app->session().snapshot;
+        editingInMap.view = ViewMode::map;
+        m_app->load(editingInMap);
+        QCOMPARE(m_app->editor().parentWidget(), &m_app->window().canvas());
+        QTRY_COMPARE(WindowFixture::focus(), &m_app->editor());
+        // Switching the view ends the editing: the shown view takes the keys.
+        m_app->delegate().velmoraPerform(Action::viewList, m_app->window().window());
+        QVERIFY(!m_app->session().snapshot.editing);
+        QCOMPARE(WindowFixture::focus(), &m_app->list());
+    }
+
+    // A blank document is being typed in: its editor has the keys, whatever had them before.
+    void aNewTabOrWindowTypesIntoItsFirstItem() {
+        Preferences().setString(PreferenceKeys::newDocumentView, QStringLiteral("tree"));
+        m_app->newDocument();
+        m_app->window().canvas().setFocus();
+        for (bool tabs : {true, false}) {
+            Preferences().setBool(PreferenceKeys::documentsInTabs, tabs);
+            m_app->delegate().velmoraPerform(Action::newDocumentTab, m_app->window().window());
+            VelmoraDocument* added = m_app->controller().documents().last();
+            QVERIFY(added && added != &m_app->document());
+            auto* view = qobject_cast<DocumentWindowController*>(
+                m_app->controller().viewOf(added)->widget());
+            QVERIFY(view);
+            QTRY_COMPARE(WindowFixture::focus(), &view->editor());
+            WindowFixture::type(QStringLiteral("Typed"));
+            WindowFixture::key(Qt::Key_Return);
+            QCOMPARE(added->session().snapshot.document.items[0].text, std::string("Typed"));
+        }
     }
 
 private:

@@ -24,9 +24,15 @@ TEST(SafeFileName, ReplacesForbiddenCharactersAndTrims) {
 }
 
 TEST(SafeFileName, EmptyAndDotNamesBecomeUntitled) {
-    for (std::string_view title : {"", "   ", ".", "..", " .. "})
+    for (std::string_view title : {"", "   ", ".", "..", " .. ", "..."})
         EXPECT_EQ(safeFileName(title), "Untitled") << title;
-    EXPECT_EQ(safeFileName("..."), "...");
+}
+
+// A name starting with a dot is hidden: the library would never show the file.
+TEST(SafeFileName, LeadingDotsAreDroppedSoFilesStayVisible) {
+    EXPECT_EQ(safeFileName(".plan"), "plan");
+    EXPECT_EQ(safeFileName(" .. notes"), "notes");
+    EXPECT_EQ(safeFileName("v1.2 plan."), "v1.2 plan.");
 }
 
 TEST(SafeFileName, LongTitlesAreCutTo80CharactersAndTrimmed) {

@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <random>
+#include <unistd.h>
 
 using namespace velmora;
 namespace fs = std::filesystem;
@@ -85,7 +86,43 @@ TEST(LibraryScan, NestedFoldersAndNaturalOrder) {
     auto docs = Library::documents(entries);
     EXPECT_EQ(names(docs), (Names{"deep", "Plan", "plan 2", "Plan 10"}));
     EXPECT_LT(Library::compareNames("item 9", "Item 10"), 0);
-    EXPECT_EQ(Library::compareNames("Notes", "notes"), 0);
+    // Names equal without regard to case still have one order: case breaks the tie.
+    EXPECT_LT(Library::compareNames("Notes", "notes"), 0);
+}
+
+TEST(LibraryNames, OrderIsTotalAtItsCorners) {
+    EXPECT_LT(Library::compareNames("file2", "file10"), 0);
+    EXPECT_GT(Library::compareNames("file10", "file2"), 0);
+    EXPECT_LT(Library::compareNames("A", "a"), 0);
+    EXPECT_GT(Library::compareNames("a", "A"), 0);
+    EXPECT_LT(Library::compareNames("a", "B"), 0);
+    EXPECT_LT(Library::compareNames("file01", "file1"), 0);
+    EXPECT_LT(Library::compareNames("file1", "file01a"), 0);
+    EXPECT_LT(Library::compareNames("cafe", "caf\xC3\xA9"), 0);
+    EXPECT_LT(Library::compareNames("caf\xC3\xA9", "cafes"), 0);
+    EXPECT_EQ(Library::compareNames("same", "same"), 0);
+    // A scan lists both spellings, in the same order every time.
+    TempFolder dir;
+    write(dir.path() / "a.quenlith", "{}");
+    write(dir.path() / "A.quenlith", "{}");
+    write(dir.path() / "file10.quenlith", "{}");
+    write(dir.path() / "file2.quenlith", "{}");
+    EXPECT_EQ(names(Library::scan(dir.path())), (Names{"A", "a", "file2", "file10"}));
+}
+
+TEST(LibraryScan, LinkedFoldersAreNotFollowed) {
+    TempFolder dir;
+    write(dir.path() / "Real/inside.quenlith", "{}");
+    write(dir.path() / "elsewhere.quenlith", "{}");
+    // A loop back to the library itself and a link to a folder outside it.
+    fs::create_directory_symlink(dir.path(), dir.path() / "Real/loop");
+    fs::create_directory_symlink(dir.path() / "Real", dir.path() / "Shortcut");
+    fs::create_symlink(dir.path() / "elsewhere.quenlith", dir.path() / "Real/linked.quenlith");
+    fs::create_symlink(dir.path() / "gone.quenlith", dir.path() / "Real/dangling.quenlith");
+    auto entries = Library::scan(dir.path());
+    EXPECT_EQ(names(entries), (Names{"Real", "elsewhere"}));
+    EXPECT_EQ(names(entries[0].children), (Names{"inside", "linked"}));
+    EXPECT_EQ(Library::documents(entries).size(), 3u);
 }
 
 TEST(LibraryMatch, FoldsAndSplitsTheQuery) {
@@ -150,6 +187,17 @@ TEST(LibraryNames, UniqueNamesCountFromTwo) {
     EXPECT_EQ(Library::uniqueURL(dir.path(), "Folder", true), dir.path() / "Folder 2");
 }
 
+TEST(LibraryNames, ProposedNamesNeverStartWithADot) {
+    TempFolder dir;
+    EXPECT_EQ(Library::uniqueURL(dir.path(), ".plan", false), dir.path() / "plan.quenlith");
+    EXPECT_EQ(Library::uniqueURL(dir.path(), "...", false), dir.path() / "Untitled.quenlith");
+    EXPECT_EQ(Library::uniqueURL(dir.path(), " . config", true), dir.path() / "config");
+    // What it proposes, the scan lists.
+    auto path = Library::uniqueURL(dir.path(), ".plan", false);
+    write(path, "{}");
+    EXPECT_EQ(names(Library::scan(dir.path())), (Names{"plan"}));
+}
+
 TEST(LibraryMove, MovesEntriesAndSkipsNameClashes) {
     TempFolder from, to;
     write(from.path() / "Keep.quenlith", "old");
@@ -160,6 +208,7 @@ TEST(LibraryMove, MovesEntriesAndSkipsNameClashes) {
     auto summary = Library::moveContents(from.path(), to.path());
     EXPECT_EQ(summary.moved, 2);
     EXPECT_EQ(summary.skipped, (Names{"Keep.quenlith"}));
+    EXPECT_EQ(summary.reasons, std::vector<Library::MoveFailure>{Library::MoveFailure::exists});
     EXPECT_EQ(Library::readFile(to.path() / "Keep.quenlith"), "existing");
     EXPECT_EQ(Library::readFile(from.path() / "Keep.quenlith"), "old");
     EXPECT_EQ(Library::readFile(to.path() / "Folder/Inner.quenlith"), "inner");
@@ -174,8 +223,33 @@ TEST(LibraryMove, ExistingFolderAtTheDestinationIsNotMerged) {
     auto summary = Library::moveContents(from.path(), to.path());
     EXPECT_EQ(summary.moved, 0);
     EXPECT_EQ(summary.skipped, (Names{"Shared"}));
+    EXPECT_EQ(summary.reasons, std::vector<Library::MoveFailure>{Library::MoveFailure::exists});
     EXPECT_TRUE(fs::exists(from.path() / "Shared/a.quenlith"));
     EXPECT_FALSE(fs::exists(to.path() / "Shared/a.quenlith"));
+}
+
+TEST(LibraryMove, OneEntryNamesWhyItStayed) {
+    TempFolder dir;
+    write(dir.path() / "a.quenlith", "a");
+    write(dir.path() / "b.quenlith", "b");
+    fs::create_directories(dir.path() / "Locked");
+    EXPECT_EQ(Library::move(dir.path() / "a.quenlith", dir.path() / "b.quenlith"),
+              Library::MoveFailure::exists);
+    EXPECT_EQ(Library::readFile(dir.path() / "b.quenlith"), "b");
+    EXPECT_EQ(Library::move(dir.path() / "none.quenlith", dir.path() / "c.quenlith"),
+              Library::MoveFailure::missing);
+    // A folder moves whole; nothing is left behind.
+    write(dir.path() / "F/inner.quenlith", "i");
+    EXPECT_EQ(Library::move(dir.path() / "F", dir.path() / "Locked/F"), std::nullopt);
+    EXPECT_EQ(Library::readFile(dir.path() / "Locked/F/inner.quenlith"), "i");
+    EXPECT_FALSE(fs::exists(dir.path() / "F"));
+    fs::permissions(dir.path() / "Locked", fs::perms::owner_read | fs::perms::owner_exec);
+    bool privileged = ::access((dir.path() / "Locked").c_str(), W_OK) == 0;
+    if (!privileged) {
+        EXPECT_EQ(Library::move(dir.path() / "a.quenlith", dir.path() / "Locked/a.quenlith"),
+                  Library::MoveFailure::permission);
+    }
+    fs::permissions(dir.path() / "Locked", fs::perms::owner_all);
 }
 
 TEST(LibraryRoot, LocationsFollowTheHomeFolder) {
@@ -186,6 +260,8 @@ TEST(LibraryRoot, LocationsFollowTheHomeFolder) {
               fs::path("/home/ada/Library/Mobile Documents/com~apple~CloudDocs/Ostrevo"));
     EXPECT_EQ(Library::root(LibraryLocation::custom, home, std::nullopt), std::nullopt);
     EXPECT_EQ(Library::root(LibraryLocation::custom, home, fs::path("/data")), fs::path("/data"));
+    EXPECT_EQ(Library::root(LibraryLocation::local, home, std::nullopt, fs::path("/home/ada/Dokumente")),
+              fs::path("/home/ada/Dokumente/Ostrevo"));
     EXPECT_EQ(libraryLocationFromRawValue("iCloud"), LibraryLocation::iCloud);
     EXPECT_EQ(libraryLocationFromRawValue("cloud"), std::nullopt);
 }
@@ -206,4 +282,15 @@ TEST(LibraryMove, AcrossFileSystemsCopiesThenRemoves) {
     EXPECT_FALSE(fs::exists(from / "Top.quenlith"));
     EXPECT_FALSE(fs::exists(from / "Folder"));
     fs::remove_all(from, error);
+}
+
+TEST(LibraryRoot, StoredLocationIsReadStrictly) {
+    using L = LibraryLocation;
+    EXPECT_EQ(Library::location(std::string("local"), true, true), L::local);
+    EXPECT_EQ(Library::location(std::string("custom"), true, true), L::custom);
+    EXPECT_EQ(Library::location(std::string("custom"), false, true), L::local);
+    EXPECT_EQ(Library::location(std::string("iCloud"), false, false), L::local);
+    EXPECT_EQ(Library::location(std::string("iCloud"), false, true), L::iCloud);
+    EXPECT_EQ(Library::location(std::nullopt, false, false), L::local);
+    EXPECT_EQ(Library::location(std::string("moon"), false, false), L::local);
 }
