@@ -163,7 +163,9 @@ CommandPaletteController::~CommandPaletteController() {
 }
 
 QString CommandPaletteController::shortcutText(const Command& command) {
-    return command.chord ? QString::fromStdString(KeyMap::text(*command.chord)) : QString();
+    return command.chord
+               ? Localization::nativeChord(QString::fromStdString(KeyMap::text(*command.chord)))
+               : QString();
 }
 
 void CommandPaletteController::open(const HelpDocument& help,

@@ -37,8 +37,9 @@ public:
     [[nodiscard]] QSize minimumSizeHint() const override { return {40, fontMetrics().height()}; }
 };
 
+// The help's chords ("Ctrl+Return") are shown as the menus of the interface language show them.
 QLabel* wrappingLabel(const QString& text, QWidget* parent) {
-    auto* label = new WrappingLabel(text, parent);
+    auto* label = new WrappingLabel(Localization::withNativeChords(text), parent);
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
     label->setFont(PanelSupport::font(12));
@@ -182,7 +183,9 @@ void HelpPanelController::reload() {
     m_glyphs.clear();
     for (const Command& command : CommandRegistry::commands(help, current)) {
         m_glyphs[command.action] =
-            command.chord ? QString::fromStdString(KeyMap::text(*command.chord)) : QString();
+            command.chord
+                ? Localization::nativeChord(QString::fromStdString(KeyMap::text(*command.chord)))
+                : QString();
     }
 
     const QString query = m_search->text().trimmed();

@@ -12,6 +12,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace velmora {
 namespace {
 
@@ -52,7 +54,9 @@ PrintPreviewWindow::PrintPreviewWindow(QPrinter& printer, PrintInfo& info, bool 
             &PrintPreviewWindow::updatePreview);
 
     auto* side = new QWidget(this);
-    side->setFixedWidth(kSideWidth);
+    // Wide enough for the longest option in the interface language ("Originalgröße auf
+    // mehreren Seiten"), so no choice is cut off.
+    side->setFixedWidth(std::max(kSideWidth, m_accessory->sizeHint().width()));
     auto* sideLayout = new QVBoxLayout(side);
     sideLayout->setContentsMargins(0, 0, 0, 0);
     sideLayout->addWidget(m_accessory);

@@ -2,7 +2,6 @@
 
 #include "app/panels/panel_support.hpp"
 #include "app/panels/swatch_button.hpp"
-#include "app/shell/app_language.hpp"
 #include "app/shell/localization.hpp"
 #include "app/views/appearance.hpp"
 #include "app/views/note_renderer.hpp"
@@ -154,7 +153,7 @@ QLabel* PropertiesController::caption(const char* key, bool upperCased) {
 void PropertiesController::relocalize() {
     for (const auto& [label, key, upperCased] : m_captions) {
         const QString text = localized(std::string_view(key));
-        label->setText(upperCased ? QLocale(currentLanguageCode()).toUpper(text) : text);
+        label->setText(upperCased ? Localization::locale().toUpper(text) : text);
     }
     m_checked->setText(localized(std::string_view("properties.checked")));
     for (SwatchButton* swatch : m_swatchButtons) {
@@ -201,19 +200,16 @@ QString PropertiesController::childrenText(const std::optional<Item>& item) {
     const auto direct = static_cast<long long>(item->children.size());
     const long long all = item->count() - 1;
     if (all == direct) {
-        return QString::number(direct);
+        return Localization::count(direct);
     }
-    return QStringLiteral("%1 (%2 %3)")
-        .arg(direct)
-        .arg(all)
-        .arg(localized(std::string_view("properties.total")));
+    return localizedFormat(QStringLiteral("properties.childrenAll %lld %lld"), {direct, all});
 }
 
 QString PropertiesController::dateText(const std::optional<Timestamp>& time) const {
     if (!time) {
         return {};
     }
-    const QLocale locale(currentLanguageCode());
+    const QLocale locale = Localization::locale();
     const QDateTime when = QDateTime::fromSecsSinceEpoch(time->seconds).toLocalTime();
     const QDate today = now().toLocalTime().date();
     QString day;

@@ -2,6 +2,7 @@
 
 #include "app/shell/app_delegate.hpp"
 #include "app/shell/dialogs.hpp"
+#include "app/shell/localization.hpp"
 #include "app/shell/notifications.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/single_instance.hpp"
@@ -89,6 +90,7 @@ int Application::run(int argc, char** argv) {
 
     Preferences preferences;
     AppDelegate::prepare(preferences);
+    Localization::applyInterfaceLanguage();
 
     const QStringList files = filesFromArguments(QCoreApplication::arguments());
     SingleInstance instance(SingleInstance::defaultServerName());

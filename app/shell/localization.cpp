@@ -6,8 +6,20 @@
 #include "app/shell/preferences.hpp"
 #include "app/shell/string_tables.hpp"
 
+#include "core/commands/plural.hpp"
+
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFont>
+#include <QKeySequence>
+#include <QRegularExpression>
+#include <QLibraryInfo>
 #include <QTimer>
+#include <QTranslator>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
 
 namespace velmora {
 namespace {
@@ -25,9 +37,91 @@ const QString& languageCode() {
     return code;
 }
 
-// The argument as the specifier wants it: numbers in plain digits, texts as they are.
-QString argumentText(const QVariant& argument) {
+bool isWholeNumber(const QVariant& value) {
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The argument as the specifier wants it: numbers as the interface language writes them for a
+// number specifier, texts as they are.
+QString argumentText(const QVariant& argument, QChar conversion) {
+    if (conversion != QLatin1Char('@') && isWholeNumber(argument)) {
+        return Localization::count(argument.toLongLong());
+    }
     return argument.toString();
+}
+
+std::optional<std::int64_t> firstCount(const QVariantList& arguments) {
+    for (const QVariant& argument : arguments) {
+        if (isWholeNumber(argument)) {
+            return argument.toLongLong();
+        }
+    }
+    return std::nullopt;
+}
+
+// The translator holding Qt's own texts in the interface language, while one is installed.
+std::unique_ptr<QTranslator>& qtTranslator() {
+    static std::unique_ptr<QTranslator> translator;
+    return translator;
+}
+
+// The application font before a Japanese face was added to it.
+std::optional<QFont>& baseFont() {
+    static std::optional<QFont> font;
+    return font;
+}
+
+void installQtTranslation(const QString& code) {
+    auto& translator = qtTranslator();
+    if (translator) {
+        QCoreApplication::removeTranslator(translator.get());
+        translator.reset();
+    }
+    if (code == QLatin1String("en")) {
+        return;
+    }
+    auto loaded = std::make_unique<QTranslator>();
+    if (loaded->load(Localization::locale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(loaded.get());
+        translator = std::move(loaded);
+    }
+}
+
+// Han characters look different in Japanese than in Chinese; naming the Japanese face after the
+// desktop's own makes Japanese text use it while Latin text keeps the desktop font.
+void applyJapaneseFont(const QString& code) {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        return;
+    }
+    auto& base = baseFont();
+    if (!base) {
+        base = QApplication::font();
+    }
+    QFont font = *base;
+    if (code == QLatin1String("ja")) {
+        QStringList families = base->families();
+        if (families.isEmpty()) {
+            families.append(base->family());
+        }
+        families.append(QStringLiteral("Noto Sans CJK JP"));
+        font.setFamilies(families);
+    }
+    if (QApplication::font() != font) {
+        QApplication::setFont(font);
+    }
 }
 
 } // namespace
@@ -41,7 +135,11 @@ QString localized(std::string_view key) {
 }
 
 QString localizedFormat(const QString& key, const QVariantList& arguments) {
-    return Localization::format(localized(key), arguments);
+    const std::string text = localized(key).toStdString();
+    const std::string_view form =
+        Plural::choose(languageCode().toStdString(), text, firstCount(arguments));
+    return Localization::format(
+        QString::fromUtf8(form.data(), static_cast<qsizetype>(form.size())), arguments);
 }
 
 QString Localization::format(const QString& format, const QVariantList& arguments) {
@@ -81,7 +179,7 @@ QString Localization::format(const QString& format, const QVariantList& argument
         }
         const qsizetype index = position >= 0 ? position : next++;
         if (index >= 0 && index < arguments.size()) {
-            out.append(argumentText(arguments.at(index)));
+            out.append(argumentText(arguments.at(index), format.at(j)));
         }
         i = j;
     }
@@ -92,12 +190,83 @@ void Localization::languageChanged() {
     cachedLanguage().clear();
 }
 
+void Localization::applyInterfaceLanguage() {
+    languageChanged();
+    const QString code = languageCode();
+    QLocale::setDefault(locale());
+    installQtTranslation(code);
+    applyJapaneseFont(code);
+}
+
+bool Localization::qtTranslationLoaded() {
+    return qtTranslator() != nullptr;
+}
+
+QLocale Localization::locale() {
+    QString name = languageCode();
+    return QLocale(name.replace(QLatin1Char('-'), QLatin1Char('_')));
+}
+
+QString Localization::count(qint64 number) {
+    return locale().toString(number);
+}
+
+QString Localization::relativeTime(const QDateTime& then, const QDateTime& now) {
+    const qint64 seconds = std::max<qint64>(0, then.secsTo(now));
+    if (seconds < 60) {
+        return localizedFormat(QStringLiteral("time.secondsAgo %lld"), {seconds});
+    }
+    if (seconds < 3600) {
+        return localizedFormat(QStringLiteral("time.minutesAgo %lld"), {seconds / 60});
+    }
+    if (seconds < 86400) {
+        return localizedFormat(QStringLiteral("time.hoursAgo %lld"), {seconds / 3600});
+    }
+    const qint64 days = seconds / 86400;
+    if (days < 7) {
+        return localizedFormat(QStringLiteral("time.daysAgo %lld"), {days});
+    }
+    return shortDate(then.date());
+}
+
+QString Localization::shortDate(const QDate& date) {
+    return locale().toString(date, QLocale::ShortFormat);
+}
+
+QString Localization::shortDateTime(const QDateTime& dateTime) {
+    return locale().toString(dateTime, QLocale::ShortFormat);
+}
+
+QString Localization::nativeChord(const QString& portable) {
+    const QKeySequence keys = QKeySequence::fromString(portable, QKeySequence::PortableText);
+    if (keys.isEmpty() || keys.count() != 1 || keys[0].key() == Qt::Key_unknown) {
+        return portable;
+    }
+    return keys.toString(QKeySequence::NativeText);
+}
+
+QString Localization::withNativeChords(const QString& text) {
+    // A chord is a run of ASCII letters, digits and "+" joining at least two parts.
+    static const QRegularExpression chord(
+        QStringLiteral("(?<![A-Za-z0-9+])[A-Za-z0-9]+(?:\\+[A-Za-z0-9]+)+(?![A-Za-z0-9+])"));
+    QString out;
+    qsizetype at = 0;
+    for (auto it = chord.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        out += QStringView(text).mid(at, match.capturedStart() - at);
+        out += nativeChord(match.captured());
+        at = match.capturedEnd();
+    }
+    out += QStringView(text).mid(at);
+    return out;
+}
+
 void Localization::changeLanguage(AppLanguage language) {
     Preferences preferences;
     AppLanguages::apply(preferences, language);
     preferences.sync();
     QTimer::singleShot(0, QCoreApplication::instance(), [] {
-        languageChanged();
+        applyInterfaceLanguage();
         MainMenu::relocalizeMenus();
         Notifications::shared().post(Notifications::language);
     });

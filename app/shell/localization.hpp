@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -14,7 +16,9 @@ namespace velmora {
 [[nodiscard]] QString localized(std::string_view key);
 
 // The text of a catalog key used as a format and filled with the arguments in order: "%@" takes
-// a text, "%lld", "%ld" and "%d" a whole number, "%n$@" the n-th argument; "%%" is a percent sign.
+// a text, "%lld", "%ld" and "%d" a whole number (written as the interface language writes
+// numbers), "%n$@" the n-th argument; "%%" is a percent sign. A text with plural forms uses the
+// form the first whole-number argument takes in the interface language.
 [[nodiscard]] QString localizedFormat(const QString& key, const QVariantList& arguments);
 
 // The text as Qt shows it in a label that reads mnemonics (tabs, buttons, menu items): every
@@ -31,6 +35,31 @@ void changeLanguage(AppLanguage language);
 [[nodiscard]] QString format(const QString& format, const QVariantList& arguments);
 // Forgets the cached language, so the next lookup follows a changed choice.
 void languageChanged();
+// Makes the application follow the interface language: Qt's own texts (standard buttons, file
+// and print dialogs) from Qt's translations, QLocale's default for numbers and dates, and for
+// Japanese a font with Japanese glyph shapes. Called at start and after every change.
+void applyInterfaceLanguage();
+// Whether Qt's own texts are translated into the interface language (false for English and when
+// Qt's translations are not installed).
+[[nodiscard]] bool qtTranslationLoaded();
+
+// The locale of the interface language ("de" → German as spoken in Germany).
+[[nodiscard]] QLocale locale();
+// A whole number as the interface language writes it ("12.345" in German).
+[[nodiscard]] QString count(qint64 number);
+// How long ago `then` was, in the short words of a status line ("vor 5 Min."); from a week on,
+// the short date in the interface language.
+[[nodiscard]] QString relativeTime(const QDateTime& then, const QDateTime& now);
+// The short date of the interface language ("07.12.26").
+[[nodiscard]] QString shortDate(const QDate& date);
+// The short date and time of the interface language.
+[[nodiscard]] QString shortDateTime(const QDateTime& dateTime);
+// A chord as Linux writes it ("Ctrl+Shift+P") in the words the menus of the interface language
+// use for it ("Strg+Umschalt+P" in German); a text that is no chord comes back unchanged.
+[[nodiscard]] QString nativeChord(const QString& portable);
+// The text with every chord in it ("Press Ctrl+Return") written as nativeChord writes it, so
+// the help reads like the menus.
+[[nodiscard]] QString withNativeChords(const QString& text);
 } // namespace Localization
 
 } // namespace velmora

@@ -342,10 +342,15 @@ void MainMenu::updateStates(QMenuBar* bar, QWidget* window, MenuTarget& target) 
         item->setEnabled(target.canRun(which, window));
         if (which == StandardItem::undo || which == StandardItem::redo) {
             const bool redo = which == StandardItem::redo;
-            const QString base = localized(redo ? QStringLiteral("menu.edit.redo")
-                                                : QStringLiteral("menu.edit.undo"));
             const QString name = target.undoName(window, redo);
-            item->setText(name.isEmpty() ? base : base + QLatin1Char(' ') + name);
+            if (name.isEmpty()) {
+                item->setText(localized(redo ? QStringLiteral("menu.edit.redo")
+                                             : QStringLiteral("menu.edit.undo")));
+            } else {
+                item->setText(localizedFormat(redo ? QStringLiteral("menu.edit.redoNamed %@")
+                                                   : QStringLiteral("menu.edit.undoNamed %@"),
+                                              {name}));
+            }
         }
     }
 }

@@ -180,6 +180,9 @@ void VelmoraDocument::applyDisplayPreferences(const Preferences& preferences) {
 
 void VelmoraDocument::applyEditorPreferences(const Preferences& preferences) {
     m_session.preferences = editorPreferences(preferences);
+    // Archiving names the item it creates in the interface language; every language's name is
+    // one the archive rules recognise.
+    m_session.archiveTitle = toStd(localized(QStringLiteral("archive.title")));
 }
 
 void VelmoraDocument::setSnapshot(const EditorSnapshot& snapshot) {

@@ -66,7 +66,8 @@ public:
     void applyForeignFileRule();
     // Checks visible unless the check style is none; completed items hidden per document.
     void applyDisplayPreferences(const Preferences& preferences);
-    // The editing preferences of the key map, read fresh from the preferences.
+    // The editing preferences of the key map, read fresh from the preferences, and the title of
+    // the archive item in the interface language.
     void applyEditorPreferences(const Preferences& preferences);
 
     [[nodiscard]] const EditorSession& session() const { return m_session; }

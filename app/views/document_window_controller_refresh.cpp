@@ -45,25 +45,6 @@ double clampedZoom(double zoom) {
     return std::clamp(zoom, kMinZoom, kMaxZoom);
 }
 
-// "5 min. ago", in the short units of a status line.
-QString relativeTime(const QDateTime& then, const QDateTime& now) {
-    const qint64 seconds = std::max<qint64>(0, then.secsTo(now));
-    if (seconds < 60) {
-        return QStringLiteral("%1 sec. ago").arg(seconds);
-    }
-    if (seconds < 3600) {
-        return QStringLiteral("%1 min. ago").arg(seconds / 60);
-    }
-    if (seconds < 86400) {
-        return QStringLiteral("%1 hr. ago").arg(seconds / 3600);
-    }
-    const qint64 days = seconds / 86400;
-    if (days < 7) {
-        return days == 1 ? QStringLiteral("1 day ago") : QStringLiteral("%1 days ago").arg(days);
-    }
-    return QLocale().toString(then.date(), QLocale::ShortFormat);
-}
-
 int lineCount(const QString& text) {
     return static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
 }
@@ -285,9 +266,10 @@ QString DocumentWindowController::statusText() const {
     if (!path.isEmpty()) {
         const QFileInfo file(path);
         if (file.exists()) {
-            text += QStringLiteral("  ·  ") + localized(QStringLiteral("status.saved")) +
-                    QLatin1Char(' ') +
-                    relativeTime(file.lastModified(), QDateTime::currentDateTime());
+            text += QStringLiteral("  ·  ") +
+                    localizedFormat(QStringLiteral("status.savedWhen %@"),
+                                    {Localization::relativeTime(file.lastModified(),
+                                                                QDateTime::currentDateTime())});
         }
     }
     return text;
@@ -316,6 +298,7 @@ void DocumentWindowController::preferencesChanged() {
 }
 
 void DocumentWindowController::languageChanged() {
+    m_document.applyEditorPreferences(Preferences());
     m_toolbar->relocalize();
     m_hoistBar->relocalize();
     updateStatus();

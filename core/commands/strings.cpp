@@ -1,5 +1,6 @@
 #include "core/commands/strings.hpp"
 
+#include "core/commands/plural.hpp"
 #include "core/commands/resources.hpp"
 
 #include <map>
@@ -95,9 +96,18 @@ std::string format(std::string_view pattern, const std::vector<Argument>& argume
     return out;
 }
 
+std::optional<std::int64_t> firstCount(const std::vector<Argument>& arguments) {
+    for (const Argument& argument : arguments)
+        if (const auto* count = std::get_if<std::int64_t>(&argument))
+            return *count;
+    return std::nullopt;
+}
+
 std::string localizedFormat(std::string_view languageCode, std::string_view key,
                             const std::vector<Argument>& arguments) {
-    return format(localized(languageCode, key), arguments);
+    const std::string text = localized(languageCode, key);
+    return format(Plural::choose(languageCode, text, firstCount(arguments)),
+                  arguments);
 }
 
 } // namespace velmora::Strings

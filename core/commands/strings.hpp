@@ -3,6 +3,7 @@
 #include "core/commands/string_table.hpp"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -27,7 +28,11 @@ using Argument = std::variant<std::string, std::int64_t>;
 // stays as written; an integer given for "%@" is written in decimal.
 [[nodiscard]] std::string format(std::string_view pattern, const std::vector<Argument>& arguments);
 
-// The localised text of the key formatted with the arguments.
+// The first integer among the arguments: the count that picks a plural form.
+[[nodiscard]] std::optional<std::int64_t> firstCount(const std::vector<Argument>& arguments);
+
+// The localised text of the key formatted with the arguments; a text with plural forms uses the
+// form of the first integer argument's plural category in that language.
 [[nodiscard]] std::string localizedFormat(std::string_view languageCode, std::string_view key,
                                           const std::vector<Argument>& arguments);
 

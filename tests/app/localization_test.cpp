@@ -1,0 +1,286 @@
+// The interface language beyond the string tables: Qt's own texts, numbers, relative and short
+// dates, plural forms, the Japanese face, and an open window following a change of language.
+#include "app/panels/print_info.hpp"
+#include "app/panels/print_preview_window.hpp"
+#include "app/shell/app_delegate.hpp"
+#include "app/shell/app_language.hpp"
+#include "app/shell/application.hpp"
+#include "app/shell/document_window.hpp"
+#include "app/shell/localization.hpp"
+#include "app/shell/main_menu.hpp"
+#include "app/shell/notifications.hpp"
+#include "app/shell/preferences.hpp"
+#include "app/shell/velmora_document.hpp"
+#include "app/shell/velmora_document_controller.hpp"
+#include "app/views/document_window_controller.hpp"
+#include "core/commands/key_map.hpp"
+#include "tests/app/support/isolated_home.hpp"
+#include "tests/app/support/scripted_dialogs.hpp"
+
+#include <QAction>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QPrinter>
+#include <QLabel>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace velmora;
+
+Q_DECLARE_METATYPE(velmora::AppLanguage)
+
+namespace {
+
+void useLanguage(AppLanguage language) {
+    Preferences preferences;
+    AppLanguages::apply(preferences, language);
+    Localization::applyInterfaceLanguage();
+}
+
+QDateTime ago(qint64 seconds) {
+    return QDateTime(QDate(2026, 12, 7), QTime(12, 0)).addSecs(-seconds);
+}
+
+// The text of a standard Cancel button as Qt makes it now.
+QString cancelText() {
+    QDialogButtonBox box(QDialogButtonBox::Cancel);
+    return box.button(QDialogButtonBox::Cancel)->text();
+}
+
+// The texts inside `top` squeezed below the room they need: buttons and one-line labels narrower
+// than their text, drop-down lists narrower than their longest choice.
+QStringList squeezedTexts(QWidget* top) {
+    QStringList out;
+    for (QAbstractButton* button : top->findChildren<QAbstractButton*>()) {
+        if (button->isVisible() && !button->text().isEmpty() &&
+            button->width() < button->minimumSizeHint().width()) {
+            out.append(button->text());
+        }
+    }
+    for (QLabel* label : top->findChildren<QLabel*>()) {
+        if (label->isVisible() && !label->wordWrap() && !label->text().isEmpty() &&
+            label->width() < label->sizeHint().width()) {
+            out.append(label->text());
+        }
+    }
+    for (QComboBox* box : top->findChildren<QComboBox*>()) {
+        if (box->isVisible() && box->width() < box->sizeHint().width()) {
+            out.append(box->currentText());
+        }
+    }
+    return out;
+}
+
+QString relative(qint64 seconds) {
+    return Localization::relativeTime(ago(seconds), ago(0));
+}
+
+} // namespace
+
+class LocalizationTest : public QObject {
+    Q_OBJECT
+public:
+    explicit LocalizationTest(QString home) : m_home(std::move(home)) {}
+
+private slots:
+    void init() {
+        QSettings().clear();
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+    }
+
+    void cleanup() {
+        useLanguage(AppLanguage::en);
+        m_delegate.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void qtsOwnTextsFollowTheInterfaceLanguage() {
+        useLanguage(AppLanguage::de);
+        QVERIFY(Localization::qtTranslationLoaded());
+        QCOMPARE(cancelText(), QStringLiteral("Abbrechen"));
+        useLanguage(AppLanguage::uk);
+        QCOMPARE(cancelText(), QStringLiteral("Скасувати"));
+        useLanguage(AppLanguage::ptBR);
+        QVERIFY(Localization::qtTranslationLoaded());
+        // English needs no translation and drops the one before.
+        useLanguage(AppLanguage::en);
+        QVERIFY(!Localization::qtTranslationLoaded());
+        QCOMPARE(cancelText(), QStringLiteral("Cancel"));
+    }
+
+    void numbersAndDatesFollowTheInterfaceLanguage() {
+        useLanguage(AppLanguage::de);
+        QCOMPARE(QLocale().language(), QLocale::German);
+        QCOMPARE(Localization::count(1234567), QStringLiteral("1.234.567"));
+        QCOMPARE(localizedFormat(QStringLiteral("status.itemCount %lld"), {qint64(12345)}),
+                 QStringLiteral("Einträge: 12.345"));
+        // A text argument is never written as a number.
+        QCOMPARE(Localization::format(QStringLiteral("%@/%lld"), {QStringLiteral("1234"), 1234}),
+                 QStringLiteral("1234/1.234"));
+        QCOMPARE(relative(30), QStringLiteral("vor 30 Sek."));
+        QCOMPARE(relative(5 * 60), QStringLiteral("vor 5 Min."));
+        QCOMPARE(relative(86400), QStringLiteral("vor 1 Tag"));
+        QCOMPARE(relative(3 * 86400), QStringLiteral("vor 3 Tagen"));
+        QCOMPARE(relative(8 * 86400), QStringLiteral("29.11.26"));
+        QCOMPARE(Localization::shortDate(QDate(2026, 3, 4)), QStringLiteral("04.03.26"));
+
+        useLanguage(AppLanguage::ja);
+        QCOMPARE(relative(2 * 3600), QStringLiteral("2時間前"));
+        QCOMPARE(Localization::shortDate(QDate(2026, 3, 4)), QStringLiteral("2026/03/04"));
+
+        useLanguage(AppLanguage::en);
+        QCOMPARE(relative(86400), QStringLiteral("1 day ago"));
+        QCOMPARE(relative(2 * 86400), QStringLiteral("2 days ago"));
+        QCOMPARE(Localization::count(1234567), QStringLiteral("1,234,567"));
+    }
+
+    void chordsReadLikeTheMenus() {
+        useLanguage(AppLanguage::de);
+        QCOMPARE(Localization::withNativeChords(QStringLiteral("Shift+Tab, Meta+Ctrl+S")),
+                 QStringLiteral("Umschalt+Tab, Meta+Strg+S"));
+        QCOMPARE(Localization::nativeChord(QStringLiteral("Ctrl+Shift+P")),
+                 QStringLiteral("Strg+Umschalt+P"));
+        QCOMPARE(Localization::withNativeChords(QStringLiteral("Mit Ctrl+K (nicht C++) oder F2.")),
+                 QStringLiteral("Mit Strg+K (nicht C++) oder F2."));
+        QCOMPARE(Localization::nativeChord(QStringLiteral("Kein+Akkord")),
+                 QStringLiteral("Kein+Akkord"));
+        useLanguage(AppLanguage::en);
+        QCOMPARE(Localization::withNativeChords(QStringLiteral("Press Ctrl+Shift+P.")),
+                 QStringLiteral("Press Ctrl+Shift+P."));
+        // In English every chord of the key map reads as the key map writes it.
+        for (const KeyBinding& binding : KeyMap::bindings()) {
+            const QString text = QString::fromStdString(KeyMap::text(binding.chord));
+            QCOMPARE(Localization::nativeChord(text), text);
+        }
+    }
+
+    void countsTakeTheFormOfTheirLanguage_data() {
+        QTest::addColumn<AppLanguage>("language");
+        QTest::addColumn<qint64>("days");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("pl one") << AppLanguage::pl << qint64(1) << QStringLiteral("1 dzień temu");
+        QTest::newRow("pl few") << AppLanguage::pl << qint64(2) << QStringLiteral("2 dni temu");
+        QTest::newRow("pl many") << AppLanguage::pl << qint64(5) << QStringLiteral("5 dni temu");
+        QTest::newRow("uk one") << AppLanguage::uk << qint64(1) << QStringLiteral("1 день тому");
+        QTest::newRow("uk few") << AppLanguage::uk << qint64(3) << QStringLiteral("3 дні тому");
+        QTest::newRow("uk many") << AppLanguage::uk << qint64(6) << QStringLiteral("6 днів тому");
+        QTest::newRow("fr one") << AppLanguage::fr << qint64(1) << QStringLiteral("il y a 1 jour");
+        QTest::newRow("fr other") << AppLanguage::fr << qint64(4)
+                                  << QStringLiteral("il y a 4 jours");
+    }
+
+    void countsTakeTheFormOfTheirLanguage() {
+        QFETCH(AppLanguage, language);
+        QFETCH(qint64, days);
+        QFETCH(QString, text);
+        useLanguage(language);
+        QCOMPARE(relative(days * 86400), text);
+    }
+
+    void pluralFormsChooseByTheCountAmongTheArguments() {
+        useLanguage(AppLanguage::pl);
+        QCOMPARE(localizedFormat(QStringLiteral("backup.error.multipleDocuments %lld"), {22}),
+                 QStringLiteral("Plik zawiera 22 dokumenty, a plik dokumentu może zawierać "
+                                "tylko jeden."));
+        QVERIFY(localizedFormat(QStringLiteral("backup.error.multipleDocuments %lld"), {25})
+                    .startsWith(QStringLiteral("Plik zawiera 25 dokumentów,")));
+        useLanguage(AppLanguage::uk);
+        QVERIFY(localizedFormat(QStringLiteral("backup.error.multipleDocuments %lld"), {21})
+                    .startsWith(QStringLiteral("Файл містить 21 документ,")));
+    }
+
+    void japaneseTextGetsAJapaneseFace() {
+        const QStringList before = QApplication::font().families();
+        useLanguage(AppLanguage::ja);
+        QVERIFY(QApplication::font().families().contains(QStringLiteral("Noto Sans CJK JP")));
+        // Latin text keeps the desktop's face, which stays first.
+        QCOMPARE(QApplication::font().families().first(),
+                 before.isEmpty() ? QApplication::font().family() : before.first());
+        useLanguage(AppLanguage::de);
+        QVERIFY(!QApplication::font().families().contains(QStringLiteral("Noto Sans CJK JP")));
+    }
+
+    void anOpenWindowFollowsAChangeOfLanguage() {
+        m_dialogs = std::make_unique<test::ScriptedDialogs>();
+        m_delegate = std::make_unique<AppDelegate>(*m_dialogs, m_data.path());
+        VelmoraDocument* document = m_delegate->controller().newDocument();
+        DocumentWindow* window = m_delegate->controller().windowOf(document);
+        auto* view = qobject_cast<DocumentWindowController*>(
+            m_delegate->controller().viewOf(document)->widget());
+        QVERIFY(window && view);
+        MainMenu::actionItem(window->menuBar(), Action::addBelow)->trigger();
+
+        Localization::changeLanguage(AppLanguage::de);
+        QTRY_COMPARE(window->menuBar()->actions().at(1)->text(), QStringLiteral("Datei"));
+        QVERIFY(view->statusText().startsWith(QStringLiteral("Einträge: 2")));
+        QCOMPARE(QLocale().language(), QLocale::German);
+        QCOMPARE(document->session().archiveTitle, std::string("Archiv"));
+        window->updateMenuStates();
+        QCOMPARE(MainMenu::standardItem(window->menuBar(), StandardItem::undo)->text(),
+                 QStringLiteral("Rückgängig: Eintrag hinzufügen"));
+
+        Localization::changeLanguage(AppLanguage::ja);
+        QTRY_COMPARE(window->menuBar()->actions().at(1)->text(), QStringLiteral("ファイル"));
+        QCOMPARE(document->session().archiveTitle, std::string("アーカイブ"));
+        QVERIFY(view->statusText().startsWith(QStringLiteral("項目数: 2")));
+    }
+
+    // At the window's smallest size, in every language, no button or one-line label is squeezed
+    // below the room its text needs and every menu title fits in the menu bar.
+    void everyTextFitsTheSmallestWindow() {
+        m_dialogs = std::make_unique<test::ScriptedDialogs>();
+        m_delegate = std::make_unique<AppDelegate>(*m_dialogs, m_data.path());
+        VelmoraDocument* document = m_delegate->controller().newDocument();
+        DocumentWindow* window = m_delegate->controller().windowOf(document);
+        QWidget* top = window->window();
+        top->show();
+        QSignalSpy posted(&Notifications::shared(), &Notifications::languageChanged);
+        for (AppLanguage language : AppLanguages::supported) {
+            const qsizetype before = posted.count();
+            Localization::changeLanguage(language);
+            QTRY_COMPARE(posted.count(), before + 1);
+            QCoreApplication::processEvents();
+            top->resize(top->minimumSize());
+            QCoreApplication::processEvents();
+            const QString code = AppLanguages::rawValue(language);
+            QVERIFY2(squeezedTexts(top).isEmpty(), qPrintable(code));
+            QMenuBar* bar = window->menuBar();
+            for (QAction* menu : bar->actions()) {
+                const QRect place = bar->actionGeometry(menu);
+                QVERIFY2(!place.isEmpty() && place.right() < bar->width(),
+                         qPrintable(code + QStringLiteral(": ") + menu->text()));
+            }
+        }
+    }
+
+    // The print preview's side is as wide as its longest option in every language.
+    void printOptionsFitThePreviewInEveryLanguage() {
+        for (AppLanguage language : AppLanguages::supported) {
+            useLanguage(language);
+            PrintInfo info = PrintInfo::standard();
+            QPrinter printer;
+            PrintPreviewWindow window(printer, info, true, [](QPrinter&) {});
+            window.show();
+            QCoreApplication::processEvents();
+            const QStringList squeezed = squeezedTexts(&window);
+            QVERIFY2(squeezed.isEmpty(), qPrintable(AppLanguages::rawValue(language) +
+                                                    QStringLiteral(": ") +
+                                                    squeezed.join(QStringLiteral(", "))));
+        }
+    }
+
+private:
+    QString m_home;
+    QTemporaryDir m_data;
+    std::unique_ptr<test::ScriptedDialogs> m_dialogs;
+    std::unique_ptr<AppDelegate> m_delegate;
+};
+
+OSTREVO_APP_TEST_MAIN(LocalizationTest)
+
+#include "localization_test.moc"
