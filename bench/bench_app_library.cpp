@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
+#include "bench/qt_bench_main.hpp"
 #include <benchmark/benchmark.h>
 
 #include <fstream>
@@ -166,14 +167,9 @@ BENCHMARK(BM_SearchResultsShown)->Arg(10)->Arg(1000)->Unit(benchmark::kMilliseco
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     // Preferences in the scratch folder, never the user's.
     qputenv("XDG_CONFIG_HOME", QDir(scratch().path()).filePath(QStringLiteral("config")).toLocal8Bit());
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    madeStore.reset();
-    return 0;
+    return velmora::bench::runQtBenchmarks(argc, argv, [] {
+        madeStore.reset();
+    });
 }

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
+#include "bench/qt_bench_main.hpp"
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -102,11 +103,5 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return velmora::bench::runQtBenchmarks(argc, argv);
 }

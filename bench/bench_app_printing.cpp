@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QPdfWriter>
 
+#include "bench/qt_bench_main.hpp"
 #include <benchmark/benchmark.h>
 
 using namespace velmora;
@@ -72,11 +73,5 @@ BENCHMARK(BM_PageBreaks)->Arg(100'000)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return velmora::bench::runQtBenchmarks(argc, argv);
 }
