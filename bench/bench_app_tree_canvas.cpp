@@ -102,10 +102,12 @@ namespace {
 
 void BM_CanvasSceneRebuild(benchmark::State& state) {
     const EditorSession session = expandedSession(state.range(0));
-    BlockMeasurer measurer;
-    benchmark::DoNotOptimize(buildScene(session, paperOptions(), measurer));
+    auto measurer = std::make_shared<BlockMeasurer>();
+    TreeLayoutCache cache;
+    benchmark::DoNotOptimize(buildScene(session, paperOptions(), measurer, cache));
     for (auto _ : state) {
-        auto scene = buildScene(session, paperOptions(), measurer);
+        TreeLayoutCache fresh; // laid out afresh, measured from memory
+        auto scene = buildScene(session, paperOptions(), measurer, fresh);
         benchmark::DoNotOptimize(scene);
     }
 }
