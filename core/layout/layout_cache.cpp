@@ -169,8 +169,10 @@ void TreeLayoutCache::update(const ItemList& items, const Context& context,
 
 void TreeLayoutCache::remeasure(const std::unordered_set<const Item*>& nodes,
                                 const Measure& measure) {
-    if (nodes.empty())
+    if (nodes.empty()) {
+        m_laidOut = 0;
         return;
+    }
     m_dirty = &nodes;
     place(measure);
     m_dirty = nullptr;
