@@ -118,6 +118,12 @@ NoteShow noteShowFor(const Item& item, bool showAllNotes,
 
 BlockMetrics BlockMeasurer::compute(const Item& item, double nodeWidth, bool labelDot,
                                     NoteShow noteShow) {
+    double natural = 0;
+    return compute(item, nodeWidth, labelDot, noteShow, natural);
+}
+
+BlockMetrics BlockMeasurer::compute(const Item& item, double nodeWidth, bool labelDot,
+                                    NoteShow noteShow, double& simpleNatural) {
     using namespace CanvasBlockStyle;
     BlockMetrics m;
     m.leading = labelDot ? leadingWithDot : leading;
@@ -130,8 +136,9 @@ BlockMetrics BlockMeasurer::compute(const Item& item, double nodeWidth, bool lab
     const double natural = naturalWidth(title, metrics);
     const double lineHeight = metrics.height();
     double titleHeight = 0;
-    if (natural <= textWidth - 2 * textInset && !title.contains(QChar::LineSeparator) &&
-        plainLatin(title)) {
+    const bool simple = !title.contains(QChar::LineSeparator) && plainLatin(title);
+    simpleNatural = simple ? natural : -1;
+    if (natural <= textWidth - 2 * textInset && simple) {
         // One line of the title font: no need to lay it out.
         m.titleLines = 1;
         titleHeight = std::max(titleLineHeight,
@@ -195,7 +202,8 @@ const BlockMetrics* BlockMeasurer::find(const ItemList::Node& node, double nodeW
         auto old = m_byNode.find(last->second);
         if (old != m_byNode.end() &&
             sameContent(old->second, *node, nodeWidth, labelDot, noteShow)) {
-            return &remember(node, nodeWidth, labelDot, noteShow, old->second.metrics);
+            return &remember(node, nodeWidth, labelDot, noteShow, old->second.metrics,
+                             old->second.natural);
         }
     }
     return nullptr;
@@ -206,9 +214,40 @@ const BlockMetrics& BlockMeasurer::measure(const ItemList::Node& node, double no
     if (const BlockMetrics* known = find(node, nodeWidth, labelDot, noteShow)) {
         return *known;
     }
+    if (auto metrics = atOtherWidth(node, nodeWidth, labelDot, noteShow)) {
+        const double natural = m_byNode[node.get()].natural;
+        return remember(node, nodeWidth, labelDot, noteShow, std::move(*metrics), natural);
+    }
     ++m_measured;
-    return remember(node, nodeWidth, labelDot, noteShow,
-                    compute(*node, nodeWidth, labelDot, noteShow));
+    double natural = -1;
+    BlockMetrics metrics = compute(*node, nodeWidth, labelDot, noteShow, natural);
+    return remember(node, nodeWidth, labelDot, noteShow, std::move(metrics), natural);
+}
+
+// A title measured once stays one line as long as it fits: a column drag then changes the
+// block's widths without measuring text again.
+std::optional<BlockMetrics> BlockMeasurer::atOtherWidth(const ItemList::Node& node,
+                                                        double nodeWidth, bool labelDot,
+                                                        NoteShow noteShow) const {
+    using namespace CanvasBlockStyle;
+    auto it = m_byNode.find(node.get());
+    if (it == m_byNode.end() || it->second.natural < 0 || it->second.labelDot != labelDot ||
+        it->second.noteShow != noteShow || it->second.metrics.titleLines != 1 ||
+        (noteShow != NoteShow::none && noteShow != NoteShow::placeholder)) {
+        return std::nullopt;
+    }
+    BlockMetrics metrics = it->second.metrics;
+    const double textWidth = std::max(1.0, nodeWidth - metrics.leading - 5);
+    const double natural = it->second.natural;
+    if (natural > textWidth - 2 * textInset) {
+        return std::nullopt;
+    }
+    metrics.textRect.setWidth(textWidth);
+    if (metrics.noteRect) {
+        metrics.noteRect->setWidth(textWidth);
+    }
+    metrics.size.width = metrics.leading + 2 + std::min(natural, textWidth - 4);
+    return metrics;
 }
 
 LayoutSize BlockMeasurer::estimate(const Item& item, double nodeWidth, NoteShow noteShow) {
@@ -228,9 +267,10 @@ LayoutSize BlockMeasurer::estimate(const Item& item, double nodeWidth, NoteShow 
 }
 
 const BlockMetrics& BlockMeasurer::remember(const ItemList::Node& node, double nodeWidth,
-                                            bool labelDot, NoteShow noteShow,
-                                            BlockMetrics metrics) {
+                                            bool labelDot, NoteShow noteShow, BlockMetrics metrics,
+                                            double natural) {
     Entry& entry = m_byNode[node.get()];
+    entry.natural = natural;
     entry.node = node;
     entry.nodeWidth = nodeWidth;
     entry.labelDot = labelDot;

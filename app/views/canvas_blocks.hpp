@@ -118,12 +118,20 @@ private:
         bool labelDot = false;
         NoteShow noteShow = NoteShow::none;
         std::uint64_t mark = 0;
+        // The width of the title on one line when it is plain text of the title font, else -1.
+        double natural = -1;
         BlockMetrics metrics;
     };
+    // Measures and gives the title's one-line width when it is plain text, else -1.
+    [[nodiscard]] static BlockMetrics compute(const Item& item, double nodeWidth, bool labelDot,
+                                              NoteShow noteShow, double& simpleNatural);
+    [[nodiscard]] std::optional<BlockMetrics> atOtherWidth(const ItemList::Node& node,
+                                                           double nodeWidth, bool labelDot,
+                                                           NoteShow noteShow) const;
     [[nodiscard]] static bool sameContent(const Entry& entry, const Item& item, double nodeWidth,
                                           bool labelDot, NoteShow noteShow);
     const BlockMetrics& remember(const ItemList::Node& node, double nodeWidth, bool labelDot,
-                                 NoteShow noteShow, BlockMetrics metrics);
+                                 NoteShow noteShow, BlockMetrics metrics, double natural);
 
     std::unordered_map<const Item*, Entry> m_byNode;
     // The node last measured for each id; a changed node of the same text reuses its result.
