@@ -56,23 +56,34 @@ void TreeCanvasView::reload() {
     m_lazy = m_session.snapshot.document.items.totalCount() > m_lazyThreshold;
     m_scene = buildScene(m_session, m_options, m_measurer, m_layoutCache, m_lazy);
     const auto& selected = m_session.snapshot.selectedId;
-    std::optional<CanvasBlock> block = selected ? m_scene.block(*selected) : std::nullopt;
-    if (m_lazy) {
-        // Measured before scrolling to it, so the view settles where the block really is.
-        if (block && measureShown(block->frame, false)) {
-            block = m_scene.block(*selected);
-        }
-        measureShown(shownRect(), true);
+    auto selectedFrame = [&]() -> std::optional<QRectF> {
+        const auto block = selected ? m_scene.block(*selected) : std::nullopt;
+        return block ? std::optional<QRectF>(block->frame) : std::nullopt;
+    };
+    std::optional<QRectF> frame = selectedFrame();
+    // Measured before scrolling to it, so the view settles where the block really is.
+    if (frame && measureShown(*frame, false)) {
+        frame = selectedFrame();
     }
-    updateSize();
-    update();
     // Only a new selection, or a selected block that moved or grew, scrolls: an edit elsewhere
     // leaves the view where the user put it.
-    const std::optional<QRectF> frame = block ? std::optional<QRectF>(block->frame) : std::nullopt;
-    if (selected != m_scrolledSelection || frame != m_scrolledFrame) {
+    const bool scroll = selected != m_scrolledSelection || frame != m_scrolledFrame;
+    measureShown(shownRect(), !scroll);
+    updateSize();
+    update();
+    if (scroll) {
+        // What comes into view is measured and may push the block on: follow it a few times.
+        m_settling = true;
+        for (int pass = 0; pass < 4; ++pass) {
+            scrollSelectionIntoView();
+            if (!measureShown(shownRect(), false)) {
+                break;
+            }
+            updateSize();
+        }
+        m_settling = false;
         m_scrolledSelection = selected;
-        m_scrolledFrame = frame;
-        scrollSelectionIntoView();
+        m_scrolledFrame = selectedFrame();
     }
     emit geometryRefreshed();
 }
@@ -163,7 +174,7 @@ void TreeCanvasView::watchScrolling() {
         return;
     }
     auto scrolled = [this] {
-        if (m_lazy && measureShown(shownRect(), true)) {
+        if (m_lazy && !m_settling && measureShown(shownRect(), true)) {
             updateSize();
             update();
         }

@@ -158,7 +158,8 @@ private:
     CanvasOptions m_options;
     std::shared_ptr<BlockMeasurer> m_measurer = std::make_shared<BlockMeasurer>();
     std::int64_t m_lazyThreshold = 5000;
-    bool m_lazy = false; // the last reload measured lazily
+    bool m_lazy = false;     // the last reload measured lazily
+    bool m_settling = false; // a reload is scrolling to the selection
     TreeLayoutCache m_layoutCache; // the last reload's layout, by node
     CanvasScene m_scene;
     // The selection and its block's frame when the view last scrolled to it.

@@ -114,6 +114,22 @@ private slots:
         }
     }
 
+    void aSelectionFarBelowIsScrolledIntoViewOnceMeasured() {
+        for (ViewMode view : {ViewMode::tree, ViewMode::map}) {
+            auto s = test::session(mixedItems(400), view);
+            LazyWindow w(s);
+            for (const char* id : {"i250", "c35-1", "i399", "i120"}) {
+                s.snapshot.selectedId = id;
+                w.canvas->setSession(s);
+                w.canvas->reload();
+                const QRectF frame = w.canvas->scene().block(id)->frame;
+                const QRectF shown = w.canvas->shownRect();
+                QVERIFY2(shown.contains(frame), id);
+                QVERIFY(shownBlocksAreMeasured(w));
+            }
+        }
+    }
+
     void anEditRemeasuresOnlyTheEditedBlock() {
         auto s = test::session(mixedItems(400));
         LazyWindow w(s);
