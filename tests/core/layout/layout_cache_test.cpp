@@ -257,13 +257,18 @@ TEST(TreeLayoutCache, MatchesTheFullLayoutAfterLongRandomEditSequences) {
     }
 }
 
-TEST(TreeLayoutCache, AnEditLaysOutOnlyThePathToTheChange) {
-    std::mt19937 rng(7);
+// A random document of `count` top-level items with every branch expanded.
+TreeDocument expandedDocument(unsigned seed, int count) {
+    std::mt19937 rng(seed);
     int next = 0;
     std::vector<Item> top;
-    for (int i = 0; i < 30; ++i)
+    for (int i = 0; i < count; ++i)
         top.push_back(randomItem(rng, 0, next));
-    TreeDocument doc{"d", "D", TreeOps::setCollapsedAll({"d", "D", ItemList(std::move(top))}, false).items};
+    return TreeOps::setCollapsedAll({"d", "D", ItemList(std::move(top))}, false);
+}
+
+TEST(TreeLayoutCache, AnEditLaysOutOnlyThePathToTheChange) {
+    TreeDocument doc = expandedDocument(7, 30);
     TreeLayoutCache cache;
     int measured = 0;
     auto measure = [&](const ItemList::Node& node, int depth) {
@@ -289,12 +294,7 @@ TEST(TreeLayoutCache, AnEditLaysOutOnlyThePathToTheChange) {
 }
 
 TEST(TreeLayoutCache, HidingCompletedItemsKeepsTheGeometryOfUnchangedBranches) {
-    std::mt19937 rng(11);
-    int next = 0;
-    std::vector<Item> top;
-    for (int i = 0; i < 30; ++i)
-        top.push_back(randomItem(rng, 0, next));
-    TreeDocument doc{"d", "D", TreeOps::setCollapsedAll({"d", "D", ItemList(std::move(top))}, false).items};
+    TreeDocument doc = expandedDocument(11, 30);
     TreeLayoutCache cache;
     const TreeLayoutCache::Context hiding{{}, Style::tree, true, 0, true, false};
     auto measure = [&](const ItemList::Node& node, int depth) { return sizeOf(*node, depth, {}); };
@@ -326,11 +326,7 @@ TEST(TreeLayoutCache, HidingCompletedItemsKeepsTheGeometryOfUnchangedBranches) {
 // layout of the measured sizes.
 TEST(TreeLayoutCache, RemeasuringRefinesEstimatesAlongTheirPaths) {
     std::mt19937 rng(5);
-    int next = 0;
-    std::vector<Item> top;
-    for (int i = 0; i < 10; ++i)
-        top.push_back(randomItem(rng, 0, next));
-    const ItemList items = TreeOps::setCollapsedAll({"d", "D", ItemList(std::move(top))}, false).items;
+    const ItemList items = expandedDocument(5, 10).items;
     std::set<const Item*> measured;
     auto measure = [&](const ItemList::Node& node, int depth) -> TreeLayoutCache::Measured {
         if (measured.contains(node.get()))
