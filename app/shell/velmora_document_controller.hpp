@@ -69,7 +69,9 @@ public:
 
     // Saves the document, asking for a place when it has no file. False when it was not saved.
     bool saveDocument(VelmoraDocument* document, QWidget* parent);
-    bool saveDocumentAs(VelmoraDocument* document, QWidget* parent);
+    // Asks for a new place (proposing `proposedName`, else the document's name) and saves there.
+    bool saveDocumentAs(VelmoraDocument* document, QWidget* parent,
+                        const QString& proposedName = {});
     // Closes the document, asking whether to save an edited untitled one. False when the
     // user cancelled or its changes could not be written.
     bool closeDocument(VelmoraDocument* document);
@@ -116,7 +118,20 @@ private:
     void placeInCascade(DocumentWindow* window);
     void removeDocument(VelmoraDocument* document);
     void scheduleAutosave(VelmoraDocument* document);
-    bool autosave(VelmoraDocument* document, bool reportFailure);
+    // `userWaiting`: the user is closing or quitting, so a question about the file is asked
+    // even when it was asked before.
+    bool autosave(VelmoraDocument* document, bool reportFailure, bool userWaiting = false);
+    // Brings the document and its file into agreement after another program touched the file:
+    // follows a move, marks a deletion, reloads a changed file when nothing would be lost and
+    // otherwise asks (once per version on disk unless `userWaiting`). True when the document
+    // may be written in place now (or has nothing left to write).
+    bool settleWithDisk(VelmoraDocument* document, bool userWaiting);
+    bool askAboutConflict(VelmoraDocument* document);
+    // Takes the other program's version; a failure is shown when the user chose it.
+    bool takeTheirs(VelmoraDocument* document, bool chosen);
+    // Writes the document over whatever is on disk; a failure is shown.
+    bool writeMine(VelmoraDocument* document, QWidget* parent);
+    void reportSaveFailure(VelmoraDocument* document, QWidget* parent, const QString& message);
     void reportOpenError(const QString& path, const QString& message);
     [[nodiscard]] QString restoreListFile() const;
     // Stores the documents to reopen as they are now, so that a crash or a kill brings back
