@@ -1,9 +1,9 @@
 #pragma once
 
+#include "app/shell/disk_file.hpp"
 #include "core/commands/action.hpp"
 #include "core/formats/backup_settings.hpp"
 #include "core/session/editor_session.hpp"
-#include "app/shell/disk_file.hpp"
 #include "core/session/tree_command.hpp"
 
 #include <QByteArray>

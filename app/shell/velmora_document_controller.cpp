@@ -216,10 +216,9 @@ bool VelmoraDocumentController::saveDocumentAs(VelmoraDocument* document, QWidge
                             ? LibraryFolder::root(Preferences())
                             : QFileInfo(document->filePath()).absolutePath();
     QDir().mkpath(directory);
-    const QString proposed =
-        DocumentCodec::safeFileName(proposedName.isEmpty() ? document->displayName()
-                                                           : proposedName) +
-        QLatin1Char('.') + VelmoraDocument::extension;
+    const QString proposed = DocumentCodec::safeFileName(
+                                 proposedName.isEmpty() ? document->displayName() : proposedName) +
+                             QLatin1Char('.') + VelmoraDocument::extension;
     QString path = m_dialogs.saveFileName(
         parent, directory, proposed,
         {localized(QStringLiteral("document.filter.documents")) + QStringLiteral(" (*.quenlith)")});

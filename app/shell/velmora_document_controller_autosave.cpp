@@ -87,7 +87,8 @@ bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool reportF
     }
     // Tried again by itself (the disk may have room again, the folder may be back), less and
     // less often.
-    entry->retryDelay = std::min(kMaxRetryDelayMs, std::max(m_autosaveDelay, entry->retryDelay * 2));
+    entry->retryDelay =
+        std::min(kMaxRetryDelayMs, std::max(m_autosaveDelay, entry->retryDelay * 2));
     entry->autosaveTimer->start(entry->retryDelay);
     return false;
 }

@@ -47,7 +47,8 @@ bool VelmoraDocumentController::settleWithDisk(VelmoraDocument* document, bool u
         }
         entry->settling = true;
         {
-            const bool again = m_dialogs.askToSaveAgain(windowOf(document), document->displayName());
+            const bool again =
+                m_dialogs.askToSaveAgain(windowOf(document), document->displayName());
             entry->settling = false;
             return again && writeMine(document, windowOf(document));
         }
@@ -56,7 +57,7 @@ bool VelmoraDocumentController::settleWithDisk(VelmoraDocument* document, bool u
     }
     const QString version = document->versionOnDisk();
     const bool seen = version == entry->settledVersion;
-    if (!document->hasUnautosavedChanges()) {
+    if (!document->hasUnautosavedChanges() && !userWaiting) {
         // Nothing of the user's would be lost: the other program's version simply shows. One
         // that cannot be read (still being written, say) is tried again when it changes.
         if (seen || !takeTheirs(document, false)) {
@@ -107,10 +108,10 @@ bool VelmoraDocumentController::takeTheirs(VelmoraDocument* document, bool chose
     // Perhaps still being written: the next change of the file tries again.
     document->setFileProblem(FileProblem::changedOnDisk);
     if (chosen) {
-        m_dialogs.alert(windowOf(document),
-                        localizedFormat(QStringLiteral("document.openFailed %@"),
-                                        {document->displayName()}),
-                        error->message);
+        m_dialogs.alert(
+            windowOf(document),
+            localizedFormat(QStringLiteral("document.openFailed %@"), {document->displayName()}),
+            error->message);
     }
     return false;
 }

@@ -62,7 +62,8 @@ EditorSnapshot outline(const std::vector<std::pair<std::string, std::string>>& i
 // Another program writes its version: in place, as a plain editor does, or into a new file
 // renamed over the old one, as sync tools and careful editors do.
 void writeTheirs(const QString& path, const EditorSnapshot& snapshot, bool replace) {
-    const QByteArray bytes = DocumentCodec::encodeNative(snapshot, DocumentCodec::defaultSettings());
+    const QByteArray bytes =
+        DocumentCodec::encodeNative(snapshot, DocumentCodec::defaultSettings());
     if (replace) {
         QSaveFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -130,8 +131,8 @@ private slots:
             const QString suffix = replace ? QStringLiteral(" 1") : QStringLiteral(" 2");
             writeTheirs(m_path, outline({{"a", "Alpha" + suffix.toStdString()}, {"b", "Beta"}}),
                         replace);
-            QTRY_COMPARE(titlesOf(*document), (QStringList{QStringLiteral("Alpha") + suffix,
-                                                           QStringLiteral("Beta")}));
+            QTRY_COMPARE(titlesOf(*document),
+                         (QStringList{QStringLiteral("Alpha") + suffix, QStringLiteral("Beta")}));
             QCOMPARE(document->session().snapshot.selectedId, std::optional<std::string>("b"));
             QVERIFY(!document->isEdited());
             QCOMPARE(document->fileProblem(), FileProblem::none);

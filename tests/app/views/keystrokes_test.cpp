@@ -147,8 +147,8 @@ private slots:
     void clicksBesideTheEditedTextNeverLeaveTheEditorWithoutTheKeys() {
         m_app->newDocument();
         EditorSnapshot snapshot;
-        snapshot.document = TreeDocument{"doc", "Test",
-                                         ItemList({itemWith("a", "Alpha"), itemWith("b", "Beta")})};
+        snapshot.document =
+            TreeDocument{"doc", "Test", ItemList({itemWith("a", "Alpha"), itemWith("b", "Beta")})};
         snapshot.selectedId = "a";
         snapshot.editing = EditingTarget::item("a");
         snapshot.view = ViewMode::list;
