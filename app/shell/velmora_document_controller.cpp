@@ -199,14 +199,7 @@ bool VelmoraDocumentController::saveDocument(VelmoraDocument* document, QWidget*
     if (!settleWithDisk(document, true)) {
         return false;
     }
-    if (auto error = document->save()) {
-        reportSaveFailure(document, parent, error->message);
-        return false;
-    }
-    if (Entry* entry = entryOf(document)) {
-        entry->failureReported = false;
-    }
-    return true;
+    return finishWrite(document, parent, document->save());
 }
 
 bool VelmoraDocumentController::saveDocumentAs(VelmoraDocument* document, QWidget* parent,

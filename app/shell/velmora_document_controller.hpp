@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QTimer;
@@ -20,6 +21,7 @@ class Dialogs;
 class DocumentWindow;
 class MenuTarget;
 class VelmoraDocument;
+struct DocumentError;
 
 // Keeps the open documents: makes untitled ones, opens files, saves and closes them, gives
 // each one its view in a window (as tabs of one window or as separate windows by
@@ -131,6 +133,9 @@ private:
     bool takeTheirs(VelmoraDocument* document, bool chosen);
     // Writes the document over whatever is on disk; a failure is shown.
     bool writeMine(VelmoraDocument* document, QWidget* parent);
+    // Reports a failed save; a save that worked ends the failure episode. True on success.
+    bool finishWrite(VelmoraDocument* document, QWidget* parent,
+                     const std::optional<DocumentError>& error);
     void reportSaveFailure(VelmoraDocument* document, QWidget* parent, const QString& message);
     void reportOpenError(const QString& path, const QString& message);
     [[nodiscard]] QString restoreListFile() const;

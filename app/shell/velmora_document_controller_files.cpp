@@ -117,10 +117,16 @@ bool VelmoraDocumentController::takeTheirs(VelmoraDocument* document, bool chose
 }
 
 bool VelmoraDocumentController::writeMine(VelmoraDocument* document, QWidget* parent) {
-    if (auto error = document->saveOver()) {
+    return finishWrite(document, parent, document->saveOver());
+}
+
+bool VelmoraDocumentController::finishWrite(VelmoraDocument* document, QWidget* parent,
+                                            const std::optional<DocumentError>& error) {
+    if (error) {
         reportSaveFailure(document, parent, error->message);
         return false;
     }
+    // A failure episode ends with a write that works.
     if (Entry* entry = entryOf(document)) {
         entry->failureReported = false;
     }

@@ -92,6 +92,16 @@ bool dropWith(QWidget* target, const QMimeData* data, QPoint at, Qt::KeyboardMod
     return drop.isAccepted();
 }
 
+// A window showing the sample outline in the view; the widget that takes drags and drops.
+QWidget* showSample(test::WindowFixture& fixture, ViewMode view) {
+    fixture.newDocument();
+    EditorSnapshot snapshot = treeSnapshot(fixture.session());
+    snapshot.view = view;
+    fixture.load(snapshot);
+    return view == ViewMode::list ? fixture.list().viewport()
+                                  : static_cast<QWidget*>(&fixture.window().canvas());
+}
+
 std::vector<std::string> childIds(const EditorSession& session, const std::string& id) {
     std::vector<std::string> ids;
     const auto parent = session.item(id);
@@ -229,13 +239,8 @@ private slots:
     void ctrlWhileDraggingCopiesInTheListAndTheCanvas() {
         for (const ViewMode view : {ViewMode::list, ViewMode::tree}) {
             test::WindowFixture fixture;
-            fixture.newDocument();
-            EditorSnapshot snapshot = treeSnapshot(fixture.session());
-            snapshot.view = view;
-            fixture.load(snapshot);
+            QWidget* target = showSample(fixture, view);
             TreeCanvasView& canvas = fixture.window().canvas();
-            QWidget* target =
-                view == ViewMode::list ? fixture.list().viewport() : static_cast<QWidget*>(&canvas);
             auto intoAlpha = [&] {
                 return view == ViewMode::list
                            ? fixture.rowRect("a").center()
@@ -270,15 +275,10 @@ private slots:
         });
         for (const ViewMode view : {ViewMode::list, ViewMode::tree}) {
             test::WindowFixture fixture;
-            fixture.newDocument();
-            EditorSnapshot snapshot = treeSnapshot(fixture.session());
-            snapshot.view = view;
-            fixture.load(snapshot);
+            QWidget* source = showSample(fixture, view);
             const EditorSnapshot before = fixture.session().snapshot;
             const int records = fixture.document().undoStack()->count();
             TreeCanvasView& canvas = fixture.window().canvas();
-            QWidget* source =
-                view == ViewMode::list ? fixture.list().viewport() : static_cast<QWidget*>(&canvas);
             const QPoint from =
                 view == ViewMode::list
                     ? fixture.rowRect("a").center() + QPoint(40, 0)
