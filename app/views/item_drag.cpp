@@ -4,6 +4,8 @@
 #include "core/formats/item_clipboard.hpp"
 #include "core/model/tree_ops.hpp"
 
+#include <QDrag>
+#include <QDropEvent>
 #include <QMimeData>
 
 #include <cmath>
@@ -125,6 +127,39 @@ const std::optional<Payload>& PayloadCache::read(const QMimeData* data) {
         ++m_decodes;
     }
     return m_payload;
+}
+
+Qt::DropActions requestedActions(const QDropEvent& event) {
+    Qt::DropActions actions = event.possibleActions();
+    if (event.proposedAction() == Qt::CopyAction &&
+        event.modifiers().testFlag(Qt::ControlModifier)) {
+        actions &= ~Qt::DropActions(Qt::MoveAction);
+    }
+    return actions;
+}
+
+namespace {
+
+std::function<Qt::DropAction(QDrag&)>& runner() {
+    static std::function<Qt::DropAction(QDrag&)> installed;
+    return installed;
+}
+
+} // namespace
+
+void setRunner(std::function<Qt::DropAction(QDrag&)> replacement) {
+    runner() = std::move(replacement);
+}
+
+Qt::DropAction exec(QDrag& drag) {
+    // Moving is offered so that a drop in this application may move; the answer is not acted
+    // on here, so another program's "move" never deletes anything.
+    if (!runner()) {
+        return drag.exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    }
+    const Qt::DropAction action = runner()(drag);
+    drag.deleteLater();
+    return action;
 }
 
 bool isInternal(const Payload& payload, const std::string& token, bool moveAllowed) {

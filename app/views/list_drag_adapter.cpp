@@ -175,8 +175,9 @@ bool ListDragAdapter::dragMove(QDropEvent* event, bool drop) {
     m_dragPoint = event->position().toPoint();
     const Drop at = dropAt(m_dragPoint);
     const Qt::DropAction action =
-        m_dropOperation ? m_dropOperation(event->mimeData(), event->possibleActions(), at.target)
-                        : Qt::IgnoreAction;
+        m_dropOperation
+            ? m_dropOperation(event->mimeData(), ItemDrag::requestedActions(*event), at.target)
+            : Qt::IgnoreAction;
     const bool allowed = action != Qt::IgnoreAction;
     if (drop) {
         const bool done =
@@ -214,7 +215,7 @@ void ListDragAdapter::startDrag(int row) {
     const QRect rect = m_view->visualRect(m_view->model()->index(row, 0));
     drag->setPixmap(m_view->viewport()->grab(rect));
     drag->setHotSpot(m_view->viewport()->mapFromGlobal(QCursor::pos()) - rect.topLeft());
-    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    ItemDrag::exec(*drag);
 }
 
 void ListDragAdapter::clear() {
