@@ -1,6 +1,6 @@
 // The tree canvas with everything expanded: a full reload (measuring, layout and the first
 // paint of a window-sized view), a repaint while scrolling, and the refresh after a one-item
-// edit, which must stay within one frame (16 ms) at 10,000 items.
+// edit, which must stay within one frame (16 ms) even at 1,000,000 items.
 #include "app/views/tree_canvas_view.hpp"
 #include "bench/outline_generator.hpp"
 #include "core/model/tree_ops.hpp"
@@ -71,7 +71,7 @@ void BM_CanvasScrollRepaint(benchmark::State& state) {
         benchmark::DoNotOptimize(image.constBits());
     }
 }
-BENCHMARK(BM_CanvasScrollRepaint)->Arg(100'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CanvasScrollRepaint)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 void BM_CanvasOneItemEdit(benchmark::State& state) {
     EditorSession session = expandedSession(state.range(0));
@@ -92,7 +92,7 @@ void BM_CanvasOneItemEdit(benchmark::State& state) {
         benchmark::DoNotOptimize(image.constBits());
     }
 }
-BENCHMARK(BM_CanvasOneItemEdit)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CanvasOneItemEdit)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -102,10 +102,12 @@ namespace {
 
 void BM_CanvasSceneRebuild(benchmark::State& state) {
     const EditorSession session = expandedSession(state.range(0));
-    BlockMeasurer measurer;
-    benchmark::DoNotOptimize(buildScene(session, paperOptions(), measurer));
+    auto measurer = std::make_shared<BlockMeasurer>();
+    TreeLayoutCache cache;
+    benchmark::DoNotOptimize(buildScene(session, paperOptions(), measurer, cache));
     for (auto _ : state) {
-        auto scene = buildScene(session, paperOptions(), measurer);
+        TreeLayoutCache fresh; // laid out afresh, measured from memory
+        auto scene = buildScene(session, paperOptions(), measurer, fresh);
         benchmark::DoNotOptimize(scene);
     }
 }

@@ -159,11 +159,11 @@ void DocumentPrintView::makePicture(bool notes) {
     options.appearance = m_appearance;
     options.hideRootLine = Preferences().hideRootLine();
     options.printing = true;
-    BlockMeasurer measurer;
-    m_picture = std::make_unique<CanvasScene>(buildScene(session, options, measurer));
+    m_picture = std::make_unique<CanvasScene>(buildScene(session, options));
     m_frames.clear();
-    m_frames.reserve(m_picture->blocks.size());
-    for (const CanvasBlock& block : m_picture->blocks) {
+    const std::vector<CanvasBlock> blocks = m_picture->blocks();
+    m_frames.reserve(blocks.size());
+    for (const CanvasBlock& block : blocks) {
         const QRectF& f = block.frame;
         m_frames.push_back({f.x(), f.y(), f.width(), f.height()});
     }

@@ -102,10 +102,15 @@ double CanvasBlockStyle::laidOutTitleHeight(const QTextLayout& layout, const QFo
 }
 
 NoteShow noteShowFor(const Item& item, const EditorSnapshot& snapshot) {
-    if (snapshot.editing && snapshot.editing->isNote() && snapshot.editing->id == item.id) {
+    return noteShowFor(item, snapshot.showAllNotes, snapshot.editing);
+}
+
+NoteShow noteShowFor(const Item& item, bool showAllNotes,
+                     const std::optional<EditingTarget>& editing) {
+    if (editing && editing->isNote() && editing->id == item.id) {
         return NoteShow::editing;
     }
-    if (!snapshot.showAllNotes || item.note.empty()) {
+    if (!showAllNotes || item.note.empty()) {
         return NoteShow::none;
     }
     return isShortNote(item.note) ? NoteShow::full : NoteShow::placeholder;
@@ -113,6 +118,12 @@ NoteShow noteShowFor(const Item& item, const EditorSnapshot& snapshot) {
 
 BlockMetrics BlockMeasurer::compute(const Item& item, double nodeWidth, bool labelDot,
                                     NoteShow noteShow) {
+    double natural = 0;
+    return compute(item, nodeWidth, labelDot, noteShow, natural);
+}
+
+BlockMetrics BlockMeasurer::compute(const Item& item, double nodeWidth, bool labelDot,
+                                    NoteShow noteShow, double& simpleNatural) {
     using namespace CanvasBlockStyle;
     BlockMetrics m;
     m.leading = labelDot ? leadingWithDot : leading;
@@ -125,8 +136,9 @@ BlockMetrics BlockMeasurer::compute(const Item& item, double nodeWidth, bool lab
     const double natural = naturalWidth(title, metrics);
     const double lineHeight = metrics.height();
     double titleHeight = 0;
-    if (natural <= textWidth - 2 * textInset && !title.contains(QChar::LineSeparator) &&
-        plainLatin(title)) {
+    const bool simple = !title.contains(QChar::LineSeparator) && plainLatin(title);
+    simpleNatural = simple ? natural : -1;
+    if (natural <= textWidth - 2 * textInset && simple) {
         // One line of the title font: no need to lay it out.
         m.titleLines = 1;
         titleHeight = std::max(titleLineHeight,
@@ -175,68 +187,112 @@ bool BlockMeasurer::sameContent(const Entry& entry, const Item& item, double nod
            (noteShow == NoteShow::none || old.note == item.note);
 }
 
-const BlockMetrics& BlockMeasurer::measure(const ItemList::Node& node, double nodeWidth,
-                                           bool labelDot, NoteShow noteShow) {
+const BlockMetrics* BlockMeasurer::find(const ItemList::Node& node, double nodeWidth,
+                                        bool labelDot, NoteShow noteShow) {
     // The common case touches neither the item's id nor its texts: the same node as before.
     auto it = m_byNode.find(node.get());
     if (it != m_byNode.end() && it->second.nodeWidth == nodeWidth &&
         it->second.labelDot == labelDot && it->second.noteShow == noteShow) {
-        Entry& entry = it->second;
-        m_live += entry.pass == m_pass ? 0 : 1;
-        entry.pass = m_pass;
-        if (!entry.current) {
-            makeCurrent(entry);
-        }
-        return entry.metrics;
+        return &it->second.metrics;
     }
-    std::optional<BlockMetrics> metrics;
+    if (m_byId.empty()) {
+        return nullptr;
+    }
     if (auto last = m_byId.find(node->id); last != m_byId.end()) {
         auto old = m_byNode.find(last->second);
         if (old != m_byNode.end() &&
             sameContent(old->second, *node, nodeWidth, labelDot, noteShow)) {
-            metrics = old->second.metrics;
+            return &remember(node, nodeWidth, labelDot, noteShow, old->second.metrics,
+                             old->second.natural);
         }
     }
-    if (!metrics) {
-        metrics = compute(*node, nodeWidth, labelDot, noteShow);
-        ++m_measured;
+    return nullptr;
+}
+
+const BlockMetrics& BlockMeasurer::measure(const ItemList::Node& node, double nodeWidth,
+                                           bool labelDot, NoteShow noteShow) {
+    if (const BlockMetrics* known = find(node, nodeWidth, labelDot, noteShow)) {
+        return *known;
     }
+    if (auto metrics = atOtherWidth(node, nodeWidth, labelDot, noteShow)) {
+        const double natural = m_byNode[node.get()].natural;
+        return remember(node, nodeWidth, labelDot, noteShow, std::move(*metrics), natural);
+    }
+    ++m_measured;
+    double natural = -1;
+    BlockMetrics metrics = compute(*node, nodeWidth, labelDot, noteShow, natural);
+    return remember(node, nodeWidth, labelDot, noteShow, std::move(metrics), natural);
+}
+
+// A title measured once stays one line as long as it fits: a column drag then changes the
+// block's widths without measuring text again.
+std::optional<BlockMetrics> BlockMeasurer::atOtherWidth(const ItemList::Node& node,
+                                                        double nodeWidth, bool labelDot,
+                                                        NoteShow noteShow) const {
+    using namespace CanvasBlockStyle;
+    auto it = m_byNode.find(node.get());
+    if (it == m_byNode.end() || it->second.natural < 0 || it->second.labelDot != labelDot ||
+        it->second.noteShow != noteShow || it->second.metrics.titleLines != 1 ||
+        (noteShow != NoteShow::none && noteShow != NoteShow::placeholder)) {
+        return std::nullopt;
+    }
+    BlockMetrics metrics = it->second.metrics;
+    const double textWidth = std::max(1.0, nodeWidth - metrics.leading - 5);
+    const double natural = it->second.natural;
+    if (natural > textWidth - 2 * textInset) {
+        return std::nullopt;
+    }
+    metrics.textRect.setWidth(textWidth);
+    if (metrics.noteRect) {
+        metrics.noteRect->setWidth(textWidth);
+    }
+    metrics.size.width = metrics.leading + 2 + std::min(natural, textWidth - 4);
+    return metrics;
+}
+
+LayoutSize BlockMeasurer::estimate(const Item& item, double nodeWidth, NoteShow noteShow) {
+    using namespace CanvasBlockStyle;
+    if (!m_lineHeights) {
+        auto titleHeight = [](const QFont& font) {
+            const double line = QFontMetricsF(font).height();
+            return std::max(titleLineHeight,
+                            std::ceil(line + std::max(0.0, titleLineHeight - line)));
+        };
+        m_lineHeights = LineHeights{titleHeight(font(titleSize)), titleHeight(font(titleSize, true)),
+                                    std::ceil(QFontMetricsF(noteFont()).height())};
+    }
+    const double title = item.bold ? m_lineHeights->boldTitle : m_lineHeights->title;
+    const double note = noteShow == NoteShow::none ? 0 : m_lineHeights->note;
+    return {nodeWidth, 2 + title + note + 2};
+}
+
+const BlockMetrics& BlockMeasurer::remember(const ItemList::Node& node, double nodeWidth,
+                                            bool labelDot, NoteShow noteShow, BlockMetrics metrics,
+                                            double natural) {
     Entry& entry = m_byNode[node.get()];
+    entry.natural = natural;
     entry.node = node;
     entry.nodeWidth = nodeWidth;
     entry.labelDot = labelDot;
     entry.noteShow = noteShow;
-    entry.metrics = std::move(*metrics);
-    m_live += entry.pass == m_pass ? 0 : 1;
-    entry.pass = m_pass;
-    makeCurrent(entry);
+    entry.metrics = std::move(metrics);
+    entry.mark = m_mark;
+    m_byId.insert_or_assign(node->id, node.get());
     return entry.metrics;
 }
 
-void BlockMeasurer::makeCurrent(Entry& entry) {
-    const Item* key = entry.node.get();
-    auto [slot, inserted] = m_byId.try_emplace(entry.node->id, key);
-    if (!inserted && slot->second != key) {
-        if (auto previous = m_byNode.find(slot->second); previous != m_byNode.end()) {
-            previous->second.current = false;
+void BlockMeasurer::retain(
+    const std::function<void(const std::function<void(const Item*)>&)>& forEachLive) {
+    const std::uint64_t mark = ++m_mark;
+    forEachLive([&](const Item* node) {
+        if (auto it = m_byNode.find(node); it != m_byNode.end()) {
+            it->second.mark = mark;
         }
-        slot->second = key;
-    }
-    entry.current = true;
-    m_sizes.insert_or_assign(entry.node->id, entry.metrics.size);
-}
-
-void BlockMeasurer::finishPass() {
-    if (m_byNode.size() <= 2 * m_live + 64) {
-        return;
-    }
-    std::erase_if(m_byNode, [&](const auto& pair) { return pair.second.pass != m_pass; });
+    });
+    std::erase_if(m_byNode, [&](const auto& pair) { return pair.second.mark != mark; });
     m_byId.clear();
-    m_sizes.clear();
-    for (auto& [key, entry] : m_byNode) {
+    for (const auto& [key, entry] : m_byNode) {
         m_byId.insert_or_assign(entry.node->id, key);
-        m_sizes.insert_or_assign(entry.node->id, entry.metrics.size);
-        entry.current = true;
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -70,34 +71,39 @@ int layoutTitle(QTextLayout& layout, const QString& text, const QFont& font, dou
 // How the note of an item shows in the snapshot: while its note is edited, room for the
 // editor; with all notes shown, a short note in full and a long one as a one-line placeholder.
 [[nodiscard]] NoteShow noteShowFor(const Item& item, const EditorSnapshot& snapshot);
+[[nodiscard]] NoteShow noteShowFor(const Item& item, bool showAllNotes,
+                                   const std::optional<EditingTarget>& editing);
 
-// Measures blocks and remembers the results by item id, so a reload measures only the items
-// whose text, note, flags or column changed since the last one.
+// Measures blocks and remembers the results by node, so a reload measures only the items whose
+// text, note, flags or column changed since the last one.
 class BlockMeasurer {
 public:
     // The metrics of the item's block at the column's block width.
     [[nodiscard]] const BlockMetrics& measure(const ItemList::Node& node, double nodeWidth,
                                               bool labelDot, NoteShow noteShow);
+    // The remembered metrics of the item's block, if it was measured already (this node, or an
+    // earlier node of the item with the same content); never measures.
+    [[nodiscard]] const BlockMetrics* find(const ItemList::Node& node, double nodeWidth,
+                                           bool labelDot, NoteShow noteShow);
+    // What the block's size is likely to be without measuring it: one line of title, and one
+    // of note when a note shows.
+    [[nodiscard]] LayoutSize estimate(const Item& item, double nodeWidth, NoteShow noteShow);
 
     // Forgets every result (the fonts changed).
     void clear() {
         m_byNode.clear();
         m_byId.clear();
-        m_sizes.clear();
+        m_lineHeights.reset();
     }
-    // Starts a reload; `finishPass` then drops results of items not measured in it once they
-    // outnumber the live ones.
-    void beginPass() {
-        ++m_pass;
-        m_measured = 0;
-        m_live = 0;
-    }
-    void finishPass();
-    // How many items were measured anew since the last `beginPass` (not taken from memory).
+    // Starts counting the items measured anew.
+    void resetCount() { m_measured = 0; }
+    // How many items were measured anew since the last `resetCount` (not taken from memory).
     [[nodiscard]] std::int64_t measuredCount() const { return m_measured; }
-    // The measured sizes by item id, for the layout; kept between reloads so that a reload
-    // only overwrites them.
-    [[nodiscard]] const LayoutSizes& sizes() const { return m_sizes; }
+    // How many results are remembered.
+    [[nodiscard]] std::size_t size() const { return m_byNode.size(); }
+    // Keeps only the results of the nodes `forEachLive` names (it calls its argument with
+    // each).
+    void retain(const std::function<void(const std::function<void(const Item*)>&)>& forEachLive);
 
     // Measures without remembering.
     [[nodiscard]] static BlockMetrics compute(const Item& item, double nodeWidth, bool labelDot,
@@ -111,21 +117,32 @@ private:
         double nodeWidth = 0;
         bool labelDot = false;
         NoteShow noteShow = NoteShow::none;
-        std::uint64_t pass = 0;
-        bool current = false; // `m_sizes` holds this entry's size for its id
+        std::uint64_t mark = 0;
+        // The width of the title on one line when it is plain text of the title font, else -1.
+        double natural = -1;
         BlockMetrics metrics;
     };
+    // Measures and gives the title's one-line width when it is plain text, else -1.
+    [[nodiscard]] static BlockMetrics compute(const Item& item, double nodeWidth, bool labelDot,
+                                              NoteShow noteShow, double& simpleNatural);
+    [[nodiscard]] std::optional<BlockMetrics> atOtherWidth(const ItemList::Node& node,
+                                                           double nodeWidth, bool labelDot,
+                                                           NoteShow noteShow) const;
     [[nodiscard]] static bool sameContent(const Entry& entry, const Item& item, double nodeWidth,
                                           bool labelDot, NoteShow noteShow);
-    void makeCurrent(Entry& entry);
+    const BlockMetrics& remember(const ItemList::Node& node, double nodeWidth, bool labelDot,
+                                 NoteShow noteShow, BlockMetrics metrics, double natural);
 
     std::unordered_map<const Item*, Entry> m_byNode;
     // The node last measured for each id; a changed node of the same text reuses its result.
     std::unordered_map<std::string, const Item*> m_byId;
-    LayoutSizes m_sizes;
-    std::uint64_t m_pass = 0;
+    // The heights of one title line (plain and bold) and one note line, once the fonts are known.
+    struct LineHeights {
+        double title = 0, boldTitle = 0, note = 0;
+    };
+    std::optional<LineHeights> m_lineHeights;
+    std::uint64_t m_mark = 0;
     std::int64_t m_measured = 0;
-    std::size_t m_live = 0; // items measured or looked up in this pass
 };
 
 } // namespace velmora

@@ -30,17 +30,16 @@ QPainterPath linkCurve(const LayoutLink& link) {
     return path;
 }
 
-void paintConnectors(QPainter& painter, const CanvasScene& scene, const CanvasPalette& colors,
-                     double top, double bottom) {
+void paintConnectors(QPainter& painter, const LayoutQuery::Visible& part,
+                     const CanvasPalette& colors) {
     QPainterPath stubs;
     QPainterPath lines;
-    scene.index.visit(CanvasIndex::segments, top, bottom, [&](std::size_t i) {
-        const LayoutSegment& s = scene.layout.segments[i];
+    for (const LayoutSegment& s : part.segments) {
         const double shift = s.x1 == s.x2 ? 0.5 : 0;
         QPainterPath& path = s.kind == LayoutSegment::Kind::stub ? stubs : lines;
         path.moveTo(s.x1 + shift, s.y1);
         path.lineTo(s.x2 + shift, s.y2);
-    });
+    }
     QPen solid(colors.tertiary, 1);
     solid.setCapStyle(Qt::FlatCap);
     painter.strokePath(lines, solid);
@@ -50,14 +49,14 @@ void paintConnectors(QPainter& painter, const CanvasScene& scene, const CanvasPa
     painter.strokePath(stubs, dashed);
 }
 
-void paintLinks(QPainter& painter, const CanvasScene& scene, const CanvasPalette& colors,
-                double top, double bottom) {
+void paintLinks(QPainter& painter, const CanvasScene& scene, const LayoutQuery::Visible& part,
+                const CanvasPalette& colors) {
     const bool map = scene.style == TreeLayout::Style::map;
     QPainterPath curves;
     QPainterPath lit;
-    scene.index.visit(CanvasIndex::links, top, bottom, [&](std::size_t i) {
-        const LayoutLink& link = scene.layout.links[i];
-        if (scene.isLit(link)) {
+    for (std::size_t i = 0; i < part.links.size(); ++i) {
+        const LayoutLink& link = part.links[i];
+        if (scene.branchLit && part.litLinks[i]) {
             if (map) {
                 lit.addPath(linkCurve(link));
             } else {
@@ -69,20 +68,19 @@ void paintLinks(QPainter& painter, const CanvasScene& scene, const CanvasPalette
         } else if (map) {
             curves.addPath(linkCurve(link));
         }
-    });
+    }
     painter.strokePath(curves, QPen(colors.tertiary, 1));
     QPen pen(colors.highlight, 2);
     pen.setJoinStyle(Qt::RoundJoin);
     painter.strokePath(lit, pen);
 }
 
-void paintKnobs(QPainter& painter, const CanvasScene& scene, const CanvasPalette& colors,
-                double top, double bottom) {
+void paintKnobs(QPainter& painter, const LayoutQuery::Visible& part,
+                const CanvasPalette& colors) {
     const QFont countFont = CanvasBlockStyle::font(CanvasBlockStyle::countSize);
     const QFontMetricsF countMetrics(countFont);
     painter.setFont(countFont);
-    scene.index.visit(CanvasIndex::knobs, top, bottom, [&](std::size_t i) {
-        const LayoutKnob& knob = scene.layout.knobs[i];
+    for (const LayoutKnob& knob : part.knobs) {
         const double cx = knob.cx;
         const double cy = knob.cy;
         painter.setPen(QPen(colors.tertiary, 1));
@@ -98,7 +96,7 @@ void paintKnobs(QPainter& painter, const CanvasScene& scene, const CanvasPalette
                 QRectF(cx + 8, cy - height / 2, countMetrics.horizontalAdvance(count) + 2, height),
                 Qt::AlignLeft | Qt::AlignVCenter, count);
         }
-    });
+    }
 }
 
 void paintBackground(QPainter& painter, const CanvasBlock& block, const CanvasPalette& colors,
@@ -266,25 +264,25 @@ void CanvasPainter::paint(QPainter& painter, const CanvasScene& scene, const Can
                           const Appearance& appearance, const QRectF& exposed) {
     const double top = exposed.top() - CanvasScene::insetY;
     const double bottom = exposed.bottom() - CanvasScene::insetY;
+    const CanvasScene::Part part = scene.visible(top, bottom);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.translate(CanvasScene::insetX, CanvasScene::insetY);
-    paintConnectors(painter, scene, colors, top, bottom);
-    paintLinks(painter, scene, colors, top, bottom);
-    paintKnobs(painter, scene, colors, top, bottom);
+    paintConnectors(painter, part.geometry, colors);
+    paintLinks(painter, scene, part.geometry, colors);
+    paintKnobs(painter, part.geometry, colors);
     painter.restore();
 
-    scene.index.visit(CanvasIndex::blocks, top, bottom, [&](std::size_t i) {
-        const CanvasBlock& block = scene.blocks[i];
+    for (const CanvasBlock& block : part.blocks) {
         if (!block.frame.intersects(exposed)) {
-            return;
+            continue;
         }
         painter.save();
         painter.translate(block.frame.topLeft());
         painter.setOpacity(block.alpha);
         paintBlock(painter, block, colors, appearance, scene.checksVisible);
         painter.restore();
-    });
+    }
 }
 
 } // namespace velmora

@@ -10,69 +10,35 @@
 namespace velmora {
 namespace {
 
-// Collects the shown items in the order the layout places their blocks (pre-order in the tree,
-// post-order in the map) together with their measured sizes.
-class SceneWalk {
-public:
-    SceneWalk(const EditorSnapshot& snapshot, const CanvasOptions& options,
-              const std::vector<double>& columns, bool postOrder, BlockMeasurer& measurer)
-        : m_snapshot(snapshot), m_options(options), m_columns(columns), m_postOrder(postOrder),
-          m_measurer(measurer) {}
-
-    void walk(const ItemList& items, int depth) {
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            const ItemList::Node& node = items.node(i);
-            const bool expanded = !node->collapsed && !node->children.empty();
-            if (m_postOrder && expanded) {
-                walk(node->children, depth + 1);
-            }
-            visit(node, depth);
-            if (!m_postOrder && expanded) {
-                walk(node->children, depth + 1);
-            }
-        }
-    }
-
-    std::vector<ItemList::Node> nodes;
-    std::vector<BlockMetrics> metrics;
-    std::vector<bool> depths; // which depths hold blocks
-
-private:
-    void visit(const ItemList::Node& node, int depth) {
-        const bool dot = node->color && m_options.appearance.labelStyle == LabelStyle::dot;
-        NoteShow show = noteShowFor(*node, m_snapshot);
-        // Paper has no scrolling: a printed block shows its note whole.
-        if (m_options.printing && show == NoteShow::placeholder) {
-            show = NoteShow::full;
-        }
-        const BlockMetrics& m =
-            m_measurer.measure(node, TreeLayout::nodeWidth(depth, m_columns), dot, show);
-        nodes.push_back(node);
-        metrics.push_back(m);
-        if (static_cast<std::size_t>(depth) >= depths.size()) {
-            depths.resize(static_cast<std::size_t>(depth) + 1);
-        }
-        depths[static_cast<std::size_t>(depth)] = true;
-    }
-
-    const EditorSnapshot& m_snapshot;
-    const CanvasOptions& m_options;
-    const std::vector<double>& m_columns;
-    bool m_postOrder;
-    BlockMeasurer& m_measurer;
-};
-
-// What the layout depends on besides the nodes: columns, style, the root line and what the
-// measurements depend on (label dots, note display, the note being edited).
-TreeLayoutCache::Context layoutContext(const CanvasScene& scene, const EditorSnapshot& snapshot,
+// What the layout depends on besides the nodes: columns, style, the root line, hiding and what
+// the measurements depend on (label dots, note display, the note being edited, printing).
+TreeLayoutCache::Context layoutContext(const CanvasScene& scene, const EditorSession& session,
                                        const CanvasOptions& options) {
+    const EditorSnapshot& snapshot = session.snapshot;
     std::string measured = std::to_string(static_cast<int>(options.appearance.labelStyle));
     measured += snapshot.showAllNotes ? 'n' : '-';
+    measured += options.printing ? 'p' : '-';
     if (snapshot.editing && snapshot.editing->isNote()) {
         measured += snapshot.editing->id;
     }
-    return {scene.columns, scene.style, !options.hideRootLine,
-            std::hash<std::string>{}(measured)};
+    return {scene.columns,         scene.style,
+            !options.hideRootLine, std::hash<std::string>{}(measured),
+            session.isHiding(),    scene.hoistRoot.has_value()};
+}
+
+// The items laid out at depth 0: the hoisted root alone, or the document's top level.
+ItemList layoutItems(const CanvasScene& scene) {
+    if (!scene.hoistRoot) {
+        return scene.documentItems;
+    }
+    if (scene.hoistPath.empty()) {
+        return {};
+    }
+    const ItemList* list = &scene.documentItems;
+    for (std::size_t level = 0; level + 1 < scene.hoistPath.size(); ++level) {
+        list = &(*list)[static_cast<std::size_t>(scene.hoistPath[level])].children;
+    }
+    return ItemList::fromNodes({list->node(static_cast<std::size_t>(scene.hoistPath.back()))});
 }
 
 } // namespace
@@ -84,55 +50,127 @@ std::optional<QRectF> CanvasBlock::noteRect() const {
     return metrics.noteRect->translated(frame.topLeft());
 }
 
-void CanvasIndex::add(Kind kind, std::uint32_t index, double top, double bottom) {
-    auto& buckets = m_buckets[kind];
-    const std::size_t last = std::min(bucketOf(bottom), buckets.size() - 1);
-    for (std::size_t b = std::min(bucketOf(top), last); b <= last; ++b) {
-        buckets[b].push_back(index);
-    }
+NoteShow CanvasScene::noteShow(const Item& item) const {
+    const NoteShow show = noteShowFor(item, showAllNotes, editing);
+    // Paper has no scrolling: a printed block shows its note whole.
+    return printing && show == NoteShow::placeholder ? NoteShow::full : show;
 }
 
-void CanvasIndex::build(const TreeLayoutResult& layout) {
-    const std::size_t count = bucketOf(layout.contentSize.height) + 1;
-    for (auto& buckets : m_buckets) {
-        buckets.assign(count, {});
+CanvasBlock CanvasScene::makeBlock(const LayoutQuery::Block& placed) const {
+    const TreeLayoutCache::Entry& entry = *placed.entry;
+    CanvasBlock block;
+    block.node = entry.node;
+    block.depth = entry.depth;
+    const Item& item = *entry.node;
+    block.metrics = measurer->measure(entry.node, TreeLayout::nodeWidth(entry.depth, columns),
+                                      labelDots && item.color.has_value(), noteShow(item));
+    block.frame = QRectF(placed.frame.x + insetX, placed.frame.y + insetY, placed.frame.width,
+                         placed.frame.height);
+    block.hasChildren = entry.hasChildren;
+    block.selected = selected.contains(item.id);
+    if (editing && editing->id == item.id) {
+        block.editing = editing->kind;
     }
-    for (std::uint32_t i = 0; i < layout.blocks.size(); ++i) {
-        const auto& f = layout.blocks[i].frame;
-        add(blocks, i, f.y, f.maxY());
-    }
-    for (std::uint32_t i = 0; i < layout.segments.size(); ++i) {
-        const auto& s = layout.segments[i];
-        add(segments, i, std::min(s.y1, s.y2) - 1, std::max(s.y1, s.y2) + 1);
-    }
-    for (std::uint32_t i = 0; i < layout.knobs.size(); ++i) {
-        add(knobs, i, layout.knobs[i].cy - 8, layout.knobs[i].cy + 8);
-    }
-    for (std::uint32_t i = 0; i < layout.links.size(); ++i) {
-        const auto& l = layout.links[i];
-        add(links, i, std::min(l.parentY, l.y) - 2, std::max(l.parentY, l.y) + 2);
-    }
-    m_stamps[blocks].assign(layout.blocks.size(), 0);
-    m_stamps[segments].assign(layout.segments.size(), 0);
-    m_stamps[knobs].assign(layout.knobs.size(), 0);
-    m_stamps[links].assign(layout.links.size(), 0);
-    m_stamp = 0;
+    block.framed = hoistRoot == item.id;
+    block.lit = placed.lit;
+    block.alpha = !branchLit || block.lit ? 1.0 : 0.32;
+    return block;
 }
 
-const CanvasBlock* CanvasScene::block(const std::string& id) const {
-    auto it = blockIndex.find(id);
-    return it == blockIndex.end() ? nullptr : &blocks[it->second];
+CanvasScene::Part CanvasScene::visible(double top, double bottom) const {
+    Part part;
+    part.geometry = LayoutQuery::visible(*tree, top, bottom, branchLit ? &branch : nullptr);
+    part.blocks.reserve(part.geometry.blocks.size());
+    for (const auto& placed : part.geometry.blocks) {
+        part.blocks.push_back(makeBlock(placed));
+    }
+    return part;
+}
+
+std::optional<std::vector<int>> CanvasScene::layoutPath(const std::string& id) const {
+    auto path = TreeOps::pathOf(documentItems, id);
+    if (!path || !hoistRoot) {
+        return path;
+    }
+    // Below the hoisted root: the root is the only item at depth 0.
+    if (hoistPath.empty() || path->size() < hoistPath.size() ||
+        !std::equal(hoistPath.begin(), hoistPath.end(), path->begin())) {
+        return std::nullopt;
+    }
+    std::vector<int> inside{0};
+    inside.insert(inside.end(), path->begin() + static_cast<std::ptrdiff_t>(hoistPath.size()),
+                  path->end());
+    return inside;
+}
+
+std::optional<CanvasBlock> CanvasScene::block(const std::string& id) const {
+    const auto path = layoutPath(id);
+    const auto located = path ? LayoutQuery::locate(*tree, *path) : std::nullopt;
+    if (!located || located->block.entry->node->id != id) {
+        return std::nullopt;
+    }
+    LayoutQuery::Block placed = located->block;
+    if (branchLit) {
+        bool inside = placed.entry->node.get() == branch.item;
+        for (const auto* ancestor : located->ancestors) {
+            inside = inside || ancestor->node.get() == branch.item;
+        }
+        placed.lit = inside || branch.path.contains(placed.entry->node.get());
+    }
+    return makeBlock(placed);
+}
+
+std::vector<CanvasBlock> CanvasScene::blocks() const {
+    const auto whole = LayoutQuery::visible(*tree, -std::numeric_limits<double>::infinity(),
+                                            std::numeric_limits<double>::infinity(),
+                                            branchLit ? &branch : nullptr);
+    std::vector<CanvasBlock> all;
+    all.reserve(whole.blocks.size());
+    for (const auto& placed : whole.blocks) {
+        all.push_back(makeBlock(placed));
+    }
+    // In the layout's order: pre-order in the tree, post-order in the map.
+    if (style == TreeLayout::Style::map) {
+        std::vector<CanvasBlock> post;
+        post.reserve(all.size());
+        std::vector<std::pair<std::size_t, std::size_t>> stack; // block, next child to emit
+        std::vector<std::vector<std::size_t>> children(all.size());
+        std::vector<std::size_t> roots;
+        for (std::size_t i = 0; i < whole.blocks.size(); ++i) {
+            const int parent = whole.blocks[i].parent;
+            (parent < 0 ? roots : children[static_cast<std::size_t>(parent)]).push_back(i);
+        }
+        auto postOrder = [&](std::size_t root) {
+            stack.push_back({root, 0});
+            while (!stack.empty()) {
+                auto& [at, next] = stack.back();
+                if (next < children[at].size()) {
+                    const std::size_t child = children[at][next++];
+                    stack.push_back({child, 0});
+                } else {
+                    post.push_back(std::move(all[at]));
+                    stack.pop_back();
+                }
+            }
+        };
+        for (std::size_t root : roots) {
+            postOrder(root);
+        }
+        return post;
+    }
+    return all;
 }
 
 QSizeF CanvasScene::frameSize() const {
-    return {layout.contentSize.width + insetX, layout.contentSize.height + insetY};
+    return {tree->contentSize.width + insetX, tree->contentSize.height + insetY};
 }
 
 std::vector<ColumnEdge> CanvasScene::columnEdges() const {
     std::vector<ColumnEdge> edges;
-    for (int depth : depths) {
-        edges.push_back({depth, TreeLayout::columnOrigin(depth, columns) +
-                                    TreeLayout::columnWidth(depth, columns)});
+    double x = 0;
+    for (int depth = 0; depth <= tree->maxDepth; ++depth) {
+        x += TreeLayout::columnWidth(depth, columns);
+        edges.push_back({depth, x});
     }
     return edges;
 }
@@ -150,24 +188,48 @@ std::optional<ColumnEdge> CanvasScene::edge(double x) const {
     return std::nullopt;
 }
 
-const CanvasBlock* CanvasScene::blockAt(const QPointF& point) const {
-    const CanvasBlock* hit = nullptr;
+std::optional<CanvasBlock> CanvasScene::blockAt(const QPointF& point) const {
     const double y = point.y() - insetY;
-    index.visit(CanvasIndex::blocks, y, y, [&](std::size_t i) {
-        if (!hit && blocks[i].frame.contains(point)) {
-            hit = &blocks[i];
+    const auto part = LayoutQuery::visible(*tree, y, y, branchLit ? &branch : nullptr);
+    for (const auto& placed : part.blocks) {
+        const LayoutRect& f = placed.frame;
+        if (QRectF(f.x + insetX, f.y + insetY, f.width, f.height).contains(point)) {
+            return makeBlock(placed);
         }
-    });
-    return hit;
+    }
+    return std::nullopt;
 }
 
-bool CanvasScene::isLit(const LayoutLink& link) const {
-    if (!branchLit) {
-        return false;
+std::optional<CanvasBlock> CanvasScene::nearestBlock(double y) const {
+    if (empty()) {
+        return std::nullopt;
     }
-    const CanvasBlock* child = block(link.id);
-    const CanvasBlock* parent = block(link.parent);
-    return child && parent && child->lit && parent->lit;
+    const double at = y - insetY;
+    // Widen the band until it holds a block; the nearest centre then lies within the band
+    // widened by the tallest block found.
+    for (double reach = 64;; reach *= 4) {
+        const auto part = LayoutQuery::visible(*tree, at - reach, at + reach, nullptr);
+        if (part.blocks.empty() && reach < std::abs(at) + tree->contentSize.height) {
+            continue;
+        }
+        double tallest = 0;
+        for (const auto& placed : part.blocks) {
+            tallest = std::max(tallest, placed.frame.height);
+        }
+        const auto wide = LayoutQuery::visible(*tree, at - reach - tallest, at + reach + tallest,
+                                               branchLit ? &branch : nullptr);
+        const LayoutQuery::Block* nearest = nullptr;
+        double distance = std::numeric_limits<double>::infinity();
+        for (const auto& placed : wide.blocks) {
+            const double d = std::abs(placed.frame.midY() - at);
+            if (d < distance ||
+                (d == distance && nearest && placed.frame.y < nearest->frame.y)) {
+                distance = d;
+                nearest = &placed;
+            }
+        }
+        return nearest ? std::optional(makeBlock(*nearest)) : std::nullopt;
+    }
 }
 
 std::vector<double> effectiveColumns(const std::optional<std::vector<double>>& stored,
@@ -186,108 +248,80 @@ std::vector<double> effectiveColumns(const std::optional<std::vector<double>>& s
     return columns;
 }
 
+TreeLayoutCache::Measure sceneMeasure(const CanvasScene& scene, bool lazily) {
+    return [&scene, lazily](const ItemList::Node& node,
+                            int depth) -> TreeLayoutCache::Measured {
+        const double width = TreeLayout::nodeWidth(depth, scene.columns);
+        const bool dot = scene.labelDots && node->color.has_value();
+        const NoteShow show = scene.noteShow(*node);
+        if (!lazily) {
+            return scene.measurer->measure(node, width, dot, show).size;
+        }
+        if (const BlockMetrics* known = scene.measurer->find(node, width, dot, show)) {
+            return known->size;
+        }
+        return {scene.measurer->estimate(*node, width, show), true};
+    };
+}
+
 CanvasScene buildScene(const EditorSession& session, const CanvasOptions& options,
-                       BlockMeasurer& measurer, TreeLayoutCache* layoutCache) {
+                       const std::shared_ptr<BlockMeasurer>& measurer,
+                       TreeLayoutCache& layoutCache, bool lazily) {
     const EditorSnapshot& snapshot = session.snapshot;
     CanvasScene scene;
+    scene.measurer = measurer;
+    scene.documentItems = snapshot.document.items;
     scene.hoistRoot = session.hoistRoot();
+    if (scene.hoistRoot) {
+        scene.hoistPath = TreeOps::pathOf(scene.documentItems, *scene.hoistRoot)
+                              .value_or(std::vector<int>{});
+    }
     scene.checksVisible = session.checksVisible;
     scene.style = snapshot.view == ViewMode::map ? TreeLayout::Style::map : TreeLayout::Style::tree;
     scene.columns = effectiveColumns(snapshot.columnWidths, options.appearance, scene.style);
-    const ItemList items =
-        TreeOps::displayItems(snapshot.document.items, scene.hoistRoot, session.isHiding());
+    scene.labelDots = options.appearance.labelStyle == LabelStyle::dot;
+    scene.showAllNotes = snapshot.showAllNotes;
+    scene.printing = options.printing;
+    scene.editing = snapshot.editing;
 
-    measurer.beginPass();
-    SceneWalk walk(snapshot, options, scene.columns, scene.style == TreeLayout::Style::map,
-                   measurer);
-    walk.nodes.reserve(static_cast<std::size_t>(items.totalCount()));
-    walk.metrics.reserve(static_cast<std::size_t>(items.totalCount()));
-    walk.walk(items, 0);
-    measurer.finishPass();
-    for (std::size_t depth = 0; depth < walk.depths.size(); ++depth) {
-        if (walk.depths[depth]) {
-            scene.depths.push_back(static_cast<int>(depth));
-        }
+    layoutCache.update(layoutItems(scene), layoutContext(scene, session, options),
+                       sceneMeasure(scene, lazily));
+    scene.tree = layoutCache.tree();
+    // Results of nodes no longer shown pile up with every edit: drop them now and then.
+    if (measurer->size() > 2 * static_cast<std::size_t>(scene.tree->shown) + 1024) {
+        measurer->retain([&](const std::function<void(const Item*)>& live) {
+            LayoutQuery::forEach(*scene.tree,
+                                 [&](const TreeLayoutCache::Entry& e) { live(e.node.get()); });
+        });
     }
-    if (layoutCache) {
-        layoutCache->update(items, layoutContext(scene, snapshot, options),
-                            [&](const ItemList::Node& node, int depth) {
-                                return measurer
-                                    .measure(node, TreeLayout::nodeWidth(depth, scene.columns),
-                                             node->color && options.appearance.labelStyle ==
-                                                                LabelStyle::dot,
-                                             noteShowFor(*node, snapshot))
-                                    .size;
-                            });
-        scene.layout = layoutCache->result();
-    } else {
-        scene.layout = TreeLayout::layout(items, measurer.sizes(), scene.columns, scene.style,
-                                          !options.hideRootLine);
-    }
-    scene.index.build(scene.layout);
-
-    const std::vector<std::string> selectedIds = session.selectedIDs();
-    scene.blocks.reserve(scene.layout.blocks.size());
-    scene.blockIndex.reserve(scene.layout.blocks.size());
-    for (std::size_t i = 0; i < scene.layout.blocks.size() && i < walk.nodes.size(); ++i) {
-        const PlacedBlock& placed = scene.layout.blocks[i];
-        CanvasBlock block;
-        block.node = walk.nodes[i];
-        block.metrics = walk.metrics[i];
-        block.depth = placed.depth;
-        block.frame =
-            QRectF(placed.frame.x + CanvasScene::insetX, placed.frame.y + CanvasScene::insetY,
-                   placed.frame.width, placed.frame.height);
-        block.hasChildren = !block.node->children.empty();
-        if (snapshot.editing && snapshot.editing->id == block.id()) {
-            block.editing = snapshot.editing->kind;
-        }
-        block.framed = scene.hoistRoot == block.id();
-        scene.blocks.push_back(std::move(block));
-        scene.blockIndex.emplace(scene.blocks.back().id(), static_cast<std::uint32_t>(i));
-    }
-    for (const auto& id : selectedIds) {
-        if (auto it = scene.blockIndex.find(id); it != scene.blockIndex.end()) {
-            scene.blocks[it->second].selected = true;
-        }
+    for (const auto& id : session.selectedIDs()) {
+        scene.selected.insert(id);
     }
     updateBranch(scene, session, options.highlightBranch);
     return scene;
 }
 
+CanvasScene buildScene(const EditorSession& session, const CanvasOptions& options) {
+    TreeLayoutCache cache;
+    return buildScene(session, options, std::make_shared<BlockMeasurer>(), cache);
+}
+
 void updateBranch(CanvasScene& scene, const EditorSession& session, bool highlightBranch) {
-    for (CanvasBlock& block : scene.blocks) {
-        block.lit = false;
-    }
+    scene.branch = {};
     const auto& selectedId = session.snapshot.selectedId;
     const auto& items = session.snapshot.document.items;
-    scene.branchLit = highlightBranch && selectedId && TreeOps::pathOf(items, *selectedId);
-    if (scene.branchLit) {
-        for (const auto& id : TreeOps::ancestorIds(items, *selectedId)) {
-            if (auto it = scene.blockIndex.find(id); it != scene.blockIndex.end()) {
-                scene.blocks[it->second].lit = true;
-            }
-        }
-        // The selected item's shown descendants sit right after its block in the tree (blocks
-        // in pre-order) and right before it in the map (post-order), all deeper than it.
-        if (auto it = scene.blockIndex.find(*selectedId); it != scene.blockIndex.end()) {
-            const std::size_t at = it->second;
-            const int depth = scene.blocks[at].depth;
-            scene.blocks[at].lit = true;
-            if (scene.style == TreeLayout::Style::tree) {
-                for (std::size_t i = at + 1;
-                     i < scene.blocks.size() && scene.blocks[i].depth > depth; ++i) {
-                    scene.blocks[i].lit = true;
-                }
-            } else {
-                for (std::size_t i = at; i-- > 0 && scene.blocks[i].depth > depth;) {
-                    scene.blocks[i].lit = true;
-                }
-            }
-        }
+    const auto path = highlightBranch && selectedId ? TreeOps::pathOf(items, *selectedId)
+                                                    : std::nullopt;
+    scene.branchLit = path.has_value();
+    if (!path) {
+        return;
     }
-    for (CanvasBlock& block : scene.blocks) {
-        block.alpha = !scene.branchLit || block.lit ? 1.0 : 0.32;
+    const ItemList* list = &items;
+    for (int index : *path) {
+        const ItemList::Node& node = list->node(static_cast<std::size_t>(index));
+        scene.branch.path.insert(node.get());
+        scene.branch.item = node.get();
+        list = &node->children;
     }
 }
 

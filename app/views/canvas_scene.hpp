@@ -3,6 +3,7 @@
 #include "app/views/appearance.hpp"
 #include "app/views/canvas_blocks.hpp"
 #include "core/layout/layout_cache.hpp"
+#include "core/layout/layout_query.hpp"
 #include "core/layout/tree_layout.hpp"
 #include "core/session/editor_session.hpp"
 
@@ -10,12 +11,12 @@
 #include <QRectF>
 #include <QSizeF>
 
-#include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace velmora {
@@ -59,46 +60,9 @@ struct ColumnEdge {
     bool operator==(const ColumnEdge&) const = default;
 };
 
-// What lies at each height of the canvas, by kind, in bands of fixed height, so that painting
-// and hit testing look only at what is near the exposed rectangle or the pointer.
-class CanvasIndex {
-public:
-    enum Kind { blocks, segments, knobs, links, kindCount };
-
-    void build(const TreeLayoutResult& layout);
-    // Calls f(index) once for every element of the kind that may reach into top…bottom
-    // (layout coordinates).
-    template <typename F> void visit(Kind kind, double top, double bottom, F f) const {
-        const auto& buckets = m_buckets[kind];
-        if (buckets.empty() || bottom < top) {
-            return;
-        }
-        auto& stamps = m_stamps[kind];
-        ++m_stamp;
-        for (std::size_t b = bucketOf(top); b <= bucketOf(bottom) && b < buckets.size(); ++b) {
-            for (std::uint32_t i : buckets[b]) {
-                if (stamps[i] != m_stamp) {
-                    stamps[i] = m_stamp;
-                    f(static_cast<std::size_t>(i));
-                }
-            }
-        }
-    }
-
-private:
-    static constexpr double kBand = 256;
-    [[nodiscard]] static std::size_t bucketOf(double y) {
-        return y <= 0 ? 0 : static_cast<std::size_t>(y / kBand);
-    }
-    void add(Kind kind, std::uint32_t index, double top, double bottom);
-
-    std::array<std::vector<std::vector<std::uint32_t>>, kindCount> m_buckets;
-    mutable std::array<std::vector<std::uint32_t>, kindCount> m_stamps;
-    mutable std::uint32_t m_stamp = 0;
-};
-
-// Everything the canvas shows after a reload: the layout of the shown items, the blocks with
-// their looks, the lit branch and the index for painting and hit testing.
+// What the canvas shows after a reload: the cached layout of the shown items and what their
+// looks depend on. Nothing is written out per block: painting and hit testing ask for the part
+// of the layout they need, and an item's block is found along its path.
 struct CanvasScene {
     // Where the layout's origin lies in the canvas.
     static constexpr double insetX = 8;
@@ -106,19 +70,37 @@ struct CanvasScene {
 
     TreeLayout::Style style = TreeLayout::Style::tree;
     std::vector<double> columns;
-    TreeLayoutResult layout;
-    std::vector<CanvasBlock> blocks;
-    // Block numbers by item id (the keys view the ids of the blocks' items).
-    std::unordered_map<std::string_view, std::uint32_t> blockIndex;
-    // Whether a branch is lit (highlighting is on and an item is selected); the blocks of the
-    // branch have `lit` set.
-    bool branchLit = false;
+    std::shared_ptr<const TreeLayoutCache::Tree> tree =
+        std::make_shared<const TreeLayoutCache::Tree>();
+    // Where the blocks' metrics come from (the measurer that sized them).
+    std::shared_ptr<BlockMeasurer> measurer = std::make_shared<BlockMeasurer>();
+    ItemList documentItems;
     std::optional<std::string> hoistRoot;
+    std::vector<int> hoistPath; // the hoisted root's path in the document
     bool checksVisible = true;
-    std::vector<int> depths; // the distinct depths of the blocks, increasing
-    CanvasIndex index;
+    bool labelDots = false;
+    bool showAllNotes = false;
+    bool printing = false;
+    std::optional<EditingTarget> editing;
+    std::unordered_set<std::string> selected;
+    // Whether a branch is lit (highlighting is on and an item is selected), and which.
+    bool branchLit = false;
+    LayoutQuery::Branch branch;
 
-    [[nodiscard]] const CanvasBlock* block(const std::string& id) const;
+    // The blocks and connectors that reach into top…bottom (layout coordinates).
+    struct Part {
+        std::vector<CanvasBlock> blocks;
+        LayoutQuery::Visible geometry;
+    };
+    [[nodiscard]] Part visible(double top, double bottom) const;
+
+    // The block of a shown item.
+    [[nodiscard]] std::optional<CanvasBlock> block(const std::string& id) const;
+    // Every block, in the layout's order (printing and tests).
+    [[nodiscard]] std::vector<CanvasBlock> blocks() const;
+    // The whole geometry (printing and tests).
+    [[nodiscard]] TreeLayoutResult layout() const { return LayoutQuery::whole(*tree); }
+    [[nodiscard]] bool empty() const { return tree->top.empty(); }
     // The size the drawing needs: the content and the inset.
     [[nodiscard]] QSizeF frameSize() const;
     // The right edges of the columns that hold blocks, by increasing depth.
@@ -126,9 +108,16 @@ struct CanvasScene {
     // The column edge nearest to x (layout coordinates) within 4 points; the first wins a tie.
     [[nodiscard]] std::optional<ColumnEdge> edge(double x) const;
     // The block under a point in canvas coordinates.
-    [[nodiscard]] const CanvasBlock* blockAt(const QPointF& point) const;
-    // Whether the link joins two items of the lit branch.
-    [[nodiscard]] bool isLit(const LayoutLink& link) const;
+    [[nodiscard]] std::optional<CanvasBlock> blockAt(const QPointF& point) const;
+    // The block whose centre is nearest to a height in canvas coordinates (the first of equals).
+    [[nodiscard]] std::optional<CanvasBlock> nearestBlock(double y) const;
+    // How the note of an item shows on this canvas.
+    [[nodiscard]] NoteShow noteShow(const Item& item) const;
+    // The item's path among the laid-out items (see LayoutQuery::locate).
+    [[nodiscard]] std::optional<std::vector<int>> layoutPath(const std::string& id) const;
+
+private:
+    [[nodiscard]] CanvasBlock makeBlock(const LayoutQuery::Block& placed) const;
 };
 
 // The column widths the canvas lays out with: the stored widths clamped, else on margin paper
@@ -137,14 +126,20 @@ struct CanvasScene {
                                                    const Appearance& appearance,
                                                    TreeLayout::Style style);
 
-// Rebuilds the scene from the session: the shown items, their measured blocks and the layout.
-// With a layout cache kept from the last reload, only the subtrees that changed are laid out.
+// Rebuilds the scene from the session with the layout cache kept from the last reload, so only
+// the subtrees that changed are laid out. Lazily, blocks not measured yet get estimated sizes
+// (see TreeCanvasView::measureShown); otherwise every shown block is measured.
 [[nodiscard]] CanvasScene buildScene(const EditorSession& session, const CanvasOptions& options,
-                                     BlockMeasurer& measurer,
-                                     TreeLayoutCache* layoutCache = nullptr);
+                                     const std::shared_ptr<BlockMeasurer>& measurer,
+                                     TreeLayoutCache& layoutCache, bool lazily = false);
+// The same with a measurer and cache of its own: every block measured.
+[[nodiscard]] CanvasScene buildScene(const EditorSession& session, const CanvasOptions& options);
+
+// The measuring the layout cache asks for while laying out the scene's items.
+[[nodiscard]] TreeLayoutCache::Measure sceneMeasure(const CanvasScene& scene, bool lazily);
 
 // Recomputes the lit branch (the selected item's ancestors, itself and all its descendants
-// when branch highlighting is on) as the blocks' lit flags and alpha.
+// when branch highlighting is on).
 void updateBranch(CanvasScene& scene, const EditorSession& session, bool highlightBranch);
 
 } // namespace velmora

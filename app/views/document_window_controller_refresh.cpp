@@ -151,10 +151,12 @@ void DocumentWindowController::placeEditor(bool scroll) {
     // by a search of the whole tree.
     const bool canvas = showsCanvas();
     const Item* item = nullptr;
+    ItemList::Node held; // keeps the canvas's item alive while it is used here
     std::optional<QRect> rect;
     if (canvas) {
-        if (const CanvasBlock* block = m_canvas->scene().block(editing->id)) {
-            item = &block->item();
+        if (const auto block = m_canvas->scene().block(editing->id)) {
+            held = block->node;
+            item = held.get();
             rect = canvasEditorRect(editing->id, editing->isNote());
         }
     } else if (const auto row = m_list->model().rowOf(editing->id)) {

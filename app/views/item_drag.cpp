@@ -194,12 +194,12 @@ std::optional<TreeCommand> performDrop(EditorSession& session,
 
 CanvasDrop canvasDrop(const CanvasScene& scene, const ItemList& documentItems,
                       const QPointF& point) {
-    if (scene.blocks.empty()) {
+    if (scene.empty()) {
         return {Target{}, DropMarkView::Mode::line,
                 QRectF(CanvasScene::insetX, CanvasScene::insetY,
                        TreeLayout::nodeWidth(0, scene.columns), 8)};
     }
-    if (const CanvasBlock* block = scene.blockAt(point)) {
+    if (const auto block = scene.blockAt(point)) {
         if (block->id() == scene.hoistRoot) {
             return into(*block);
         }
@@ -213,15 +213,7 @@ CanvasDrop canvasDrop(const CanvasScene& scene, const ItemList& documentItems,
         }
         return into(*block);
     }
-    const CanvasBlock* nearest = nullptr;
-    double distance = std::numeric_limits<double>::infinity();
-    for (const CanvasBlock& block : scene.blocks) {
-        const double d = std::abs(block.frame.center().y() - point.y());
-        if (d < distance) {
-            distance = d;
-            nearest = &block;
-        }
-    }
+    const auto nearest = scene.nearestBlock(point.y());
     if (nearest->id() == scene.hoistRoot) {
         return into(*nearest);
     }

@@ -44,7 +44,7 @@ void TreeCanvasView::setSession(const EditorSession& session) {
 
 void TreeCanvasView::setOptions(const CanvasOptions& options) {
     if (options.appearance.labelStyle != m_options.appearance.labelStyle) {
-        m_measurer.clear();
+        m_measurer->clear();
         m_layoutCache = TreeLayoutCache();
     }
     m_options = options;
@@ -52,18 +52,38 @@ void TreeCanvasView::setOptions(const CanvasOptions& options) {
 }
 
 void TreeCanvasView::reload() {
-    m_scene = buildScene(m_session, m_options, m_measurer, &m_layoutCache);
-    updateSize();
-    update();
+    m_measurer->resetCount();
+    m_lazy = m_session.snapshot.document.items.totalCount() > m_lazyThreshold;
+    m_scene = buildScene(m_session, m_options, m_measurer, m_layoutCache, m_lazy);
+    const auto& selected = m_session.snapshot.selectedId;
+    auto selectedFrame = [&]() -> std::optional<QRectF> {
+        const auto block = selected ? m_scene.block(*selected) : std::nullopt;
+        return block ? std::optional<QRectF>(block->frame) : std::nullopt;
+    };
+    std::optional<QRectF> frame = selectedFrame();
+    // Measured before scrolling to it, so the view settles where the block really is.
+    if (frame && measureShown(*frame, false)) {
+        frame = selectedFrame();
+    }
     // Only a new selection, or a selected block that moved or grew, scrolls: an edit elsewhere
     // leaves the view where the user put it.
-    const auto& selected = m_session.snapshot.selectedId;
-    const CanvasBlock* block = selected ? m_scene.block(*selected) : nullptr;
-    const std::optional<QRectF> frame = block ? std::optional<QRectF>(block->frame) : std::nullopt;
-    if (selected != m_scrolledSelection || frame != m_scrolledFrame) {
+    const bool scroll = selected != m_scrolledSelection || frame != m_scrolledFrame;
+    measureShown(shownRect(), !scroll);
+    updateSize();
+    update();
+    if (scroll) {
+        // What comes into view is measured and may push the block on: follow it a few times.
+        m_settling = true;
+        for (int pass = 0; pass < 4; ++pass) {
+            scrollSelectionIntoView();
+            if (!measureShown(shownRect(), false)) {
+                break;
+            }
+            updateSize();
+        }
+        m_settling = false;
         m_scrolledSelection = selected;
-        m_scrolledFrame = frame;
-        scrollSelectionIntoView();
+        m_scrolledFrame = selectedFrame();
     }
     emit geometryRefreshed();
 }
@@ -74,17 +94,93 @@ void TreeCanvasView::updateBranch() {
 }
 
 std::optional<QRectF> TreeCanvasView::textRect(const std::string& id) const {
-    if (const CanvasBlock* block = m_scene.block(id)) {
+    if (const auto block = m_scene.block(id)) {
         return block->textRect();
     }
     return std::nullopt;
 }
 
 std::optional<QRectF> TreeCanvasView::noteRect(const std::string& id) const {
-    if (const CanvasBlock* block = m_scene.block(id)) {
+    if (const auto block = m_scene.block(id)) {
         return block->noteRect();
     }
     return std::nullopt;
+}
+
+QRectF TreeCanvasView::shownRect() const {
+    QAbstractScrollArea* area = scrollArea();
+    if (!area) {
+        return {};
+    }
+    const QRectF widget(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value(),
+                        area->viewport()->width(), area->viewport()->height());
+    return {widget.topLeft() / m_magnification, widget.size() / m_magnification};
+}
+
+bool TreeCanvasView::measureShown(const QRectF& rect, bool keepAnchor) {
+    if (!m_lazy || rect.isEmpty()) {
+        return false;
+    }
+    const double top = rect.top() - CanvasScene::insetY;
+    const auto part = LayoutQuery::visible(*m_scene.tree, top, rect.bottom() - CanvasScene::insetY,
+                                           nullptr);
+    std::unordered_set<const Item*> changed;
+    std::optional<std::pair<std::string, double>> anchor; // the topmost block within the rect
+    for (std::size_t i = 0; i < part.blocks.size(); ++i) {
+        const auto& placed = part.blocks[i];
+        if (placed.frame.y >= top && (!anchor || placed.frame.y < anchor->second)) {
+            anchor = {placed.entry->node->id, placed.frame.y};
+        }
+        if (!placed.entry->estimated) {
+            continue;
+        }
+        const Item& item = *placed.entry->node;
+        (void)m_measurer->measure(placed.entry->node,
+                                  TreeLayout::nodeWidth(placed.entry->depth, m_scene.columns),
+                                  m_scene.labelDots && item.color.has_value(),
+                                  m_scene.noteShow(item));
+        // The block and its ancestors are laid out again.
+        for (int at = static_cast<int>(i); at >= 0 && changed.insert(
+                                                 part.blocks[static_cast<std::size_t>(at)]
+                                                     .entry->node.get())
+                                                 .second;
+             at = part.blocks[static_cast<std::size_t>(at)].parent) {
+        }
+    }
+    if (changed.empty()) {
+        return false;
+    }
+    m_layoutCache.remeasure(changed, sceneMeasure(m_scene, true));
+    m_scene.tree = m_layoutCache.tree();
+    QAbstractScrollArea* area = keepAnchor ? scrollArea() : nullptr;
+    if (area && anchor) {
+        if (const auto moved = m_scene.block(anchor->first)) {
+            const double shift = moved->frame.top() - CanvasScene::insetY - anchor->second;
+            if (shift != 0) {
+                updateSize();
+                QScrollBar* bar = area->verticalScrollBar();
+                bar->setValue(bar->value() + static_cast<int>(std::lround(shift * m_magnification)));
+            }
+        }
+    }
+    return true;
+}
+
+void TreeCanvasView::watchScrolling() {
+    disconnect(m_scrolledV);
+    disconnect(m_scrolledH);
+    QAbstractScrollArea* area = scrollArea();
+    if (!area) {
+        return;
+    }
+    auto scrolled = [this] {
+        if (m_lazy && !m_settling && measureShown(shownRect(), true)) {
+            updateSize();
+            update();
+        }
+    };
+    m_scrolledV = connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, scrolled);
+    m_scrolledH = connect(area->horizontalScrollBar(), &QScrollBar::valueChanged, this, scrolled);
 }
 
 QRectF TreeCanvasView::toWidget(const QRectF& rect) const {
@@ -138,12 +234,14 @@ bool TreeCanvasView::event(QEvent* event) {
         if (m_viewport) {
             m_viewport->installEventFilter(this);
         }
+        watchScrolling();
     }
     return QWidget::event(event);
 }
 
 bool TreeCanvasView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_viewport && event->type() == QEvent::Resize) {
+        measureShown(shownRect(), true);
         updateSize();
     }
     return QWidget::eventFilter(watched, event);
@@ -151,8 +249,7 @@ bool TreeCanvasView::eventFilter(QObject* watched, QEvent* event) {
 
 void TreeCanvasView::scrollSelectionIntoView() {
     const auto& selected = m_session.snapshot.selectedId;
-    const CanvasBlock* block = selected ? m_scene.block(*selected) : nullptr;
-    if (block) {
+    if (const auto block = selected ? m_scene.block(*selected) : std::nullopt) {
         scrollToVisible(toWidget(block->frame.adjusted(-24, -24, 24, 24)));
     }
 }
@@ -186,6 +283,11 @@ void TreeCanvasView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRectF exposed = QRectF(event->rect()).adjusted(-1, -1, 1, 1);
     const QRectF canvasRect(exposed.topLeft() / m_magnification, exposed.size() / m_magnification);
+    // Blocks not measured yet that are exposed anyway (no scroll area told of the move):
+    // measured now, the size follows after the paint.
+    if (measureShown(canvasRect, false)) {
+        QMetaObject::invokeMethod(this, [this] { updateSize(); }, Qt::QueuedConnection);
+    }
     painter.scale(m_magnification, m_magnification);
     const QPalette palette = paperPalette();
     PaperPainter::paintCanvas(painter, canvasRect, m_options.appearance, palette, m_scene.columns,
@@ -210,7 +312,7 @@ void TreeCanvasView::press(QMouseEvent* event, bool doubleClick) {
     }
     m_pressed.reset();
     const QPointF point = toCanvas(event->position());
-    if (const CanvasBlock* block = m_scene.blockAt(point)) {
+    if (const auto block = m_scene.blockAt(point)) {
         // The window may reload the canvas while handling the report, so keep the id.
         std::string id = block->id();
         if (pressBlock(*block, point, event->modifiers(), doubleClick)) {
@@ -264,15 +366,16 @@ std::optional<QUrl> TreeCanvasView::linkAt(const CanvasBlock& block, const QPoin
 
 void TreeCanvasView::pressBackground(const QPointF& p, bool doubleClick) {
     const bool tree = m_scene.style == TreeLayout::Style::tree;
+    const std::vector<LayoutKnob> knobs =
+        LayoutQuery::visible(*m_scene.tree, p.y(), p.y(), nullptr).knobs;
     if (auto edge = tree ? m_scene.edge(p.x()) : std::nullopt) {
         double knobDistance = std::numeric_limits<double>::infinity();
-        m_scene.index.visit(CanvasIndex::knobs, p.y() - 8, p.y() + 8, [&](std::size_t i) {
-            const LayoutKnob& knob = m_scene.layout.knobs[i];
+        for (const LayoutKnob& knob : knobs) {
             const double d = std::hypot(knob.cx - p.x(), knob.cy - p.y());
             if (d <= 8) {
                 knobDistance = std::min(knobDistance, d);
             }
-        });
+        }
         if (std::abs(edge->x - p.x()) <= knobDistance) {
             if (doubleClick) {
                 m_resizing.reset();
@@ -287,12 +390,11 @@ void TreeCanvasView::pressBackground(const QPointF& p, bool doubleClick) {
         }
     }
     std::optional<std::string> knobId;
-    m_scene.index.visit(CanvasIndex::knobs, p.y() - 8, p.y() + 8, [&](std::size_t i) {
-        const LayoutKnob& knob = m_scene.layout.knobs[i];
+    for (const LayoutKnob& knob : knobs) {
         if (!knobId && std::abs(knob.cx - p.x()) <= 8 && std::abs(knob.cy - p.y()) <= 8) {
             knobId = knob.id;
         }
-    });
+    }
     if (knobId) {
         emit toggleRequested(qs(*knobId));
         return;

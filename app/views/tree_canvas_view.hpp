@@ -53,7 +53,16 @@ public:
     void updateBranch();
     [[nodiscard]] const CanvasScene& scene() const { return m_scene; }
     // How many blocks the last reload measured anew (the others were unchanged).
-    [[nodiscard]] std::int64_t lastMeasuredCount() const { return m_measurer.measuredCount(); }
+    [[nodiscard]] std::int64_t lastMeasuredCount() const { return m_measurer->measuredCount(); }
+    // Documents with more items than this are measured lazily: blocks get estimated sizes until
+    // they show, and are measured then (see measureShown).
+    void setLazyThreshold(std::int64_t items) { m_lazyThreshold = items; }
+    // Measures the blocks with estimated sizes that reach into the rectangle (canvas
+    // coordinates) and lays them out again; with keepAnchor the block at the viewport's top
+    // stays where it was on the screen. Returns whether anything was measured.
+    bool measureShown(const QRectF& rect, bool keepAnchor);
+    // The part of the canvas the scroll area shows, in canvas coordinates; empty without one.
+    [[nodiscard]] QRectF shownRect() const;
 
     // The title and note rectangles of a shown item, in canvas coordinates.
     [[nodiscard]] std::optional<QRectF> textRect(const std::string& id) const;
@@ -140,13 +149,17 @@ private:
     void clearDrop();
     void autoscroll();
     void updateSize();
+    void watchScrolling();
     [[nodiscard]] QAbstractScrollArea* scrollArea() const;
     void scrollToVisible(const QRectF& widgetRect);
     [[nodiscard]] QPalette paperPalette() const;
 
     EditorSession m_session;
     CanvasOptions m_options;
-    BlockMeasurer m_measurer;
+    std::shared_ptr<BlockMeasurer> m_measurer = std::make_shared<BlockMeasurer>();
+    std::int64_t m_lazyThreshold = 5000;
+    bool m_lazy = false;     // the last reload measured lazily
+    bool m_settling = false; // a reload is scrolling to the selection
     TreeLayoutCache m_layoutCache; // the last reload's layout, by node
     CanvasScene m_scene;
     // The selection and its block's frame when the view last scrolled to it.
@@ -169,6 +182,7 @@ private:
     // Where the drag is, in global coordinates.
     QPoint m_dragPoint;
     QPointer<QWidget> m_viewport;
+    QMetaObject::Connection m_scrolledV, m_scrolledH;
 };
 
 } // namespace velmora

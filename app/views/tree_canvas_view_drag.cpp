@@ -22,7 +22,7 @@ constexpr int kAutoscrollStep = 16;
 } // namespace
 
 void TreeCanvasView::startDrag(const std::string& id, const QPoint& pressedAt) {
-    const CanvasBlock* block = m_scene.block(id);
+    const auto block = m_scene.block(id);
     if (!block || !m_dragWriter) {
         return;
     }

@@ -51,14 +51,14 @@ struct CanvasWindow {
     }
     // The centre of an item's knob, in the widget's coordinates.
     [[nodiscard]] QPoint knob(const std::string& id) const {
-        for (const auto& k : canvas->scene().layout.knobs) {
+        for (const auto& k : canvas->scene().layout().knobs) {
             if (k.id == id) {
                 return at({k.cx + CanvasScene::insetX, k.cy + CanvasScene::insetY});
             }
         }
         return {};
     }
-    [[nodiscard]] const CanvasBlock& block(const std::string& id) const {
+    [[nodiscard]] CanvasBlock block(const std::string& id) const {
         return *canvas->scene().block(id);
     }
 

@@ -73,12 +73,12 @@ private slots:
         s.snapshot.showAllNotes = true;
         CanvasWindow w(s);
         std::vector<QRectF> frames;
-        for (const auto& b : w.canvas->scene().blocks)
+        for (const auto& b : w.canvas->scene().blocks())
             frames.push_back(b.frame);
         QCOMPARE(frames, expectedFrames(s, {}));
         QCOMPARE(w.block("a").frame, QRectF(24, 16, 184, 21));
-        const QSizeF content(w.canvas->scene().layout.contentSize.width,
-                             w.canvas->scene().layout.contentSize.height);
+        const QSizeF content(w.canvas->scene().layout().contentSize.width,
+                             w.canvas->scene().layout().contentSize.height);
         QCOMPARE(w.canvas->scene().frameSize(), content + QSizeF(8, 6));
     }
 
@@ -142,9 +142,9 @@ private slots:
         for (ViewMode view : {ViewMode::tree, ViewMode::map}) {
             auto s = test::session(items, view);
             CanvasWindow w(s);
-            std::vector<const CanvasBlock*> blocks;
+            std::vector<std::optional<CanvasBlock>> blocks;
             for (const char* id : {"w", "wc", "m", "bw", "after"}) {
-                const CanvasBlock* block = w.canvas->scene().block(id);
+                const auto block = w.canvas->scene().block(id);
                 QVERIFY(block);
                 blocks.push_back(block);
                 // Laid out exactly as the painter lays it out.
@@ -210,7 +210,7 @@ private slots:
         QCOMPARE(records.size(), std::size_t(1));
         QCOMPARE(records[0].catalogKey, std::string("undo.collapse"));
         QVERIFY(!w.canvas->scene().block("a1"));
-        const auto& knob = w.canvas->scene().layout.knobs.front();
+        const auto knob = w.canvas->scene().layout().knobs.front();
         QVERIFY(knob.collapsed);
         QCOMPARE(knob.count, 3);
     }
@@ -349,7 +349,7 @@ private slots:
         CanvasWindow w(s);
         QSignalSpy resized(w.canvas, &TreeCanvasView::columnResized);
         QSignalSpy toggled(w.canvas, &TreeCanvasView::toggleRequested);
-        const auto& knob = w.canvas->scene().layout.knobs.front(); // "a" at x 210
+        const auto knob = w.canvas->scene().layout().knobs.front(); // "a" at x 210
         QCOMPARE(knob.cx, 210.0);
         QVERIFY(!w.canvas->edge(215));
         QCOMPARE(w.canvas->edge(216)->depth, 0);
@@ -378,7 +378,7 @@ private slots:
         CanvasWindow w(s);
         auto depthZeroTicks = [&] {
             int ticks = 0;
-            for (const auto& seg : w.canvas->scene().layout.segments)
+            for (const auto& seg : w.canvas->scene().layout().segments)
                 ticks += seg.kind == LayoutSegment::Kind::tick && seg.x1 == 6 ? 1 : 0;
             return ticks;
         };
@@ -452,9 +452,8 @@ private slots:
         auto expectFresh = [&](const char* step) {
             w.canvas->setOptions(options);
             w.reload(s);
-            BlockMeasurer fresh;
-            const CanvasScene expected = buildScene(s, options, fresh);
-            QVERIFY2(w.canvas->scene().layout == expected.layout, step);
+            const CanvasScene expected = buildScene(s, options);
+            QVERIFY2(w.canvas->scene().layout() == expected.layout(), step);
         };
         s.snapshot.document = TreeOps::updateItem(s.snapshot.document, "a2x", [](Item& i) {
             i.text = "A deep title long enough to wrap over several lines of its block";

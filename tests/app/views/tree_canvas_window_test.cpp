@@ -33,7 +33,7 @@ EditorSnapshot treeSnapshot(const EditorSession& session) {
 }
 
 QPoint knobPoint(const TreeCanvasView& canvas, const std::string& id) {
-    for (const auto& knob : canvas.scene().layout.knobs) {
+    for (const auto& knob : canvas.scene().layout().knobs) {
         if (knob.id == id) {
             return canvas.toWidget(QRectF(knob.cx + 8, knob.cy + 6, 0, 0)).topLeft().toPoint();
         }

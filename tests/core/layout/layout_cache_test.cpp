@@ -2,11 +2,14 @@
 // random edit sequences in both styles with hoisting, hidden completed items, collapsing and
 // column widths.
 #include "core/layout/layout_cache.hpp"
+#include "core/layout/layout_query.hpp"
 #include "core/model/tree_ops.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <set>
 
 using namespace velmora;
 using TreeLayout::Style;
@@ -78,6 +81,102 @@ TreeDocument edit(const TreeDocument& doc, std::mt19937& rng, int& next) {
     }
 }
 
+// Whether the record is in the list.
+template <typename T> bool holds(const std::vector<T>& list, const T& value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+bool reaches(double from, double to, double top, double bottom) {
+    return to >= top && from <= bottom;
+}
+
+// The visible part of a few random bands against the whole reference layout: everything the
+// reference has in the band is there, nothing is there that the reference lacks, and the lit
+// branch is the selected item's ancestors, itself and its descendants.
+void expectVisibleMatches(const TreeLayoutCache::Tree& tree, const TreeLayoutResult& expected,
+                          const ItemList& documentItems, const std::optional<std::string>& selected,
+                          std::mt19937& rng) {
+    LayoutQuery::Branch branch;
+    std::set<std::string> litIds;
+    if (selected) {
+        const auto path = TreeOps::pathOf(documentItems, *selected);
+        const ItemList* list = &documentItems;
+        for (int index : *path) {
+            branch.path.insert(list->node(std::size_t(index)).get());
+            branch.item = list->node(std::size_t(index)).get();
+            list = &list->node(std::size_t(index))->children;
+        }
+        litIds = TreeOps::branch(documentItems, *selected);
+    }
+    const bool tree_ = tree.context.style == Style::tree;
+    for (int band = 0; band < 3; ++band) {
+        const double top = double(rng() % 2000) - 100;
+        const double bottom = top + double(rng() % 400);
+        const auto part = LayoutQuery::visible(tree, top, bottom, selected ? &branch : nullptr);
+        std::vector<PlacedBlock> blocks;
+        for (const auto& b : part.blocks) {
+            blocks.push_back({b.entry->node->id, b.frame, b.entry->depth});
+            ASSERT_TRUE(holds(expected.blocks, blocks.back())) << b.entry->node->id;
+            EXPECT_EQ(b.lit, selected && litIds.contains(b.entry->node->id)) << b.entry->node->id;
+        }
+        for (const auto& b : expected.blocks)
+            if (reaches(b.frame.y, b.frame.maxY(), top, bottom)) {
+                ASSERT_TRUE(holds(blocks, b)) << b.id << " in " << top << "…" << bottom;
+            }
+        for (const auto& seg : part.segments)
+            ASSERT_TRUE(holds(expected.segments, seg));
+        for (const auto& seg : expected.segments)
+            if (reaches(std::min(seg.y1, seg.y2) - 1, std::max(seg.y1, seg.y2) + 1, top, bottom)) {
+                ASSERT_TRUE(holds(part.segments, seg)) << rawValue(seg.kind) << " " << seg.y1;
+            }
+        for (const auto& knob : part.knobs)
+            ASSERT_TRUE(holds(expected.knobs, knob));
+        for (const auto& knob : expected.knobs)
+            if (reaches(knob.cy - 8, knob.cy + 8, top, bottom)) {
+                ASSERT_TRUE(holds(part.knobs, knob)) << knob.id;
+            }
+        for (std::size_t i = 0; i < part.links.size(); ++i) {
+            const auto& link = part.links[i];
+            ASSERT_TRUE(holds(expected.links, link)) << link.id;
+            EXPECT_EQ(part.litLinks[i], selected && litIds.contains(link.id) &&
+                                            litIds.contains(link.parent));
+        }
+        for (const auto& link : expected.links) {
+            if (!reaches(std::min(link.parentY, link.y) - 2, std::max(link.parentY, link.y) + 2,
+                         top, bottom) ||
+                holds(part.links, link))
+                continue;
+            // Below the band a tree parent's links share one line, drawn by the first of them.
+            const bool stoodFor =
+                tree_ && link.y > bottom &&
+                std::any_of(part.links.begin(), part.links.end(), [&](const LayoutLink& l) {
+                    return l.parent == link.parent && l.y > bottom && l.y <= link.y;
+                });
+            ASSERT_TRUE(stoodFor) << link.id << " from " << link.parent;
+        }
+    }
+}
+
+// Every shown item's block, found along its path, is the reference's block.
+void expectLocated(const TreeLayoutCache::Tree& tree, const TreeLayoutResult& expected,
+                   const ItemList& documentItems, const std::optional<std::string>& hoistRoot) {
+    std::vector<int> rootPath;
+    if (hoistRoot)
+        rootPath = TreeOps::pathOf(documentItems, *hoistRoot).value_or(std::vector<int>{});
+    for (const auto& b : expected.blocks) {
+        auto path = *TreeOps::pathOf(documentItems, b.id);
+        if (hoistRoot) {
+            path.erase(path.begin(), path.begin() + std::ptrdiff_t(rootPath.size()));
+            path.insert(path.begin(), 0);
+        }
+        const auto located = LayoutQuery::locate(tree, path);
+        ASSERT_TRUE(located) << b.id;
+        EXPECT_EQ(located->block.entry->node->id, b.id);
+        EXPECT_EQ(located->block.frame, b.frame) << b.id;
+        EXPECT_EQ(static_cast<int>(located->ancestors.size()), b.depth);
+    }
+}
+
 struct Scenario {
     Style style;
     std::vector<double> columns;
@@ -95,6 +194,8 @@ void runScenario(const Scenario& s, unsigned seed) {
     TreeDocument doc{"d", "D", ItemList(std::move(top))};
     TreeLayoutCache cache;
     const TreeLayoutCache::Context context{s.columns, s.style, s.rootLine, 0};
+    // The same layout with hidden items left out by the cache itself.
+    TreeLayoutCache hiding;
     std::optional<std::string> hoistRoot;
     for (int step = 0; step < 300; ++step) {
         doc = edit(doc, rng, next);
@@ -120,6 +221,22 @@ void runScenario(const Scenario& s, unsigned seed) {
         const auto expected = TreeLayout::layout(shown, sizes, s.columns, s.style, s.rootLine);
         ASSERT_EQ(cache.result(), expected) << "step " << step << " seed " << seed;
         ASSERT_EQ(cache.contentSize(), expected.contentSize);
+
+        const ItemList laidOut = TreeOps::displayItems(doc.items, hoistRoot, false);
+        hiding.update(laidOut, {s.columns, s.style, s.rootLine, 0, s.hide, hoistRoot.has_value()},
+                      [&](const ItemList::Node& node, int depth) {
+                          return sizeOf(*node, depth, s.columns);
+                      });
+        ASSERT_EQ(hiding.result(), expected) << "step " << step << " seed " << seed;
+        std::optional<std::string> selected;
+        if (auto ids = allIds(shown); !ids.empty() && rng() % 4 != 0)
+            selected = ids[rng() % ids.size()];
+        if (step % 3 == 0) {
+            expectVisibleMatches(*hiding.tree(), expected, doc.items, selected, rng);
+            expectLocated(*hiding.tree(), expected, doc.items, hoistRoot);
+        }
+        if (::testing::Test::HasFatalFailure())
+            return;
     }
 }
 
@@ -135,18 +252,23 @@ TEST(TreeLayoutCache, MatchesTheFullLayoutAfterLongRandomEditSequences) {
     for (std::size_t i = 0; i < scenarios.size(); ++i) {
         SCOPED_TRACE("scenario " + std::to_string(i));
         runScenario(scenarios[i], 100 + static_cast<unsigned>(i));
-        if (HasFatalFailure())
+        if (::testing::Test::HasFatalFailure())
             return;
     }
 }
 
-TEST(TreeLayoutCache, AnEditLaysOutOnlyThePathToTheChange) {
-    std::mt19937 rng(7);
+// A random document of `count` top-level items with every branch expanded.
+TreeDocument expandedDocument(unsigned seed, int count) {
+    std::mt19937 rng(seed);
     int next = 0;
     std::vector<Item> top;
-    for (int i = 0; i < 30; ++i)
+    for (int i = 0; i < count; ++i)
         top.push_back(randomItem(rng, 0, next));
-    TreeDocument doc{"d", "D", TreeOps::setCollapsedAll({"d", "D", ItemList(std::move(top))}, false).items};
+    return TreeOps::setCollapsedAll({"d", "D", ItemList(std::move(top))}, false);
+}
+
+TEST(TreeLayoutCache, AnEditLaysOutOnlyThePathToTheChange) {
+    TreeDocument doc = expandedDocument(7, 30);
     TreeLayoutCache cache;
     int measured = 0;
     auto measure = [&](const ItemList::Node& node, int depth) {
@@ -169,6 +291,72 @@ TEST(TreeLayoutCache, AnEditLaysOutOnlyThePathToTheChange) {
     measured = 0;
     cache.update(doc.items, {{300}, Style::tree, true, 0}, measure);
     EXPECT_EQ(measured, TreeLayout::shownCount(doc.items));
+}
+
+TEST(TreeLayoutCache, HidingCompletedItemsKeepsTheGeometryOfUnchangedBranches) {
+    TreeDocument doc = expandedDocument(11, 30);
+    TreeLayoutCache cache;
+    const TreeLayoutCache::Context hiding{{}, Style::tree, true, 0, true, false};
+    auto measure = [&](const ItemList::Node& node, int depth) { return sizeOf(*node, depth, {}); };
+    cache.update(doc.items, hiding, measure);
+    const auto shown = TreeOps::displayItems(doc.items, std::nullopt, true);
+    EXPECT_EQ(cache.tree()->shown, TreeLayout::shownCount(shown));
+
+    // An edit far from every checked item lays out its path only, though many branches hold
+    // checked items.
+    const auto ids = allIds(shown);
+    const std::string deep = ids.back();
+    const auto depth = TreeOps::pathOf(doc.items, deep)->size();
+    doc = TreeOps::updateItem(doc, deep, [](Item& i) { i.text = "changed"; });
+    cache.update(doc.items, hiding, measure);
+    EXPECT_EQ(cache.laidOutCount(), static_cast<std::int64_t>(depth));
+    TreeLayoutCache copied; // hidden items left out by copying the branches that hold them
+    copied.update(TreeOps::displayItems(doc.items, std::nullopt, true), {}, measure);
+    EXPECT_EQ(cache.result(), copied.result());
+
+    // A checked item, hidden, is found nowhere; its unchecked sibling is.
+    const auto path = TreeOps::pathOf(doc.items, deep);
+    EXPECT_TRUE(LayoutQuery::locate(*cache.tree(), *path));
+    doc = TreeOps::updateItem(doc, deep, [](Item& i) { i.checked = true; });
+    cache.update(doc.items, hiding, measure);
+    EXPECT_FALSE(LayoutQuery::locate(*cache.tree(), *path));
+}
+
+// Estimated sizes are replaced by measured ones for the listed nodes only; the result is the
+// layout of the measured sizes.
+TEST(TreeLayoutCache, RemeasuringRefinesEstimatesAlongTheirPaths) {
+    std::mt19937 rng(5);
+    const ItemList items = expandedDocument(5, 10).items;
+    std::set<const Item*> measured;
+    auto measure = [&](const ItemList::Node& node, int depth) -> TreeLayoutCache::Measured {
+        if (measured.contains(node.get()))
+            return sizeOf(*node, depth, {});
+        return {LayoutSize{10, 21}, true};
+    };
+    TreeLayoutCache cache;
+    cache.update(items, {}, measure);
+    for (int round = 0; round < 50; ++round) {
+        // A band's worth of estimated blocks, with their ancestors.
+        const double y = double(rng() % 1500);
+        const auto part = LayoutQuery::visible(*cache.tree(), y, y + 200, nullptr);
+        std::unordered_set<const Item*> changed;
+        for (std::size_t i = 0; i < part.blocks.size(); ++i) {
+            if (!part.blocks[i].entry->estimated)
+                continue;
+            measured.insert(part.blocks[i].entry->node.get());
+            for (int at = int(i); at >= 0; at = part.blocks[std::size_t(at)].parent)
+                changed.insert(part.blocks[std::size_t(at)].entry->node.get());
+        }
+        cache.remeasure(changed, measure);
+        EXPECT_LE(cache.laidOutCount(), static_cast<std::int64_t>(changed.size()));
+        for (const auto& b : LayoutQuery::visible(*cache.tree(), y, y + 200, nullptr).blocks)
+            if (measured.contains(b.entry->node.get())) {
+                EXPECT_FALSE(b.entry->estimated);
+            }
+    }
+    TreeLayoutCache fresh;
+    fresh.update(items, {}, measure);
+    EXPECT_EQ(cache.result(), fresh.result());
 }
 
 } // namespace
