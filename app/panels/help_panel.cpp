@@ -5,6 +5,7 @@
 #include "app/shell/localization.hpp"
 #include "app/shell/notifications.hpp"
 #include "app/views/appearance.hpp"
+#include "app/views/keyboard_layout.hpp"
 #include "core/commands/command_registry.hpp"
 #include "core/commands/help_catalog.hpp"
 #include "core/commands/key_map.hpp"
@@ -184,7 +185,7 @@ void HelpPanelController::reload() {
     for (const Command& command : CommandRegistry::commands(help, current)) {
         m_glyphs[command.action] =
             command.chord
-                ? Localization::nativeChord(QString::fromStdString(KeyMap::text(*command.chord)))
+                ? Localization::nativeChord(KeyboardLayouts::shared().text(*command.chord))
                 : QString();
     }
 

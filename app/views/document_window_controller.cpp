@@ -91,9 +91,7 @@ DocumentWindowController::DocumentWindowController(VelmoraDocument& document,
     applyStoredZoom();
     m_keyRouter = new KeyRouter(
         this,
-        [this](QWidget* receiver, const QKeyEvent& event) {
-            return routeKey(receiver, event).has_value();
-        },
+        [this](QWidget* receiver, const QKeyEvent& event) { return takesKey(receiver, event); },
         [this](QWidget* receiver, const QKeyEvent& event) { return handleKey(receiver, event); },
         this);
     observeNotifications();
@@ -199,8 +197,8 @@ void DocumentWindowController::wireList() {
 void DocumentWindowController::wireEditor() {
     m_editor = new ItemTextEditor(m_list->view()->viewport());
     m_editor->hide();
-    m_editor->forwardUndo = [this] { undoOrRedo(false); };
-    m_editor->forwardRedo = [this] { undoOrRedo(true); };
+    m_editor->forwardUndo = [this] { m_document.undoOrRedo(false); };
+    m_editor->forwardRedo = [this] { m_document.undoOrRedo(true); };
     m_editor->canUndo = [this] { return m_document.undoStack()->canUndo(); };
     m_editor->canRedo = [this] { return m_document.undoStack()->canRedo(); };
     m_document.setDraftSource([this]() -> std::optional<TextDraft> {
@@ -336,21 +334,11 @@ void DocumentWindowController::flushEditor() {
     m_flushing = false;
 }
 
-void DocumentWindowController::undoOrRedo(bool redo) {
-    flushEditor();
-    QUndoStack* stack = m_document.undoStack();
-    if (redo ? !stack->canRedo() : !stack->canUndo()) {
-        QApplication::beep();
-        return;
-    }
-    redo ? stack->redo() : stack->undo();
-}
-
 void DocumentWindowController::carryOut(SideEffect side) {
     switch (side) {
     case SideEffect::undo:
     case SideEffect::redo:
-        undoOrRedo(side == SideEffect::redo);
+        m_document.undoOrRedo(side == SideEffect::redo);
         return;
     case SideEffect::insertNewline:
         focusEditor();
