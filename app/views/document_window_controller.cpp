@@ -280,7 +280,6 @@ void DocumentWindowController::keepTyping(Action action,
     m_performing = true;
     (void)m_document.perform(Action::edit, std::nullopt, std::nullopt);
     m_performing = false;
-    m_wantsEditorFocus = true;
 }
 
 void DocumentWindowController::apply(const Change& change) {
@@ -313,7 +312,7 @@ std::optional<long long> DocumentWindowController::caret() const {
 
 void DocumentWindowController::flushEditor() {
     flushProperties();
-    if (m_flushing || m_suppressEditor) {
+    if (m_flushing) {
         return;
     }
     const auto text = draft();

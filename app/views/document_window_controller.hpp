@@ -171,6 +171,15 @@ private:
     void hideEditor();
     void styleEditor(const Item& item, bool note);
     void focusEditor();
+    // Whether the focus widget leaves the keys to the outline: a view, the editor, nothing, or
+    // a widget outside this content that is no text field.
+    [[nodiscard]] bool keysInOutline(const QWidget* focus) const;
+    // Gives the keys to the editor while an item is edited, else to the shown view when the
+    // editor had them (`focusBefore`) or the view was switched.
+    void followEditing(QWidget* focusBefore, bool viewSwitched);
+    // Whether the widget is a text field of its own (a search field, a palette, an inspector
+    // field), where keys type.
+    [[nodiscard]] bool isOtherTextInput(const QWidget* widget) const;
     void updateStatus();
     void applyAppearance();
     // The one decision about a key press: the menu item that runs it, or what the window does.
@@ -207,7 +216,6 @@ private:
     void rowChecked(const std::string& id, bool checked);
     void rowEdited(const std::string& id);
     void backgroundClicked();
-    void keepEditorFocus();
 
     VelmoraDocument& m_document;
     DocumentViewHost& m_host;
@@ -232,12 +240,10 @@ private:
     Appearance m_appearance;
 
     bool m_performing = false;
-    bool m_suppressEditor = false;
     bool m_flushing = false;
     std::optional<EditingTarget> m_lastEditing;
     bool m_movingFocus = false;
     bool m_reloadAfterFocus = false;
-    bool m_wantsEditorFocus = false;
     // Whether the canvas (rather than the list) was shown by the last refresh.
     std::optional<bool> m_shownCanvas;
     ColumnResizeRecorder m_columnResize;

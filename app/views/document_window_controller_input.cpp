@@ -37,16 +37,6 @@ const QString kItemsType = QString::fromLatin1(ItemClipboard::pasteboardType.dat
                                                qsizetype(ItemClipboard::pasteboardType.size()));
 const QString kMarkdownType = QStringLiteral("text/markdown");
 
-// Whether the widget is a text field of its own (a search field, a palette), where keys type.
-bool isOtherTextInput(const QWidget* widget, const QWidget* editor) {
-    if (!widget || widget == editor) {
-        return false;
-    }
-    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QTextEdit*>(widget) ||
-           qobject_cast<const QPlainTextEdit*>(widget) ||
-           qobject_cast<const QAbstractSpinBox*>(widget);
-}
-
 // The clipboard forms of the items: the private one with every field, a Markdown list (with
 // task markers when the document shows checks) and indented text.
 QMimeData* clipboardData(const std::vector<Item>& items, bool checksVisible) {
@@ -72,6 +62,15 @@ std::vector<Item> itemsFromText(const std::string& text, bool markdown) {
 }
 
 } // namespace
+
+bool DocumentWindowController::isOtherTextInput(const QWidget* widget) const {
+    if (!widget || widget == m_editor) {
+        return false;
+    }
+    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QTextEdit*>(widget) ||
+           qobject_cast<const QPlainTextEdit*>(widget) ||
+           qobject_cast<const QAbstractSpinBox*>(widget);
+}
 
 KeyContext DocumentWindowController::keyContext(const QWidget* receiver) const {
     const auto& editing = m_document.session().snapshot.editing;
@@ -109,7 +108,7 @@ DocumentWindowController::dispatchKey(QWidget* receiver, const QKeyEvent& event)
     if (receiver == m_editor && m_editor->isComposing()) {
         return {};
     }
-    if (isOtherTextInput(receiver, m_editor) || isInLibrary(receiver)) {
+    if (isOtherTextInput(receiver) || isInLibrary(receiver)) {
         return {};
     }
     const EditorSession& session = m_document.session();
