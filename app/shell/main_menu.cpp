@@ -387,18 +387,6 @@ QAction* MainMenu::standardItem(QMenuBar* bar, StandardItem which) {
     return nullptr;
 }
 
-QAction* MainMenu::itemShowing(QMenuBar* bar, const QKeySequence& keys) {
-    if (!bar || keys.isEmpty()) {
-        return nullptr;
-    }
-    for (QAction* item : allItems(bar)) {
-        if (!item->menu() && item->shortcuts().contains(keys)) {
-            return item;
-        }
-    }
-    return nullptr;
-}
-
 void MainMenu::runItem(QAction* item) {
     // Menus update their states whenever the document changes and when they open.
     item->setEnabled(true);

@@ -90,8 +90,6 @@ void updateStates(QMenuBar* bar, QWidget* window, MenuTarget& target);
 // The standard item in a menu bar, if it has one.
 [[nodiscard]] QAction* standardItem(QMenuBar* bar, StandardItem item);
 
-// The item of the menu bar that shows the key sequence as its shortcut, if one does.
-[[nodiscard]] QAction* itemShowing(QMenuBar* bar, const QKeySequence& keys);
 // Runs the item's command as choosing it does, also while it shows as disabled (its enabled
 // state follows the document only loosely; a command that cannot run now beeps).
 void runItem(QAction* item);

@@ -185,10 +185,6 @@ void DocumentWindowController::wireList() {
     m_list->onCheck = [this](const std::string& id, bool checked) { rowChecked(id, checked); };
     m_list->onEdit = [this](const std::string& id) { rowEdited(id); };
     m_list->onBackground = [this] { backgroundClicked(); };
-    m_list->onSelectAll = [this] { selectAll(); };
-    m_list->onCopy = [this] { copy(); };
-    m_list->onCut = [this] { cut(); };
-    m_list->onPaste = [this] { paste(); };
     m_list->onRowsMoved = [this] { moveEditorWithRows(); };
     m_list->onZoom = [this](int steps) { steps > 0 ? zoomIn() : zoomOut(); };
     m_list->view()->installEventFilter(this);

@@ -188,8 +188,8 @@ private:
         std::optional<KeyRoute> route;
     };
     [[nodiscard]] KeyDispatch dispatchKey(QWidget* receiver, const QKeyEvent& event) const;
-    // The menu item of this window that shows the chord as its shortcut.
-    [[nodiscard]] QAction* menuItemShowing(const KeyChord& chord) const;
+    // The action's menu item when it shows the chord as its shortcut.
+    [[nodiscard]] QAction* menuItemForAction(Action action, const KeyChord& chord) const;
     // Goes to the first, last, previous-page or next-page item shown (Home, End, Page Up and
     // Page Down), extending the selection among siblings with Shift.
     void goTo(const KeyRoute& route);

@@ -80,9 +80,17 @@ KeyContext DocumentWindowController::keyContext(const QWidget* receiver) const {
     return editing->isNote() ? KeyContext::note : KeyContext::editing;
 }
 
-QAction* DocumentWindowController::menuItemShowing(const KeyChord& chord) const {
+QAction* DocumentWindowController::menuItemForAction(Action action, const KeyChord& chord) const {
     auto* main = qobject_cast<QMainWindow*>(window());
-    return main ? MainMenu::itemShowing(main->menuBar(), MenuKeys::sequence(chord)) : nullptr;
+    if (!main) {
+        return nullptr;
+    }
+    // Undo and redo are the Edit menu's standard items; the other commands have items of their
+    // own. Only the action's own item counts: on German the key of Ctrl+] also types "+".
+    QAction* item = action == Action::undo   ? MainMenu::standardItem(main->menuBar(), StandardItem::undo)
+                    : action == Action::redo ? MainMenu::standardItem(main->menuBar(), StandardItem::redo)
+                                             : MainMenu::actionItem(main->menuBar(), action);
+    return item && item->shortcuts().contains(MenuKeys::sequence(chord)) ? item : nullptr;
 }
 
 // How a key press travels. The key router hands every key press inside this window's content
@@ -122,10 +130,8 @@ DocumentWindowController::dispatchKey(QWidget* receiver, const QKeyEvent& event)
         if (!action) {
             continue;
         }
-        if (KeyMap::primaryChord(*action, session.preferences) == chord) {
-            if (QAction* item = menuItemShowing(chord)) {
-                return {item, std::nullopt};
-            }
+        if (QAction* item = menuItemForAction(*action, chord)) {
+            return {item, std::nullopt};
         }
         if (*action == Action::newline) {
             return {nullptr, KeyRoute{KeyRoute::Kind::newline, *action, 0, false}};

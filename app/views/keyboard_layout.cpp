@@ -42,6 +42,11 @@ bool isLetter(PhysicalKey key) {
     return symbol >= 'a' && symbol <= 'z';
 }
 
+// The typing keys every keyboard has, from the digit row to the slash key: a character found
+// only on the extra key of ISO keyboards (the "/" of Ukrainian) or the keypad goes by position.
+constexpr xkb_keycode_t kFirstTypingKey = 10;
+constexpr xkb_keycode_t kLastTypingKey = 61;
+
 // The key codes of the US layout.
 std::uint32_t usKeyCode(PhysicalKey key) {
     for (std::uint32_t code = 8; code < 256; ++code) {
@@ -140,7 +145,7 @@ std::shared_ptr<const KeyboardLayout> KeyboardLayout::fromKeymap(void* opaque) {
             if (symbol == 0) {
                 continue;
             }
-            for (xkb_keycode_t code = low; code <= high; ++code) {
+            for (xkb_keycode_t code = kFirstTypingKey; code <= kLastTypingKey; ++code) {
                 const Levels& levels = group.symbols[code];
                 if (!levels.empty() && levels[0] == symbol) {
                     group.keys[code].push_back(key);
@@ -190,6 +195,16 @@ bool KeyboardLayout::types(std::uint32_t keyCode, std::uint32_t keySymbol, int i
     return std::any_of(levels.begin(), levels.end(), [&](std::uint32_t symbol) {
         return symbol == keySymbol || xkb_keysym_to_lower(symbol) == lower;
     });
+}
+
+std::uint32_t KeyboardLayout::symbol(std::uint32_t keyCode, int level, int index) const {
+    const Group* g = group(index);
+    if (!g || keyCode >= 256 || level < 0) {
+        return 0;
+    }
+    const Levels& levels = g->symbols[keyCode];
+    return static_cast<std::size_t>(level) < levels.size() ? levels[static_cast<std::size_t>(level)]
+                                                           : 0;
 }
 
 QString KeyboardLayout::label(PhysicalKey key, bool shifted, int index) const {

@@ -41,6 +41,8 @@ public:
     // The key's label as the user finds it on the keyboard: "Z", "Ü" for Ctrl+[ on German, the
     // symbol Shift makes when `shifted` ("?" for Shift+/ on US).
     [[nodiscard]] QString label(PhysicalKey key, bool shifted, int group) const;
+    // The symbol the key code types at the shift level (0 alone, 1 with Shift); 0 for none.
+    [[nodiscard]] std::uint32_t symbol(std::uint32_t keyCode, int level, int group) const;
     [[nodiscard]] int groupCount() const { return static_cast<int>(m_groups.size()); }
 
 private:
