@@ -128,6 +128,9 @@ HelpPanelController::HelpPanelController(QWidget* parent) : QWidget(parent) {
     connect(m_search, &QLineEdit::textChanged, this, &HelpPanelController::searchEdited);
     connect(&Notifications::shared(), &Notifications::languageChanged, this,
             &HelpPanelController::reload);
+    // The key caps show the chords as pressed on the active keyboard layout.
+    connect(&KeyboardLayouts::shared(), &KeyboardLayouts::changed, this,
+            &HelpPanelController::reload);
     reload();
 }
 
