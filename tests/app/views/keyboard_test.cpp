@@ -8,31 +8,19 @@
 #include "app/views/key_router.hpp"
 #include "app/views/tree_canvas_view.hpp"
 #include "core/commands/key_map.hpp"
+#include "tests/app/panels/panels_fixture.hpp"
 #include "tests/app/support/isolated_home.hpp"
-#include "tests/app/views/window_fixture.hpp"
 
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QUndoStack>
 
 using namespace velmora;
+using test::itemWith;
+using test::outline;
 using test::WindowFixture;
 
 namespace {
-
-Item itemWith(std::string id, std::string text, std::vector<Item> children = {}) {
-    Item item = Item::blank(std::move(id), std::move(text));
-    item.children = ItemList(std::move(children));
-    return item;
-}
-
-EditorSnapshot outline(std::vector<Item> items, std::optional<std::string> selected) {
-    EditorSnapshot snapshot;
-    snapshot.document = TreeDocument{"doc", "Test", ItemList(std::move(items))};
-    snapshot.selectedId = std::move(selected);
-    snapshot.view = ViewMode::list;
-    return snapshot;
-}
 
 // The X11 key codes of the keys a user presses for a chord on each layout: the key labelled
 // with the letter, and for characters the layout types only with Shift or AltGr (or not at
