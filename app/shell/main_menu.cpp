@@ -314,9 +314,8 @@ void MainMenu::install(QMenuBar* bar, QWidget* window, MenuTarget& target) {
         for (QAction* item : allItems(bar)) {
             const QVariant action = item->property(kActionProperty);
             if (action.isValid()) {
-                item->setShortcut(
-                    MenuKeys::keyEquivalent(static_cast<Action>(action.toInt())).value_or(
-                        QKeySequence()));
+                item->setShortcut(MenuKeys::keyEquivalent(static_cast<Action>(action.toInt()))
+                                      .value_or(QKeySequence()));
             }
         }
     });

@@ -29,7 +29,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-
 namespace velmora {
 namespace {
 
@@ -87,9 +86,10 @@ QAction* DocumentWindowController::menuItemForAction(Action action, const KeyCho
     }
     // Undo and redo are the Edit menu's standard items; the other commands have items of their
     // own. Only the action's own item counts: on German the key of Ctrl+] also types "+".
-    QAction* item = action == Action::undo   ? MainMenu::standardItem(main->menuBar(), StandardItem::undo)
-                    : action == Action::redo ? MainMenu::standardItem(main->menuBar(), StandardItem::redo)
-                                             : MainMenu::actionItem(main->menuBar(), action);
+    QAction* item =
+        action == Action::undo   ? MainMenu::standardItem(main->menuBar(), StandardItem::undo)
+        : action == Action::redo ? MainMenu::standardItem(main->menuBar(), StandardItem::redo)
+                                 : MainMenu::actionItem(main->menuBar(), action);
     return item && item->shortcuts().contains(MenuKeys::sequence(chord)) ? item : nullptr;
 }
 
@@ -221,7 +221,8 @@ int DocumentWindowController::pageRows() const {
     }
     const ListOutlineModel& model = m_list->model();
     const int row = selected ? model.rowOf(*selected).value_or(0) : 0;
-    const int height = model.count() > 0 ? m_list->view()->visualRect(model.index(row)).height() : 0;
+    const int height =
+        model.count() > 0 ? m_list->view()->visualRect(model.index(row)).height() : 0;
     return std::max(1, m_list->view()->viewport()->height() / std::max(1, height));
 }
 
@@ -229,8 +230,8 @@ void DocumentWindowController::goTo(const KeyRoute& route) {
     const EditorSession& session = m_document.session();
     const bool canvas = showsCanvas();
     // The shown items in order: the list's rows or the canvas's blocks, found by index.
-    const int count = canvas ? static_cast<int>(m_canvas->scene().blocks.size())
-                             : m_list->model().count();
+    const int count =
+        canvas ? static_cast<int>(m_canvas->scene().blocks.size()) : m_list->model().count();
     const auto idAt = [&](int index) -> std::string_view {
         return canvas ? m_canvas->scene().blocks[static_cast<std::size_t>(index)].id()
                       : std::string_view(m_list->model().rowAt(index).item().id);

@@ -96,18 +96,18 @@ std::shared_ptr<const KeyboardLayout> KeyboardLayout::fromNames(const std::strin
     xkb_rule_names names{};
     names.layout = layout.c_str();
     names.variant = variant.c_str();
-    const Keymap keymap(xkb_keymap_new_from_names(context.get(), &names, XKB_KEYMAP_COMPILE_NO_FLAGS));
+    const Keymap keymap(
+        xkb_keymap_new_from_names(context.get(), &names, XKB_KEYMAP_COMPILE_NO_FLAGS));
     return keymap ? fromKeymap(keymap.get()) : nullptr;
 }
 
 std::shared_ptr<const KeyboardLayout> KeyboardLayout::fromX11() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (!connection ||
-        !xkb_x11_setup_xkb_extension(connection, XKB_X11_MIN_MAJOR_XKB_VERSION,
-                                     XKB_X11_MIN_MINOR_XKB_VERSION,
-                                     XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr,
-                                     nullptr, nullptr)) {
+    if (!connection || !xkb_x11_setup_xkb_extension(connection, XKB_X11_MIN_MAJOR_XKB_VERSION,
+                                                    XKB_X11_MIN_MINOR_XKB_VERSION,
+                                                    XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr,
+                                                    nullptr, nullptr, nullptr)) {
         return nullptr;
     }
     const std::int32_t device = xkb_x11_get_core_keyboard_device_id(connection);
@@ -123,7 +123,8 @@ std::shared_ptr<const KeyboardLayout> KeyboardLayout::fromX11() {
 std::shared_ptr<const KeyboardLayout> KeyboardLayout::fromKeymap(void* opaque) {
     auto* keymap = static_cast<xkb_keymap*>(opaque);
     auto layout = std::make_shared<KeyboardLayout>();
-    const xkb_layout_index_t groups = std::max<xkb_layout_index_t>(1, xkb_keymap_num_layouts(keymap));
+    const xkb_layout_index_t groups =
+        std::max<xkb_layout_index_t>(1, xkb_keymap_num_layouts(keymap));
     const xkb_keycode_t low = std::max<xkb_keycode_t>(8, xkb_keymap_min_keycode(keymap));
     const xkb_keycode_t high = std::min<xkb_keycode_t>(255, xkb_keymap_max_keycode(keymap));
     layout->m_groups.resize(groups);

@@ -27,8 +27,8 @@ public:
 
     // The layout xkb compiles from its names ("de", "fr", "ua", "jp" with variant "kana"); nothing
     // when the keyboard data does not know it.
-    [[nodiscard]] static std::shared_ptr<const KeyboardLayout> fromNames(const std::string& layout,
-                                                                         const std::string& variant);
+    [[nodiscard]] static std::shared_ptr<const KeyboardLayout>
+    fromNames(const std::string& layout, const std::string& variant);
     // The X server's keyboard, every layout group of it; nothing off X11.
     [[nodiscard]] static std::shared_ptr<const KeyboardLayout> fromX11();
 

@@ -4,8 +4,8 @@
 #include "app/shell/application.hpp"
 #include "app/shell/main_menu.hpp"
 #include "app/shell/preferences.hpp"
-#include "app/views/keyboard_layout.hpp"
 #include "app/views/key_router.hpp"
+#include "app/views/keyboard_layout.hpp"
 #include "app/views/tree_canvas_view.hpp"
 #include "core/commands/key_map.hpp"
 #include "tests/app/panels/panels_fixture.hpp"
@@ -65,8 +65,8 @@ private slots:
         QTest::addColumn<int>("index");
         for (int i = 0; i < static_cast<int>(std::size(kLayouts)); ++i) {
             const LayoutKeys& keys = kLayouts[i];
-            QTest::newRow(qPrintable(QString::fromLatin1(keys.layout) +
-                                     QString::fromLatin1(keys.variant)))
+            QTest::newRow(
+                qPrintable(QString::fromLatin1(keys.layout) + QString::fromLatin1(keys.variant)))
                 << i;
         }
     }
@@ -111,8 +111,8 @@ private slots:
 
     void keysOfTheLayoutKeepTheirOwnMeaning() {
         m_app->newDocument();
-        m_app->load(outline({itemWith("a", "Alpha", {itemWith("a1", "One")}), itemWith("b", "B")},
-                            "a1"));
+        m_app->load(
+            outline({itemWith("a", "Alpha", {itemWith("a1", "One")}), itemWith("b", "B")}, "a1"));
         m_app->list().setFocus();
         // German: the key at the US Z types "y" and undoes nothing.
         useLayout("de", "");
@@ -196,8 +196,8 @@ private slots:
     // While typing, keys with a text meaning stay the text's.
     void textKeysStayWithTheTextField() {
         m_app->newDocument();
-        m_app->load(outline({itemWith("a", "Alpha", {itemWith("a1", "One two")}), itemWith("b", "B")},
-                            "a1"));
+        m_app->load(outline(
+            {itemWith("a", "Alpha", {itemWith("a1", "One two")}), itemWith("b", "B")}, "a1"));
         m_app->list().setFocus();
         WindowFixture::key(Qt::Key_Return);
         QCOMPARE(WindowFixture::focus(), &m_app->editor());
@@ -286,7 +286,8 @@ private:
         QKeyEvent offer(QEvent::ShortcutOverride, Qt::Key_unknown, modifiers, code, symbol, 0);
         offer.setAccepted(false);
         QApplication::sendEvent(target, &offer);
-        QVERIFY2(offer.isAccepted() == claimed, "the dispatcher claims its keys from the shortcuts");
+        QVERIFY2(offer.isAccepted() == claimed,
+                 "the dispatcher claims its keys from the shortcuts");
         QKeyEvent event(QEvent::KeyPress, Qt::Key_unknown, modifiers, code, symbol, 0);
         QApplication::sendEvent(target, &event);
     }
