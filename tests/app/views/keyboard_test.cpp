@@ -216,6 +216,31 @@ private slots:
         QCOMPARE(m_app->session().snapshot.editing, EditingTarget::item("a1"));
     }
 
+    // The editor's place and the keys follow the session's editing target alone.
+    void theKeysFollowTheEditingTarget() {
+        m_app->newDocument();
+        EditorSnapshot snapshot = outline({itemWith("a", "Alpha"), itemWith("b", "Beta")}, "b");
+        snapshot.editing = EditingTarget::item("b");
+        m_app->load(snapshot);
+        QCOMPARE(WindowFixture::focus(), &m_app->editor());
+        // A press on the list took the keys: the next redraw gives them back to the editor.
+        m_app->list().setFocus();
+        m_app->window().refresh();
+        QCOMPARE(WindowFixture::focus(), &m_app->editor());
+        QVERIFY(m_app->editor().isVisible());
+        // Another item edited: the editor moves there with the keys.
+        snapshot.editing = EditingTarget::item("a");
+        snapshot.selectedId = "a";
+        m_app->load(snapshot);
+        QCOMPARE(m_app->editor().toPlainText(), QStringLiteral("Alpha"));
+        QCOMPARE(WindowFixture::focus(), &m_app->editor());
+        // Nothing edited: the editor hides and the list has the keys.
+        snapshot.editing.reset();
+        m_app->load(snapshot);
+        QVERIFY(m_app->editor().isHidden());
+        QCOMPARE(WindowFixture::focus(), &m_app->list());
+    }
+
     // --- Home, End, Page Up and Page Down --------------------------------------------------
 
     void navigationKeysGoToTheEndsAndByPages_data() {
