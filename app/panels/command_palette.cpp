@@ -4,6 +4,7 @@
 #include "app/shell/localization.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/views/appearance.hpp"
+#include "app/views/keyboard_layout.hpp"
 #include "core/commands/command_registry.hpp"
 #include "core/commands/key_map.hpp"
 
@@ -164,7 +165,7 @@ CommandPaletteController::~CommandPaletteController() {
 
 QString CommandPaletteController::shortcutText(const Command& command) {
     return command.chord
-               ? Localization::nativeChord(QString::fromStdString(KeyMap::text(*command.chord)))
+               ? Localization::nativeChord(KeyboardLayouts::shared().text(*command.chord))
                : QString();
 }
 

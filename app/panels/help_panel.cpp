@@ -5,6 +5,7 @@
 #include "app/shell/localization.hpp"
 #include "app/shell/notifications.hpp"
 #include "app/views/appearance.hpp"
+#include "app/views/keyboard_layout.hpp"
 #include "core/commands/command_registry.hpp"
 #include "core/commands/help_catalog.hpp"
 #include "core/commands/key_map.hpp"
@@ -127,6 +128,9 @@ HelpPanelController::HelpPanelController(QWidget* parent) : QWidget(parent) {
     connect(m_search, &QLineEdit::textChanged, this, &HelpPanelController::searchEdited);
     connect(&Notifications::shared(), &Notifications::languageChanged, this,
             &HelpPanelController::reload);
+    // The key caps show the chords as pressed on the active keyboard layout.
+    connect(&KeyboardLayouts::shared(), &KeyboardLayouts::changed, this,
+            &HelpPanelController::reload);
     reload();
 }
 
@@ -184,7 +188,7 @@ void HelpPanelController::reload() {
     for (const Command& command : CommandRegistry::commands(help, current)) {
         m_glyphs[command.action] =
             command.chord
-                ? Localization::nativeChord(QString::fromStdString(KeyMap::text(*command.chord)))
+                ? Localization::nativeChord(KeyboardLayouts::shared().text(*command.chord))
                 : QString();
     }
 

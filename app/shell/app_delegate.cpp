@@ -11,6 +11,7 @@
 #include "app/shell/library_folder.hpp"
 #include "app/shell/localization.hpp"
 #include "app/shell/notifications.hpp"
+#include "app/shell/outline_zoom.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
@@ -36,9 +37,6 @@ namespace {
 const QString kFeedbackAddress = QStringLiteral("https://ostrevo.app/feedback");
 const QString kHomeAddress = QStringLiteral("https://ostrevo.app");
 
-constexpr double kZoomStep = 1.1;
-constexpr double kMinZoom = 0.5;
-constexpr double kMaxZoom = 3.0;
 
 // The edit command of the outline a standard menu item stands for.
 std::optional<EditCommand> editCommandOf(StandardItem item) {
@@ -240,10 +238,8 @@ void AppDelegate::carryOut(SideEffect side, VelmoraDocument& document) {
         showSettings();
         break;
     case SideEffect::undo:
-        undo(document, false);
-        break;
     case SideEffect::redo:
-        undo(document, true);
+        document.undoOrRedo(side == SideEffect::redo);
         break;
     case SideEffect::newDocumentTab:
         m_controller->newDocument();
@@ -252,16 +248,6 @@ void AppDelegate::carryOut(SideEffect side, VelmoraDocument& document) {
         // Panels, help and the library belong to the document window itself.
         break;
     }
-}
-
-void AppDelegate::undo(VelmoraDocument& document, bool redo) {
-    emit document.commitEditingRequested();
-    QUndoStack* stack = document.undoStack();
-    if (redo ? !stack->canRedo() : !stack->canUndo()) {
-        QApplication::beep();
-        return;
-    }
-    redo ? stack->redo() : stack->undo();
 }
 
 void AppDelegate::run(StandardItem item, QWidget* window) {
@@ -327,7 +313,7 @@ void AppDelegate::run(StandardItem item, QWidget* window) {
     case StandardItem::undo:
     case StandardItem::redo:
         if (document) {
-            undo(*document, item == StandardItem::redo);
+            document->undoOrRedo(item == StandardItem::redo);
         }
         break;
     case StandardItem::zoomIn:
@@ -441,19 +427,13 @@ void AppDelegate::runEditItem(StandardItem item) {
 }
 
 void AppDelegate::zoom(StandardItem item) {
-    Preferences preferences;
-    double current = preferences.outlineZoom();
-    if (current <= 0) {
-        current = 1.0;
-    }
-    double next = 1.0;
     if (item == StandardItem::zoomIn) {
-        next = std::min(kMaxZoom, current * kZoomStep);
+        OutlineZoom::zoomIn();
     } else if (item == StandardItem::zoomOut) {
-        next = std::max(kMinZoom, current / kZoomStep);
+        OutlineZoom::zoomOut();
+    } else {
+        OutlineZoom::actualSize();
     }
-    preferences.setDouble(PreferenceKeys::outlineZoom, std::round(next * 1000) / 1000);
-    Notifications::shared().post(Notifications::zoom);
 }
 
 bool AppDelegate::canRun(StandardItem item, QWidget* window) const {

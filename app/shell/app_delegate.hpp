@@ -79,7 +79,6 @@ private:
     void runEditItem(StandardItem item);
     void runPrinting(StandardItem item, VelmoraDocument& document, QWidget* window);
     void zoom(StandardItem item);
-    void undo(VelmoraDocument& document, bool redo);
     [[nodiscard]] VelmoraDocument* documentOf(QWidget* window) const;
 
     Dialogs& m_dialogs;

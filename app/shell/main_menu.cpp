@@ -3,6 +3,7 @@
 #include "app/shell/localization.hpp"
 #include "app/shell/menu_keys.hpp"
 #include "app/shell/preferences.hpp"
+#include "app/views/keyboard_layout.hpp"
 #include "core/commands/command_registry.hpp"
 
 #include <QAction>
@@ -308,6 +309,16 @@ QList<QAction*> allItems(QMenuBar* bar) {
 
 void MainMenu::install(QMenuBar* bar, QWidget* window, MenuTarget& target) {
     Builder(bar, window, target).build();
+    // The shortcuts show the keys as labelled on the active layout.
+    QObject::connect(&KeyboardLayouts::shared(), &KeyboardLayouts::changed, bar, [bar] {
+        for (QAction* item : allItems(bar)) {
+            const QVariant action = item->property(kActionProperty);
+            if (action.isValid()) {
+                item->setShortcut(MenuKeys::keyEquivalent(static_cast<Action>(action.toInt()))
+                                      .value_or(QKeySequence()));
+            }
+        }
+    });
 }
 
 void MainMenu::relocalizeMenus() {
@@ -373,6 +384,12 @@ QAction* MainMenu::standardItem(QMenuBar* bar, StandardItem which) {
         }
     }
     return nullptr;
+}
+
+void MainMenu::runItem(QAction* item) {
+    // Menus update their states whenever the document changes and when they open.
+    item->setEnabled(true);
+    item->trigger();
 }
 
 } // namespace velmora

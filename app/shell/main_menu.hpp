@@ -90,5 +90,9 @@ void updateStates(QMenuBar* bar, QWidget* window, MenuTarget& target);
 // The standard item in a menu bar, if it has one.
 [[nodiscard]] QAction* standardItem(QMenuBar* bar, StandardItem item);
 
+// Runs the item's command as choosing it does, also while it shows as disabled (its enabled
+// state follows the document only loosely; a command that cannot run now beeps).
+void runItem(QAction* item);
+
 } // namespace MainMenu
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "app/shell/menu_keys.hpp"
 
+#include "app/views/keyboard_layout.hpp"
 #include "core/commands/editor_preferences.hpp"
 #include "core/commands/key_map.hpp"
 
@@ -150,6 +151,11 @@ Qt::KeyboardModifiers qtModifiers(KeyModifiers modifiers) {
 }
 
 QKeySequence sequence(const KeyChord& chord) {
+    if (KeyboardLayouts::shared().active()) {
+        // The key as labelled on the active layout (Ctrl+Ü for Ctrl+[ on German).
+        return QKeySequence::fromString(KeyboardLayouts::shared().text(chord, true),
+                                        QKeySequence::PortableText);
+    }
     return QKeySequence(
         QKeyCombination(qtModifiers(chord.modifiers), static_cast<Qt::Key>(qtKey(chord))));
 }

@@ -17,7 +17,7 @@ namespace velmora::MenuKeys {
 [[nodiscard]] int qtKey(const KeyChord& chord);
 // The modifiers: command → Ctrl, option → Alt, control → Meta, shift → Shift.
 [[nodiscard]] Qt::KeyboardModifiers qtModifiers(KeyModifiers modifiers);
-// The key sequence of a chord.
+// The key sequence of a chord, as its keys are labelled on the active keyboard layout.
 [[nodiscard]] QKeySequence sequence(const KeyChord& chord);
 
 // The key equivalent of an action's menu item: its primary chord under the default editing

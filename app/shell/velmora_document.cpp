@@ -5,6 +5,7 @@
 #include "app/shell/localization.hpp"
 #include "app/shell/preferences.hpp"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -237,6 +238,15 @@ QString VelmoraDocument::displayName() const {
 
 QString VelmoraDocument::documentId() const {
     return QString::fromStdString(m_session.snapshot.document.id);
+}
+
+void VelmoraDocument::undoOrRedo(bool redo) {
+    emit commitEditingRequested();
+    if (redo ? !m_undoStack->canRedo() : !m_undoStack->canUndo()) {
+        QApplication::beep();
+        return;
+    }
+    redo ? m_undoStack->redo() : m_undoStack->undo();
 }
 
 QString VelmoraDocument::undoName(bool redo) const {

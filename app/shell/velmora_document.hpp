@@ -101,6 +101,9 @@ public:
     [[nodiscard]] QString documentId() const;
 
     [[nodiscard]] QUndoStack* undoStack() const { return m_undoStack; }
+    // Undo and redo, wherever they are asked for (keys, menus, the editor's context menu): the
+    // text being typed is committed first, and a step with nothing to undo or redo beeps.
+    void undoOrRedo(bool redo);
     // The localised name of the change that undo (or redo) would revert; empty when none.
     [[nodiscard]] QString undoName(bool redo) const;
     // Whether the window shows the edited mark: changes since the last save.

@@ -91,9 +91,7 @@ DocumentWindowController::DocumentWindowController(VelmoraDocument& document,
     applyStoredZoom();
     m_keyRouter = new KeyRouter(
         this,
-        [this](QWidget* receiver, const QKeyEvent& event) {
-            return routeKey(receiver, event).has_value();
-        },
+        [this](QWidget* receiver, const QKeyEvent& event) { return takesKey(receiver, event); },
         [this](QWidget* receiver, const QKeyEvent& event) { return handleKey(receiver, event); },
         this);
     observeNotifications();
@@ -187,10 +185,6 @@ void DocumentWindowController::wireList() {
     m_list->onCheck = [this](const std::string& id, bool checked) { rowChecked(id, checked); };
     m_list->onEdit = [this](const std::string& id) { rowEdited(id); };
     m_list->onBackground = [this] { backgroundClicked(); };
-    m_list->onSelectAll = [this] { selectAll(); };
-    m_list->onCopy = [this] { copy(); };
-    m_list->onCut = [this] { cut(); };
-    m_list->onPaste = [this] { paste(); };
     m_list->onRowsMoved = [this] { moveEditorWithRows(); };
     m_list->onZoom = [this](int steps) { steps > 0 ? zoomIn() : zoomOut(); };
     m_list->view()->installEventFilter(this);
@@ -199,8 +193,8 @@ void DocumentWindowController::wireList() {
 void DocumentWindowController::wireEditor() {
     m_editor = new ItemTextEditor(m_list->view()->viewport());
     m_editor->hide();
-    m_editor->forwardUndo = [this] { undoOrRedo(false); };
-    m_editor->forwardRedo = [this] { undoOrRedo(true); };
+    m_editor->forwardUndo = [this] { m_document.undoOrRedo(false); };
+    m_editor->forwardRedo = [this] { m_document.undoOrRedo(true); };
     m_editor->canUndo = [this] { return m_document.undoStack()->canUndo(); };
     m_editor->canRedo = [this] { return m_document.undoStack()->canRedo(); };
     m_document.setDraftSource([this]() -> std::optional<TextDraft> {
@@ -284,7 +278,6 @@ void DocumentWindowController::keepTyping(Action action,
     m_performing = true;
     (void)m_document.perform(Action::edit, std::nullopt, std::nullopt);
     m_performing = false;
-    m_wantsEditorFocus = true;
 }
 
 void DocumentWindowController::apply(const Change& change) {
@@ -317,7 +310,7 @@ std::optional<long long> DocumentWindowController::caret() const {
 
 void DocumentWindowController::flushEditor() {
     flushProperties();
-    if (m_flushing || m_suppressEditor) {
+    if (m_flushing) {
         return;
     }
     const auto text = draft();
@@ -338,21 +331,11 @@ void DocumentWindowController::flushEditor() {
     m_flushing = false;
 }
 
-void DocumentWindowController::undoOrRedo(bool redo) {
-    flushEditor();
-    QUndoStack* stack = m_document.undoStack();
-    if (redo ? !stack->canRedo() : !stack->canUndo()) {
-        QApplication::beep();
-        return;
-    }
-    redo ? stack->redo() : stack->undo();
-}
-
 void DocumentWindowController::carryOut(SideEffect side) {
     switch (side) {
     case SideEffect::undo:
     case SideEffect::redo:
-        undoOrRedo(side == SideEffect::redo);
+        m_document.undoOrRedo(side == SideEffect::redo);
         return;
     case SideEffect::insertNewline:
         focusEditor();

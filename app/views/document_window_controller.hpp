@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+class QAction;
 class QKeyEvent;
 class QLabel;
 class QScrollArea;
@@ -45,16 +46,19 @@ class WindowToolbar;
 class DocumentWindowController : public QWidget, public DocumentView {
     Q_OBJECT
 public:
-    // What a key press does in this window.
+    // What the window itself does with a key press (see `dispatchKey`).
     struct KeyRoute {
-        enum class Kind { perform, extendSelection, newline };
+        // Perform the action; extend the selection `count` siblings; type a line break; go to
+        // the first, last, previous-page or next-page item shown (`count` -2, 2, -1 or 1),
+        // extending the selection among siblings when `extend`.
+        enum class Kind { perform, extendSelection, newline, goTo };
         Kind kind = Kind::perform;
         Action action = Action::edit;
         int count = 0;
+        bool extend = false;
 
         bool operator==(const KeyRoute&) const = default;
     };
-
     DocumentWindowController(VelmoraDocument& document, DocumentViewHost& host,
                              QWidget* parent = nullptr);
     ~DocumentWindowController() override;
@@ -70,10 +74,13 @@ public:
 
     // Commits the text being typed into the session (one undo record when it changed).
     void flushEditor();
-    // What the key press would do here; nothing when it goes on to the focused widget.
+    // What the window itself does with the key press; nothing when a menu item runs it or it
+    // goes on to the focused widget.
     [[nodiscard]] std::optional<KeyRoute> routeKey(QWidget* receiver, const QKeyEvent& event) const;
     // Carries the key press out; true when it was consumed.
     bool handleKey(QWidget* receiver, const QKeyEvent& event);
+    // Whether the dispatcher takes the key press (a menu item or the window runs it).
+    [[nodiscard]] bool takesKey(QWidget* receiver, const QKeyEvent& event) const;
     // The situation a key press arrives in: navigating, typing a title or typing a note.
     [[nodiscard]] KeyContext keyContext(const QWidget* receiver) const;
 
@@ -155,7 +162,6 @@ private:
     [[nodiscard]] std::optional<std::string> draft() const;
     [[nodiscard]] std::optional<long long> caret() const;
     void carryOut(SideEffect side);
-    void undoOrRedo(bool redo);
     // The widget that shows the outline for the view (the list until the canvas exists).
     [[nodiscard]] QWidget* contentViewFor(ViewMode view) const;
     void showContentView();
@@ -165,11 +171,30 @@ private:
     void hideEditor();
     void styleEditor(const Item& item, bool note);
     void focusEditor();
+    // Whether the focus widget leaves the keys to the outline: a view, the editor, nothing, or
+    // a widget outside this content that is no text field.
+    [[nodiscard]] bool keysInOutline(const QWidget* focus) const;
+    // Gives the keys to the editor while an item is edited, else to the shown view when the
+    // editor had them (`focusBefore`) or the view was switched.
+    void followEditing(QWidget* focusBefore, bool viewSwitched);
+    // Whether the widget is a text field of its own (a search field, a palette, an inspector
+    // field), where keys type.
+    [[nodiscard]] bool isOtherTextInput(const QWidget* widget) const;
     void updateStatus();
     void applyAppearance();
-    // Whether a menu item of this window carries the chord as its shortcut.
-    [[nodiscard]] bool menuCarries(const KeyChord& chord) const;
-    void storeZoom(double zoom);
+    // The one decision about a key press: the menu item that runs it, or what the window does.
+    struct KeyDispatch {
+        QAction* menuItem = nullptr;
+        std::optional<KeyRoute> route;
+    };
+    [[nodiscard]] KeyDispatch dispatchKey(QWidget* receiver, const QKeyEvent& event) const;
+    // The action's menu item when it shows the chord as its shortcut.
+    [[nodiscard]] QAction* menuItemForAction(Action action, const KeyChord& chord) const;
+    // Goes to the first, last, previous-page or next-page item shown (Home, End, Page Up and
+    // Page Down), extending the selection among siblings with Shift.
+    void goTo(const KeyRoute& route);
+    // How many rows (or blocks) a page of the shown view holds, at least one.
+    [[nodiscard]] int pageRows() const;
     void applyStoredZoom();
     // Starts building the id index of a new tree in the background.
     void prepareLookups();
@@ -191,7 +216,6 @@ private:
     void rowChecked(const std::string& id, bool checked);
     void rowEdited(const std::string& id);
     void backgroundClicked();
-    void keepEditorFocus();
 
     VelmoraDocument& m_document;
     DocumentViewHost& m_host;
@@ -216,12 +240,10 @@ private:
     Appearance m_appearance;
 
     bool m_performing = false;
-    bool m_suppressEditor = false;
     bool m_flushing = false;
     std::optional<EditingTarget> m_lastEditing;
     bool m_movingFocus = false;
     bool m_reloadAfterFocus = false;
-    bool m_wantsEditorFocus = false;
     // Whether the canvas (rather than the list) was shown by the last refresh.
     std::optional<bool> m_shownCanvas;
     ColumnResizeRecorder m_columnResize;

@@ -2,6 +2,7 @@
 // and drag and drop for the canvas and the list.
 #include "app/views/document_window_controller.hpp"
 
+#include "app/shell/outline_zoom.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
 #include "app/views/list_drag_adapter.hpp"
@@ -44,7 +45,7 @@ void DocumentWindowController::wireCanvas() {
             &DocumentWindowController::columnResized);
     // Ctrl and the wheel magnify the canvas; every window adopts the stored value.
     connect(m_canvas, &TreeCanvasView::magnificationChanged, this,
-            [this](double magnification) { storeZoom(magnification); });
+            [](double magnification) { OutlineZoom::store(magnification); });
     connect(m_canvas, &TreeCanvasView::geometryRefreshed, this, [this] {
         if (showsCanvas()) {
             moveEditorWithRows();

@@ -25,7 +25,6 @@ void DocumentWindowController::rowSelected(const std::string& id) {
         }
         return session.select(id, text);
     });
-    keepEditorFocus();
     refresh();
 }
 
@@ -37,22 +36,12 @@ void DocumentWindowController::rowToggled(const std::string& id) {
 
 void DocumentWindowController::rowChecked(const std::string& id, bool checked) {
     apply([&](EditorSession& session) { return session.setChecked(id, checked); });
-    keepEditorFocus();
     refresh();
-}
-
-// The press took the focus to the outline; while an item stays edited the keys go back to its
-// editor, so that Backspace or Space keep editing text instead of acting on the outline.
-void DocumentWindowController::keepEditorFocus() {
-    if (m_document.session().snapshot.editing) {
-        m_wantsEditorFocus = true;
-    }
 }
 
 void DocumentWindowController::rowEdited(const std::string& id) {
     const auto text = draft();
     apply([&](EditorSession& session) { return session.select(id, text); });
-    m_wantsEditorFocus = true;
     perform(Action::edit);
 }
 

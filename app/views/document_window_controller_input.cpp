@@ -1,11 +1,14 @@
-// The input half of the document window: key routing and the clipboard.
+// The input half of the document window: the key dispatcher and the clipboard.
 #include "app/views/document_window_controller.hpp"
 
+#include "app/shell/main_menu.hpp"
 #include "app/shell/menu_keys.hpp"
 #include "app/shell/velmora_document.hpp"
 #include "app/views/item_text_editor.hpp"
 #include "app/views/key_router.hpp"
 #include "app/views/list_outline_controller.hpp"
+#include "app/views/list_outline_view.hpp"
+#include "app/views/tree_canvas_view.hpp"
 #include "core/commands/key_map.hpp"
 #include "core/formats/item_clipboard.hpp"
 #include "core/formats/markdown_codec.hpp"
@@ -17,12 +20,14 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QTextEdit>
 
 #include <algorithm>
-#include <iterator>
+#include <cstdlib>
 
 namespace velmora {
 namespace {
@@ -30,16 +35,6 @@ namespace {
 const QString kItemsType = QString::fromLatin1(ItemClipboard::pasteboardType.data(),
                                                qsizetype(ItemClipboard::pasteboardType.size()));
 const QString kMarkdownType = QStringLiteral("text/markdown");
-
-// Whether the widget is a text field of its own (a search field, a palette), where keys type.
-bool isOtherTextInput(const QWidget* widget, const QWidget* editor) {
-    if (!widget || widget == editor) {
-        return false;
-    }
-    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QTextEdit*>(widget) ||
-           qobject_cast<const QPlainTextEdit*>(widget) ||
-           qobject_cast<const QAbstractSpinBox*>(widget);
-}
 
 // The clipboard forms of the items: the private one with every field, a Markdown list (with
 // task markers when the document shows checks) and indented text.
@@ -67,6 +62,15 @@ std::vector<Item> itemsFromText(const std::string& text, bool markdown) {
 
 } // namespace
 
+bool DocumentWindowController::isOtherTextInput(const QWidget* widget) const {
+    if (!widget || widget == m_editor) {
+        return false;
+    }
+    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QTextEdit*>(widget) ||
+           qobject_cast<const QPlainTextEdit*>(widget) ||
+           qobject_cast<const QAbstractSpinBox*>(widget);
+}
+
 KeyContext DocumentWindowController::keyContext(const QWidget* receiver) const {
     const auto& editing = m_document.session().snapshot.editing;
     if (receiver != m_editor || !editing) {
@@ -75,78 +79,118 @@ KeyContext DocumentWindowController::keyContext(const QWidget* receiver) const {
     return editing->isNote() ? KeyContext::note : KeyContext::editing;
 }
 
-bool DocumentWindowController::menuCarries(const KeyChord& chord) const {
-    // A shifted symbol key arrives as the symbol it types (Ctrl+Shift+/ as Ctrl+?), so a menu
-    // shortcut written with the key itself never fires: the window performs such chords.
-    static constexpr PhysicalKey symbols[] = {
-        PhysicalKey::slash,  PhysicalKey::quote,       PhysicalKey::period,
-        PhysicalKey::comma,  PhysicalKey::bracketLeft, PhysicalKey::bracketRight};
-    if (chord.modifiers.contains(KeyModifiers::shift) &&
-        std::find(std::begin(symbols), std::end(symbols), chord.key) != std::end(symbols)) {
-        return false;
+QAction* DocumentWindowController::menuItemForAction(Action action, const KeyChord& chord) const {
+    auto* main = qobject_cast<QMainWindow*>(window());
+    if (!main) {
+        return nullptr;
     }
-    const QKeySequence sequence = MenuKeys::sequence(chord);
-    for (const QAction* action : window()->findChildren<QAction*>()) {
-        if (action->isEnabled() && action->shortcuts().contains(sequence)) {
-            return true;
+    // Undo and redo are the Edit menu's standard items; the other commands have items of their
+    // own. Only the action's own item counts: on German the key of Ctrl+] also types "+".
+    QAction* item =
+        action == Action::undo   ? MainMenu::standardItem(main->menuBar(), StandardItem::undo)
+        : action == Action::redo ? MainMenu::standardItem(main->menuBar(), StandardItem::redo)
+                                 : MainMenu::actionItem(main->menuBar(), action);
+    return item && item->shortcuts().contains(MenuKeys::sequence(chord)) ? item : nullptr;
+}
+
+// How a key press travels. The key router hands every key press inside this window's content
+// here twice: first when Qt offers it to the shortcuts (claiming it there keeps every menu
+// shortcut from firing on it), then as the press itself. Both ask this one function, so the
+// two answers agree. In order:
+//  1. An input method composing text, another text field (search, palette, inspector) and the
+//     library sidebar keep their keys: the key goes through.
+//  2. The key becomes chords: the key map's keys it stands for on the active keyboard layout,
+//     with the modifiers held, in the context of the focus (navigating, typing a title or a
+//     note). The first chord the key map resolves decides the action.
+//  3. A chord a menu item shows runs that item, so a chord always runs the same way, from the
+//     menu or the keyboard, on every layout, whether or not the item looks enabled. Any other
+//     chord of the key map the window performs itself.
+//  4. Keys the key map leaves out but navigation needs: Shift+Up/Down extend the selection,
+//     Home, End, Page Up and Page Down go to the first, last, previous- or next-page item.
+//  5. Anything else goes on to the focused widget: the item editor types it, the views ignore
+//     it, and Qt's shortcuts get their turn.
+// What the window performs ends in `perform` (or a session call), which records the undo step
+// and calls `refresh`; `refresh` redraws the views and places the editor from the session.
+DocumentWindowController::KeyDispatch
+DocumentWindowController::dispatchKey(QWidget* receiver, const QKeyEvent& event) const {
+    if (receiver == m_editor && m_editor->isComposing()) {
+        return {};
+    }
+    if (isOtherTextInput(receiver) || isInLibrary(receiver)) {
+        return {};
+    }
+    const EditorSession& session = m_document.session();
+    const KeyContext context = keyContext(receiver);
+    const bool editingIsEmpty = context != KeyContext::outline && m_editor->document()->isEmpty();
+    for (const KeyChord& chord : PhysicalKeys::chords(event)) {
+        const bool command = chord.modifiers.contains(KeyModifiers::command);
+        const auto action =
+            KeyMap::resolve(chord, context, session.preferences, command ? false : editingIsEmpty,
+                            command ? ViewMode::list : session.snapshot.view);
+        if (!action) {
+            continue;
         }
+        if (QAction* item = menuItemForAction(*action, chord)) {
+            return {item, std::nullopt};
+        }
+        if (*action == Action::newline) {
+            return {nullptr, KeyRoute{KeyRoute::Kind::newline, *action, 0, false}};
+        }
+        return {nullptr, KeyRoute{KeyRoute::Kind::perform, *action, 0, false}};
     }
-    return false;
+    if (context != KeyContext::outline) {
+        return {};
+    }
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    const bool shift = modifiers == Qt::ShiftModifier;
+    if (!shift && modifiers != Qt::NoModifier) {
+        return {};
+    }
+    const auto route = [shift](KeyRoute::Kind kind, int count) {
+        return KeyDispatch{nullptr, KeyRoute{kind, Action::edit, count, shift}};
+    };
+    switch (event.key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        return shift ? route(KeyRoute::Kind::extendSelection, event.key() == Qt::Key_Up ? -1 : 1)
+                     : KeyDispatch{};
+    case Qt::Key_Home:
+        return route(KeyRoute::Kind::goTo, -2);
+    case Qt::Key_End:
+        return route(KeyRoute::Kind::goTo, 2);
+    case Qt::Key_PageUp:
+        return route(KeyRoute::Kind::goTo, -1);
+    case Qt::Key_PageDown:
+        return route(KeyRoute::Kind::goTo, 1);
+    default:
+        return {};
+    }
 }
 
 std::optional<DocumentWindowController::KeyRoute>
 DocumentWindowController::routeKey(QWidget* receiver, const QKeyEvent& event) const {
-    if (receiver == m_editor && m_editor->isComposing()) {
-        return std::nullopt;
-    }
-    if (isOtherTextInput(receiver, m_editor) || isInLibrary(receiver)) {
-        return std::nullopt;
-    }
-    const auto chord = PhysicalKeys::chord(event);
-    if (!chord) {
-        return std::nullopt;
-    }
-    const EditorSession& session = m_document.session();
-    const KeyContext context = keyContext(receiver);
-    if (chord->modifiers.contains(KeyModifiers::command)) {
-        const auto action =
-            KeyMap::resolve(*chord, context, session.preferences, false, ViewMode::list);
-        if (!action) {
-            return std::nullopt;
-        }
-        // A chord a menu item shows is left to that item; an alias is performed here.
-        if (*action != Action::commit &&
-            KeyMap::primaryChord(*action, session.preferences) == *chord && menuCarries(*chord)) {
-            return std::nullopt;
-        }
-        return KeyRoute{KeyRoute::Kind::perform, *action, 0};
-    }
-    if (context == KeyContext::outline && chord->modifiers == KeyModifiers::shift &&
-        (chord->key == PhysicalKey::up || chord->key == PhysicalKey::down)) {
-        return KeyRoute{KeyRoute::Kind::extendSelection, Action::edit,
-                        chord->key == PhysicalKey::up ? -1 : 1};
-    }
-    const bool editingIsEmpty = context != KeyContext::outline && m_editor->document()->isEmpty();
-    const auto action = KeyMap::resolve(*chord, context, session.preferences, editingIsEmpty,
-                                        session.snapshot.view);
-    if (!action) {
-        return std::nullopt;
-    }
-    if (*action == Action::newline) {
-        return KeyRoute{KeyRoute::Kind::newline, *action, 0};
-    }
-    return KeyRoute{KeyRoute::Kind::perform, *action, 0};
+    return dispatchKey(receiver, event).route;
+}
+
+bool DocumentWindowController::takesKey(QWidget* receiver, const QKeyEvent& event) const {
+    const KeyDispatch dispatch = dispatchKey(receiver, event);
+    return dispatch.menuItem || dispatch.route;
 }
 
 bool DocumentWindowController::handleKey(QWidget* receiver, const QKeyEvent& event) {
-    const auto route = routeKey(receiver, event);
-    if (!route) {
+    const KeyDispatch dispatch = dispatchKey(receiver, event);
+    if (dispatch.menuItem) {
+        MainMenu::runItem(dispatch.menuItem);
+        return true;
+    }
+    if (!dispatch.route) {
         return false;
     }
-    switch (route->kind) {
+    const KeyRoute& route = *dispatch.route;
+    switch (route.kind) {
     case KeyRoute::Kind::extendSelection: {
         const auto text = draft();
-        apply([&](EditorSession& session) { return session.extendSelection(route->count, text); });
+        apply([&](EditorSession& session) { return session.extendSelection(route.count, text); });
         refresh();
         break;
     }
@@ -154,11 +198,86 @@ bool DocumentWindowController::handleKey(QWidget* receiver, const QKeyEvent& eve
         focusEditor();
         m_editor->insertNewline();
         break;
+    case KeyRoute::Kind::goTo:
+        goTo(route);
+        break;
     case KeyRoute::Kind::perform:
-        perform(route->action);
+        perform(route.action);
         break;
     }
     return true;
+}
+
+// --- Home, End, Page Up and Page Down ------------------------------------------------------
+
+int DocumentWindowController::pageRows() const {
+    constexpr int kBlockGap = 8;
+    const auto& selected = m_document.session().snapshot.selectedId;
+    if (showsCanvas()) {
+        const CanvasBlock* block = selected ? m_canvas->scene().block(*selected) : nullptr;
+        const double height =
+            (block ? block->frame.height() : 24.0) * m_canvas->magnification() + kBlockGap;
+        return std::max(1, static_cast<int>(m_canvasScroll->viewport()->height() / height));
+    }
+    const ListOutlineModel& model = m_list->model();
+    const int row = selected ? model.rowOf(*selected).value_or(0) : 0;
+    const int height =
+        model.count() > 0 ? m_list->view()->visualRect(model.index(row)).height() : 0;
+    return std::max(1, m_list->view()->viewport()->height() / std::max(1, height));
+}
+
+void DocumentWindowController::goTo(const KeyRoute& route) {
+    const EditorSession& session = m_document.session();
+    const bool canvas = showsCanvas();
+    // The shown items in order: the list's rows or the canvas's blocks, found by index.
+    const int count =
+        canvas ? static_cast<int>(m_canvas->scene().blocks.size()) : m_list->model().count();
+    const auto idAt = [&](int index) -> std::string_view {
+        return canvas ? m_canvas->scene().blocks[static_cast<std::size_t>(index)].id()
+                      : std::string_view(m_list->model().rowAt(index).item().id);
+    };
+    const auto indexOf = [&](const std::string& id) -> std::optional<int> {
+        if (canvas) {
+            const auto found = m_canvas->scene().blockIndex.find(id);
+            return found == m_canvas->scene().blockIndex.end()
+                       ? std::nullopt
+                       : std::optional<int>(static_cast<int>(found->second));
+        }
+        return m_list->model().rowOf(id);
+    };
+    if (count == 0) {
+        return;
+    }
+    const int page = pageRows();
+    const auto text = draft();
+    if (route.extend) {
+        // Among siblings, as Shift+Up and Shift+Down: to the first or last, or a page on.
+        const int steps = std::abs(route.count) == 2 ? count : page;
+        apply([&](EditorSession& s) {
+            return s.extendSelection(route.count < 0 ? -steps : steps, text);
+        });
+        refresh();
+        return;
+    }
+    // A hoisted root is the first row but no item to go to.
+    const int first = count > 1 && session.hoistRoot() && idAt(0) == *session.hoistRoot() ? 1 : 0;
+    const auto& selected = session.snapshot.selectedId;
+    const int at = selected ? indexOf(*selected).value_or(first) : first;
+    int target = first;
+    switch (route.count) {
+    case -2:
+        target = first;
+        break;
+    case 2:
+        target = count - 1;
+        break;
+    default:
+        target = std::clamp(selected ? at + route.count * page : first, first, count - 1);
+        break;
+    }
+    const std::string id(idAt(target));
+    apply([&](EditorSession& s) { return s.select(id, text); });
+    refresh();
 }
 
 // --- Clipboard --------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include "app/shell/localization.hpp"
 #include "app/shell/notifications.hpp"
+#include "app/shell/outline_zoom.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
 #include "app/views/hoist_bar.hpp"
@@ -30,20 +31,10 @@
 namespace velmora {
 namespace {
 
-constexpr double kMinZoom = 0.5;
-constexpr double kMaxZoom = 3.0;
-constexpr double kZoomStep = 1.1;
 // Trees at least this big get their id index built in the background after a change.
 constexpr std::int64_t kPreparedLookupItems = 2048;
 // The smallest width of the editor in the list, so that a short title leaves room to type.
 constexpr int kMinEditorWidth = 180;
-
-double clampedZoom(double zoom) {
-    if (!std::isfinite(zoom) || zoom <= 0) {
-        return 1.0;
-    }
-    return std::clamp(zoom, kMinZoom, kMaxZoom);
-}
 
 int lineCount(const QString& text) {
     return static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
@@ -57,17 +48,11 @@ void DocumentWindowController::refresh() {
         return;
     }
     const EditorSession& session = m_document.session();
-    // The editor counts as focused when it is the window's focus widget even while another
-    // window is active; a window without any focus widget hands the focus out anew.
-    QWidget* windowFocus = window()->focusWidget();
-    const bool editorHadFocus = windowFocus == m_editor;
-    if (!windowFocus) {
-        m_wantsEditorFocus = true;
-    }
+    QWidget* focusBefore = window()->focusWidget();
     // Hiding the view that had the focus hands it to the next widget of the window (the tab
     // bar, say): after a switch of views the shown view takes it back.
     const bool switchedView = m_shownCanvas && *m_shownCanvas != showsCanvas();
-    const bool focusHere = !windowFocus || isAncestorOf(windowFocus);
+    const bool focusHere = !focusBefore || isAncestorOf(focusBefore);
     m_shownCanvas = showsCanvas();
     showContentView();
     m_hoistBar->rebuild(session.snapshot.hoistTabs, session.snapshot.activeHoist);
@@ -80,30 +65,37 @@ void DocumentWindowController::refresh() {
     updateStatus();
     m_toolbar->update(session.snapshot.view, Preferences().highlightBranch());
     refreshPanels();
-    if (!m_suppressEditor) {
-        placeEditor();
-    }
+    placeEditor();
     if (session.snapshot.selectedId && !session.snapshot.editing && !showsCanvas()) {
         m_list->scrollToItem(*session.snapshot.selectedId);
     }
-    const bool editing = session.snapshot.editing.has_value();
-    if (editing) {
-        // An editor that cannot be placed yet (the view it moves to is not laid out) takes the
-        // focus back once it is.
-        m_wantsEditorFocus = m_wantsEditorFocus || editorHadFocus;
-        if (!m_editor->isHidden() && m_wantsEditorFocus) {
-            m_wantsEditorFocus = false;
+    followEditing(focusBefore, switchedView && focusHere);
+    prepareLookups();
+}
+
+bool DocumentWindowController::keysInOutline(const QWidget* focus) const {
+    if (!focus || focus == m_editor || focus == m_canvas || focus == m_canvasScroll ||
+        focus == m_list->view() || focus == m_list->view()->viewport()) {
+        return true;
+    }
+    // Outside this content (the tab bar, a tab going away) the keys are nobody's; inside, a
+    // sidebar, panel, field or button keeps them.
+    return !isAncestorOf(focus) && !isOtherTextInput(focus);
+}
+
+// The keys follow the session's editing target alone: while an item is edited and its editor
+// is placed, the editor has them whenever they are in the outline (or nowhere); when nothing is
+// edited, the shown outline view takes them from the hidden editor.
+void DocumentWindowController::followEditing(QWidget* focusBefore, bool viewSwitched) {
+    if (m_document.session().snapshot.editing) {
+        if (!m_editor->isHidden() && keysInOutline(window()->focusWidget())) {
             focusEditor();
         }
-    } else {
-        if (editorHadFocus || !windowFocus || (switchedView && focusHere)) {
-            contentViewFor(session.snapshot.view)->setFocus(Qt::OtherFocusReason);
-        }
-        m_wantsEditorFocus = false;
+        return;
     }
-    // An edited row that cannot be shown yet (the window is not laid out) gets the editor and
-    // the focus as soon as it can.
-    prepareLookups();
+    if (!focusBefore || focusBefore == m_editor || viewSwitched) {
+        contentViewFor(m_document.session().snapshot.view)->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void DocumentWindowController::prepareLookups() {
@@ -175,7 +167,6 @@ void DocumentWindowController::placeEditor(bool scroll) {
     const bool changed = m_lastEditing != editing;
     if (changed) {
         m_editor->load(QString::fromStdString(editing->isNote() ? item->note : item->text));
-        m_wantsEditorFocus = true;
     }
     styleEditor(*item, editing->isNote());
     const double zoom = m_list->zoom();
@@ -201,11 +192,12 @@ void DocumentWindowController::moveEditorWithRows() {
     if (!m_document.session().snapshot.editing) {
         return;
     }
-    // Follows the row (scrolled, resized, shown) without scrolling it back into view.
+    // Follows the row (scrolled, resized, shown) without scrolling it back into view; an
+    // editor placed only now takes the keys.
+    const bool wasHidden = m_editor->isHidden();
     placeEditor(false);
-    if (!m_editor->isHidden() && m_wantsEditorFocus) {
-        m_wantsEditorFocus = false;
-        focusEditor();
+    if (wasHidden) {
+        followEditing(window()->focusWidget(), false);
     }
 }
 
@@ -235,17 +227,14 @@ void DocumentWindowController::styleEditor(const Item& item, bool note) {
 
 void DocumentWindowController::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (m_wantsEditorFocus && m_document.session().snapshot.editing && !m_editor->isHidden()) {
-        m_wantsEditorFocus = false;
-        focusEditor();
-    }
+    // A tab or window made while an item is edited: its editor takes the keys now it shows.
+    followEditing(window()->focusWidget(), false);
 }
 
 void DocumentWindowController::focusEditor() {
     if (!m_editor->isVisible()) {
-        // A tab or window still being made: the focus would land nowhere, so the editor takes
-        // it when the view shows.
-        m_wantsEditorFocus = true;
+        // A tab or window still being made: the focus would land nowhere; the editor takes it
+        // when the view shows.
         return;
     }
     if (window()->focusWidget() == m_editor) {
@@ -310,7 +299,7 @@ void DocumentWindowController::languageChanged() {
 }
 
 void DocumentWindowController::applyStoredZoom() {
-    const double zoom = clampedZoom(Preferences().outlineZoom());
+    const double zoom = OutlineZoom::stored();
     m_list->setZoom(zoom);
     const QSignalBlocker quiet(m_canvas);
     m_canvas->setMagnification(zoom);
@@ -321,22 +310,16 @@ void DocumentWindowController::zoomChanged() {
     refresh();
 }
 
-void DocumentWindowController::storeZoom(double zoom) {
-    Preferences preferences;
-    preferences.setDouble(PreferenceKeys::outlineZoom, std::round(clampedZoom(zoom) * 1000) / 1000);
-    Notifications::shared().post(Notifications::zoom);
-}
-
 void DocumentWindowController::zoomIn() {
-    storeZoom(m_list->zoom() * kZoomStep);
+    OutlineZoom::zoomIn();
 }
 
 void DocumentWindowController::zoomOut() {
-    storeZoom(m_list->zoom() / kZoomStep);
+    OutlineZoom::zoomOut();
 }
 
 void DocumentWindowController::actualSize() {
-    storeZoom(1.0);
+    OutlineZoom::actualSize();
 }
 
 } // namespace velmora

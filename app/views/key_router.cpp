@@ -1,5 +1,7 @@
 #include "app/views/key_router.hpp"
 
+#include "app/views/keyboard_layout.hpp"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -165,22 +167,50 @@ KeyModifiers PhysicalKeys::modifiers(Qt::KeyboardModifiers qt) {
     return result;
 }
 
-std::optional<KeyChord> PhysicalKeys::chord(const QKeyEvent& event) {
-    std::optional<PhysicalKey> key;
-    if (event.nativeScanCode() != 0 && scanCodesArePositions()) {
-        key = fromScanCode(event.nativeScanCode());
-    } else {
-        key = fromQtKey(event.key());
+std::vector<KeyChord> PhysicalKeys::chords(const QKeyEvent& event) {
+    std::vector<PhysicalKey> keys;
+    auto& layouts = KeyboardLayouts::shared();
+    const auto code = event.nativeScanCode();
+    if (code != 0) {
+        layouts.notice(event);
     }
-    if (!key) {
-        return std::nullopt;
+    if (const auto layout = code != 0 ? layouts.active() : nullptr) {
+        keys = layout->keysAt(code, KeyboardLayouts::groupOf(event));
+    } else {
+        std::optional<PhysicalKey> key;
+        const auto typed = fromQtKey(event.key());
+        if (event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z) {
+            // Letters follow the layout even without its keymap (the key typing "y" on German
+            // is no Z).
+            key = typed;
+        } else if (code != 0 && scanCodesArePositions()) {
+            key = fromScanCode(code);
+        } else {
+            key = typed;
+        }
+        if (key) {
+            keys.push_back(*key);
+        }
     }
     KeyModifiers mods = modifiers(event.modifiers());
     // Qt reports Shift+Tab as Backtab, sometimes without the Shift flag.
     if (event.key() == Qt::Key_Backtab) {
         mods = mods | KeyModifiers::shift;
     }
-    return KeyChord{*key, mods};
+    std::vector<KeyChord> result;
+    result.reserve(keys.size());
+    for (PhysicalKey key : keys) {
+        result.push_back(KeyChord{key, mods});
+    }
+    return result;
+}
+
+std::optional<KeyChord> PhysicalKeys::chord(const QKeyEvent& event) {
+    const auto all = chords(event);
+    if (all.empty()) {
+        return std::nullopt;
+    }
+    return all.front();
 }
 
 KeyRouter::KeyRouter(QWidget* scope, Query wants, Query handle, QObject* parent)

@@ -7,15 +7,18 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QKeyEvent;
 class QWidget;
 
 namespace velmora {
 
-// The keyboard positions of key events. Platforms that report native scan codes (X11 and
-// Wayland, both as evdev codes + 8) are read by position, so that a chord such as Ctrl+[ is
-// the same key on every layout; elsewhere (the offscreen platform of the tests) Qt's key code
+// The keys of the key map that key events stand for. With the active keyboard layout known
+// (X11, or a layout a test sets) its rules decide (see KeyboardLayout): letters follow the
+// layout, characters it types only with Shift or AltGr go by position. Without one, platforms
+// that report native scan codes (Wayland, as evdev codes + 8) are read by position with letters
+// taken from the key typed; elsewhere (the offscreen platform of the tests) Qt's key code
 // stands in.
 namespace PhysicalKeys {
 
@@ -25,16 +28,20 @@ namespace PhysicalKeys {
 [[nodiscard]] std::optional<PhysicalKey> fromQtKey(int key);
 // The modifiers of the key map: Ctrl is command, Alt option, Meta control.
 [[nodiscard]] KeyModifiers modifiers(Qt::KeyboardModifiers qt);
-// The chord of a key event, or nothing when its key is none of the 41.
+// The chords a key event stands for, the layout's own reading first; empty when its key is none
+// of the 41.
+[[nodiscard]] std::vector<KeyChord> chords(const QKeyEvent& event);
+// The first of them, or nothing.
 [[nodiscard]] std::optional<KeyChord> chord(const QKeyEvent& event);
 
 } // namespace PhysicalKeys
 
 // The application-wide filter that hands key presses inside one window's content to its
-// controller before any widget or menu shortcut sees them. `wants` answers whether the
-// controller would take the key (asked when Qt offers the key to shortcuts, so that a key the
-// controller takes never also fires a shortcut); `handle` carries the key out and answers
-// whether it was consumed. Key presses outside `scope` pass untouched.
+// dispatcher before any widget or menu shortcut sees them. `wants` answers whether the
+// dispatcher takes the key (asked when Qt offers the key to shortcuts, so that a key it takes
+// never also fires a shortcut); `handle` carries the key out and answers whether it was
+// consumed. Both are asked the same question, so they always agree. Key presses outside
+// `scope` pass untouched.
 class KeyRouter : public QObject {
     Q_OBJECT
 public:

@@ -65,12 +65,6 @@ ListOutlineController::ListOutlineController(QWidget* parent)
             }
         };
     };
-    connect(m_view, &ListOutlineView::selectAllRequested, this,
-            forward(&ListOutlineController::onSelectAll));
-    connect(m_view, &ListOutlineView::copyRequested, this, forward(&ListOutlineController::onCopy));
-    connect(m_view, &ListOutlineView::cutRequested, this, forward(&ListOutlineController::onCut));
-    connect(m_view, &ListOutlineView::pasteRequested, this,
-            forward(&ListOutlineController::onPaste));
     connect(m_view, &ListOutlineView::rowsMoved, this,
             forward(&ListOutlineController::onRowsMoved));
     connect(m_view, &ListOutlineView::zoomRequested, this, [this](int steps) {

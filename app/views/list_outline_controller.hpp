@@ -56,11 +56,6 @@ public:
     std::function<void(const std::string& id)> onEdit;
     // The empty space below the rows was clicked.
     std::function<void()> onBackground;
-    // Select all, copy, cut and paste asked from the list.
-    std::function<void()> onSelectAll;
-    std::function<void()> onCopy;
-    std::function<void()> onCut;
-    std::function<void()> onPaste;
     // The rows moved (scrolled or resized) under anything laid over them.
     std::function<void()> onRowsMoved;
     // Ctrl and the wheel asked to zoom in (positive) or out (negative).

@@ -9,14 +9,6 @@
 #include <QWheelEvent>
 
 namespace velmora {
-namespace {
-
-bool isClipboardKey(const QKeyEvent* event) {
-    return event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut) ||
-           event->matches(QKeySequence::Paste) || event->matches(QKeySequence::SelectAll);
-}
-
-} // namespace
 
 ListOutlineView::ListOutlineView(QWidget* parent) : QTreeView(parent) {
     setObjectName(QStringLiteral("listOutline"));
@@ -42,16 +34,6 @@ ListOutlineView::ListOutlineView(QWidget* parent) : QTreeView(parent) {
 void ListOutlineView::setOutlineDelegate(ListOutlineDelegate* delegate) {
     m_delegate = delegate;
     setItemDelegate(delegate);
-}
-
-bool ListOutlineView::event(QEvent* event) {
-    if (event->type() == QEvent::ShortcutOverride &&
-        isClipboardKey(static_cast<QKeyEvent*>(event))) {
-        // The outline's own copy and paste, not the menu's text-field ones.
-        event->accept();
-        return true;
-    }
-    return QTreeView::event(event);
 }
 
 void ListOutlineView::mousePressEvent(QMouseEvent* event) {
@@ -105,19 +87,9 @@ void ListOutlineView::mouseMoveEvent(QMouseEvent* event) {
 void ListOutlineView::mouseReleaseEvent(QMouseEvent*) {}
 
 void ListOutlineView::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::SelectAll)) {
-        emit selectAllRequested();
-    } else if (event->matches(QKeySequence::Copy)) {
-        emit copyRequested();
-    } else if (event->matches(QKeySequence::Cut)) {
-        emit cutRequested();
-    } else if (event->matches(QKeySequence::Paste)) {
-        emit pasteRequested();
-    } else {
-        // Navigation belongs to the session (the window routes the keys); the view's own
-        // moves and type-ahead search would change the selection behind its back.
-        event->ignore();
-    }
+    // Navigation belongs to the session (the window dispatches the keys); the view's own moves
+    // and type-ahead search would change the selection behind its back.
+    event->ignore();
 }
 
 void ListOutlineView::wheelEvent(QWheelEvent* event) {

@@ -7,8 +7,9 @@
 namespace velmora {
 
 // The tree view of the list, reporting gestures instead of acting on them: a press on a row
-// (with the part it hit), a double click, a click on the empty background, select all and the
-// clipboard keys. It never changes its own selection; the controller sets it from the session.
+// (with the part it hit), a double click, a click on the empty background. It takes no keys:
+// the window's key dispatcher and the Edit menu (select all and the clipboard) handle them. It
+// never changes its own selection; the controller sets it from the session.
 class ListOutlineView : public QTreeView {
     Q_OBJECT
 public:
@@ -23,17 +24,12 @@ signals:
     void rowDoubleClicked(int row);
     void backgroundClicked();
     void linkActivated(const QUrl& url);
-    void selectAllRequested();
-    void copyRequested();
-    void cutRequested();
-    void pasteRequested();
     // The rows moved under anything laid over them (scrolling, resizing).
     void rowsMoved();
     // Ctrl and the wheel: one step in (positive) or out (negative).
     void zoomRequested(int steps);
 
 protected:
-    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

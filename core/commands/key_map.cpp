@@ -49,8 +49,9 @@ const std::vector<KeyBinding> kBase = {
     {{K::down, ctrl | cmd}, all, A::moveDown, false},
     {{K::left, ctrl | cmd}, all, A::moveLeft, false},
     {{K::right, ctrl | cmd}, all, A::moveRight, false},
-    {{K::right, cmd}, all, A::expand, false},
-    {{K::left, cmd}, all, A::collapse, false},
+    // While typing, Ctrl+Left and Ctrl+Right move by word, as in every Linux text field.
+    {{K::right, cmd}, outline, A::expand, false},
+    {{K::left, cmd}, outline, A::collapse, false},
     {{K::right, opt}, outline, A::expand, alias},
     {{K::left, opt}, outline, A::collapse, alias},
     {{K::right, opt | cmd}, all, A::expandFamily, false},
