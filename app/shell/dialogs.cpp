@@ -96,4 +96,27 @@ Dialogs::SaveChoice QtDialogs::askToSave(QWidget* parent, const QString& documen
     return SaveChoice::cancel;
 }
 
+Dialogs::LibraryMoveChoice QtDialogs::askToMoveLibrary(QWidget* parent, const QString& newFolder) {
+    QMessageBox box(parent);
+    box.setIcon(QMessageBox::Question);
+    box.setText(localized(QStringLiteral("settings.files.move.title")));
+    box.setInformativeText(newFolder);
+    QPushButton* move = box.addButton(localized(QStringLiteral("settings.files.move.move")),
+                                      QMessageBox::AcceptRole);
+    QPushButton* leave = box.addButton(localized(QStringLiteral("settings.files.move.leave")),
+                                       QMessageBox::DestructiveRole);
+    QPushButton* cancel =
+        box.addButton(localized(QStringLiteral("common.cancel")), QMessageBox::RejectRole);
+    box.setDefaultButton(move);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == move) {
+        return LibraryMoveChoice::move;
+    }
+    if (box.clickedButton() == leave) {
+        return LibraryMoveChoice::leave;
+    }
+    return LibraryMoveChoice::cancel;
+}
+
 } // namespace velmora

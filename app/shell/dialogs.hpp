@@ -12,6 +12,7 @@ namespace velmora {
 class Dialogs {
 public:
     enum class SaveChoice { save, discard, cancel };
+    enum class LibraryMoveChoice { move, leave, cancel };
 
     virtual ~Dialogs() = default;
 
@@ -34,6 +35,9 @@ public:
     }
     // Asks whether to save the changes of a document before it closes.
     [[nodiscard]] virtual SaveChoice askToSave(QWidget* parent, const QString& documentName) = 0;
+    // Asks whether the documents go along to the new library folder, stay, or nothing changes.
+    [[nodiscard]] virtual LibraryMoveChoice askToMoveLibrary(QWidget* parent,
+                                                             const QString& newFolder) = 0;
 };
 
 // The dialogs of the desktop: file dialogs and message boxes.
@@ -47,6 +51,7 @@ public:
     void alert(QWidget* parent, const QString& message, const QString& informative) override;
     void inform(QWidget* parent, const QString& message, const QString& informative) override;
     SaveChoice askToSave(QWidget* parent, const QString& documentName) override;
+    LibraryMoveChoice askToMoveLibrary(QWidget* parent, const QString& newFolder) override;
 };
 
 } // namespace velmora

@@ -27,10 +27,13 @@ public:
     QQueue<QStringList> openPaths;
     QQueue<QString> folders;
     QQueue<SaveChoice> saveChoices;
+    QQueue<LibraryMoveChoice> libraryMoveChoices;
 
     QList<Alert> alerts;
     QList<SaveRequest> saveRequests;
     QStringList askedToSave;
+    // The new folders of the library moves asked about.
+    QStringList askedToMoveLibrary;
 
     QString saveFileName(QWidget* parent, const QString& directory, const QString& proposedName,
                          const QStringList& filters) override;
@@ -40,6 +43,7 @@ public:
     void alert(QWidget* parent, const QString& message, const QString& informative) override;
     void inform(QWidget* parent, const QString& message, const QString& informative) override;
     SaveChoice askToSave(QWidget* parent, const QString& documentName) override;
+    LibraryMoveChoice askToMoveLibrary(QWidget* parent, const QString& newFolder) override;
 };
 
 } // namespace velmora::test
