@@ -25,6 +25,8 @@ constexpr double kNotePoints = 11;
 
 SettingsPaneController::SettingsPaneController(QWidget* parent) : QScrollArea(parent) {
     setFrameShape(QFrame::NoFrame);
+    // Tab walks the controls, never the scrolling area around them.
+    setFocusPolicy(Qt::NoFocus);
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -74,6 +76,9 @@ void SettingsPaneController::relocalize() {
         for (int i = 0; i < items.keys.size(); ++i) {
             items.choice->setItemText(i, localized(items.keys.at(i)));
         }
+        // The menu keeps the width of its old texts until its size policy is set anew.
+        items.choice->setSizeAdjustPolicy(QComboBox::AdjustToContentsOnFirstShow);
+        items.choice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     }
 }
 

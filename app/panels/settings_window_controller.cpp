@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -92,6 +93,8 @@ void SettingsWindowController::present() {
             move(frame.topLeft());
         }
         show();
+        // The keyboard starts at the tabs: arrows choose a pane, Tab walks its controls.
+        m_tabs->tabBar()->setFocus(Qt::ActiveWindowFocusReason);
     }
     raise();
     activateWindow();
