@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace velmora {
 namespace {
 
@@ -20,6 +22,19 @@ constexpr int kInsetSide = 24;
 constexpr int kMaxWidth = 500;
 constexpr int kNoteWidth = 280;
 constexpr double kNotePoints = 11;
+
+// A wrapping note at most kNoteWidth wide. The grid asks for the height at its column's width;
+// the note answers for the narrower width it is actually given, so no line is cut off.
+class NoteLabel : public QLabel {
+public:
+    explicit NoteLabel(const QString& text) : QLabel(text) {
+        setWordWrap(true);
+        setMaximumWidth(kNoteWidth);
+    }
+    [[nodiscard]] int heightForWidth(int width) const override {
+        return QLabel::heightForWidth(std::min(width, kNoteWidth));
+    }
+};
 
 } // namespace
 
@@ -80,6 +95,12 @@ void SettingsPaneController::relocalize() {
         items.choice->setSizeAdjustPolicy(QComboBox::AdjustToContentsOnFirstShow);
         items.choice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     }
+    fitWidth();
+}
+
+void SettingsPaneController::fitWidth() {
+    // Never narrower than the rows need in this language: the window widens with the pane.
+    setMinimumWidth(widget()->sizeHint().width());
 }
 
 int SettingsPaneController::nextRow() const {
@@ -161,17 +182,19 @@ QLabel* SettingsPaneController::addValue() {
 }
 
 QLabel* SettingsPaneController::addNote(const QString& key) {
-    auto* note = new QLabel(localized(key));
+    auto* note = new NoteLabel(localized(key));
     note->setObjectName(key);
-    note->setWordWrap(true);
-    note->setMaximumWidth(kNoteWidth);
     note->setFont(PanelSupport::font(kNotePoints));
     note->setForegroundRole(QPalette::PlaceholderText);
     setText(note, key);
-    // Filling its cell (up to its maximum width) lets the grid give it the height its lines
-    // need at that width.
     note->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
-    m_grid->addWidget(note, nextRow(), 1);
+    // The note's maximum width would also cap the grid's column: it sits in a row of its own.
+    auto* place = new QWidget;
+    auto* line = new QHBoxLayout(place);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->addWidget(note, 1);
+    line->addStretch(0);
+    m_grid->addWidget(place, nextRow(), 1);
     return note;
 }
 

@@ -32,6 +32,8 @@ public:
     virtual void refresh() = 0;
     // Looks every text up again in the interface language.
     void relocalize();
+    // Makes the pane as wide as its rows need.
+    void fitWidth();
 
 protected:
     // A pop-up menu in a new row under the label's key: one item per key, each carrying its

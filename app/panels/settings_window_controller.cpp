@@ -66,7 +66,7 @@ SettingsWindowController::SettingsWindowController(LibraryStore& store, Dialogs&
     connect(&Notifications::shared(), &Notifications::languageChanged, this,
             &SettingsWindowController::relocalize);
     relocalize();
-    resize(sizeHint().expandedTo(QSize(560, 440)));
+    resize(minimumSizeHint().expandedTo(QSize(560, 440)));
 }
 
 void SettingsWindowController::relocalize() {

@@ -17,6 +17,7 @@
 #include "core/formats/native_document_codec.hpp"
 #include "core/formats/sample_library.hpp"
 #include "tests/app/support/isolated_home.hpp"
+#include "tests/app/support/squeezed_texts.hpp"
 #include "tests/app/views/window_fixture.hpp"
 
 #include <QCheckBox>
@@ -306,6 +307,34 @@ private slots:
         QVERIFY(!Preferences().contains(PreferenceKeys::appleLanguages));
         QCOMPARE(bar->actions().at(1)->text(), QStringLiteral("File"));
         QCOMPARE(window.tabs()->tabText(1), QStringLiteral("Appearance"));
+    }
+
+    // In every language each pane shows its texts whole: no control narrower than its text, no
+    // wrapped note shorter than its lines.
+    void everyPaneFitsInEveryLanguage() {
+        SettingsWindowController& window = settings();
+        QSignalSpy posted(&Notifications::shared(), &Notifications::languageChanged);
+        for (AppLanguage language : AppLanguages::supported) {
+            const qsizetype before = posted.count();
+            Localization::changeLanguage(language);
+            QTRY_COMPARE(posted.count(), before + 1);
+            for (int pane = 0; pane < window.tabs()->count(); ++pane) {
+                window.present(static_cast<SettingsWindowController::Pane>(pane));
+                QTest::qWait(50);
+                QWidget* shown = window.tabs()->currentWidget();
+                const QString where = AppLanguages::rawValue(language) + QLatin1Char(' ') +
+                                      window.tabs()->tabText(pane) + QStringLiteral(": ");
+                const QStringList squeezed = test::squeezedTexts(shown);
+                QVERIFY2(squeezed.isEmpty(), qPrintable(where + squeezed.join(QLatin1Char('|'))));
+                for (QLabel* label : shown->findChildren<QLabel*>()) {
+                    QVERIFY2(!label->wordWrap() ||
+                                 label->height() >= label->heightForWidth(label->width()),
+                             qPrintable(where + label->text()));
+                }
+                QVERIFY2(window.tabs()->tabBar()->sizeHint().width() <= window.width(),
+                         qPrintable(where));
+            }
+        }
     }
 
     void libraryLocationChangeAsksAndFollowsTheAnswer() {
