@@ -2,10 +2,14 @@
 
 #include "app/shell/notifications.hpp"
 #include "app/shell/preferences.hpp"
+#include "app/views/appearance.hpp"
 #include "core/layout/paper_style.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
+#include <QPainter>
+#include <QPixmap>
 
 #include <array>
 
@@ -31,6 +35,18 @@ QString raw(Choice choice) {
 
 void announce() {
     Notifications::shared().post(Notifications::preferences);
+}
+
+// A small square of the colour with a thin border, shown beside a colour's name.
+QIcon swatch(const QColor& color, const QColor& border) {
+    QPixmap pixmap(14, 14);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(border);
+    painter.setBrush(color);
+    painter.drawRoundedRect(QRectF(0.5, 0.5, 13, 13), 3, 3);
+    return QIcon(pixmap);
 }
 
 } // namespace
@@ -88,12 +104,36 @@ AppearanceSettingsController::AppearanceSettingsController(QWidget* parent)
     labelStyle = addCases(QStringLiteral("settings.labelStyle"),
                           QStringLiteral("settings.labelStyle."), kLabels,
                           PreferenceKeys::labelStyle);
+    paintSwatches();
     // The window's own changes come back here too; so do those of the View menu.
     connect(&Notifications::shared(), &Notifications::preferencesChanged, this, [this] {
         if (isVisible()) {
             refresh();
         }
     });
+}
+
+void AppearanceSettingsController::paintSwatches() {
+    const QPalette& colors = palette();
+    const bool dark = Appearances::isDark(colors);
+    const QColor border = colors.color(QPalette::Mid);
+    Appearance look;
+    for (int i = 0; i < paperColor->count(); ++i) {
+        look.paperColor = kPaperColors.at(static_cast<std::size_t>(i));
+        paperColor->setItemIcon(i, swatch(look.paper(dark, colors.color(QPalette::Base)), border));
+    }
+    for (int i = 0; i < highlightColor->count(); ++i) {
+        look.highlightColor = kHighlights.at(static_cast<std::size_t>(i));
+        highlightColor->setItemIcon(
+            i, swatch(look.highlight(dark, colors.color(QPalette::Highlight)), border));
+    }
+}
+
+void AppearanceSettingsController::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) {
+        paintSwatches();
+    }
+    SettingsPaneController::changeEvent(event);
 }
 
 void AppearanceSettingsController::refresh() {

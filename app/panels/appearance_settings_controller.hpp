@@ -24,7 +24,12 @@ public:
     QCheckBox* strikeChecked = nullptr;
     QComboBox* labelStyle = nullptr;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    // Shows each paper and highlight colour beside its name, as the current palette draws it.
+    void paintSwatches();
     // A menu whose items are the cases of an appearance choice, each named by the key
     // `itemPrefix` plus its raw value; choosing one stores its raw value under `key`.
     template <typename Choice, std::size_t N>
