@@ -25,7 +25,7 @@ FilesSettingsController::FilesSettingsController(LibraryStore& store, Dialogs& d
         {LibraryFolder::rawValue(LibraryLocation::local),
          LibraryFolder::rawValue(LibraryLocation::custom)});
     path = addValue();
-    path->setObjectName(QStringLiteral("settings.files.path"));
+    path->setObjectName(QStringLiteral("libraryPath"));
     addNote(QStringLiteral("settings.files.note"));
     autosaveClears = addCheck(QStringLiteral("settings.files.autosaveClears"));
     addNote(QStringLiteral("settings.files.autosaveClears.note"));
