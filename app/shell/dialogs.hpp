@@ -13,6 +13,9 @@ class Dialogs {
 public:
     enum class SaveChoice { save, discard, cancel };
     enum class LibraryMoveChoice { move, leave, cancel };
+    // What to do with unsaved changes when another program changed the file: write them over
+    // the other version, drop them for it, or keep both by saving them as a copy.
+    enum class ConflictChoice { keepMine, takeTheirs, saveCopy, later };
 
     virtual ~Dialogs() = default;
 
@@ -38,6 +41,11 @@ public:
     // Asks whether the documents go along to the new library folder, stay, or nothing changes.
     [[nodiscard]] virtual LibraryMoveChoice askToMoveLibrary(QWidget* parent,
                                                              const QString& newFolder) = 0;
+    // Asks which version to keep after another program changed the document's file.
+    [[nodiscard]] virtual ConflictChoice askAboutChangeOnDisk(QWidget* parent,
+                                                              const QString& documentName) = 0;
+    // Asks whether to write a document whose file was deleted to its place again.
+    [[nodiscard]] virtual bool askToSaveAgain(QWidget* parent, const QString& documentName) = 0;
 };
 
 // The dialogs of the desktop: file dialogs and message boxes.
@@ -52,6 +60,8 @@ public:
     void inform(QWidget* parent, const QString& message, const QString& informative) override;
     SaveChoice askToSave(QWidget* parent, const QString& documentName) override;
     LibraryMoveChoice askToMoveLibrary(QWidget* parent, const QString& newFolder) override;
+    ConflictChoice askAboutChangeOnDisk(QWidget* parent, const QString& documentName) override;
+    bool askToSaveAgain(QWidget* parent, const QString& documentName) override;
 };
 
 } // namespace velmora

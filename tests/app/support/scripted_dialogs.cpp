@@ -35,4 +35,15 @@ Dialogs::LibraryMoveChoice ScriptedDialogs::askToMoveLibrary(QWidget*, const QSt
                                         : libraryMoveChoices.dequeue();
 }
 
+Dialogs::ConflictChoice ScriptedDialogs::askAboutChangeOnDisk(QWidget*,
+                                                              const QString& documentName) {
+    askedAboutConflicts.append(documentName);
+    return conflictChoices.isEmpty() ? ConflictChoice::later : conflictChoices.dequeue();
+}
+
+bool ScriptedDialogs::askToSaveAgain(QWidget*, const QString& documentName) {
+    askedToSaveAgain.append(documentName);
+    return !saveAgainChoices.isEmpty() && saveAgainChoices.dequeue();
+}
+
 } // namespace velmora::test

@@ -28,12 +28,16 @@ public:
     QQueue<QString> folders;
     QQueue<SaveChoice> saveChoices;
     QQueue<LibraryMoveChoice> libraryMoveChoices;
+    QQueue<ConflictChoice> conflictChoices;
+    QQueue<bool> saveAgainChoices;
 
     QList<Alert> alerts;
     QList<SaveRequest> saveRequests;
     QStringList askedToSave;
     // The new folders of the library moves asked about.
     QStringList askedToMoveLibrary;
+    QStringList askedAboutConflicts;
+    QStringList askedToSaveAgain;
 
     QString saveFileName(QWidget* parent, const QString& directory, const QString& proposedName,
                          const QStringList& filters) override;
@@ -44,6 +48,8 @@ public:
     void inform(QWidget* parent, const QString& message, const QString& informative) override;
     SaveChoice askToSave(QWidget* parent, const QString& documentName) override;
     LibraryMoveChoice askToMoveLibrary(QWidget* parent, const QString& newFolder) override;
+    ConflictChoice askAboutChangeOnDisk(QWidget* parent, const QString& documentName) override;
+    bool askToSaveAgain(QWidget* parent, const QString& documentName) override;
 };
 
 } // namespace velmora::test
