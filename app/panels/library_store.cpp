@@ -165,6 +165,20 @@ QString LibraryStore::root() const {
     return LibraryFolder::root(Preferences(), m_home, m_documents);
 }
 
+QString LibraryStore::rootFor(LibraryLocation location,
+                             const std::optional<QString>& customFolder) const {
+    const auto folder = Library::root(
+        location, toPath(m_home),
+        customFolder ? std::optional(toPath(QDir::cleanPath(*customFolder))) : std::nullopt,
+        m_documents.isEmpty() ? std::nullopt : std::optional(toPath(m_documents)));
+    if (folder) {
+        return fromPath(*folder);
+    }
+    const QString base =
+        m_documents.isEmpty() ? QDir(m_home).filePath(QStringLiteral("Documents")) : m_documents;
+    return QDir(base).filePath(LibraryFolder::folderName);
+}
+
 void LibraryStore::rescan() {
     m_debounce->stop();
     Preferences preferences;

@@ -48,6 +48,9 @@ public:
     [[nodiscard]] std::optional<QString> customFolder() const;
     // The library's root folder.
     [[nodiscard]] QString root() const;
+    // The root folder the location would give, with the custom folder for `custom`.
+    [[nodiscard]] QString rootFor(LibraryLocation location,
+                                  const std::optional<QString>& customFolder) const;
 
     // Starts a background scan of the root (made first when missing).
     void rescan();

@@ -2,6 +2,7 @@
 
 #include "app/panels/document_printing.hpp"
 #include "app/panels/library_store.hpp"
+#include "app/panels/settings_window_controller.hpp"
 #include "app/shell/app_language.hpp"
 #include "app/shell/app_log.hpp"
 #include "app/shell/dialogs.hpp"
@@ -173,9 +174,16 @@ bool AppDelegate::requestQuit() {
     return true;
 }
 
-void AppDelegate::showSettings() {
-    // The settings window comes with the panels; until then the command has nothing to show.
-    QApplication::beep();
+void AppDelegate::showSettings(bool files) {
+    if (!m_settings) {
+        m_settings =
+            std::make_unique<SettingsWindowController>(LibraryStore::shared(), m_dialogs, *this);
+    }
+    if (files) {
+        m_settings->present(SettingsWindowController::Pane::files);
+    } else {
+        m_settings->present();
+    }
 }
 
 VelmoraDocument* AppDelegate::documentOf(QWidget* window) const {

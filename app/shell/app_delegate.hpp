@@ -16,6 +16,7 @@ class Dialogs;
 class DocumentPrinting;
 class ImportExportFlows;
 class Preferences;
+class SettingsWindowController;
 class VelmoraDocumentController;
 
 // The application object's behaviour: start-up, the untitled-file and reopen rules, the
@@ -49,8 +50,10 @@ public:
     bool createSamples(QWidget* parent);
     // Saves what needs saving and ends the application; false when the quit was stopped.
     bool requestQuit();
-    // Shows the settings window.
-    void showSettings();
+    // Shows the settings window (made on first use), at the library's pane with `files`.
+    void showSettings(bool files = false);
+    // The settings window once it has been shown, else none.
+    [[nodiscard]] SettingsWindowController* settingsWindow() const { return m_settings.get(); }
 
     [[nodiscard]] VelmoraDocumentController& controller() const { return *m_controller; }
     [[nodiscard]] ImportExportFlows& flows() const { return *m_flows; }
@@ -73,7 +76,7 @@ public:
     void openLibraryDocument(const QString& path, bool ownWindow) override;
     QList<VelmoraDocument*> openDocuments() const override;
     void createLibrarySamples(QWidget* parent) override { createSamples(parent); }
-    void showLibrarySettings() override { showSettings(); }
+    void showLibrarySettings() override { showSettings(true); }
 
 private:
     void runEditItem(StandardItem item);
@@ -85,6 +88,7 @@ private:
     std::unique_ptr<VelmoraDocumentController> m_controller;
     std::unique_ptr<ImportExportFlows> m_flows;
     std::unique_ptr<DocumentPrinting> m_printing;
+    std::unique_ptr<SettingsWindowController> m_settings;
 };
 
 } // namespace velmora

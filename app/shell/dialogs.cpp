@@ -63,6 +63,32 @@ void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& message
     box.exec();
 }
 
+enum class Answer { accept, destructive, cancel };
+
+// A question with a default button, a second choice and Cancel (also Esc).
+Answer askThreeWays(QWidget* parent, QMessageBox::Icon icon, const QString& message,
+                    const QString& informative, const QString& accept,
+                    const QString& destructive) {
+    QMessageBox box(parent);
+    box.setIcon(icon);
+    box.setText(message);
+    box.setInformativeText(informative);
+    QPushButton* yes = box.addButton(accept, QMessageBox::AcceptRole);
+    QPushButton* other = box.addButton(destructive, QMessageBox::DestructiveRole);
+    QPushButton* cancel =
+        box.addButton(localized(QStringLiteral("common.cancel")), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes) {
+        return Answer::accept;
+    }
+    if (box.clickedButton() == other) {
+        return Answer::destructive;
+    }
+    return Answer::cancel;
+}
+
 } // namespace
 
 void QtDialogs::alert(QWidget* parent, const QString& message, const QString& informative) {
@@ -74,26 +100,34 @@ void QtDialogs::inform(QWidget* parent, const QString& message, const QString& i
 }
 
 Dialogs::SaveChoice QtDialogs::askToSave(QWidget* parent, const QString& documentName) {
-    QMessageBox box(parent);
-    box.setIcon(QMessageBox::Warning);
-    box.setText(localizedFormat(QStringLiteral("document.saveChanges %@"), {documentName}));
-    box.setInformativeText(localized(QStringLiteral("document.saveChanges.info")));
-    QPushButton* save =
-        box.addButton(localized(QStringLiteral("common.save")), QMessageBox::AcceptRole);
-    QPushButton* discard =
-        box.addButton(localized(QStringLiteral("document.dontSave")), QMessageBox::DestructiveRole);
-    QPushButton* cancel =
-        box.addButton(localized(QStringLiteral("common.cancel")), QMessageBox::RejectRole);
-    box.setDefaultButton(save);
-    box.setEscapeButton(cancel);
-    box.exec();
-    if (box.clickedButton() == save) {
+    switch (askThreeWays(parent, QMessageBox::Warning,
+                         localizedFormat(QStringLiteral("document.saveChanges %@"), {documentName}),
+                         localized(QStringLiteral("document.saveChanges.info")),
+                         localized(QStringLiteral("common.save")),
+                         localized(QStringLiteral("document.dontSave")))) {
+    case Answer::accept:
         return SaveChoice::save;
-    }
-    if (box.clickedButton() == discard) {
+    case Answer::destructive:
         return SaveChoice::discard;
+    case Answer::cancel:
+        break;
     }
     return SaveChoice::cancel;
+}
+
+Dialogs::LibraryMoveChoice QtDialogs::askToMoveLibrary(QWidget* parent, const QString& newFolder) {
+    switch (askThreeWays(parent, QMessageBox::Question,
+                         localized(QStringLiteral("settings.files.move.title")), newFolder,
+                         localized(QStringLiteral("settings.files.move.move")),
+                         localized(QStringLiteral("settings.files.move.leave")))) {
+    case Answer::accept:
+        return LibraryMoveChoice::move;
+    case Answer::destructive:
+        return LibraryMoveChoice::leave;
+    case Answer::cancel:
+        break;
+    }
+    return LibraryMoveChoice::cancel;
 }
 
 Dialogs::ConflictChoice QtDialogs::askAboutChangeOnDisk(QWidget* parent,

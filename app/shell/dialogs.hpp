@@ -12,6 +12,7 @@ namespace velmora {
 class Dialogs {
 public:
     enum class SaveChoice { save, discard, cancel };
+    enum class LibraryMoveChoice { move, leave, cancel };
     // What to do with unsaved changes when another program changed the file: write them over
     // the other version, drop them for it, or keep both by saving them as a copy.
     enum class ConflictChoice { keepMine, takeTheirs, saveCopy, later };
@@ -37,6 +38,9 @@ public:
     }
     // Asks whether to save the changes of a document before it closes.
     [[nodiscard]] virtual SaveChoice askToSave(QWidget* parent, const QString& documentName) = 0;
+    // Asks whether the documents go along to the new library folder, stay, or nothing changes.
+    [[nodiscard]] virtual LibraryMoveChoice askToMoveLibrary(QWidget* parent,
+                                                             const QString& newFolder) = 0;
     // Asks which version to keep after another program changed the document's file.
     [[nodiscard]] virtual ConflictChoice askAboutChangeOnDisk(QWidget* parent,
                                                               const QString& documentName) = 0;
@@ -55,6 +59,7 @@ public:
     void alert(QWidget* parent, const QString& message, const QString& informative) override;
     void inform(QWidget* parent, const QString& message, const QString& informative) override;
     SaveChoice askToSave(QWidget* parent, const QString& documentName) override;
+    LibraryMoveChoice askToMoveLibrary(QWidget* parent, const QString& newFolder) override;
     ConflictChoice askAboutChangeOnDisk(QWidget* parent, const QString& documentName) override;
     bool askToSaveAgain(QWidget* parent, const QString& documentName) override;
 };

@@ -16,6 +16,7 @@
 #include "core/commands/key_map.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/support/scripted_dialogs.hpp"
+#include "tests/app/support/squeezed_texts.hpp"
 
 #include <QAction>
 #include <QAbstractButton>
@@ -50,30 +51,6 @@ QDateTime ago(qint64 seconds) {
 QString cancelText() {
     QDialogButtonBox box(QDialogButtonBox::Cancel);
     return box.button(QDialogButtonBox::Cancel)->text();
-}
-
-// The texts inside `top` squeezed below the room they need: buttons and one-line labels narrower
-// than their text, drop-down lists narrower than their longest choice.
-QStringList squeezedTexts(QWidget* top) {
-    QStringList out;
-    for (QAbstractButton* button : top->findChildren<QAbstractButton*>()) {
-        if (button->isVisible() && !button->text().isEmpty() &&
-            button->width() < button->minimumSizeHint().width()) {
-            out.append(button->text());
-        }
-    }
-    for (QLabel* label : top->findChildren<QLabel*>()) {
-        if (label->isVisible() && !label->wordWrap() && !label->text().isEmpty() &&
-            label->width() < label->sizeHint().width()) {
-            out.append(label->text());
-        }
-    }
-    for (QComboBox* box : top->findChildren<QComboBox*>()) {
-        if (box->isVisible() && box->width() < box->sizeHint().width()) {
-            out.append(box->currentText());
-        }
-    }
-    return out;
 }
 
 QString relative(qint64 seconds) {
@@ -248,7 +225,7 @@ private slots:
             top->resize(top->minimumSize());
             QCoreApplication::processEvents();
             const QString code = AppLanguages::rawValue(language);
-            QVERIFY2(squeezedTexts(top).isEmpty(), qPrintable(code));
+            QVERIFY2(test::squeezedTexts(top).isEmpty(), qPrintable(code));
             QMenuBar* bar = window->menuBar();
             for (QAction* menu : bar->actions()) {
                 const QRect place = bar->actionGeometry(menu);
@@ -267,7 +244,7 @@ private slots:
             PrintPreviewWindow window(printer, info, true, [](QPrinter&) {});
             window.show();
             QCoreApplication::processEvents();
-            const QStringList squeezed = squeezedTexts(&window);
+            const QStringList squeezed = test::squeezedTexts(&window);
             QVERIFY2(squeezed.isEmpty(), qPrintable(AppLanguages::rawValue(language) +
                                                     QStringLiteral(": ") +
                                                     squeezed.join(QStringLiteral(", "))));

@@ -29,6 +29,12 @@ Dialogs::SaveChoice ScriptedDialogs::askToSave(QWidget*, const QString& document
     return saveChoices.isEmpty() ? SaveChoice::cancel : saveChoices.dequeue();
 }
 
+Dialogs::LibraryMoveChoice ScriptedDialogs::askToMoveLibrary(QWidget*, const QString& newFolder) {
+    askedToMoveLibrary.append(newFolder);
+    return libraryMoveChoices.isEmpty() ? LibraryMoveChoice::cancel
+                                        : libraryMoveChoices.dequeue();
+}
+
 Dialogs::ConflictChoice ScriptedDialogs::askAboutChangeOnDisk(QWidget*,
                                                               const QString& documentName) {
     askedAboutConflicts.append(documentName);

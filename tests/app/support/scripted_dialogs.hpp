@@ -27,12 +27,15 @@ public:
     QQueue<QStringList> openPaths;
     QQueue<QString> folders;
     QQueue<SaveChoice> saveChoices;
+    QQueue<LibraryMoveChoice> libraryMoveChoices;
     QQueue<ConflictChoice> conflictChoices;
     QQueue<bool> saveAgainChoices;
 
     QList<Alert> alerts;
     QList<SaveRequest> saveRequests;
     QStringList askedToSave;
+    // The new folders of the library moves asked about.
+    QStringList askedToMoveLibrary;
     QStringList askedAboutConflicts;
     QStringList askedToSaveAgain;
 
@@ -44,6 +47,7 @@ public:
     void alert(QWidget* parent, const QString& message, const QString& informative) override;
     void inform(QWidget* parent, const QString& message, const QString& informative) override;
     SaveChoice askToSave(QWidget* parent, const QString& documentName) override;
+    LibraryMoveChoice askToMoveLibrary(QWidget* parent, const QString& newFolder) override;
     ConflictChoice askAboutChangeOnDisk(QWidget* parent, const QString& documentName) override;
     bool askToSaveAgain(QWidget* parent, const QString& documentName) override;
 };

@@ -1,0 +1,75 @@
+#include "app/panels/library_relocation.hpp"
+
+#include "app/panels/library_actions.hpp"
+#include "app/panels/library_store.hpp"
+#include "app/shell/dialogs.hpp"
+#include "app/shell/library_folder.hpp"
+#include "app/shell/localization.hpp"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace velmora::LibraryRelocation {
+namespace {
+
+using Kind = Outcome::Kind;
+
+QString canonical(const QString& path) {
+    const QString resolved = QFileInfo(path).canonicalFilePath();
+    return resolved.isEmpty() ? QDir::cleanPath(QFileInfo(path).absoluteFilePath()) : resolved;
+}
+
+} // namespace
+
+bool sameFolder(const QString& a, const QString& b) {
+    return canonical(a) == canonical(b);
+}
+
+Outcome change(LibraryStore& store, Dialogs& dialogs, QWidget* parent, LibraryLocation location,
+               const QList<VelmoraDocument*>& open) {
+    std::optional<QString> custom;
+    if (location == LibraryLocation::custom) {
+        const QString chosen =
+            dialogs.folder(parent, localized(QStringLiteral("import.chooseFolder")),
+                           localized(QStringLiteral("settings.files.custom.message")));
+        if (chosen.isEmpty()) {
+            return {};
+        }
+        custom = QDir::cleanPath(chosen);
+    }
+    const QString oldRoot = store.root();
+    const QString newRoot = store.rootFor(location, custom);
+    if (sameFolder(oldRoot, newRoot) || !LibraryFolder::containsDocuments(oldRoot)) {
+        store.setLocation(location, custom);
+        return {Kind::stored, {}};
+    }
+    switch (dialogs.askToMoveLibrary(parent, newRoot)) {
+    case Dialogs::LibraryMoveChoice::cancel:
+        return {};
+    case Dialogs::LibraryMoveChoice::leave:
+        store.setLocation(location, custom);
+        return {Kind::stored, {}};
+    case Dialogs::LibraryMoveChoice::move:
+        break;
+    }
+    if (!LibraryActions::documentsAt(oldRoot, open).isEmpty()) {
+        dialogs.alert(parent, localized(QStringLiteral("library.closeFirst")), QString());
+        return {Kind::closeFirst, {}};
+    }
+    store.setLocation(location, custom);
+    const Library::MoveSummary summary =
+        Library::moveContents(LibraryStore::toPath(oldRoot), LibraryStore::toPath(newRoot));
+    store.moveRoot(oldRoot, newRoot);
+    QStringList skipped;
+    for (const std::string& name : summary.skipped) {
+        skipped.append(QFile::decodeName(name.c_str()));
+    }
+    if (!skipped.isEmpty()) {
+        dialogs.alert(parent, localized(QStringLiteral("settings.files.move.skipped")),
+                      skipped.join(QLatin1Char('\n')));
+    }
+    return {Kind::moved, skipped};
+}
+
+} // namespace velmora::LibraryRelocation
