@@ -1,0 +1,89 @@
+#include "core/spelling/personal_words.hpp"
+
+#include "core/model/text.hpp"
+
+#include <utf8proc.h>
+
+#include <algorithm>
+
+namespace velmora {
+namespace {
+
+bool holdsOnlyWordCharacters(std::string_view word) {
+    std::size_t pos = 0;
+    while (pos < word.size()) {
+        utf8proc_int32_t codePoint = 0;
+        const auto n =
+            utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(word.data() + pos),
+                             static_cast<utf8proc_ssize_t>(word.size() - pos), &codePoint);
+        if (n <= 0) {
+            return false;
+        }
+        pos += static_cast<std::size_t>(n);
+        const auto category = utf8proc_category(codePoint);
+        if (Text::isWhitespace(static_cast<char32_t>(codePoint)) ||
+            category == UTF8PROC_CATEGORY_CC || category == UTF8PROC_CATEGORY_CF ||
+            category == UTF8PROC_CATEGORY_ZL || category == UTF8PROC_CATEGORY_ZP) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool PersonalWords::isStorable(std::string_view word) {
+    return !word.empty() && word.size() <= kLongestWord && Text::isValidUTF8(word) &&
+           holdsOnlyWordCharacters(word);
+}
+
+Result<std::vector<std::string>, PersonalWordsError> PersonalWords::parse(std::string_view bytes) {
+    using Kind = PersonalWordsError::Kind;
+    if (bytes.size() > kLargestList) {
+        return PersonalWordsError{Kind::tooLarge, 0};
+    }
+    std::vector<std::string> words;
+    std::size_t number = 0;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = bytes.size();
+        }
+        std::string_view line = bytes.substr(start, end - start);
+        start = end + 1;
+        ++number;
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (line.empty()) {
+            continue;
+        }
+        if (!Text::isValidUTF8(line)) {
+            return PersonalWordsError{Kind::invalidUTF8, number};
+        }
+        if (line.size() > kLongestWord) {
+            return PersonalWordsError{Kind::tooLong, number};
+        }
+        if (!holdsOnlyWordCharacters(line)) {
+            return PersonalWordsError{Kind::notAWord, number};
+        }
+        words.emplace_back(line);
+    }
+    std::sort(words.begin(), words.end());
+    words.erase(std::unique(words.begin(), words.end()), words.end());
+    return words;
+}
+
+std::string PersonalWords::serialize(std::vector<std::string> words) {
+    std::sort(words.begin(), words.end());
+    words.erase(std::unique(words.begin(), words.end()), words.end());
+    std::string out;
+    for (const std::string& word : words) {
+        out += word;
+        out += '\n';
+    }
+    return out;
+}
+
+} // namespace velmora
