@@ -1,0 +1,268 @@
+#include "app/views/spell_highlighter.hpp"
+
+#include "app/shell/localization.hpp"
+#include "app/shell/notifications.hpp"
+#include "app/shell/preferences.hpp"
+#include "app/shell/spell_service.hpp"
+#include "core/spelling/spell_checker.hpp"
+#include "core/spelling/spell_words.hpp"
+
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <vector>
+
+namespace velmora {
+namespace {
+
+// A change that adds more text than this (a note loaded or pasted) is checked on a worker.
+constexpr int kLongChange = 1000;
+// Words not seen before that a smaller change may look up at once.
+constexpr int kWordsPerChange = 64;
+constexpr int kSuggestions = 5;
+
+std::u16string_view view(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+template <class Field> SpellHighlighter* attachTo(Field* field) {
+    auto* highlighter = new SpellHighlighter(field->document());
+    field->viewport()->installEventFilter(highlighter);
+    return highlighter;
+}
+
+} // namespace
+
+SpellHighlighter::SpellHighlighter(QTextDocument* document)
+    : QSyntaxHighlighter(static_cast<QObject*>(document)) {
+    m_format.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
+    m_format.setUnderlineColor(QColor(0xE0, 0x1B, 0x24));
+    m_checking = Preferences().checkSpelling();
+    // Runs before the highlighter's own handling of the same change.
+    connect(document, &QTextDocument::contentsChange, this, &SpellHighlighter::contentsChanging);
+    setDocument(document);
+    connect(&SpellService::shared(), &SpellService::changed, this, [this] {
+        ++m_generation;
+        m_pending.clear();
+        checkAgain();
+    });
+    connect(&Notifications::shared(), &Notifications::preferencesChanged, this,
+            [this] { setChecking(Preferences().checkSpelling()); });
+}
+
+SpellHighlighter* SpellHighlighter::attach(QTextEdit* field) {
+    SpellHighlighter* highlighter = attachTo(field);
+    highlighter->m_contextMenu = [field, highlighter](const QPoint& position,
+                                                      const QPoint& global) {
+        QMenu* menu = field->createStandardContextMenu(position);
+        highlighter->addMenuEntries(menu, field->cursorForPosition(position).position());
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(global);
+    };
+    return highlighter;
+}
+
+SpellHighlighter* SpellHighlighter::attach(QPlainTextEdit* field) {
+    SpellHighlighter* highlighter = attachTo(field);
+    highlighter->m_contextMenu = [field, highlighter](const QPoint& position,
+                                                      const QPoint& global) {
+        QMenu* menu = field->createStandardContextMenu(position);
+        highlighter->addMenuEntries(menu, field->cursorForPosition(position).position());
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(global);
+    };
+    return highlighter;
+}
+
+void SpellHighlighter::setChecking(bool checking) {
+    if (checking == m_checking) {
+        return;
+    }
+    m_checking = checking;
+    m_pending.clear();
+    ++m_generation;
+    checkAgain();
+}
+
+bool SpellHighlighter::isWaiting() const {
+    return m_running > 0 || m_dispatchQueued || !m_pending.empty();
+}
+
+void SpellHighlighter::contentsChanging(int /*from*/, int removed, int added) {
+    // Formats applied (by this highlighter among others) come as changes of equal length.
+    if (removed == added) {
+        return;
+    }
+    m_budget = added > kLongChange ? 0 : kWordsPerChange;
+}
+
+void SpellHighlighter::checkAgain() {
+    m_budget = kWordsPerChange;
+    rehighlight();
+}
+
+void SpellHighlighter::highlightBlock(const QString& text) {
+    if (!m_checking) {
+        return;
+    }
+    const std::shared_ptr<SpellChecker> checker = SpellService::shared().checker();
+    if (!checker) {
+        return;
+    }
+    const std::u16string_view line = view(text);
+    for (const SpellWord& word : SpellWords::checkable(line)) {
+        const std::string utf8 = SpellWords::utf8(line, word);
+        SpellVerdict verdict = checker->known(utf8);
+        if (verdict == SpellVerdict::unknown) {
+            if (m_budget <= 0) {
+                m_pending.insert(utf8);
+                scheduleDispatch();
+                continue;
+            }
+            --m_budget;
+            verdict = checker->isCorrect(utf8) ? SpellVerdict::correct : SpellVerdict::misspelled;
+        }
+        if (verdict == SpellVerdict::misspelled) {
+            setFormat(static_cast<int>(word.start), static_cast<int>(word.length), m_format);
+        }
+    }
+}
+
+void SpellHighlighter::scheduleDispatch() {
+    if (m_dispatchQueued) {
+        return;
+    }
+    m_dispatchQueued = true;
+    QTimer::singleShot(0, this, &SpellHighlighter::dispatch);
+}
+
+void SpellHighlighter::dispatch() {
+    m_dispatchQueued = false;
+    const std::shared_ptr<SpellChecker> checker = SpellService::shared().checker();
+    if (!checker || m_pending.empty()) {
+        m_pending.clear();
+        return;
+    }
+    std::vector<std::string> words(m_pending.begin(), m_pending.end());
+    m_pending.clear();
+    const int generation = ++m_generation;
+    ++m_running;
+    QPointer<SpellHighlighter> self(this);
+    QThreadPool::globalInstance()->start([checker, words = std::move(words), generation, self] {
+        for (const std::string& word : words) {
+            (void)checker->isCorrect(word);
+        }
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, generation] {
+                if (self) {
+                    self->backgroundDone(generation);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void SpellHighlighter::backgroundDone(int generation) {
+    --m_running;
+    // A newer dispatch or a new text marks again when its own words are in.
+    if (generation == m_generation && m_checking) {
+        checkAgain();
+    }
+}
+
+std::optional<SpellHighlighter::Misspelling> SpellHighlighter::misspellingAt(int position) const {
+    const std::shared_ptr<SpellChecker> checker = SpellService::shared().checker();
+    if (!m_checking || !checker || !document()) {
+        return std::nullopt;
+    }
+    const QTextBlock block = document()->findBlock(position);
+    if (!block.isValid()) {
+        return std::nullopt;
+    }
+    const QString text = block.text();
+    const auto word =
+        SpellWords::wordAt(view(text), static_cast<std::size_t>(position - block.position()));
+    if (!word) {
+        return std::nullopt;
+    }
+    const std::string utf8 = SpellWords::utf8(view(text), *word);
+    if (checker->isCorrect(utf8)) {
+        return std::nullopt;
+    }
+    return Misspelling{block.position() + static_cast<int>(word->start),
+                       static_cast<int>(word->length), QString::fromStdString(utf8)};
+}
+
+void SpellHighlighter::addMenuEntries(QMenu* menu, int position) {
+    const auto misspelling = misspellingAt(position);
+    const std::shared_ptr<SpellChecker> checker = SpellService::shared().checker();
+    if (!misspelling || !checker) {
+        return;
+    }
+    QAction* before = menu->actions().value(0);
+    QList<QAction*> entries;
+    for (const std::string& suggestion :
+         checker->suggestions(misspelling->word.toStdString(), kSuggestions)) {
+        const QString correction = QString::fromStdString(suggestion);
+        auto* action = new QAction(correction, menu);
+        action->setObjectName(QStringLiteral("spelling.suggestion"));
+        connect(action, &QAction::triggered, this,
+                [this, misspelling, correction] { replace(*misspelling, correction); });
+        entries.append(action);
+    }
+    if (entries.isEmpty()) {
+        auto* none = new QAction(localized(std::string_view("spelling.noSuggestions")), menu);
+        none->setObjectName(QStringLiteral("spelling.noSuggestions"));
+        none->setEnabled(false);
+        entries.append(none);
+    }
+    auto* separator = new QAction(menu);
+    separator->setSeparator(true);
+    entries.append(separator);
+    const QString word = misspelling->word;
+    auto* add = new QAction(localized(std::string_view("spelling.addToDictionary")), menu);
+    add->setObjectName(QStringLiteral("spelling.addToDictionary"));
+    connect(add, &QAction::triggered, this,
+            [word] { SpellService::shared().addToDictionary(word); });
+    auto* ignore = new QAction(localized(std::string_view("spelling.ignore")), menu);
+    ignore->setObjectName(QStringLiteral("spelling.ignore"));
+    connect(ignore, &QAction::triggered, this, [word] { SpellService::shared().ignore(word); });
+    entries.append({add, ignore});
+    if (before) {
+        auto* closing = new QAction(menu);
+        closing->setSeparator(true);
+        entries.append(closing);
+    }
+    menu->insertActions(before, entries);
+}
+
+void SpellHighlighter::replace(const Misspelling& misspelling, const QString& correction) {
+    QTextCursor cursor(document());
+    cursor.setPosition(misspelling.position);
+    cursor.setPosition(misspelling.position + misspelling.length, QTextCursor::KeepAnchor);
+    // The text may have changed while the menu was open.
+    if (cursor.selectedText() != misspelling.word) {
+        return;
+    }
+    cursor.insertText(correction);
+}
+
+bool SpellHighlighter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ContextMenu && m_contextMenu) {
+        const auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+        m_contextMenu(menuEvent->pos(), menuEvent->globalPos());
+        return true;
+    }
+    return QSyntaxHighlighter::eventFilter(watched, event);
+}
+
+} // namespace velmora
