@@ -5,13 +5,10 @@
 #include "app/shell/application.hpp"
 #include "app/shell/localization.hpp"
 #include "app/shell/notifications.hpp"
-#include "core/spelling/personal_words.hpp"
 #include "core/spelling/spell_checker.hpp"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QThreadPool>
 
@@ -24,7 +21,7 @@ SpellService& SpellService::shared() {
     return *service;
 }
 
-SpellService::SpellService() : m_folders(defaultFolders()) {
+SpellService::SpellService() : m_folders(defaultFolders()), m_personal(personalWordsPath()) {
     connect(&Notifications::shared(), &Notifications::languageChanged, this, [this] {
         if (m_started) {
             choose();
@@ -83,7 +80,7 @@ void SpellService::start() {
         return;
     }
     m_started = true;
-    readPersonalWords();
+    (void)m_personal.load();
     choose();
 }
 
@@ -102,7 +99,12 @@ void SpellService::choose() {
             break;
         }
     }
-    if (base == m_base && next == m_choice && (m_checker || base.isEmpty())) {
+    if (base == m_base) {
+        // The same files, loaded or loading: only the reason may differ.
+        if (next != m_choice) {
+            m_choice = next;
+            emit changed();
+        }
         return;
     }
     m_choice = next;
@@ -133,7 +135,7 @@ void SpellService::loaded(int generation, std::shared_ptr<SpellChecker> checker)
     if (generation != m_generation || !checker) {
         return;
     }
-    for (const std::string& word : m_personal) {
+    for (const std::string& word : m_personal.words()) {
         checker->addWord(word);
     }
     for (const std::string& word : m_ignored) {
@@ -143,58 +145,10 @@ void SpellService::loaded(int generation, std::shared_ptr<SpellChecker> checker)
     emit changed();
 }
 
-void SpellService::readPersonalWords() {
-    m_personalRead = true;
-    QFile file(personalWordsPath());
-    if (!file.exists()) {
-        return;
-    }
-    if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(PersonalWords::kLargestList)) {
-        m_personalWritable = false;
-        qCCritical(documentLog) << "the personal word list is not readable; it is left as it is";
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    const auto words = PersonalWords::parse(std::string_view(bytes.constData(), bytes.size()));
-    if (!words.ok()) {
-        m_personalWritable = false;
-        qCCritical(documentLog).noquote()
-            << QStringLiteral("the personal word list is refused at line %1; it is left as it is")
-                   .arg(words.error().line);
-        return;
-    }
-    m_personal = words.value();
-}
-
-bool SpellService::writePersonalWords() const {
-    if (!m_personalWritable) {
-        return false;
-    }
-    QDir().mkpath(QFileInfo(personalWordsPath()).path());
-    QSaveFile output(personalWordsPath());
-    if (!output.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    const std::string text = PersonalWords::serialize(m_personal);
-    output.write(text.data(), qint64(text.size()));
-    return output.commit();
-}
-
 void SpellService::addToDictionary(const QString& word) {
     start();
     const std::string text = word.toStdString();
-    if (!PersonalWords::isStorable(text)) {
-        ignore(word);
-        return;
-    }
-    if (std::find(m_personal.begin(), m_personal.end(), text) == m_personal.end()) {
-        m_personal.push_back(text);
-        std::sort(m_personal.begin(), m_personal.end());
-        if (!writePersonalWords()) {
-            qCCritical(documentLog) << "the personal word list was not saved; the word is kept "
-                                       "until Ostrevo quits";
-        }
-    }
+    (void)m_personal.add(text);
     if (m_checker) {
         m_checker->addWord(text);
     }

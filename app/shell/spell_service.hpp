@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/shell/personal_word_list.hpp"
 #include "core/spelling/dictionary_choice.hpp"
 
 #include <QObject>
@@ -59,8 +60,6 @@ private:
     void start();
     void choose();
     void loaded(int generation, std::shared_ptr<SpellChecker> checker);
-    void readPersonalWords();
-    bool writePersonalWords() const;
 
     QStringList m_folders;
     DictionaryChoice m_choice;
@@ -69,10 +68,7 @@ private:
     // Raised by every choice; a dictionary loaded for an older one is dropped.
     int m_generation = 0;
     bool m_started = false;
-    std::vector<std::string> m_personal;
-    // False when the stored list could not be read: it is then never overwritten.
-    bool m_personalWritable = true;
-    bool m_personalRead = false;
+    PersonalWordList m_personal;
     std::vector<std::string> m_ignored;
 };
 
