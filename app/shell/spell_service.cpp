@@ -107,11 +107,15 @@ void SpellService::choose() {
         }
         return;
     }
+    const bool hadChecker = m_checker != nullptr;
     m_choice = next;
     m_base = base;
     m_checker.reset();
     const int generation = ++m_generation;
-    emit changed();
+    // The very first choice is made while a field asks for the checker: nothing to take back.
+    if (hadChecker) {
+        emit changed();
+    }
     if (base.isEmpty()) {
         return;
     }

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -52,7 +53,12 @@ SpellHighlighter::SpellHighlighter(QTextDocument* document)
     connect(&SpellService::shared(), &SpellService::changed, this, [this] {
         ++m_generation;
         m_pending.clear();
-        checkAgain();
+        if (m_highlighting) {
+            // Never from inside highlightBlock: the highlighter cannot nest its passes.
+            QTimer::singleShot(0, this, &SpellHighlighter::checkAgain);
+        } else {
+            checkAgain();
+        }
     });
     connect(&Notifications::shared(), &Notifications::preferencesChanged, this,
             [this] { setChecking(Preferences().checkSpelling()); });
@@ -113,6 +119,7 @@ void SpellHighlighter::highlightBlock(const QString& text) {
     if (!m_checking) {
         return;
     }
+    const QScopedValueRollback highlighting(m_highlighting, true);
     const std::shared_ptr<SpellChecker> checker = SpellService::shared().checker();
     if (!checker) {
         return;

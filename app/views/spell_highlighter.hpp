@@ -60,6 +60,7 @@ private:
 
     QTextCharFormat m_format;
     bool m_checking = true;
+    bool m_highlighting = false;
     // Words not seen before that may still be looked up on the event loop in this change.
     int m_budget = 0;
     // Words waiting for the worker thread.
