@@ -9,12 +9,17 @@
 namespace velmora {
 namespace {
 
-// One code point of a line and where it sits.
+// One code point of a line, where it sits, and its Unicode category.
 struct Unit {
     char32_t codePoint = 0;
     std::size_t at = 0;
     std::size_t size = 1;
+    utf8proc_category_t category = UTF8PROC_CATEGORY_CN;
 };
+
+utf8proc_category_t category(char32_t codePoint) {
+    return utf8proc_category(static_cast<utf8proc_int32_t>(codePoint));
+}
 
 std::vector<Unit> decode(std::u16string_view line) {
     std::vector<Unit> units;
@@ -25,37 +30,34 @@ std::vector<Unit> decode(std::u16string_view line) {
             line[i + 1] < 0xE000) {
             const char32_t codePoint =
                 0x10000 + ((char32_t(high) - 0xD800) << 10) + (char32_t(line[i + 1]) - 0xDC00);
-            units.push_back({codePoint, i, 2});
+            units.push_back({codePoint, i, 2, category(codePoint)});
             i += 2;
         } else {
-            units.push_back({high, i, 1});
+            units.push_back({high, i, 1, category(high)});
             ++i;
         }
     }
     return units;
 }
 
-utf8proc_category_t category(char32_t codePoint) {
-    return utf8proc_category(static_cast<utf8proc_int32_t>(codePoint));
-}
-
-bool isLetter(char32_t codePoint) {
-    const auto c = category(codePoint);
+bool isLetter(utf8proc_category_t c) {
     return c >= UTF8PROC_CATEGORY_LU && c <= UTF8PROC_CATEGORY_LO;
 }
-bool isMark(char32_t codePoint) {
-    const auto c = category(codePoint);
+bool isMark(utf8proc_category_t c) {
     return c >= UTF8PROC_CATEGORY_MN && c <= UTF8PROC_CATEGORY_ME;
 }
-bool isDigit(char32_t codePoint) {
-    const auto c = category(codePoint);
+bool isDigit(utf8proc_category_t c) {
     return c >= UTF8PROC_CATEGORY_ND && c <= UTF8PROC_CATEGORY_NO;
 }
-bool isConnector(char32_t codePoint) {
-    return category(codePoint) == UTF8PROC_CATEGORY_PC;
+bool isConnector(utf8proc_category_t c) {
+    return c == UTF8PROC_CATEGORY_PC;
 }
-bool isWordPart(char32_t codePoint) {
-    return isLetter(codePoint) || isMark(codePoint) || isDigit(codePoint) || isConnector(codePoint);
+// Letters, marks, digits (Lu … No) and connectors such as "_".
+bool isWordPart(utf8proc_category_t c) {
+    return (c >= UTF8PROC_CATEGORY_LU && c <= UTF8PROC_CATEGORY_NO) || c == UTF8PROC_CATEGORY_PC;
+}
+bool isLetter(char32_t codePoint) {
+    return isLetter(category(codePoint));
 }
 bool isApostrophe(char32_t codePoint) {
     return codePoint == U'\'' || codePoint == U'\u2019';
@@ -74,14 +76,15 @@ public:
         markChunks();
         std::vector<SpellWord> found;
         for (std::size_t i = 0; i < m_units.size();) {
-            if (!isWordPart(at(i))) {
+            if (!isWordPart(kind(i))) {
                 ++i;
                 continue;
             }
             std::size_t end = i + 1;
-            while (end < m_units.size() &&
-                   (isWordPart(at(end)) || (isApostrophe(at(end)) && isLetterOrMark(end - 1) &&
-                                            end + 1 < m_units.size() && isLetter(at(end + 1))))) {
+            while (
+                end < m_units.size() &&
+                (isWordPart(kind(end)) || (isApostrophe(at(end)) && isLetterOrMark(end - 1) &&
+                                           end + 1 < m_units.size() && isLetter(kind(end + 1))))) {
                 ++end;
             }
             if (auto word = checked(i, end)) {
@@ -94,7 +97,10 @@ public:
 
 private:
     char32_t at(std::size_t i) const { return i < m_units.size() ? m_units[i].codePoint : 0; }
-    bool isLetterOrMark(std::size_t i) const { return isLetter(at(i)) || isMark(at(i)); }
+    utf8proc_category_t kind(std::size_t i) const {
+        return i < m_units.size() ? m_units[i].category : UTF8PROC_CATEGORY_CN;
+    }
+    bool isLetterOrMark(std::size_t i) const { return isLetter(kind(i)) || isMark(kind(i)); }
     void skip(std::size_t from, std::size_t to) {
         std::fill(m_skip.begin() + static_cast<std::ptrdiff_t>(from),
                   m_skip.begin() + static_cast<std::ptrdiff_t>(to), true);
@@ -176,7 +182,7 @@ private:
                     skip(scheme, to);
                     return;
                 }
-            } else if (startsWith(i, U"www.", true) && (i == from || !isWordPart(at(i - 1)))) {
+            } else if (startsWith(i, U"www.", true) && (i == from || !isWordPart(kind(i - 1)))) {
                 skip(i, to);
                 return;
             } else if (at(i) == U'@') {
@@ -187,7 +193,7 @@ private:
     void markAddress(std::size_t from, std::size_t at_, std::size_t to) {
         auto localPart = [this](std::size_t i) {
             const char32_t c = at(i);
-            return isWordPart(c) || c == U'.' || c == U'%' || c == U'+' || c == U'-';
+            return isWordPart(kind(i)) || c == U'.' || c == U'%' || c == U'+' || c == U'-';
         };
         std::size_t start = at_;
         while (start > from && localPart(start - 1)) {
@@ -195,8 +201,8 @@ private:
         }
         std::size_t end = at_ + 1;
         bool dotted = false;
-        while (end < to && (isWordPart(at(end)) || at(end) == U'.' || at(end) == U'-')) {
-            dotted = dotted || (at(end) == U'.' && end + 1 < to && isWordPart(at(end + 1)));
+        while (end < to && (isWordPart(kind(end)) || at(end) == U'.' || at(end) == U'-')) {
+            dotted = dotted || (at(end) == U'.' && end + 1 < to && isWordPart(kind(end + 1)));
             ++end;
         }
         if (start < at_ && dotted) {
@@ -205,27 +211,27 @@ private:
     }
 
     std::optional<SpellWord> checked(std::size_t from, std::size_t to) const {
-        while (from < to && isConnector(at(from))) {
+        while (from < to && isConnector(kind(from))) {
             ++from;
         }
-        while (to > from && isConnector(at(to - 1))) {
+        while (to > from && isConnector(kind(to - 1))) {
             --to;
         }
         std::size_t letters = 0;
         for (std::size_t i = from; i < to; ++i) {
-            if (m_skip[i] || isDigit(at(i)) || isConnector(at(i))) {
+            if (m_skip[i] || isDigit(kind(i)) || isConnector(kind(i))) {
                 return std::nullopt;
             }
-            letters += isLetter(at(i)) ? 1 : 0;
+            letters += isLetter(kind(i)) ? 1 : 0;
         }
         if (letters < 2) {
             return std::nullopt;
         }
         // "file.txt", "e.g.", "example.org": parts of a name, not words of a sentence.
-        if (from >= 2 && at(from - 1) == U'.' && isWordPart(at(from - 2))) {
+        if (from >= 2 && at(from - 1) == U'.' && isWordPart(kind(from - 2))) {
             return std::nullopt;
         }
-        if (at(to) == U'.' && isWordPart(at(to + 1))) {
+        if (at(to) == U'.' && isWordPart(kind(to + 1))) {
             return std::nullopt;
         }
         const std::size_t start = m_units[from].at;
