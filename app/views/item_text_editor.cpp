@@ -46,6 +46,7 @@ ItemTextEditor::ItemTextEditor(QWidget* parent) : QPlainTextEdit(parent) {
     setAttribute(Qt::WA_MacShowFocusRect, false);
     connect(this, &QPlainTextEdit::textChanged, this, [this] { fit(); });
     m_spelling = new SpellHighlighter(document());
+    m_spelling->followCaret(this);
 }
 
 void ItemTextEditor::setFittedHeight(double height) {

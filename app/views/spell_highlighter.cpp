@@ -9,6 +9,7 @@
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -34,18 +35,19 @@ std::u16string_view view(const QString& text) {
     return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 
-template <class Field> SpellHighlighter* attachTo(Field* field) {
-    auto* highlighter = new SpellHighlighter(field->document());
-    field->viewport()->installEventFilter(highlighter);
-    return highlighter;
+// The misspelling mark: the desktop's wavy underline in a red that reads on the base colour.
+QTextCharFormat markFormat() {
+    QTextCharFormat format;
+    format.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
+    const bool dark = QGuiApplication::palette().color(QPalette::Base).lightness() < 128;
+    format.setUnderlineColor(dark ? QColor(0xFF, 0x6B, 0x6B) : QColor(0xE0, 0x1B, 0x24));
+    return format;
 }
 
 } // namespace
 
 SpellHighlighter::SpellHighlighter(QTextDocument* document)
     : QSyntaxHighlighter(static_cast<QObject*>(document)) {
-    m_format.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
-    m_format.setUnderlineColor(QColor(0xE0, 0x1B, 0x24));
     m_checking = Preferences().checkSpelling();
     // Runs before the highlighter's own handling of the same change.
     connect(document, &QTextDocument::contentsChange, this, &SpellHighlighter::contentsChanging);
@@ -64,28 +66,59 @@ SpellHighlighter::SpellHighlighter(QTextDocument* document)
             [this] { setChecking(Preferences().checkSpelling()); });
 }
 
-SpellHighlighter* SpellHighlighter::attach(QTextEdit* field) {
-    SpellHighlighter* highlighter = attachTo(field);
-    highlighter->m_contextMenu = [field, highlighter](const QPoint& position,
-                                                      const QPoint& global) {
-        QMenu* menu = field->createStandardContextMenu(position);
-        highlighter->addMenuEntries(menu, field->cursorForPosition(position).position());
+template <class Field> SpellHighlighter* SpellHighlighter::attachTo(Field* field) {
+    auto* highlighter = new SpellHighlighter(field->document());
+    field->viewport()->installEventFilter(highlighter);
+    highlighter->watch(field);
+    highlighter->m_contextMenu = [field, highlighter](const QContextMenuEvent& event) {
+        // The menu key opens the menu at the caret, a click where it points.
+        const bool atCaret = event.reason() == QContextMenuEvent::Keyboard;
+        const QPoint point = atCaret ? field->cursorRect().center() : event.pos();
+        QMenu* menu = field->createStandardContextMenu(point);
+        highlighter->addMenuEntries(menu, atCaret ? field->textCursor().position()
+                                                  : field->cursorForPosition(point).position());
         menu->setAttribute(Qt::WA_DeleteOnClose);
-        menu->popup(global);
+        menu->popup(atCaret ? field->viewport()->mapToGlobal(point) : event.globalPos());
     };
     return highlighter;
 }
 
+SpellHighlighter* SpellHighlighter::attach(QTextEdit* field) {
+    return attachTo(field);
+}
+
 SpellHighlighter* SpellHighlighter::attach(QPlainTextEdit* field) {
-    SpellHighlighter* highlighter = attachTo(field);
-    highlighter->m_contextMenu = [field, highlighter](const QPoint& position,
-                                                      const QPoint& global) {
-        QMenu* menu = field->createStandardContextMenu(position);
-        highlighter->addMenuEntries(menu, field->cursorForPosition(position).position());
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        menu->popup(global);
-    };
-    return highlighter;
+    return attachTo(field);
+}
+
+template <class Field> void SpellHighlighter::watch(Field* field) {
+    m_caret = [field] { return field->hasFocus() ? field->textCursor().position() : -1; };
+    connect(field, &Field::cursorPositionChanged, this, &SpellHighlighter::caretMoved);
+    field->installEventFilter(this);
+}
+
+void SpellHighlighter::followCaret(QPlainTextEdit* field) {
+    watch(field);
+}
+
+void SpellHighlighter::followCaret(QTextEdit* field) {
+    watch(field);
+}
+
+void SpellHighlighter::caretMoved() {
+    if (!m_held || m_highlighting) {
+        return;
+    }
+    const auto [start, end] = *m_held;
+    if (m_caret && m_caret() == end) {
+        return;
+    }
+    m_held.reset();
+    const QTextBlock block = document()->findBlock(start);
+    if (block.isValid()) {
+        m_budget = kWordsPerChange;
+        rehighlightBlock(block);
+    }
 }
 
 void SpellHighlighter::setChecking(bool checking) {
@@ -124,6 +157,12 @@ void SpellHighlighter::highlightBlock(const QString& text) {
     if (!checker) {
         return;
     }
+    const int blockStart = currentBlock().position();
+    if (m_held && m_held->first >= blockStart && m_held->first < blockStart + text.size() + 1) {
+        m_held.reset();
+    }
+    const int caret = m_caret ? m_caret() - blockStart : -1;
+    const QTextCharFormat format = markFormat();
     const std::u16string_view line = view(text);
     for (const SpellWord& word : SpellWords::checkable(line)) {
         const std::string utf8 = SpellWords::utf8(line, word);
@@ -137,9 +176,14 @@ void SpellHighlighter::highlightBlock(const QString& text) {
             --m_budget;
             verdict = checker->isCorrect(utf8) ? SpellVerdict::correct : SpellVerdict::misspelled;
         }
-        if (verdict == SpellVerdict::misspelled) {
-            setFormat(static_cast<int>(word.start), static_cast<int>(word.length), m_format);
+        if (verdict != SpellVerdict::misspelled) {
+            continue;
         }
+        if (caret >= 0 && static_cast<std::size_t>(caret) == word.end()) {
+            m_held = {blockStart + static_cast<int>(word.start), blockStart + caret};
+            continue;
+        }
+        setFormat(static_cast<int>(word.start), static_cast<int>(word.length), format);
     }
 }
 
@@ -264,9 +308,10 @@ void SpellHighlighter::replace(const Misspelling& misspelling, const QString& co
 }
 
 bool SpellHighlighter::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ContextMenu && m_contextMenu) {
-        const auto* menuEvent = static_cast<QContextMenuEvent*>(event);
-        m_contextMenu(menuEvent->pos(), menuEvent->globalPos());
+    if (event->type() == QEvent::FocusOut) {
+        caretMoved();
+    } else if (event->type() == QEvent::ContextMenu && m_contextMenu) {
+        m_contextMenu(*static_cast<QContextMenuEvent*>(event));
         return true;
     }
     return QSyntaxHighlighter::eventFilter(watched, event);

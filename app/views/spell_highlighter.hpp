@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QSyntaxHighlighter>
-#include <QTextCharFormat>
 
 #include <functional>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 
+class QContextMenuEvent;
 class QMenu;
 class QPlainTextEdit;
 class QTextEdit;
@@ -27,6 +28,10 @@ public:
     // Checks the field's text, and adds the spelling entries to its context menu.
     static SpellHighlighter* attach(QTextEdit* field);
     static SpellHighlighter* attach(QPlainTextEdit* field);
+    // Holds back the mark of the word being typed in the field (the caret right after it)
+    // until the caret leaves it or the field loses the focus.
+    void followCaret(QPlainTextEdit* field);
+    void followCaret(QTextEdit* field);
 
     // A misspelled word of the document.
     struct Misspelling {
@@ -57,8 +62,10 @@ private:
     void dispatch();
     void backgroundDone(int generation);
     void replace(const Misspelling& misspelling, const QString& correction);
+    void caretMoved();
+    template <class Field> void watch(Field* field);
+    template <class Field> static SpellHighlighter* attachTo(Field* field);
 
-    QTextCharFormat m_format;
     bool m_checking = true;
     bool m_highlighting = false;
     // Words not seen before that may still be looked up on the event loop in this change.
@@ -70,8 +77,12 @@ private:
     // Raised by every dispatch and by a change of dictionary or preference: a worker's result
     // is applied only if it is still the newest.
     int m_generation = 0;
+    // The caret's position in the document while the field has the focus, else -1.
+    std::function<int()> m_caret;
+    // The misspelled word being typed, not marked yet (document positions).
+    std::optional<std::pair<int, int>> m_held;
     // Opens the field's context menu with the spelling entries (set by `attach`).
-    std::function<void(const QPoint& position, const QPoint& global)> m_contextMenu;
+    std::function<void(const QContextMenuEvent& event)> m_contextMenu;
 };
 
 } // namespace velmora

@@ -90,23 +90,37 @@ private slots:
         QCOMPARE(underlined(editor.document()), (Ranges{{4, 4}, {19, 5}, {62, 5}}));
     }
 
-    void typingMarksTheWordAtOnce() {
+    void aWordIsMarkedOnceTheCaretLeavesIt() {
         ItemTextEditor editor;
         editor.show();
+        QApplication::setActiveWindow(&editor);
         editor.setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        QVERIFY(editor.hasFocus());
+        // The word being typed is not marked yet; leaving it marks it on the spot.
         QTest::keyClicks(&editor, QStringLiteral("an aple"));
-        // A small change is checked on the spot, without a turn of the event loop.
+        QVERIFY(underlined(editor.document()).isEmpty());
+        QTest::keyClick(&editor, Qt::Key_Home);
         QCOMPARE(underlined(editor.document()), (Ranges{{3, 4}}));
+        QTest::keyClick(&editor, Qt::Key_End);
         QTest::keyClick(&editor, Qt::Key_Left);
         QTest::keyClick(&editor, Qt::Key_Left);
+        QCOMPARE(underlined(editor.document()), (Ranges{{3, 4}}));
         QTest::keyClicks(&editor, QStringLiteral("p"));
         QCOMPARE(editor.toPlainText(), QStringLiteral("an apple"));
         QVERIFY(underlined(editor.document()).isEmpty());
         QTest::keyClick(&editor, Qt::Key_End);
         QTest::keyClicks(&editor, QStringLiteral("z"));
+        QVERIFY(underlined(editor.document()).isEmpty());
+        QTest::keyClicks(&editor, QStringLiteral(" "));
         QCOMPARE(underlined(editor.document()), (Ranges{{3, 6}}));
         QTest::keyClick(&editor, Qt::Key_Backspace);
+        QTest::keyClick(&editor, Qt::Key_Backspace);
         QVERIFY(underlined(editor.document()).isEmpty());
+        QTest::keyClicks(&editor, QStringLiteral("x"));
+        QVERIFY(underlined(editor.document()).isEmpty());
+        editor.clearFocus();
+        QCOMPARE(underlined(editor.document()), (Ranges{{3, 6}}));
     }
 
     void aLongNoteIsCheckedInTheBackground() {
