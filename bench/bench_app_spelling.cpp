@@ -1,6 +1,7 @@
 // Spell checking while typing, with Debian's English dictionary: one keystroke in a 2,000-
 // character note (one paragraph, or twenty), with checking on and off, the event-loop share of
 // loading a long note (its words are looked up on a worker), and the words of a line.
+#include "app/panels/properties_controller.hpp"
 #include "app/shell/spell_service.hpp"
 #include "app/views/item_text_editor.hpp"
 #include "app/views/spell_highlighter.hpp"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTextCursor>
+#include <QTextEdit>
 
 #include "bench/qt_bench_main.hpp"
 #include <benchmark/benchmark.h>
@@ -94,6 +96,48 @@ void BM_SpellKeystroke(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SpellKeystroke)
+    ->ArgsProduct({{0, 1}, {1, 20}})
+    ->ArgNames({"checking", "paragraphs"})
+    ->Unit(benchmark::kMicrosecond);
+
+// The same in the inspector's note, which also restyles its markdown on every keystroke.
+void BM_SpellKeystrokeInInspectorNote(benchmark::State& state) {
+    if (!waitForDictionary()) {
+        state.SkipWithError("no English dictionary installed");
+        return;
+    }
+    PropertiesController properties;
+    properties.resize(300, 600);
+    properties.QWidget::show();
+    properties.show(Item::blank("note", "Trip"));
+    QTextEdit& note = *properties.noteView();
+    note.setFocus();
+    properties.noteSpelling()->setChecking(state.range(0) != 0);
+    const QString base = prose(2000, static_cast<int>(state.range(1)));
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> letter(0, 25);
+    int typed = 0;
+    auto reset = [&] {
+        note.setPlainText(base);
+        waitForChecks(*properties.noteSpelling());
+        QTextCursor cursor = note.textCursor();
+        cursor.setPosition(base.size() / 2);
+        note.setTextCursor(cursor);
+        typed = 0;
+    };
+    reset();
+    for (auto _ : state) {
+        const QString key =
+            typed % 7 == 0 ? QStringLiteral(" ") : QString(QChar(u'a' + letter(random)));
+        note.textCursor().insertText(key);
+        if (++typed == 400) {
+            state.PauseTiming();
+            reset();
+            state.ResumeTiming();
+        }
+    }
+}
+BENCHMARK(BM_SpellKeystrokeInInspectorNote)
     ->ArgsProduct({{0, 1}, {1, 20}})
     ->ArgNames({"checking", "paragraphs"})
     ->Unit(benchmark::kMicrosecond);

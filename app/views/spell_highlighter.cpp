@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QTextBlock>
+#include <QTextBlockUserData>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QThreadPool>
@@ -30,6 +31,13 @@ constexpr int kLongChange = 1000;
 // Words not seen before that a smaller change may look up at once.
 constexpr int kWordsPerChange = 64;
 constexpr int kSuggestions = 5;
+
+// What a block's last check found, kept with the block.
+struct BlockMarks : QTextBlockUserData {
+    QString text;
+    int stamp = 0;
+    std::vector<SpellWord> misspelled;
+};
 
 std::u16string_view view(const QString& text) {
     return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
@@ -144,6 +152,7 @@ void SpellHighlighter::contentsChanging(int /*from*/, int removed, int added) {
 }
 
 void SpellHighlighter::checkAgain() {
+    ++m_stamp;
     m_budget = kWordsPerChange;
     rehighlight();
 }
@@ -161,24 +170,37 @@ void SpellHighlighter::highlightBlock(const QString& text) {
     if (m_held && m_held->first >= blockStart && m_held->first < blockStart + text.size() + 1) {
         m_held.reset();
     }
-    const int caret = m_caret ? m_caret() - blockStart : -1;
-    const QTextCharFormat format = markFormat();
-    const std::u16string_view line = view(text);
-    for (const SpellWord& word : SpellWords::checkable(line)) {
-        const std::string utf8 = SpellWords::utf8(line, word);
-        SpellVerdict verdict = checker->known(utf8);
-        if (verdict == SpellVerdict::unknown) {
-            if (m_budget <= 0) {
+    // A block restyled but not retyped (the inspector restyles its note's markdown on every
+    // keystroke) keeps the misspellings found before.
+    auto* marks = static_cast<BlockMarks*>(currentBlockUserData());
+    if (!marks || marks->stamp != m_stamp || marks->text != text) {
+        marks = new BlockMarks;
+        marks->text = text;
+        marks->stamp = m_stamp;
+        const std::u16string_view line = view(text);
+        for (const SpellWord& word : SpellWords::checkable(line)) {
+            const std::string utf8 = SpellWords::utf8(line, word);
+            SpellVerdict verdict = checker->known(utf8);
+            if (verdict == SpellVerdict::unknown && m_budget <= 0) {
                 m_pending.insert(utf8);
                 scheduleDispatch();
+                // Checked again when the worker is done (which raises the stamp).
                 continue;
             }
-            --m_budget;
-            verdict = checker->isCorrect(utf8) ? SpellVerdict::correct : SpellVerdict::misspelled;
+            if (verdict == SpellVerdict::unknown) {
+                --m_budget;
+                verdict =
+                    checker->isCorrect(utf8) ? SpellVerdict::correct : SpellVerdict::misspelled;
+            }
+            if (verdict == SpellVerdict::misspelled) {
+                marks->misspelled.push_back(word);
+            }
         }
-        if (verdict != SpellVerdict::misspelled) {
-            continue;
-        }
+        setCurrentBlockUserData(marks);
+    }
+    const int caret = m_caret ? m_caret() - blockStart : -1;
+    const QTextCharFormat format = markFormat();
+    for (const SpellWord& word : marks->misspelled) {
         if (caret >= 0 && static_cast<std::size_t>(caret) == word.end()) {
             m_held = {blockStart + static_cast<int>(word.start), blockStart + caret};
             continue;

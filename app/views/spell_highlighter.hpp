@@ -81,6 +81,9 @@ private:
     std::function<int()> m_caret;
     // The misspelled word being typed, not marked yet (document positions).
     std::optional<std::pair<int, int>> m_held;
+    // Raised whenever verdicts may have changed (a dictionary, a word added, a worker's result,
+    // the preference): a block's remembered marks count only with the current stamp.
+    int m_stamp = 0;
     // Opens the field's context menu with the spelling entries (set by `attach`).
     std::function<void(const QContextMenuEvent& event)> m_contextMenu;
 };
