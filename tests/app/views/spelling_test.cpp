@@ -237,6 +237,25 @@ private slots:
         // The field's own entries follow.
         QVERIFY(entry(*menu, QStringLiteral("edit-copy")));
         menu->close();
+
+        // The item editor's own menu, whose undo belongs to the window, carries them too.
+        ItemTextEditor editor;
+        editor.load(QStringLiteral("brown dgo"));
+        editor.resize(300, 80);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        QTextCursor inEditor(editor.document());
+        inEditor.setPosition(7);
+        const QPoint inWord = editor.cursorRect(inEditor).center();
+        QContextMenuEvent click(QContextMenuEvent::Mouse, inWord,
+                                editor.viewport()->mapToGlobal(inWord));
+        QApplication::sendEvent(editor.viewport(), &click);
+        menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QVERIFY(entries(*menu).contains(QStringLiteral("dog")));
+        QVERIFY(entry(*menu, QStringLiteral("spelling.ignore")));
+        QVERIFY(entry(*menu, QStringLiteral("edit-undo")));
+        menu->close();
     }
 
     void aBrokenWordListIsNeverOverwritten() {
