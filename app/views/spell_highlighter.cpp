@@ -287,14 +287,14 @@ void SpellHighlighter::addMenuEntries(QMenu* menu, int position) {
          checker->suggestions(misspelling->word.toStdString(), kSuggestions)) {
         const QString correction = QString::fromStdString(suggestion);
         auto* action = new QAction(correction, menu);
-        action->setObjectName(QStringLiteral("spelling.suggestion"));
+        action->setObjectName(QStringLiteral("spellingSuggestion"));
         connect(action, &QAction::triggered, this,
                 [this, misspelling, correction] { replace(*misspelling, correction); });
         entries.append(action);
     }
     if (entries.isEmpty()) {
         auto* none = new QAction(localized(std::string_view("spelling.noSuggestions")), menu);
-        none->setObjectName(QStringLiteral("spelling.noSuggestions"));
+        none->setObjectName(QStringLiteral("spellingNoSuggestions"));
         none->setEnabled(false);
         entries.append(none);
     }
@@ -303,11 +303,11 @@ void SpellHighlighter::addMenuEntries(QMenu* menu, int position) {
     entries.append(separator);
     const QString word = misspelling->word;
     auto* add = new QAction(localized(std::string_view("spelling.addToDictionary")), menu);
-    add->setObjectName(QStringLiteral("spelling.addToDictionary"));
+    add->setObjectName(QStringLiteral("spellingAddToDictionary"));
     connect(add, &QAction::triggered, this,
             [word] { SpellService::shared().addToDictionary(word); });
     auto* ignore = new QAction(localized(std::string_view("spelling.ignore")), menu);
-    ignore->setObjectName(QStringLiteral("spelling.ignore"));
+    ignore->setObjectName(QStringLiteral("spellingIgnore"));
     connect(ignore, &QAction::triggered, this, [word] { SpellService::shared().ignore(word); });
     entries.append({add, ignore});
     if (before) {

@@ -187,7 +187,7 @@ private slots:
         // A word without corrections says so.
         editor.load(QStringLiteral("qqqqqqqqq"));
         editor.spelling()->addMenuEntries(&plain, 2);
-        QVERIFY(!entry(plain, QStringLiteral("spelling.noSuggestions"))->isEnabled());
+        QVERIFY(!entry(plain, QStringLiteral("spellingNoSuggestions"))->isEnabled());
     }
 
     void addedWordsAreKeptAndIgnoredOnesOnlyForTheSession() {
@@ -200,7 +200,7 @@ private slots:
 
         QMenu menu;
         properties.titleSpelling()->addMenuEntries(&menu, 1);
-        entry(menu, QStringLiteral("spelling.addToDictionary"))->trigger();
+        entry(menu, QStringLiteral("spellingAddToDictionary"))->trigger();
         // Every open field marks again; the capitalised form counts as the same word.
         QCOMPARE(underlined(editor.document()), (Ranges{{8, 4}}));
         QCOMPARE(underlined(properties.titleField()->document()), (Ranges{{12, 4}}));
@@ -211,7 +211,7 @@ private slots:
 
         QMenu other;
         editor.spelling()->addMenuEntries(&other, 9);
-        entry(other, QStringLiteral("spelling.ignore"))->trigger();
+        entry(other, QStringLiteral("spellingIgnore"))->trigger();
         QVERIFY(underlined(editor.document()).isEmpty());
         QVERIFY(underlined(properties.titleField()->document()).isEmpty());
         QVERIFY(stored.open(QIODevice::ReadOnly));
@@ -232,7 +232,7 @@ private slots:
         QApplication::sendEvent(field.viewport(), &event);
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         QVERIFY(menu);
-        QVERIFY(entry(*menu, QStringLiteral("spelling.addToDictionary")));
+        QVERIFY(entry(*menu, QStringLiteral("spellingAddToDictionary")));
         QVERIFY(entries(*menu).contains(QStringLiteral("dog")));
         // The field's own entries follow.
         QVERIFY(entry(*menu, QStringLiteral("edit-copy")));
@@ -253,7 +253,7 @@ private slots:
         menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         QVERIFY(menu);
         QVERIFY(entries(*menu).contains(QStringLiteral("dog")));
-        QVERIFY(entry(*menu, QStringLiteral("spelling.ignore")));
+        QVERIFY(entry(*menu, QStringLiteral("spellingIgnore")));
         QVERIFY(entry(*menu, QStringLiteral("edit-undo")));
         menu->close();
     }
