@@ -59,35 +59,29 @@ void waitForChecks(const SpellHighlighter& spelling) {
     }
 }
 
-// Typing in the middle of the note: every keystroke makes a word the checker has not seen.
-void BM_SpellKeystroke(benchmark::State& state) {
-    if (!waitForDictionary()) {
-        state.SkipWithError("no English dictionary installed");
-        return;
-    }
-    const bool checking = state.range(0) != 0;
-    const int paragraphs = static_cast<int>(state.range(1));
-    ItemTextEditor editor;
-    editor.resize(400, 300);
-    editor.show();
-    editor.spelling()->setChecking(checking);
-    const QString base = prose(2000, paragraphs);
-    std::mt19937 random(7);
+// Types into the middle of a 2,000-character note in the field: every keystroke makes a word
+// the checker has not seen. Every 400 keystrokes the note is loaded again (not timed).
+template <class Field>
+void typeIntoNote(benchmark::State& state, Field& field, SpellHighlighter& spelling,
+                  unsigned seed) {
+    spelling.setChecking(state.range(0) != 0);
+    const QString base = prose(2000, static_cast<int>(state.range(1)));
+    std::mt19937 random(seed);
     std::uniform_int_distribution<int> letter(0, 25);
     int typed = 0;
     auto reset = [&] {
-        editor.load(base);
-        waitForChecks(*editor.spelling());
-        QTextCursor cursor = editor.textCursor();
+        field.setPlainText(base);
+        waitForChecks(spelling);
+        QTextCursor cursor = field.textCursor();
         cursor.setPosition(base.size() / 2);
-        editor.setTextCursor(cursor);
+        field.setTextCursor(cursor);
         typed = 0;
     };
     reset();
     for (auto _ : state) {
         const QString key =
             typed % 7 == 0 ? QStringLiteral(" ") : QString(QChar(u'a' + letter(random)));
-        editor.textCursor().insertText(key);
+        field.textCursor().insertText(key);
         if (++typed == 400) {
             state.PauseTiming();
             reset();
@@ -95,12 +89,24 @@ void BM_SpellKeystroke(benchmark::State& state) {
         }
     }
 }
+
+// The item editor editing a note.
+void BM_SpellKeystroke(benchmark::State& state) {
+    if (!waitForDictionary()) {
+        state.SkipWithError("no English dictionary installed");
+        return;
+    }
+    ItemTextEditor editor;
+    editor.resize(400, 300);
+    editor.show();
+    typeIntoNote(state, editor, *editor.spelling(), 7);
+}
 BENCHMARK(BM_SpellKeystroke)
     ->ArgsProduct({{0, 1}, {1, 20}})
     ->ArgNames({"checking", "paragraphs"})
     ->Unit(benchmark::kMicrosecond);
 
-// The same in the inspector's note, which also restyles its markdown on every keystroke.
+// The inspector's note, which also restyles its markdown on every keystroke.
 void BM_SpellKeystrokeInInspectorNote(benchmark::State& state) {
     if (!waitForDictionary()) {
         state.SkipWithError("no English dictionary installed");
@@ -110,32 +116,8 @@ void BM_SpellKeystrokeInInspectorNote(benchmark::State& state) {
     properties.resize(300, 600);
     properties.QWidget::show();
     properties.show(Item::blank("note", "Trip"));
-    QTextEdit& note = *properties.noteView();
-    note.setFocus();
-    properties.noteSpelling()->setChecking(state.range(0) != 0);
-    const QString base = prose(2000, static_cast<int>(state.range(1)));
-    std::mt19937 random(11);
-    std::uniform_int_distribution<int> letter(0, 25);
-    int typed = 0;
-    auto reset = [&] {
-        note.setPlainText(base);
-        waitForChecks(*properties.noteSpelling());
-        QTextCursor cursor = note.textCursor();
-        cursor.setPosition(base.size() / 2);
-        note.setTextCursor(cursor);
-        typed = 0;
-    };
-    reset();
-    for (auto _ : state) {
-        const QString key =
-            typed % 7 == 0 ? QStringLiteral(" ") : QString(QChar(u'a' + letter(random)));
-        note.textCursor().insertText(key);
-        if (++typed == 400) {
-            state.PauseTiming();
-            reset();
-            state.ResumeTiming();
-        }
-    }
+    properties.noteView()->setFocus();
+    typeIntoNote(state, *properties.noteView(), *properties.noteSpelling(), 11);
 }
 BENCHMARK(BM_SpellKeystrokeInInspectorNote)
     ->ArgsProduct({{0, 1}, {1, 20}})

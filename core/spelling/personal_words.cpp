@@ -9,21 +9,13 @@
 namespace velmora {
 namespace {
 
+// No white space, line breaks or control and format characters.
 bool holdsOnlyWordCharacters(std::string_view word) {
-    std::size_t pos = 0;
-    while (pos < word.size()) {
-        utf8proc_int32_t codePoint = 0;
-        const auto n =
-            utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(word.data() + pos),
-                             static_cast<utf8proc_ssize_t>(word.size() - pos), &codePoint);
-        if (n <= 0) {
-            return false;
-        }
-        pos += static_cast<std::size_t>(n);
-        const auto category = utf8proc_category(codePoint);
-        if (Text::isWhitespace(static_cast<char32_t>(codePoint)) ||
-            category == UTF8PROC_CATEGORY_CC || category == UTF8PROC_CATEGORY_CF ||
-            category == UTF8PROC_CATEGORY_ZL || category == UTF8PROC_CATEGORY_ZP) {
+    for (const char32_t codePoint : Text::codePoints(word)) {
+        const auto category = utf8proc_category(static_cast<utf8proc_int32_t>(codePoint));
+        if (Text::isWhitespace(codePoint) || category == UTF8PROC_CATEGORY_CC ||
+            category == UTF8PROC_CATEGORY_CF || category == UTF8PROC_CATEGORY_ZL ||
+            category == UTF8PROC_CATEGORY_ZP) {
             return false;
         }
     }

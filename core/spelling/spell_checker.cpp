@@ -4,7 +4,6 @@
 
 #include <hunspell.hxx>
 #include <iconv.h>
-#include <utf8proc.h>
 
 #include <cerrno>
 #include <fstream>
@@ -72,15 +71,9 @@ std::string affixValue(const std::string& path, std::string_view key) {
 
 std::set<SpellScript> scriptsOf(std::string_view letters) {
     std::set<SpellScript> scripts;
-    std::size_t pos = 0;
-    while (pos < letters.size()) {
-        utf8proc_int32_t codePoint = 0;
-        const auto n =
-            utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(letters.data() + pos),
-                             static_cast<utf8proc_ssize_t>(letters.size() - pos), &codePoint);
-        pos += n > 0 ? static_cast<std::size_t>(n) : 1;
-        const SpellScript script = SpellWords::scriptOf(static_cast<char32_t>(codePoint));
-        if (script != SpellScript::other) {
+    for (const char32_t codePoint : Text::codePoints(letters)) {
+        if (const SpellScript script = SpellWords::scriptOf(codePoint);
+            script != SpellScript::other) {
             scripts.insert(script);
         }
     }

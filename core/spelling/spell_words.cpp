@@ -291,17 +291,7 @@ SpellScript SpellWords::scriptOf(char32_t codePoint) {
 }
 
 SpellScript SpellWords::scriptOfWord(std::string_view word) {
-    std::size_t pos = 0;
-    while (pos < word.size()) {
-        utf8proc_int32_t codePoint = 0;
-        const auto n =
-            utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(word.data() + pos),
-                             static_cast<utf8proc_ssize_t>(word.size() - pos), &codePoint);
-        if (n <= 0) {
-            return SpellScript::other;
-        }
-        pos += static_cast<std::size_t>(n);
-        const char32_t c = static_cast<char32_t>(codePoint);
+    for (const char32_t c : Text::codePoints(word)) {
         if (isLetter(c) && !(c >= 0x2B0 && c < 0x300)) {
             return scriptOf(c);
         }

@@ -61,6 +61,21 @@ QAction* entry(const QMenu& menu, const QString& objectName) {
     return nullptr;
 }
 
+// Shows the field, right-clicks it at the document position and returns the menu that opened.
+template <class Field> QMenu* rightClickAt(Field& field, int position) {
+    field.resize(300, 80);
+    field.show();
+    if (!QTest::qWaitForWindowExposed(&field)) {
+        return nullptr;
+    }
+    QTextCursor cursor(field.document());
+    cursor.setPosition(position);
+    const QPoint at = field.cursorRect(cursor).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, field.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(field.viewport(), &event);
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
 void setChecking(bool on) {
     Preferences().setBool(PreferenceKeys::checkSpelling, on);
     Notifications::shared().post(Notifications::preferences);
@@ -222,15 +237,7 @@ private slots:
         QPlainTextEdit field;
         SpellHighlighter::attach(&field);
         field.setPlainText(QStringLiteral("brown dgo"));
-        field.resize(300, 80);
-        field.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&field));
-        QTextCursor cursor(field.document());
-        cursor.setPosition(7);
-        const QPoint at = field.cursorRect(cursor).center();
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, field.viewport()->mapToGlobal(at));
-        QApplication::sendEvent(field.viewport(), &event);
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QMenu* menu = rightClickAt(field, 7);
         QVERIFY(menu);
         QVERIFY(entry(*menu, QStringLiteral("spellingAddToDictionary")));
         QVERIFY(entries(*menu).contains(QStringLiteral("dog")));
@@ -241,16 +248,7 @@ private slots:
         // The item editor's own menu, whose undo belongs to the window, carries them too.
         ItemTextEditor editor;
         editor.load(QStringLiteral("brown dgo"));
-        editor.resize(300, 80);
-        editor.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&editor));
-        QTextCursor inEditor(editor.document());
-        inEditor.setPosition(7);
-        const QPoint inWord = editor.cursorRect(inEditor).center();
-        QContextMenuEvent click(QContextMenuEvent::Mouse, inWord,
-                                editor.viewport()->mapToGlobal(inWord));
-        QApplication::sendEvent(editor.viewport(), &click);
-        menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        menu = rightClickAt(editor, 7);
         QVERIFY(menu);
         QVERIFY(entries(*menu).contains(QStringLiteral("dog")));
         QVERIFY(entry(*menu, QStringLiteral("spellingIgnore")));
