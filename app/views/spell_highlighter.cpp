@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextBlockUserData>
 #include <QTextDocument>
@@ -125,6 +126,7 @@ void SpellHighlighter::caretMoved() {
     const QTextBlock block = document()->findBlock(start);
     if (block.isValid()) {
         m_budget = kWordsPerChange;
+        const QSignalBlocker quiet(document());
         rehighlightBlock(block);
     }
 }
@@ -154,6 +156,9 @@ void SpellHighlighter::contentsChanging(int /*from*/, int removed, int added) {
 void SpellHighlighter::checkAgain() {
     ++m_stamp;
     m_budget = kWordsPerChange;
+    // Marks are no edit: the field must not report changed text (the window would take it for
+    // typing and the document for unsaved).
+    const QSignalBlocker quiet(document());
     rehighlight();
 }
 
