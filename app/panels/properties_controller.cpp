@@ -5,6 +5,7 @@
 #include "app/shell/localization.hpp"
 #include "app/views/appearance.hpp"
 #include "app/views/note_renderer.hpp"
+#include "app/views/spell_highlighter.hpp"
 #include "core/commands/command_registry.hpp"
 #include "core/formats/note_markdown.hpp"
 
@@ -62,6 +63,7 @@ PropertiesController::PropertiesController(QWidget* parent) : QWidget(parent) {
     m_titleField->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_titleField->setFixedHeight(QFontMetrics(m_titleField->font()).lineSpacing() * 2 + 14);
     m_titleField->installEventFilter(this);
+    m_titleSpelling = SpellHighlighter::attach(m_titleField);
     titleBox->addWidget(m_titleField);
     stack->addLayout(titleBox);
 
@@ -112,6 +114,7 @@ PropertiesController::PropertiesController(QWidget* parent) : QWidget(parent) {
     m_noteView->document()->setDocumentMargin(4);
     m_noteView->installEventFilter(this);
     m_noteView->viewport()->installEventFilter(this);
+    m_noteSpelling = SpellHighlighter::attach(m_noteView);
     noteBox->addWidget(m_noteView, 1);
     stack->addLayout(noteBox, 1);
 

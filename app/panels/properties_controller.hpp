@@ -19,6 +19,7 @@ class QTextEdit;
 
 namespace velmora {
 
+class SpellHighlighter;
 class SwatchButton;
 
 // The properties of the selected item in the inspector: its title, check mark, colour label
@@ -59,6 +60,9 @@ public:
     [[nodiscard]] const std::optional<std::string>& noteID() const { return m_noteID; }
     [[nodiscard]] QPlainTextEdit* titleField() const { return m_titleField; }
     [[nodiscard]] QTextEdit* noteView() const { return m_noteView; }
+    // The spell checking of the title field and of the note.
+    [[nodiscard]] SpellHighlighter* titleSpelling() const { return m_titleSpelling; }
+    [[nodiscard]] SpellHighlighter* noteSpelling() const { return m_noteSpelling; }
     [[nodiscard]] QCheckBox* checkBox() const { return m_checked; }
     [[nodiscard]] const std::vector<SwatchButton*>& swatches() const { return m_swatchButtons; }
     [[nodiscard]] QLabel* createdLabel() const { return m_createdLabel; }
@@ -91,6 +95,8 @@ private:
     QLabel* m_createdLabel = nullptr;
     QLabel* m_modifiedLabel = nullptr;
     QLabel* m_childrenLabel = nullptr;
+    SpellHighlighter* m_titleSpelling = nullptr;
+    SpellHighlighter* m_noteSpelling = nullptr;
     std::vector<SwatchButton*> m_swatchButtons;
     std::vector<std::tuple<QLabel*, const char*, bool>> m_captions;
     // Set while the controls are filled from the item, so that it is not taken for typing.

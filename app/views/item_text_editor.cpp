@@ -1,5 +1,6 @@
 #include "app/views/item_text_editor.hpp"
 
+#include "app/views/spell_highlighter.hpp"
 #include "core/model/text.hpp"
 
 #include <QAbstractTextDocumentLayout>
@@ -44,6 +45,8 @@ ItemTextEditor::ItemTextEditor(QWidget* parent) : QPlainTextEdit(parent) {
     setAutoFillBackground(false);
     setAttribute(Qt::WA_MacShowFocusRect, false);
     connect(this, &QPlainTextEdit::textChanged, this, [this] { fit(); });
+    m_spelling = new SpellHighlighter(document());
+    m_spelling->followCaret(this);
 }
 
 void ItemTextEditor::setFittedHeight(double height) {
@@ -167,6 +170,7 @@ void ItemTextEditor::contextMenuEvent(QContextMenuEvent* event) {
             });
         }
     }
+    m_spelling->addMenuEntries(menu, cursorForPosition(event->pos()).position());
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
 }

@@ -8,6 +8,8 @@
 
 namespace velmora {
 
+class SpellHighlighter;
+
 // The one text field of a document window in which an item's title or note is typed. Plain
 // text only, with no undo history of its own: undo and redo are forwarded to the window, which
 // commits the typed text first and then undoes the document. It grows downwards with its text
@@ -44,6 +46,8 @@ public:
     [[nodiscard]] int neededHeight() const;
     // Whether the editor paints its background (it reaches past the row it covers).
     [[nodiscard]] bool drawsBackground() const;
+    // The spell checking of the editor's text.
+    [[nodiscard]] SpellHighlighter* spelling() const { return m_spelling; }
 
 protected:
     bool event(QEvent* event) override;
@@ -53,6 +57,7 @@ protected:
 
 private:
     double m_fittedHeight = std::numeric_limits<double>::max();
+    SpellHighlighter* m_spelling = nullptr;
 };
 
 } // namespace velmora

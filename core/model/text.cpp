@@ -36,6 +36,17 @@ std::string mapped(std::string_view text, int options) {
 
 } // namespace
 
+std::u32string codePoints(std::string_view text) {
+    std::u32string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Decoded decoded = decodeAt(text, pos);
+        out.push_back(decoded.codePoint);
+        pos += decoded.length;
+    }
+    return out;
+}
+
 void appendUTF8(std::string& out, char32_t codePoint) {
     utf8proc_uint8_t buf[4];
     auto n = utf8proc_encode_char(static_cast<utf8proc_int32_t>(codePoint), buf);

@@ -43,6 +43,9 @@ namespace velmora::Text {
 // Whether the bytes are well-formed UTF-8.
 [[nodiscard]] bool isValidUTF8(std::string_view text);
 
+// The code points of the text; an invalid sequence reads as U+FFFD.
+[[nodiscard]] std::u32string codePoints(std::string_view text);
+
 // Appends the UTF-8 form of a code point.
 void appendUTF8(std::string& out, char32_t codePoint);
 

@@ -123,7 +123,7 @@ package)
     dpkg-deb -x "$deb" "$scratch/unpacked"
     check_file_set "$scratch/unpacked"
     depends=$(dpkg-deb -f "$deb" Depends)
-    for needed in libqt6widgets6 libqt6svg6 qt6-qpa-plugins libutf8proc libexpat1; do
+    for needed in libqt6widgets6 libqt6svg6 qt6-qpa-plugins libutf8proc libexpat1 libhunspell; do
         [[ "$depends" == *"$needed"* ]] || fail "the package does not depend on $needed: $depends"
     done
     [ "$(dpkg-deb -f "$deb" Package)" = ostrevo ] || fail "the package is not named ostrevo"
