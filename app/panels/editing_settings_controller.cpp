@@ -2,9 +2,11 @@
 
 #include "app/shell/notifications.hpp"
 #include "app/shell/preferences.hpp"
+#include "app/shell/spell_service.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 
 namespace velmora {
 
@@ -18,6 +20,10 @@ EditingSettingsController::EditingSettingsController(QWidget* parent)
         {QStringLiteral("finish"), QStringLiteral("finishAndAddNext")});
     addNote(QStringLiteral("settings.return.note"));
     spelling = addCheck(QStringLiteral("settings.spelling"));
+    // Which dictionary stands in when the interface language has none; hidden when it has one.
+    spellingNote = addNote(QStringLiteral("settings.spelling.english"));
+    connect(&SpellService::shared(), &SpellService::changed, this,
+            &EditingSettingsController::showSpellingNote);
 
     connect(tabIndents, &QCheckBox::clicked, this,
             &EditingSettingsController::storeEditorPreferences);
@@ -46,6 +52,13 @@ void EditingSettingsController::refresh() {
     returnEdits->setChecked(preferences.returnEdits());
     select(returnWhileTyping, preferences.returnWhileTyping(), QStringLiteral("finish"));
     spelling->setChecked(preferences.checkSpelling());
+    showSpellingNote();
+}
+
+void EditingSettingsController::showSpellingNote() {
+    const QString note = SpellService::shared().settingsNote();
+    spellingNote->setText(note);
+    spellingNote->parentWidget()->setVisible(!note.isEmpty());
 }
 
 } // namespace velmora

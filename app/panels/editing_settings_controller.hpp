@@ -16,10 +16,12 @@ public:
     QCheckBox* returnEdits = nullptr;
     QComboBox* returnWhileTyping = nullptr;
     QCheckBox* spelling = nullptr;
+    QLabel* spellingNote = nullptr;
 
 private:
     // Stores the three editor preferences together and announces them.
     void storeEditorPreferences();
+    void showSpellingNote();
 };
 
 } // namespace velmora

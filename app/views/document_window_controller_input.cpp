@@ -214,7 +214,8 @@ int DocumentWindowController::pageRows() const {
     constexpr int kBlockGap = 8;
     const auto& selected = m_document.session().snapshot.selectedId;
     if (showsCanvas()) {
-        const CanvasBlock* block = selected ? m_canvas->scene().block(*selected) : nullptr;
+        const std::optional<CanvasBlock> block =
+            selected ? m_canvas->scene().block(*selected) : std::nullopt;
         const double height =
             (block ? block->frame.height() : 24.0) * m_canvas->magnification() + kBlockGap;
         return std::max(1, static_cast<int>(m_canvasScroll->viewport()->height() / height));
@@ -230,18 +231,20 @@ void DocumentWindowController::goTo(const KeyRoute& route) {
     const EditorSession& session = m_document.session();
     const bool canvas = showsCanvas();
     // The shown items in order: the list's rows or the canvas's blocks, found by index.
-    const int count =
-        canvas ? static_cast<int>(m_canvas->scene().blocks.size()) : m_list->model().count();
+    const std::vector<CanvasBlock> blocks =
+        canvas ? m_canvas->scene().blocks() : std::vector<CanvasBlock>{};
+    const int count = canvas ? static_cast<int>(blocks.size()) : m_list->model().count();
     const auto idAt = [&](int index) -> std::string_view {
-        return canvas ? m_canvas->scene().blocks[static_cast<std::size_t>(index)].id()
+        return canvas ? blocks[static_cast<std::size_t>(index)].id()
                       : std::string_view(m_list->model().rowAt(index).item().id);
     };
     const auto indexOf = [&](const std::string& id) -> std::optional<int> {
         if (canvas) {
-            const auto found = m_canvas->scene().blockIndex.find(id);
-            return found == m_canvas->scene().blockIndex.end()
+            const auto found = std::find_if(blocks.begin(), blocks.end(),
+                                            [&](const CanvasBlock& b) { return b.id() == id; });
+            return found == blocks.end()
                        ? std::nullopt
-                       : std::optional<int>(static_cast<int>(found->second));
+                       : std::optional<int>(static_cast<int>(found - blocks.begin()));
         }
         return m_list->model().rowOf(id);
     };
