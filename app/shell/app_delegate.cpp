@@ -11,6 +11,7 @@
 #include "app/shell/library_folder.hpp"
 #include "app/shell/localization.hpp"
 #include "app/shell/notifications.hpp"
+#include "app/shell/outline_zoom.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
@@ -35,10 +36,6 @@ namespace {
 
 const QString kFeedbackAddress = QStringLiteral("https://ostrevo.app/feedback");
 const QString kHomeAddress = QStringLiteral("https://ostrevo.app");
-
-constexpr double kZoomStep = 1.1;
-constexpr double kMinZoom = 0.5;
-constexpr double kMaxZoom = 3.0;
 
 // The edit command of the outline a standard menu item stands for.
 std::optional<EditCommand> editCommandOf(StandardItem item) {
@@ -350,11 +347,28 @@ void AppDelegate::run(StandardItem item, QWidget* window) {
             window->isMaximized() ? window->showNormal() : window->showMaximized();
         }
         break;
+    case StandardItem::toggleToolbar:
+    case StandardItem::customizeToolbar:
+    case StandardItem::nextTab:
+    case StandardItem::previousTab:
+    case StandardItem::moveTabToNewWindow:
+    case StandardItem::mergeAllWindows:
+        runWindowItem(item, window);
+        break;
     case StandardItem::feedback:
         QDesktopServices::openUrl(QUrl(kFeedbackAddress));
         break;
     case StandardItem::moreApps:
         QDesktopServices::openUrl(QUrl(kHomeAddress));
+        break;
+    case StandardItem::deleteSelection:
+        // With no text field focused, Delete removes the selected items as Item ▸ Delete does.
+        if (DocumentView* view = document ? m_controller->viewOf(document) : nullptr;
+            view && !isTextField(QApplication::focusWidget())) {
+            view->perform(Action::deleteItem);
+            break;
+        }
+        runEditItem(item);
         break;
     default:
         // With no text field focused, the edit commands act on the outline.
@@ -441,19 +455,12 @@ void AppDelegate::runEditItem(StandardItem item) {
 }
 
 void AppDelegate::zoom(StandardItem item) {
-    Preferences preferences;
-    double current = preferences.outlineZoom();
-    if (current <= 0) {
-        current = 1.0;
+    if (item == StandardItem::actualSize) {
+        OutlineZoom::store(1.0);
+        return;
     }
-    double next = 1.0;
-    if (item == StandardItem::zoomIn) {
-        next = std::min(kMaxZoom, current * kZoomStep);
-    } else if (item == StandardItem::zoomOut) {
-        next = std::max(kMinZoom, current / kZoomStep);
-    }
-    preferences.setDouble(PreferenceKeys::outlineZoom, std::round(next * 1000) / 1000);
-    Notifications::shared().post(Notifications::zoom);
+    OutlineZoom::store(
+        OutlineZoom::stepped(Preferences().outlineZoom(), item == StandardItem::zoomIn ? 1 : -1));
 }
 
 bool AppDelegate::canRun(StandardItem item, QWidget* window) const {
@@ -475,8 +482,12 @@ bool AppDelegate::canRun(StandardItem item, QWidget* window) const {
     case StandardItem::exportPDF:
         return document != nullptr;
     case StandardItem::toggleToolbar:
-        // The toolbar comes with the full document window.
-        return false;
+    case StandardItem::customizeToolbar:
+    case StandardItem::nextTab:
+    case StandardItem::previousTab:
+    case StandardItem::moveTabToNewWindow:
+    case StandardItem::mergeAllWindows:
+        return canRunWindowItem(item, window);
     case StandardItem::checkUpdates:
         return UpdateService::shared().isAvailable();
     default:

@@ -65,6 +65,8 @@ public:
     QStringList recentDocuments() const override;
     void openRecent(const QString& path) override;
     bool updatesAvailable() const override;
+    QList<OpenDocumentEntry> openDocumentEntries(QWidget* window) const override;
+    void showOpenDocument(int index) override;
 
     // DocumentViewHost
     void carryOut(SideEffect side, VelmoraDocument& document) override;
@@ -77,6 +79,9 @@ public:
 
 private:
     void runEditItem(StandardItem item);
+    // The toolbar and the tab and window commands.
+    void runWindowItem(StandardItem item, QWidget* window);
+    [[nodiscard]] bool canRunWindowItem(StandardItem item, QWidget* window) const;
     void runPrinting(StandardItem item, VelmoraDocument& document, QWidget* window);
     void zoom(StandardItem item);
     void undo(VelmoraDocument& document, bool redo);

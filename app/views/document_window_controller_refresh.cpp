@@ -4,6 +4,7 @@
 
 #include "app/shell/localization.hpp"
 #include "app/shell/notifications.hpp"
+#include "app/shell/outline_zoom.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
 #include "app/views/hoist_bar.hpp"
@@ -30,20 +31,10 @@
 namespace velmora {
 namespace {
 
-constexpr double kMinZoom = 0.5;
-constexpr double kMaxZoom = 3.0;
-constexpr double kZoomStep = 1.1;
 // Trees at least this big get their id index built in the background after a change.
 constexpr std::int64_t kPreparedLookupItems = 2048;
 // The smallest width of the editor in the list, so that a short title leaves room to type.
 constexpr int kMinEditorWidth = 180;
-
-double clampedZoom(double zoom) {
-    if (!std::isfinite(zoom) || zoom <= 0) {
-        return 1.0;
-    }
-    return std::clamp(zoom, kMinZoom, kMaxZoom);
-}
 
 int lineCount(const QString& text) {
     return static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
@@ -305,7 +296,7 @@ void DocumentWindowController::languageChanged() {
 }
 
 void DocumentWindowController::applyStoredZoom() {
-    const double zoom = clampedZoom(Preferences().outlineZoom());
+    const double zoom = OutlineZoom::clamped(Preferences().outlineZoom());
     m_list->setZoom(zoom);
     const QSignalBlocker quiet(m_canvas);
     m_canvas->setMagnification(zoom);
@@ -317,17 +308,15 @@ void DocumentWindowController::zoomChanged() {
 }
 
 void DocumentWindowController::storeZoom(double zoom) {
-    Preferences preferences;
-    preferences.setDouble(PreferenceKeys::outlineZoom, std::round(clampedZoom(zoom) * 1000) / 1000);
-    Notifications::shared().post(Notifications::zoom);
+    OutlineZoom::store(zoom);
 }
 
 void DocumentWindowController::zoomIn() {
-    storeZoom(m_list->zoom() * kZoomStep);
+    storeZoom(OutlineZoom::stepped(m_list->zoom(), 1));
 }
 
 void DocumentWindowController::zoomOut() {
-    storeZoom(m_list->zoom() / kZoomStep);
+    storeZoom(OutlineZoom::stepped(m_list->zoom(), -1));
 }
 
 void DocumentWindowController::actualSize() {

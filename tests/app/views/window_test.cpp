@@ -478,6 +478,27 @@ private slots:
         QCOMPARE(m_app->editor().textCursor().selectedText(), QStringLiteral("A"));
     }
 
+    // Edit ▸ Delete once did nothing while the outline had the focus.
+    void theMenusDeleteRemovesTheSelectedItems() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A"), itemWith("b", "B"), itemWith("c", "C")}, "b"));
+        m_app->list().setFocus();
+        m_app->delegate().run(StandardItem::deleteSelection, m_app->window().window());
+        const auto& items = m_app->session().snapshot.document.items;
+        QCOMPARE(items.size(), std::size_t{2});
+        QCOMPARE(items[0].text + items[1].text, std::string("AC"));
+        // One undo brings it back, as after Item ▸ Delete.
+        m_app->delegate().run(StandardItem::undo, m_app->window().window());
+        QCOMPARE(m_app->session().snapshot.document.items.size(), std::size_t{3});
+        // While a title is edited, Delete acts on its text instead.
+        m_app->click(m_app->titlePoint("b"));
+        WindowFixture::key(Qt::Key_Return);
+        m_app->delegate().run(StandardItem::selectAll, m_app->window().window());
+        m_app->delegate().run(StandardItem::deleteSelection, m_app->window().window());
+        QCOMPARE(m_app->editor().toPlainText(), QString());
+        QCOMPARE(m_app->session().snapshot.document.items.size(), std::size_t{3});
+    }
+
     void undoMovesTheSelectionOffItemsHiddenMeanwhile() {
         m_app->newDocument();
         Item done = itemWith("b", "B");

@@ -1,0 +1,27 @@
+#include "app/shell/outline_zoom.hpp"
+
+#include "app/shell/notifications.hpp"
+#include "app/shell/preferences.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmora::OutlineZoom {
+
+double clamped(double zoom) {
+    if (!std::isfinite(zoom) || zoom <= 0) {
+        return 1.0;
+    }
+    return std::clamp(zoom, minimum, maximum);
+}
+
+double stepped(double current, int steps) {
+    return clamped(clamped(current) * std::pow(step, steps));
+}
+
+void store(double zoom) {
+    Preferences().setDouble(PreferenceKeys::outlineZoom, std::round(clamped(zoom) * 1000) / 1000);
+    Notifications::shared().post(Notifications::zoom);
+}
+
+} // namespace velmora::OutlineZoom
