@@ -268,7 +268,8 @@ private:
     }
 
     WindowToolbar& toolbar(VelmoraDocument* document) {
-        auto* view = dynamic_cast<DocumentWindowController*>(controller().viewOf(document));
+        auto* view =
+            qobject_cast<DocumentWindowController*>(controller().viewOf(document)->widget());
         Q_ASSERT(view);
         return view->toolbar();
     }
