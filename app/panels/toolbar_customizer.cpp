@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace velmora {
@@ -25,7 +26,22 @@ QIcon iconOf(const ToolbarItems::Item& item) {
     if (item.id == ToolbarItems::labelMenu) {
         return ToolbarIcons::labelSwatch(ColorLabel::orange);
     }
-    return QIcon::fromTheme(QStringLiteral("view-list-tree"));
+    return ToolbarIcons::viewSwitch();
+}
+
+// The item's name in the list: the view switch by its three segments, menu titles without the
+// ellipsis that promises a dialog.
+QString nameOf(const ToolbarItems::Item& item) {
+    if (item.id == ToolbarItems::viewSwitch) {
+        return localized(QStringLiteral("menu.view.list")) + QStringLiteral(" / ") +
+               localized(QStringLiteral("menu.view.tree")) + QStringLiteral(" / ") +
+               localized(QStringLiteral("menu.view.map"));
+    }
+    QString name = localized(item.labelKey);
+    if (name.endsWith(QChar(0x2026))) {
+        name.chop(1);
+    }
+    return name.trimmed();
 }
 
 } // namespace
@@ -41,7 +57,7 @@ ToolbarCustomizer::ToolbarCustomizer(QWidget* parent) : QDialog(parent) {
     m_list->setDefaultDropAction(Qt::MoveAction);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setIconSize(QSize(18, 18));
-    m_list->setMinimumSize(260, 300);
+    m_list->setMinimumWidth(260);
 
     m_up = new QPushButton(localized(QStringLiteral("menu.reorganize.moveUp")), this);
     m_down = new QPushButton(localized(QStringLiteral("menu.reorganize.moveDown")), this);
@@ -70,6 +86,7 @@ ToolbarCustomizer::ToolbarCustomizer(QWidget* parent) : QDialog(parent) {
     layout->addWidget(buttons);
 
     connect(m_list, &QListWidget::currentRowChanged, this, [this] { updateButtons(); });
+    connect(m_list, &QListWidget::itemChanged, this, &ToolbarCustomizer::shade);
     connect(m_list->model(), &QAbstractItemModel::rowsMoved, this, [this] { updateButtons(); });
     fill(ToolbarItems::shown(Preferences()));
 }
@@ -91,13 +108,17 @@ void ToolbarCustomizer::fill(const QStringList& shown) {
     }
     for (const QString& id : order) {
         const ToolbarItems::Item* item = ToolbarItems::item(id);
-        auto* row = new QListWidgetItem(iconOf(*item), localized(item->labelKey), m_list);
+        auto* row = new QListWidgetItem(iconOf(*item), nameOf(*item), m_list);
         row->setData(kIdRole, id);
         row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable |
                       Qt::ItemIsDragEnabled);
         row->setCheckState(shown.contains(id) ? Qt::Checked : Qt::Unchecked);
+        shade(row);
     }
     m_list->setCurrentRow(0);
+    // Tall enough for every item without scrolling.
+    m_list->setMinimumHeight(m_list->sizeHintForRow(0) * m_list->count() +
+                             2 * m_list->frameWidth() + 4);
     updateButtons();
 }
 
@@ -125,6 +146,15 @@ void ToolbarCustomizer::moveSelected(int step) {
 
 void ToolbarCustomizer::restoreDefaults() {
     fill(ToolbarItems::defaults());
+}
+
+// Items left out are dimmed, so their state reads even where the style draws an empty check
+// box faintly (dark themes).
+void ToolbarCustomizer::shade(QListWidgetItem* row) {
+    const QPalette::ColorRole role =
+        row->checkState() == Qt::Checked ? QPalette::Text : QPalette::PlaceholderText;
+    const QSignalBlocker quiet(m_list);
+    row->setForeground(m_list->palette().brush(role));
 }
 
 void ToolbarCustomizer::updateButtons() {

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 
 namespace velmora {
@@ -32,6 +33,7 @@ public:
 private:
     void fill(const QStringList& shown);
     void updateButtons();
+    void shade(QListWidgetItem* row);
 
     QListWidget* m_list = nullptr;
     QPushButton* m_up = nullptr;

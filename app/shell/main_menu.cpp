@@ -7,6 +7,7 @@
 #include "core/commands/command_registry.hpp"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -305,9 +306,13 @@ private:
             }
             const QList<OpenDocumentEntry> entries = target->openDocumentEntries(window);
             start->setVisible(!entries.isEmpty());
+            // One of them is current: radio items, as window lists show on Linux.
+            auto* group = new QActionGroup(menu);
+            QObject::connect(menu, &QMenu::aboutToShow, group, &QObject::deleteLater);
             for (int i = 0; i < entries.size(); ++i) {
                 QAction* item = menu->addAction(mnemonicSafe(entries[i].title));
                 item->setCheckable(true);
+                group->addAction(item);
                 item->setChecked(entries[i].current);
                 QObject::connect(item, &QAction::triggered, item,
                                  [target, i] { target->showOpenDocument(i); });

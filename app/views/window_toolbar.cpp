@@ -151,6 +151,13 @@ QIcon ToolbarIcons::icon(Action action) {
     return drawnIcon(action);
 }
 
+QIcon ToolbarIcons::viewSwitch() {
+    return drawn([](QPainter& p) {
+        p.drawRoundedRect(QRectF(1.5, 5.5, 15, 7), 2, 2);
+        lines(p, {{6.5, 5.5, 6.5, 12.5}, {11.5, 5.5, 11.5, 12.5}});
+    });
+}
+
 QIcon ToolbarIcons::labelSwatch(std::optional<ColorLabel> label) {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);

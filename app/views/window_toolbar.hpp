@@ -62,6 +62,8 @@ private:
 namespace ToolbarIcons {
 // The icon of a toolbar action: from the desktop's icon theme, else drawn here.
 [[nodiscard]] QIcon icon(Action action);
+// Three segments side by side: the view switch, in lists of the toolbar's items.
+[[nodiscard]] QIcon viewSwitch();
 // A round swatch of a label colour (none: an empty ring), for the label menu.
 [[nodiscard]] QIcon labelSwatch(std::optional<ColorLabel> label);
 } // namespace ToolbarIcons
