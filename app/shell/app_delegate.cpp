@@ -262,6 +262,10 @@ void AppDelegate::undo(VelmoraDocument& document, bool redo) {
 }
 
 void AppDelegate::run(StandardItem item, QWidget* window) {
+    if (isWindowItem(item)) {
+        runWindowItem(item, window);
+        return;
+    }
     VelmoraDocument* document = documentOf(window);
     switch (item) {
     case StandardItem::about:
@@ -346,14 +350,6 @@ void AppDelegate::run(StandardItem item, QWidget* window) {
         if (window) {
             window->isMaximized() ? window->showNormal() : window->showMaximized();
         }
-        break;
-    case StandardItem::toggleToolbar:
-    case StandardItem::customizeToolbar:
-    case StandardItem::nextTab:
-    case StandardItem::previousTab:
-    case StandardItem::moveTabToNewWindow:
-    case StandardItem::mergeAllWindows:
-        runWindowItem(item, window);
         break;
     case StandardItem::feedback:
         QDesktopServices::openUrl(QUrl(kFeedbackAddress));
@@ -464,6 +460,9 @@ void AppDelegate::zoom(StandardItem item) {
 }
 
 bool AppDelegate::canRun(StandardItem item, QWidget* window) const {
+    if (isWindowItem(item)) {
+        return canRunWindowItem(item, window);
+    }
     VelmoraDocument* document = documentOf(window);
     switch (item) {
     case StandardItem::close:
@@ -481,13 +480,6 @@ bool AppDelegate::canRun(StandardItem item, QWidget* window) const {
     case StandardItem::printPreview:
     case StandardItem::exportPDF:
         return document != nullptr;
-    case StandardItem::toggleToolbar:
-    case StandardItem::customizeToolbar:
-    case StandardItem::nextTab:
-    case StandardItem::previousTab:
-    case StandardItem::moveTabToNewWindow:
-    case StandardItem::mergeAllWindows:
-        return canRunWindowItem(item, window);
     case StandardItem::checkUpdates:
         return UpdateService::shared().isAvailable();
     default:

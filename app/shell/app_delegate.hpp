@@ -80,6 +80,7 @@ public:
 private:
     void runEditItem(StandardItem item);
     // The toolbar and the tab and window commands.
+    [[nodiscard]] static bool isWindowItem(StandardItem item);
     void runWindowItem(StandardItem item, QWidget* window);
     [[nodiscard]] bool canRunWindowItem(StandardItem item, QWidget* window) const;
     void runPrinting(StandardItem item, VelmoraDocument& document, QWidget* window);

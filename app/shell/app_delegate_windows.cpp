@@ -11,6 +11,20 @@
 
 namespace velmora {
 
+bool AppDelegate::isWindowItem(StandardItem item) {
+    switch (item) {
+    case StandardItem::toggleToolbar:
+    case StandardItem::customizeToolbar:
+    case StandardItem::nextTab:
+    case StandardItem::previousTab:
+    case StandardItem::moveTabToNewWindow:
+    case StandardItem::mergeAllWindows:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void AppDelegate::runWindowItem(StandardItem item, QWidget* window) {
     auto* documentWindow = qobject_cast<DocumentWindow*>(window);
     switch (item) {
