@@ -1,5 +1,6 @@
 #include "app/views/window_toolbar.hpp"
 
+#include "app/panels/toolbar_customizer.hpp"
 #include "app/shell/localization.hpp"
 #include "app/shell/menu_keys.hpp"
 #include "app/shell/notifications.hpp"
@@ -9,6 +10,7 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
@@ -199,6 +201,19 @@ WindowToolbar::WindowToolbar(QWidget* parent) : QToolBar(parent) {
     applyPreferences();
     connect(&Notifications::shared(), &Notifications::toolbarChanged, this,
             &WindowToolbar::applyPreferences);
+}
+
+void WindowToolbar::contextMenuEvent(QContextMenuEvent* event) {
+    // As in the toolbars of Linux desktops: hide it or change its items from the toolbar itself.
+    QMenu menu(this);
+    QAction* hide = menu.addAction(localized(QStringLiteral("menu.view.hideToolbar")));
+    QAction* customize = menu.addAction(localized(QStringLiteral("menu.view.customizeToolbar")));
+    QAction* chosen = menu.exec(event->globalPos());
+    if (chosen == hide) {
+        ToolbarItems::setHidden(true);
+    } else if (chosen == customize) {
+        ToolbarCustomizer::show(window());
+    }
 }
 
 void WindowToolbar::applyPreferences() {

@@ -42,6 +42,9 @@ public:
     // between groups and the trailing items at the far end.
     void arrange(const QStringList& ids);
 
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
 private:
     QAction* addItem(Action action, const QString& labelKey);
     void addViewSwitch();
