@@ -14,6 +14,7 @@
 #include "core/session/editor_session.hpp"
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTemporaryDir>
 #include <QThreadPool>
@@ -167,6 +168,44 @@ void BM_ListRefreshAfterAddingAnItem(benchmark::State& state) {
 }
 BENCHMARK(BM_ListRefreshAfterAddingAnItem)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
+// Scrolling the list of a large outline by a page: the view lays out and paints the rows that
+// come into sight.
+void BM_ListScrollPage(benchmark::State& state) {
+    auto document = openDocument(state.range(0));
+    NoHost host;
+    DocumentWindowController window(*document, host);
+    showAndPaint(window);
+    QScrollBar* bar = window.list().view()->verticalScrollBar();
+    int step = bar->pageStep();
+    for (auto _ : state) {
+        if (bar->value() + step > bar->maximum() || bar->value() + step < 0) {
+            step = -step;
+        }
+        bar->setValue(bar->value() + step);
+        window.list().view()->viewport()->repaint();
+    }
+    state.counters["rows"] = window.list().model().count();
+}
+BENCHMARK(BM_ListScrollPage)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// Checking the selected item: a one-item edit through the window, with its record, refresh and
+// repaint.
+void BM_ListOneItemEdit(benchmark::State& state) {
+    auto document = openDocument(state.range(0));
+    NoHost host;
+    DocumentWindowController window(*document, host);
+    showAndPaint(window);
+    for (auto _ : state) {
+        window.perform(Action::toggleCheck);
+        window.list().view()->viewport()->repaint();
+        state.PauseTiming();
+        document->undoStack()->clear();
+        QThreadPool::globalInstance()->waitForDone();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ListOneItemEdit)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
 void BM_ListRefreshUnchanged(benchmark::State& state) {
     auto document = openDocument(state.range(0));
     NoHost host;
@@ -179,37 +218,63 @@ void BM_ListRefreshUnchanged(benchmark::State& state) {
 }
 BENCHMARK(BM_ListRefreshUnchanged)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
-// Every item selected (Select All, as the menu does it), then one bulk action through the
-// window: the session's change, its undo record, the refresh and the repaint. Undoing it is
-// not timed.
-void bulkAction(benchmark::State& state, Action action, bool allButLastTop) {
+// What is selected before a bulk action, and whether selecting is part of the timed work.
+enum class Selecting {
+    everything,        // Select All, not timed
+    everythingTimed,   // Select All, timed with the action
+    allButLastBranch,  // every branch but the last of the first list of several, not timed
+};
+
+// The ids of the rows of every branch but the last in the first sibling list from the top that
+// holds several, with the first of them.
+std::pair<std::vector<std::string>, std::string> allButLastBranch(const ItemList& top) {
+    const ItemList* list = &top;
+    while (list->size() == 1) {
+        list = &(*list)[0].children;
+    }
+    std::vector<ItemList::Node> nodes = list->nodes();
+    nodes.pop_back();
+    std::vector<std::string> ids;
+    for (const auto& row : TreeOps::visibleItems(ItemList::fromNodes(nodes), std::nullopt, false)) {
+        ids.push_back(row.item().id);
+    }
+    return {ids, nodes.front()->id};
+}
+
+// A selection, then one bulk action through the window: the session's change, its undo record,
+// the refresh and the repaint. Undoing it is not timed.
+void bulkAction(benchmark::State& state, Action action, Selecting selecting) {
     auto document = openDocument(state.range(0));
     NoHost host;
     DocumentWindowController window(*document, host);
     showAndPaint(window);
     int changed = 0;
+    std::size_t selected = 0;
     for (auto _ : state) {
         state.PauseTiming();
         document->undoStack()->clear();
-        window.selectAll();
-        if (allButLastTop) {
-            // Everything but the last top-level branch moves past it.
+        if (selecting == Selecting::everything) {
+            window.selectAll();
+        } else if (selecting == Selecting::allButLastBranch) {
             EditorSnapshot snapshot = document->session().snapshot;
-            const auto& top = snapshot.document.items;
-            for (const auto& row : TreeOps::visibleItems(
-                     ItemList::fromNodes({top.node(top.size() - 1)}), std::nullopt, false)) {
-                snapshot.extraIds.erase(row.item().id);
-            }
-            snapshot.selectedId = top[0].id;
+            auto [ids, first] = allButLastBranch(snapshot.document.items);
+            snapshot.extraIds = IdSet(ids.begin(), ids.end());
+            snapshot.selectedId = first;
+            snapshot.anchorId.reset();
             const QSignalBlocker blocker(document.get());
             document->setSnapshot(snapshot);
+            window.refresh();
         }
         window.list().view()->viewport()->repaint();
         QThreadPool::globalInstance()->waitForDone();
         state.ResumeTiming();
+        if (selecting == Selecting::everythingTimed) {
+            window.selectAll();
+        }
         window.perform(action);
         window.list().view()->viewport()->repaint();
         state.PauseTiming();
+        selected = document->session().snapshot.extraIds.size();
         changed = document->undoStack()->canUndo() ? 1 : 0;
         while (document->undoStack()->canUndo()) {
             document->undoStack()->undo();
@@ -221,20 +286,28 @@ void bulkAction(benchmark::State& state, Action action, bool allButLastTop) {
     }
     state.counters["rows"] = window.list().model().count();
     state.counters["recorded"] = changed;
+    state.counters["selected"] = static_cast<double>(selected);
 }
 
 void BM_ListDeleteEverything(benchmark::State& state) {
-    bulkAction(state, Action::deleteItem, false);
+    bulkAction(state, Action::deleteItem, Selecting::everything);
 }
 BENCHMARK(BM_ListDeleteEverything)->Arg(100'000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_ListCheckEverything(benchmark::State& state) {
-    bulkAction(state, Action::toggleCheck, false);
+    bulkAction(state, Action::toggleCheck, Selecting::everything);
 }
 BENCHMARK(BM_ListCheckEverything)->Arg(100'000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// Select All and a colour label on every item, both timed.
+void BM_ListSelectAllAndLabel(benchmark::State& state) {
+    bulkAction(state, Action::label1, Selecting::everythingTimed);
+}
+BENCHMARK(BM_ListSelectAllAndLabel)->Arg(100'000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Every branch but the last of a sibling list moves down past it (nearly every item moves).
 void BM_ListMoveEverything(benchmark::State& state) {
-    bulkAction(state, Action::moveDown, true);
+    bulkAction(state, Action::moveDown, Selecting::allButLastBranch);
 }
 BENCHMARK(BM_ListMoveEverything)->Arg(100'000)->Unit(benchmark::kMillisecond)->Iterations(3);
 

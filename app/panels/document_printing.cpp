@@ -223,11 +223,13 @@ PrintJob::Outcome DocumentPrinting::writePDF(VelmoraDocument& document, const QS
         }
         return outcome;
     }
-    if (!file.commit()) {
+    // Flushed first: a commit after a failed flush (a full disk) would keep a cut-off PDF.
+    if (!file.flush() || !file.commit()) {
         outcome.failed = true;
         if (error) {
             *error = file.errorString();
         }
+        file.cancelWriting();
         return outcome;
     }
     rememberInfo(info);

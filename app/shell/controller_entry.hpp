@@ -19,8 +19,14 @@ struct VelmoraDocumentController::Entry {
     std::unique_ptr<DocumentView> view;
     QPointer<DocumentWindow> window;
     QTimer* autosaveTimer = nullptr;
-    // An autosave failure is reported once, until a write succeeds again.
+    // An autosave failure is reported once, until a write succeeds again; meanwhile autosave
+    // tries again after a growing pause.
     bool failureReported = false;
+    int retryDelay = 0;
+    // The version of the file on disk that was already reloaded or asked about.
+    QString settledVersion;
+    // A question about the file is open: changes seen meanwhile wait for its answer.
+    bool settling = false;
 };
 
 } // namespace velmora

@@ -99,4 +99,49 @@ Dialogs::SaveChoice QtDialogs::askToSave(QWidget* parent, const QString& documen
     return SaveChoice::cancel;
 }
 
+Dialogs::ConflictChoice QtDialogs::askAboutChangeOnDisk(QWidget* parent,
+                                                        const QString& documentName) {
+    QMessageBox box(parent);
+    box.setIcon(QMessageBox::Warning);
+    box.setText(localizedFormat(QStringLiteral("document.conflict %@"), {documentName}));
+    box.setInformativeText(localized(QStringLiteral("document.conflict.info")));
+    QPushButton* mine = box.addButton(localized(QStringLiteral("document.conflict.keepMine")),
+                                      QMessageBox::AcceptRole);
+    QPushButton* theirs = box.addButton(localized(QStringLiteral("document.conflict.takeTheirs")),
+                                        QMessageBox::DestructiveRole);
+    QPushButton* copy = box.addButton(localized(QStringLiteral("document.conflict.saveCopy")),
+                                      QMessageBox::ActionRole);
+    QPushButton* later =
+        box.addButton(localized(QStringLiteral("common.cancel")), QMessageBox::RejectRole);
+    // Nothing is lost by the default: both versions stay.
+    box.setDefaultButton(copy);
+    box.setEscapeButton(later);
+    box.exec();
+    if (box.clickedButton() == mine) {
+        return ConflictChoice::keepMine;
+    }
+    if (box.clickedButton() == theirs) {
+        return ConflictChoice::takeTheirs;
+    }
+    if (box.clickedButton() == copy) {
+        return ConflictChoice::saveCopy;
+    }
+    return ConflictChoice::later;
+}
+
+bool QtDialogs::askToSaveAgain(QWidget* parent, const QString& documentName) {
+    QMessageBox box(parent);
+    box.setIcon(QMessageBox::Warning);
+    box.setText(localizedFormat(QStringLiteral("document.removed %@"), {documentName}));
+    box.setInformativeText(localized(QStringLiteral("document.removed.info")));
+    QPushButton* save = box.addButton(localized(QStringLiteral("document.removed.saveAgain")),
+                                      QMessageBox::AcceptRole);
+    QPushButton* cancel =
+        box.addButton(localized(QStringLiteral("common.cancel")), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == save;
+}
+
 } // namespace velmora

@@ -12,6 +12,9 @@ namespace velmora {
 class Dialogs {
 public:
     enum class SaveChoice { save, discard, cancel };
+    // What to do with unsaved changes when another program changed the file: write them over
+    // the other version, drop them for it, or keep both by saving them as a copy.
+    enum class ConflictChoice { keepMine, takeTheirs, saveCopy, later };
 
     virtual ~Dialogs() = default;
 
@@ -34,6 +37,11 @@ public:
     }
     // Asks whether to save the changes of a document before it closes.
     [[nodiscard]] virtual SaveChoice askToSave(QWidget* parent, const QString& documentName) = 0;
+    // Asks which version to keep after another program changed the document's file.
+    [[nodiscard]] virtual ConflictChoice askAboutChangeOnDisk(QWidget* parent,
+                                                              const QString& documentName) = 0;
+    // Asks whether to write a document whose file was deleted to its place again.
+    [[nodiscard]] virtual bool askToSaveAgain(QWidget* parent, const QString& documentName) = 0;
 };
 
 // The dialogs of the desktop: file dialogs and message boxes.
@@ -47,6 +55,8 @@ public:
     void alert(QWidget* parent, const QString& message, const QString& informative) override;
     void inform(QWidget* parent, const QString& message, const QString& informative) override;
     SaveChoice askToSave(QWidget* parent, const QString& documentName) override;
+    ConflictChoice askAboutChangeOnDisk(QWidget* parent, const QString& documentName) override;
+    bool askToSaveAgain(QWidget* parent, const QString& documentName) override;
 };
 
 } // namespace velmora

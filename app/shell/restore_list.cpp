@@ -49,7 +49,12 @@ bool RestoreList::write(const QString& file, const QList<RestoreEntry>& entries)
     if (!output.open(QIODevice::WriteOnly)) {
         return false;
     }
-    output.write(QJsonDocument(root).toJson());
+    const QByteArray bytes = QJsonDocument(root).toJson();
+    // Flushed first: a commit after a failed flush would replace the list with a cut-off one.
+    if (output.write(bytes) != bytes.size() || !output.flush()) {
+        output.cancelWriting();
+        return false;
+    }
     return output.commit();
 }
 

@@ -11,6 +11,8 @@
 #include <QUndoCommand>
 #include <QUndoStack>
 
+#include <cerrno>
+
 namespace velmora {
 namespace {
 
@@ -68,8 +70,9 @@ private:
 VelmoraDocument::VelmoraDocument(const Preferences& preferences, QObject* parent)
     : QObject(parent), m_session(untitledSession(preferences)),
       m_fileSettings(DocumentCodec::defaultSettings()), m_fileType(nativeType),
-      m_undoStack(new QUndoStack(this)) {
+      m_disk(new DiskFile(this)), m_undoStack(new QUndoStack(this)) {
     m_session.preferences = editorPreferences(preferences);
+    connect(m_disk, &DiskFile::touched, this, &VelmoraDocument::diskTouched);
     connect(m_undoStack, &QUndoStack::indexChanged, this, [this] { noteChange(); });
     connect(m_undoStack, &QUndoStack::cleanChanged, this, [this] {
         const bool edited = isEdited();
@@ -155,7 +158,7 @@ std::optional<DocumentError> VelmoraDocument::readFile(const QString& path,
     }
     m_fileType = type;
     setFilePath(QFileInfo(path).absoluteFilePath());
-    recordDiskState();
+    m_disk->adopt(m_filePath);
     return std::nullopt;
 }
 
@@ -221,6 +224,7 @@ void VelmoraDocument::setFilePath(const QString& path) {
         return;
     }
     m_filePath = path;
+    m_disk->follow(path);
     emit fileChanged();
 }
 
@@ -318,10 +322,18 @@ std::optional<DocumentError> VelmoraDocument::writeAtomically(const QString& pat
     if (!file.open(QIODevice::WriteOnly)) {
         return DocumentError{file.errorString()};
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        QString reason = file.errorString();
+    // The write is buffered: a full disk shows only when the buffer goes out, and a commit
+    // after a failed flush would put a cut-off file in place of the good one.
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    // A failed flush leaves no reason of its own; the system's is taken at once.
+    const int code = errno;
+    if (!written) {
+        const QString reason = code != 0 ? qt_error_string(code) : file.errorString();
         file.cancelWriting();
         return DocumentError{reason};
+    }
+    if (!file.commit()) {
+        return DocumentError{file.errorString()};
     }
     return std::nullopt;
 }
@@ -338,6 +350,18 @@ std::optional<DocumentError> VelmoraDocument::save() {
     return std::nullopt;
 }
 
+std::optional<DocumentError> VelmoraDocument::saveOver() {
+    if (m_filePath.isEmpty()) {
+        return DocumentError{localized(QStringLiteral("document.error.noFile"))};
+    }
+    if (auto error = writeOver()) {
+        qCCritical(documentLog).noquote() << "save error" << m_filePath << error->message;
+        return error;
+    }
+    markSaved();
+    return std::nullopt;
+}
+
 std::optional<DocumentError> VelmoraDocument::saveAs(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     if (auto error = writeAtomically(absolute, data(absolute))) {
@@ -346,7 +370,8 @@ std::optional<DocumentError> VelmoraDocument::saveAs(const QString& path) {
     }
     m_fileType = nativeType;
     setFilePath(absolute);
-    recordDiskState();
+    m_disk->adopt(absolute);
+    setFileProblem(FileProblem::none);
     discardAutosave();
     markSaved();
     // Only the file changed: a refresh through `changed` would reload an open editor.
@@ -379,38 +404,12 @@ std::optional<DocumentError> VelmoraDocument::autosave(const Preferences& prefer
                                                          QLatin1Char('.') + extension;
     const quint64 written = m_changeCount;
     if (auto error = writeAtomically(path, data())) {
+        noteWriteResult(error);
         return error;
     }
+    noteWriteResult(std::nullopt);
     m_autosavePath = path;
     m_autosavedCount = written;
-    return std::nullopt;
-}
-
-std::optional<VelmoraDocument::DiskState> VelmoraDocument::diskStateOf(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        return std::nullopt;
-    }
-    return DiskState{info.lastModified(), info.size()};
-}
-
-void VelmoraDocument::recordDiskState() {
-    m_diskState = diskStateOf(m_filePath);
-}
-
-bool VelmoraDocument::changedOnDisk() const {
-    return !m_filePath.isEmpty() && m_diskState && diskStateOf(m_filePath) != m_diskState;
-}
-
-std::optional<DocumentError> VelmoraDocument::writeInPlace() {
-    // A sync tool, git or another editor may have written the file: theirs is never lost.
-    if (changedOnDisk()) {
-        return DocumentError{localized(QStringLiteral("document.error.changedOnDisk"))};
-    }
-    if (auto error = writeAtomically(m_filePath, data())) {
-        return error;
-    }
-    recordDiskState();
     return std::nullopt;
 }
 

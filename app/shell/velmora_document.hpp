@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/shell/disk_file.hpp"
 #include "core/commands/action.hpp"
 #include "core/formats/backup_settings.hpp"
 #include "core/session/editor_session.hpp"
@@ -22,8 +23,14 @@ class Preferences;
 
 // Why a document could not be read or written: the message the alert shows.
 struct DocumentError {
+    // Refusals to write over what another program did are told apart from failures.
+    enum class Kind { failed, changedOnDisk, removed };
     QString message;
+    Kind kind = Kind::failed;
 };
+
+// What keeps the document's file from holding what the window shows; the status line says it.
+enum class FileProblem { none, changedOnDisk, removed, notSaved };
 
 // Text typed into an open editor and not yet committed into the session.
 struct TextDraft {
@@ -133,6 +140,25 @@ public:
     // Whether another program changed, replaced or removed the document's file since this
     // document last read or wrote it.
     [[nodiscard]] bool changedOnDisk() const;
+    // What became of the file since this document last read or wrote it.
+    [[nodiscard]] DiskFile::Status diskStatus() const { return m_disk->status(); }
+    // Names the version of the file on disk now (empty when there is none).
+    [[nodiscard]] QString versionOnDisk() const { return m_disk->versionOnDisk(); }
+    // The file was renamed or moved: it stays the document's file under its new name.
+    void followMove(const QString& path);
+    // Takes the other program's version of the file as one undoable step, keeping the view, the
+    // selection, the hoisted branches and the edited item where their items still exist. The
+    // document is unchanged when the file cannot be read.
+    std::optional<DocumentError> reloadFromDisk(const Preferences& preferences);
+    // Writes to the document's file whatever another program did to it (the user chose to keep
+    // their version, or to save a deleted file again).
+    std::optional<DocumentError> saveOver();
+    [[nodiscard]] FileProblem fileProblem() const { return m_fileProblem; }
+    // The reason of the last failed write.
+    [[nodiscard]] const QString& fileProblemDetail() const { return m_fileProblemDetail; }
+    void setFileProblem(FileProblem problem, const QString& detail = {});
+    // What the status line says about the problem; empty without one.
+    [[nodiscard]] QString fileProblemText() const;
 
     // Writes bytes to a path atomically (temporary file in the same folder, flushed, renamed).
     static std::optional<DocumentError> writeAtomically(const QString& path,
@@ -152,29 +178,30 @@ signals:
     void commitEditingRequested();
     // The text being typed changed (no change of the session yet).
     void draftEdited();
+    // Something happened to the file or its folder on disk: see `diskStatus`.
+    void diskTouched();
+    // The file problem or its reason changed.
+    void fileProblemChanged();
 
 private:
     void noteChange();
     void markSaved();
-    // Remembers the file as this document last read or wrote it.
-    void recordDiskState();
-    // Writes in place, unless another program changed the file meanwhile.
+    // Writes in place, unless another program changed or removed the file meanwhile; follows
+    // a file that moved.
     std::optional<DocumentError> writeInPlace();
-
-    // The file's modification time and size when this document last read or wrote it.
-    struct DiskState {
-        QDateTime modified;
-        qint64 size = -1;
-        bool operator==(const DiskState&) const = default;
-    };
-    [[nodiscard]] static std::optional<DiskState> diskStateOf(const QString& path);
+    // Writes in place as it is and takes the written file as the known version.
+    std::optional<DocumentError> writeOver();
+    // Keeps the status line's problem in step with the result of a write.
+    void noteWriteResult(const std::optional<DocumentError>& error);
 
     EditorSession m_session;
     BackupSettings m_fileSettings;
     QString m_filePath;
     QString m_fileType;
     QString m_autosavePath;
-    std::optional<DiskState> m_diskState;
+    DiskFile* m_disk = nullptr;
+    FileProblem m_fileProblem = FileProblem::none;
+    QString m_fileProblemDetail;
     QUndoStack* m_undoStack = nullptr;
     std::function<std::optional<TextDraft>()> m_draftSource;
     bool m_forcedEdited = false;

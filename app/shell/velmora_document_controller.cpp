@@ -107,6 +107,8 @@ VelmoraDocument* VelmoraDocumentController::addDocument(std::unique_ptr<VelmoraD
     connect(added, &VelmoraDocument::draftEdited, this, [this, added] { scheduleAutosave(added); });
     connect(added, &VelmoraDocument::contentChanged, this,
             [this, added] { scheduleAutosave(added); });
+    connect(added, &VelmoraDocument::diskTouched, this,
+            [this, added] { settleWithDisk(added, false); });
     connect(added, &VelmoraDocument::fileChanged, this, [this, added] {
         if (!added->filePath().isEmpty()) {
             noteRecentDocument(added->filePath());
@@ -195,23 +197,22 @@ bool VelmoraDocumentController::saveDocument(VelmoraDocument* document, QWidget*
     if (document->filePath().isEmpty()) {
         return saveDocumentAs(document, parent);
     }
-    if (auto error = document->save()) {
-        m_dialogs.alert(
-            parent,
-            localizedFormat(QStringLiteral("document.saveFailed %@"), {document->displayName()}),
-            error->message);
+    // Another program's version, a move or a deletion is settled first, asking when needed.
+    if (!settleWithDisk(document, true)) {
         return false;
     }
-    return true;
+    return finishWrite(document, parent, document->save());
 }
 
-bool VelmoraDocumentController::saveDocumentAs(VelmoraDocument* document, QWidget* parent) {
+bool VelmoraDocumentController::saveDocumentAs(VelmoraDocument* document, QWidget* parent,
+                                               const QString& proposedName) {
     // A document without a file starts in the library folder.
     QString directory = document->filePath().isEmpty()
                             ? LibraryFolder::root(Preferences())
                             : QFileInfo(document->filePath()).absolutePath();
     QDir().mkpath(directory);
-    const QString proposed = DocumentCodec::safeFileName(document->displayName()) +
+    const QString proposed = DocumentCodec::safeFileName(
+                                 proposedName.isEmpty() ? document->displayName() : proposedName) +
                              QLatin1Char('.') + VelmoraDocument::extension;
     QString path = m_dialogs.saveFileName(
         parent, directory, proposed,
@@ -257,7 +258,21 @@ bool VelmoraDocumentController::closeDocument(VelmoraDocument* document) {
             }
         }
         document->discardAutosave();
-    } else if (!autosave(document, true)) {
+    } else if (document->diskStatus().change == DiskFile::Change::removed) {
+        // The file is gone: closing asks as for an untitled document, and saving writes it
+        // again at its place.
+        switch (m_dialogs.askToSave(parent, document->displayName())) {
+        case Dialogs::SaveChoice::cancel:
+            return false;
+        case Dialogs::SaveChoice::save:
+            if (!writeMine(document, parent)) {
+                return false;
+            }
+            break;
+        case Dialogs::SaveChoice::discard:
+            break;
+        }
+    } else if (!autosave(document, true, true)) {
         return false;
     }
     removeDocument(document);

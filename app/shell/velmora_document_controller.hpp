@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QTimer;
@@ -20,6 +21,7 @@ class Dialogs;
 class DocumentWindow;
 class MenuTarget;
 class VelmoraDocument;
+struct DocumentError;
 
 // Keeps the open documents: makes untitled ones, opens files, saves and closes them, gives
 // each one its view in a window (as tabs of one window or as separate windows by
@@ -69,7 +71,9 @@ public:
 
     // Saves the document, asking for a place when it has no file. False when it was not saved.
     bool saveDocument(VelmoraDocument* document, QWidget* parent);
-    bool saveDocumentAs(VelmoraDocument* document, QWidget* parent);
+    // Asks for a new place (proposing `proposedName`, else the document's name) and saves there.
+    bool saveDocumentAs(VelmoraDocument* document, QWidget* parent,
+                        const QString& proposedName = {});
     // Closes the document, asking whether to save an edited untitled one. False when the
     // user cancelled or its changes could not be written.
     bool closeDocument(VelmoraDocument* document);
@@ -124,7 +128,23 @@ private:
     void removeDocument(VelmoraDocument* document);
     bool closeLastWindow(DocumentWindow* window);
     void scheduleAutosave(VelmoraDocument* document);
-    bool autosave(VelmoraDocument* document, bool reportFailure);
+    // `userWaiting`: the user is closing or quitting, so a question about the file is asked
+    // even when it was asked before.
+    bool autosave(VelmoraDocument* document, bool reportFailure, bool userWaiting = false);
+    // Brings the document and its file into agreement after another program touched the file:
+    // follows a move, marks a deletion, reloads a changed file when nothing would be lost and
+    // otherwise asks (once per version on disk unless `userWaiting`). True when the document
+    // may be written in place now (or has nothing left to write).
+    bool settleWithDisk(VelmoraDocument* document, bool userWaiting);
+    bool askAboutConflict(VelmoraDocument* document);
+    // Takes the other program's version; a failure is shown when the user chose it.
+    bool takeTheirs(VelmoraDocument* document, bool chosen);
+    // Writes the document over whatever is on disk; a failure is shown.
+    bool writeMine(VelmoraDocument* document, QWidget* parent);
+    // Reports a failed save; a save that worked ends the failure episode. True on success.
+    bool finishWrite(VelmoraDocument* document, QWidget* parent,
+                     const std::optional<DocumentError>& error);
+    void reportSaveFailure(VelmoraDocument* document, QWidget* parent, const QString& message);
     void reportOpenError(const QString& path, const QString& message);
     [[nodiscard]] QString restoreListFile() const;
     // Stores the documents to reopen as they are now, so that a crash or a kill brings back

@@ -15,7 +15,15 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
+
 namespace velmora {
+namespace {
+
+// The longest pause between the retries of a failing autosave.
+constexpr int kMaxRetryDelayMs = 60'000;
+
+} // namespace
 
 QString VelmoraDocumentController::autosaveFolder() const {
     return QDir(m_dataFolder).filePath(QStringLiteral("Autosave"));
@@ -33,7 +41,8 @@ void VelmoraDocumentController::scheduleAutosave(VelmoraDocument* document) {
     }
 }
 
-bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool reportFailure) {
+bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool reportFailure,
+                                         bool userWaiting) {
     Entry* entry = entryOf(document);
     if (!entry) {
         return true;
@@ -47,9 +56,21 @@ bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool reportF
         QDir().mkpath(folder);
     }
     const QString autosavePath = document->autosavePath();
-    const auto error = document->autosave(Preferences(), folder);
+    auto error = document->autosave(Preferences(), folder);
+    if (error && error->kind != DocumentError::Kind::failed) {
+        // Another program changed or deleted the file: never written over without asking. The
+        // status line says so meanwhile.
+        if (!settleWithDisk(document, userWaiting)) {
+            return false;
+        }
+        error = document->autosave(Preferences(), folder);
+        if (error && error->kind != DocumentError::Kind::failed) {
+            return false;
+        }
+    }
     if (!error) {
         entry->failureReported = false;
+        entry->retryDelay = 0;
         if (document->autosavePath() != autosavePath) {
             // An untitled document now has a file to come back from after a crash.
             writeRestoreList();
@@ -60,12 +81,15 @@ bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool reportF
                                              document->displayName() + QLatin1Char(' ') +
                                              error->message;
     if (reportFailure && !entry->failureReported) {
+        // One alert for the whole episode; the status line keeps saying it until a write works.
         entry->failureReported = true;
-        m_dialogs.alert(
-            windowOf(document),
-            localizedFormat(QStringLiteral("document.saveFailed %@"), {document->displayName()}),
-            error->message);
+        reportSaveFailure(document, windowOf(document), error->message);
     }
+    // Tried again by itself (the disk may have room again, the folder may be back), less and
+    // less often.
+    entry->retryDelay =
+        std::min(kMaxRetryDelayMs, std::max(m_autosaveDelay, entry->retryDelay * 2));
+    entry->autosaveTimer->start(entry->retryDelay);
     return false;
 }
 
@@ -101,11 +125,14 @@ void VelmoraDocumentController::writeRestoreList() {
 }
 
 bool VelmoraDocumentController::prepareToQuit() {
+    bool allWritten = true;
     for (const auto& entry : m_entries) {
-        // A failure reported earlier is reported again: the user is about to quit.
+        // A failure reported earlier is reported again, and a question about the file asked
+        // again: the user is about to quit.
         entry->failureReported = false;
+        allWritten = autosave(entry->document.get(), true, true) && allWritten;
     }
-    if (!autosaveAll()) {
+    if (!allWritten) {
         return false;
     }
     writeRestoreList();

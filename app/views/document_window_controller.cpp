@@ -237,6 +237,8 @@ void DocumentWindowController::observeNotifications() {
             &DocumentWindowController::flushEditor);
     connect(&m_document, &VelmoraDocument::fileChanged, this,
             &DocumentWindowController::updateStatus);
+    connect(&m_document, &VelmoraDocument::fileProblemChanged, this,
+            &DocumentWindowController::updateStatus);
 }
 
 // --- Performing -------------------------------------------------------------------------------

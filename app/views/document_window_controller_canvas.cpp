@@ -78,6 +78,10 @@ void DocumentWindowController::wireDragAndDrop() {
     m_listDrag->setConvert([this](const ListProposal& proposal) {
         return ItemDrag::listTarget(m_document.session(), proposal.item, proposal.childIndex);
     });
+    m_listDrag->setPlaceOf([this](int row) -> std::optional<ListPlace> {
+        const auto place = m_list->model().placeOf(row);
+        return place ? std::optional(ListPlace{place->parentId, place->index}) : std::nullopt;
+    });
 
     // The list's paper pattern, behind its rows.
     ListOutlineView* view = m_list->view();

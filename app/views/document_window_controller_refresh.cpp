@@ -254,7 +254,10 @@ QString DocumentWindowController::statusText() const {
         QStringLiteral("status.itemCount %lld"),
         {QVariant::fromValue<qlonglong>(m_document.session().snapshot.document.itemCount())});
     const QString path = m_document.filePath();
-    if (!path.isEmpty()) {
+    // What keeps the file from holding what the window shows comes before when it was saved.
+    if (const QString problem = m_document.fileProblemText(); !problem.isEmpty()) {
+        text += QStringLiteral("  ·  ") + problem;
+    } else if (!path.isEmpty()) {
         const QFileInfo file(path);
         if (file.exists()) {
             text += QStringLiteral("  ·  ") +

@@ -4,6 +4,8 @@
 #include "core/formats/item_clipboard.hpp"
 #include "core/model/tree_ops.hpp"
 
+#include <QDrag>
+#include <QDropEvent>
 #include <QMimeData>
 
 #include <cmath>
@@ -48,26 +50,65 @@ CanvasDrop beside(const CanvasBlock& block, const ItemList& items, bool after) {
 
 } // namespace
 
+namespace {
+
+// The drag data of one item. The source is written at once; the item's OPML and plain text are
+// written only when a reader asks for them (a drop in another program), so a drag within the
+// window never writes out, nor reads back, a large branch: the drop takes the item itself.
+class ItemMimeData final : public QMimeData {
+public:
+    ItemMimeData(Item item, const std::string& token)
+        : m_item(std::move(item)), m_source(utf8(token + "\n" + m_item.id)) {}
+
+    [[nodiscard]] const Item& item() const { return m_item; }
+
+    [[nodiscard]] QStringList formats() const override {
+        return {itemsType, sourceType, QStringLiteral("text/plain")};
+    }
+    [[nodiscard]] bool hasFormat(const QString& type) const override {
+        return formats().contains(type);
+    }
+
+protected:
+    [[nodiscard]] QVariant retrieveData(const QString& type, QMetaType preferred) const override {
+        if (type == sourceType) {
+            return m_source;
+        }
+        if (type == itemsType) {
+            return utf8(ItemClipboard::opmlText(ItemList{m_item}));
+        }
+        if (type == QStringLiteral("text/plain")) {
+            return QString::fromStdString(ItemClipboard::plainText(ItemList{m_item}));
+        }
+        return QMimeData::retrieveData(type, preferred);
+    }
+
+private:
+    Item m_item;
+    QByteArray m_source;
+};
+
+} // namespace
+
 QMimeData* writer(const Item& item, const std::string& token) {
-    const ItemList items{item};
-    auto* data = new QMimeData;
-    data->setData(itemsType, utf8(ItemClipboard::opmlText(items)));
-    data->setData(sourceType, utf8(token + "\n" + item.id));
-    data->setText(QString::fromStdString(ItemClipboard::plainText(items)));
-    return data;
+    return new ItemMimeData(item, token);
 }
 
 std::optional<Payload> payload(const QMimeData* data) {
     if (!data || !data->hasFormat(itemsType)) {
         return std::nullopt;
     }
-    const QByteArray opml = data->data(itemsType);
-    auto items = ItemClipboard::itemsFromOPML(std::string_view(opml.constData(), opml.size()));
-    if (!items || items->empty()) {
-        return std::nullopt;
-    }
     Payload result;
-    result.items = items->toVector();
+    if (const auto* own = dynamic_cast<const ItemMimeData*>(data)) {
+        result.items = {own->item()};
+    } else {
+        const QByteArray opml = data->data(itemsType);
+        auto items = ItemClipboard::itemsFromOPML(std::string_view(opml.constData(), opml.size()));
+        if (!items || items->empty()) {
+            return std::nullopt;
+        }
+        result.items = items->toVector();
+    }
     if (data->hasFormat(sourceType)) {
         const std::string source = data->data(sourceType).toStdString();
         const auto split = source.find('\n');
@@ -86,6 +127,39 @@ const std::optional<Payload>& PayloadCache::read(const QMimeData* data) {
         ++m_decodes;
     }
     return m_payload;
+}
+
+Qt::DropActions requestedActions(const QDropEvent& event) {
+    Qt::DropActions actions = event.possibleActions();
+    if (event.proposedAction() == Qt::CopyAction &&
+        event.modifiers().testFlag(Qt::ControlModifier)) {
+        actions &= ~Qt::DropActions(Qt::MoveAction);
+    }
+    return actions;
+}
+
+namespace {
+
+std::function<Qt::DropAction(QDrag&)>& runner() {
+    static std::function<Qt::DropAction(QDrag&)> installed;
+    return installed;
+}
+
+} // namespace
+
+void setRunner(std::function<Qt::DropAction(QDrag&)> replacement) {
+    runner() = std::move(replacement);
+}
+
+Qt::DropAction exec(QDrag& drag) {
+    // Moving is offered so that a drop in this application may move; the answer is not acted
+    // on here, so another program's "move" never deletes anything.
+    if (!runner()) {
+        return drag.exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    }
+    const Qt::DropAction action = runner()(drag);
+    drag.deleteLater();
+    return action;
 }
 
 bool isInternal(const Payload& payload, const std::string& token, bool moveAllowed) {

@@ -10,10 +10,13 @@
 #include <QString>
 #include <Qt>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+class QDrag;
+class QDropEvent;
 class QMimeData;
 
 namespace velmora {
@@ -67,6 +70,18 @@ private:
     std::optional<Payload> m_payload;
     int m_decodes = 0;
 };
+
+// The actions a drop may take: those the drag allows, less moving when the user asks for a copy
+// (Ctrl held while dragging, which makes the drag propose copying).
+[[nodiscard]] Qt::DropActions requestedActions(const QDropEvent& event);
+
+// Runs a drag of items out of a view until it ends. A move within the application is carried out
+// by the window that takes the drop; whatever another program answers, the items stay here: a
+// drop elsewhere is always a copy.
+Qt::DropAction exec(QDrag& drag);
+// What runs drags instead of the desktop's drag loop (tests play the other side with it); an
+// empty function brings the desktop's back.
+void setRunner(std::function<Qt::DropAction(QDrag&)> runner);
 
 // Whether a drop moves the item within its own window: the payload came from this window's
 // token, names its item, and the drag allows moving. Anything else is a copy.

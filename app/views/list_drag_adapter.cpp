@@ -44,12 +44,25 @@ std::optional<std::string> parentOf(const std::function<ListRow(int)>& rowAt, in
 } // namespace
 
 ListProposal ItemDrag::listProposal(const std::function<ListRow(int)>& rowAt, int count, int row,
-                                    double f) {
+                                    double f, const ListPlaceOf& placeOf) {
+    auto place = [&](int r) {
+        if (placeOf) {
+            if (auto found = placeOf(r)) {
+                return *found;
+            }
+        }
+        return ListPlace{parentOf(rowAt, r), siblingIndex(rowAt, r)};
+    };
     if (count <= 0 || row < 0) {
         return {std::nullopt, std::max(count, 0)};
     }
     if (row >= count) {
-        return {std::nullopt, siblingIndex(rowAt, count - 1) + 1};
+        // After the last row: behind the last top row.
+        const int last = count - 1;
+        if (rowAt(last).depth == 0) {
+            return {std::nullopt, place(last).index + 1};
+        }
+        return {std::nullopt, siblingIndex(rowAt, last) + 1};
     }
     if (f >= 0.25 && f <= 0.75) {
         return {rowAt(row).id, -1};
@@ -58,8 +71,8 @@ ListProposal ItemDrag::listProposal(const std::function<ListRow(int)>& rowAt, in
     if (f > 0.75 && row + 1 < count && rowAt(row + 1).depth > current.depth) {
         return {current.id, 0}; // the first child of an expanded row
     }
-    const int index = siblingIndex(rowAt, row) + (f > 0.75 ? 1 : 0);
-    return {parentOf(rowAt, row), index};
+    const ListPlace at = place(row);
+    return {at.parent, at.index + (f > 0.75 ? 1 : 0)};
 }
 
 ListDragAdapter::ListDragAdapter(QAbstractItemView* view, int idRole, int depthRole)
@@ -92,14 +105,14 @@ ListDragAdapter::Drop ListDragAdapter::dropAt(const QPoint& point) const {
     ListProposal proposal;
     const int width = m_view->viewport()->width();
     if (!index.isValid()) {
-        proposal = ItemDrag::listProposal(rows, count, count, 1);
+        proposal = ItemDrag::listProposal(rows, count, count, 1, m_placeOf);
         const QRect last = count > 0 ? m_view->visualRect(m_view->model()->index(count - 1, 0))
                                      : QRect(0, 0, width, 0);
         drop.indicator = QRect(0, last.bottom() - 3, width, 8);
     } else {
         const QRect rect = m_view->visualRect(index);
         const double f = double(point.y() - rect.top()) / std::max(1, rect.height());
-        proposal = ItemDrag::listProposal(rows, count, index.row(), f);
+        proposal = ItemDrag::listProposal(rows, count, index.row(), f, m_placeOf);
         if (proposal.childIndex < 0) {
             drop.mode = DropMarkView::Mode::frame;
             drop.indicator = rect;
@@ -162,8 +175,9 @@ bool ListDragAdapter::dragMove(QDropEvent* event, bool drop) {
     m_dragPoint = event->position().toPoint();
     const Drop at = dropAt(m_dragPoint);
     const Qt::DropAction action =
-        m_dropOperation ? m_dropOperation(event->mimeData(), event->possibleActions(), at.target)
-                        : Qt::IgnoreAction;
+        m_dropOperation
+            ? m_dropOperation(event->mimeData(), ItemDrag::requestedActions(*event), at.target)
+            : Qt::IgnoreAction;
     const bool allowed = action != Qt::IgnoreAction;
     if (drop) {
         const bool done =
@@ -201,7 +215,7 @@ void ListDragAdapter::startDrag(int row) {
     const QRect rect = m_view->visualRect(m_view->model()->index(row, 0));
     drag->setPixmap(m_view->viewport()->grab(rect));
     drag->setHotSpot(m_view->viewport()->mapFromGlobal(QCursor::pos()) - rect.topLeft());
-    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    ItemDrag::exec(*drag);
 }
 
 void ListDragAdapter::clear() {

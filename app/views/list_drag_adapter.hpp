@@ -32,12 +32,22 @@ struct ListProposal {
     bool operator==(const ListProposal&) const = default;
 };
 
+// Where a shown row stands: the row it is a child of (absent for a top row) and its number
+// among that row's shown children.
+struct ListPlace {
+    std::optional<std::string> parent;
+    int index = 0;
+};
+// Finds a row's place without walking the rows above it; nothing when it cannot.
+using ListPlaceOf = std::function<std::optional<ListPlace>(int row)>;
+
 namespace ItemDrag {
 // The proposal for a pointer over row `row` at the relative height f: the upper quarter drops
 // before the row, the lower quarter after it (or as the first child of an expanded row), the
-// middle onto it. `rowAt` gives the shown rows by index, `count` is their number.
+// middle onto it. `rowAt` gives the shown rows by index, `count` is their number; `placeOf`,
+// when given, spares the walk over the rows above to find the row's place.
 [[nodiscard]] ListProposal listProposal(const std::function<ListRow(int)>& rowAt, int count,
-                                        int row, double f);
+                                        int row, double f, const ListPlaceOf& placeOf = {});
 } // namespace ItemDrag
 
 // Makes the list outline a drag source and a drop destination without changing the view: it
@@ -63,6 +73,7 @@ public:
     void setDropOperation(DropOperation operation) { m_dropOperation = std::move(operation); }
     void setPerformDrop(PerformDrop perform) { m_performDrop = std::move(perform); }
     void setConvert(Convert convert) { m_convert = std::move(convert); }
+    void setPlaceOf(ListPlaceOf placeOf) { m_placeOf = std::move(placeOf); }
 
     [[nodiscard]] const std::optional<ItemDrag::Target>& dropTarget() const { return m_target; }
     [[nodiscard]] DropMarkView* dropMark() const { return m_mark; }
@@ -92,6 +103,7 @@ private:
     DropOperation m_dropOperation;
     PerformDrop m_performDrop;
     Convert m_convert;
+    ListPlaceOf m_placeOf;
     std::optional<ItemDrag::Target> m_target;
     QPointer<DropMarkView> m_mark;
     std::optional<QPoint> m_pressAt;

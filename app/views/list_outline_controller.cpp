@@ -22,15 +22,16 @@ ListOutlineController::State ListOutlineController::State::of(const EditorSessio
     // A single selected item needs no range: the list shows it if it is a row. Without a
     // range the members are the extra items and the selected one, and the list's rows are
     // the shown items already, so no search of the tree is needed (Select All at 100,000).
+    // The extra items are shared with the snapshot, not copied (Select All at 100,000).
     if (snapshot.anchorId) {
         state.selectedIds = session.selectedIDs();
     } else {
-        state.selectedIds.assign(snapshot.extraIds.begin(), snapshot.extraIds.end());
-        if (snapshot.selectedId && !snapshot.extraIds.contains(*snapshot.selectedId)) {
+        state.extraIds = snapshot.extraIds;
+        if (snapshot.selectedId) {
             state.selectedIds.push_back(*snapshot.selectedId);
         }
         if (const auto root = session.hoistRoot(); root && !snapshot.extraIds.empty()) {
-            std::erase(state.selectedIds, *root);
+            state.unselectedId = root;
         }
     }
     state.focusedId = snapshot.selectedId;
@@ -137,7 +138,12 @@ void ListOutlineController::reload(State state) {
 
 void ListOutlineController::applySelection(const State& state) {
     QItemSelectionModel* selection = m_view->selectionModel();
-    const std::vector<int> rows = m_model->rowsOf(state.selectedIds);
+    std::vector<int> rows = m_model->rowsOf(state.extraIds.lookup(), IdLookup(state.selectedIds));
+    if (state.unselectedId) {
+        if (const auto unselected = m_model->rowOf(*state.unselectedId)) {
+            std::erase(rows, *unselected);
+        }
+    }
     QItemSelection ranges;
     for (std::size_t i = 0; i < rows.size();) {
         std::size_t j = i;

@@ -27,7 +27,10 @@ public:
     struct State {
         ItemList items;
         ListOutlineModel::Display display;
+        // The selected items: these ids and the extra ones, without `unselectedId`.
         std::vector<std::string> selectedIds;
+        IdSet extraIds;
+        std::optional<std::string> unselectedId;
         std::optional<std::string> focusedId;
         std::optional<EditingTarget> editing;
         bool checksVisible = true;

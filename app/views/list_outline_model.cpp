@@ -1,10 +1,12 @@
 #include "app/views/list_outline_model.hpp"
 
+#include "core/model/id_index.hpp"
+#include "core/model/tree_ops.hpp"
+
 #include <QSize>
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_set>
 #include <utility>
 
 namespace velmora {
@@ -149,29 +151,59 @@ std::optional<int> ListOutlineModel::rowOf(std::string_view id) const {
     return std::nullopt;
 }
 
-std::vector<int> ListOutlineModel::rowsOf(const std::vector<std::string>& ids) const {
+std::vector<int> ListOutlineModel::rowsOf(const IdLookup& ids, const IdLookup& more) const {
     std::vector<int> result;
-    if (ids.empty()) {
-        return result;
-    }
-    // A few ids are looked for near the last one found; many (select all) through a hash set.
-    if (ids.size() <= 8) {
-        for (const std::string& id : ids) {
-            if (const auto row = rowOf(id)) {
-                result.push_back(*row);
+    // A few ids are looked for near the last one found; many (select all) in one pass.
+    if (ids.size() + more.size() <= 8) {
+        for (const IdLookup* lookup : {&ids, &more}) {
+            for (std::size_t slot = 0; slot < lookup->size(); ++slot) {
+                if (const auto row = rowOf(lookup->idAt(slot))) {
+                    result.push_back(*row);
+                }
             }
         }
         std::sort(result.begin(), result.end());
         result.erase(std::unique(result.begin(), result.end()), result.end());
         return result;
     }
-    const std::unordered_set<std::string_view> wanted(ids.begin(), ids.end());
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (wanted.contains(m_rows[i].node->id)) {
+        const std::string& id = m_rows[i].node->id;
+        const std::uint64_t key = idKey(id);
+        if (ids.find(id, key) || more.find(id, key)) {
             result.push_back(static_cast<int>(i));
         }
     }
     return result;
+}
+
+std::optional<ListOutlineModel::Place> ListOutlineModel::placeOf(int row) const {
+    const Row& at = rowAt(row);
+    const bool hiding = m_display.hidingCompleted;
+    const auto shownBefore = [&](const ItemList& siblings, std::size_t end) {
+        int shown = 0;
+        for (std::size_t i = 0; i < end; ++i) {
+            shown += hiding && siblings[i].checked ? 0 : 1;
+        }
+        return shown;
+    };
+    if (at.depth == 0) {
+        // The hoisted root is the only top row.
+        if (m_display.hoistRoot) {
+            return Place{std::nullopt, 0};
+        }
+        for (std::size_t i = 0; i < m_items.size(); ++i) {
+            if (&m_items[i] == at.node) {
+                return Place{std::nullopt, shownBefore(m_items, i)};
+            }
+        }
+        return std::nullopt;
+    }
+    const auto path = TreeOps::pathOf(m_items, at.node->id);
+    if (!path || path->size() < 2 || TreeOps::itemAt(m_items, *path) != at.node) {
+        return std::nullopt;
+    }
+    const Item* parent = TreeOps::itemAt(m_items, std::vector<int>(path->begin(), path->end() - 1));
+    return Place{parent->id, shownBefore(parent->children, static_cast<std::size_t>(path->back()))};
 }
 
 bool ListOutlineModel::isExpandable(int row) const {

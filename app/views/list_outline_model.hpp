@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/views/list_outline_rows.hpp"
+#include "core/model/id_lookup.hpp"
 #include "core/model/item.hpp"
 
 #include <QAbstractListModel>
@@ -71,8 +72,20 @@ public:
     // The row of the item, or nothing when it is not shown. The search starts where the last
     // one ended, since a change rarely moves the selection far.
     [[nodiscard]] std::optional<int> rowOf(std::string_view id) const;
-    // The rows of the ids that are shown, in ascending order.
-    [[nodiscard]] std::vector<int> rowsOf(const std::vector<std::string>& ids) const;
+    // The rows of the ids (in either lookup) that are shown, in ascending order.
+    [[nodiscard]] std::vector<int> rowsOf(const IdLookup& ids,
+                                          const IdLookup& more = IdLookup()) const;
+    [[nodiscard]] std::vector<int> rowsOf(const std::vector<std::string>& ids) const {
+        return rowsOf(IdLookup(ids));
+    }
+    // Where a row stands among the rows: the row it is a child of (absent for a top row) and
+    // its number among that row's shown children. Found in the tree through the id index, not
+    // by walking the rows above; nothing when the tree cannot tell (ids that repeat).
+    struct Place {
+        std::optional<std::string> parentId;
+        int index = 0;
+    };
+    [[nodiscard]] std::optional<Place> placeOf(int row) const;
     // Whether the row has children to show (its disclosure is drawn).
     [[nodiscard]] bool isExpandable(int row) const;
     // Whether the row shows its note under the title.

@@ -47,7 +47,7 @@ void TreeCanvasView::startDrag(const std::string& id, const QPoint& pressedAt) {
     }
     drag->setPixmap(image);
     drag->setHotSpot((QPointF(pressedAt) - frame.topLeft()).toPoint());
-    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    ItemDrag::exec(*drag);
 }
 
 void TreeCanvasView::dragEnterEvent(QDragEnterEvent* event) {
@@ -69,8 +69,9 @@ void TreeCanvasView::updateDrop(QDropEvent* event) {
     const auto drop = ItemDrag::canvasDrop(m_scene, m_session.snapshot.document.items,
                                            toCanvas(event->position()));
     const Qt::DropAction action =
-        m_dropOperation ? m_dropOperation(event->mimeData(), event->possibleActions(), drop.target)
-                        : Qt::IgnoreAction;
+        m_dropOperation
+            ? m_dropOperation(event->mimeData(), ItemDrag::requestedActions(*event), drop.target)
+            : Qt::IgnoreAction;
     if (action == Qt::IgnoreAction) {
         m_dropTarget.reset();
         m_dropMark->hide();
@@ -98,8 +99,9 @@ void TreeCanvasView::dropEvent(QDropEvent* event) {
                                            toCanvas(event->position()));
     clearDrop();
     const Qt::DropAction action =
-        m_dropOperation ? m_dropOperation(event->mimeData(), event->possibleActions(), drop.target)
-                        : Qt::IgnoreAction;
+        m_dropOperation
+            ? m_dropOperation(event->mimeData(), ItemDrag::requestedActions(*event), drop.target)
+            : Qt::IgnoreAction;
     if (action != Qt::IgnoreAction && m_performDrop &&
         m_performDrop(event->mimeData(), action, drop.target)) {
         event->setDropAction(action);

@@ -36,6 +36,18 @@ ItemList ItemList::derived(std::vector<Node> nodes) const {
     return list;
 }
 
+ItemList ItemList::withSameShape(std::vector<Node> nodes) const {
+    auto list = make(std::move(nodes));
+    if (m_storage && list.m_storage && list.m_storage->keys == m_storage->keys)
+        if (auto index = m_storage->index.load())
+            list.m_storage->index.store(std::move(index));
+    return list;
+}
+
+std::shared_ptr<const IdIndex> ItemList::builtIdIndex() const {
+    return m_storage ? m_storage->index.load() : nullptr;
+}
+
 std::shared_ptr<const IdIndex> ItemList::idIndex() const {
     if (!m_storage || totalCount() < kIndexedTotal)
         return nullptr;

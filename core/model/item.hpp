@@ -105,6 +105,12 @@ public:
     // The index of every id in the tree under this list, built on first use and carried over
     // to lists derived from this one by replacing, inserting or removing.
     [[nodiscard]] std::shared_ptr<const IdIndex> idIndex() const;
+    // The index if it has been built already; never builds it.
+    [[nodiscard]] std::shared_ptr<const IdIndex> builtIdIndex() const;
+
+    // A list over the nodes that takes over this list's id index. Only for nodes that keep the
+    // ids of this list's whole tree, each under the same parent (contents changed, not shape).
+    [[nodiscard]] ItemList withSameShape(std::vector<Node> nodes) const;
 
     // Deep equality, short-cut wherever both sides share storage or nodes.
     bool operator==(const ItemList& other) const;

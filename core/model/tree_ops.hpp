@@ -45,6 +45,12 @@ struct Removed {
 [[nodiscard]] std::vector<VisibleRow>
 visibleItems(const ItemList& items, const std::optional<std::string>& rootId, bool hidingCompleted);
 
+// Calls visit(list, i) for the item at i of each of the rows above, in the same order, without
+// listing them.
+void forEachVisible(const ItemList& items, const std::optional<std::string>& rootId,
+                    bool hidingCompleted,
+                    const std::function<void(const ItemList&, std::size_t)>& visit);
+
 // The tree the canvas and printing lay out: the hoisted root alone, or all items, without
 // checked subtrees while hiding completed items.
 [[nodiscard]] ItemList displayItems(const ItemList& items, const std::optional<std::string>& rootId,

@@ -1,6 +1,7 @@
 // The read-only half of TreeOps: locating items and deciding what is shown.
 #include "core/model/archive_titles.hpp"
 #include "core/model/id_index.hpp"
+#include "core/model/id_lookup.hpp"
 #include "core/model/tree_ops.hpp"
 #include "core/model/tree_paths.hpp"
 
@@ -171,6 +172,44 @@ std::vector<VisibleRow> visibleItems(const ItemList& items,
     return rows;
 }
 
+namespace {
+
+struct VisibleWalk {
+    const std::optional<std::string>& rootId;
+    bool hiding;
+    const std::function<void(const ItemList&, std::size_t)>& visit;
+
+    void walk(const ItemList& items) const {
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const Item& item = items[i];
+            if (hiding && item.checked && !(rootId && item.id == *rootId))
+                continue;
+            visit(items, i);
+            if (!item.collapsed && !item.children.empty())
+                walk(item.children);
+        }
+    }
+};
+
+} // namespace
+
+void forEachVisible(const ItemList& items, const std::optional<std::string>& rootId,
+                    bool hidingCompleted,
+                    const std::function<void(const ItemList&, std::size_t)>& visit) {
+    const VisibleWalk walk{rootId, hidingCompleted, visit};
+    if (!rootId) {
+        walk.walk(items);
+        return;
+    }
+    auto path = pathOf(items, *rootId);
+    if (!path)
+        return;
+    const ItemList* list = &items;
+    for (std::size_t level = 0; level + 1 < path->size(); ++level)
+        list = &(*list)[static_cast<std::size_t>((*path)[level])].children;
+    walk.walk(ItemList::fromNodes({list->node(static_cast<std::size_t>(path->back()))}));
+}
+
 ItemList displayItems(const ItemList& items, const std::optional<std::string>& rootId,
                       bool hidingCompleted) {
     ItemList base = items;
@@ -283,10 +322,10 @@ std::optional<std::string> selectionAfterRemoving(const ItemList& items,
                              ? itemAt(items, std::vector<int>(path->begin(), path->end() - 1))
                              : nullptr;
     const ItemList& siblings = parent ? parent->children : items;
-    std::set<std::string> chosen(ids.begin(), ids.end());
+    const IdLookup chosen(ids);
     std::optional<std::size_t> first, last;
     for (std::size_t i = 0; i < siblings.size(); ++i) {
-        if (chosen.count(siblings[i].id)) {
+        if (chosen.find(siblings[i].id, siblings.idKeyAt(i))) {
             if (!first)
                 first = i;
             last = i;
@@ -296,10 +335,10 @@ std::optional<std::string> selectionAfterRemoving(const ItemList& items,
     if (!first)
         return parentAnswer;
     for (std::size_t i = *last + 1; i < siblings.size(); ++i)
-        if (!chosen.count(siblings[i].id))
+        if (!chosen.find(siblings[i].id, siblings.idKeyAt(i)))
             return siblings[i].id;
     for (std::size_t i = *first; i-- > 0;)
-        if (!chosen.count(siblings[i].id))
+        if (!chosen.find(siblings[i].id, siblings.idKeyAt(i)))
             return siblings[i].id;
     return parentAnswer;
 }

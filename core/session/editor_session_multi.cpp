@@ -1,5 +1,6 @@
 // Actions on a selection of two or more items: flags and labels on every member, and the
 // structural actions on the topmost members, grouped into runs of neighbouring siblings.
+#include "core/model/bulk_edit.hpp"
 #include "core/model/tree_ops.hpp"
 #include "core/session/editor_session_steps.hpp"
 
@@ -12,41 +13,34 @@ using namespace SessionTree;
 
 namespace {
 
-std::vector<const Item*> itemsOf(const EditorSession& session,
-                                 const std::vector<std::string>& ids) {
-    const auto& items = session.snapshot.document.items;
-    auto paths = locateAll(session, ids);
-    std::vector<const Item*> found;
-    for (const auto& id : ids)
-        if (auto at = paths.find(id); at != paths.end())
-            found.push_back(itemAt(items, at->second));
-    return found;
-}
-
-// Sets the flag on every member, or clears it when every member has it already. The members
-// are found once for both steps: a search for every item is the cost of a bulk change.
+// Sets the flag on every member, or clears it when every member has it already. One walk asks
+// and one walk changes, however many members there are.
 void toggleFlag(EditorSession& session, const std::vector<std::string>& ids, bool Item::*flag) {
-    const auto& items = session.snapshot.document.items;
-    std::vector<Path> paths;
-    paths.reserve(ids.size());
-    for (auto& entry : locateAll(session, ids))
-        paths.push_back(std::move(entry.second));
-    bool all = std::all_of(paths.begin(), paths.end(),
-                           [&](const Path& path) { return itemAt(items, path)->*flag; });
-    session.snapshot.document = updatedAtPaths(session.snapshot.document, std::move(paths),
-                                               [&](Item& item) { item.*flag = !all; });
+    auto& doc = session.snapshot.document;
+    const IdLookup members(ids);
+    bool all = true;
+    BulkEdit::forEachFound(doc.items, members, [&](std::size_t, const Item& item) {
+        all = item.*flag;
+        return all;
+    });
+    doc.items = BulkEdit::updated(doc.items, members, [&](Item& item) { item.*flag = !all; });
 }
 
 void labelAll(EditorSession& session, const std::vector<std::string>& ids, int labelNumber) {
     std::optional<ColorLabel> label;
+    const IdLookup members(ids);
+    auto& doc = session.snapshot.document;
     if (labelNumber > 0) {
         label = ColorLabels::allCases[static_cast<std::size_t>(labelNumber - 1)];
-        auto members = itemsOf(session, ids);
-        if (std::all_of(members.begin(), members.end(),
-                        [&](const Item* item) { return item->color == label; }))
+        bool all = true;
+        BulkEdit::forEachFound(doc.items, members, [&](std::size_t, const Item& item) {
+            all = item.color == label;
+            return all;
+        });
+        if (all)
             label.reset();
     }
-    updateEach(session, ids, [&](Item& item) { item.color = label; });
+    doc.items = BulkEdit::updated(doc.items, members, [&](Item& item) { item.color = label; });
 }
 
 using Run = std::vector<std::string>;
@@ -126,7 +120,7 @@ void duplicateRuns(EditorSession& session, const std::vector<Run>& runs) {
     if (runs.size() < 2)
         return;
     s.anchorId.reset();
-    s.extraIds = std::set<std::string>(collected.begin(), collected.end());
+    s.extraIds = IdSet(collected.begin(), collected.end());
     s.selectedId = collected.empty() ? std::nullopt : std::optional(collected.back());
 }
 
@@ -209,47 +203,27 @@ void performOnSelection(EditorSession& session, Action action,
 
 std::vector<std::string> topmost(const EditorSession& session,
                                  const std::vector<std::string>& ids) {
-    auto paths = locateAll(session, ids);
-    std::set<Path> chosen;
-    for (const auto& [id, path] : paths)
-        chosen.insert(path);
+    const IdLookup members(ids);
+    const auto outermost = BulkEdit::outermost(session.snapshot.document.items, members);
     std::vector<std::string> kept;
-    for (const auto& id : ids) {
-        auto at = paths.find(id);
-        if (at == paths.end())
-            continue;
-        Path prefix = at->second;
-        bool inside = false;
-        while (!inside && prefix.size() > 1) {
-            prefix.pop_back();
-            inside = chosen.count(prefix) > 0;
-        }
-        if (!inside)
+    for (const auto& id : ids)
+        if (outermost[*members.find(id)])
             kept.push_back(id);
-    }
     return kept;
 }
 
 void removeSelection(EditorSession& session, const std::vector<std::string>& ids) {
     auto& s = session.snapshot;
     auto next = TreeOps::selectionAfterRemoving(s.document.items, ids);
-    auto paths = locateAll(session, ids);
-    std::vector<Path> removed;
-    for (auto& entry : paths)
-        removed.push_back(std::move(entry.second));
-    s.document = removedAt(s.document, std::move(removed));
+    s.document.items = BulkEdit::removed(s.document.items, IdLookup(ids));
     selectOnly(session, next);
     pruneHoistTabs(session);
 }
 
 void updateEach(EditorSession& session, const std::vector<std::string>& ids,
                 const std::function<void(Item&)>& mutate) {
-    auto paths = locateAll(session, ids);
-    std::vector<Path> all;
-    all.reserve(paths.size());
-    for (auto& entry : paths)
-        all.push_back(std::move(entry.second));
-    session.snapshot.document = updatedAtPaths(session.snapshot.document, std::move(all), mutate);
+    auto& doc = session.snapshot.document;
+    doc.items = BulkEdit::updated(doc.items, IdLookup(ids), mutate);
 }
 
 } // namespace velmora::SessionSteps

@@ -1,4 +1,5 @@
 // Selection entry points and direct edits that views call outside `perform`.
+#include "core/model/id_lookup.hpp"
 #include "core/model/tree_ops.hpp"
 #include "core/session/editor_session_steps.hpp"
 
@@ -78,16 +79,19 @@ std::vector<std::string> EditorSession::selectedIDs() const {
     if (snapshot.extraIds.size() > kFoundOneByOne) {
         // Many members (Select All): one walk over the shown rows finds them in order, instead
         // of the path of each one sorted afterwards.
-        std::unordered_set<std::string_view> wanted(snapshot.extraIds.begin(),
-                                                    snapshot.extraIds.end());
-        const auto range = selectionRange(*this);
-        wanted.insert(range.begin(), range.end());
+        const IdLookup& extras = snapshot.extraIds.lookup();
+        const auto rangeIds = selectionRange(*this);
+        const IdLookup range(rangeIds);
         const auto hoisted = hoistRoot();
         std::vector<std::string> ids;
-        ids.reserve(wanted.size());
-        for (const auto& row : visibleRows())
-            if (wanted.contains(row.item().id) && row.item().id != hoisted)
-                ids.push_back(row.item().id);
+        ids.reserve(extras.size() + range.size());
+        TreeOps::forEachVisible(
+            snapshot.document.items, hoisted, isHiding(), [&](const ItemList& list, std::size_t i) {
+                const std::string& id = list[i].id;
+                const auto key = list.idKeyAt(i);
+                if ((extras.find(id, key) || range.find(id, key)) && id != hoisted)
+                    ids.push_back(id);
+            });
         return ids;
     }
     // One search finds the ends of the range and every extra item.

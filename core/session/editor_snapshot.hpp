@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/model/item.hpp"
+#include "core/session/id_set.hpp"
 
 #include <optional>
 #include <set>
@@ -37,7 +38,7 @@ struct EditorSnapshot {
     TreeDocument document;
     std::optional<std::string> selectedId;
     std::optional<std::string> anchorId;
-    std::set<std::string> extraIds;
+    IdSet extraIds;
     ViewMode view = ViewMode::list;
     std::vector<HoistTab> hoistTabs;
     std::optional<std::string> activeHoist;

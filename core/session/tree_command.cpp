@@ -1,5 +1,6 @@
 #include "core/session/tree_command.hpp"
 
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -90,15 +91,15 @@ struct LocalIndex {
     }
 };
 
-// Stamps the items of `after` against the document before the change. Items are matched among
-// their old siblings first, then among the subtrees that left their old place (moved or
-// removed), so the work follows the size of the change, not of the document.
+// Stamps the items of `after` against the document before the change. An item is matched with
+// the old item at its place when their ids agree (an edit of contents), otherwise among its old
+// siblings, then among the subtrees that left their old place (moved or removed); those
+// lookups are built only when an item needs them. So the work follows the size of the change,
+// not of the document, and stamping changes no item's place, so the tree keeps its id index.
 class Stamper {
 public:
     Stamper(const ItemList& before, const ItemList& after, Timestamp now) : m_now(now) {
         collectRemoved(before, after);
-        for (const auto& node : m_removedRoots)
-            indexRemoved(*node);
     }
 
     ItemList stampList(const ItemList* before, const ItemList& after) {
@@ -107,30 +108,33 @@ public:
         Middle m = before ? middleOf(*before, after) : Middle{0, 0, 0, after.size()};
         if (m.afterBegin == m.afterEnd)
             return after;
-        LocalIndex local(before ? *before : after, before ? m.beforeBegin : 0,
-                         before ? m.beforeEnd : 0);
-        std::vector<std::pair<std::size_t, Node>> changed;
+        std::optional<LocalIndex> local;
+        std::vector<Node> nodes; // a copy of the list's nodes, made at its first stamp
         for (std::size_t i = m.afterBegin; i < m.afterEnd; ++i) {
-            auto stampedNode = stampNode(local, after.node(i));
-            if (stampedNode != after.node(i))
-                changed.emplace_back(i, std::move(stampedNode));
+            const Node& node = after.node(i);
+            const std::size_t old = m.beforeBegin + (i - m.afterBegin);
+            Node stampedNode;
+            if (before && old < m.beforeEnd && before->node(old)->id == node->id) {
+                const Node& oldNode = before->node(old);
+                stampedNode = oldNode == node ? node : stampExisting(*oldNode, node);
+            } else {
+                if (!local)
+                    local.emplace(before ? *before : after, before ? m.beforeBegin : 0,
+                                  before ? m.beforeEnd : 0);
+                stampedNode = stampNode(*local, node);
+            }
+            if (stampedNode == node)
+                continue;
+            if (nodes.empty())
+                nodes = after.nodes();
+            nodes[i] = std::move(stampedNode);
         }
-        // A few stamps are set by replacing single items, which carries the tree's id index
-        // over to the stamped tree; many rebuild the list at once.
-        if (changed.size() < 16) {
-            ItemList result = after;
-            for (auto& [i, node] : changed)
-                result = result.replacing(i, *node);
-            return result;
-        }
-        auto nodes = after.nodes();
-        for (auto& [i, node] : changed)
-            nodes[i] = std::move(node);
-        return ItemList::fromNodes(std::move(nodes));
+        return nodes.empty() ? after : after.withSameShape(std::move(nodes));
     }
 
 private:
     Node stampNode(const LocalIndex& local, const Node& node) {
+        indexRemoved();
         if (local.nodes.count(node.get()) || m_removedNodes.count(node.get()))
             return node;
         if (auto it = local.byId.find(node->id); it != local.byId.end())
@@ -163,16 +167,31 @@ private:
         Middle m = middleOf(before, after);
         if (m.beforeBegin == m.beforeEnd)
             return;
-        LocalIndex now(after, m.afterBegin, m.afterEnd);
+        std::optional<LocalIndex> now;
         for (std::size_t i = m.beforeBegin; i < m.beforeEnd; ++i) {
             const auto& node = before.node(i);
-            if (now.nodes.count(node.get()))
+            const std::size_t at = m.afterBegin + (i - m.beforeBegin);
+            if (at < m.afterEnd && after.node(at)->id == node->id) {
+                if (after.node(at) != node)
+                    collectRemoved(node->children, after.node(at)->children);
                 continue;
-            if (auto it = now.byId.find(node->id); it != now.byId.end())
+            }
+            if (!now)
+                now.emplace(after, m.afterBegin, m.afterEnd);
+            if (now->nodes.count(node.get()))
+                continue;
+            if (auto it = now->byId.find(node->id); it != now->byId.end())
                 collectRemoved(node->children, it->second->children);
             else
                 m_removedRoots.push_back(node);
         }
+    }
+
+    // Indexes the removed subtrees, the first time an item is looked for among them.
+    void indexRemoved() {
+        for (const auto& node : m_removedRoots)
+            indexRemoved(*node);
+        m_removedRoots.clear();
     }
 
     void indexRemoved(const Item& item) {

@@ -203,7 +203,10 @@ private slots:
         QVERIFY(QDir(folder).removeRecursively());
         writeFile(folder, "not a folder");
         const auto alertsBefore = m_dialogs->alerts.size();
+        // The file went with its folder: Save asks before writing it again, then fails.
+        m_dialogs->saveAgainChoices.enqueue(true);
         QVERIFY(!controller().saveDocument(document, nullptr));
+        QCOMPARE(m_dialogs->askedToSaveAgain.size(), 1);
         QCOMPARE(m_dialogs->alerts.size(), alertsBefore + 1);
         QCOMPARE(
             m_dialogs->alerts.last().message,

@@ -29,4 +29,15 @@ Dialogs::SaveChoice ScriptedDialogs::askToSave(QWidget*, const QString& document
     return saveChoices.isEmpty() ? SaveChoice::cancel : saveChoices.dequeue();
 }
 
+Dialogs::ConflictChoice ScriptedDialogs::askAboutChangeOnDisk(QWidget*,
+                                                              const QString& documentName) {
+    askedAboutConflicts.append(documentName);
+    return conflictChoices.isEmpty() ? ConflictChoice::later : conflictChoices.dequeue();
+}
+
+bool ScriptedDialogs::askToSaveAgain(QWidget*, const QString& documentName) {
+    askedToSaveAgain.append(documentName);
+    return !saveAgainChoices.isEmpty() && saveAgainChoices.dequeue();
+}
+
 } // namespace velmora::test

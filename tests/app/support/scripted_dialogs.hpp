@@ -27,10 +27,14 @@ public:
     QQueue<QStringList> openPaths;
     QQueue<QString> folders;
     QQueue<SaveChoice> saveChoices;
+    QQueue<ConflictChoice> conflictChoices;
+    QQueue<bool> saveAgainChoices;
 
     QList<Alert> alerts;
     QList<SaveRequest> saveRequests;
     QStringList askedToSave;
+    QStringList askedAboutConflicts;
+    QStringList askedToSaveAgain;
 
     QString saveFileName(QWidget* parent, const QString& directory, const QString& proposedName,
                          const QStringList& filters) override;
@@ -40,6 +44,8 @@ public:
     void alert(QWidget* parent, const QString& message, const QString& informative) override;
     void inform(QWidget* parent, const QString& message, const QString& informative) override;
     SaveChoice askToSave(QWidget* parent, const QString& documentName) override;
+    ConflictChoice askAboutChangeOnDisk(QWidget* parent, const QString& documentName) override;
+    bool askToSaveAgain(QWidget* parent, const QString& documentName) override;
 };
 
 } // namespace velmora::test

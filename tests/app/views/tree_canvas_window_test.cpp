@@ -6,6 +6,7 @@
 #include "tests/app/views/canvas_fixtures.hpp"
 #include "tests/app/views/window_fixture.hpp"
 
+#include <QDrag>
 #include <QDragMoveEvent>
 #include <QMimeData>
 #include <QScrollArea>
@@ -76,6 +77,38 @@ bool dragInSteps(QWidget* target, QMimeData* data, QPoint from, QPoint edge,
     QDropEvent drop(edge, actions, data, Qt::LeftButton, {});
     QApplication::sendEvent(target, &drop);
     return drop.isAccepted();
+}
+
+// Drops the data on the widget at the point the way a drag with these modifiers held does;
+// true when the drop was taken.
+bool dropWith(QWidget* target, const QMimeData* data, QPoint at, Qt::KeyboardModifiers modifiers) {
+    const auto actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at, actions, data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, actions, data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(target, &move);
+    QDropEvent drop(at, actions, data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+// A window showing the sample outline in the view; the widget that takes drags and drops.
+QWidget* showSample(test::WindowFixture& fixture, ViewMode view) {
+    fixture.newDocument();
+    EditorSnapshot snapshot = treeSnapshot(fixture.session());
+    snapshot.view = view;
+    fixture.load(snapshot);
+    return view == ViewMode::list ? fixture.list().viewport()
+                                  : static_cast<QWidget*>(&fixture.window().canvas());
+}
+
+std::vector<std::string> childIds(const EditorSession& session, const std::string& id) {
+    std::vector<std::string> ids;
+    const auto parent = session.item(id);
+    for (const Item& child : parent->children) {
+        ids.push_back(child.id);
+    }
+    return ids;
 }
 
 } // namespace
@@ -199,6 +232,66 @@ private slots:
         QVERIFY(list.verticalScrollBar()->value() > 0);
         QVERIFY(fixture.session().snapshot.document.items[0].id != "i0");
         QVERIFY(fixture.session().item("i0"));
+    }
+
+    // Ctrl held while dragging asks for a copy: the drag proposes copying, and the drop must
+    // follow that rather than move because moving is possible too. In both views.
+    void ctrlWhileDraggingCopiesInTheListAndTheCanvas() {
+        for (const ViewMode view : {ViewMode::list, ViewMode::tree}) {
+            test::WindowFixture fixture;
+            QWidget* target = showSample(fixture, view);
+            TreeCanvasView& canvas = fixture.window().canvas();
+            auto intoAlpha = [&] {
+                return view == ViewMode::list
+                           ? fixture.rowRect("a").center()
+                           : canvas.toWidget(canvas.scene().block("a")->frame).center().toPoint();
+            };
+            std::unique_ptr<QMimeData> data(canvas.dragWriter()("b"));
+            QVERIFY(dropWith(target, data.get(), intoAlpha(), Qt::ControlModifier));
+            const EditorSession& session = fixture.session();
+            QCOMPARE(session.snapshot.document.items.size(), std::size_t(2));
+            QCOMPARE(session.snapshot.document.items[1].id, std::string("b"));
+            const auto copied = childIds(session, "a");
+            QCOMPARE(copied.size(), std::size_t(3));
+            QVERIFY(copied[2] != "b");
+            QCOMPARE(session.item(copied[2])->text, std::string("Beta"));
+            fixture.document().undoStack()->undo();
+            QCOMPARE(childIds(session, "a").size(), std::size_t(2));
+
+            QVERIFY(dropWith(target, data.get(), intoAlpha(), Qt::NoModifier));
+            QCOMPARE(session.snapshot.document.items.size(), std::size_t(1));
+            QCOMPARE(childIds(session, "a").back(), std::string("b"));
+        }
+    }
+
+    // Another program that takes the drop and answers "moved" deletes nothing here: a drop
+    // elsewhere is always a copy. Dragged out of the list and out of the canvas by the mouse.
+    void aDropInAnotherProgramNeverDeletesTheItems() {
+        int drags = 0;
+        ItemDrag::setRunner([&drags](QDrag& drag) {
+            ++drags;
+            [&] { QVERIFY(drag.mimeData()->text().contains(QStringLiteral("Alpha"))); }();
+            return Qt::MoveAction;
+        });
+        for (const ViewMode view : {ViewMode::list, ViewMode::tree}) {
+            test::WindowFixture fixture;
+            QWidget* source = showSample(fixture, view);
+            const EditorSnapshot before = fixture.session().snapshot;
+            const int records = fixture.document().undoStack()->count();
+            TreeCanvasView& canvas = fixture.window().canvas();
+            const QPoint from =
+                view == ViewMode::list
+                    ? fixture.rowRect("a").center() + QPoint(40, 0)
+                    : canvas.toWidget(canvas.scene().block("a")->frame).center().toPoint();
+            const int started = drags;
+            QTest::mousePress(source, Qt::LeftButton, {}, from);
+            QTest::mouseMove(source, from + QPoint(30, 30));
+            QTest::mouseRelease(source, Qt::LeftButton, {}, from + QPoint(30, 30));
+            QCOMPARE(drags, started + 1);
+            QCOMPARE(fixture.session().snapshot.document, before.document);
+            QCOMPARE(fixture.document().undoStack()->count(), records);
+        }
+        ItemDrag::setRunner({});
     }
 };
 

@@ -5,6 +5,7 @@
 #include "app/views/appearance.hpp"
 #include "app/views/item_text_editor.hpp"
 #include "app/views/key_router.hpp"
+#include "app/views/list_drag_adapter.hpp"
 #include "app/views/list_outline_model.hpp"
 #include "core/model/tree_ops.hpp"
 #include "tests/app/support/isolated_home.hpp"
@@ -264,6 +265,57 @@ private slots:
         std::vector<std::string> many(20, "zz");
         many.push_back("a1");
         QCOMPARE(model.rowsOf(many), (std::vector<int>{1}));
+    }
+
+    // The drop proposals found through the tree equal those of the walk over the rows above,
+    // for every row and zone, with completed items hidden or shown and with a hoisted branch.
+    void dropPlacesFromTheTreeMatchTheRowsAbove() {
+        std::mt19937 rng(17);
+        std::uniform_int_distribution<int> percent(0, 99);
+        int serial = 0;
+        std::function<Item(int)> grow = [&](int depth) {
+            std::vector<Item> children;
+            for (int n = depth < 3 ? percent(rng) % 5 : 0; n > 0; --n) {
+                children.push_back(grow(depth + 1));
+            }
+            return itemWith("i" + std::to_string(serial++), std::move(children),
+                            percent(rng) < 25);
+        };
+        std::vector<Item> top;
+        for (int i = 0; i < 6; ++i) {
+            top.push_back(grow(0));
+        }
+        const ItemList items(std::move(top));
+        for (const auto& root : {std::optional<std::string>(), std::optional(items[1].id)}) {
+            for (bool hiding : {false, true}) {
+                ListOutlineModel model;
+                ListOutlineModel::Display display;
+                display.hidingCompleted = hiding;
+                display.hoistRoot = root;
+                model.setOutline(items, display);
+                const auto rowAt = [&](int row) {
+                    return ListRow{model.rowAt(row).item().id, model.rowAt(row).depth};
+                };
+                int unplaced = 0;
+                const ListPlaceOf placeOf = [&](int row) -> std::optional<ListPlace> {
+                    const auto place = model.placeOf(row);
+                    if (!place) {
+                        ++unplaced;
+                        return std::nullopt;
+                    }
+                    return ListPlace{place->parentId, place->index};
+                };
+                const int count = model.count();
+                QVERIFY(count > 3);
+                for (int row = 0; row <= count; ++row) {
+                    for (double f : {0.1, 0.5, 0.9}) {
+                        QCOMPARE(ItemDrag::listProposal(rowAt, count, row, f, placeOf),
+                                 ItemDrag::listProposal(rowAt, count, row, f));
+                    }
+                }
+                QCOMPARE(unplaced, 0);
+            }
+        }
     }
 
     // --- Physical keys ------------------------------------------------------------------

@@ -186,3 +186,50 @@ TEST(EditorSessionDrag, ForeignItemsArriveAsFreshCopies) {
     EXPECT_EQ(session.item("n1")->text, "z");
     EXPECT_FALSE(session.insertItems({I("z")}, "missing", std::nullopt));
 }
+
+// A bulk change is one record whose `before` is the whole old document and whose `after` stamps
+// exactly the items that changed.
+TEST(EditorSessionMulti, CheckingEverythingIsUndoneExactly) {
+    auto session = sessionOf(
+        {I("a", {I("a1"), checked(I("a2", {I("x")}))}), I("b"), checked(I("c"))}, "a");
+    const TreeDocument original = session.snapshot.document;
+    session.selectAll();
+    ASSERT_EQ(session.snapshot.extraIds.size(), 6u);
+    session.clock = [] { return Timestamp{kNow.seconds + 60}; };
+    const auto result = session.perform(Action::toggleCheck);
+    ASSERT_TRUE(result.command);
+    EXPECT_EQ(shapeOf(session), "a✓(a1✓ a2✓(x✓)) b✓ c✓");
+    EXPECT_EQ(result.command->before.document, original);
+    EXPECT_EQ(result.command->after.document, session.snapshot.document);
+    const auto& items = session.snapshot.document.items;
+    EXPECT_EQ(items[0].modified, Timestamp{kNow.seconds + 60});
+    EXPECT_EQ(items[0].children[1].modified, original.items[0].children[1].modified);
+    EXPECT_EQ(items[2].modified, original.items[2].modified);
+    EXPECT_EQ(result.command->after.extraIds, result.command->before.extraIds);
+
+    // Everything checked: the same action clears every mark.
+    session.perform(Action::toggleCheck);
+    EXPECT_EQ(shapeOf(session), "a(a1 a2(x)) b c");
+
+    session.snapshot = result.command->before;
+    session.perform(Action::deleteItem);
+    EXPECT_EQ(shapeOf(session), "");
+    EXPECT_FALSE(session.snapshot.selectedId);
+}
+
+// Copies of a selection share it; a change after its lookup was built is seen by the changed
+// copy's lookup and by no other copy.
+TEST(EditorSessionMulti, SelectionCopiesSeeOnlyTheirOwnChanges) {
+    IdSet chosen{"a", "b"};
+    EXPECT_TRUE(chosen.lookup().contains("a"));
+    IdSet copy = chosen;
+    copy.insert("c");
+    copy.erase("a");
+    EXPECT_TRUE(copy.lookup().contains("c"));
+    EXPECT_FALSE(copy.lookup().contains("a"));
+    EXPECT_FALSE(chosen.lookup().contains("c"));
+    EXPECT_EQ(chosen, (IdSet{"b", "a"}));
+    chosen.clear();
+    EXPECT_FALSE(chosen.lookup().contains("b"));
+    EXPECT_EQ(std::vector<std::string>(copy.begin(), copy.end()), (Ids{"b", "c"}));
+}

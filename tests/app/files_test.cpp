@@ -1,0 +1,370 @@
+// An open document's file in the hands of other programs: changed or replaced (reloaded when
+// nothing would be lost, else the user chooses), renamed or moved (followed), deleted (kept and
+// written again only when the user says so), and saves that fail (reported once, retried).
+#include "app/shell/application.hpp"
+#include "app/shell/document_codec.hpp"
+#include "app/shell/localization.hpp"
+#include "app/shell/preferences.hpp"
+#include "tests/app/support/isolated_home.hpp"
+#include "tests/app/views/window_fixture.hpp"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QUndoStack>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace velmora;
+using test::WindowFixture;
+
+namespace {
+
+// The titles of the top items of the document file at the path; empty when unreadable.
+QStringList titlesIn(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    auto decoded = DocumentCodec::decodeNative(file.readAll());
+    const auto* loaded = std::get_if<DocumentCodec::Loaded>(&decoded);
+    QStringList titles;
+    if (loaded) {
+        for (const Item& item : loaded->snapshot.document.items) {
+            titles.append(QString::fromStdString(item.text));
+        }
+    }
+    return titles;
+}
+
+QStringList titlesOf(const VelmoraDocument& document) {
+    QStringList titles;
+    for (const Item& item : document.session().snapshot.document.items) {
+        titles.append(QString::fromStdString(item.text));
+    }
+    return titles;
+}
+
+EditorSnapshot outline(const std::vector<std::pair<std::string, std::string>>& items) {
+    std::vector<Item> list;
+    for (const auto& [id, text] : items) {
+        list.push_back(Item::blank(id, text));
+    }
+    EditorSnapshot snapshot;
+    snapshot.document = TreeDocument{"doc", "Shared", ItemList(std::move(list))};
+    snapshot.selectedId = items.front().first;
+    snapshot.view = ViewMode::list;
+    return snapshot;
+}
+
+// Another program writes its version: in place, as a plain editor does, or into a new file
+// renamed over the old one, as sync tools and careful editors do.
+void writeTheirs(const QString& path, const EditorSnapshot& snapshot, bool replace) {
+    const QByteArray bytes =
+        DocumentCodec::encodeNative(snapshot, DocumentCodec::defaultSettings());
+    if (replace) {
+        QSaveFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        QVERIFY(file.commit());
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+}
+
+// Files written by this process may grow to `bytes` at most while it lives, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        // Writing past the limit fails with an error instead of ending the process.
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() { lift(); }
+    void lift() {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_handler)(int) = nullptr;
+};
+
+} // namespace
+
+class FilesTest : public QObject {
+    Q_OBJECT
+public:
+    explicit FilesTest(QString home) : m_home(std::move(home)) {}
+
+private slots:
+    void init() {
+        m_app = std::make_unique<WindowFixture>();
+        Preferences().setString(PreferenceKeys::newDocumentView, QStringLiteral("list"));
+        m_app->controller().setAutosaveDelay(30);
+        QDir(m_home).mkpath(QStringLiteral("files"));
+        m_folder = QDir(m_home).filePath(QStringLiteral("files"));
+    }
+    void cleanup() {
+        m_app.reset();
+        QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QDir(m_folder).removeRecursively();
+    }
+
+    // With nothing unsaved, another program's version shows at once, in place or replaced, as
+    // one undoable step that keeps the selection; undo brings the user's version back.
+    void anotherProgramsChangeReloadsWhenNothingIsUnsaved() {
+        VelmoraDocument* document = openSaved({{"a", "Alpha"}, {"b", "Beta"}, {"c", "Gamma"}});
+        EditorSnapshot selected = document->session().snapshot;
+        selected.selectedId = "b";
+        m_app->load(selected);
+        const int records = document->undoStack()->count();
+        for (const bool replace : {true, false}) {
+            const QString suffix = replace ? QStringLiteral(" 1") : QStringLiteral(" 2");
+            writeTheirs(m_path, outline({{"a", "Alpha" + suffix.toStdString()}, {"b", "Beta"}}),
+                        replace);
+            QTRY_COMPARE(titlesOf(*document),
+                         (QStringList{QStringLiteral("Alpha") + suffix, QStringLiteral("Beta")}));
+            QCOMPARE(document->session().snapshot.selectedId, std::optional<std::string>("b"));
+            QVERIFY(!document->isEdited());
+            QCOMPARE(document->fileProblem(), FileProblem::none);
+        }
+        // Each change was taken once, each as a step of its own.
+        QTest::qWait(400);
+        QCOMPARE(document->undoStack()->count(), records + 2);
+        QCOMPARE(document->undoName(false), localized(QStringLiteral("undo.reload")));
+        QVERIFY(m_app->dialogs().askedAboutConflicts.isEmpty());
+        // The reload does not come back to the file by itself.
+        QCOMPARE(titlesIn(m_path), titlesOf(*document));
+
+        document->undoStack()->undo();
+        document->undoStack()->undo();
+        QCOMPARE(titlesOf(*document), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta"),
+                                                   QStringLiteral("Gamma")}));
+        QVERIFY(document->isEdited());
+    }
+
+    // With unsaved changes the user is asked, once per version on disk, and each answer keeps
+    // what it says: mine over theirs, theirs instead of mine, or mine in a copy beside theirs.
+    void unsavedChangesAskWhichVersionToKeep() {
+        const QString mineTitle = QStringLiteral("Mine");
+        const QStringList theirs{QStringLiteral("Theirs")};
+        struct Case {
+            Dialogs::ConflictChoice choice;
+            QStringList inFile;
+            QStringList shown;
+        };
+        const QList<Case> cases = {
+            {Dialogs::ConflictChoice::keepMine, {mineTitle}, {mineTitle}},
+            {Dialogs::ConflictChoice::takeTheirs, theirs, theirs},
+            {Dialogs::ConflictChoice::saveCopy, theirs, {mineTitle}},
+        };
+        for (const Case& c : cases) {
+            m_app.reset();
+            init();
+            VelmoraDocument* document = openSaved({{"a", "Original"}});
+            m_app->controller().setAutosaveDelay(60'000);
+            const QString copy = QDir(m_folder).filePath(QStringLiteral("copy.quenlith"));
+            m_app->dialogs().savePaths.enqueue(copy);
+            m_app->dialogs().conflictChoices.enqueue(c.choice);
+            m_app->editor().selectAll();
+            WindowFixture::type(mineTitle);
+            writeTheirs(m_path, outline({{"a", "Theirs"}}), true);
+
+            QTRY_COMPARE(m_app->dialogs().askedAboutConflicts.size(), 1);
+            QCOMPARE(titlesIn(m_path), c.inFile);
+            QCOMPARE(document->documentWithDraft().items[0].text, c.shown[0].toStdString());
+            QCOMPARE(document->fileProblem(), FileProblem::none);
+            if (c.choice == Dialogs::ConflictChoice::saveCopy) {
+                QCOMPARE(m_app->dialogs().saveRequests.last().proposedName,
+                         localizedFormat(QStringLiteral("document.conflict.copyName %@"),
+                                         {QStringLiteral("shared")}) +
+                             QStringLiteral(".quenlith"));
+                QCOMPARE(document->filePath(), copy);
+                QCOMPARE(titlesIn(copy), QStringList{mineTitle});
+                QFile::remove(copy);
+            }
+            QTest::qWait(300);
+            QCOMPARE(m_app->dialogs().askedAboutConflicts.size(), 1);
+            QVERIFY(m_app->dialogs().alerts.isEmpty());
+        }
+    }
+
+    // Put off, the question is not asked again for the same change: autosave writes nothing and
+    // the status line says why. A new change, or the user's own Save, asks again.
+    void aPutOffQuestionIsNotAskedAgainForTheSameChange() {
+        VelmoraDocument* document = openSaved({{"a", "Original"}});
+        m_app->controller().setAutosaveDelay(60'000);
+        m_app->editor().selectAll();
+        WindowFixture::type(QStringLiteral("Mine"));
+        writeTheirs(m_path, outline({{"a", "Theirs"}}), false);
+        QTRY_COMPARE(m_app->dialogs().askedAboutConflicts.size(), 1);
+        m_app->controller().setAutosaveDelay(30);
+        WindowFixture::type(QStringLiteral(" and more"));
+        QFile unrelated(QDir(m_folder).filePath(QStringLiteral("unrelated.txt")));
+        QVERIFY(unrelated.open(QIODevice::WriteOnly));
+        unrelated.close();
+        QTest::qWait(400);
+        QCOMPARE(m_app->dialogs().askedAboutConflicts.size(), 1);
+        QCOMPARE(titlesIn(m_path), QStringList{QStringLiteral("Theirs")});
+        QVERIFY(m_app->window().statusText().contains(
+            localized(QStringLiteral("document.status.changedOnDisk"))));
+
+        writeTheirs(m_path, outline({{"a", "Theirs again"}}), true);
+        QTRY_COMPARE(m_app->dialogs().askedAboutConflicts.size(), 2);
+        m_app->dialogs().conflictChoices.enqueue(Dialogs::ConflictChoice::keepMine);
+        QVERIFY(m_app->controller().saveDocument(document, nullptr));
+        QCOMPARE(m_app->dialogs().askedAboutConflicts.size(), 3);
+        QCOMPARE(titlesIn(m_path), QStringList{QStringLiteral("Mine and more")});
+        QVERIFY(m_app->dialogs().alerts.isEmpty());
+    }
+
+    // Renamed or moved within its file system, the file is followed: titles and saves go to the
+    // new place, and the document takes the new name.
+    void aRenamedOrMovedFileIsFollowed() {
+        VelmoraDocument* document = openSaved({{"a", "Original"}});
+        const QString renamed = QDir(m_folder).filePath(QStringLiteral("renamed.quenlith"));
+        QVERIFY(QFile::rename(m_path, renamed));
+        QTRY_COMPARE(document->filePath(), renamed);
+        QVERIFY(m_app->window().window()->windowTitle().contains(QStringLiteral("renamed")));
+        m_app->editor().selectAll();
+        WindowFixture::type(QStringLiteral("Edited"));
+        QTRY_COMPARE(titlesIn(renamed), QStringList{QStringLiteral("Edited")});
+        QVERIFY(!QFile::exists(m_path));
+
+        QVERIFY(QDir(m_folder).mkpath(QStringLiteral("sub")));
+        const QString moved = QDir(m_folder).filePath(QStringLiteral("sub/moved.quenlith"));
+        QVERIFY(QFile::rename(renamed, moved));
+        // Written right away, before the watcher says anything: the write finds the file.
+        WindowFixture::type(QStringLiteral(" twice"));
+        QTRY_COMPARE(titlesIn(moved), QStringList{QStringLiteral("Edited twice")});
+        QCOMPARE(document->filePath(), moved);
+        QFile file(moved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("\"moved\""));
+        QVERIFY(!QFile::exists(renamed));
+        QVERIFY(m_app->dialogs().alerts.isEmpty());
+    }
+
+    // Deleted, the document stays open and edited, the status line says so, autosave never
+    // writes it back, and Save writes it again only when the user agrees.
+    void aDeletedFileIsWrittenAgainOnlyAfterAsking() {
+        VelmoraDocument* document = openSaved({{"a", "Kept"}});
+        QVERIFY(QFile::remove(m_path));
+        QTRY_COMPARE(document->fileProblem(), FileProblem::removed);
+        QVERIFY(document->isEdited());
+        QVERIFY(m_app->window().statusText().contains(
+            localized(QStringLiteral("document.status.removed"))));
+        WindowFixture::type(QStringLiteral(" still"));
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(m_path));
+
+        m_app->dialogs().saveAgainChoices.enqueue(false);
+        QVERIFY(!m_app->controller().saveDocument(document, nullptr));
+        QVERIFY(!QFile::exists(m_path));
+        m_app->dialogs().saveAgainChoices.enqueue(true);
+        QVERIFY(m_app->controller().saveDocument(document, nullptr));
+        QCOMPARE(m_app->dialogs().askedToSaveAgain.size(), 2);
+        QCOMPARE(titlesIn(m_path), QStringList{QStringLiteral("Kept still")});
+        QVERIFY(!document->isEdited());
+        QCOMPARE(document->fileProblem(), FileProblem::none);
+        QVERIFY(m_app->dialogs().alerts.isEmpty());
+    }
+
+    // A save that fails (no permission, disk full, folder gone) is reported once, the document
+    // stays edited, the status line keeps saying it, and autosave tries again until it works.
+    void aFailedSaveIsReportedOnceAndRetried() {
+        if (::geteuid() == 0) {
+            QSKIP("Permissions do not hold back the root user.");
+        }
+        VelmoraDocument* document = openSaved({{"a", "Start"}});
+        Preferences().setBool(PreferenceKeys::autosaveClearsEdited, true);
+        QVERIFY(QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::ExeOwner));
+        WindowFixture::type(QStringLiteral(" one"));
+        QTRY_COMPARE(m_app->dialogs().alerts.size(), 1);
+        QCOMPARE(document->fileProblem(), FileProblem::notSaved);
+        QVERIFY(m_app->window().statusText().contains(document->fileProblemDetail()));
+        WindowFixture::type(QStringLiteral(" two"));
+        QTest::qWait(500);
+        QCOMPARE(m_app->dialogs().alerts.size(), 1);
+        QVERIFY(document->hasUnautosavedChanges());
+
+        QVERIFY(QFile::setPermissions(m_folder,
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QTRY_COMPARE(titlesIn(m_path), QStringList{QStringLiteral("Start one two")});
+        QCOMPARE(document->fileProblem(), FileProblem::none);
+        QVERIFY(!m_app->window().statusText().contains(QStringLiteral("Permission")));
+        QVERIFY(!document->hasUnautosavedChanges());
+    }
+
+    // The write fails part way, as on a full disk: before, the cut-off file replaced the good
+    // one and the save counted as done.
+    void aFullDiskIsReportedOnceAndRetried() {
+        VelmoraDocument* document = openSaved({{"a", "Start"}});
+        {
+            FileSizeLimit full(64);
+            WindowFixture::type(QStringLiteral(" one"));
+            QTRY_COMPARE(m_app->dialogs().alerts.size(), 1);
+            QCOMPARE(document->fileProblem(), FileProblem::notSaved);
+            QCOMPARE(m_app->dialogs().alerts[0].informative, qt_error_string(EFBIG));
+            // The file holds the last good version all along, never a cut-off one.
+            QCOMPARE(titlesIn(m_path), QStringList{QStringLiteral("Start")});
+            WindowFixture::type(QStringLiteral(" two"));
+            QTest::qWait(400);
+            QCOMPARE(titlesIn(m_path), QStringList{QStringLiteral("Start")});
+            full.lift();
+        }
+        QCOMPARE(m_app->dialogs().alerts.size(), 1);
+        QTRY_COMPARE(titlesIn(m_path), QStringList{QStringLiteral("Start one two")});
+        QCOMPARE(document->fileProblem(), FileProblem::none);
+        QCOMPARE(m_app->dialogs().alerts.size(), 1);
+    }
+
+    void aRemovedFolderFailsTheSaveTheUserAgreedTo() {
+        VelmoraDocument* document = openSaved({{"a", "Start"}});
+        QVERIFY(QDir(m_folder).removeRecursively());
+        QTRY_COMPARE(document->fileProblem(), FileProblem::removed);
+        m_app->dialogs().saveAgainChoices.enqueue(true);
+        QVERIFY(!m_app->controller().saveDocument(document, nullptr));
+        QCOMPARE(m_app->dialogs().alerts.size(), 1);
+        QCOMPARE(document->fileProblem(), FileProblem::notSaved);
+        QVERIFY(document->isEdited());
+
+        QVERIFY(QDir().mkpath(m_folder));
+        m_app->dialogs().saveAgainChoices.enqueue(true);
+        QVERIFY(m_app->controller().saveDocument(document, nullptr));
+        QCOMPARE(titlesIn(m_path), QStringList{QStringLiteral("Start")});
+        QCOMPARE(document->fileProblem(), FileProblem::none);
+    }
+
+private:
+    // A new document with these items saved as "shared.quenlith", its first item being edited.
+    VelmoraDocument* openSaved(const std::vector<std::pair<std::string, std::string>>& items) {
+        VelmoraDocument* document = m_app->newDocument();
+        EditorSnapshot snapshot = outline(items);
+        snapshot.editing = EditingTarget::item(items.front().first);
+        m_app->load(snapshot);
+        m_path = QDir(m_folder).filePath(QStringLiteral("shared.quenlith"));
+        [&] {
+            QVERIFY(!document->saveAs(m_path));
+            QTRY_COMPARE(WindowFixture::focus(), &m_app->editor());
+        }();
+        return document;
+    }
+
+    QString m_home;
+    QString m_folder;
+    QString m_path;
+    std::unique_ptr<WindowFixture> m_app;
+};
+
+OSTREVO_APP_TEST_MAIN(FilesTest)
+#include "files_test.moc"
