@@ -102,9 +102,9 @@ LibraryController::LibraryController(LibraryStore& store, LibraryHost* host, QWi
         box.setDefaultButton(QMessageBox::Cancel);
         return box.exec() == QMessageBox::Ok;
     };
+    // Every message of the sidebar says why something did not happen: the warning sign.
     inform = [](QWidget* parentWidget, const QString& message, const QString& informative) {
-        QMessageBox box(QMessageBox::Information, message, message, QMessageBox::Ok,
-                        parentWidget);
+        QMessageBox box(QMessageBox::Warning, message, message, QMessageBox::Ok, parentWidget);
         box.setInformativeText(informative);
         box.exec();
     };

@@ -72,7 +72,7 @@ public:
     [[nodiscard]] QStringList sections() const;
 
     // How the sidebar talks to the user; tests replace them. `confirm` answers whether to go
-    // on; `inform` shows a message.
+    // on; `inform` shows why something could not be done (with the warning sign).
     std::function<bool(QWidget* parent, const QString& message, const QString& informative)>
         confirm;
     std::function<void(QWidget* parent, const QString& message, const QString& informative)>

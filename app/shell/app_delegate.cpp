@@ -259,6 +259,10 @@ void AppDelegate::carryOut(SideEffect side, VelmoraDocument& document) {
 }
 
 void AppDelegate::run(StandardItem item, QWidget* window) {
+    if (isWindowItem(item)) {
+        runWindowItem(item, window);
+        return;
+    }
     VelmoraDocument* document = documentOf(window);
     switch (item) {
     case StandardItem::about:
@@ -349,6 +353,15 @@ void AppDelegate::run(StandardItem item, QWidget* window) {
         break;
     case StandardItem::moreApps:
         QDesktopServices::openUrl(QUrl(kHomeAddress));
+        break;
+    case StandardItem::deleteSelection:
+        // With no text field focused, Delete removes the selected items as Item ▸ Delete does.
+        if (DocumentView* view = document ? m_controller->viewOf(document) : nullptr;
+            view && !isTextField(QApplication::focusWidget())) {
+            view->perform(Action::deleteItem);
+            break;
+        }
+        runEditItem(item);
         break;
     default:
         // With no text field focused, the edit commands act on the outline.
@@ -445,6 +458,9 @@ void AppDelegate::zoom(StandardItem item) {
 }
 
 bool AppDelegate::canRun(StandardItem item, QWidget* window) const {
+    if (isWindowItem(item)) {
+        return canRunWindowItem(item, window);
+    }
     VelmoraDocument* document = documentOf(window);
     switch (item) {
     case StandardItem::close:
@@ -462,9 +478,6 @@ bool AppDelegate::canRun(StandardItem item, QWidget* window) const {
     case StandardItem::printPreview:
     case StandardItem::exportPDF:
         return document != nullptr;
-    case StandardItem::toggleToolbar:
-        // The toolbar comes with the full document window.
-        return false;
     case StandardItem::checkUpdates:
         return UpdateService::shared().isAvailable();
     default:

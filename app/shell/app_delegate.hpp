@@ -68,6 +68,8 @@ public:
     QStringList recentDocuments() const override;
     void openRecent(const QString& path) override;
     bool updatesAvailable() const override;
+    QList<OpenDocumentEntry> openDocumentEntries(QWidget* window) const override;
+    void showOpenDocument(int index) override;
 
     // DocumentViewHost
     void carryOut(SideEffect side, VelmoraDocument& document) override;
@@ -80,6 +82,10 @@ public:
 
 private:
     void runEditItem(StandardItem item);
+    // The toolbar and the tab and window commands.
+    [[nodiscard]] static bool isWindowItem(StandardItem item);
+    void runWindowItem(StandardItem item, QWidget* window);
+    [[nodiscard]] bool canRunWindowItem(StandardItem item, QWidget* window) const;
     void runPrinting(StandardItem item, VelmoraDocument& document, QWidget* window);
     void zoom(StandardItem item);
     [[nodiscard]] VelmoraDocument* documentOf(QWidget* window) const;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -16,6 +17,8 @@ QString QtDialogs::saveFileName(QWidget* parent, const QString& directory,
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDirectory(directory);
     dialog.setNameFilters(filters);
+    // A name typed without the extension gets it before the dialog checks for an existing file.
+    dialog.setDefaultSuffix(QFileInfo(proposedName).suffix());
     dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};

@@ -120,6 +120,14 @@ void DocumentWindow::setCurrentDocument(VelmoraDocument* document) {
     }
 }
 
+void DocumentWindow::selectAdjacentTab(int step) {
+    const int count = m_tabs->count();
+    if (count < 2) {
+        return;
+    }
+    m_tabs->setCurrentIndex(((m_tabs->currentIndex() + step) % count + count) % count);
+}
+
 void DocumentWindow::updateTabText(VelmoraDocument* document) {
     const int index = indexOf(document);
     if (index >= 0) {

@@ -31,6 +31,8 @@ public:
     [[nodiscard]] int documentCount() const;
     [[nodiscard]] VelmoraDocument* currentDocument() const;
     void setCurrentDocument(VelmoraDocument* document);
+    // Makes the tab `step` places to the right (negative: to the left) current, going round.
+    void selectAdjacentTab(int step);
     // Whether new documents may join this window as tabs.
     [[nodiscard]] bool tabbingPreferred() const { return m_tabbingPreferred; }
     void setTabbingPreferred(bool preferred) { m_tabbingPreferred = preferred; }

@@ -92,9 +92,11 @@ bool ImportExportFlows::exportBackup(QWidget* parent) {
         settings.showAllNotes = snapshot.showAllNotes;
     }
     const QByteArray text = DocumentCodec::encodeBackup(documents, settings);
-    const QString path = m_dialogs.saveFileName(
-        parent, QDir::homePath(), DocumentCodec::backupFileName(QDateTime::currentDateTime()),
-        {jsonFilter()});
+    const QString path = withExtension(
+        m_dialogs.saveFileName(parent, QDir::homePath(),
+                               DocumentCodec::backupFileName(QDateTime::currentDateTime()),
+                               {jsonFilter()}),
+        QStringLiteral(".json"));
     if (path.isEmpty()) {
         return false;
     }
@@ -163,8 +165,17 @@ QString ImportExportFlows::exportPath(VelmoraDocument& document, QWidget* parent
     const QString directory = document.filePath().isEmpty()
                                   ? QDir::homePath()
                                   : QFileInfo(document.filePath()).absolutePath();
-    return m_dialogs.saveFileName(parent, directory, DocumentCodec::safeFileName(title) + extension,
-                                  {filter});
+    return withExtension(m_dialogs.saveFileName(parent, directory,
+                                                 DocumentCodec::safeFileName(title) + extension,
+                                                 {filter}),
+                         extension);
+}
+
+QString ImportExportFlows::withExtension(const QString& path, const QString& extension) {
+    if (path.isEmpty() || path.endsWith(extension, Qt::CaseInsensitive)) {
+        return path;
+    }
+    return path + extension;
 }
 
 bool ImportExportFlows::exportMarkdown(VelmoraDocument& document, QWidget* parent) {

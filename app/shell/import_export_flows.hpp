@@ -36,12 +36,17 @@ public:
     // nothing was imported.
     VelmoraDocument* importMarkdown(QWidget* parent);
 
+    // The path with the extension (".json", ".opml", ".md") added unless it already ends with
+    // it, in any case, so that Import finds what Export wrote.
+    [[nodiscard]] static QString withExtension(const QString& path, const QString& extension);
+
 private:
     bool write(QWidget* parent, const QString& path, const QByteArray& bytes);
     // The bytes of one file the user picks in an open panel, its path in `chosen`; nothing
     // when the panel was cancelled or the file could not be read (after an alert).
     std::optional<QByteArray> chooseFile(QWidget* parent, const QString& filter, QString& chosen);
-    // The save panel for an export of the document, proposing its title with the extension.
+    // The save panel for an export of the document, proposing its title with the extension;
+    // the answer carries the extension.
     QString exportPath(VelmoraDocument& document, QWidget* parent, const QString& extension,
                        const QString& filter);
     // Shows an imported document as a new untitled one.

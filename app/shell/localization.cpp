@@ -7,6 +7,7 @@
 #include "app/shell/string_tables.hpp"
 
 #include "core/commands/plural.hpp"
+#include "core/commands/strings.hpp"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -53,10 +54,10 @@ bool isWholeNumber(const QVariant& value) {
     }
 }
 
-// The argument as the specifier wants it: numbers as the interface language writes them for a
-// number specifier, texts as they are.
-QString argumentText(const QVariant& argument, QChar conversion) {
-    if (conversion != QLatin1Char('@') && isWholeNumber(argument)) {
+// The argument as the placeholder wants it: numbers as the interface language writes them for a
+// number placeholder, texts as they are.
+QString argumentText(const QVariant& argument, bool number) {
+    if (number && isWholeNumber(argument)) {
         return Localization::count(argument.toLongLong());
     }
     return argument.toString();
@@ -143,47 +144,15 @@ QString localizedFormat(const QString& key, const QVariantList& arguments) {
 }
 
 QString Localization::format(const QString& format, const QVariantList& arguments) {
-    QString out;
-    out.reserve(format.size());
-    qsizetype next = 0;
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        const QChar c = format.at(i);
-        if (c != QLatin1Char('%') || i + 1 >= format.size()) {
-            out.append(c);
-            continue;
-        }
-        qsizetype j = i + 1;
-        if (format.at(j) == QLatin1Char('%')) {
-            out.append(QLatin1Char('%'));
-            i = j;
-            continue;
-        }
-        // An optional position "n$".
-        qsizetype position = -1;
-        qsizetype k = j;
-        while (k < format.size() && format.at(k).isDigit()) {
-            ++k;
-        }
-        if (k > j && k < format.size() && format.at(k) == QLatin1Char('$')) {
-            position = format.mid(j, k - j).toLongLong() - 1;
-            j = k + 1;
-        }
-        // Length modifiers, then the conversion.
-        while (j < format.size() &&
-               (format.at(j) == QLatin1Char('l') || format.at(j) == QLatin1Char('q'))) {
-            ++j;
-        }
-        if (j >= format.size() || !QStringLiteral("@dius").contains(format.at(j))) {
-            out.append(c);
-            continue;
-        }
-        const qsizetype index = position >= 0 ? position : next++;
-        if (index >= 0 && index < arguments.size()) {
-            out.append(argumentText(arguments.at(index), format.at(j)));
-        }
-        i = j;
-    }
-    return out;
+    const std::string filled = Strings::substitute(
+        format.toStdString(), [&](Strings::Placeholder placeholder) -> std::optional<std::string> {
+            if (placeholder.index >= static_cast<std::size_t>(arguments.size())) {
+                return std::nullopt;
+            }
+            const QVariant& argument = arguments.at(static_cast<qsizetype>(placeholder.index));
+            return argumentText(argument, placeholder.number).toStdString();
+        });
+    return QString::fromStdString(filled);
 }
 
 void Localization::languageChanged() {

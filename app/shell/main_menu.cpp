@@ -4,9 +4,11 @@
 #include "app/shell/menu_keys.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/views/keyboard_layout.hpp"
+#include "app/shell/toolbar_items.hpp"
 #include "core/commands/command_registry.hpp"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -97,6 +99,8 @@ private:
         remember(item, *titleKey);
         item->setData(QString::fromLatin1(rawValue(action)));
         item->setProperty(kActionProperty, static_cast<int>(action));
+        // The branch highlight is a state: the item shows its check mark.
+        item->setCheckable(action == Action::toggleHighlight);
         if (auto keys = MenuKeys::keyEquivalent(action)) {
             item->setShortcut(*keys);
         }
@@ -263,8 +267,10 @@ private:
         standard(menu, "menu.view.actualSize", StandardItem::actualSize,
                  QKeySequence(Qt::CTRL | Qt::Key_0));
         menu->addSeparator();
+        // Ctrl+Alt+T opens a terminal on most Linux desktops; none takes Ctrl+Alt+Shift+T.
         standard(menu, "menu.view.hideToolbar", StandardItem::toggleToolbar,
-                 QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_T));
+                 QKeySequence(Qt::CTRL | Qt::ALT | Qt::SHIFT | Qt::Key_T));
+        standard(menu, "menu.view.customizeToolbar", StandardItem::customizeToolbar);
         // Full screen takes the desktop's own key (F11) rather than Ctrl+Meta+F.
         standard(menu, "menu.view.fullScreen", StandardItem::fullScreen, QKeySequence::FullScreen);
     }
@@ -274,6 +280,45 @@ private:
         standard(menu, "menu.window.minimize", StandardItem::minimize,
                  QKeySequence(Qt::CTRL | Qt::Key_M));
         standard(menu, "menu.window.zoom", StandardItem::zoom);
+        menu->addSeparator();
+        // The tab keys of Linux editors and browsers; Ctrl+Tab too, which the outline never takes.
+        standard(menu, "menu.window.nextTab", StandardItem::nextTab)
+            ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+                            QKeySequence(Qt::CTRL | Qt::Key_Tab)});
+        standard(menu, "menu.window.previousTab", StandardItem::previousTab)
+            ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+                            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)});
+        standard(menu, "menu.window.moveTab", StandardItem::moveTabToNewWindow);
+        standard(menu, "menu.window.mergeAll", StandardItem::mergeAllWindows);
+        buildDocumentList(menu);
+    }
+
+    // The open documents at the end of the Window menu, the current one checked.
+    void buildDocumentList(QMenu* menu) {
+        QAction* start = menu->addSeparator();
+        start->setObjectName(QStringLiteral("openDocuments"));
+        MenuTarget* target = &m_target;
+        QWidget* window = m_window;
+        QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, start, target, window] {
+            const QList<QAction*> items = menu->actions();
+            for (qsizetype i = items.indexOf(start) + 1; i < items.size(); ++i) {
+                menu->removeAction(items[i]);
+                items[i]->deleteLater();
+            }
+            const QList<OpenDocumentEntry> entries = target->openDocumentEntries(window);
+            start->setVisible(!entries.isEmpty());
+            // One of them is current: radio items, as window lists show on Linux.
+            auto* group = new QActionGroup(menu);
+            QObject::connect(menu, &QMenu::aboutToShow, group, &QObject::deleteLater);
+            for (int i = 0; i < entries.size(); ++i) {
+                QAction* item = menu->addAction(mnemonicSafe(entries[i].title));
+                item->setCheckable(true);
+                group->addAction(item);
+                item->setChecked(entries[i].current);
+                QObject::connect(item, &QAction::triggered, item,
+                                 [target, i] { target->showOpenDocument(i); });
+            }
+        });
     }
 
     void buildHelp() {
@@ -339,10 +384,15 @@ void MainMenu::updateNewTabVisibility() {
 }
 
 void MainMenu::updateStates(QMenuBar* bar, QWidget* window, MenuTarget& target) {
+    const Preferences preferences;
     for (QAction* item : allItems(bar)) {
         const QVariant action = item->property(kActionProperty);
         if (action.isValid()) {
-            item->setEnabled(target.canPerform(static_cast<Action>(action.toInt()), window));
+            const auto which = static_cast<Action>(action.toInt());
+            item->setEnabled(target.canPerform(which, window));
+            if (which == Action::toggleHighlight) {
+                item->setChecked(preferences.highlightBranch());
+            }
             continue;
         }
         const QVariant standard = item->property(kStandardProperty);
@@ -351,6 +401,11 @@ void MainMenu::updateStates(QMenuBar* bar, QWidget* window, MenuTarget& target) 
         }
         const auto which = static_cast<StandardItem>(standard.toInt());
         item->setEnabled(target.canRun(which, window));
+        if (which == StandardItem::toggleToolbar) {
+            item->setText(localized(ToolbarItems::hidden(preferences)
+                                        ? QStringLiteral("menu.view.showToolbar")
+                                        : QStringLiteral("menu.view.hideToolbar")));
+        }
         if (which == StandardItem::undo || which == StandardItem::redo) {
             const bool redo = which == StandardItem::redo;
             const QString name = target.undoName(window, redo);

@@ -49,6 +49,18 @@ enum class StandardItem {
     moreApps,
     printPreview,
     exportPDF,
+    nextTab,
+    previousTab,
+    moveTabToNewWindow,
+    mergeAllWindows,
+    customizeToolbar,
+};
+
+// One open document as the Window menu lists it.
+struct OpenDocumentEntry {
+    QString title;
+    // The document of the window's current tab.
+    bool current = false;
 };
 
 // What the menus act on: the application delegate. `window` is the window whose menu bar
@@ -66,6 +78,10 @@ public:
     [[nodiscard]] virtual QStringList recentDocuments() const = 0;
     virtual void openRecent(const QString& path) = 0;
     [[nodiscard]] virtual bool updatesAvailable() const = 0;
+    // Every open document, window by window and tab by tab.
+    [[nodiscard]] virtual QList<OpenDocumentEntry> openDocumentEntries(QWidget* window) const = 0;
+    // Brings the document at that place of `openDocumentEntries` to the front.
+    virtual void showOpenDocument(int index) = 0;
 };
 
 // Builds the menu bar of a window and owns the interface-language texts of every menu item.

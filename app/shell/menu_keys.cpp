@@ -165,9 +165,11 @@ std::optional<QKeySequence> keyEquivalent(Action action) {
     if (!chord) {
         return std::nullopt;
     }
-    const bool commandOrControl = chord->modifiers.contains(KeyModifiers::command) ||
-                                  chord->modifiers.contains(KeyModifiers::control);
-    if (!commandOrControl && action != Action::deleteItem) {
+    // Alt counts too: the Linux rows that stand in for the desktops' Meta chords use it.
+    const bool modified = chord->modifiers.contains(KeyModifiers::command) ||
+                          chord->modifiers.contains(KeyModifiers::control) ||
+                          chord->modifiers.contains(KeyModifiers::option);
+    if (!modified && action != Action::deleteItem) {
         return std::nullopt;
     }
     return sequence(*chord);

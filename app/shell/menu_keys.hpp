@@ -21,8 +21,8 @@ namespace velmora::MenuKeys {
 [[nodiscard]] QKeySequence sequence(const KeyChord& chord);
 
 // The key equivalent of an action's menu item: its primary chord under the default editing
-// preferences when that chord holds command or control (always for "delete-item"); nothing
-// otherwise.
+// preferences when that chord holds command, control or option (always for "delete-item");
+// nothing otherwise.
 [[nodiscard]] std::optional<QKeySequence> keyEquivalent(Action action);
 
 } // namespace velmora::MenuKeys

@@ -17,6 +17,8 @@ void Notifications::post(const QString& name) {
         emit libraryChanged();
     } else if (name == zoom) {
         emit zoomChanged();
+    } else if (name == toolbar) {
+        emit toolbarChanged();
     }
 }
 

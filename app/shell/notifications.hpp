@@ -17,11 +17,13 @@ public:
     static inline const QString library = QStringLiteral("velmoraLibrary");
     // The outline zoom changed: document windows apply it.
     static inline const QString zoom = QStringLiteral("velmoraZoom");
+    // The toolbar was shown, hidden or customised: document windows rebuild theirs.
+    static inline const QString toolbar = QStringLiteral("velmoraToolbar");
 
     // The one hub of the process.
     static Notifications& shared();
 
-    // Announces the named change; a name that is none of the four is still passed to
+    // Announces the named change; a name that is none of the five is still passed to
     // `posted` but reaches no specific signal.
     void post(const QString& name);
 
@@ -31,6 +33,7 @@ signals:
     void languageChanged();
     void libraryChanged();
     void zoomChanged();
+    void toolbarChanged();
 
 private:
     Notifications() = default;

@@ -7,19 +7,16 @@
 #include <cmath>
 
 namespace velmora::OutlineZoom {
-namespace {
-
-constexpr double kMinZoom = 0.5;
-constexpr double kMaxZoom = 3.0;
-constexpr double kStep = 1.1;
-
-} // namespace
 
 double clamped(double zoom) {
     if (!std::isfinite(zoom) || zoom <= 0) {
         return 1.0;
     }
-    return std::clamp(zoom, kMinZoom, kMaxZoom);
+    return std::clamp(zoom, minimum, maximum);
+}
+
+double stepped(double current, int steps) {
+    return clamped(clamped(current) * std::pow(step, steps));
 }
 
 double stored() {
@@ -27,17 +24,16 @@ double stored() {
 }
 
 void store(double zoom) {
-    Preferences preferences;
-    preferences.setDouble(PreferenceKeys::outlineZoom, std::round(clamped(zoom) * 1000) / 1000);
+    Preferences().setDouble(PreferenceKeys::outlineZoom, std::round(clamped(zoom) * 1000) / 1000);
     Notifications::shared().post(Notifications::zoom);
 }
 
 void zoomIn() {
-    store(stored() * kStep);
+    store(stepped(stored(), 1));
 }
 
 void zoomOut() {
-    store(stored() / kStep);
+    store(stepped(stored(), -1));
 }
 
 void actualSize() {

@@ -46,6 +46,9 @@ inline const QString libraryPinned = QStringLiteral("libraryPinned");
 inline const QString hideCompletedPrefix = QStringLiteral("hideCompleted.");
 inline const QString appleLanguages = QStringLiteral("AppleLanguages");
 inline const QString recentDocuments = QStringLiteral("recentDocuments");
+// The toolbar's items in order, and whether it is hidden (View ▸ Customize Toolbar, Hide Toolbar).
+inline const QString toolbarItems = QStringLiteral("toolbarItems");
+inline const QString toolbarHidden = QStringLiteral("toolbarHidden");
 } // namespace PreferenceKeys
 
 // The appearance choices (PaperStyle, PaperColor, HighlightColor, LabelStyle, CheckStyle,

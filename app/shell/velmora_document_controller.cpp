@@ -116,6 +116,8 @@ VelmoraDocument* VelmoraDocumentController::addDocument(std::unique_ptr<VelmoraD
         writeRestoreList();
     });
     m_entries.push_back(std::move(entry));
+    // A document opened after the last window closed starts a new list.
+    m_keepRestoreList = false;
     writeRestoreList();
     emit documentAdded(added);
     return added;
@@ -278,10 +280,27 @@ bool VelmoraDocumentController::closeDocument(VelmoraDocument* document) {
 }
 
 bool VelmoraDocumentController::closeWindow(DocumentWindow* window) {
+    if (windows() == QList<DocumentWindow*>{window}) {
+        return closeLastWindow(window);
+    }
     for (VelmoraDocument* document : window->documents()) {
         if (!closeDocument(document)) {
             return false;
         }
+    }
+    return true;
+}
+
+// Closing the last window ends the application on Linux, so it does what Quit does: everything
+// is autosaved, nothing is asked, and the documents stay in the list to reopen.
+bool VelmoraDocumentController::closeLastWindow(DocumentWindow* window) {
+    if (!prepareToQuit()) {
+        return false;
+    }
+    Preferences().sync();
+    m_keepRestoreList = true;
+    for (VelmoraDocument* document : window->documents()) {
+        removeDocument(document);
     }
     return true;
 }

@@ -77,12 +77,19 @@ public:
     // Closes the document, asking whether to save an edited untitled one. False when the
     // user cancelled or its changes could not be written.
     bool closeDocument(VelmoraDocument* document);
-    // Closes every document of the window, then the window.
+    // Closes every document of the window, then the window. The last window closes as Quit
+    // does: after autosaving, without questions, keeping its documents in the list to reopen.
     bool closeWindow(DocumentWindow* window);
 
     // Moves the document's tab into a window of its own (it stays where it is when it is
     // alone in its window) and shows it.
     void moveToOwnWindow(VelmoraDocument* document);
+
+    // Gathers the documents of every other window into tabs of `into` (after its own) and
+    // closes the emptied windows.
+    void mergeAllWindows(DocumentWindow* into);
+    // Every open document, window by window (in the order the windows opened) and tab by tab.
+    [[nodiscard]] QList<VelmoraDocument*> documentsInWindowOrder() const;
 
     // Follows a change of "documentsInTabs": splits every tab into its own window, or gathers
     // every window into the tabs of the front window.
@@ -119,6 +126,7 @@ private:
     DocumentWindow* windowForNewDocument();
     void placeInCascade(DocumentWindow* window);
     void removeDocument(VelmoraDocument* document);
+    bool closeLastWindow(DocumentWindow* window);
     void scheduleAutosave(VelmoraDocument* document);
     // `userWaiting`: the user is closing or quitting, so a question about the file is asked
     // even when it was asked before.
@@ -155,6 +163,8 @@ private:
     QPointer<DocumentWindow> m_lastActive;
     int m_autosaveDelay = 5000;
     bool m_lastTabPreference = true;
+    // Set once the last window closed: the list to reopen stays as Quit left it.
+    bool m_keepRestoreList = false;
 };
 
 } // namespace velmora

@@ -103,6 +103,9 @@ bool VelmoraDocumentController::autosaveAll() {
 }
 
 void VelmoraDocumentController::writeRestoreList() {
+    if (m_keepRestoreList) {
+        return;
+    }
     const bool keepWindows = Preferences().quitAlwaysKeepsWindows();
     QList<RestoreEntry> list;
     for (VelmoraDocument* document : documents()) {

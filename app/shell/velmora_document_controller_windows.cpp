@@ -228,27 +228,41 @@ void VelmoraDocumentController::applyTabPreference() {
         }
         return;
     }
-    DocumentWindow* target = frontWindow();
     for (DocumentWindow* window : windows()) {
         window->setTabbingPreferred(true);
     }
-    if (!target) {
+    mergeAllWindows(frontWindow());
+}
+
+void VelmoraDocumentController::mergeAllWindows(DocumentWindow* into) {
+    if (!into) {
         return;
     }
+    VelmoraDocument* current = into->currentDocument();
     for (DocumentWindow* window : windows()) {
-        if (window == target) {
+        if (window == into) {
             continue;
         }
         for (VelmoraDocument* document : window->documents()) {
             QWidget* content = window->takeDocument(document);
-            target->addDocument(document, content);
-            entryOf(document)->window = target;
+            into->addDocument(document, content);
+            entryOf(document)->window = into;
         }
         m_windows.removeAll(window);
         window->close();
         window->deleteLater();
     }
-    target->show();
+    // The tab that was in front stays in front.
+    into->setCurrentDocument(current);
+    into->show();
+}
+
+QList<VelmoraDocument*> VelmoraDocumentController::documentsInWindowOrder() const {
+    QList<VelmoraDocument*> ordered;
+    for (DocumentWindow* window : windows()) {
+        ordered.append(window->documents());
+    }
+    return ordered;
 }
 
 } // namespace velmora

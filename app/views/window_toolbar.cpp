@@ -1,39 +1,44 @@
 #include "app/views/window_toolbar.hpp"
 
+#include "app/panels/toolbar_customizer.hpp"
 #include "app/shell/localization.hpp"
 #include "app/shell/menu_keys.hpp"
+#include "app/shell/notifications.hpp"
+#include "app/shell/preferences.hpp"
+#include "app/shell/toolbar_items.hpp"
 #include "app/views/appearance.hpp"
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QToolButton>
+#include <QWidgetAction>
 
 #include <array>
 
 namespace velmora {
 namespace {
 
-// The items in toolbar order, with their icon-theme names and label keys.
-struct ToolbarEntry {
+// The icon-theme names of the items' icons ("" draws the icon here).
+struct ToolbarIcon {
     Action action;
     const char* themeName;
-    const char* labelKey;
 };
 
-constexpr std::array<ToolbarEntry, 10> kItems = {{
-    {Action::addBelow, "list-add", "menu.item.below"},
-    {Action::addChild, "go-jump", "menu.item.child"},
-    {Action::indent, "format-indent-more", "menu.reorganize.indent"},
-    {Action::outdent, "format-indent-less", "menu.reorganize.outdent"},
-    {Action::editNote, "accessories-text-editor", "menu.item.note"},
-    {Action::showFamily, "zoom-in", "menu.reorganize.hoist"},
-    {Action::deleteItem, "edit-delete", "menu.item.delete"},
-    {Action::commandPalette, "system-search", "menu.edit.palette"},
-    {Action::toggleHighlight, "", "menu.view.highlight"},
-    {Action::expandAll, "view-fullscreen", "menu.view.expandAll"},
+constexpr std::array<ToolbarIcon, 10> kIcons = {{
+    {Action::addBelow, "list-add"},
+    {Action::addChild, "go-jump"},
+    {Action::indent, "format-indent-more"},
+    {Action::outdent, "format-indent-less"},
+    {Action::editNote, "accessories-text-editor"},
+    {Action::showFamily, "zoom-in"},
+    {Action::deleteItem, "edit-delete"},
+    {Action::commandPalette, "system-search"},
+    {Action::toggleHighlight, ""},
+    {Action::expandAll, "view-fullscreen"},
 }};
 
 constexpr std::array<std::pair<Action, const char*>, 3> kViews = {{
@@ -137,7 +142,7 @@ QIcon drawnIcon(Action action) {
 } // namespace
 
 QIcon ToolbarIcons::icon(Action action) {
-    for (const ToolbarEntry& item : kItems) {
+    for (const ToolbarIcon& item : kIcons) {
         if (item.action == action && *item.themeName) {
             const QString name = QLatin1String(item.themeName);
             if (QIcon::hasThemeIcon(name)) {
@@ -146,6 +151,13 @@ QIcon ToolbarIcons::icon(Action action) {
         }
     }
     return drawnIcon(action);
+}
+
+QIcon ToolbarIcons::viewSwitch() {
+    return drawn([](QPainter& p) {
+        p.drawRoundedRect(QRectF(1.5, 5.5, 15, 7), 2, 2);
+        lines(p, {{6.5, 5.5, 6.5, 12.5}, {11.5, 5.5, 11.5, 12.5}});
+    });
 }
 
 QIcon ToolbarIcons::labelSwatch(std::optional<ColorLabel> label) {
@@ -174,25 +186,85 @@ WindowToolbar::WindowToolbar(QWidget* parent) : QToolBar(parent) {
     setFloatable(false);
     setIconSize(QSize(18, 18));
     setToolButtonStyle(Qt::ToolButtonIconOnly);
-    for (const ToolbarEntry& item : kItems) {
-        if (item.action == Action::commandPalette || item.action == Action::toggleHighlight) {
-            addSeparator();
+    for (const ToolbarItems::Item& item : ToolbarItems::all()) {
+        if (item.action) {
+            addItem(*item.action, item.labelKey);
         }
-        addItem(item.action, item.labelKey);
     }
     m_items.at(Action::toggleHighlight)->setCheckable(true);
     auto* spacer = new QWidget(this);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    addWidget(spacer);
+    m_spacer = new QWidgetAction(this);
+    m_spacer->setDefaultWidget(spacer);
     addViewSwitch();
-    addSeparator();
     addLabelMenu();
+    applyPreferences();
+    connect(&Notifications::shared(), &Notifications::toolbarChanged, this,
+            &WindowToolbar::applyPreferences);
 }
 
-QAction* WindowToolbar::addItem(Action action, const char* labelKey) {
-    QAction* item = addAction(ToolbarIcons::icon(action), text(labelKey));
+void WindowToolbar::contextMenuEvent(QContextMenuEvent* event) {
+    // As in the toolbars of Linux desktops: hide it or change its items from the toolbar itself.
+    QMenu menu(this);
+    QAction* hide = menu.addAction(localized(QStringLiteral("menu.view.hideToolbar")));
+    QAction* customize = menu.addAction(localized(QStringLiteral("menu.view.customizeToolbar")));
+    QAction* chosen = menu.exec(event->globalPos());
+    if (chosen == hide) {
+        ToolbarItems::setHidden(true);
+    } else if (chosen == customize) {
+        ToolbarCustomizer::show(window());
+    }
+}
+
+void WindowToolbar::applyPreferences() {
+    const Preferences preferences;
+    arrange(ToolbarItems::shown(preferences));
+    setVisible(!ToolbarItems::hidden(preferences));
+}
+
+void WindowToolbar::arrange(const QStringList& ids) {
+    for (QAction* action : actions()) {
+        removeAction(action);
+    }
+    qDeleteAll(m_separators);
+    m_separators.clear();
+    auto separator = [this] {
+        auto* line = new QAction(this);
+        line->setSeparator(true);
+        m_separators.append(line);
+        QToolBar::addAction(line);
+    };
+    // The leading groups, then the trailing items after a flexible space.
+    std::optional<ToolbarItems::Group> last;
+    for (bool trailing : {false, true}) {
+        if (trailing) {
+            QToolBar::addAction(m_spacer);
+            last.reset();
+        }
+        for (const QString& id : ids) {
+            const ToolbarItems::Item* item = ToolbarItems::item(id);
+            if (!item || (item->group == ToolbarItems::Group::trailing) != trailing) {
+                continue;
+            }
+            if (last && (*last != item->group || trailing)) {
+                separator();
+            }
+            last = item->group;
+            if (id == ToolbarItems::viewSwitch) {
+                showViewSwitch();
+            } else if (id == ToolbarItems::labelMenu) {
+                QToolBar::addAction(m_labelsAction);
+            } else {
+                QToolBar::addAction(m_items.at(*item->action));
+            }
+        }
+    }
+}
+
+QAction* WindowToolbar::addItem(Action action, const QString& labelKey) {
+    auto* item = new QAction(ToolbarIcons::icon(action), localized(labelKey), this);
     item->setObjectName(QString::fromLatin1(rawValue(action)));
-    item->setToolTip(text(labelKey));
+    item->setToolTip(localized(labelKey));
     connect(item, &QAction::triggered, this, [this, action] {
         if (onPerform) {
             onPerform(action);
@@ -207,10 +279,17 @@ void WindowToolbar::addViewSwitch() {
     m_views = new QActionGroup(this);
     m_views->setExclusive(true);
     for (const auto& [action, key] : kViews) {
-        QAction* item = addItem(action, key);
+        QAction* item = addItem(action, QLatin1String(key));
         item->setCheckable(true);
         item->setIcon({});
         m_views->addAction(item);
+    }
+}
+
+void WindowToolbar::showViewSwitch() {
+    for (const auto& [action, key] : kViews) {
+        QAction* item = m_items.at(action);
+        QToolBar::addAction(item);
         if (auto* button = qobject_cast<QToolButton*>(widgetForAction(item))) {
             button->setToolButtonStyle(Qt::ToolButtonTextOnly);
         }
@@ -244,7 +323,8 @@ void WindowToolbar::addLabelMenu() {
     m_labels->setToolTip(text("labels"));
     m_labels->setMenu(menu);
     m_labels->setPopupMode(QToolButton::InstantPopup);
-    addWidget(m_labels);
+    m_labelsAction = new QWidgetAction(this);
+    m_labelsAction->setDefaultWidget(m_labels);
 }
 
 void WindowToolbar::update(ViewMode view, bool highlightBranch) {
@@ -262,8 +342,8 @@ void WindowToolbar::update(ViewMode view, bool highlightBranch) {
 
 void WindowToolbar::relocalize() {
     for (const auto& [action, key] : m_labelKeys) {
-        m_items.at(action)->setText(text(key));
-        m_items.at(action)->setToolTip(text(key));
+        m_items.at(action)->setText(localized(key));
+        m_items.at(action)->setToolTip(localized(key));
     }
     for (Action action : kLabelActions) {
         if (const auto key = MenuKeys::titleKey(action)) {

@@ -100,6 +100,26 @@ const std::vector<KeyBinding> kBase = {
     {{K::p, opt | cmd}, all, A::toggleHighlight, false},
 };
 
+// Chords for the actions whose Meta rows GNOME or KDE Plasma keep for themselves by default:
+// Plasma switches virtual desktops with Meta+Ctrl+arrows, GNOME Shell opens a new window of the
+// dash's n-th application with Super+Ctrl+1 … 9. These are the chords menus, palette and help
+// show; the Meta rows still work on desktops that leave them free. The colour labels move as
+// one family, "no label" included.
+const std::vector<KeyBinding> kDesktop = {
+    {{K::up, opt | shift}, all, A::moveUp, false},
+    {{K::down, opt | shift}, all, A::moveDown, false},
+    {{K::left, opt | shift}, all, A::moveLeft, false},
+    {{K::right, opt | shift}, all, A::moveRight, false},
+    {{K::digit0, opt | shift}, all, A::label0, false},
+    {{K::digit1, opt | shift}, all, A::label1, false},
+    {{K::digit2, opt | shift}, all, A::label2, false},
+    {{K::digit3, opt | shift}, all, A::label3, false},
+    {{K::digit4, opt | shift}, all, A::label4, false},
+    {{K::digit5, opt | shift}, all, A::label5, false},
+    {{K::digit6, opt | shift}, all, A::label6, false},
+    {{K::digit7, opt | shift}, all, A::label7, false},
+};
+
 bool isBareReturnInOutline(const KeyBinding& row) {
     return row.chord == KeyChord{K::returnKey, none} && row.contexts == outline;
 }
@@ -110,9 +130,13 @@ const std::vector<KeyBinding>& bindings() {
     return kBase;
 }
 
+const std::vector<KeyBinding>& desktopBindings() {
+    return kDesktop;
+}
+
 std::vector<KeyBinding> bindings(const EditorPreferences& preferences) {
     std::vector<KeyBinding> rows;
-    rows.reserve(kBase.size() + 3);
+    rows.reserve(kBase.size() + 3 + kDesktop.size());
     for (const auto& row : kBase)
         if (!preferences.returnEdits || !isBareReturnInOutline(row))
             rows.push_back(row);
@@ -124,6 +148,7 @@ std::vector<KeyBinding> bindings(const EditorPreferences& preferences) {
     rows.push_back({{K::tab, none}, all, preferences.tabIndents ? A::indent : A::focusNext, false});
     rows.push_back(
         {{K::tab, shift}, all, preferences.tabIndents ? A::outdent : A::focusPrev, false});
+    rows.insert(rows.end(), kDesktop.begin(), kDesktop.end());
     return rows;
 }
 
@@ -143,6 +168,9 @@ std::optional<Action> resolve(const KeyChord& chord, KeyContext context,
 }
 
 std::optional<KeyChord> primaryChord(Action action, const EditorPreferences& preferences) {
+    for (const auto& row : kDesktop)
+        if (row.action == action)
+            return row.chord;
     std::optional<KeyChord> first;
     for (const auto& row : bindings(preferences)) {
         if (row.action != action || row.alias)

@@ -16,8 +16,13 @@ namespace velmora::KeyMap {
 // The base table of 76 rows, built once and shared read-only.
 [[nodiscard]] const std::vector<KeyBinding>& bindings();
 
-// The 79 rows in effect for the preferences: Return in the outline edits or adds, Return while
-// typing a title commits or commits and adds, Tab indents or moves the focus.
+// The rows that stand in for Meta chords the common Linux desktops take (moving items, colour
+// labels): shown in place of those chords, which stay usable.
+[[nodiscard]] const std::vector<KeyBinding>& desktopBindings();
+
+// The 79 rows in effect for the preferences (Return in the outline edits or adds, Return while
+// typing a title commits or commits and adds, Tab indents or moves the focus), then the desktop
+// rows.
 [[nodiscard]] std::vector<KeyBinding> bindings(const EditorPreferences& preferences);
 
 // The action the chord triggers in the context, or nothing. `editingIsEmpty` is true when a
@@ -27,8 +32,8 @@ namespace velmora::KeyMap {
                                             const EditorPreferences& preferences,
                                             bool editingIsEmpty, ViewMode view);
 
-// The chord menus, palette and help show for the action: its first non-alias row usable while
-// navigating, else its first non-alias row; nothing without a row.
+// The chord menus, palette and help show for the action: its desktop row, else its first
+// non-alias row usable while navigating, else its first non-alias row; nothing without a row.
 [[nodiscard]] std::optional<KeyChord> primaryChord(Action action,
                                                    const EditorPreferences& preferences);
 

@@ -63,7 +63,8 @@ std::string localized(std::string_view languageCode, std::string_view key) {
     return std::string(key);
 }
 
-std::string format(std::string_view pattern, const std::vector<Argument>& arguments) {
+std::string substitute(std::string_view pattern,
+                       const std::function<std::optional<std::string>(Placeholder)>& fill) {
     std::string out;
     std::size_t next = 0;
     std::size_t at = 0;
@@ -85,15 +86,24 @@ std::string format(std::string_view pattern, const std::vector<Argument>& argume
             at = percent + 1;
             continue;
         }
-        const std::size_t index = number > 0 ? number - 1 : next++;
+        const Placeholder placeholder{number > 0 ? number - 1 : next++,
+                                      rest[numberLength] != '@'};
         const std::size_t end = percent + 1 + numberLength + length;
-        if (index < arguments.size())
-            out += textOf(arguments[index]);
+        if (auto text = fill(placeholder))
+            out += *text;
         else
             out.append(pattern.substr(percent, end - percent));
         at = end;
     }
     return out;
+}
+
+std::string format(std::string_view pattern, const std::vector<Argument>& arguments) {
+    return substitute(pattern, [&](Placeholder placeholder) -> std::optional<std::string> {
+        if (placeholder.index >= arguments.size())
+            return std::nullopt;
+        return textOf(arguments[placeholder.index]);
+    });
 }
 
 std::optional<std::int64_t> firstCount(const std::vector<Argument>& arguments) {

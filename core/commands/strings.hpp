@@ -3,6 +3,7 @@
 #include "core/commands/string_table.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,20 @@ using Argument = std::variant<std::string, std::int64_t>;
 
 // The text of the key in the language, else in English, else the key itself.
 [[nodiscard]] std::string localized(std::string_view languageCode, std::string_view key);
+
+// One placeholder of a pattern: the argument it takes (from 0) and whether it asks for a whole
+// number ("%lld", "%ld", "%d") rather than a text ("%@").
+struct Placeholder {
+    std::size_t index = 0;
+    bool number = false;
+};
+
+// The pattern with each placeholder replaced by what `fill` answers for it, under the rules of
+// `format` below; a placeholder `fill` answers nothing for stays as written. Every formatter of
+// the system goes through this one reading of placeholders.
+[[nodiscard]] std::string
+substitute(std::string_view pattern,
+           const std::function<std::optional<std::string>(Placeholder)>& fill);
 
 // The pattern with its placeholders filled in from the arguments: "%@" (a text) and "%lld" (an
 // integer; "%d" and "%ld" too) take the next argument, "%2$@" and "%1$lld" name one by number

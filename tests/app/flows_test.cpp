@@ -92,6 +92,27 @@ private slots:
                  localized(QStringLiteral("backup.error.noDocuments")));
     }
 
+    // A name typed without the extension still gets it, so Import's filter finds the file; a
+    // name that has it in another case keeps its own.
+    void exportsEnforceTheirExtension() {
+        VelmoraDocument* document = controller().newDocument();
+        m_dialogs->savePaths.enqueue(path(QStringLiteral("all")));
+        QVERIFY(flows().exportBackup(nullptr));
+        QVERIFY(QFile::exists(path(QStringLiteral("all.json"))));
+        m_dialogs->savePaths.enqueue(path(QStringLiteral("plan.txt")));
+        QVERIFY(flows().exportOPML(*document, nullptr));
+        QVERIFY(QFile::exists(path(QStringLiteral("plan.txt.opml"))));
+        QVERIFY(!QFile::exists(path(QStringLiteral("plan.txt"))));
+        m_dialogs->savePaths.enqueue(path(QStringLiteral("LIST.MD")));
+        QVERIFY(flows().exportMarkdown(*document, nullptr));
+        QVERIFY(QFile::exists(path(QStringLiteral("LIST.MD"))));
+        QVERIFY(!QFile::exists(path(QStringLiteral("LIST.MD.md"))));
+        QCOMPARE(ImportExportFlows::withExtension({}, QStringLiteral(".json")), QString());
+
+        m_dialogs->openPaths.enqueue({path(QStringLiteral("plan.txt.opml"))});
+        QVERIFY(flows().importOPML(nullptr));
+    }
+
     void importBackupWritesDocumentFilesAndSummarises() {
         const QString backup = path(QStringLiteral("in.json"));
         const TreeDocument plan{"d1", "Plan", ItemList{Item::blank("i1", "Step")}};

@@ -337,9 +337,15 @@ private slots:
         QCOMPARE(Localization::format(QStringLiteral("%2$@ – %1$@ (100%%)"),
                                       {QStringLiteral("a"), QStringLiteral("b")}),
                  QStringLiteral("b – a (100%)"));
-        // A missing argument leaves nothing behind; a lone percent sign stays.
+        // A missing argument keeps its placeholder, as the core's formatter does (one reading of
+        // placeholders for both); a lone percent sign stays.
         QCOMPARE(Localization::format(QStringLiteral("%@ and %@ %"), {QStringLiteral("x")}),
-                 QStringLiteral("x and  %"));
+                 QStringLiteral("x and %@ %"));
+        // Only "%@", "%lld", "%ld" and "%d" are placeholders, positions have at most three
+        // digits, and numbers for "%@" are written plainly, for "%lld" the interface's way.
+        QCOMPARE(Localization::format(QStringLiteral("%s %i %1234$@ %@/%lld"),
+                                      {qint64(12345), qint64(12345)}),
+                 QStringLiteral("%s %i %1234$@ 12345/12,345"));
     }
 
     void notificationHubCarriesTheFourNames() {

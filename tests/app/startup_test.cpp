@@ -35,6 +35,11 @@ QStringList documentFilesBelow(const QString& folder) {
     return found;
 }
 
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 void settle() {
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -262,6 +267,37 @@ private slots:
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             QVERIFY(!widget->isVisible());
         }
+    }
+
+    // Closing the last window is how Linux users quit: it must leave the same list to reopen as
+    // Quit does, asking nothing (an edited untitled document was once asked about and dropped).
+    void closingTheLastWindowKeepsTheDocumentsToReopenAsQuitDoes() {
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        start();
+        QTRY_COMPARE(controller().documents().size(), 1);
+        VelmoraDocument* draft = controller().documents().first();
+        draft->perform(Action::commit, std::string("Draft"));
+        VelmoraDocument* saved = controller().newDocument();
+        const QString path = QDir(library()).filePath(QStringLiteral("Saved.quenlith"));
+        QDir().mkpath(library());
+        m_dialogs->savePaths.enqueue(path);
+        QVERIFY(controller().saveDocument(saved, nullptr));
+        saved->perform(Action::commit, std::string("Typed after saving"));
+        settle();
+
+        QPointer<DocumentWindow> window = controller().windows().first();
+        QVERIFY(window->close());
+        settle();
+        QVERIFY(window.isNull());
+        QVERIFY(m_dialogs->askedToSave.isEmpty());
+        QVERIFY(controller().documents().isEmpty());
+        QVERIFY(contentsOf(path).contains("Typed after saving"));
+
+        restart();
+        QTRY_COMPARE(controller().documents().size(), 2);
+        QCOMPARE(controller().documents().at(0)->session().snapshot.document.items.front().text,
+                 std::string("Draft"));
+        QCOMPARE(controller().documents().at(1)->filePath(), path);
     }
 
     void reopenShowsHiddenWindowsInsteadOfANewDocument() {

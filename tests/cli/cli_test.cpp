@@ -1,5 +1,6 @@
 #include "cli_harness.hpp"
 
+#include "core/commands/key_map.hpp"
 #include "core/formats/opml_codec.hpp"
 
 using namespace velmora;
@@ -171,5 +172,6 @@ TEST_F(CliKeys, ResolvesChordsPerContextAndPreference) {
     EXPECT_EQ(cli({"keys", "--resolve", "up"}).status, 2);
     auto table = cli({"keys"});
     EXPECT_EQ(table.status, 0);
-    EXPECT_EQ(std::count(table.out.begin(), table.out.end(), '\n'), 79);
+    EXPECT_EQ(std::count(table.out.begin(), table.out.end(), '\n'),
+              79 + static_cast<long>(KeyMap::desktopBindings().size()));
 }

@@ -17,6 +17,8 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QMessageBox>
+#include <QTimer>
 #include <QtTest>
 
 #include <fstream>
@@ -263,6 +265,26 @@ private slots:
         sidebar.trash(open);
         QVERIFY(QFile::exists(open));
         QCOMPARE(told, QStringList{QStringLiteral("Close this document first.")});
+    }
+
+    // The sidebar's messages all say why something did not happen; they once came with the
+    // information sign.
+    void refusalsCarryTheWarningSign() {
+        FakeHost host;
+        LibraryController sidebar(store(), &host);
+        const QString doc = at(QStringLiteral("Trip.quenlith"));
+        writeDocument(doc);
+        writeDocument(at(QStringLiteral("Archive/Trip.quenlith")));
+        scan();
+        std::optional<QMessageBox::Icon> shown;
+        QTimer::singleShot(0, this, [&shown] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->icon();
+                box->close();
+            }
+        });
+        sidebar.moveInto({doc}, at(QStringLiteral("Archive")));
+        QCOMPARE(shown, std::optional(QMessageBox::Warning));
     }
 
     void movesBetweenFoldersNeverReplace() {

@@ -132,6 +132,30 @@ private slots:
         QCOMPARE(m_app->document().undoStack()->count(), 2);
     }
 
+    // Plasma and GNOME Shell keep Meta+Ctrl+arrows and Super+Ctrl+digits: the Alt+Shift chords
+    // the menus show move and label items, from the outline and while typing; the Meta chords
+    // still work where the desktop leaves them.
+    void desktopChordsMoveAndLabelItems() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A"), itemWith("b", "B")}, "b"));
+        m_app->list().setFocus();
+        const auto& items = [this]() -> const auto& {
+            return m_app->session().snapshot.document.items;
+        };
+        WindowFixture::key(Qt::Key_Up, Qt::AltModifier | Qt::ShiftModifier);
+        QCOMPARE(items()[0].text, std::string("B"));
+        WindowFixture::key(Qt::Key_3, Qt::AltModifier | Qt::ShiftModifier);
+        QCOMPARE(items()[0].color, std::optional(ColorLabel::yellow));
+        WindowFixture::key(Qt::Key_Down, Qt::ControlModifier | Qt::MetaModifier);
+        QCOMPARE(items()[1].text, std::string("B"));
+
+        WindowFixture::key(Qt::Key_Return); // edit B
+        WindowFixture::type(QStringLiteral("!"));
+        WindowFixture::key(Qt::Key_Up, Qt::AltModifier | Qt::ShiftModifier);
+        QCOMPARE(items()[0].text, std::string("B!"));
+        QCOMPARE(m_app->editor().toPlainText(), QStringLiteral("B!"));
+    }
+
     void backspaceOnAnEmptyTitleDeletesTheItem() {
         m_app->newDocument();
         EditorSnapshot snapshot = outline({itemWith("a", "Alpha"), itemWith("b", "")}, "b");
@@ -476,6 +500,27 @@ private slots:
         WindowFixture::key(Qt::Key_Return);
         m_app->delegate().run(StandardItem::selectAll, m_app->window().window());
         QCOMPARE(m_app->editor().textCursor().selectedText(), QStringLiteral("A"));
+    }
+
+    // Edit ▸ Delete once did nothing while the outline had the focus.
+    void theMenusDeleteRemovesTheSelectedItems() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A"), itemWith("b", "B"), itemWith("c", "C")}, "b"));
+        m_app->list().setFocus();
+        m_app->delegate().run(StandardItem::deleteSelection, m_app->window().window());
+        const auto& items = m_app->session().snapshot.document.items;
+        QCOMPARE(items.size(), std::size_t{2});
+        QCOMPARE(items[0].text + items[1].text, std::string("AC"));
+        // One undo brings it back, as after Item ▸ Delete.
+        m_app->delegate().run(StandardItem::undo, m_app->window().window());
+        QCOMPARE(m_app->session().snapshot.document.items.size(), std::size_t{3});
+        // While a title is edited, Delete acts on its text instead.
+        m_app->click(m_app->titlePoint("b"));
+        WindowFixture::key(Qt::Key_Return);
+        m_app->delegate().run(StandardItem::selectAll, m_app->window().window());
+        m_app->delegate().run(StandardItem::deleteSelection, m_app->window().window());
+        QCOMPARE(m_app->editor().toPlainText(), QString());
+        QCOMPARE(m_app->session().snapshot.document.items.size(), std::size_t{3});
     }
 
     void undoMovesTheSelectionOffItemsHiddenMeanwhile() {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <set>
 #include <string>
@@ -137,7 +138,8 @@ TEST(KeyMap, BaseTableHasNoConflictingRows) {
 
 TEST(KeyMap, EffectiveTableFollowsPreferences) {
     auto defaults = KeyMap::bindings(EditorPreferences{});
-    ASSERT_EQ(defaults.size(), 79u);
+    const std::size_t desktop = KeyMap::desktopBindings().size();
+    ASSERT_EQ(defaults.size(), 79u + desktop);
     EXPECT_EQ(defaults[75].action, Action::edit);
     EXPECT_EQ(defaults[76].action, Action::commit);
     EXPECT_EQ(defaults[77].action, Action::indent);
@@ -145,7 +147,7 @@ TEST(KeyMap, EffectiveTableFollowsPreferences) {
 
     auto other = KeyMap::bindings(
         prefs(false, false, EditorPreferences::ReturnWhileTyping::finishAndAddNext));
-    ASSERT_EQ(other.size(), 79u);
+    ASSERT_EQ(other.size(), 79u + desktop);
     EXPECT_EQ(other[14].action, Action::addBelow);
     EXPECT_EQ(other[76].action, Action::commitNext);
     EXPECT_EQ(other[77].action, Action::focusNext);
@@ -250,6 +252,41 @@ TEST(KeyMap, PrimaryGlyphSkipsAliasesAndPrefersOutlineRows) {
     EXPECT_EQ(KeyMap::primaryGlyph(Action::commitNext, p), "—");
     EXPECT_EQ(KeyMap::primaryGlyph(Action::focusNext, p), "—");
     EXPECT_EQ(KeyMap::primaryGlyph(Action::indent, p), "⌘]");
+}
+
+// Plasma's desktop switching (Meta+Ctrl+arrows) and GNOME Shell's dash launchers
+// (Super+Ctrl+1 … 9) never reach the application: the Alt+Shift rows are shown instead, and both
+// chords keep working.
+TEST(KeyMap, DesktopRowsStandInForMetaChordsTheDesktopsTake) {
+    EditorPreferences p;
+    EXPECT_EQ(KeyMap::primaryText(Action::moveUp, p), "Alt+Shift+Up");
+    EXPECT_EQ(KeyMap::primaryText(Action::moveRight, p), "Alt+Shift+Right");
+    EXPECT_EQ(KeyMap::primaryText(Action::label3, p), "Alt+Shift+3");
+    EXPECT_EQ(KeyMap::primaryText(Action::label0, p), "Alt+Shift+0");
+    // Meta chords no common desktop takes keep their place.
+    EXPECT_EQ(KeyMap::primaryText(Action::toggleLibrary, p), "Meta+Ctrl+S");
+    EXPECT_EQ(KeyMap::primaryText(Action::split, p), "Meta+Ctrl+Return");
+    for (auto context : kAllKeyContexts) {
+        EXPECT_EQ(KeyMap::resolve({K::down, opt | shift}, context, p, false, ViewMode::tree),
+                  Action::moveDown);
+        EXPECT_EQ(KeyMap::resolve({K::down, ctrl | cmd}, context, p, false, ViewMode::tree),
+                  Action::moveDown);
+        EXPECT_EQ(KeyMap::resolve({K::digit7, opt | shift}, context, p, false, ViewMode::list),
+                  Action::label7);
+    }
+    // No desktop row takes a chord of the base table or of another desktop row.
+    const auto rows = KeyMap::bindings(prefs(false, false));
+    for (const auto& desktop : KeyMap::desktopBindings()) {
+        EXPECT_EQ(std::count(rows.begin(), rows.end(), desktop), 1);
+        for (const auto& row : rows) {
+            if (row == desktop || !(row.chord == desktop.chord))
+                continue;
+            for (auto context : kAllKeyContexts) {
+                EXPECT_FALSE(row.contexts.contains(context) && desktop.contexts.contains(context))
+                    << KeyMap::text(row.chord);
+            }
+        }
+    }
 }
 
 TEST(KeyMap, PrimaryChordsAppearWithPreferences) {
