@@ -51,7 +51,14 @@ ItemTextEditor::ItemTextEditor(QWidget* parent) : QPlainTextEdit(parent) {
 
 void ItemTextEditor::setFittedHeight(double height) {
     m_fittedHeight = height;
-    viewport()->setAutoFillBackground(drawsBackground());
+    update();
+}
+
+void ItemTextEditor::setOutsets(int left, int right) {
+    const QMargins margins(left, 0, right, 0);
+    if (viewportMargins() != margins) {
+        setViewportMargins(margins);
+    }
 }
 
 std::string ItemTextEditor::draft() const {
@@ -95,7 +102,6 @@ void ItemTextEditor::fit() {
     if (height() < needed) {
         resize(width(), needed);
     }
-    viewport()->setAutoFillBackground(drawsBackground());
 }
 
 bool ItemTextEditor::drawsBackground() const {
@@ -103,6 +109,16 @@ bool ItemTextEditor::drawsBackground() const {
 }
 
 bool ItemTextEditor::event(QEvent* event) {
+    if (event->type() == QEvent::Paint && drawsBackground()) {
+        // Grown past its row: an opaque box, outlined like the row beneath it, so that the
+        // lines below do not show through. Painted on the editor itself, under the text area,
+        // so that it spans the outsets too.
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
+        painter.setBrush(palette().color(QPalette::Base));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75), 5, 5);
+    }
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (isUndo(key) || isRedo(key)) {
@@ -133,20 +149,6 @@ void ItemTextEditor::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
-}
-
-void ItemTextEditor::paintEvent(QPaintEvent* event) {
-    if (drawsBackground()) {
-        // Grown past its row: an opaque box, outlined like the row beneath it, so that the
-        // lines below do not show through.
-        QPainter painter(viewport());
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
-        painter.setBrush(palette().color(QPalette::Base));
-        painter.drawRoundedRect(QRectF(viewport()->rect()).adjusted(0.75, 0.75, -0.75, -0.75), 5,
-                                5);
-    }
-    QPlainTextEdit::paintEvent(event);
 }
 
 void ItemTextEditor::contextMenuEvent(QContextMenuEvent* event) {

@@ -46,13 +46,15 @@ public:
     [[nodiscard]] int neededHeight() const;
     // Whether the editor paints its background (it reaches past the row it covers).
     [[nodiscard]] bool drawsBackground() const;
+    // Widens the editor by `left` and `right` pixels on either side of its text, which stays
+    // where it is: the box it paints once grown then covers the frame of the block beneath.
+    void setOutsets(int left, int right);
     // The spell checking of the editor's text.
     [[nodiscard]] SpellHighlighter* spelling() const { return m_spelling; }
 
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
