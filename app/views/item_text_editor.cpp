@@ -51,6 +51,7 @@ ItemTextEditor::ItemTextEditor(QWidget* parent) : QPlainTextEdit(parent) {
 
 void ItemTextEditor::setFittedHeight(double height) {
     m_fittedHeight = height;
+    viewport()->setAutoFillBackground(drawsBackground());
     update();
 }
 
@@ -102,6 +103,7 @@ void ItemTextEditor::fit() {
     if (height() < needed) {
         resize(width(), needed);
     }
+    viewport()->setAutoFillBackground(drawsBackground());
 }
 
 bool ItemTextEditor::drawsBackground() const {
@@ -109,15 +111,10 @@ bool ItemTextEditor::drawsBackground() const {
 }
 
 bool ItemTextEditor::event(QEvent* event) {
-    if (event->type() == QEvent::Paint && drawsBackground()) {
-        // Grown past its row: an opaque box, outlined like the row beneath it, so that the
-        // lines below do not show through. Painted on the editor itself, under the text area,
-        // so that it spans the outsets too.
+    if (event->type() == QEvent::Paint && drawsBackground() && !viewportMargins().isNull()) {
+        // The box's part in the outsets, beside the text area.
         QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
-        painter.setBrush(palette().color(QPalette::Base));
-        painter.drawRoundedRect(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75), 5, 5);
+        paintBox(painter, QPointF());
     }
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -149,6 +146,25 @@ void ItemTextEditor::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void ItemTextEditor::paintEvent(QPaintEvent* event) {
+    if (drawsBackground()) {
+        QPainter painter(viewport());
+        paintBox(painter, viewport()->pos());
+    }
+    QPlainTextEdit::paintEvent(event);
+}
+
+// Grown past its row: an opaque box, outlined like the row beneath it, so that the lines below
+// do not show through. It spans the editor with its outsets; `origin` is where the painter's
+// widget lies in the editor.
+void ItemTextEditor::paintBox(QPainter& painter, QPointF origin) const {
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
+    painter.setBrush(palette().color(QPalette::Base));
+    painter.drawRoundedRect(
+        QRectF(rect()).translated(-origin).adjusted(0.75, 0.75, -0.75, -0.75), 5, 5);
 }
 
 void ItemTextEditor::contextMenuEvent(QContextMenuEvent* event) {

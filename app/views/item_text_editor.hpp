@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QPointF>
 
 #include <functional>
 #include <limits>
 #include <string>
+
+class QPainter;
 
 namespace velmora {
 
@@ -55,9 +58,12 @@ public:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void paintBox(QPainter& painter, QPointF origin) const;
+
     double m_fittedHeight = std::numeric_limits<double>::max();
     SpellHighlighter* m_spelling = nullptr;
 };
