@@ -187,6 +187,9 @@ void DocumentWindowController::placeEditor(bool scroll) {
         m_editor->setGeometry(rect->x(), rect->y() - 2, std::max(rect->width(), kMinEditorWidth),
                               height);
     }
+    // Shown first: a hidden editor lays its text out at its last width (the other view's)
+    // until it shows, and would fit its height to that.
+    m_editor->show();
     if (changed) {
         m_editor->setFittedHeight(std::numeric_limits<double>::max());
         m_editor->fit();
@@ -194,7 +197,6 @@ void DocumentWindowController::placeEditor(bool scroll) {
     } else {
         m_editor->fit();
     }
-    m_editor->show();
     m_editor->raise();
     m_lastEditing = editing;
 }

@@ -151,6 +151,19 @@ private slots:
         QVERIFY(!canvas.isVisible());
         QVERIFY(fixture.list().isVisible());
         QCOMPARE(fixture.editor().parentWidget(), fixture.list().viewport());
+
+        // A title that wraps in the tree but not in the list: the editor moving to the list
+        // fits the list's row, not the lines it took in the narrow column (else it would take
+        // that height for its row and paint no box when typing grows it).
+        const double oneRow = fixture.editor().fittedHeight();
+        snapshot.document.items = ItemList({item("b", "A title that wraps in a column")});
+        snapshot.view = ViewMode::tree;
+        fixture.load(snapshot);
+        QVERIFY(fixture.editor().fittedHeight() > oneRow);
+        snapshot.view = ViewMode::list;
+        fixture.load(snapshot);
+        QCOMPARE(fixture.editor().fittedHeight(), oneRow);
+        QCOMPARE(double(fixture.editor().height()), oneRow);
     }
 
     // The canvas is laid out only while a canvas view shows, and once per change.
