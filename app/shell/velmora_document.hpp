@@ -231,9 +231,15 @@ private:
         bool clearsEdited = false;
     };
     // An autosave being written on the worker thread.
+    // How a write ended: its failure, or the written file opened right after the write (so
+    // that what another program does to it next is still seen as theirs).
+    struct WriteResult {
+        std::optional<DocumentError> error;
+        int descriptor = -1;
+    };
     struct PendingWrite {
         AutosaveJob job;
-        QFuture<std::optional<DocumentError>> result;
+        QFuture<WriteResult> result;
         quint64 serial = 0;
         QString previousAutosavePath;
     };
@@ -241,8 +247,8 @@ private:
     std::optional<DocumentError> prepareAutosave(const Preferences& preferences,
                                                  const QString& untitledFolder,
                                                  std::optional<AutosaveJob>& job);
-    static std::optional<DocumentError> runAutosave(const AutosaveJob& job);
-    void takeAutosaveResult(const AutosaveJob& job, const std::optional<DocumentError>& error);
+    static WriteResult runAutosave(const AutosaveJob& job);
+    void takeAutosaveResult(const AutosaveJob& job, const WriteResult& result);
     void settleWrite(quint64 serial);
 
     EditorSession m_session;

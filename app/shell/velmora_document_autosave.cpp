@@ -6,9 +6,13 @@
 #include "app/shell/preferences.hpp"
 #include "core/formats/native_document_codec.hpp"
 
+#include <QFile>
 #include <QFutureWatcher>
 #include <QPromise>
 #include <QThreadPool>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace velmora {
 namespace {
@@ -31,6 +35,9 @@ VelmoraDocument::~VelmoraDocument() {
     // The write underway ends before the document goes; nobody is told of it any more.
     if (m_pending) {
         m_pending->result.waitForFinished();
+        if (const int descriptor = m_pending->result.result().descriptor; descriptor >= 0) {
+            ::close(descriptor);
+        }
     }
 }
 
@@ -64,20 +71,27 @@ std::optional<DocumentError> VelmoraDocument::prepareAutosave(const Preferences&
     return std::nullopt;
 }
 
-std::optional<DocumentError> VelmoraDocument::runAutosave(const AutosaveJob& job) {
-    // Written from the encoded text itself: a copy would double the memory a large file takes.
-    const std::string text = NativeDocumentCodec::encode(job.snapshot, job.settings);
-    return writeAtomically(job.path, text.data(), static_cast<qint64>(text.size()));
+VelmoraDocument::WriteResult VelmoraDocument::runAutosave(const AutosaveJob& job) {
+    WriteResult result;
+    {
+        // Written from the encoded text itself: a copy would double the memory a large file
+        // takes.
+        const std::string text = NativeDocumentCodec::encode(job.snapshot, job.settings);
+        result.error = writeAtomically(job.path, text.data(), static_cast<qint64>(text.size()));
+    }
+    if (!result.error && job.inPlace) {
+        result.descriptor = ::open(QFile::encodeName(job.path).constData(), O_RDONLY | O_CLOEXEC);
+    }
+    return result;
 }
 
-void VelmoraDocument::takeAutosaveResult(const AutosaveJob& job,
-                                         const std::optional<DocumentError>& error) {
-    noteWriteResult(error);
-    if (error) {
+void VelmoraDocument::takeAutosaveResult(const AutosaveJob& job, const WriteResult& result) {
+    noteWriteResult(result.error);
+    if (result.error) {
         return;
     }
     if (job.inPlace) {
-        m_disk->adopt(job.path);
+        m_disk->adoptWritten(job.path, result.descriptor);
         // Only a write of the latest state saves the document.
         if (job.clearsEdited && job.written == m_changeCount) {
             markSaved();
@@ -99,9 +113,9 @@ std::optional<DocumentError> VelmoraDocument::autosave(const Preferences& prefer
     if (!job) {
         return std::nullopt;
     }
-    auto error = runAutosave(*job);
-    takeAutosaveResult(*job, error);
-    return error;
+    const WriteResult result = runAutosave(*job);
+    takeAutosaveResult(*job, result);
+    return result.error;
 }
 
 std::optional<DocumentError> VelmoraDocument::startAutosave(const Preferences& preferences,
@@ -119,7 +133,7 @@ std::optional<DocumentError> VelmoraDocument::startAutosave(const Preferences& p
     auto pending = std::make_unique<PendingWrite>();
     pending->serial = ++m_writeSerial;
     pending->previousAutosavePath = m_autosavePath;
-    auto promise = std::make_shared<QPromise<std::optional<DocumentError>>>();
+    auto promise = std::make_shared<QPromise<WriteResult>>();
     pending->result = promise->future();
     writerPool().start([promise, job = *job] {
         promise->start();
@@ -127,7 +141,7 @@ std::optional<DocumentError> VelmoraDocument::startAutosave(const Preferences& p
         promise->finish();
     });
     pending->job = std::move(*job);
-    auto* watcher = new QFutureWatcher<std::optional<DocumentError>>(this);
+    auto* watcher = new QFutureWatcher<WriteResult>(this);
     const quint64 serial = pending->serial;
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, serial] {
         watcher->deleteLater();
@@ -150,14 +164,14 @@ void VelmoraDocument::settleWrite(quint64 serial) {
         return;
     }
     const std::unique_ptr<PendingWrite> pending = std::move(m_pending);
-    const std::optional<DocumentError> error = pending->result.result();
-    takeAutosaveResult(pending->job, error);
+    const WriteResult result = pending->result.result();
+    takeAutosaveResult(pending->job, result);
     if (m_touchedWhileWriting) {
         // Whatever else happened to the file meanwhile is looked at now, against our write.
         m_touchedWhileWriting = false;
         emit diskTouched();
     }
-    emit autosaveFinished(error, pending->previousAutosavePath);
+    emit autosaveFinished(result.error, pending->previousAutosavePath);
 }
 
 } // namespace velmora
