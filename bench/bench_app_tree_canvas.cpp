@@ -1,8 +1,9 @@
 // The tree canvas with everything expanded: a full reload (measuring, layout and the first
-// paint of a window-sized view), a repaint while scrolling, and the refresh after a one-item
-// edit, which must stay within one frame (16 ms) even at 1,000,000 items.
+// paint of a window-sized view), a repaint while scrolling, the refresh after a one-item edit,
+// which must stay within one frame (16 ms) even at 1,000,000 items, and a column drag.
 #include "app/views/tree_canvas_view.hpp"
 #include "bench/outline_generator.hpp"
+#include "core/layout/column_widths.hpp"
 #include "core/model/tree_ops.hpp"
 
 #include <QApplication>
@@ -93,6 +94,36 @@ void BM_CanvasOneItemEdit(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CanvasOneItemEdit)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// One mouse move of a column drag: the edge of column `depth` (0, the first, or 3) swept to
+// and fro across a range of widths, so after the first sweep every width was seen before.
+void BM_CanvasColumnDrag(benchmark::State& state) {
+    EditorSession session = expandedSession(state.range(0));
+    const auto depth = static_cast<std::size_t>(state.range(1));
+    TreeCanvasView canvas;
+    canvas.setOptions(paperOptions());
+    canvas.setSession(session);
+    canvas.reload();
+    QImage image(kViewport, QImage::Format_ARGB32_Premultiplied);
+    std::vector<double> widths(depth + 1, ColumnWidths::standard);
+    int step = 0;
+    for (auto _ : state) {
+        // 150…290 and back, in steps of 7 points.
+        const int phase = step++ % 40;
+        widths[depth] = 150 + 7 * (phase < 20 ? phase : 40 - phase);
+        session.snapshot.columnWidths = widths;
+        canvas.setSession(session);
+        canvas.reload();
+        paintViewport(canvas, image, 0);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_CanvasColumnDrag)
+    ->Args({10'000, 0})
+    ->Args({10'000, 3})
+    ->Args({100'000, 0})
+    ->Args({100'000, 3})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -191,9 +191,16 @@ const BlockMetrics* BlockMeasurer::find(const ItemList::Node& node, double nodeW
                                         bool labelDot, NoteShow noteShow) {
     // The common case touches neither the item's id nor its texts: the same node as before.
     auto it = m_byNode.find(node.get());
-    if (it != m_byNode.end() && it->second.nodeWidth == nodeWidth &&
-        it->second.labelDot == labelDot && it->second.noteShow == noteShow) {
-        return &it->second.metrics;
+    if (it != m_byNode.end() && it->second.labelDot == labelDot &&
+        it->second.noteShow == noteShow) {
+        Entry& entry = it->second;
+        if (entry.nodeWidth == nodeWidth) {
+            return &entry.metrics;
+        }
+        if (auto metrics = atOtherWidth(entry, nodeWidth)) {
+            setWidth(entry, nodeWidth, std::move(*metrics));
+            return &entry.metrics;
+        }
     }
     if (m_byId.empty()) {
         return nullptr;
@@ -214,10 +221,6 @@ const BlockMetrics& BlockMeasurer::measure(const ItemList::Node& node, double no
     if (const BlockMetrics* known = find(node, nodeWidth, labelDot, noteShow)) {
         return *known;
     }
-    if (auto metrics = atOtherWidth(node, nodeWidth, labelDot, noteShow)) {
-        const double natural = m_byNode[node.get()].natural;
-        return remember(node, nodeWidth, labelDot, noteShow, std::move(*metrics), natural);
-    }
     ++m_measured;
     double natural = -1;
     BlockMetrics metrics = compute(*node, nodeWidth, labelDot, noteShow, natural);
@@ -225,20 +228,21 @@ const BlockMetrics& BlockMeasurer::measure(const ItemList::Node& node, double no
 }
 
 // A title measured once stays one line as long as it fits: a column drag then changes the
-// block's widths without measuring text again.
-std::optional<BlockMetrics> BlockMeasurer::atOtherWidth(const ItemList::Node& node,
-                                                        double nodeWidth, bool labelDot,
-                                                        NoteShow noteShow) const {
+// block's widths without measuring text again. Other results are kept by width.
+std::optional<BlockMetrics> BlockMeasurer::atOtherWidth(const Entry& entry, double nodeWidth) {
     using namespace CanvasBlockStyle;
-    auto it = m_byNode.find(node.get());
-    if (it == m_byNode.end() || it->second.natural < 0 || it->second.labelDot != labelDot ||
-        it->second.noteShow != noteShow || it->second.metrics.titleLines != 1 ||
-        (noteShow != NoteShow::none && noteShow != NoteShow::placeholder)) {
+    for (const auto& [width, metrics] : entry.otherWidths) {
+        if (width == nodeWidth) {
+            return metrics;
+        }
+    }
+    if (entry.natural < 0 || entry.metrics.titleLines != 1 ||
+        (entry.noteShow != NoteShow::none && entry.noteShow != NoteShow::placeholder)) {
         return std::nullopt;
     }
-    BlockMetrics metrics = it->second.metrics;
+    BlockMetrics metrics = entry.metrics;
     const double textWidth = std::max(1.0, nodeWidth - metrics.leading - 5);
-    const double natural = it->second.natural;
+    const double natural = entry.natural;
     if (natural > textWidth - 2 * textInset) {
         return std::nullopt;
     }
@@ -248,6 +252,24 @@ std::optional<BlockMetrics> BlockMeasurer::atOtherWidth(const ItemList::Node& no
     }
     metrics.size.width = metrics.leading + 2 + std::min(natural, textWidth - 4);
     return metrics;
+}
+
+// Makes the entry's result the one at the width, keeping the last one among the other widths
+// unless the one-line width gives it again.
+void BlockMeasurer::setWidth(Entry& entry, double nodeWidth, BlockMetrics metrics) {
+    auto& others = entry.otherWidths;
+    std::erase_if(others, [&](const auto& other) { return other.first == nodeWidth; });
+    const bool derived = entry.natural >= 0 && entry.metrics.titleLines == 1 &&
+                         (entry.noteShow == NoteShow::none ||
+                          entry.noteShow == NoteShow::placeholder);
+    if (!derived) {
+        if (others.size() >= maxOtherWidths) {
+            others.erase(others.begin());
+        }
+        others.emplace_back(entry.nodeWidth, std::move(entry.metrics));
+    }
+    entry.nodeWidth = nodeWidth;
+    entry.metrics = std::move(metrics);
 }
 
 LayoutSize BlockMeasurer::estimate(const Item& item, double nodeWidth, NoteShow noteShow) {
@@ -270,13 +292,19 @@ const BlockMetrics& BlockMeasurer::remember(const ItemList::Node& node, double n
                                             bool labelDot, NoteShow noteShow, BlockMetrics metrics,
                                             double natural) {
     Entry& entry = m_byNode[node.get()];
-    entry.natural = natural;
-    entry.node = node;
-    entry.nodeWidth = nodeWidth;
-    entry.labelDot = labelDot;
-    entry.noteShow = noteShow;
-    entry.metrics = std::move(metrics);
     entry.mark = m_mark;
+    if (entry.node == node && entry.labelDot == labelDot && entry.noteShow == noteShow) {
+        // The same block at another width.
+        setWidth(entry, nodeWidth, std::move(metrics));
+    } else {
+        entry.natural = natural;
+        entry.node = node;
+        entry.nodeWidth = nodeWidth;
+        entry.labelDot = labelDot;
+        entry.noteShow = noteShow;
+        entry.metrics = std::move(metrics);
+        entry.otherWidths.clear();
+    }
     m_byId.insert_or_assign(node->id, node.get());
     return entry.metrics;
 }

@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 class QTextLayout;
 
@@ -82,7 +84,8 @@ public:
     [[nodiscard]] const BlockMetrics& measure(const ItemList::Node& node, double nodeWidth,
                                               bool labelDot, NoteShow noteShow);
     // The remembered metrics of the item's block, if it was measured already (this node, or an
-    // earlier node of the item with the same content); never measures.
+    // earlier node of the item with the same content), at this width or, for a title on one
+    // line, at any width it still fits; never measures.
     [[nodiscard]] const BlockMetrics* find(const ItemList::Node& node, double nodeWidth,
                                            bool labelDot, NoteShow noteShow);
     // What the block's size is likely to be without measuring it: one line of title, and one
@@ -121,13 +124,19 @@ private:
         // The width of the title on one line when it is plain text of the title font, else -1.
         double natural = -1;
         BlockMetrics metrics;
+        // Results at other widths that the one-line width cannot give (titles that wrap, notes
+        // shown in full), oldest first: a column dragged back and forth measures each width
+        // once.
+        std::vector<std::pair<double, BlockMetrics>> otherWidths;
     };
+    // How many other widths an entry keeps.
+    static constexpr std::size_t maxOtherWidths = 512;
     // Measures and gives the title's one-line width when it is plain text, else -1.
     [[nodiscard]] static BlockMetrics compute(const Item& item, double nodeWidth, bool labelDot,
                                               NoteShow noteShow, double& simpleNatural);
-    [[nodiscard]] std::optional<BlockMetrics> atOtherWidth(const ItemList::Node& node,
-                                                           double nodeWidth, bool labelDot,
-                                                           NoteShow noteShow) const;
+    [[nodiscard]] static std::optional<BlockMetrics> atOtherWidth(const Entry& entry,
+                                                                  double nodeWidth);
+    static void setWidth(Entry& entry, double nodeWidth, BlockMetrics metrics);
     [[nodiscard]] static bool sameContent(const Entry& entry, const Item& item, double nodeWidth,
                                           bool labelDot, NoteShow noteShow);
     const BlockMetrics& remember(const ItemList::Node& node, double nodeWidth, bool labelDot,

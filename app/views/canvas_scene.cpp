@@ -1,6 +1,7 @@
 #include "app/views/canvas_scene.hpp"
 
 #include "core/layout/column_widths.hpp"
+#include "core/layout/layout_order.hpp"
 #include "core/model/tree_ops.hpp"
 
 #include <algorithm>
@@ -48,6 +49,11 @@ std::optional<QRectF> CanvasBlock::noteRect() const {
         return std::nullopt;
     }
     return metrics.noteRect->translated(frame.topLeft());
+}
+
+QRectF CanvasBlock::editingFrame() const {
+    const double controls = CanvasBlockStyle::controlsWidth;
+    return {frame.x() + controls, frame.y(), frame.width() - controls, frame.height()};
 }
 
 NoteShow CanvasScene::noteShow(const Item& item) const {
@@ -101,6 +107,36 @@ std::optional<std::vector<int>> CanvasScene::layoutPath(const std::string& id) c
     inside.insert(inside.end(), path->begin() + static_cast<std::ptrdiff_t>(hoistPath.size()),
                   path->end());
     return inside;
+}
+
+std::optional<std::string> CanvasScene::firstItem() const {
+    const TreeLayoutCache::Entry* first = LayoutOrder::first(*tree);
+    if (first && hoistRoot && first->node->id == *hoistRoot && tree->shown > 1) {
+        first = LayoutOrder::step(*tree, {0}, 1);
+    }
+    return first ? std::optional(first->node->id) : std::nullopt;
+}
+
+std::optional<std::string> CanvasScene::lastItem() const {
+    const TreeLayoutCache::Entry* last = LayoutOrder::last(*tree);
+    return last ? std::optional(last->node->id) : std::nullopt;
+}
+
+std::optional<std::string> CanvasScene::itemAfter(const std::string& id,
+                                                  std::int64_t steps) const {
+    auto path = layoutPath(id);
+    if (!path || !LayoutOrder::step(*tree, *path, 0)) {
+        const auto first = firstItem();
+        path = first ? layoutPath(*first) : std::nullopt;
+    }
+    const TreeLayoutCache::Entry* reached = path ? LayoutOrder::step(*tree, *path, steps) : nullptr;
+    if (!reached) {
+        return std::nullopt;
+    }
+    if (hoistRoot && reached->node->id == *hoistRoot) {
+        return firstItem();
+    }
+    return reached->node->id;
 }
 
 std::optional<CanvasBlock> CanvasScene::block(const std::string& id) const {

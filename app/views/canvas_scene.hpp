@@ -50,6 +50,9 @@ struct CanvasBlock {
     // The title and note rectangles in canvas coordinates.
     [[nodiscard]] QRectF textRect() const { return metrics.textRect.translated(frame.topLeft()); }
     [[nodiscard]] std::optional<QRectF> noteRect() const;
+    // Where the frame of an edited or selected block is drawn (beside its controls), in canvas
+    // coordinates.
+    [[nodiscard]] QRectF editingFrame() const;
 };
 
 // The right edge of the column of a depth, in layout coordinates.
@@ -115,6 +118,14 @@ struct CanvasScene {
     [[nodiscard]] NoteShow noteShow(const Item& item) const;
     // The item's path among the laid-out items (see LayoutQuery::locate).
     [[nodiscard]] std::optional<std::vector<int>> layoutPath(const std::string& id) const;
+    // Home, End and the page keys walk the blocks in outline order. The first block that is an
+    // item to go to (a hoisted root is the first block but none, unless it is the only one),
+    // the last, and the item `steps` blocks after the item (before it when negative), never
+    // before the first; from an item not shown the steps count from the first.
+    [[nodiscard]] std::optional<std::string> firstItem() const;
+    [[nodiscard]] std::optional<std::string> lastItem() const;
+    [[nodiscard]] std::optional<std::string> itemAfter(const std::string& id,
+                                                       std::int64_t steps) const;
 
 private:
     [[nodiscard]] CanvasBlock makeBlock(const LayoutQuery::Block& placed) const;

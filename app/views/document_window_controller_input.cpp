@@ -27,6 +27,7 @@
 #include <QTextEdit>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 namespace velmora {
@@ -58,6 +59,42 @@ std::vector<Item> itemsFromText(const std::string& text, bool markdown) {
         }
     }
     return ItemClipboard::itemsFromPlainText(text, TreeIDs::make).toVector();
+}
+
+// Where Home (-2), End (2) or a page key (-1, 1) goes on the canvas: along the blocks in
+// outline order, from the selection a page of blocks on, never to a hoisted root.
+std::optional<std::string> canvasGoal(const CanvasScene& scene,
+                                      const std::optional<std::string>& selected, int count,
+                                      int page) {
+    switch (count) {
+    case -2:
+        return scene.firstItem();
+    case 2:
+        return scene.lastItem();
+    default:
+        return selected ? scene.itemAfter(*selected, std::int64_t(count) * page)
+                        : scene.firstItem();
+    }
+}
+
+// The same in the list, along its rows.
+std::optional<std::string> listGoal(const ListOutlineModel& model,
+                                    const std::optional<std::string>& hoistRoot,
+                                    const std::optional<std::string>& selected, int count,
+                                    int page) {
+    const int rows = model.count();
+    const auto idAt = [&](int row) { return model.rowAt(row).item().id; };
+    // A hoisted root is the first row but no item to go to.
+    const int first = rows > 1 && hoistRoot && idAt(0) == *hoistRoot ? 1 : 0;
+    const int at = selected ? model.rowOf(*selected).value_or(first) : first;
+    switch (count) {
+    case -2:
+        return idAt(first);
+    case 2:
+        return idAt(rows - 1);
+    default:
+        return idAt(std::clamp(selected ? at + count * page : first, first, rows - 1));
+    }
 }
 
 } // namespace
@@ -230,24 +267,9 @@ int DocumentWindowController::pageRows() const {
 void DocumentWindowController::goTo(const KeyRoute& route) {
     const EditorSession& session = m_document.session();
     const bool canvas = showsCanvas();
-    // The shown items in order: the list's rows or the canvas's blocks, found by index.
-    const std::vector<CanvasBlock> blocks =
-        canvas ? m_canvas->scene().blocks() : std::vector<CanvasBlock>{};
-    const int count = canvas ? static_cast<int>(blocks.size()) : m_list->model().count();
-    const auto idAt = [&](int index) -> std::string_view {
-        return canvas ? blocks[static_cast<std::size_t>(index)].id()
-                      : std::string_view(m_list->model().rowAt(index).item().id);
-    };
-    const auto indexOf = [&](const std::string& id) -> std::optional<int> {
-        if (canvas) {
-            const auto found = std::find_if(blocks.begin(), blocks.end(),
-                                            [&](const CanvasBlock& b) { return b.id() == id; });
-            return found == blocks.end()
-                       ? std::nullopt
-                       : std::optional<int>(static_cast<int>(found - blocks.begin()));
-        }
-        return m_list->model().rowOf(id);
-    };
+    const CanvasScene& scene = m_canvas->scene();
+    const ListOutlineModel& model = m_list->model();
+    const std::int64_t count = canvas ? scene.tree->shown : model.count();
     if (count == 0) {
         return;
     }
@@ -255,31 +277,23 @@ void DocumentWindowController::goTo(const KeyRoute& route) {
     const auto text = draft();
     if (route.extend) {
         // Among siblings, as Shift+Up and Shift+Down: to the first or last, or a page on.
-        const int steps = std::abs(route.count) == 2 ? count : page;
+        const int steps = std::abs(route.count) == 2
+                              ? static_cast<int>(std::min<std::int64_t>(count, INT_MAX))
+                              : page;
         apply([&](EditorSession& s) {
             return s.extendSelection(route.count < 0 ? -steps : steps, text);
         });
         refresh();
         return;
     }
-    // A hoisted root is the first row but no item to go to.
-    const int first = count > 1 && session.hoistRoot() && idAt(0) == *session.hoistRoot() ? 1 : 0;
     const auto& selected = session.snapshot.selectedId;
-    const int at = selected ? indexOf(*selected).value_or(first) : first;
-    int target = first;
-    switch (route.count) {
-    case -2:
-        target = first;
-        break;
-    case 2:
-        target = count - 1;
-        break;
-    default:
-        target = std::clamp(selected ? at + route.count * page : first, first, count - 1);
-        break;
+    const std::optional<std::string> target =
+        canvas ? canvasGoal(scene, selected, route.count, page)
+               : listGoal(model, session.hoistRoot(), selected, route.count, page);
+    if (!target) {
+        return;
     }
-    const std::string id(idAt(target));
-    apply([&](EditorSession& s) { return s.select(id, text); });
+    apply([&](EditorSession& s) { return s.select(*target, text); });
     refresh();
 }
 

@@ -145,11 +145,13 @@ void DocumentWindowController::placeEditor(bool scroll) {
     const Item* item = nullptr;
     ItemList::Node held; // keeps the canvas's item alive while it is used here
     std::optional<QRect> rect;
+    QRect covered; // the part of the block the editor's box covers once it grows
     if (canvas) {
         if (const auto block = m_canvas->scene().block(editing->id)) {
             held = block->node;
             item = held.get();
             rect = canvasEditorRect(editing->id, editing->isNote());
+            covered = m_canvas->toWidget(block->editingFrame()).toAlignedRect();
         }
     } else if (const auto row = m_list->model().rowOf(editing->id)) {
         item = &m_list->model().rowAt(*row).item();
@@ -173,9 +175,21 @@ void DocumentWindowController::placeEditor(bool scroll) {
     const int lineHeight = static_cast<int>(std::lround((editing->isNote() ? 16 : 18) * zoom));
     const int height =
         std::max(rect->height() + 4, lineHeight * lineCount(m_editor->toPlainText()) + 4);
-    m_editor->setGeometry(canvas ? rect->x() - 1 : rect->x(), rect->y() - 2,
-                          canvas ? rect->width() : std::max(rect->width(), kMinEditorWidth),
-                          height);
+    if (canvas) {
+        // The text lies over the block's title or note; the box spans the block's frame.
+        const int left = std::max(0, rect->x() - 1 - covered.left());
+        const int right = std::max(0, covered.right() - (rect->x() - 1 + rect->width() - 1));
+        m_editor->setOutsets(left, right);
+        m_editor->setGeometry(rect->x() - 1 - left, rect->y() - 2, rect->width() + left + right,
+                              height);
+    } else {
+        m_editor->setOutsets(0, 0);
+        m_editor->setGeometry(rect->x(), rect->y() - 2, std::max(rect->width(), kMinEditorWidth),
+                              height);
+    }
+    // Shown first: a hidden editor lays its text out at its last width (the other view's)
+    // until it shows, and would fit its height to that.
+    m_editor->show();
     if (changed) {
         m_editor->setFittedHeight(std::numeric_limits<double>::max());
         m_editor->fit();
@@ -183,7 +197,6 @@ void DocumentWindowController::placeEditor(bool scroll) {
     } else {
         m_editor->fit();
     }
-    m_editor->show();
     m_editor->raise();
     m_lastEditing = editing;
 }

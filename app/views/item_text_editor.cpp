@@ -52,6 +52,14 @@ ItemTextEditor::ItemTextEditor(QWidget* parent) : QPlainTextEdit(parent) {
 void ItemTextEditor::setFittedHeight(double height) {
     m_fittedHeight = height;
     viewport()->setAutoFillBackground(drawsBackground());
+    update();
+}
+
+void ItemTextEditor::setOutsets(int left, int right) {
+    const QMargins margins(left, 0, right, 0);
+    if (viewportMargins() != margins) {
+        setViewportMargins(margins);
+    }
 }
 
 std::string ItemTextEditor::draft() const {
@@ -103,6 +111,11 @@ bool ItemTextEditor::drawsBackground() const {
 }
 
 bool ItemTextEditor::event(QEvent* event) {
+    if (event->type() == QEvent::Paint && drawsBackground() && !viewportMargins().isNull()) {
+        // The box's part in the outsets, beside the text area.
+        QPainter painter(this);
+        paintBox(painter, QPointF());
+    }
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (isUndo(key) || isRedo(key)) {
@@ -137,16 +150,21 @@ void ItemTextEditor::keyPressEvent(QKeyEvent* event) {
 
 void ItemTextEditor::paintEvent(QPaintEvent* event) {
     if (drawsBackground()) {
-        // Grown past its row: an opaque box, outlined like the row beneath it, so that the
-        // lines below do not show through.
         QPainter painter(viewport());
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
-        painter.setBrush(palette().color(QPalette::Base));
-        painter.drawRoundedRect(QRectF(viewport()->rect()).adjusted(0.75, 0.75, -0.75, -0.75), 5,
-                                5);
+        paintBox(painter, viewport()->pos());
     }
     QPlainTextEdit::paintEvent(event);
+}
+
+// Grown past its row: an opaque box, outlined like the row beneath it, so that the lines below
+// do not show through. It spans the editor with its outsets; `origin` is where the painter's
+// widget lies in the editor.
+void ItemTextEditor::paintBox(QPainter& painter, QPointF origin) const {
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
+    painter.setBrush(palette().color(QPalette::Base));
+    painter.drawRoundedRect(
+        QRectF(rect()).translated(-origin).adjusted(0.75, 0.75, -0.75, -0.75), 5, 5);
 }
 
 void ItemTextEditor::contextMenuEvent(QContextMenuEvent* event) {

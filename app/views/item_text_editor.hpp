@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QPointF>
 
 #include <functional>
 #include <limits>
 #include <string>
+
+class QPainter;
 
 namespace velmora {
 
@@ -46,6 +49,9 @@ public:
     [[nodiscard]] int neededHeight() const;
     // Whether the editor paints its background (it reaches past the row it covers).
     [[nodiscard]] bool drawsBackground() const;
+    // Widens the editor by `left` and `right` pixels on either side of its text, which stays
+    // where it is: the box it paints once grown then covers the frame of the block beneath.
+    void setOutsets(int left, int right);
     // The spell checking of the editor's text.
     [[nodiscard]] SpellHighlighter* spelling() const { return m_spelling; }
 
@@ -56,6 +62,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void paintBox(QPainter& painter, QPointF origin) const;
+
     double m_fittedHeight = std::numeric_limits<double>::max();
     SpellHighlighter* m_spelling = nullptr;
 };

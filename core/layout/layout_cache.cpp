@@ -36,6 +36,34 @@ double stack(const std::vector<EntryPtr>& entries, double gap, double y,
     return bottom;
 }
 
+// Places a subtree's children below its top and sets its extent and, in the map style, its
+// block's top, from its block's size and its children's extents.
+void arrange(TreeLayoutCache::Entry& e, Style style) {
+    e.itemY = 0;
+    e.extent = e.size.height;
+    if (e.children.empty()) {
+        e.childTops.clear();
+        return;
+    }
+    const bool tree = style == Style::tree;
+    const double bottom = stack(e.children, tree ? TreeLayout::gap : mapGap, 0, e.childTops);
+    if (tree) {
+        e.extent = std::max(e.size.height, bottom);
+    } else {
+        e.itemY = (e.childTops.front() + e.children.front()->itemY + e.childTops.back() +
+                   e.children.back()->itemY) /
+                  2;
+        e.extent = std::max(e.size.height + e.itemY, bottom);
+    }
+}
+
+// Whether two contexts differ in nothing but column widths.
+bool sameBesidesColumns(const TreeLayoutCache::Context& a, const TreeLayoutCache::Context& b) {
+    TreeLayoutCache::Context withColumns = a;
+    withColumns.columns = b.columns;
+    return withColumns == b;
+}
+
 } // namespace
 
 bool TreeLayoutCache::hides(const Item& item, int depth) const {
@@ -65,7 +93,7 @@ std::vector<EntryPtr> TreeLayoutCache::level(const ItemList& items, int depth,
         sourceIndex.push_back(static_cast<std::uint32_t>(i));
         const std::size_t k = entries.size();
         if (k < old.size() && reusable(old[k], node)) {
-            entries.push_back(old[k]);
+            entries.push_back(refit(old[k], measure));
             continue;
         }
         if (byNode.empty() && !old.empty()) {
@@ -75,7 +103,7 @@ std::vector<EntryPtr> TreeLayoutCache::level(const ItemList& items, int depth,
             }
         }
         if (auto it = byNode.find(node.get()); it != byNode.end() && reusable(*it->second, node)) {
-            entries.push_back(*it->second);
+            entries.push_back(refit(*it->second, measure));
             continue;
         }
         const EntryPtr* previous = nullptr;
@@ -102,41 +130,77 @@ EntryPtr TreeLayoutCache::entryFor(const ItemList::Node& node, int depth, const 
     const Measured measured = measure(node, depth);
     e->size = measured.size;
     e->estimated = measured.estimated;
-    const double nodeWidth = TreeLayout::nodeWidth(depth, m_context.columns);
-    e->extent = e->size.height;
-    e->maxX = columnOrigin(depth, m_context.columns) + gutter + nodeWidth;
     const bool hiding = m_context.hidingCompleted;
     e->hasChildren = hiding ? std::any_of(node->children.begin(), node->children.end(),
                                           [](const Item& child) { return !child.checked; })
                             : !node->children.empty();
-    if (!e->hasChildren)
+    if (!e->hasChildren) {
+        arrange(*e, m_context.style);
         return e;
+    }
     if (node->collapsed) {
         e->descendants = hiding ? uncheckedCount(node->children) : node->children.totalCount();
+        arrange(*e, m_context.style);
         return e;
     }
     static const std::vector<EntryPtr> none;
     e->children = level(node->children, depth + 1, previous ? (*previous)->children : none,
                         measure, e->sourceIndex);
-    const bool tree = m_context.style == Style::tree;
-    const double bottom = stack(e->children, tree ? TreeLayout::gap : mapGap, 0, e->childTops);
     for (const auto& child : e->children) {
-        e->maxX = std::max(e->maxX, child->maxX);
         e->maxDepth = std::max(e->maxDepth, child->maxDepth);
         e->shown += child->shown;
         e->descendants += 1 + child->descendants;
     }
     if (!hiding)
         e->descendants = node->children.totalCount();
-    if (tree) {
-        e->extent = std::max(e->size.height, bottom);
-    } else {
-        e->itemY = (e->childTops.front() + e->children.front()->itemY + e->childTops.back() +
-                    e->children.back()->itemY) /
-                   2;
-        e->extent = std::max(e->size.height + e->itemY, bottom);
-    }
+    arrange(*e, m_context.style);
     return e;
+}
+
+bool TreeLayoutCache::reachesResized(int fromDepth, int toDepth) const {
+    if (m_resized.empty() || fromDepth > toDepth)
+        return false;
+    const auto count = [&](int depth) {
+        return m_resized[std::min(static_cast<std::size_t>(depth), m_resized.size() - 1)];
+    };
+    return count(toDepth + 1) != count(fromDepth);
+}
+
+// The entry of an unchanged node after column widths changed: the same entry when no block of
+// its subtree lies in a changed column or none of those changed size, else a copy with the
+// blocks in changed columns measured again and the subtrees below them placed anew. Columns to
+// the right only move sideways, which the entries do not record.
+EntryPtr TreeLayoutCache::refit(const EntryPtr& old, const Measure& measure) {
+    const Entry& e = *old;
+    if (!reachesResized(e.depth, e.maxDepth))
+        return old;
+    LayoutSize size = e.size;
+    bool estimated = e.estimated;
+    if (reachesResized(e.depth, e.depth)) {
+        const Measured measured = measure(e.node, e.depth);
+        size = measured.size;
+        estimated = measured.estimated;
+    }
+    std::vector<EntryPtr> children;
+    if (reachesResized(e.depth + 1, e.maxDepth)) {
+        for (std::size_t i = 0; i < e.children.size(); ++i) {
+            EntryPtr child = refit(e.children[i], measure);
+            if (child != e.children[i] && children.empty())
+                children.assign(e.children.begin(), e.children.begin() + std::ptrdiff_t(i));
+            if (!children.empty() || child != e.children[i])
+                children.push_back(std::move(child));
+        }
+    }
+    if (children.empty() && size == e.size && estimated == e.estimated)
+        return old;
+    ++m_laidOut;
+    auto fresh = std::make_shared<Entry>(e);
+    fresh->size = size;
+    fresh->estimated = estimated;
+    if (!children.empty())
+        fresh->children = std::move(children);
+    arrange(*fresh, m_context.style);
+    return fresh;
 }
 
 void TreeLayoutCache::place(const Measure& measure) {
@@ -146,25 +210,40 @@ void TreeLayoutCache::place(const Measure& measure) {
     tree->top = level(m_items, 0, m_tree->top, measure, tree->sourceIndex);
     const double gap = m_context.style == Style::tree ? TreeLayout::gap : mapGap;
     tree->bottom = stack(tree->top, gap, top, tree->tops);
-    double maxX = 0;
     for (const auto& entry : tree->top) {
-        maxX = std::max(maxX, entry->maxX);
         tree->maxDepth = std::max(tree->maxDepth, entry->maxDepth);
         tree->shown += entry->shown;
     }
+    // The right edge of the blocks of the deepest column, the rightmost of all.
+    const int deepest = tree->maxDepth;
+    const double maxX =
+        deepest < 0 ? 0
+                    : columnOrigin(deepest, m_context.columns) + gutter +
+                          TreeLayout::nodeWidth(deepest, m_context.columns);
     tree->contentSize = {maxX + 2 * rightMargin, tree->bottom + 2 * rightMargin};
     m_tree = std::move(tree);
 }
 
 void TreeLayoutCache::update(const ItemList& items, const Context& context,
                              const Measure& measure) {
-    if (!m_hasContext || !(context == m_context)) {
+    if (!m_hasContext || !sameBesidesColumns(context, m_context)) {
         m_tree = std::make_shared<const Tree>();
-        m_context = context;
         m_hasContext = true;
+    } else if (context.columns != m_context.columns) {
+        const std::size_t count = std::max(context.columns.size(), m_context.columns.size());
+        m_resized.assign(count + 1, 0);
+        for (std::size_t i = 0; i < count; ++i) {
+            const int depth = static_cast<int>(i);
+            m_resized[i + 1] = m_resized[i] + (columnWidth(depth, context.columns) !=
+                                               columnWidth(depth, m_context.columns));
+        }
+        if (m_resized.back() == 0)
+            m_resized.clear();
     }
+    m_context = context;
     m_items = items;
     place(measure);
+    m_resized.clear();
 }
 
 void TreeLayoutCache::remeasure(const std::unordered_set<const Item*>& nodes,

@@ -28,10 +28,13 @@ public:
 
     // The measured size of an item's block shown at a depth. Asked only for items whose
     // subtree is laid out anew; it must give the same answer for the same node and depth while
-    // the context passed to update() stays the same (an estimate may later be refined).
+    // the context passed to update() stays the same (an estimate may later be refined). Of the
+    // column widths it may depend only on the width of its depth's column.
     using Measure = std::function<Measured(const ItemList::Node& node, int depth)>;
 
-    // Everything besides the nodes that the geometry depends on; another context forgets all.
+    // Everything besides the nodes that the geometry depends on. Another context forgets all,
+    // unless only column widths changed: then the subtrees that reach no changed column are
+    // kept whole, and of the others only the blocks in changed columns are measured again.
     struct Context {
         std::vector<double> columns;
         TreeLayout::Style style = TreeLayout::Style::tree;
@@ -85,6 +88,8 @@ public:
 private:
     EntryPtr entryFor(const ItemList::Node& node, int depth, const EntryPtr* old,
                       const Measure& measure);
+    EntryPtr refit(const EntryPtr& old, const Measure& measure);
+    [[nodiscard]] bool reachesResized(int fromDepth, int toDepth) const;
     std::vector<EntryPtr> level(const ItemList& items, int depth, const std::vector<EntryPtr>& old,
                                 const Measure& measure, std::vector<std::uint32_t>& sourceIndex);
     [[nodiscard]] bool hides(const Item& item, int depth) const;
@@ -95,6 +100,9 @@ private:
     bool m_hasContext = false;
     std::shared_ptr<const Tree> m_tree = std::make_shared<const Tree>();
     const std::unordered_set<const Item*>* m_dirty = nullptr;
+    // While an update follows a change of column widths: how many columns up to each depth
+    // changed width (resized[d] counts the columns 0…d-1).
+    std::vector<int> m_resized;
     std::int64_t m_laidOut = 0;
 };
 
@@ -106,8 +114,9 @@ struct TreeLayoutCache::Entry {
     bool estimated = false; // the size is an estimate
     double itemY = 0;  // the block's top (0 in the tree style; centred on the children in the map)
     double extent = 0; // from the subtree's top to its bottom
-    double maxX = 0;   // the rightmost block edge in the subtree
-    int maxDepth = 0;  // the deepest depth holding a block of the subtree
+    // The deepest depth holding a block of the subtree (whose column's edge is the subtree's
+    // rightmost edge: nothing here depends on where columns start).
+    int maxDepth = 0;
     std::int64_t shown = 1; // the blocks of the subtree
     // Whether the item has children that are not hidden, and how many such items lie below it
     // at every depth (collapsed ones included): its knob and its count.

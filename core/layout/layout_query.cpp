@@ -337,6 +337,7 @@ std::optional<Located> locate(const Tree& tree, const std::vector<int>& path) {
             return std::nullopt;
         const Entry& e = *(*list)[index];
         const double y = base + (*tops)[index];
+        located.positions.push_back(index);
         if (level + 1 == path.size()) {
             const auto depth = static_cast<int>(level);
             const double x = columnOrigin(depth, tree.context.columns) + gutter;

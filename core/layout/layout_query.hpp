@@ -55,6 +55,8 @@ struct Visible {
 struct Located {
     Block block;
     std::vector<const Entry*> ancestors;
+    // The index among its shown siblings of each ancestor and, last, of the item.
+    std::vector<std::size_t> positions;
 };
 [[nodiscard]] std::optional<Located> locate(const Tree& tree, const std::vector<int>& path);
 

@@ -1,7 +1,8 @@
 // What the canvas measures: large documents lazily (the first screen is measured before it
 // shows, scrolling measures what comes into view without moving the block at the top of the
 // view, and once everything was seen the canvas is laid out exactly as a canvas that measured
-// everything), and a column drag measures no one-line title again.
+// everything), and a column drag measures no one-line title again, nor any title at a width
+// it was measured at.
 #include "app/shell/application.hpp"
 #include "core/model/tree_ops.hpp"
 #include "tests/app/support/isolated_home.hpp"
@@ -152,6 +153,14 @@ private slots:
             // Only titles that wrap (at this width or the last) are laid out again: a few of 64.
             QVERIFY2(w.canvas->lastMeasuredCount() <= 16,
                      std::to_string(w.canvas->lastMeasuredCount()).c_str());
+            QCOMPARE(w.canvas->scene().layout(), buildScene(s, CanvasOptions{}).layout());
+        }
+        // Back over widths seen before, one column at a time: nothing is measured again.
+        for (const auto& widths : std::vector<std::vector<double>>{
+                 {300, 400}, {140, 400}, {140, 260}, {260, 260}, {400, 300}, {400, 400}}) {
+            s.snapshot.columnWidths = widths;
+            w.reload(s);
+            QCOMPARE(w.canvas->lastMeasuredCount(), 0);
             QCOMPARE(w.canvas->scene().layout(), buildScene(s, CanvasOptions{}).layout());
         }
     }

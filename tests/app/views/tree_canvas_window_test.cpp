@@ -1,6 +1,7 @@
 // The tree canvas inside the document window: which view shows, the editor over the block,
-// and gestures that reach the session and its undo stack.
+// when the canvas is laid out, and gestures that reach the session and its undo stack.
 #include "app/shell/application.hpp"
+#include "app/shell/notifications.hpp"
 #include "app/views/tree_canvas_view.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/views/canvas_fixtures.hpp"
@@ -11,6 +12,7 @@
 #include <QMimeData>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QUndoStack>
 
 #include <functional>
@@ -129,16 +131,64 @@ private slots:
         QVERIFY(canvas.isVisible());
         QVERIFY(!fixture.list().isVisible());
         QCOMPARE(fixture.editor().parentWidget(), &canvas);
+        // The text lies over the title; the editor reaches across the block's frame, so the
+        // box it paints once a long title grows it hides that frame from side to side.
         const QRectF title = *canvas.textRect("b");
-        QCOMPARE(fixture.editor().geometry().topLeft(),
+        QCOMPARE(fixture.editor().viewport()->mapTo(&canvas, QPoint()),
                  QPoint(int(title.x()) - 1, int(title.y()) - 2));
+        const QRect frame = canvas.scene().block("b")->editingFrame().toAlignedRect();
+        QCOMPARE(fixture.editor().geometry().left(), frame.left());
+        QCOMPARE(fixture.editor().geometry().right(), frame.right());
         QCOMPARE(fixture.editor().toPlainText(), QStringLiteral("Beta"));
+        fixture.type(QStringLiteral(" with a title long enough to wrap over several lines"));
+        QVERIFY(fixture.editor().drawsBackground());
+        QCOMPARE(fixture.editor().geometry().left(), frame.left());
+        QCOMPARE(fixture.editor().geometry().right(), frame.right());
+        QCOMPARE(fixture.editor().viewport()->width(), int(title.width()));
 
         snapshot.view = ViewMode::list;
         fixture.load(snapshot);
         QVERIFY(!canvas.isVisible());
         QVERIFY(fixture.list().isVisible());
         QCOMPARE(fixture.editor().parentWidget(), fixture.list().viewport());
+
+        // A title that wraps in the tree but not in the list: the editor moving to the list
+        // fits the list's row, not the lines it took in the narrow column (else it would take
+        // that height for its row and paint no box when typing grows it).
+        const double oneRow = fixture.editor().fittedHeight();
+        snapshot.document.items = ItemList({item("b", "A title that wraps in a column")});
+        snapshot.view = ViewMode::tree;
+        fixture.load(snapshot);
+        QVERIFY(fixture.editor().fittedHeight() > oneRow);
+        snapshot.view = ViewMode::list;
+        fixture.load(snapshot);
+        QCOMPARE(fixture.editor().fittedHeight(), oneRow);
+        QCOMPARE(double(fixture.editor().height()), oneRow);
+    }
+
+    // The canvas is laid out only while a canvas view shows, and once per change.
+    void theCanvasIsBuiltOnlyWhileShownAndOncePerChange() {
+        test::WindowFixture fixture;
+        fixture.newDocument();
+        EditorSnapshot snapshot = treeSnapshot(fixture.session());
+        snapshot.view = ViewMode::list;
+        fixture.load(snapshot);
+        TreeCanvasView& canvas = fixture.window().canvas();
+        QSignalSpy reloads(&canvas, &TreeCanvasView::geometryRefreshed);
+        Notifications::shared().post(Notifications::preferences);
+        snapshot.selectedId = "a";
+        fixture.document().setSnapshot(snapshot);
+        QCOMPARE(reloads.count(), 0);
+
+        snapshot.view = ViewMode::tree;
+        fixture.document().setSnapshot(snapshot);
+        QCOMPARE(reloads.count(), 1);
+        QVERIFY(canvas.scene().block("a"));
+        Notifications::shared().post(Notifications::preferences);
+        QCOMPARE(reloads.count(), 2);
+        snapshot.selectedId = "b";
+        fixture.document().setSnapshot(snapshot);
+        QCOMPARE(reloads.count(), 3);
     }
 
     void knobClickCollapsesUndoably() {

@@ -1,13 +1,15 @@
 // The layout that remembers subtrees by node, against the layout made from scratch, over long
 // random edit sequences in both styles with hoisting, hidden completed items, collapsing and
-// column widths.
+// column widths changed between edits; stepping through it in outline order.
 #include "core/layout/layout_cache.hpp"
+#include "core/layout/layout_order.hpp"
 #include "core/layout/layout_query.hpp"
 #include "core/model/tree_ops.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 #include <set>
 
@@ -16,11 +18,29 @@ using TreeLayout::Style;
 
 namespace {
 
-// A size that follows the item's content, in quarter points so sums are exact.
+// A size that follows the item's content and, as a wrapping title does, its column's width;
+// in quarter points so sums are exact.
 LayoutSize sizeOf(const Item& item, int depth, const std::vector<double>& columns) {
+    const double width = TreeLayout::nodeWidth(depth, columns);
     if (item.text.size() % 5 == 0)
-        return {TreeLayout::nodeWidth(depth, columns), 21}; // as if never measured
-    return {double(item.text.size() * 7 % 200) + 0.25, 21 + 17.5 * double(item.text.size() % 3)};
+        return {width, 21}; // as if never measured
+    const double text = double(item.text.size() * 23 % 300);
+    const double lines = std::ceil((text + 1) / (width - 40));
+    return {std::min(text, width - 40) + 0.25,
+            21 + 17.5 * (lines - 1) + 17.5 * double(item.text.size() % 3)};
+}
+
+// A drag of one column's edge (now and then back to a width it had), or all widths reset.
+void resizeColumns(std::vector<double>& columns, std::mt19937& rng) {
+    if (rng() % 8 == 0) {
+        columns.clear();
+        return;
+    }
+    const std::size_t depth = rng() % 5;
+    if (columns.size() <= depth)
+        columns.resize(depth + 1, TreeLayout::column);
+    static constexpr double widths[] = {120, 150, 220, 221.5, 300, 480, 600};
+    columns[depth] = widths[rng() % std::size(widths)];
 }
 
 Item randomItem(std::mt19937& rng, int depth, int& next) {
@@ -177,12 +197,58 @@ void expectLocated(const TreeLayoutCache::Tree& tree, const TreeLayoutResult& ex
     }
 }
 
+// Stepping through the laid-out items in outline order, from a random item by random counts,
+// ends where the shown items' own order says, stopping at the ends.
+void expectOrder(const TreeLayoutCache::Tree& tree, const ItemList& shown,
+                 const ItemList& documentItems, const std::optional<std::string>& hoistRoot,
+                 std::mt19937& rng) {
+    std::vector<std::string> order;
+    std::vector<const ItemList*> stack{&shown};
+    std::vector<std::size_t> at{0};
+    while (!stack.empty()) {
+        if (at.back() == stack.back()->size()) {
+            stack.pop_back();
+            at.pop_back();
+            continue;
+        }
+        const Item& item = (*stack.back())[at.back()++];
+        order.push_back(item.id);
+        if (!item.collapsed) {
+            stack.push_back(&item.children);
+            at.push_back(0);
+        }
+    }
+    ASSERT_EQ(LayoutOrder::first(tree) != nullptr, !order.empty());
+    if (order.empty())
+        return;
+    EXPECT_EQ(LayoutOrder::first(tree)->node->id, order.front());
+    EXPECT_EQ(LayoutOrder::last(tree)->node->id, order.back());
+    std::vector<int> rootPath;
+    if (hoistRoot)
+        rootPath = TreeOps::pathOf(documentItems, *hoistRoot).value_or(std::vector<int>{});
+    for (int probe = 0; probe < 5; ++probe) {
+        const auto from = std::int64_t(rng() % order.size());
+        const auto steps = std::int64_t(rng() % 13) - 6;
+        auto path = *TreeOps::pathOf(documentItems, order[std::size_t(from)]);
+        if (hoistRoot) {
+            path.erase(path.begin(), path.begin() + std::ptrdiff_t(rootPath.size()));
+            path.insert(path.begin(), 0);
+        }
+        const auto* reached = LayoutOrder::step(tree, path, steps);
+        ASSERT_TRUE(reached) << order[std::size_t(from)];
+        const auto expected = std::clamp<std::int64_t>(from + steps, 0, std::int64_t(order.size()) - 1);
+        EXPECT_EQ(reached->node->id, order[std::size_t(expected)])
+            << order[std::size_t(from)] << " by " << steps;
+    }
+}
+
 struct Scenario {
     Style style;
     std::vector<double> columns;
     bool hoist;
     bool hide;
     bool rootLine;
+    bool resizing; // column widths change between edits
 };
 
 void runScenario(const Scenario& s, unsigned seed) {
@@ -193,12 +259,18 @@ void runScenario(const Scenario& s, unsigned seed) {
         top.push_back(randomItem(rng, 0, next));
     TreeDocument doc{"d", "D", ItemList(std::move(top))};
     TreeLayoutCache cache;
-    const TreeLayoutCache::Context context{s.columns, s.style, s.rootLine, 0};
+    std::vector<double> columns = s.columns;
     // The same layout with hidden items left out by the cache itself.
     TreeLayoutCache hiding;
     std::optional<std::string> hoistRoot;
     for (int step = 0; step < 300; ++step) {
-        doc = edit(doc, rng, next);
+        // Columns dragged alone, as while the mouse moves, or together with an edit.
+        const bool resized = s.resizing && rng() % 3 == 0;
+        if (resized)
+            resizeColumns(columns, rng);
+        if (!resized || rng() % 2 == 0)
+            doc = edit(doc, rng, next);
+        const TreeLayoutCache::Context context{columns, s.style, s.rootLine, 0};
         if (s.hoist && step % 40 == 0) {
             auto ids = allIds(doc.items);
             hoistRoot = ids.empty() || rng() % 3 == 0 ? std::nullopt
@@ -211,21 +283,21 @@ void runScenario(const Scenario& s, unsigned seed) {
             auto [list, depth] = stack.back();
             stack.pop_back();
             for (const Item& item : *list) {
-                sizes[item.id] = sizeOf(item, depth, s.columns);
+                sizes[item.id] = sizeOf(item, depth, columns);
                 stack.push_back({&item.children, depth + 1});
             }
         }
         cache.update(shown, context, [&](const ItemList::Node& node, int depth) {
-            return sizeOf(*node, depth, s.columns);
+            return sizeOf(*node, depth, columns);
         });
-        const auto expected = TreeLayout::layout(shown, sizes, s.columns, s.style, s.rootLine);
+        const auto expected = TreeLayout::layout(shown, sizes, columns, s.style, s.rootLine);
         ASSERT_EQ(cache.result(), expected) << "step " << step << " seed " << seed;
         ASSERT_EQ(cache.contentSize(), expected.contentSize);
 
         const ItemList laidOut = TreeOps::displayItems(doc.items, hoistRoot, false);
-        hiding.update(laidOut, {s.columns, s.style, s.rootLine, 0, s.hide, hoistRoot.has_value()},
+        hiding.update(laidOut, {columns, s.style, s.rootLine, 0, s.hide, hoistRoot.has_value()},
                       [&](const ItemList::Node& node, int depth) {
-                          return sizeOf(*node, depth, s.columns);
+                          return sizeOf(*node, depth, columns);
                       });
         ASSERT_EQ(hiding.result(), expected) << "step " << step << " seed " << seed;
         std::optional<std::string> selected;
@@ -234,6 +306,7 @@ void runScenario(const Scenario& s, unsigned seed) {
         if (step % 3 == 0) {
             expectVisibleMatches(*hiding.tree(), expected, doc.items, selected, rng);
             expectLocated(*hiding.tree(), expected, doc.items, hoistRoot);
+            expectOrder(*hiding.tree(), shown, doc.items, hoistRoot, rng);
         }
         if (::testing::Test::HasFatalFailure())
             return;
@@ -242,12 +315,13 @@ void runScenario(const Scenario& s, unsigned seed) {
 
 TEST(TreeLayoutCache, MatchesTheFullLayoutAfterLongRandomEditSequences) {
     const std::vector<Scenario> scenarios = {
-        {Style::tree, {}, false, false, true},
-        {Style::tree, {130, 300, 480}, true, true, false},
-        {Style::tree, {200}, false, true, true},
-        {Style::map, {}, false, false, true},
-        {Style::map, {260}, true, true, true},
-        {Style::map, {}, true, false, true},
+        {Style::tree, {}, false, false, true, false},
+        {Style::tree, {130, 300, 480}, true, true, false, true},
+        {Style::tree, {200}, false, true, true, true},
+        {Style::map, {}, false, false, true, false},
+        {Style::map, {260}, true, true, true, true},
+        {Style::map, {}, true, false, true, true},
+        {Style::tree, {}, true, false, true, true},
     };
     for (std::size_t i = 0; i < scenarios.size(); ++i) {
         SCOPED_TRACE("scenario " + std::to_string(i));
@@ -287,9 +361,18 @@ TEST(TreeLayoutCache, AnEditLaysOutOnlyThePathToTheChange) {
     EXPECT_EQ(measured, static_cast<int>(depth)); // the item and its ancestors, nothing else
     EXPECT_EQ(cache.laidOutCount(), static_cast<std::int64_t>(depth));
 
-    // Another context (column widths) lays out everything again.
+    // A wider first column measures its own blocks again and no other.
     measured = 0;
     cache.update(doc.items, {{300}, Style::tree, true, 0}, measure);
+    EXPECT_EQ(measured, static_cast<int>(doc.items.size()));
+    // Naming the standard width changes no width: nothing is laid out.
+    measured = 0;
+    cache.update(doc.items, {{300, TreeLayout::column}, Style::tree, true, 0}, measure);
+    EXPECT_EQ(measured, 0);
+    EXPECT_EQ(cache.laidOutCount(), 0);
+    // Another context (the style) lays out everything again.
+    measured = 0;
+    cache.update(doc.items, {{300}, Style::map, true, 0}, measure);
     EXPECT_EQ(measured, TreeLayout::shownCount(doc.items));
 }
 
