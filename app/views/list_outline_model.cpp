@@ -48,26 +48,55 @@ void ListOutlineModel::setOutline(const ItemList& items, Display display) {
     const std::size_t oldCount = m_rows.size();
     const std::size_t newCount = rows.size();
     const std::size_t shorter = std::min(oldCount, newCount);
+    // A subtree the walk copied to where it was, at its old depth, holds the same rows: the
+    // comparison steps over it instead of comparing a million rows after a keystroke.
+    // Rows kept at both ends whose item changed (its own content or something below it).
+    std::vector<int> changed;
+    const auto& copied = m_walk.copied();
+    const auto samePlace = [&](const ListOutlineRows::Copied& span, std::size_t from,
+                               std::size_t to) {
+        return span.from == from && span.to == to &&
+               m_rows[span.from].depth == rows[span.to].depth;
+    };
     std::size_t prefix = 0;
-    while (prefix < shorter && sameRow(m_rows[prefix], rows[prefix])) {
+    auto next = copied.begin();
+    while (prefix < shorter) {
+        while (next != copied.end() && next->to < prefix) {
+            ++next;
+        }
+        if (next != copied.end() && samePlace(*next, prefix, prefix) &&
+            prefix + next->length <= shorter) {
+            prefix += next->length;
+            continue;
+        }
+        if (!sameRow(m_rows[prefix], rows[prefix])) {
+            break;
+        }
+        if (m_rows[prefix].node != rows[prefix].node) {
+            changed.push_back(static_cast<int>(prefix));
+        }
         ++prefix;
     }
     std::size_t suffix = 0;
-    while (suffix < shorter - prefix &&
-           sameRow(m_rows[oldCount - 1 - suffix], rows[newCount - 1 - suffix])) {
+    auto last = copied.rbegin();
+    while (suffix < shorter - prefix) {
+        const std::size_t end = newCount - suffix;
+        while (last != copied.rend() && last->to + last->length > end) {
+            ++last;
+        }
+        if (last != copied.rend() && last->to + last->length == end &&
+            samePlace(*last, oldCount - suffix - last->length, end - last->length) &&
+            suffix + last->length <= shorter - prefix) {
+            suffix += last->length;
+            continue;
+        }
+        if (!sameRow(m_rows[oldCount - 1 - suffix], rows[newCount - 1 - suffix])) {
+            break;
+        }
+        if (m_rows[oldCount - 1 - suffix].node != rows[newCount - 1 - suffix].node) {
+            changed.push_back(static_cast<int>(newCount - 1 - suffix));
+        }
         ++suffix;
-    }
-    // Rows kept at both ends whose item changed (its own content or something below it).
-    std::vector<int> changed;
-    for (std::size_t i = 0; i < prefix; ++i) {
-        if (m_rows[i].node != rows[i].node) {
-            changed.push_back(static_cast<int>(i));
-        }
-    }
-    for (std::size_t k = 0; k < suffix; ++k) {
-        if (m_rows[oldCount - 1 - k].node != rows[newCount - 1 - k].node) {
-            changed.push_back(static_cast<int>(newCount - 1 - k));
-        }
     }
 
     const int first = static_cast<int>(prefix);
