@@ -257,6 +257,13 @@ int ListOutlineModel::rowHeight(int row) const {
     return static_cast<int>(std::lround(height * m_zoom));
 }
 
+QModelIndex ListOutlineModel::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || column != 0 || row < 0 || row >= count()) {
+        return {};
+    }
+    return createIndex(row, column);
+}
+
 int ListOutlineModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
 }

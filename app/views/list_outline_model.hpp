@@ -93,6 +93,10 @@ public:
     // The row's height at the current zoom.
     [[nodiscard]] int rowHeight(int row) const;
 
+    // The index of a row without asking the row and column counts again (a tree view asks for
+    // every row each time it lays the rows out).
+    QModelIndex index(int row, int column = 0,
+                      const QModelIndex& parent = QModelIndex()) const override;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
