@@ -108,4 +108,22 @@ void BM_IdIndexBuild(benchmark::State& state) {
 }
 BENCHMARK(BM_IdIndexBuild)->Apply(sizes)->Unit(benchmark::kMillisecond);
 
+// Carrying the index over a mass delete (the second half of the top item's branches; at 10,000
+// and 100,000 items the top item has one branch, so nearly everything goes).
+void BM_IdIndexDeriveAfterMassDelete(benchmark::State& state) {
+    const auto& doc = bench::cachedOutline(state.range(0));
+    const auto base = doc.items.idIndex();
+    Item top = doc.items[0];
+    auto kept = top.children.nodes();
+    kept.resize(kept.size() / 2);
+    top.children = ItemList::fromNodes(std::move(kept));
+    const ItemList after = doc.items.replacing(0, top);
+    for (auto _ : state) {
+        auto index = IdIndex::derive(*base, doc.items, after);
+        benchmark::DoNotOptimize(index);
+    }
+    state.counters["removed"] = static_cast<double>(doc.items.totalCount() - after.totalCount());
+}
+BENCHMARK(BM_IdIndexDeriveAfterMassDelete)->Apply(sizes)->Unit(benchmark::kMillisecond);
+
 } // namespace

@@ -243,7 +243,9 @@ std::vector<double> effectiveColumns(const std::optional<std::vector<double>>& s
         columns.push_back(ColumnWidths::clamped(appearance.paperMargin));
     }
     if (style == TreeLayout::Style::map && columns.size() > 1) {
-        columns.resize(1);
+        // A map has one stored column; erase rather than resize, which GCC's optimiser
+        // misreads as writing past the first element.
+        columns.erase(columns.begin() + 1, columns.end());
     }
     return columns;
 }

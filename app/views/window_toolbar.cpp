@@ -235,20 +235,22 @@ void WindowToolbar::arrange(const QStringList& ids) {
         QToolBar::addAction(line);
     };
     // The leading groups, then the trailing items after a flexible space.
-    std::optional<ToolbarItems::Group> last;
+    bool anyBefore = false;
+    ToolbarItems::Group last{};
     for (bool trailing : {false, true}) {
         if (trailing) {
             QToolBar::addAction(m_spacer);
-            last.reset();
+            anyBefore = false;
         }
         for (const QString& id : ids) {
             const ToolbarItems::Item* item = ToolbarItems::item(id);
             if (!item || (item->group == ToolbarItems::Group::trailing) != trailing) {
                 continue;
             }
-            if (last && (*last != item->group || trailing)) {
+            if (anyBefore && (last != item->group || trailing)) {
                 separator();
             }
+            anyBefore = true;
             last = item->group;
             if (id == ToolbarItems::viewSwitch) {
                 showViewSwitch();

@@ -10,134 +10,224 @@
 
 namespace velmora {
 
-// A leaf holds one entry; a branch holds up to 32 children chosen by five bits of the key.
+// A leaf holds its entries sorted by key. A branch holds its children in key order and, for
+// every child but the first, the lowest key that child may hold (`bounds[0]` is not used).
+// A node without entries and without children is empty, whichever it was.
 struct KeyMap60::Node {
-    bool leaf = true;
-    std::uint64_t key = 0, value = 0;
-    std::uint32_t bitmap = 0;
-    std::vector<std::shared_ptr<const Node>> children;
+    std::vector<Entry> entries;
+    std::vector<std::uint64_t> bounds;
+    std::vector<std::shared_ptr<Node>> children;
+
+    [[nodiscard]] bool isLeaf() const { return children.empty(); }
+    [[nodiscard]] bool isEmpty() const { return entries.empty() && children.empty(); }
 };
 
 namespace {
 
-using NodePtr = std::shared_ptr<const KeyMap60::Node>;
-constexpr int kLevels = 12;
+using Node = KeyMap60::Node;
+using NodePtr = std::shared_ptr<Node>;
+using Entry = KeyMap60::Entry;
 
-unsigned chunk(std::uint64_t key, int level) {
-    return static_cast<unsigned>((key >> (55 - 5 * level)) & 31);
+// A node splits when it grows past this many entries or children.
+constexpr std::size_t kWidest = 64;
+// How full a map built at once fills its nodes, leaving room for the edits that follow.
+constexpr std::size_t kPacked = 48;
+// A leaf this small after an erase is merged into a neighbour with room for it.
+constexpr std::size_t kSparse = kWidest / 4;
+
+bool keyLess(const Entry& e, std::uint64_t key) { return e.first < key; }
+
+// The child of a branch that holds or would hold the key.
+std::size_t route(const Node& n, std::uint64_t key) {
+    auto it = std::upper_bound(n.bounds.begin() + 1, n.bounds.end(), key);
+    return static_cast<std::size_t>(it - n.bounds.begin()) - 1;
 }
 
-NodePtr makeLeaf(std::uint64_t key, std::uint64_t value) {
-    auto n = std::make_shared<KeyMap60::Node>();
-    n->key = key;
-    n->value = value;
-    return n;
-}
-
-std::size_t slot(const KeyMap60::Node& n, unsigned bit) {
-    return static_cast<std::size_t>(std::popcount(n.bitmap & ((1u << bit) - 1)));
-}
-
-NodePtr buildSorted(const std::vector<KeyMap60::Entry>& e, std::size_t begin, std::size_t end,
-                    int level) {
-    if (end - begin == 1)
-        return makeLeaf(e[begin].first, e[begin].second);
-    auto n = std::make_shared<KeyMap60::Node>();
-    n->leaf = false;
-    for (std::size_t i = begin; i < end;) {
-        auto bit = chunk(e[i].first, level);
-        std::size_t j = i;
-        while (j < end && chunk(e[j].first, level) == bit)
-            ++j;
-        n->bitmap |= 1u << bit;
-        n->children.push_back(buildSorted(e, i, j, level + 1));
-        i = j;
+// The node in the slot, copied first when another map still shares it.
+Node& owned(NodePtr& slot) {
+    if (slot.use_count() != 1) {
+        auto copy = std::make_shared<Node>();
+        copy->entries.reserve(slot->isLeaf() ? kWidest + 1 : 0);
+        copy->entries.assign(slot->entries.begin(), slot->entries.end());
+        copy->bounds = slot->bounds;
+        copy->children = slot->children;
+        slot = std::move(copy);
     }
-    return n;
+    return *slot;
 }
 
-NodePtr setIn(const NodePtr& n, std::uint64_t key, std::uint64_t value, int level) {
-    if (!n)
-        return makeLeaf(key, value);
-    if (n->leaf) {
-        if (n->key == key || level >= kLevels)
-            return makeLeaf(key, value);
-        auto branch = std::make_shared<KeyMap60::Node>();
-        branch->leaf = false;
-        branch->bitmap = 1u << chunk(n->key, level);
-        branch->children.push_back(n);
-        return setIn(branch, key, value, level);
+// The right half of a node that overflowed, and the lowest key it may hold.
+struct Split {
+    NodePtr right;
+    std::uint64_t bound = 0;
+};
+
+template <typename T>
+std::vector<T> cutAfter(std::vector<T>& v, std::size_t keep) {
+    std::vector<T> rest(std::make_move_iterator(v.begin() + static_cast<std::ptrdiff_t>(keep)),
+                        std::make_move_iterator(v.end()));
+    v.erase(v.begin() + static_cast<std::ptrdiff_t>(keep), v.end());
+    return rest;
+}
+
+Split insertInto(NodePtr& slot, std::uint64_t key, std::uint64_t value, bool& added) {
+    Node& n = owned(slot);
+    if (n.isLeaf()) {
+        auto it = std::lower_bound(n.entries.begin(), n.entries.end(), key, keyLess);
+        if (it != n.entries.end() && it->first == key) {
+            it->second = value;
+            return {};
+        }
+        n.entries.insert(it, Entry{key, value});
+        added = true;
+        if (n.entries.size() <= kWidest)
+            return {};
+        auto right = std::make_shared<Node>();
+        right->entries = cutAfter(n.entries, n.entries.size() / 2);
+        return {right, right->entries.front().first};
     }
-    auto bit = chunk(key, level);
-    auto copy = std::make_shared<KeyMap60::Node>(*n);
-    auto at = slot(*n, bit);
-    if (n->bitmap & (1u << bit)) {
-        copy->children[at] = setIn(n->children[at], key, value, level + 1);
+    auto i = route(n, key);
+    auto split = insertInto(n.children[i], key, value, added);
+    if (!split.right)
+        return {};
+    auto at = static_cast<std::ptrdiff_t>(i + 1);
+    n.children.insert(n.children.begin() + at, std::move(split.right));
+    n.bounds.insert(n.bounds.begin() + at, split.bound);
+    if (n.children.size() <= kWidest)
+        return {};
+    auto half = n.children.size() / 2;
+    auto right = std::make_shared<Node>();
+    right->children = cutAfter(n.children, half);
+    right->bounds = cutAfter(n.bounds, half);
+    return {right, right->bounds.front()};
+}
+
+// Moves a sparse leaf's entries into the neighbour beside it when they fit there.
+void mergeSparse(Node& branch, std::size_t i) {
+    const Node& child = *branch.children[i];
+    if (!child.isLeaf() || child.entries.size() >= kSparse)
+        return;
+    auto fits = [&](std::size_t j) {
+        return branch.children[j]->isLeaf() &&
+               branch.children[j]->entries.size() + child.entries.size() <= kPacked;
+    };
+    if (i > 0 && fits(i - 1)) {
+        auto& left = owned(branch.children[i - 1]).entries;
+        left.insert(left.end(), child.entries.begin(), child.entries.end());
+        branch.children.erase(branch.children.begin() + static_cast<std::ptrdiff_t>(i));
+        branch.bounds.erase(branch.bounds.begin() + static_cast<std::ptrdiff_t>(i));
+    } else if (i + 1 < branch.children.size() && fits(i + 1)) {
+        auto& right = owned(branch.children[i + 1]).entries;
+        right.insert(right.begin(), child.entries.begin(), child.entries.end());
+        // The merged leaf keeps the lower bound of the one that went.
+        branch.children.erase(branch.children.begin() + static_cast<std::ptrdiff_t>(i));
+        branch.bounds.erase(branch.bounds.begin() + static_cast<std::ptrdiff_t>(i + 1));
+    }
+}
+
+// Erases a key the subtree is known to hold.
+void eraseFrom(NodePtr& slot, std::uint64_t key) {
+    Node& n = owned(slot);
+    if (n.isLeaf()) {
+        auto it = std::lower_bound(n.entries.begin(), n.entries.end(), key, keyLess);
+        n.entries.erase(it);
+        return;
+    }
+    auto i = route(n, key);
+    eraseFrom(n.children[i], key);
+    if (n.children[i]->isEmpty()) {
+        n.children.erase(n.children.begin() + static_cast<std::ptrdiff_t>(i));
+        n.bounds.erase(n.bounds.begin() + static_cast<std::ptrdiff_t>(i));
     } else {
-        copy->bitmap |= 1u << bit;
-        copy->children.insert(copy->children.begin() + static_cast<std::ptrdiff_t>(at),
-                              makeLeaf(key, value));
+        mergeSparse(n, i);
     }
-    return copy;
 }
 
-NodePtr eraseIn(const NodePtr& n, std::uint64_t key, int level) {
-    if (!n)
-        return n;
-    if (n->leaf)
-        return n->key == key ? nullptr : n;
-    auto bit = chunk(key, level);
-    if (!(n->bitmap & (1u << bit)))
-        return n;
-    auto at = slot(*n, bit);
-    auto child = eraseIn(n->children[at], key, level + 1);
-    if (child == n->children[at])
-        return n;
-    auto copy = std::make_shared<KeyMap60::Node>(*n);
-    if (child) {
-        copy->children[at] = child;
-    } else {
-        copy->bitmap &= ~(1u << bit);
-        copy->children.erase(copy->children.begin() + static_cast<std::ptrdiff_t>(at));
+// One level of nodes over the nodes below, each holding up to kPacked of them.
+std::vector<std::pair<NodePtr, std::uint64_t>>
+branchesOver(const std::vector<std::pair<NodePtr, std::uint64_t>>& level) {
+    std::vector<std::pair<NodePtr, std::uint64_t>> above;
+    for (std::size_t i = 0; i < level.size(); i += kPacked) {
+        auto n = std::make_shared<Node>();
+        auto end = std::min(level.size(), i + kPacked);
+        for (auto j = i; j < end; ++j) {
+            n->children.push_back(level[j].first);
+            n->bounds.push_back(level[j].second);
+        }
+        above.emplace_back(std::move(n), level[i].second);
     }
-    if (copy->children.empty())
-        return nullptr;
-    if (copy->children.size() == 1 && copy->children[0]->leaf)
-        return copy->children[0];
-    return copy;
+    return above;
 }
 
 } // namespace
 
 KeyMap60 KeyMap60::fromSorted(const std::vector<Entry>& entries) {
     KeyMap60 map;
-    if (!entries.empty())
-        map.m_root = buildSorted(entries, 0, entries.size(), 0);
+    if (entries.empty())
+        return map;
+    std::vector<std::pair<NodePtr, std::uint64_t>> level;
+    for (std::size_t i = 0; i < entries.size(); i += kPacked) {
+        auto leaf = std::make_shared<Node>();
+        auto end = std::min(entries.size(), i + kPacked);
+        leaf->entries.assign(entries.begin() + static_cast<std::ptrdiff_t>(i),
+                             entries.begin() + static_cast<std::ptrdiff_t>(end));
+        level.emplace_back(std::move(leaf), entries[i].first);
+    }
+    while (level.size() > 1)
+        level = branchesOver(level);
+    map.m_root = std::move(level.front().first);
+    map.m_size = entries.size();
     return map;
 }
 
 std::optional<std::uint64_t> KeyMap60::find(std::uint64_t key) const {
     const Node* n = m_root.get();
-    for (int level = 0; n; ++level) {
-        if (n->leaf)
-            return n->key == key ? std::optional(n->value) : std::nullopt;
-        auto bit = chunk(key, level);
-        if (!(n->bitmap & (1u << bit)))
-            return std::nullopt;
-        n = n->children[slot(*n, bit)].get();
+    if (!n)
+        return std::nullopt;
+    while (!n->isLeaf())
+        n = n->children[route(*n, key)].get();
+    auto it = std::lower_bound(n->entries.begin(), n->entries.end(), key, keyLess);
+    if (it == n->entries.end() || it->first != key)
+        return std::nullopt;
+    return it->second;
+}
+
+void KeyMap60::assign(std::uint64_t key, std::uint64_t value) {
+    if (!m_root)
+        m_root = std::make_shared<Node>();
+    bool added = false;
+    auto split = insertInto(m_root, key, value, added);
+    if (split.right) {
+        auto root = std::make_shared<Node>();
+        root->children = {std::move(m_root), std::move(split.right)};
+        root->bounds = {0, split.bound};
+        m_root = std::move(root);
     }
-    return std::nullopt;
+    m_size += added ? 1 : 0;
+}
+
+void KeyMap60::remove(std::uint64_t key) {
+    if (!find(key))
+        return;
+    eraseFrom(m_root, key);
+    --m_size;
+    while (m_root && !m_root->isLeaf() && m_root->children.size() == 1) {
+        NodePtr only = m_root->children.front();
+        m_root = std::move(only);
+    }
+    if (m_root && m_root->isEmpty())
+        m_root.reset();
 }
 
 KeyMap60 KeyMap60::set(std::uint64_t key, std::uint64_t value) const {
-    KeyMap60 map;
-    map.m_root = setIn(m_root, key, value, 0);
+    KeyMap60 map = *this;
+    map.assign(key, value);
     return map;
 }
 
 KeyMap60 KeyMap60::erase(std::uint64_t key) const {
-    KeyMap60 map;
-    map.m_root = eraseIn(m_root, key, 0);
+    KeyMap60 map = *this;
+    map.remove(key);
     return map;
 }
 
@@ -159,6 +249,9 @@ void collectEntries(const ItemList& list, std::uint64_t parent,
 // The changes between two versions of a tree, found by walking only where storage differs.
 class IndexDiff {
 public:
+    // Changing an entry costs about this many times what indexing an item afresh costs.
+    static constexpr std::int64_t kRebuildFactor = 4;
+
     IndexDiff(const IdIndex& base) : m_index(base) {}
 
     IdIndex apply(const ItemList& oldTop, const ItemList& newTop) {
@@ -166,6 +259,15 @@ public:
         // Old subtrees that reappear somewhere in the new tree only change their parent.
         for (const auto& [node, parent] : m_added)
             markMoved(*node);
+        // When a large share of the tree changed (a mass delete, a paste of a whole outline),
+        // indexing the new tree afresh costs less than changing the index item by item.
+        std::int64_t touched = 0;
+        for (const auto& [node, parent] : m_removed)
+            touched += m_moved.count(node) ? 1 : node->count();
+        for (const auto& [node, parent] : m_added)
+            touched += m_moved.count(node) ? 1 : node->count();
+        if (touched * kRebuildFactor > newTop.totalCount())
+            return IdIndex::build(newTop);
         for (const auto& [node, parent] : m_removed)
             if (!m_moved.count(node))
                 eraseSubtree(*node);
@@ -219,7 +321,7 @@ private:
     }
 
     void eraseSubtree(const Item& item) {
-        m_index.parents = m_index.parents.erase(idKey(item.id));
+        m_index.parents.remove(idKey(item.id));
         for (std::size_t i = 0; i < item.children.size(); ++i)
             if (!m_moved.count(item.children.node(i).get()))
                 eraseSubtree(item.children[i]);
@@ -229,7 +331,7 @@ private:
         bool isMove = m_moved.count(&item) > 0;
         if (!isMove && m_index.parents.find(key))
             m_index.ambiguous = true;
-        m_index.parents = m_index.parents.set(key, parent);
+        m_index.parents.assign(key, parent);
         if (isMove)
             return;
         for (std::size_t i = 0; i < item.children.size(); ++i)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -11,8 +12,10 @@ namespace velmora {
 
 class ItemList;
 
-// A persistent map from 60-bit keys to 60-bit values (a hash array mapped trie). Copies share
-// everything; set and erase copy only the path to the changed entry.
+// A persistent map from 60-bit keys to 60-bit values: a B+ tree whose leaves hold up to 64
+// entries side by side, so an entry costs little more than its 16 bytes. Copies share
+// everything; changing a copy copies only the nodes on the path to the change that it still
+// shares with other copies, so a run of changes to one map copies each node at most once.
 class KeyMap60 {
 public:
     using Entry = std::pair<std::uint64_t, std::uint64_t>;
@@ -23,11 +26,17 @@ public:
     [[nodiscard]] std::optional<std::uint64_t> find(std::uint64_t key) const;
     [[nodiscard]] KeyMap60 set(std::uint64_t key, std::uint64_t value) const;
     [[nodiscard]] KeyMap60 erase(std::uint64_t key) const;
+    // The same changes made to this map; other copies keep what they hold.
+    void assign(std::uint64_t key, std::uint64_t value);
+    void remove(std::uint64_t key);
+
+    [[nodiscard]] std::size_t size() const { return m_size; }
 
     struct Node;
 
 private:
-    std::shared_ptr<const Node> m_root;
+    std::shared_ptr<Node> m_root;
+    std::size_t m_size = 0;
 };
 
 // Where every item of a tree stands, by the key of its id: the key of its parent's id, or

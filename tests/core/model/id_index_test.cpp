@@ -59,6 +59,76 @@ TEST(IdIndex, KeyMapSetsFindsAndErases) {
     EXPECT_FALSE(map.find(idKey("2")));
 }
 
+// The map grows past many node splits, shrinks through merges and back to nothing, and every
+// copy taken on the way keeps exactly what it held, whether changed by value or in place.
+TEST(IdIndex, KeyMapAgreesWithAnOrdinaryMapThroughGrowthAndShrinking) {
+    std::mt19937_64 rng(7);
+    std::uniform_int_distribution<std::uint64_t> anyKey(1, 8'000);
+    KeyMap60 map;
+    std::map<std::uint64_t, std::uint64_t> reference;
+    std::vector<std::pair<KeyMap60, std::map<std::uint64_t, std::uint64_t>>> copies;
+    auto agrees = [](const KeyMap60& m, const std::map<std::uint64_t, std::uint64_t>& r) {
+        if (m.size() != r.size())
+            return false;
+        for (std::uint64_t k = 0; k <= 8'001; ++k) {
+            auto found = m.find(k);
+            auto it = r.find(k);
+            if (found.has_value() != (it != r.end()) || (found && *found != it->second))
+                return false;
+        }
+        return true;
+    };
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 6'000; ++i) {
+            auto key = anyKey(rng);
+            if (i % 3 == 0)
+                map = map.set(key, key + 1);
+            else
+                map.assign(key, key * 2);
+            reference[key] = i % 3 == 0 ? key + 1 : key * 2;
+            if (i % 2'000 == 0)
+                copies.emplace_back(map, reference);
+        }
+        EXPECT_TRUE(agrees(map, reference));
+        // Erase most keys, keys the map lacks among them, leaving sparse leaves to merge.
+        for (int i = 0; i < 15'000; ++i) {
+            auto key = anyKey(rng);
+            if (i % 5 == 0)
+                map = map.erase(key);
+            else
+                map.remove(key);
+            reference.erase(key);
+            if (i % 5'000 == 0)
+                copies.emplace_back(map, reference);
+        }
+        EXPECT_TRUE(agrees(map, reference));
+    }
+    for (auto key : std::vector<std::uint64_t>(
+             [&] {
+                 std::vector<std::uint64_t> keys;
+                 for (const auto& [k, v] : reference)
+                     keys.push_back(k);
+                 return keys;
+             }()))
+        map.remove(key);
+    EXPECT_TRUE(agrees(map, {}));
+    for (const auto& [copy, held] : copies)
+        EXPECT_TRUE(agrees(copy, held));
+
+    std::vector<KeyMap60::Entry> sorted;
+    for (std::uint64_t k = 1; k <= 5'000; ++k)
+        sorted.emplace_back(k * 3, k);
+    auto built = KeyMap60::fromSorted(sorted);
+    auto grown = built;
+    for (std::uint64_t k = 1; k <= 5'000; ++k)
+        grown.assign(k * 3 + 1, k);
+    EXPECT_EQ(built.size(), 5'000u);
+    EXPECT_EQ(grown.size(), 10'000u);
+    EXPECT_EQ(built.find(3 * 77), 77u);
+    EXPECT_FALSE(built.find(3 * 77 + 1));
+    EXPECT_EQ(grown.find(3 * 77 + 1), 77u);
+}
+
 // Locating by the index must give the same path as the pre-order scan after any sequence of
 // edits, since every edit carries the index over by its own differences.
 TEST(IdIndex, LocateAgreesWithAScanAfterRandomEdits) {
