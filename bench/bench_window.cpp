@@ -14,11 +14,13 @@
 #include "core/session/editor_session.hpp"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QUndoStack>
+#include <QWindow>
 
 #include <benchmark/benchmark.h>
 
@@ -63,9 +65,15 @@ std::unique_ptr<VelmoraDocument> openDocument(std::int64_t items) {
     return document;
 }
 
+// Shows the window and paints the list. A window paints nothing until the platform has
+// exposed it, which it reports through the event loop (within a moment, offscreen).
 void showAndPaint(DocumentWindowController& window) {
     window.resize(1000, 700);
     window.show();
+    const QDeadlineTimer patience(2000);
+    while (!window.windowHandle()->isExposed() && !patience.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
     window.list().view()->viewport()->repaint();
 }
 
