@@ -8,6 +8,7 @@
 #include "app/views/document_window_controller.hpp"
 #include "app/views/item_text_editor.hpp"
 #include "app/views/list_outline_controller.hpp"
+#include "app/views/list_outline_rows.hpp"
 #include "app/views/list_outline_view.hpp"
 #include "bench/outline_generator.hpp"
 #include "core/model/tree_ops.hpp"
@@ -94,6 +95,19 @@ BENCHMARK(BM_ListFirstPaint)
     ->Arg(1'000'000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
+
+// The list's own share of opening: the rows of every shown item, walked from the tree.
+void BM_ListRowsFirstWalk(benchmark::State& state) {
+    const ItemList& items = bench::cachedOutline(state.range(0)).items;
+    std::vector<ListOutlineRows::Row> rows;
+    for (auto _ : state) {
+        ListOutlineRows walk;
+        walk.walk(items, {}, {}, rows);
+        benchmark::DoNotOptimize(rows.data());
+    }
+    state.counters["rows"] = static_cast<double>(rows.size());
+}
+BENCHMARK(BM_ListRowsFirstWalk)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 void BM_ListAddItemKeystroke(benchmark::State& state) {
     auto document = openDocument(state.range(0));

@@ -37,18 +37,25 @@ void ListOutlineRows::walk(const ItemList& items, const Options& options,
 
 void ListOutlineRows::walkList(const ItemList& items, int depth, Walk& walk) const {
     // The items lie scattered over the heap and the walk reads little of each, so it waits
-    // for memory more than it works: the parts it reads are fetched a few items ahead.
-    // (The item first, its children's list once the item has arrived.)
+    // for memory more than it works: the parts it reads are asked for ahead, the first few
+    // items of a list all at once (most lists are short), then each list of children once
+    // its item has arrived.
     constexpr std::size_t kAhead = 8;
     const std::size_t count = items.size();
+    const auto fetch = [&items](std::size_t i) {
+        const Item* item = items.node(i).get();
+        __builtin_prefetch(&item->collapsed);
+        __builtin_prefetch(&item->children);
+    };
+    for (std::size_t i = 0; i < std::min(kAhead, count); ++i) {
+        fetch(i);
+    }
     for (std::size_t i = 0; i < count; ++i) {
         if (i + kAhead < count) {
-            const Item* ahead = items.node(i + kAhead).get();
-            __builtin_prefetch(&ahead->collapsed);
-            __builtin_prefetch(&ahead->children);
+            fetch(i + kAhead);
         }
-        if (i + kAhead / 2 < count) {
-            __builtin_prefetch(items[i + kAhead / 2].children.storageIdentity());
+        if (i + 2 < count) {
+            __builtin_prefetch(items[i + 2].children.storageIdentity());
         }
         const Item& item = items[i];
         if (walk.options.hidingCompleted && item.checked) {
