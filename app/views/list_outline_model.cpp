@@ -115,9 +115,15 @@ void ListOutlineModel::setOutline(const ItemList& items, Display display) {
         m_rows.swap(rows);
     }
     m_spare = std::move(rows);
-    // The selection is most likely where the rows changed.
+    // The selection is most likely where the rows changed, or where it was found lately.
     if (prefix < shorter || oldCount != newCount) {
         m_hint = prefix;
+    }
+    for (std::size_t& found : m_found) {
+        if (found == kNoRow || found < prefix) {
+            continue;
+        }
+        found = found >= oldCount - suffix ? found + newCount - oldCount : kNoRow;
     }
     m_hint = std::min(m_hint, m_rows.empty() ? 0 : m_rows.size() - 1);
 
@@ -161,17 +167,32 @@ std::optional<int> ListOutlineModel::rowOf(std::string_view id) const {
     if (n == 0) {
         return std::nullopt;
     }
+    const auto found = [this](std::size_t row) {
+        // Most recent first: a row found again moves to the front, a new one takes the place
+        // of the oldest.
+        auto at = std::find(m_found.begin(), m_found.end(), row);
+        if (at == m_found.end()) {
+            at = m_found.end() - 1;
+        }
+        std::rotate(m_found.begin(), at, at + 1);
+        m_found.front() = row;
+        m_hint = row;
+        return static_cast<int>(row);
+    };
+    for (const std::size_t row : m_found) {
+        if (row < n && sameId(m_rows[row].node->id, id)) {
+            return found(row);
+        }
+    }
     const std::size_t hint = std::min(m_hint, n - 1);
     // Outwards from the hint: hint, hint + 1, hint - 1, hint + 2, …
     for (std::size_t distance = 0; distance < n; ++distance) {
         const std::size_t below = hint + distance;
         if (below < n && sameId(m_rows[below].node->id, id)) {
-            m_hint = below;
-            return static_cast<int>(below);
+            return found(below);
         }
         if (distance > 0 && distance <= hint && sameId(m_rows[hint - distance].node->id, id)) {
-            m_hint = hint - distance;
-            return static_cast<int>(hint - distance);
+            return found(hint - distance);
         }
         if (below >= n && distance > hint) {
             break;
