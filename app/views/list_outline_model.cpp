@@ -48,10 +48,10 @@ void ListOutlineModel::setOutline(const ItemList& items, Display display) {
     const std::size_t oldCount = m_rows.size();
     const std::size_t newCount = rows.size();
     const std::size_t shorter = std::min(oldCount, newCount);
-    // A subtree the walk copied to where it was, at its old depth, holds the same rows: the
-    // comparison steps over it instead of comparing a million rows after a keystroke.
     // Rows kept at both ends whose item changed (its own content or something below it).
     std::vector<int> changed;
+    // A subtree the walk copied to where it was, at its old depth, holds the same rows: the
+    // comparison steps over it instead of comparing a million rows after a keystroke.
     const auto& copied = m_walk.copied();
     const auto samePlace = [&](const ListOutlineRows::Copied& span, std::size_t from,
                                std::size_t to) {
