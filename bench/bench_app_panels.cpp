@@ -7,6 +7,7 @@
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
 #include "app/views/document_window_controller.hpp"
+#include "app/views/jump_panel.hpp"
 #include "bench/outline_generator.hpp"
 #include "core/session/editor_session.hpp"
 
@@ -72,6 +73,31 @@ void BM_PaletteFilterKeystroke(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PaletteFilterKeystroke)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+// Opening the jump-to-item panel, and one keystroke of its search for a title no item has
+// (the search looks at every title).
+void BM_JumpPanelOpen(benchmark::State& state) {
+    OpenWindow open(state.range(0));
+    for (auto _ : state) {
+        open.window->perform(Action::jump);
+        state.PauseTiming();
+        open.window->jumpPanel().hide();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_JumpPanelOpen)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_JumpPanelKeystroke(benchmark::State& state) {
+    OpenWindow open(state.range(0));
+    open.window->perform(Action::jump);
+    auto* field = open.window->jumpPanel().findChild<QLineEdit*>(QStringLiteral("jumpField"));
+    bool longer = false;
+    for (auto _ : state) {
+        field->setText(longer ? QStringLiteral("zebra crossing") : QStringLiteral("zebra cross"));
+        longer = !longer;
+    }
+}
+BENCHMARK(BM_JumpPanelKeystroke)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 void BM_HelpSearchKeystroke(benchmark::State& state) {
     OpenWindow open(state.range(0));

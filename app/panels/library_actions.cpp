@@ -49,6 +49,8 @@ Outcome moveItem(LibraryStore& store, const QString& path, const QString& target
     // What is being typed belongs to the file as it is now.
     for (VelmoraDocument* document : affected) {
         emit document->commitEditingRequested();
+        // An autosave underway would put the file back under its old name.
+        document->finishWriting();
     }
     if (QFileInfo::exists(target) && QFileInfo(target) != info) {
         return {Kind::exists, {}, localized(QStringLiteral("library.rename.exists"))};

@@ -38,8 +38,14 @@ DiskFile::~DiskFile() {
 
 std::optional<DiskFile::Stamp> DiskFile::stampOf(const QString& path) {
     struct stat info {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0 ||
-        !S_ISREG(info.st_mode)) {
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        return std::nullopt;
+    }
+    return stampOf(info);
+}
+
+std::optional<DiskFile::Stamp> DiskFile::stampOf(const struct stat& info) {
+    if (!S_ISREG(info.st_mode)) {
         return std::nullopt;
     }
     return Stamp{info.st_dev, info.st_ino,
@@ -61,6 +67,22 @@ void DiskFile::adopt(const QString& path) {
     if (m_stamp) {
         // Held open so that the file can be found again after a rename or a move.
         m_descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    }
+    rewatch();
+}
+
+void DiskFile::adoptWritten(const QString& path, int descriptor) {
+    closeDescriptor();
+    m_path = path;
+    m_stamp.reset();
+    struct stat info {};
+    if (descriptor >= 0 && ::fstat(descriptor, &info) == 0) {
+        m_stamp = stampOf(info);
+    }
+    if (m_stamp) {
+        m_descriptor = descriptor;
+    } else if (descriptor >= 0) {
+        ::close(descriptor);
     }
     rewatch();
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <optional>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 class QFileSystemWatcher;
@@ -30,6 +31,10 @@ public:
 
     // Takes the file at `path` as it is now as the version this program knows, and watches it.
     void adopt(const QString& path);
+    // Takes the file this program wrote at `path` and opened right after writing it (the
+    // descriptor is taken over; -1 when it could not be opened) as the known version, as it
+    // was then: whatever another program did to it since is seen as its change.
+    void adoptWritten(const QString& path, int descriptor);
     // Goes on watching the same version under a new name (a move followed, a rename by the
     // library); an empty path stops watching.
     void follow(const QString& path);
@@ -54,6 +59,7 @@ private:
         bool operator==(const Stamp&) const = default;
     };
     [[nodiscard]] static std::optional<Stamp> stampOf(const QString& path);
+    [[nodiscard]] static std::optional<Stamp> stampOf(const struct stat& info);
     // Where the file the descriptor holds is now linked, if anywhere.
     [[nodiscard]] QString currentPath() const;
     void closeDescriptor();

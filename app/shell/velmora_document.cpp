@@ -73,7 +73,14 @@ VelmoraDocument::VelmoraDocument(const Preferences& preferences, QObject* parent
       m_fileSettings(DocumentCodec::defaultSettings()), m_fileType(nativeType),
       m_disk(new DiskFile(this)), m_undoStack(new QUndoStack(this)) {
     m_session.preferences = editorPreferences(preferences);
-    connect(m_disk, &DiskFile::touched, this, &VelmoraDocument::diskTouched);
+    connect(m_disk, &DiskFile::touched, this, [this] {
+        // Our own write underway touches the file too; what else happened is seen at its end.
+        if (m_pending) {
+            m_touchedWhileWriting = true;
+            return;
+        }
+        emit diskTouched();
+    });
     connect(m_undoStack, &QUndoStack::indexChanged, this, [this] { noteChange(); });
     connect(m_undoStack, &QUndoStack::cleanChanged, this, [this] {
         const bool edited = isEdited();
@@ -84,7 +91,6 @@ VelmoraDocument::VelmoraDocument(const Preferences& preferences, QObject* parent
     });
 }
 
-VelmoraDocument::~VelmoraDocument() = default;
 
 QString VelmoraDocument::typeForPath(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -314,6 +320,10 @@ TreeDocument VelmoraDocument::documentWithDraft() const {
 }
 
 QByteArray VelmoraDocument::data(const QString& destination) {
+    return DocumentCodec::encodeNative(writtenSnapshot(destination), m_fileSettings);
+}
+
+EditorSnapshot VelmoraDocument::writtenSnapshot(const QString& destination) {
     const QString named = destination.isEmpty() ? m_filePath : destination;
     if (!named.isEmpty()) {
         // Renaming the file in the file manager renames the document on its next save.
@@ -323,18 +333,23 @@ QByteArray VelmoraDocument::data(const QString& destination) {
     // caret and its selection, and writes the text typed so far.
     EditorSnapshot written = m_session.snapshot;
     written.document = documentWithDraft();
-    return DocumentCodec::encodeNative(written, m_fileSettings);
+    return written;
 }
 
 std::optional<DocumentError> VelmoraDocument::writeAtomically(const QString& path,
                                                               const QByteArray& bytes) {
+    return writeAtomically(path, bytes.constData(), bytes.size());
+}
+
+std::optional<DocumentError> VelmoraDocument::writeAtomically(const QString& path,
+                                                              const char* bytes, qint64 size) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return DocumentError{file.errorString()};
     }
     // The write is buffered: a full disk shows only when the buffer goes out, and a commit
     // after a failed flush would put a cut-off file in place of the good one.
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    const bool written = file.write(bytes, size) == size && file.flush();
     // A failed flush leaves no reason of its own; the system's is taken at once.
     const int code = errno;
     if (!written) {
@@ -349,6 +364,7 @@ std::optional<DocumentError> VelmoraDocument::writeAtomically(const QString& pat
 }
 
 std::optional<DocumentError> VelmoraDocument::save() {
+    finishWriting();
     if (m_filePath.isEmpty()) {
         return DocumentError{localized(QStringLiteral("document.error.noFile"))};
     }
@@ -361,6 +377,7 @@ std::optional<DocumentError> VelmoraDocument::save() {
 }
 
 std::optional<DocumentError> VelmoraDocument::saveOver() {
+    finishWriting();
     if (m_filePath.isEmpty()) {
         return DocumentError{localized(QStringLiteral("document.error.noFile"))};
     }
@@ -373,6 +390,7 @@ std::optional<DocumentError> VelmoraDocument::saveOver() {
 }
 
 std::optional<DocumentError> VelmoraDocument::saveAs(const QString& path) {
+    finishWriting();
     const QString absolute = QFileInfo(path).absoluteFilePath();
     if (auto error = writeAtomically(absolute, data(absolute))) {
         qCCritical(documentLog).noquote() << "saveAs error" << absolute << error->message;
@@ -388,42 +406,9 @@ std::optional<DocumentError> VelmoraDocument::saveAs(const QString& path) {
     return std::nullopt;
 }
 
-std::optional<DocumentError> VelmoraDocument::autosave(const Preferences& preferences,
-                                                       const QString& untitledFolder) {
-    if (!hasUnautosavedChanges()) {
-        return std::nullopt;
-    }
-    if (!m_filePath.isEmpty()) {
-        if (preferences.autosaveClearsEdited()) {
-            return save();
-        }
-        const quint64 written = m_changeCount;
-        if (auto error = writeInPlace()) {
-            return error;
-        }
-        m_autosavedCount = written;
-        return std::nullopt;
-    }
-    if (untitledFolder.isEmpty()) {
-        return std::nullopt;
-    }
-    // A name of our own: the document id comes from the file and may hold anything.
-    const QString path = !m_autosavePath.isEmpty() ? m_autosavePath
-                                                   : untitledFolder + QLatin1Char('/') +
-                                                         QString::fromStdString(TreeIDs::make()) +
-                                                         QLatin1Char('.') + extension;
-    const quint64 written = m_changeCount;
-    if (auto error = writeAtomically(path, data())) {
-        noteWriteResult(error);
-        return error;
-    }
-    noteWriteResult(std::nullopt);
-    m_autosavePath = path;
-    m_autosavedCount = written;
-    return std::nullopt;
-}
-
 void VelmoraDocument::discardAutosave() {
+    // A write underway would bring the file back.
+    finishWriting();
     if (!m_autosavePath.isEmpty()) {
         QFile::remove(m_autosavePath);
         m_autosavePath.clear();

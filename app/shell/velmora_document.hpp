@@ -8,10 +8,12 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QFuture>
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -125,6 +127,8 @@ public:
     // The file text of the current state with the text being typed (which stays open in its
     // editor); the title becomes the name of `destination` when one is given.
     [[nodiscard]] QByteArray data(const QString& destination = {});
+    // The state that `data` encodes.
+    [[nodiscard]] EditorSnapshot writtenSnapshot(const QString& destination = {});
     // Saves to the document's file (it must have one); clears the edited mark on success.
     std::optional<DocumentError> save();
     // Saves to a new place, which becomes the document's file, of the native type.
@@ -134,6 +138,17 @@ public:
     // is nothing new.
     std::optional<DocumentError> autosave(const Preferences& preferences,
                                           const QString& untitledFolder);
+    // The same write, encoded and written on a worker thread so that a large document never
+    // holds up typing. The state written is taken now (with the text being typed); the end is
+    // announced by `autosaveFinished`. Returns the refusal when the file changed on disk;
+    // nothing when the write started or there was nothing to write. One write at a time:
+    // while one is underway this does nothing, and every other write waits for it first.
+    std::optional<DocumentError> startAutosave(const Preferences& preferences,
+                                               const QString& untitledFolder);
+    // Whether a write started by `startAutosave` is still underway.
+    [[nodiscard]] bool isWriting() const { return m_pending != nullptr; }
+    // Waits for the write underway, if any, and takes in its result.
+    void finishWriting();
     // Where the untitled document was last autosaved, if anywhere.
     [[nodiscard]] QString autosavePath() const { return m_autosavePath; }
     void setAutosavePath(const QString& path) { m_autosavePath = path; }
@@ -166,6 +181,8 @@ public:
     // Writes bytes to a path atomically (temporary file in the same folder, flushed, renamed).
     static std::optional<DocumentError> writeAtomically(const QString& path,
                                                         const QByteArray& bytes);
+    static std::optional<DocumentError> writeAtomically(const QString& path, const char* bytes,
+                                                        qint64 size);
 
 signals:
     // The session changed: views redraw from it.
@@ -185,6 +202,10 @@ signals:
     void diskTouched();
     // The file problem or its reason changed.
     void fileProblemChanged();
+    // A write started by `startAutosave` ended; `previousAutosavePath` is where an untitled
+    // document was autosaved before it.
+    void autosaveFinished(std::optional<velmora::DocumentError> error,
+                          QString previousAutosavePath);
 
 private:
     void noteChange();
@@ -196,6 +217,39 @@ private:
     std::optional<DocumentError> writeOver();
     // Keeps the status line's problem in step with the result of a write.
     void noteWriteResult(const std::optional<DocumentError>& error);
+    // Why the document's file must not be written in place now (another program changed or
+    // removed it), after following a file that moved; nothing when it may be.
+    std::optional<DocumentError> refusalToWriteInPlace();
+
+    // What an autosave writes, taken on the main thread.
+    struct AutosaveJob {
+        QString path;
+        EditorSnapshot snapshot;
+        BackupSettings settings;
+        quint64 written = 0;
+        bool inPlace = false;
+        bool clearsEdited = false;
+    };
+    // An autosave being written on the worker thread.
+    // How a write ended: its failure, or the written file opened right after the write (so
+    // that what another program does to it next is still seen as theirs).
+    struct WriteResult {
+        std::optional<DocumentError> error;
+        int descriptor = -1;
+    };
+    struct PendingWrite {
+        AutosaveJob job;
+        QFuture<WriteResult> result;
+        quint64 serial = 0;
+        QString previousAutosavePath;
+    };
+    // The job of an autosave, or its refusal, or neither when there is nothing to write.
+    std::optional<DocumentError> prepareAutosave(const Preferences& preferences,
+                                                 const QString& untitledFolder,
+                                                 std::optional<AutosaveJob>& job);
+    static WriteResult runAutosave(const AutosaveJob& job);
+    void takeAutosaveResult(const AutosaveJob& job, const WriteResult& result);
+    void settleWrite(quint64 serial);
 
     EditorSession m_session;
     BackupSettings m_fileSettings;
@@ -211,6 +265,10 @@ private:
     bool m_lastEdited = false;
     quint64 m_changeCount = 0;
     quint64 m_autosavedCount = 0;
+    std::unique_ptr<PendingWrite> m_pending;
+    quint64 m_writeSerial = 0;
+    // The file was touched while our own write was underway: looked at again when it ends.
+    bool m_touchedWhileWriting = false;
 };
 
 } // namespace velmora

@@ -102,7 +102,13 @@ VelmoraDocument* VelmoraDocumentController::addDocument(std::unique_ptr<VelmoraD
     VelmoraDocument* added = entry->document.get();
     entry->autosaveTimer = new QTimer(this);
     entry->autosaveTimer->setSingleShot(true);
-    connect(entry->autosaveTimer, &QTimer::timeout, this, [this, added] { autosave(added, true); });
+    // Written on a worker thread: a large document never holds up the typing.
+    connect(entry->autosaveTimer, &QTimer::timeout, this,
+            [this, added] { autosaveInBackground(added); });
+    connect(added, &VelmoraDocument::autosaveFinished, this,
+            [this, added](const std::optional<DocumentError>& error, const QString& previous) {
+                backgroundAutosaveFinished(added, error, previous);
+            });
     connect(added, &VelmoraDocument::changed, this, [this, added] { scheduleAutosave(added); });
     connect(added, &VelmoraDocument::draftEdited, this, [this, added] { scheduleAutosave(added); });
     connect(added, &VelmoraDocument::contentChanged, this,

@@ -131,6 +131,16 @@ private:
     // `userWaiting`: the user is closing or quitting, so a question about the file is asked
     // even when it was asked before.
     bool autosave(VelmoraDocument* document, bool reportFailure, bool userWaiting = false);
+    // The autosave the timer starts: written on a worker thread, its end taken in by
+    // `backgroundAutosaveFinished`.
+    void autosaveInBackground(VelmoraDocument* document);
+    void backgroundAutosaveFinished(VelmoraDocument* document,
+                                    const std::optional<DocumentError>& error,
+                                    const QString& previousAutosavePath);
+    // Takes in the result of an autosave: a failure is reported once per episode and tried
+    // again later; an untitled document's first autosave file goes into the reopen list.
+    bool tookAutosaveResult(VelmoraDocument* document, const std::optional<DocumentError>& error,
+                            const QString& previousAutosavePath, bool reportFailure);
     // Brings the document and its file into agreement after another program touched the file:
     // follows a move, marks a deletion, reloads a changed file when nothing would be lost and
     // otherwise asks (once per version on disk unless `userWaiting`). True when the document

@@ -48,6 +48,8 @@ bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool reportF
         return true;
     }
     entry->autosaveTimer->stop();
+    // A write underway ends first (its result is taken in like any other).
+    document->finishWriting();
     if (!document->hasUnautosavedChanges()) {
         return true;
     }
@@ -68,10 +70,51 @@ bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool reportF
             return false;
         }
     }
+    return tookAutosaveResult(document, error, autosavePath, reportFailure);
+}
+
+void VelmoraDocumentController::autosaveInBackground(VelmoraDocument* document) {
+    Entry* entry = entryOf(document);
+    if (!entry || document->isWriting()) {
+        // The end of the write underway schedules the next one.
+        return;
+    }
+    entry->autosaveTimer->stop();
+    if (!document->hasUnautosavedChanges()) {
+        return;
+    }
+    const QString folder = autosaveFolder();
+    if (document->filePath().isEmpty()) {
+        QDir().mkpath(folder);
+    }
+    auto refusal = document->startAutosave(Preferences(), folder);
+    if (refusal) {
+        // The file changed on disk: settled (and written, where that is the answer) at once.
+        autosave(document, true);
+    }
+}
+
+void VelmoraDocumentController::backgroundAutosaveFinished(
+    VelmoraDocument* document, const std::optional<DocumentError>& error,
+    const QString& previousAutosavePath) {
+    if (!entryOf(document)) {
+        return;
+    }
+    if (tookAutosaveResult(document, error, previousAutosavePath, true)) {
+        // Changes made while it was written are written next.
+        scheduleAutosave(document);
+    }
+}
+
+bool VelmoraDocumentController::tookAutosaveResult(VelmoraDocument* document,
+                                                   const std::optional<DocumentError>& error,
+                                                   const QString& previousAutosavePath,
+                                                   bool reportFailure) {
+    Entry* entry = entryOf(document);
     if (!error) {
         entry->failureReported = false;
         entry->retryDelay = 0;
-        if (document->autosavePath() != autosavePath) {
+        if (document->autosavePath() != previousAutosavePath) {
             // An untitled document now has a file to come back from after a crash.
             writeRestoreList();
         }

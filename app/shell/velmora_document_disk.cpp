@@ -107,7 +107,7 @@ void VelmoraDocument::noteWriteResult(const std::optional<DocumentError>& error)
     }
 }
 
-std::optional<DocumentError> VelmoraDocument::writeInPlace() {
+std::optional<DocumentError> VelmoraDocument::refusalToWriteInPlace() {
     // A sync tool, git or another editor may have written the file: theirs is never lost.
     const DiskFile::Status status = m_disk->status();
     std::optional<DocumentError> refusal;
@@ -133,6 +133,12 @@ std::optional<DocumentError> VelmoraDocument::writeInPlace() {
     }
     if (refusal) {
         noteWriteResult(refusal);
+    }
+    return refusal;
+}
+
+std::optional<DocumentError> VelmoraDocument::writeInPlace() {
+    if (auto refusal = refusalToWriteInPlace()) {
         return refusal;
     }
     return writeOver();
@@ -148,6 +154,7 @@ std::optional<DocumentError> VelmoraDocument::writeOver() {
 }
 
 std::optional<DocumentError> VelmoraDocument::reloadFromDisk(const Preferences& preferences) {
+    finishWriting();
     QFile file(m_filePath);
     if (m_filePath.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         return DocumentError{file.errorString()};

@@ -43,6 +43,7 @@ JumpPanel::JumpPanel(QWidget* parent) : QFrame(parent) {
 void JumpPanel::open(const ItemList& items, bool hidingCompleted,
                      const std::optional<std::string>& hoistRoot) {
     m_hidingCompleted = hidingCompleted;
+    m_items = items;
     m_entries.clear();
     m_entries.reserve(static_cast<std::size_t>(items.totalCount()));
     // Pre-order, without recursion: deep outlines are allowed.
@@ -57,7 +58,7 @@ void JumpPanel::open(const ItemList& items, bool hidingCompleted,
         if (hidingCompleted && item.checked && item.id != hoistRoot) {
             continue;
         }
-        m_entries.push_back({item.id, Text::fold(item.text), oneLine(item.text)});
+        m_entries.push_back({&item, Text::fold(item.text)});
         if (!item.children.empty()) {
             stack.push_back({&item.children, 0});
         }
@@ -93,7 +94,7 @@ std::vector<std::size_t> JumpPanel::matchingEntries(const QString& query) const 
 std::vector<std::string> JumpPanel::matches(const QString& query) const {
     std::vector<std::string> ids;
     for (std::size_t i : matchingEntries(query)) {
-        ids.push_back(m_entries[i].id);
+        ids.push_back(m_entries[i].item->id);
     }
     return ids;
 }
@@ -101,8 +102,8 @@ std::vector<std::string> JumpPanel::matches(const QString& query) const {
 void JumpPanel::update(const QString& query) {
     m_list->clear();
     for (std::size_t i : matchingEntries(query)) {
-        auto* row = new QListWidgetItem(m_entries[i].title, m_list);
-        row->setData(Qt::UserRole, QString::fromStdString(m_entries[i].id));
+        auto* row = new QListWidgetItem(oneLine(m_entries[i].item->text), m_list);
+        row->setData(Qt::UserRole, QString::fromStdString(m_entries[i].item->id));
     }
     if (m_list->count() > 0) {
         m_list->setCurrentRow(0);
@@ -120,6 +121,15 @@ void JumpPanel::choose() {
     if (!id.empty() && onChoose) {
         onChoose(id);
     }
+}
+
+void JumpPanel::hideEvent(QHideEvent* event) {
+    // Only when closed itself: a window minimised with the panel open keeps what it lists.
+    if (isHidden()) {
+        m_entries = {};
+        m_items = ItemList();
+    }
+    QFrame::hideEvent(event);
 }
 
 bool JumpPanel::eventFilter(QObject* watched, QEvent* event) {

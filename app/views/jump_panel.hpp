@@ -39,12 +39,15 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A hidden panel lets go of the items (and of the tree they belong to).
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    // An item that can be gone to: the item itself (inside `m_items`, which keeps the tree
+    // alive) and its title folded for matching. Titles are shown only for the listed matches.
     struct Entry {
-        std::string id;
+        const Item* item = nullptr;
         std::string folded;
-        QString title;
     };
 
     [[nodiscard]] std::vector<std::size_t> matchingEntries(const QString& query) const;
@@ -53,6 +56,7 @@ private:
 
     QLineEdit* m_field = nullptr;
     QListWidget* m_list = nullptr;
+    ItemList m_items;
     std::vector<Entry> m_entries;
     bool m_hidingCompleted = false;
 };

@@ -1,5 +1,6 @@
 #include "core/model/text.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <utf8proc.h>
@@ -87,6 +88,17 @@ std::string validUTF8(std::string_view text) {
 }
 
 std::string fold(std::string_view text) {
+    // Plain ASCII folds to its lower case: the common case, without the Unicode tables.
+    if (std::all_of(text.begin(), text.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::string lower(text);
+        for (char& c : lower) {
+            if (c >= 'A' && c <= 'Z') {
+                c = static_cast<char>(c - 'A' + 'a');
+            }
+        }
+        return lower;
+    }
     return mapped(text,
                   UTF8PROC_STABLE | UTF8PROC_COMPOSE | UTF8PROC_CASEFOLD | UTF8PROC_STRIPMARK);
 }

@@ -11,6 +11,14 @@ TEST(Text, FoldIgnoresCaseAndDiacritics) {
     // A decomposed é folds like the composed one.
     EXPECT_EQ(Text::fold("Cafe\xCC\x81"), Text::fold("café"));
     EXPECT_NE(Text::fold("plan"), Text::fold("plant"));
+    // Plain ASCII takes a shorter way: it must fold exactly as beside a letter that needs the
+    // Unicode tables.
+    std::string ascii;
+    for (int c = 1; c < 0x80; ++c) {
+        ascii += static_cast<char>(c);
+    }
+    EXPECT_EQ(Text::fold(ascii) + Text::fold("\xC3\x89"), Text::fold(ascii + "\xC3\x89"));
+    EXPECT_EQ(Text::fold("\xC3\x89"), "e");
 }
 
 TEST(Text, GraphemesCountUserPerceivedCharacters) {

@@ -1,0 +1,177 @@
+// Autosaving a document: the state to write is taken on the main thread (it shares the tree,
+// so taking it costs nothing), and the encoding and writing, which grow with the document,
+// can run on a worker thread while the user goes on typing.
+#include "app/shell/velmora_document.hpp"
+
+#include "app/shell/preferences.hpp"
+#include "core/formats/native_document_codec.hpp"
+
+#include <QFile>
+#include <QFutureWatcher>
+#include <QPromise>
+#include <QThreadPool>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace velmora {
+namespace {
+
+// One writer for every document: writes follow one another, and the shared pool stays free
+// for the spell checker and the library's search.
+QThreadPool& writerPool() {
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool();
+        p->setMaxThreadCount(1);
+        p->setExpiryTimeout(30'000);
+        return p;
+    }();
+    return *pool;
+}
+
+} // namespace
+
+VelmoraDocument::~VelmoraDocument() {
+    // The write underway ends before the document goes; nobody is told of it any more.
+    if (m_pending) {
+        m_pending->result.waitForFinished();
+        if (const int descriptor = m_pending->result.result().descriptor; descriptor >= 0) {
+            ::close(descriptor);
+        }
+    }
+}
+
+std::optional<DocumentError> VelmoraDocument::prepareAutosave(const Preferences& preferences,
+                                                              const QString& untitledFolder,
+                                                              std::optional<AutosaveJob>& job) {
+    if (!hasUnautosavedChanges()) {
+        return std::nullopt;
+    }
+    AutosaveJob next;
+    next.written = m_changeCount;
+    if (!m_filePath.isEmpty()) {
+        if (auto refusal = refusalToWriteInPlace()) {
+            return refusal;
+        }
+        next.inPlace = true;
+        next.path = m_filePath;
+        next.clearsEdited = preferences.autosaveClearsEdited();
+    } else if (untitledFolder.isEmpty()) {
+        return std::nullopt;
+    } else {
+        // A name of our own: the document id comes from the file and may hold anything.
+        next.path = !m_autosavePath.isEmpty() ? m_autosavePath
+                                              : untitledFolder + QLatin1Char('/') +
+                                                    QString::fromStdString(TreeIDs::make()) +
+                                                    QLatin1Char('.') + extension;
+    }
+    next.snapshot = writtenSnapshot();
+    next.settings = m_fileSettings;
+    job = std::move(next);
+    return std::nullopt;
+}
+
+VelmoraDocument::WriteResult VelmoraDocument::runAutosave(const AutosaveJob& job) {
+    WriteResult result;
+    {
+        // Written from the encoded text itself: a copy would double the memory a large file
+        // takes.
+        const std::string text = NativeDocumentCodec::encode(job.snapshot, job.settings);
+        result.error = writeAtomically(job.path, text.data(), static_cast<qint64>(text.size()));
+    }
+    if (!result.error && job.inPlace) {
+        result.descriptor = ::open(QFile::encodeName(job.path).constData(), O_RDONLY | O_CLOEXEC);
+    }
+    return result;
+}
+
+void VelmoraDocument::takeAutosaveResult(const AutosaveJob& job, const WriteResult& result) {
+    noteWriteResult(result.error);
+    if (result.error) {
+        return;
+    }
+    if (job.inPlace) {
+        m_disk->adoptWritten(job.path, result.descriptor);
+        // Only a write of the latest state saves the document.
+        if (job.clearsEdited && job.written == m_changeCount) {
+            markSaved();
+            return;
+        }
+    } else {
+        m_autosavePath = job.path;
+    }
+    m_autosavedCount = job.written;
+}
+
+std::optional<DocumentError> VelmoraDocument::autosave(const Preferences& preferences,
+                                                       const QString& untitledFolder) {
+    finishWriting();
+    std::optional<AutosaveJob> job;
+    if (auto refusal = prepareAutosave(preferences, untitledFolder, job)) {
+        return refusal;
+    }
+    if (!job) {
+        return std::nullopt;
+    }
+    const WriteResult result = runAutosave(*job);
+    takeAutosaveResult(*job, result);
+    return result.error;
+}
+
+std::optional<DocumentError> VelmoraDocument::startAutosave(const Preferences& preferences,
+                                                            const QString& untitledFolder) {
+    if (m_pending) {
+        return std::nullopt;
+    }
+    std::optional<AutosaveJob> job;
+    if (auto refusal = prepareAutosave(preferences, untitledFolder, job)) {
+        return refusal;
+    }
+    if (!job) {
+        return std::nullopt;
+    }
+    auto pending = std::make_unique<PendingWrite>();
+    pending->serial = ++m_writeSerial;
+    pending->previousAutosavePath = m_autosavePath;
+    auto promise = std::make_shared<QPromise<WriteResult>>();
+    pending->result = promise->future();
+    writerPool().start([promise, job = *job] {
+        promise->start();
+        promise->addResult(runAutosave(job));
+        promise->finish();
+    });
+    pending->job = std::move(*job);
+    auto* watcher = new QFutureWatcher<WriteResult>(this);
+    const quint64 serial = pending->serial;
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, serial] {
+        watcher->deleteLater();
+        settleWrite(serial);
+    });
+    watcher->setFuture(pending->result);
+    m_pending = std::move(pending);
+    return std::nullopt;
+}
+
+void VelmoraDocument::finishWriting() {
+    if (m_pending) {
+        m_pending->result.waitForFinished();
+        settleWrite(m_pending->serial);
+    }
+}
+
+void VelmoraDocument::settleWrite(quint64 serial) {
+    if (!m_pending || m_pending->serial != serial) {
+        return;
+    }
+    const std::unique_ptr<PendingWrite> pending = std::move(m_pending);
+    const WriteResult result = pending->result.result();
+    takeAutosaveResult(pending->job, result);
+    if (m_touchedWhileWriting) {
+        // Whatever else happened to the file meanwhile is looked at now, against our write.
+        m_touchedWhileWriting = false;
+        emit diskTouched();
+    }
+    emit autosaveFinished(result.error, pending->previousAutosavePath);
+}
+
+} // namespace velmora
