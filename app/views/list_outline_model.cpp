@@ -48,26 +48,55 @@ void ListOutlineModel::setOutline(const ItemList& items, Display display) {
     const std::size_t oldCount = m_rows.size();
     const std::size_t newCount = rows.size();
     const std::size_t shorter = std::min(oldCount, newCount);
+    // Rows kept at both ends whose item changed (its own content or something below it).
+    std::vector<int> changed;
+    // A subtree the walk copied to where it was, at its old depth, holds the same rows: the
+    // comparison steps over it instead of comparing a million rows after a keystroke.
+    const auto& copied = m_walk.copied();
+    const auto samePlace = [&](const ListOutlineRows::Copied& span, std::size_t from,
+                               std::size_t to) {
+        return span.from == from && span.to == to &&
+               m_rows[span.from].depth == rows[span.to].depth;
+    };
     std::size_t prefix = 0;
-    while (prefix < shorter && sameRow(m_rows[prefix], rows[prefix])) {
+    auto next = copied.begin();
+    while (prefix < shorter) {
+        while (next != copied.end() && next->to < prefix) {
+            ++next;
+        }
+        if (next != copied.end() && samePlace(*next, prefix, prefix) &&
+            prefix + next->length <= shorter) {
+            prefix += next->length;
+            continue;
+        }
+        if (!sameRow(m_rows[prefix], rows[prefix])) {
+            break;
+        }
+        if (m_rows[prefix].node != rows[prefix].node) {
+            changed.push_back(static_cast<int>(prefix));
+        }
         ++prefix;
     }
     std::size_t suffix = 0;
-    while (suffix < shorter - prefix &&
-           sameRow(m_rows[oldCount - 1 - suffix], rows[newCount - 1 - suffix])) {
+    auto last = copied.rbegin();
+    while (suffix < shorter - prefix) {
+        const std::size_t end = newCount - suffix;
+        while (last != copied.rend() && last->to + last->length > end) {
+            ++last;
+        }
+        if (last != copied.rend() && last->to + last->length == end &&
+            samePlace(*last, oldCount - suffix - last->length, end - last->length) &&
+            suffix + last->length <= shorter - prefix) {
+            suffix += last->length;
+            continue;
+        }
+        if (!sameRow(m_rows[oldCount - 1 - suffix], rows[newCount - 1 - suffix])) {
+            break;
+        }
+        if (m_rows[oldCount - 1 - suffix].node != rows[newCount - 1 - suffix].node) {
+            changed.push_back(static_cast<int>(newCount - 1 - suffix));
+        }
         ++suffix;
-    }
-    // Rows kept at both ends whose item changed (its own content or something below it).
-    std::vector<int> changed;
-    for (std::size_t i = 0; i < prefix; ++i) {
-        if (m_rows[i].node != rows[i].node) {
-            changed.push_back(static_cast<int>(i));
-        }
-    }
-    for (std::size_t k = 0; k < suffix; ++k) {
-        if (m_rows[oldCount - 1 - k].node != rows[newCount - 1 - k].node) {
-            changed.push_back(static_cast<int>(newCount - 1 - k));
-        }
     }
 
     const int first = static_cast<int>(prefix);
@@ -86,9 +115,15 @@ void ListOutlineModel::setOutline(const ItemList& items, Display display) {
         m_rows.swap(rows);
     }
     m_spare = std::move(rows);
-    // The selection is most likely where the rows changed.
+    // The selection is most likely where the rows changed, or where it was found lately.
     if (prefix < shorter || oldCount != newCount) {
         m_hint = prefix;
+    }
+    for (std::size_t& found : m_found) {
+        if (found == kNoRow || found < prefix) {
+            continue;
+        }
+        found = found >= oldCount - suffix ? found + newCount - oldCount : kNoRow;
     }
     m_hint = std::min(m_hint, m_rows.empty() ? 0 : m_rows.size() - 1);
 
@@ -132,17 +167,32 @@ std::optional<int> ListOutlineModel::rowOf(std::string_view id) const {
     if (n == 0) {
         return std::nullopt;
     }
+    const auto found = [this](std::size_t row) {
+        // Most recent first: a row found again moves to the front, a new one takes the place
+        // of the oldest.
+        auto at = std::find(m_found.begin(), m_found.end(), row);
+        if (at == m_found.end()) {
+            at = m_found.end() - 1;
+        }
+        std::rotate(m_found.begin(), at, at + 1);
+        m_found.front() = row;
+        m_hint = row;
+        return static_cast<int>(row);
+    };
+    for (const std::size_t row : m_found) {
+        if (row < n && sameId(m_rows[row].node->id, id)) {
+            return found(row);
+        }
+    }
     const std::size_t hint = std::min(m_hint, n - 1);
     // Outwards from the hint: hint, hint + 1, hint - 1, hint + 2, …
     for (std::size_t distance = 0; distance < n; ++distance) {
         const std::size_t below = hint + distance;
         if (below < n && sameId(m_rows[below].node->id, id)) {
-            m_hint = below;
-            return static_cast<int>(below);
+            return found(below);
         }
         if (distance > 0 && distance <= hint && sameId(m_rows[hint - distance].node->id, id)) {
-            m_hint = hint - distance;
-            return static_cast<int>(hint - distance);
+            return found(hint - distance);
         }
         if (below >= n && distance > hint) {
             break;
@@ -226,6 +276,13 @@ bool ListOutlineModel::showsNote(int row) const {
 int ListOutlineModel::rowHeight(int row) const {
     const int height = showsNote(row) ? kNoteRowHeight : kRowHeight;
     return static_cast<int>(std::lround(height * m_zoom));
+}
+
+QModelIndex ListOutlineModel::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || column != 0 || row < 0 || row >= count()) {
+        return {};
+    }
+    return createIndex(row, column);
 }
 
 int ListOutlineModel::rowCount(const QModelIndex& parent) const {

@@ -6,6 +6,7 @@
 
 #include <QAbstractListModel>
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -69,8 +70,9 @@ public:
     [[nodiscard]] const Display& display() const { return m_display; }
     // How many rows the last change took over from the rows before without walking the tree.
     [[nodiscard]] std::size_t copiedRows() const { return m_walk.copiedRows(); }
-    // The row of the item, or nothing when it is not shown. The search starts where the last
-    // one ended, since a change rarely moves the selection far.
+    // The row of the item, or nothing when it is not shown. The rows found lately are tried
+    // first (undo brings back the selection of a moment ago), then the search starts where
+    // the last change was, since a change rarely moves the selection far.
     [[nodiscard]] std::optional<int> rowOf(std::string_view id) const;
     // The rows of the ids (in either lookup) that are shown, in ascending order.
     [[nodiscard]] std::vector<int> rowsOf(const IdLookup& ids,
@@ -93,6 +95,10 @@ public:
     // The row's height at the current zoom.
     [[nodiscard]] int rowHeight(int row) const;
 
+    // The index of a row without asking the row and column counts again (a tree view asks for
+    // every row each time it lays the rows out).
+    QModelIndex index(int row, int column = 0,
+                      const QModelIndex& parent = QModelIndex()) const override;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
@@ -108,6 +114,9 @@ private:
     double m_zoom = 1.0;
     bool m_loaded = false;
     mutable std::size_t m_hint = 0;
+    // Rows found lately, most recent first, kept in step with the rows removed and inserted.
+    static constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
+    mutable std::array<std::size_t, 4> m_found{kNoRow, kNoRow, kNoRow, kNoRow};
 };
 
 } // namespace velmora

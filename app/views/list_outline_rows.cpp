@@ -29,11 +29,35 @@ void ListOutlineRows::walk(const ItemList& items, const Options& options,
     for (const Copied& copied : walk.copied) {
         m_copiedRows += copied.length;
     }
+    m_copied = std::move(walk.copied);
+    std::sort(m_copied.begin(), m_copied.end(),
+              [](const Copied& a, const Copied& b) { return a.to < b.to; });
     m_options = options;
 }
 
 void ListOutlineRows::walkList(const ItemList& items, int depth, Walk& walk) const {
-    for (const Item& item : items) {
+    // The items lie scattered over the heap and the walk reads little of each, so it waits
+    // for memory more than it works: the parts it reads are asked for ahead, the first few
+    // items of a list all at once (most lists are short), then each list of children once
+    // its item has arrived.
+    constexpr std::size_t kAhead = 8;
+    const std::size_t count = items.size();
+    const auto fetch = [&items](std::size_t i) {
+        const Item* item = items.node(i).get();
+        __builtin_prefetch(&item->collapsed);
+        __builtin_prefetch(&item->children);
+    };
+    for (std::size_t i = 0; i < std::min(kAhead, count); ++i) {
+        fetch(i);
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i + kAhead < count) {
+            fetch(i + kAhead);
+        }
+        if (i + 2 < count) {
+            __builtin_prefetch(items[i + 2].children.storageIdentity());
+        }
+        const Item& item = items[i];
         if (walk.options.hidingCompleted && item.checked) {
             continue;
         }
@@ -50,8 +74,13 @@ void ListOutlineRows::walkItem(const Item& item, int depth, Walk& walk) const {
         const auto& previous = walk.previous;
         if (span.start + span.length <= previous.size() && previous[span.start].node == &item) {
             const int shift = depth - previous[span.start].depth;
-            for (std::uint32_t i = span.start; i < span.start + span.length; ++i) {
-                rows.push_back({previous[i].node, previous[i].depth + shift});
+            const auto from = previous.begin() + span.start;
+            if (shift == 0) {
+                rows.insert(rows.end(), from, from + span.length);
+            } else {
+                for (auto row = from; row != from + span.length; ++row) {
+                    rows.push_back({row->node, row->depth + shift});
+                }
             }
             walk.copied.push_back({span.start, span.length, start});
             return;

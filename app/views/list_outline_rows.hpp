@@ -42,8 +42,18 @@ public:
     void walk(const ItemList& items, const Options& options, const std::vector<Row>& previous,
               std::vector<Row>& rows);
 
+    // A subtree whose old rows were copied: where they were and where they went.
+    struct Copied {
+        std::uint32_t from = 0;
+        std::uint32_t length = 0;
+        std::uint32_t to = 0;
+    };
+
     // How many rows the last walk copied from the walk before instead of walking the tree.
     [[nodiscard]] std::size_t copiedRows() const { return m_copiedRows; }
+    // The subtrees the last walk copied, in the order of their new places. Their rows are the
+    // old ones, each moved by the same number of levels.
+    [[nodiscard]] const std::vector<Copied>& copied() const { return m_copied; }
 
 private:
     struct Span {
@@ -51,12 +61,6 @@ private:
         std::uint32_t length = 0;
     };
     using Spans = std::unordered_map<const Item*, Span>;
-    // A subtree whose old rows were copied: where they were and where they went.
-    struct Copied {
-        std::uint32_t from = 0;
-        std::uint32_t length = 0;
-        std::uint32_t to = 0;
-    };
     struct Walk {
         const Options& options;
         const std::vector<Row>& previous;
@@ -73,6 +77,7 @@ private:
 
     Spans m_spans;
     std::optional<Options> m_options;
+    std::vector<Copied> m_copied;
     std::size_t m_copiedRows = 0;
 };
 

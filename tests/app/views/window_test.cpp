@@ -435,6 +435,45 @@ private slots:
         QCOMPARE(WindowFixture::focus(), &m_app->editor());
     }
 
+    // Edits in the middle of a long list keep it where it was scrolled: checking, adding and
+    // typing an item leave the same row at the top, with the new row under the one it was
+    // added to and the editor over the new row.
+    void editsKeepTheListScrolledWhereItWas() {
+        m_app->newDocument();
+        std::vector<Item> items;
+        for (int n = 0; n < 400; ++n) {
+            items.push_back(itemWith("i" + std::to_string(n), "Item " + std::to_string(n)));
+        }
+        m_app->load(outline(std::move(items), "i300"));
+        const ListOutlineView& list = m_app->list();
+        const auto& model = m_app->window().list().model();
+        const auto topId = [&list] {
+            return list.indexAt(QPoint(20, 2)).data(ListOutlineModel::IdRole).toString();
+        };
+        const QString top = topId();
+        QVERIFY(!top.isEmpty() && top != QStringLiteral("i0"));
+        // A row in the middle of the shown ones.
+        const int middle = *model.rowOf(top.toStdString()) + 5;
+        const std::string picked = model.rowAt(middle).item().id;
+        m_app->click(m_app->titlePoint(picked));
+        QCOMPARE(m_app->session().snapshot.selectedId, std::optional(picked));
+
+        m_app->window().perform(Action::toggleCheck);
+        QCOMPARE(topId(), top);
+        m_app->window().perform(Action::addBelow);
+        QCOMPARE(topId(), top);
+        const auto added = m_app->session().snapshot.editing;
+        QVERIFY(added);
+        QCOMPARE(model.rowOf(added->id), std::optional(middle + 1));
+        const auto editor = m_app->window().list().editorRect(added->id, false, false);
+        QVERIFY(editor && list.viewport()->rect().contains(*editor));
+        QVERIFY(m_app->rowRect(added->id).contains(editor->center()));
+        WindowFixture::type(QStringLiteral("Fresh"));
+        m_app->window().perform(Action::commit);
+        QCOMPARE(topId(), top);
+        QCOMPARE(model.rowAt(middle + 1).item().text, std::string("Fresh"));
+    }
+
     void theStatusLineCountsTheItems() {
         m_app->newDocument();
         m_app->load(outline({itemWith("a", "A", {itemWith("b", "B")})}, "a"));
