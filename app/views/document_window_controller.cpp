@@ -3,6 +3,7 @@
 #include "app/shell/notifications.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
+#include "app/views/canvas_scroll_area.hpp"
 #include "app/views/hoist_bar.hpp"
 #include "app/views/item_text_editor.hpp"
 #include "app/views/jump_panel.hpp"
@@ -17,7 +18,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>

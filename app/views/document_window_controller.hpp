@@ -17,12 +17,12 @@
 class QAction;
 class QKeyEvent;
 class QLabel;
-class QScrollArea;
 class QSplitter;
 class QTimer;
 
 namespace velmora {
 
+class CanvasScrollArea;
 struct EditorSession;
 class CommandPaletteController;
 class HoistBar;
@@ -226,7 +226,7 @@ private:
     QWidget* m_inspectorPlace = nullptr;
     HoistBar* m_hoistBar = nullptr;
     ListOutlineController* m_list = nullptr;
-    QScrollArea* m_canvasScroll = nullptr;
+    CanvasScrollArea* m_canvasScroll = nullptr;
     TreeCanvasView* m_canvas = nullptr;
     ListDragAdapter* m_listDrag = nullptr;
     ListPaper* m_listPaper = nullptr;

@@ -5,6 +5,7 @@
 #include "app/shell/outline_zoom.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
+#include "app/views/canvas_scroll_area.hpp"
 #include "app/views/list_drag_adapter.hpp"
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_view.hpp"
@@ -12,7 +13,6 @@
 #include "app/views/tree_canvas_view.hpp"
 #include "core/session/editor_session.hpp"
 
-#include <QScrollArea>
 #include <QUuid>
 
 #include <cmath>
@@ -20,13 +20,12 @@
 namespace velmora {
 
 void DocumentWindowController::buildCanvas(QWidget* parent) {
-    m_canvasScroll = new QScrollArea(parent);
+    m_canvasScroll = new CanvasScrollArea(parent);
     m_canvasScroll->setObjectName(QStringLiteral("canvasScroll"));
     m_canvasScroll->setFrameShape(QFrame::NoFrame);
-    m_canvasScroll->setWidgetResizable(false);
     m_canvas = new TreeCanvasView;
     m_canvas->setObjectName(QStringLiteral("treeCanvas"));
-    m_canvasScroll->setWidget(m_canvas);
+    m_canvasScroll->setCanvas(m_canvas);
     m_canvasScroll->hide();
 }
 

@@ -4,6 +4,7 @@
 #include "app/shell/main_menu.hpp"
 #include "app/shell/menu_keys.hpp"
 #include "app/shell/velmora_document.hpp"
+#include "app/views/canvas_scroll_area.hpp"
 #include "app/views/item_text_editor.hpp"
 #include "app/views/key_router.hpp"
 #include "app/views/list_outline_controller.hpp"
@@ -23,7 +24,6 @@
 #include <QMainWindow>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QScrollArea>
 #include <QTextEdit>
 
 #include <algorithm>

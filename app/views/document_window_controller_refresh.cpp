@@ -7,6 +7,7 @@
 #include "app/shell/outline_zoom.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
+#include "app/views/canvas_scroll_area.hpp"
 #include "app/views/hoist_bar.hpp"
 #include "app/views/item_text_editor.hpp"
 #include "app/views/list_outline_controller.hpp"
@@ -20,7 +21,6 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
-#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QThreadPool>
 

@@ -1,6 +1,7 @@
 #include "app/views/tree_canvas_view.hpp"
 
 #include "app/views/canvas_painter.hpp"
+#include "app/views/canvas_scroll_area.hpp"
 #include "app/views/note_renderer.hpp"
 #include "app/views/paper_painter.hpp"
 #include "core/layout/column_widths.hpp"
@@ -183,13 +184,22 @@ void TreeCanvasView::watchScrolling() {
     m_scrolledH = connect(area->horizontalScrollBar(), &QScrollBar::valueChanged, this, scrolled);
 }
 
-QRectF TreeCanvasView::toWidget(const QRectF& rect) const {
+QRectF TreeCanvasView::toContent(const QRectF& rect) const {
     const double m = m_magnification;
     return {rect.x() * m, rect.y() * m, rect.width() * m, rect.height() * m};
 }
 
+QRectF TreeCanvasView::toWidget(const QRectF& rect) const {
+    return toContent(rect).translated(-QPointF(scrollOffset()));
+}
+
 QPointF TreeCanvasView::toCanvas(const QPointF& point) const {
-    return point / m_magnification;
+    return (point + QPointF(scrollOffset())) / m_magnification;
+}
+
+QPoint TreeCanvasView::scrollOffset() const {
+    const auto* area = qobject_cast<const CanvasScrollArea*>(scrollArea());
+    return area ? area->offset() : QPoint();
 }
 
 void TreeCanvasView::setMagnification(double magnification) {
@@ -214,6 +224,12 @@ QAbstractScrollArea* TreeCanvasView::scrollArea() const {
 
 void TreeCanvasView::updateSize() {
     const QSizeF frame = m_scene.frameSize() * m_magnification;
+    if (auto* area = qobject_cast<CanvasScrollArea*>(scrollArea())) {
+        // The area scrolls over the drawing; the canvas keeps the viewport's size.
+        area->setContentSize(QSize(static_cast<int>(std::ceil(frame.width())),
+                                   static_cast<int>(std::ceil(frame.height()))));
+        return;
+    }
     QSize visible;
     if (QWidget* viewport = parentWidget(); viewport && scrollArea()) {
         visible = viewport->size();
@@ -250,7 +266,7 @@ bool TreeCanvasView::eventFilter(QObject* watched, QEvent* event) {
 void TreeCanvasView::scrollSelectionIntoView() {
     const auto& selected = m_session.snapshot.selectedId;
     if (const auto block = selected ? m_scene.block(*selected) : std::nullopt) {
-        scrollToVisible(toWidget(block->frame.adjusted(-24, -24, 24, 24)));
+        scrollToVisible(toContent(block->frame.adjusted(-24, -24, 24, 24)));
     }
 }
 
@@ -281,13 +297,15 @@ QPalette TreeCanvasView::paperPalette() const {
 
 void TreeCanvasView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    const QRectF exposed = QRectF(event->rect()).adjusted(-1, -1, 1, 1);
+    const QPointF offset(scrollOffset());
+    const QRectF exposed = QRectF(event->rect()).adjusted(-1, -1, 1, 1).translated(offset);
     const QRectF canvasRect(exposed.topLeft() / m_magnification, exposed.size() / m_magnification);
     // Blocks not measured yet that are exposed anyway (no scroll area told of the move):
     // measured now, the size follows after the paint.
     if (measureShown(canvasRect, false)) {
         QMetaObject::invokeMethod(this, [this] { updateSize(); }, Qt::QueuedConnection);
     }
+    painter.translate(-offset);
     painter.scale(m_magnification, m_magnification);
     const QPalette palette = paperPalette();
     PaperPainter::paintCanvas(painter, canvasRect, m_options.appearance, palette, m_scene.columns,

@@ -67,9 +67,11 @@ public:
     // The title and note rectangles of a shown item, in canvas coordinates.
     [[nodiscard]] std::optional<QRectF> textRect(const std::string& id) const;
     [[nodiscard]] std::optional<QRectF> noteRect(const std::string& id) const;
-    // Canvas coordinates to this widget's (magnified) coordinates and back.
+    // Canvas coordinates to this widget's (magnified, scrolled) coordinates and back.
     [[nodiscard]] QRectF toWidget(const QRectF& rect) const;
     [[nodiscard]] QPointF toCanvas(const QPointF& point) const;
+    // Canvas coordinates to the magnified content the scroll area scrolls over.
+    [[nodiscard]] QRectF toContent(const QRectF& rect) const;
 
     [[nodiscard]] std::vector<ColumnEdge> columnEdges() const { return m_scene.columnEdges(); }
     [[nodiscard]] std::optional<ColumnEdge> edge(double x) const { return m_scene.edge(x); }
@@ -151,7 +153,10 @@ private:
     void updateSize();
     void watchScrolling();
     [[nodiscard]] QAbstractScrollArea* scrollArea() const;
-    void scrollToVisible(const QRectF& widgetRect);
+    // Scrolls the least that shows the rectangle (content coordinates).
+    void scrollToVisible(const QRectF& contentRect);
+    // Where the scroll area's view starts in the content; none outside a canvas scroll area.
+    [[nodiscard]] QPoint scrollOffset() const;
     [[nodiscard]] QPalette paperPalette() const;
 
     EditorSession m_session;

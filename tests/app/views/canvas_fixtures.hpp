@@ -1,10 +1,10 @@
 #pragma once
 
+#include "app/views/canvas_scroll_area.hpp"
 #include "app/views/tree_canvas_view.hpp"
 #include "core/session/editor_session.hpp"
 
 #include <QAbstractScrollArea>
-#include <QScrollArea>
 
 #include <memory>
 #include <string>
@@ -35,7 +35,7 @@ struct CanvasWindow {
     explicit CanvasWindow(const EditorSession& s, QSize size = {900, 600}) {
         area.resize(size);
         canvas = new TreeCanvasView;
-        area.setWidget(canvas);
+        area.setCanvas(canvas);
         area.show();
         canvas->setSession(s);
         canvas->reload();
@@ -47,7 +47,7 @@ struct CanvasWindow {
     }
     // A point of the canvas (canvas coordinates) in the widget's coordinates.
     [[nodiscard]] QPoint at(QPointF canvasPoint) const {
-        return (canvasPoint * canvas->magnification()).toPoint();
+        return canvas->toWidget(QRectF(canvasPoint, QSizeF())).topLeft().toPoint();
     }
     // The centre of an item's knob, in the widget's coordinates.
     [[nodiscard]] QPoint knob(const std::string& id) const {
@@ -62,7 +62,7 @@ struct CanvasWindow {
         return *canvas->scene().block(id);
     }
 
-    QScrollArea area;
+    CanvasScrollArea area;
     TreeCanvasView* canvas = nullptr;
 };
 

@@ -41,12 +41,12 @@ struct LazyWindow {
         area.resize(600, 400);
         canvas = new TreeCanvasView;
         canvas->setLazyThreshold(0);
-        area.setWidget(canvas);
+        area.setCanvas(canvas);
         area.show();
         canvas->setSession(s);
         canvas->reload();
     }
-    QScrollArea area;
+    CanvasScrollArea area;
     TreeCanvasView* canvas = nullptr;
 };
 

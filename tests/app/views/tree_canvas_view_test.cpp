@@ -13,6 +13,8 @@
 #include <QTextLayout>
 #include <QtTest>
 
+#include <limits>
+
 using namespace velmora;
 using velmora::test::CanvasWindow;
 using velmora::test::item;
@@ -415,11 +417,11 @@ private slots:
         CanvasWindow w(s);
         const QSize before = w.canvas->size();
         w.canvas->setMagnification(2);
-        QCOMPARE(w.canvas->size(),
-                 QSize(std::max(before.width(),
-                                int(std::ceil(w.canvas->scene().frameSize().width() * 2))),
-                       std::max(before.height(),
-                                int(std::ceil(w.canvas->scene().frameSize().height() * 2)))));
+        // The area scrolls over the magnified drawing; the canvas keeps the viewport's size.
+        QCOMPARE(w.area.contentSize(),
+                 QSize(int(std::ceil(w.canvas->scene().frameSize().width() * 2)),
+                       int(std::ceil(w.canvas->scene().frameSize().height() * 2))));
+        QCOMPARE(w.canvas->size(), before);
         QSignalSpy toggled(w.canvas, &TreeCanvasView::toggleRequested);
         QTest::mouseClick(w.canvas, Qt::LeftButton, {}, w.knob("a"));
         QCOMPARE(toggled.size(), 1);
@@ -440,6 +442,33 @@ private slots:
         const QRectF frame = w.block("i199").frame;
         QVERIFY(frame.bottom() + 24 <= scrolled + w.area.viewport()->height() + 1);
         QVERIFY(frame.top() >= scrolled);
+    }
+
+    // A widget is at most 16,777,215 pixels tall, less than the drawing of a large outline: the
+    // drawing is scrolled over to its end, where the last item shows and takes clicks.
+    void aDrawingTallerThanAnyWidgetIsShownToItsEnd() {
+        std::string tall = "Line";
+        for (int line = 1; line < 60; ++line) {
+            tall += "\nLine";
+        }
+        std::vector<Item> items;
+        for (int i = 0; i < 6'000; ++i) {
+            items.push_back(item("i" + std::to_string(i), tall));
+        }
+        auto s = test::session(items);
+        s.snapshot.selectedId = "i5999";
+        CanvasWindow w(test::session({item("a", "A")}), {600, 400});
+        w.canvas->setLazyThreshold(std::numeric_limits<std::int64_t>::max());
+        w.canvas->setMagnification(3);
+        w.reload(s);
+        QVERIFY(w.area.contentSize().height() > QWIDGETSIZE_MAX);
+        const QRectF last = w.canvas->toWidget(w.block("i5999").frame);
+        QVERIFY(QRectF(w.canvas->rect()).intersects(last));
+        QSignalSpy select(w.canvas, &TreeCanvasView::selectRequested);
+        const QPointF onTitle = w.canvas->toWidget(*w.canvas->textRect("i5999")).topLeft();
+        QTest::mouseClick(w.canvas, Qt::LeftButton, {}, (onTitle + QPointF(8, 8)).toPoint());
+        QCOMPARE(select.size(), 1);
+        QCOMPARE(select[0][0].toString(), QStringLiteral("i5999"));
     }
 
     // The canvas keeps its layout between reloads; after every kind of change it must draw what
