@@ -178,6 +178,8 @@ void TreeCanvasView::watchScrolling() {
         if (m_lazy && !m_settling && measureShown(shownRect(), true)) {
             updateSize();
             update();
+            // Blocks measured now may have moved what lies over them (the item editor).
+            emit geometryRefreshed();
         }
     };
     m_scrolledV = connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, scrolled);
@@ -303,7 +305,13 @@ void TreeCanvasView::paintEvent(QPaintEvent* event) {
     // Blocks not measured yet that are exposed anyway (no scroll area told of the move):
     // measured now, the size follows after the paint.
     if (measureShown(canvasRect, false)) {
-        QMetaObject::invokeMethod(this, [this] { updateSize(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                updateSize();
+                emit geometryRefreshed();
+            },
+            Qt::QueuedConnection);
     }
     painter.translate(-offset);
     painter.scale(m_magnification, m_magnification);

@@ -113,7 +113,8 @@ signals:
     void columnResized(int depth, double width, bool ended);
     // The magnification changed (by the user's wheel or the zoom commands).
     void magnificationChanged(double magnification);
-    // Blocks moved under anything laid over them (reload, zoom).
+    // Blocks moved under anything laid over them (reload, zoom, blocks measured as they come
+    // into view).
     void geometryRefreshed();
 
 protected:

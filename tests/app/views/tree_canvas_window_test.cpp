@@ -243,6 +243,44 @@ private slots:
         QVERIFY(!fixture.session().snapshot.selectedId);
     }
 
+    // Blocks measured only as they scroll into view move the blocks below them; the item
+    // editor keeps lying over the title it edits.
+    void theEditorStaysOverItsTitleWhileScrollingMeasuresBlocks() {
+        test::WindowFixture fixture;
+        fixture.newDocument();
+        TreeCanvasView& canvas = fixture.window().canvas();
+        canvas.setLazyThreshold(0);
+        EditorSnapshot snapshot = fixture.session().snapshot;
+        std::vector<Item> items;
+        for (int i = 0; i < 80; ++i) {
+            // Titles that wrap: taller than the estimate of one line.
+            items.push_back(item("i" + std::to_string(i),
+                                 "A title long enough to wrap over several lines " +
+                                     std::to_string(i)));
+        }
+        snapshot.document.items = ItemList(std::move(items));
+        snapshot.view = ViewMode::tree;
+        snapshot.selectedId = "i79";
+        snapshot.editing = EditingTarget::item("i79");
+        fixture.load(snapshot);
+        auto* area = qobject_cast<QAbstractScrollArea*>(canvas.parentWidget()->parentWidget());
+        QScrollBar* bar = area->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        auto editorOverTitle = [&] {
+            const QRect title = canvas.toWidget(*canvas.textRect("i79")).toAlignedRect();
+            return std::abs(fixture.editor().geometry().top() + 2 - title.top()) <= 1;
+        };
+        QVERIFY(editorOverTitle());
+        for (int value = bar->value(); value > 0; value -= 150) {
+            bar->setValue(value);
+            QVERIFY(editorOverTitle());
+        }
+        bar->setValue(0);
+        QVERIFY(editorOverTitle());
+        bar->setValue(bar->maximum());
+        QVERIFY(editorOverTitle());
+    }
+
     // The autoscroll of a drag mapped the canvas's point into the viewport as if the canvas
     // held the viewport, and crashed.
     void aDragScrollsTheCanvasAtTheEdgeAndDrops() {
