@@ -170,6 +170,12 @@ void HelpPanelController::buildChips() {
 }
 
 void HelpPanelController::reload() {
+    // Every window has a help panel and most never show it: a hidden one is built when shown.
+    if (!isVisible()) {
+        m_stale = true;
+        return;
+    }
+    m_stale = false;
     m_search->setPlaceholderText(localized(std::string_view("help.search")));
     buildChips();
     while (QLayoutItem* entry = m_stack->takeAt(0)) {
@@ -350,6 +356,13 @@ void HelpPanelController::keycapPressed(KeycapButton* keycap) {
     }
     if (run) {
         run(action);
+    }
+}
+
+void HelpPanelController::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_stale) {
+        reload();
     }
 }
 

@@ -67,6 +67,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // Gives the content the viewport's width and the height its wrapped lines need there.
@@ -80,6 +81,8 @@ private:
     void keycapPressed(KeycapButton* keycap);
 
     bool m_showsAll = false;
+    // Something changed while hidden: built again when shown.
+    bool m_stale = true;
     std::optional<HelpTopic> m_topic;
     QLineEdit* m_search = nullptr;
     QWidget* m_chips = nullptr;

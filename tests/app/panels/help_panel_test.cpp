@@ -4,6 +4,7 @@
 #include "app/panels/help_panel.hpp"
 #include "app/panels/inspector_controller.hpp"
 #include "app/panels/keycap_button.hpp"
+#include "app/shell/app_language.hpp"
 #include "app/shell/application.hpp"
 #include "app/shell/localization.hpp"
 #include "core/commands/help_catalog.hpp"
@@ -206,6 +207,23 @@ private slots:
         WindowFixture::key(Qt::Key_Slash, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(m_app->window().inspector().segment(), InspectorController::Segment::help);
         QCOMPARE(WindowFixture::focus(), help().searchField());
+    }
+
+    // Every window has a help panel and most never show it: a hidden one builds nothing, and
+    // shows what changed meanwhile (the language here) once it is opened.
+    void aHiddenPanelIsBuiltWhenOpenedWithWhatChangedMeanwhile() {
+        const QStringList english = help().shownTexts();
+        m_app->window().perform(Action::toggleHelp);
+        QVERIFY(!help().isVisible());
+        Localization::changeLanguage(AppLanguage::de);
+        QTest::qWait(50);
+        m_app->window().perform(Action::toggleHelp);
+        QVERIFY(help().isVisible());
+        QCOMPARE(help().searchField()->placeholderText(),
+                 localized(std::string_view("help.search")));
+        QVERIFY(help().shownTexts() != english);
+        Localization::changeLanguage(AppLanguage::en);
+        QTRY_COMPARE(help().shownTexts(), english);
     }
 
     // The chords the English help names in its text are the ones the key map binds.
