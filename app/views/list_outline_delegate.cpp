@@ -5,6 +5,7 @@
 #include "app/views/list_outline_model.hpp"
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegularExpression>
@@ -316,7 +317,10 @@ void ListOutlineDelegate::paintTexts(QPainter* painter, const QStyleOptionViewIt
         painter->setFont(title);
         painter->setPen(faded ? secondary : option.palette.color(QPalette::Text));
         const QRect titleRect = g.text.adjusted(scaled(2), 0, 0, 0);
-        painter->drawText(titleRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+        // On the title font's own baseline: a line laid out from the top would sit lower when
+        // a fallback font with a taller ascent (Chinese, Japanese) draws some of its letters.
+        const QFontMetricsF metrics(title);
+        painter->drawText(QPointF(titleRect.left(), titleRect.top() + metrics.ascent()),
                           QFontMetrics(title).elidedText(shownTitle(item.text), Qt::ElideRight,
                                                          titleRect.width()));
     }
