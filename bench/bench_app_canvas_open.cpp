@@ -11,8 +11,11 @@
 #include "core/model/tree_ops.hpp"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTemporaryDir>
 #include <QThreadPool>
+#include <QWindow>
 
 #include <benchmark/benchmark.h>
 
@@ -77,6 +80,11 @@ void BM_CanvasTreeOpen(benchmark::State& state) {
         auto window = std::make_unique<DocumentWindowController>(*document, host);
         window->resize(1000, 700);
         window->show();
+        // Painting draws nothing until the window is exposed.
+        const QDeadlineTimer patience(2000);
+        while (!window->windowHandle()->isExposed() && !patience.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
         window->canvas().repaint();
         state.PauseTiming();
         window.reset();
