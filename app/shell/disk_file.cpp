@@ -61,25 +61,18 @@ void DiskFile::closeDescriptor() {
 }
 
 void DiskFile::adopt(const QString& path) {
-    closeDescriptor();
-    m_path = path;
-    m_stamp = stampOf(path);
-    if (m_stamp) {
-        // Held open so that the file can be found again after a rename or a move.
-        m_descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    }
-    rewatch();
+    adoptOpened(path, path.isEmpty()
+                          ? -1
+                          : ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
 }
 
-void DiskFile::adoptWritten(const QString& path, int descriptor) {
+void DiskFile::adoptOpened(const QString& path, int descriptor) {
     closeDescriptor();
     m_path = path;
-    m_stamp.reset();
     struct stat info {};
-    if (descriptor >= 0 && ::fstat(descriptor, &info) == 0) {
-        m_stamp = stampOf(info);
-    }
-    if (m_stamp) {
+    m_stamp = descriptor >= 0 && ::fstat(descriptor, &info) == 0 ? stampOf(info) : stampOf(path);
+    if (m_stamp && descriptor >= 0) {
+        // Held open so that the file can be found again after a rename or a move.
         m_descriptor = descriptor;
     } else if (descriptor >= 0) {
         ::close(descriptor);

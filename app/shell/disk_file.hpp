@@ -31,10 +31,10 @@ public:
 
     // Takes the file at `path` as it is now as the version this program knows, and watches it.
     void adopt(const QString& path);
-    // Takes the file this program wrote at `path` and opened right after writing it (the
-    // descriptor is taken over; -1 when it could not be opened) as the known version, as it
-    // was then: whatever another program did to it since is seen as its change.
-    void adoptWritten(const QString& path, int descriptor);
+    // The same for the file at `path` already opened (the descriptor is taken over; -1 when it
+    // could not be opened): the known version is the one opened, whatever another program did
+    // to the path since, as for a file this program opens right after writing it.
+    void adoptOpened(const QString& path, int descriptor);
     // Goes on watching the same version under a new name (a move followed, a rename by the
     // library); an empty path stops watching.
     void follow(const QString& path);

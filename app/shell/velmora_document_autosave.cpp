@@ -91,7 +91,7 @@ void VelmoraDocument::takeAutosaveResult(const AutosaveJob& job, const WriteResu
         return;
     }
     if (job.inPlace) {
-        m_disk->adoptWritten(job.path, result.descriptor);
+        m_disk->adoptOpened(job.path, result.descriptor);
         // Only a write of the latest state saves the document.
         if (job.clearsEdited && job.written == m_changeCount) {
             markSaved();
