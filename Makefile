@@ -25,7 +25,7 @@ deps:
 	@bash scripts/install-deps
 
 build-test: deps
-	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DOSTREVO_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DOSTREVO_SANITIZE=ON -DOSTREVO_SHARED_TEST_LIBS=ON $(CMAKE_FLAGS)
 	cmake --build $(TEST_DIR) -j $(JOBS)
 
 test: build-test
