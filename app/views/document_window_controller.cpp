@@ -10,6 +10,7 @@
 #include "app/views/key_router.hpp"
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_view.hpp"
+#include "app/views/tree_canvas_view.hpp"
 #include "app/views/window_toolbar.hpp"
 #include "core/session/editor_session.hpp"
 
@@ -203,6 +204,17 @@ void DocumentWindowController::wireEditor() {
             return std::nullopt;
         }
         return TextDraft{*m_document.session().snapshot.editing, std::move(*text)};
+    });
+    // Text typed past the bottom of the view stays in sight.
+    connect(m_editor, &ItemTextEditor::grew, this, [this] {
+        if (m_placingEditor || !m_editor->isVisible()) {
+            return;
+        }
+        if (showsCanvas() && m_editor->parentWidget() == m_canvas) {
+            m_canvas->scrollIntoView(m_editor->geometry());
+        } else if (!showsCanvas() && m_editor->parentWidget() == m_list->view()->viewport()) {
+            m_list->scrollDownToShow(m_editor->geometry());
+        }
     });
     connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
         // Loading the editor for a new target is no typing (the draft is not ours yet then).

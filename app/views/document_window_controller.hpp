@@ -240,6 +240,7 @@ private:
     Appearance m_appearance;
 
     bool m_performing = false;
+    bool m_placingEditor = false; // the editor grows to a new item's text, not to typing
     bool m_flushing = false;
     std::optional<EditingTarget> m_lastEditing;
     bool m_movingFocus = false;

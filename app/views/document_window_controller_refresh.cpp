@@ -17,6 +17,7 @@
 #include "app/views/window_toolbar.hpp"
 #include "core/session/editor_session.hpp"
 
+#include <QScopedValueRollback>
 #include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
@@ -132,6 +133,7 @@ void DocumentWindowController::showContentView() {
 }
 
 void DocumentWindowController::placeEditor(bool scroll) {
+    const QScopedValueRollback placing(m_placingEditor, true);
     const EditorSession& session = m_document.session();
     const auto& editing = session.snapshot.editing;
     if (!editing) {

@@ -44,7 +44,11 @@ ItemTextEditor::ItemTextEditor(QWidget* parent) : QPlainTextEdit(parent) {
     viewport()->setAutoFillBackground(false);
     setAutoFillBackground(false);
     setAttribute(Qt::WA_MacShowFocusRect, false);
-    connect(this, &QPlainTextEdit::textChanged, this, [this] { fit(); });
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (fit()) {
+            emit grew();
+        }
+    });
     m_spelling = new SpellHighlighter(document());
     m_spelling->followCaret(this);
 }
@@ -87,7 +91,9 @@ bool ItemTextEditor::isComposing() const {
 
 void ItemTextEditor::insertNewline() {
     textCursor().insertText(QStringLiteral("\n"));
-    fit();
+    if (fit()) {
+        emit grew();
+    }
 }
 
 int ItemTextEditor::neededHeight() const {
@@ -98,12 +104,14 @@ int ItemTextEditor::neededHeight() const {
     return static_cast<int>(std::ceil(height + 2 * kDocumentMargin)) + 2 * frameWidth();
 }
 
-void ItemTextEditor::fit() {
+bool ItemTextEditor::fit() {
     const int needed = neededHeight();
-    if (height() < needed) {
+    const bool grows = height() < needed;
+    if (grows) {
         resize(width(), needed);
     }
     viewport()->setAutoFillBackground(drawsBackground());
+    return grows;
 }
 
 bool ItemTextEditor::drawsBackground() const {

@@ -43,8 +43,8 @@ public:
     [[nodiscard]] bool isComposing() const;
     // Replaces the selection by a line feed and fits the editor.
     void insertNewline();
-    // Grows the editor to its text; never shrinks it.
-    void fit();
+    // Grows the editor to its text; never shrinks it. Returns whether it grew.
+    bool fit();
     // The height the text needs, with the insets.
     [[nodiscard]] int neededHeight() const;
     // Whether the editor paints its background (it reaches past the row it covers).
@@ -54,6 +54,10 @@ public:
     void setOutsets(int left, int right);
     // The spell checking of the editor's text.
     [[nodiscard]] SpellHighlighter* spelling() const { return m_spelling; }
+
+signals:
+    // Typing grew the editor.
+    void grew();
 
 protected:
     bool event(QEvent* event) override;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QItemSelectionModel>
+#include <QScrollBar>
 
 namespace velmora {
 
@@ -190,6 +191,23 @@ std::optional<QRect> ListOutlineController::editorRect(const std::string& id, bo
         return geometry.note.isValid() ? std::optional(geometry.note) : std::nullopt;
     }
     return geometry.text;
+}
+
+void ListOutlineController::scrollDownToShow(const QRect& rect) {
+    QScrollBar* bar = m_view->verticalScrollBar();
+    const int visible = m_view->viewport()->height();
+    int top = rect.top();
+    int past = rect.bottom() + 1 - visible;
+    // The view scrolls per row: each step moves the content up by the top row's height.
+    while (past > 0 && bar->value() < bar->maximum()) {
+        const int step = m_view->visualRect(m_view->indexAt(QPoint(0, 0))).height();
+        if (step <= 0 || top - step < 0) {
+            break;
+        }
+        bar->setValue(bar->value() + 1);
+        top -= step;
+        past -= step;
+    }
 }
 
 void ListOutlineController::scrollToItem(const std::string& id) {

@@ -77,6 +77,9 @@ public:
                                                   bool scroll = true);
     // Scrolls the row of the item into view.
     void scrollToItem(const std::string& id);
+    // Scrolls down by whole rows while a rectangle of the viewport (the grown item editor)
+    // reaches past its bottom, as long as the rectangle's top stays in sight.
+    void scrollDownToShow(const QRect& rect);
 
 private:
     void rowPressed(int row, ListOutlineDelegate::Part part);

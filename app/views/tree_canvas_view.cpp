@@ -54,6 +54,7 @@ void TreeCanvasView::setOptions(const CanvasOptions& options) {
 
 void TreeCanvasView::reload() {
     m_measurer->resetCount();
+    m_reach = QRect();
     m_lazy = m_session.snapshot.document.items.totalCount() > m_lazyThreshold;
     m_scene = buildScene(m_session, m_options, m_measurer, m_layoutCache, m_lazy);
     const auto& selected = m_session.snapshot.selectedId;
@@ -225,7 +226,10 @@ QAbstractScrollArea* TreeCanvasView::scrollArea() const {
 }
 
 void TreeCanvasView::updateSize() {
-    const QSizeF frame = m_scene.frameSize() * m_magnification;
+    QSizeF frame = m_scene.frameSize() * m_magnification;
+    if (!m_reach.isNull()) {
+        frame = frame.expandedTo(QSizeF(m_reach.right() + 1, m_reach.bottom() + 1));
+    }
     if (auto* area = qobject_cast<CanvasScrollArea*>(scrollArea())) {
         // The area scrolls over the drawing; the canvas keeps the viewport's size.
         area->setContentSize(QSize(static_cast<int>(std::ceil(frame.width())),
@@ -270,6 +274,15 @@ void TreeCanvasView::scrollSelectionIntoView() {
     if (const auto block = selected ? m_scene.block(*selected) : std::nullopt) {
         scrollToVisible(toContent(block->frame.adjusted(-24, -24, 24, 24)));
     }
+}
+
+void TreeCanvasView::scrollIntoView(const QRect& widgetRect) {
+    // The rectangle may reach past the drawing's end (an editor grown in the last block): the
+    // area scrolls that far until the canvas is laid out again.
+    const QRect content = widgetRect.translated(scrollOffset());
+    m_reach = m_reach.united(content);
+    updateSize();
+    scrollToVisible(QRectF(content));
 }
 
 void TreeCanvasView::scrollToVisible(const QRectF& rect) {

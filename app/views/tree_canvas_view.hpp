@@ -85,6 +85,8 @@ public:
 
     // Scrolls the selected block, with 24 points around it, into view.
     void scrollSelectionIntoView();
+    // Scrolls the least that shows a rectangle of this widget (the grown item editor).
+    void scrollIntoView(const QRect& widgetRect);
 
     void setDragWriter(DragWriter writer) { m_dragWriter = std::move(writer); }
     // The drag data of an item, as a drag out of this view carries it.
@@ -172,6 +174,8 @@ private:
     std::optional<std::string> m_scrolledSelection;
     std::optional<QRectF> m_scrolledFrame;
     double m_magnification = 1.0;
+    // Content pixels kept reachable beyond the drawing until the next reload (see scrollIntoView).
+    QRect m_reach;
 
     std::optional<Resizing> m_resizing;
     QPointF m_dragStart;

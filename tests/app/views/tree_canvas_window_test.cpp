@@ -281,6 +281,63 @@ private slots:
         QVERIFY(editorOverTitle());
     }
 
+    // Typing that grows the editor past the bottom of the view scrolls it into sight, even
+    // past the end of the drawing; growing to a newly placed item's text, or after the user
+    // scrolled away, does not scroll.
+    void typingPastTheBottomOfTheTreeViewKeepsTheEditorInSight() {
+        test::WindowFixture fixture;
+        fixture.newDocument();
+        EditorSnapshot snapshot = longOutline(fixture.session(), ViewMode::tree);
+        snapshot.selectedId = "i59";
+        snapshot.editing = EditingTarget::item("i59");
+        fixture.load(snapshot);
+        TreeCanvasView& canvas = fixture.window().canvas();
+        auto* area = qobject_cast<QAbstractScrollArea*>(canvas.parentWidget()->parentWidget());
+        QScrollBar* bar = area->verticalScrollBar();
+        const int before = bar->value();
+        QVERIFY(before > 0);
+        fixture.type(QStringLiteral(" grows with words enough to wrap the title over line after "
+                                    "line after line after line after line of its block"));
+        QVERIFY(bar->value() > before);
+        QVERIFY(fixture.editor().geometry().top() >= 0);
+        QVERIFY(fixture.editor().geometry().bottom() <= area->viewport()->height());
+
+        bar->setValue(0);
+        QTest::qWait(10);
+        QCOMPARE(bar->value(), 0);
+        fixture.type(QStringLiteral(" and words enough for at least one more line of the block"));
+        QVERIFY(bar->value() > 0);
+        QVERIFY(fixture.editor().geometry().bottom() <= area->viewport()->height());
+
+        // The list scrolls by rows, up to its last one.
+        snapshot = longOutline(fixture.session(), ViewMode::list);
+        fixture.load(snapshot);
+        QScrollBar* rows = fixture.list().verticalScrollBar();
+        const int bottom = fixture.list().viewport()->height();
+        std::string last;
+        for (int i = 0; i < 60 && last.empty(); ++i) {
+            const std::string id = "i" + std::to_string(i);
+            if (fixture.rowRect(id).bottom() >= bottom - 4) {
+                last = id;
+            }
+        }
+        QVERIFY(!last.empty());
+        snapshot.selectedId = last;
+        snapshot.editing = EditingTarget::item(last);
+        fixture.load(snapshot);
+        const int shown = rows->value();
+        QVERIFY(fixture.editor().geometry().bottom() <= bottom);
+        QString words;
+        for (int i = 0; i < 80; ++i) {
+            words += QStringLiteral(" word");
+        }
+        fixture.type(words);
+        QVERIFY(fixture.editor().height() > 60);
+        QVERIFY(rows->value() > shown);
+        QVERIFY(fixture.editor().geometry().top() >= 0);
+        QVERIFY(fixture.editor().geometry().bottom() <= bottom);
+    }
+
     // The autoscroll of a drag mapped the canvas's point into the viewport as if the canvas
     // held the viewport, and crashed.
     void aDragScrollsTheCanvasAtTheEdgeAndDrops() {
