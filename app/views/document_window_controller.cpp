@@ -214,6 +214,7 @@ void DocumentWindowController::wireEditor() {
             m_canvas->scrollIntoView(m_editor->geometry());
         } else if (!showsCanvas() && m_editor->parentWidget() == m_list->view()->viewport()) {
             m_list->scrollDownToShow(m_editor->geometry());
+            liftEditorIntoList();
         }
     });
     connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {

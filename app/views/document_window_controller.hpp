@@ -168,6 +168,7 @@ private:
     // Lays the editor over the edited title or note; `scroll` brings its row into view.
     void placeEditor(bool scroll = true);
     void moveEditorWithRows();
+    void liftEditorIntoList();
     void hideEditor();
     void styleEditor(const Item& item, bool note);
     void focusEditor();

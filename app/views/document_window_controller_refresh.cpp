@@ -199,6 +199,9 @@ void DocumentWindowController::placeEditor(bool scroll) {
     } else {
         m_editor->fit();
     }
+    if (!canvas) {
+        liftEditorIntoList();
+    }
     m_editor->raise();
     m_lastEditing = editing;
 }
@@ -213,6 +216,17 @@ void DocumentWindowController::moveEditorWithRows() {
     placeEditor(false);
     if (wasHidden) {
         followEditing(window()->focusWidget(), false);
+    }
+}
+
+void DocumentWindowController::liftEditorIntoList() {
+    // The list cannot scroll past its last row: an editor grown below the view's bottom rises
+    // over the rows above it, its box hiding them, so that the text typed stays in sight.
+    const int bottom = m_list->view()->viewport()->height();
+    const QRect geometry = m_editor->geometry();
+    const int past = geometry.bottom() + 1 - bottom;
+    if (past > 0 && geometry.top() > 0) {
+        m_editor->move(geometry.left(), std::max(0, geometry.top() - past));
     }
 }
 

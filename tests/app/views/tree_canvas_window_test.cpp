@@ -284,7 +284,7 @@ private slots:
     // Typing that grows the editor past the bottom of the view scrolls it into sight, even
     // past the end of the drawing; growing to a newly placed item's text, or after the user
     // scrolled away, does not scroll.
-    void typingPastTheBottomOfTheTreeViewKeepsTheEditorInSight() {
+    void typingPastTheBottomOfTheViewKeepsTheEditorInSight() {
         test::WindowFixture fixture;
         fixture.newDocument();
         EditorSnapshot snapshot = longOutline(fixture.session(), ViewMode::tree);
@@ -336,6 +336,22 @@ private slots:
         QVERIFY(rows->value() > shown);
         QVERIFY(fixture.editor().geometry().top() >= 0);
         QVERIFY(fixture.editor().geometry().bottom() <= bottom);
+
+        // Past the last row the editor rises over the rows above instead, and stays there
+        // when the rows move under it.
+        snapshot.selectedId = "i59";
+        snapshot.editing = EditingTarget::item("i59");
+        fixture.load(snapshot);
+        QCOMPARE(rows->value(), rows->maximum());
+        const int lastTop = fixture.editor().geometry().top();
+        fixture.type(words);
+        QVERIFY(fixture.editor().geometry().top() < lastTop);
+        QVERIFY(fixture.editor().geometry().bottom() <= bottom);
+        rows->setValue(rows->maximum() - 1);
+        rows->setValue(rows->maximum());
+        QVERIFY(fixture.editor().geometry().top() < lastTop);
+        QVERIFY(fixture.editor().geometry().bottom() <= bottom);
+        QVERIFY(fixture.editor().toPlainText().endsWith(words));
     }
 
     // The autoscroll of a drag mapped the canvas's point into the viewport as if the canvas
