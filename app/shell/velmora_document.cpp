@@ -91,7 +91,6 @@ VelmoraDocument::VelmoraDocument(const Preferences& preferences, QObject* parent
     });
 }
 
-
 QString VelmoraDocument::typeForPath(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("opml") || suffix == QLatin1String("xml")) {
@@ -239,7 +238,9 @@ QString VelmoraDocument::displayName() const {
     if (!m_filePath.isEmpty()) {
         return QFileInfo(m_filePath).completeBaseName();
     }
-    return QString::fromStdString(m_session.snapshot.document.title);
+    const QString title = QString::fromStdString(m_session.snapshot.document.title);
+    return m_untitledNumber > 1 ? title + QLatin1Char(' ') + QString::number(m_untitledNumber)
+                                : title;
 }
 
 QString VelmoraDocument::documentId() const {

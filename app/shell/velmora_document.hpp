@@ -98,8 +98,12 @@ public:
     void setFilePath(const QString& path);
     [[nodiscard]] QString fileType() const { return m_fileType; }
     void setFileType(const QString& type) { m_fileType = type; }
-    // The file name without extension, or the document title for an untitled document.
+    // The file name without extension, or the document title for an untitled document, then
+    // its number when it is not the first open one of that title ("Untitled 2").
     [[nodiscard]] QString displayName() const;
+    // Which of the open untitled documents of the same title this is, counting from 1.
+    [[nodiscard]] int untitledNumber() const { return m_untitledNumber; }
+    void setUntitledNumber(int number) { m_untitledNumber = number; }
     [[nodiscard]] QString documentId() const;
 
     [[nodiscard]] QUndoStack* undoStack() const { return m_undoStack; }
@@ -254,6 +258,7 @@ private:
     EditorSession m_session;
     BackupSettings m_fileSettings;
     QString m_filePath;
+    int m_untitledNumber = 1;
     QString m_fileType;
     QString m_autosavePath;
     DiskFile* m_disk = nullptr;

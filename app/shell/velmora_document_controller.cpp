@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <set>
+
 namespace velmora {
 namespace {
 
@@ -121,6 +123,22 @@ VelmoraDocument* VelmoraDocumentController::addDocument(std::unique_ptr<VelmoraD
         }
         writeRestoreList();
     });
+    if (added->filePath().isEmpty()) {
+        // Two untitled documents never share a name: the second is "Untitled 2".
+        const std::string& title = added->session().snapshot.document.title;
+        std::set<int> taken;
+        for (const auto& other : m_entries) {
+            const VelmoraDocument& open = *other->document;
+            if (open.filePath().isEmpty() && open.session().snapshot.document.title == title) {
+                taken.insert(open.untitledNumber());
+            }
+        }
+        int number = 1;
+        while (taken.count(number) != 0) {
+            ++number;
+        }
+        added->setUntitledNumber(number);
+    }
     m_entries.push_back(std::move(entry));
     // A document opened after the last window closed starts a new list.
     m_keepRestoreList = false;

@@ -88,8 +88,9 @@ void DocumentWindowController::applySidebarWidth() {
     const double stored = Preferences().sidebarWidth();
     const int total = m_split->width();
     int width = stored > 0 ? int(stored) : kDefaultSidebarWidth;
-    width = std::clamp(width, kMinSidebarWidth,
-                       std::max(kMinSidebarWidth, std::min(kMaxSidebarWidth, total - kMinContentWidth)));
+    width = std::clamp(
+        width, kMinSidebarWidth,
+        std::max(kMinSidebarWidth, std::min(kMaxSidebarWidth, total - kMinContentWidth)));
     QList<int> sizes = m_split->sizes();
     const int available = sizes.value(0) + sizes.value(1);
     if (available > width) {

@@ -17,11 +17,11 @@
 #include "app/views/window_toolbar.hpp"
 #include "core/session/editor_session.hpp"
 
-#include <QScopedValueRollback>
 #include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QThreadPool>
 

@@ -171,8 +171,8 @@ void ItemTextEditor::paintBox(QPainter& painter, QPointF origin) const {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
     painter.setBrush(palette().color(QPalette::Base));
-    painter.drawRoundedRect(
-        QRectF(rect()).translated(-origin).adjusted(0.75, 0.75, -0.75, -0.75), 5, 5);
+    painter.drawRoundedRect(QRectF(rect()).translated(-origin).adjusted(0.75, 0.75, -0.75, -0.75),
+                            5, 5);
 }
 
 void ItemTextEditor::contextMenuEvent(QContextMenuEvent* event) {

@@ -124,8 +124,8 @@ bool TreeCanvasView::measureShown(const QRectF& rect, bool keepAnchor) {
         return false;
     }
     const double top = rect.top() - CanvasScene::insetY;
-    const auto part = LayoutQuery::visible(*m_scene.tree, top, rect.bottom() - CanvasScene::insetY,
-                                           nullptr);
+    const auto part =
+        LayoutQuery::visible(*m_scene.tree, top, rect.bottom() - CanvasScene::insetY, nullptr);
     std::unordered_set<const Item*> changed;
     std::optional<std::pair<std::string, double>> anchor; // the topmost block within the rect
     for (std::size_t i = 0; i < part.blocks.size(); ++i) {
@@ -137,15 +137,13 @@ bool TreeCanvasView::measureShown(const QRectF& rect, bool keepAnchor) {
             continue;
         }
         const Item& item = *placed.entry->node;
-        (void)m_measurer->measure(placed.entry->node,
-                                  TreeLayout::nodeWidth(placed.entry->depth, m_scene.columns),
-                                  m_scene.labelDots && item.color.has_value(),
-                                  m_scene.noteShow(item));
+        (void)m_measurer->measure(
+            placed.entry->node, TreeLayout::nodeWidth(placed.entry->depth, m_scene.columns),
+            m_scene.labelDots && item.color.has_value(), m_scene.noteShow(item));
         // The block and its ancestors are laid out again.
-        for (int at = static_cast<int>(i); at >= 0 && changed.insert(
-                                                 part.blocks[static_cast<std::size_t>(at)]
-                                                     .entry->node.get())
-                                                 .second;
+        for (int at = static_cast<int>(i);
+             at >= 0 &&
+             changed.insert(part.blocks[static_cast<std::size_t>(at)].entry->node.get()).second;
              at = part.blocks[static_cast<std::size_t>(at)].parent) {
         }
     }
@@ -161,7 +159,8 @@ bool TreeCanvasView::measureShown(const QRectF& rect, bool keepAnchor) {
             if (shift != 0) {
                 updateSize();
                 QScrollBar* bar = area->verticalScrollBar();
-                bar->setValue(bar->value() + static_cast<int>(std::lround(shift * m_magnification)));
+                bar->setValue(bar->value() +
+                              static_cast<int>(std::lround(shift * m_magnification)));
             }
         }
     }

@@ -128,6 +128,13 @@ private slots:
         QList<QAction*> listed = documentItems(menu);
         QCOMPARE(listed.size(), 2);
         QCOMPARE(listed[0]->text(), mnemonicSafe(first->displayName()));
+        // Two untitled documents are told apart, as their windows and tabs are.
+        const QString untitled = localized(QStringLiteral("document.untitled"));
+        QCOMPARE(first->displayName(), untitled);
+        QCOMPARE(second->displayName(), untitled + QStringLiteral(" 2"));
+        QCOMPARE(listed[1]->text(), mnemonicSafe(second->displayName()));
+        QVERIFY(controller().windowOf(second)->windowTitle().startsWith(untitled +
+                                                                        QStringLiteral(" 2")));
         QVERIFY(listed[0]->isChecked());
         QVERIFY(!listed[1]->isChecked());
 
@@ -180,7 +187,7 @@ private slots:
         QListWidget* list = dialog.list();
         QCOMPARE(list->count(), 12);
         list->item(0)->setCheckState(Qt::Unchecked); // add-below
-        list->setCurrentRow(11);                      // the label menu
+        list->setCurrentRow(11);                     // the label menu
         dialog.moveSelected(-1);
         dialog.moveSelected(-20); // nothing past the top
         list->setCurrentRow(2);   // indent

@@ -254,9 +254,9 @@ private slots:
         std::vector<Item> items;
         for (int i = 0; i < 80; ++i) {
             // Titles that wrap: taller than the estimate of one line.
-            items.push_back(item("i" + std::to_string(i),
-                                 "A title long enough to wrap over several lines " +
-                                     std::to_string(i)));
+            items.push_back(
+                item("i" + std::to_string(i),
+                     "A title long enough to wrap over several lines " + std::to_string(i)));
         }
         snapshot.document.items = ItemList(std::move(items));
         snapshot.view = ViewMode::tree;
