@@ -101,9 +101,12 @@ std::vector<std::string> JumpPanel::matches(const QString& query) const {
 
 void JumpPanel::update(const QString& query) {
     m_list->clear();
+    // Rows of one height with room around the text, whatever script a title is in.
+    const QSize rowSize(0, m_list->fontMetrics().height() + 8);
     for (std::size_t i : matchingEntries(query)) {
         auto* row = new QListWidgetItem(oneLine(m_entries[i].item->text), m_list);
         row->setData(Qt::UserRole, QString::fromStdString(m_entries[i].item->id));
+        row->setSizeHint(rowSize);
     }
     if (m_list->count() > 0) {
         m_list->setCurrentRow(0);
