@@ -8,6 +8,7 @@
 #include "app/shell/single_instance.hpp"
 #include "app/shell/termination_signals.hpp"
 #include "app/shell/velmora_document_controller.hpp"
+#include "app/views/contrast_style.hpp"
 
 #include <QApplication>
 #include <QDir>
@@ -30,7 +31,9 @@ void Application::configure(QCoreApplication& application) {
         QGuiApplication::setApplicationDisplayName(QStringLiteral("Ostrevo"));
         QGuiApplication::setDesktopFileName(QStringLiteral("ostrevo"));
         QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/ostrevo.svg")));
-        Q_UNUSED(gui);
+        if (qobject_cast<QApplication*>(gui)) {
+            ContrastStyle::install();
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #include "app/views/appearance.hpp"
 
+#include <QPainter>
 #include <QPalette>
 
 #include <algorithm>
@@ -116,6 +117,37 @@ QColor Appearances::secondaryText(const QPalette& palette) {
     QColor color = palette.color(QPalette::Text);
     color.setAlphaF(0.55f);
     return color;
+}
+
+void Appearances::paintTick(QPainter& painter, QPointF centre, const QColor& color, double scale) {
+    QPen pen(color, 1.75 * scale);
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    const QPointF points[] = {{centre.x() - 4 * scale, centre.y()},
+                              {centre.x() - 1.5 * scale, centre.y() + 2.5 * scale},
+                              {centre.x() + 4 * scale, centre.y() - 3 * scale}};
+    painter.drawPolyline(points, 3);
+}
+
+void Appearances::paintCheckBox(QPainter& painter, const QRectF& box, bool checked,
+                                const QColor& accent, const QColor& outline, const QColor& fill,
+                                double scale) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double radius = 3.5 * scale;
+    if (checked) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(accent);
+        painter.drawRoundedRect(box, radius, radius);
+        paintTick(painter, box.center() + QPointF(0, 0.25 * scale), Qt::white, scale);
+    } else {
+        painter.setPen(QPen(outline, 1));
+        painter.setBrush(fill);
+        painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    }
+    painter.restore();
 }
 
 } // namespace velmora

@@ -4,9 +4,12 @@
 #include "core/model/color_label.hpp"
 
 #include <QColor>
+#include <QPointF>
+#include <QRectF>
 
 #include <optional>
 
+class QPainter;
 class QPalette;
 
 namespace velmora {
@@ -54,6 +57,14 @@ namespace Appearances {
 
 // The secondary text colour of a palette (notes, counts).
 [[nodiscard]] QColor secondaryText(const QPalette& palette);
+
+// A tick centred on `centre`, as check boxes and the web style's check marks draw it, with
+// its size multiplied by `scale`.
+void paintTick(QPainter& painter, QPointF centre, const QColor& color, double scale = 1);
+// A check box in `box`, as every view of the outline draws it: filled with `accent` and ticked
+// in white when checked, else outlined in `outline` over `fill`. Leaves the painter as it was.
+void paintCheckBox(QPainter& painter, const QRectF& box, bool checked, const QColor& accent,
+                   const QColor& outline, const QColor& fill, double scale = 1);
 
 } // namespace Appearances
 } // namespace velmora

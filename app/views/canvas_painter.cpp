@@ -75,8 +75,7 @@ void paintLinks(QPainter& painter, const CanvasScene& scene, const LayoutQuery::
     painter.strokePath(lit, pen);
 }
 
-void paintKnobs(QPainter& painter, const LayoutQuery::Visible& part,
-                const CanvasPalette& colors) {
+void paintKnobs(QPainter& painter, const LayoutQuery::Visible& part, const CanvasPalette& colors) {
     const QFont countFont = CanvasBlockStyle::font(CanvasBlockStyle::countSize);
     const QFontMetricsF countMetrics(countFont);
     painter.setFont(countFont);
@@ -130,36 +129,16 @@ void paintBackground(QPainter& painter, const CanvasBlock& block, const CanvasPa
     }
 }
 
-void paintTick(QPainter& painter, QPointF c, const QColor& color) {
-    QPen pen(color, 1.75);
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    const QPointF points[] = {
-        {c.x() - 4, c.y()}, {c.x() - 1.5, c.y() + 2.5}, {c.x() + 4, c.y() - 3}};
-    painter.drawPolyline(points, 3);
-}
-
 void paintControls(QPainter& painter, const CanvasBlock& block, const CanvasPalette& colors,
                    const Appearance& appearance, bool checksVisible) {
     const Item& item = block.item();
     if (checksVisible && appearance.checkStyle == CheckStyle::box) {
-        const QRectF box = CanvasPainter::checkBoxRect();
-        if (item.checked) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(colors.accent);
-            painter.drawRoundedRect(box, 3.5, 3.5);
-            paintTick(painter, box.center() + QPointF(0, 0.25), Qt::white);
-        } else {
-            painter.setPen(QPen(colors.secondary, 1));
-            painter.setBrush(colors.textBackground);
-            painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), 3.5, 3.5);
-        }
+        Appearances::paintCheckBox(painter, CanvasPainter::checkBoxRect(), item.checked,
+                                   colors.accent, colors.secondary, colors.textBackground);
     } else if (checksVisible && appearance.checkStyle == CheckStyle::web) {
         const QPointF c = CanvasPainter::checkMarkCentre();
         if (item.checked) {
-            paintTick(painter, c, appearance.highlight(colors.dark, colors.accent));
+            Appearances::paintTick(painter, c, appearance.highlight(colors.dark, colors.accent));
         } else if (block.hasChildren) {
             // The mark folds its item: a small chevron says so.
             QPen pen(colors.tertiary, 1.5);

@@ -271,39 +271,14 @@ void ListOutlineDelegate::paintCheck(QPainter* painter, const QStyleOptionViewIt
     if (m_appearance.checkStyle == CheckStyle::box) {
         // Drawn as the tree view draws it: the style's own box all but vanishes on dark paper.
         const double z = m_zoom;
-        const QRectF box(c.x() - 7 * z, c.y() - 7 * z, 14 * z, 14 * z);
-        painter->save();
-        painter->setRenderHint(QPainter::Antialiasing);
-        if (item.checked) {
-            painter->setPen(Qt::NoPen);
-            painter->setBrush(highlight);
-            painter->drawRoundedRect(box, 3.5 * z, 3.5 * z);
-            QPainterPath tick;
-            const QPointF t = box.center() + QPointF(0, 0.25 * z);
-            tick.moveTo(t.x() - 4 * z, t.y());
-            tick.lineTo(t.x() - 1.5 * z, t.y() + 2.5 * z);
-            tick.lineTo(t.x() + 4 * z, t.y() - 3 * z);
-            painter->setPen(QPen(Qt::white, 1.75 * z, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-            painter->setBrush(Qt::NoBrush);
-            painter->drawPath(tick);
-        } else {
-            painter->setPen(QPen(Appearances::secondaryText(option.palette), 1));
-            painter->setBrush(option.palette.color(QPalette::Base));
-            painter->drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), 3.5 * z, 3.5 * z);
-        }
-        painter->restore();
+        Appearances::paintCheckBox(
+            *painter, QRectF(c.x() - 7 * z, c.y() - 7 * z, 14 * z, 14 * z), item.checked, highlight,
+            Appearances::secondaryText(option.palette), option.palette.color(QPalette::Base), z);
         return;
     }
     // The web style: a tick when checked, else a bullet that doubles as the fold control.
     if (item.checked) {
-        QPainterPath tick;
-        const double z = m_zoom;
-        tick.moveTo(c.x() - 4 * z, c.y());
-        tick.lineTo(c.x() - 1.5 * z, c.y() + 2.5 * z);
-        tick.lineTo(c.x() + 4 * z, c.y() - 3 * z);
-        painter->setPen(QPen(highlight, 1.75 * z, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter->setBrush(Qt::NoBrush);
-        painter->drawPath(tick);
+        Appearances::paintTick(*painter, c, highlight, m_zoom);
         return;
     }
     painter->setPen(Qt::NoPen);

@@ -3,6 +3,7 @@
 #include "app/shell/application.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/views/appearance.hpp"
+#include "app/views/contrast_style.hpp"
 #include "app/views/item_text_editor.hpp"
 #include "app/views/key_router.hpp"
 #include "app/views/list_drag_adapter.hpp"
@@ -12,9 +13,11 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStyleOption>
 #include <QtTest>
 
 #include <cmath>
@@ -330,8 +333,7 @@ private slots:
             for (int n = depth < 3 ? percent(rng) % 5 : 0; n > 0; --n) {
                 children.push_back(grow(depth + 1));
             }
-            return itemWith("i" + std::to_string(serial++), std::move(children),
-                            percent(rng) < 25);
+            return itemWith("i" + std::to_string(serial++), std::move(children), percent(rng) < 25);
         };
         std::vector<Item> top;
         for (int i = 0; i < 6; ++i) {
@@ -514,6 +516,51 @@ private slots:
         QCOMPARE(appearance.highlight(false, Qt::blue), QColor::fromRgbF(0.11f, 0.42f, 0.314f));
         appearance.highlightColor = HighlightColor::accent;
         QCOMPARE(appearance.highlight(false, Qt::blue), QColor(Qt::blue));
+    }
+
+    // Check boxes stand out from a dark window: the style the application installs draws their
+    // outline in the text's colour and fills a ticked one with the accent.
+    void checkBoxesShowOnADarkPalette() {
+        QVERIFY(qobject_cast<ContrastStyle*>(QApplication::style()));
+        QPalette dark;
+        dark.setColor(QPalette::Window, QColor(40, 40, 40));
+        dark.setColor(QPalette::Base, QColor(30, 30, 30));
+        dark.setColor(QPalette::WindowText, QColor(235, 235, 235));
+        dark.setColor(QPalette::Text, QColor(235, 235, 235));
+        dark.setColor(QPalette::Highlight, QColor(53, 132, 228));
+        QCheckBox box;
+        box.setPalette(dark);
+        box.resize(box.sizeHint());
+        QStyleOptionButton option;
+        option.initFrom(&box);
+        const QRect indicator =
+            box.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, &box);
+        QVERIFY(!indicator.isEmpty());
+        // The lightest pixel of the box, and whether any pixel is the accent's blue.
+        auto lightest = [&] {
+            const QImage image = box.grab().toImage();
+            int most = 0;
+            for (int y = indicator.top(); y <= indicator.bottom(); ++y) {
+                for (int x = indicator.left(); x <= indicator.right(); ++x) {
+                    most = std::max(most, QColor(image.pixel(x, y)).lightness());
+                }
+            }
+            return most;
+        };
+        auto accented = [&] {
+            const QImage image = box.grab().toImage();
+            const QPoint centre = indicator.center();
+            // Above the tick and the bar.
+            const QColor above(image.pixel(centre.x(), centre.y() - indicator.height() / 3));
+            return above.blue() > 180 && above.red() < 120;
+        };
+        QVERIFY(lightest() > 110);
+        QVERIFY(!accented());
+        box.setChecked(true);
+        QVERIFY(accented());
+        box.setTristate(true);
+        box.setCheckState(Qt::PartiallyChecked);
+        QVERIFY(accented());
     }
 
 private:
