@@ -211,7 +211,8 @@ void DocumentWindowController::wireEditor() {
             return;
         }
         if (showsCanvas() && m_editor->parentWidget() == m_canvas) {
-            m_canvas->scrollIntoView(m_editor->geometry());
+            // With a little of the paper below it, clear of the scroll bar.
+            m_canvas->scrollIntoView(m_editor->geometry().adjusted(0, 0, 0, 8));
         } else if (!showsCanvas() && m_editor->parentWidget() == m_list->view()->viewport()) {
             m_list->scrollDownToShow(m_editor->geometry());
             liftEditorIntoList();
