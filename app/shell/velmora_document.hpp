@@ -149,7 +149,12 @@ public:
     // while one is underway this does nothing, and every other write waits for it first.
     std::optional<DocumentError> startAutosave(const Preferences& preferences,
                                                const QString& untitledFolder);
-    // Whether a write started by `startAutosave` is still underway.
+    // Saves as `save` does, but encodes and writes on the worker thread, for a document too
+    // large to save between two keystrokes. The state written is taken now; the end is
+    // announced by `saveFinished`, and the edited mark clears then unless the document changed
+    // meanwhile. Returns at once the refusal to write (no file, another program's version).
+    std::optional<DocumentError> startSave();
+    // Whether a write started by `startAutosave` or `startSave` is still underway.
     [[nodiscard]] bool isWriting() const { return m_pending != nullptr; }
     // Waits for the write underway, if any, and takes in its result.
     void finishWriting();
@@ -206,10 +211,14 @@ signals:
     void diskTouched();
     // The file problem or its reason changed.
     void fileProblemChanged();
+    // A save or an autosave was written (the status line says when).
+    void fileWritten();
     // A write started by `startAutosave` ended; `previousAutosavePath` is where an untitled
     // document was autosaved before it.
     void autosaveFinished(std::optional<velmora::DocumentError> error,
                           QString previousAutosavePath);
+    // A save started by `startSave` ended, with its failure if it failed.
+    void saveFinished(std::optional<velmora::DocumentError> error);
 
 private:
     void noteChange();
@@ -233,6 +242,7 @@ private:
         quint64 written = 0;
         bool inPlace = false;
         bool clearsEdited = false;
+        bool save = false; // the user's save, not an autosave
     };
     // An autosave being written on the worker thread.
     // How a write ended: its failure, or the written file opened right after the write (so
@@ -251,6 +261,8 @@ private:
     std::optional<DocumentError> prepareAutosave(const Preferences& preferences,
                                                  const QString& untitledFolder,
                                                  std::optional<AutosaveJob>& job);
+    // Hands the job to the writer thread; one write at a time.
+    void startWrite(AutosaveJob job);
     static WriteResult runAutosave(const AutosaveJob& job);
     void takeAutosaveResult(const AutosaveJob& job, const WriteResult& result);
     void settleWrite(quint64 serial);

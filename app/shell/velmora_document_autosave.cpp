@@ -3,6 +3,8 @@
 // can run on a worker thread while the user goes on typing.
 #include "app/shell/velmora_document.hpp"
 
+#include "app/shell/app_log.hpp"
+#include "app/shell/localization.hpp"
 #include "app/shell/preferences.hpp"
 #include "core/formats/native_document_codec.hpp"
 
@@ -130,17 +132,42 @@ std::optional<DocumentError> VelmoraDocument::startAutosave(const Preferences& p
     if (!job) {
         return std::nullopt;
     }
+    startWrite(std::move(*job));
+    return std::nullopt;
+}
+
+std::optional<DocumentError> VelmoraDocument::startSave() {
+    finishWriting();
+    if (m_filePath.isEmpty()) {
+        return DocumentError{localized(QStringLiteral("document.error.noFile"))};
+    }
+    if (auto refusal = refusalToWriteInPlace()) {
+        return refusal;
+    }
+    AutosaveJob job;
+    job.written = m_changeCount;
+    job.inPlace = true;
+    job.path = m_filePath;
+    job.clearsEdited = true;
+    job.save = true;
+    job.snapshot = writtenSnapshot();
+    job.settings = m_fileSettings;
+    startWrite(std::move(job));
+    return std::nullopt;
+}
+
+void VelmoraDocument::startWrite(AutosaveJob job) {
     auto pending = std::make_unique<PendingWrite>();
     pending->serial = ++m_writeSerial;
     pending->previousAutosavePath = m_autosavePath;
     auto promise = std::make_shared<QPromise<WriteResult>>();
     pending->result = promise->future();
-    writerPool().start([promise, job = *job] {
+    writerPool().start([promise, job] {
         promise->start();
         promise->addResult(runAutosave(job));
         promise->finish();
     });
-    pending->job = std::move(*job);
+    pending->job = std::move(job);
     auto* watcher = new QFutureWatcher<WriteResult>(this);
     const quint64 serial = pending->serial;
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, serial] {
@@ -149,7 +176,6 @@ std::optional<DocumentError> VelmoraDocument::startAutosave(const Preferences& p
     });
     watcher->setFuture(pending->result);
     m_pending = std::move(pending);
-    return std::nullopt;
 }
 
 void VelmoraDocument::finishWriting() {
@@ -170,6 +196,14 @@ void VelmoraDocument::settleWrite(quint64 serial) {
         // Whatever else happened to the file meanwhile is looked at now, against our write.
         m_touchedWhileWriting = false;
         emit diskTouched();
+    }
+    if (pending->job.save) {
+        if (result.error) {
+            qCCritical(documentLog).noquote()
+                << "save error" << pending->job.path << result.error->message;
+        }
+        emit saveFinished(result.error);
+        return;
     }
     emit autosaveFinished(result.error, pending->previousAutosavePath);
 }

@@ -111,6 +111,10 @@ VelmoraDocument* VelmoraDocumentController::addDocument(std::unique_ptr<VelmoraD
             [this, added](const std::optional<DocumentError>& error, const QString& previous) {
                 backgroundAutosaveFinished(added, error, previous);
             });
+    connect(added, &VelmoraDocument::saveFinished, this,
+            [this, added](const std::optional<DocumentError>& error) {
+                finishWrite(added, windowOf(added), error);
+            });
     connect(added, &VelmoraDocument::changed, this, [this, added] { scheduleAutosave(added); });
     connect(added, &VelmoraDocument::draftEdited, this, [this, added] { scheduleAutosave(added); });
     connect(added, &VelmoraDocument::contentChanged, this,
@@ -224,6 +228,13 @@ bool VelmoraDocumentController::saveDocument(VelmoraDocument* document, QWidget*
     // Another program's version, a move or a deletion is settled first, asking when needed.
     if (!settleWithDisk(document, true)) {
         return false;
+    }
+    if (document->session().snapshot.document.items.totalCount() >= m_backgroundSaveItems) {
+        // Written on the worker thread: the result comes back through `saveFinished`.
+        if (auto refusal = document->startSave()) {
+            return finishWrite(document, parent, refusal);
+        }
+        return true;
     }
     return finishWrite(document, parent, document->save());
 }

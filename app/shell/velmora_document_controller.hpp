@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -70,6 +71,8 @@ public:
     void reopen();
 
     // Saves the document, asking for a place when it has no file. False when it was not saved.
+    // A large document is saved on the worker thread: true then means the save started, and a
+    // failure is reported when it ends.
     bool saveDocument(VelmoraDocument* document, QWidget* parent);
     // Asks for a new place (proposing `proposedName`, else the document's name) and saves there.
     bool saveDocumentAs(VelmoraDocument* document, QWidget* parent,
@@ -106,6 +109,9 @@ public:
     int restoreDocuments();
     // How long after a change a document is autosaved.
     void setAutosaveDelay(int milliseconds) { m_autosaveDelay = milliseconds; }
+    // Documents of at least this many items are saved on the worker thread (see `startSave`);
+    // smaller ones are written before the save returns.
+    void setBackgroundSaveItems(std::int64_t items) { m_backgroundSaveItems = items; }
     [[nodiscard]] QString autosaveFolder() const;
 
     [[nodiscard]] QStringList recentDocuments() const;
@@ -172,6 +178,8 @@ private:
     QList<QPointer<DocumentWindow>> m_windows;
     QPointer<DocumentWindow> m_lastActive;
     int m_autosaveDelay = 5000;
+    // About 30 ms of encoding and writing: below it a save is done before the next keystroke.
+    std::int64_t m_backgroundSaveItems = 10'000;
     bool m_lastTabPreference = true;
     // Set once the last window closed: the list to reopen stays as Quit left it.
     bool m_keepRestoreList = false;

@@ -92,6 +92,7 @@ QString VelmoraDocument::fileProblemText() const {
 void VelmoraDocument::noteWriteResult(const std::optional<DocumentError>& error) {
     if (!error) {
         setFileProblem(FileProblem::none);
+        emit fileWritten();
         return;
     }
     switch (error->kind) {

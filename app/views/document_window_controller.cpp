@@ -247,6 +247,8 @@ void DocumentWindowController::observeNotifications() {
             &DocumentWindowController::updateStatus);
     connect(&m_document, &VelmoraDocument::fileProblemChanged, this,
             &DocumentWindowController::updateStatus);
+    connect(&m_document, &VelmoraDocument::fileWritten, this,
+            &DocumentWindowController::updateStatus);
 }
 
 // --- Performing -------------------------------------------------------------------------------

@@ -386,6 +386,46 @@ private slots:
         QVERIFY(m_app->dialogs().askedAboutConflicts.isEmpty());
     }
 
+    // A large document is saved on the worker thread: typing goes on meanwhile and is not
+    // counted as saved, and a failed write is still reported once it ends.
+    void aLargeDocumentSavesWhileTypingGoesOn() {
+        m_app->controller().setAutosaveDelay(60'000);
+        m_app->controller().setBackgroundSaveItems(1);
+        VelmoraDocument* document = openSaved({{"a", "Start"}});
+
+        WindowFixture::type(QStringLiteral(" one"));
+        QVERIFY(m_app->controller().saveDocument(document, nullptr));
+        QVERIFY(document->isWriting());
+        WindowFixture::type(QStringLiteral(" two"));
+        QTRY_VERIFY(!document->isWriting());
+        QCOMPARE(titlesIn(m_path).value(0), QStringLiteral("Start one"));
+        QVERIFY(document->hasUnautosavedChanges());
+
+        QVERIFY(m_app->controller().saveDocument(document, nullptr));
+        QTRY_VERIFY(!document->isWriting());
+        QCOMPARE(titlesIn(m_path).value(0), QStringLiteral("Start one two"));
+        QVERIFY(!document->hasUnautosavedChanges());
+        QVERIFY(!document->isEdited());
+        QCOMPARE(document->fileProblem(), FileProblem::none);
+
+        {
+            FileSizeLimit full(64);
+            WindowFixture::type(QStringLiteral(" three"));
+            QVERIFY(m_app->controller().saveDocument(document, nullptr));
+            QTRY_COMPARE(m_app->dialogs().alerts.size(), 1);
+            QCOMPARE(m_app->dialogs().alerts[0].informative, qt_error_string(EFBIG));
+            QCOMPARE(document->fileProblem(), FileProblem::notSaved);
+            QVERIFY(document->hasUnautosavedChanges());
+            QCOMPARE(titlesIn(m_path).value(0), QStringLiteral("Start one two"));
+        }
+        QVERIFY(m_app->controller().saveDocument(document, nullptr));
+        QTRY_COMPARE(titlesIn(m_path).value(0), QStringLiteral("Start one two three"));
+        QTRY_COMPARE(document->fileProblem(), FileProblem::none);
+        QCOMPARE(m_app->dialogs().alerts.size(), 1);
+        QTest::qWait(400);
+        QVERIFY(m_app->dialogs().askedAboutConflicts.isEmpty());
+    }
+
 private:
     // A new document with these items saved as "shared.quenlith", its first item being edited.
     VelmoraDocument* openSaved(const std::vector<std::pair<std::string, std::string>>& items) {
