@@ -156,6 +156,8 @@ public:
     std::optional<DocumentError> startSave();
     // Whether a write started by `startAutosave` or `startSave` is still underway.
     [[nodiscard]] bool isWriting() const { return m_pending != nullptr; }
+    // Whether a save started by `startSave` is still underway.
+    [[nodiscard]] bool isSaving() const { return m_pending && m_pending->job.save; }
     // Waits for the write underway, if any, and takes in its result.
     void finishWriting();
     // Where the untitled document was last autosaved, if anywhere.
@@ -217,7 +219,8 @@ signals:
     // document was autosaved before it.
     void autosaveFinished(std::optional<velmora::DocumentError> error,
                           QString previousAutosavePath);
-    // A save started by `startSave` ended, with its failure if it failed.
+    // A save started by `startSave` began, or ended with its failure if it failed.
+    void saveStarted();
     void saveFinished(std::optional<velmora::DocumentError> error);
 
 private:

@@ -153,6 +153,7 @@ std::optional<DocumentError> VelmoraDocument::startSave() {
     job.snapshot = writtenSnapshot();
     job.settings = m_fileSettings;
     startWrite(std::move(job));
+    emit saveStarted();
     return std::nullopt;
 }
 

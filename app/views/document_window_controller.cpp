@@ -249,6 +249,10 @@ void DocumentWindowController::observeNotifications() {
             &DocumentWindowController::updateStatus);
     connect(&m_document, &VelmoraDocument::fileWritten, this,
             &DocumentWindowController::updateStatus);
+    connect(&m_document, &VelmoraDocument::saveStarted, this,
+            &DocumentWindowController::updateStatus);
+    connect(&m_document, &VelmoraDocument::saveFinished, this,
+            &DocumentWindowController::updateStatus);
 }
 
 // --- Performing -------------------------------------------------------------------------------

@@ -284,7 +284,9 @@ QString DocumentWindowController::statusText() const {
         {QVariant::fromValue<qlonglong>(m_document.session().snapshot.document.itemCount())});
     const QString path = m_document.filePath();
     // What keeps the file from holding what the window shows comes before when it was saved.
-    if (const QString problem = m_document.fileProblemText(); !problem.isEmpty()) {
+    if (m_document.isSaving()) {
+        text += QStringLiteral("  ·  ") + localized(QStringLiteral("status.saving"));
+    } else if (const QString problem = m_document.fileProblemText(); !problem.isEmpty()) {
         text += QStringLiteral("  ·  ") + problem;
     } else if (!path.isEmpty()) {
         const QFileInfo file(path);

@@ -9,6 +9,7 @@
 #include "tests/app/views/window_fixture.hpp"
 
 #include <QFile>
+#include <QLabel>
 #include <QSaveFile>
 #include <QUndoStack>
 
@@ -393,11 +394,18 @@ private slots:
         m_app->controller().setBackgroundSaveItems(1);
         VelmoraDocument* document = openSaved({{"a", "Start"}});
 
+        const QString saving = localized(QStringLiteral("status.saving"));
         WindowFixture::type(QStringLiteral(" one"));
         QVERIFY(m_app->controller().saveDocument(document, nullptr));
         QVERIFY(document->isWriting());
+        // The status line says so while the write goes on, and when it was saved once it ends.
+        const auto* status = m_app->window().findChild<QLabel*>(QStringLiteral("statusLine"));
+        QVERIFY(status);
+        QVERIFY(status->text().contains(saving));
         WindowFixture::type(QStringLiteral(" two"));
         QTRY_VERIFY(!document->isWriting());
+        QVERIFY(!status->text().contains(saving));
+        QCOMPARE(status->text(), m_app->window().statusText());
         QCOMPARE(titlesIn(m_path).value(0), QStringLiteral("Start one"));
         QVERIFY(document->hasUnautosavedChanges());
 
