@@ -221,7 +221,11 @@ void DocumentWindowController::moveEditorWithRows() {
 
 void DocumentWindowController::liftEditorIntoList() {
     // The list cannot scroll past its last row: an editor grown below the view's bottom rises
-    // over the rows above it, its box hiding them, so that the text typed stays in sight.
+    // over the rows above it, its box hiding them, so that the text typed stays in sight. One
+    // as tall as its row stays on it, even where the view cuts the row off.
+    if (!m_editor->drawsBackground()) {
+        return;
+    }
     const int bottom = m_list->view()->viewport()->height();
     const QRect geometry = m_editor->geometry();
     const int past = geometry.bottom() + 1 - bottom;

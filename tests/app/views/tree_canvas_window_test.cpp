@@ -327,6 +327,13 @@ private slots:
         fixture.load(snapshot);
         const int shown = rows->value();
         QVERIFY(fixture.editor().geometry().bottom() <= bottom);
+        // Scrolled so that the view cuts its row off, an editor as tall as the row stays on it.
+        rows->setValue(shown - 1);
+        QVERIFY(fixture.rowRect(last).bottom() > bottom);
+        QVERIFY(fixture.rowRect(last).top() < bottom);
+        QVERIFY(fixture.editor().isVisible());
+        QVERIFY(fixture.editor().geometry().top() >= fixture.rowRect(last).top());
+        rows->setValue(shown);
         QString words;
         for (int i = 0; i < 80; ++i) {
             words += QStringLiteral(" word");
