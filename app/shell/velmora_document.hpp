@@ -158,6 +158,10 @@ public:
     [[nodiscard]] bool isWriting() const { return m_pending != nullptr; }
     // Whether a save started by `startSave` is still underway.
     [[nodiscard]] bool isSaving() const { return m_pending && m_pending->job.save; }
+    // Whether the save underway writes the document as it is now.
+    [[nodiscard]] bool isSavingLatest() const {
+        return isSaving() && m_pending->job.written == m_changeCount;
+    }
     // Waits for the write underway, if any, and takes in its result.
     void finishWriting();
     // Where the untitled document was last autosaved, if anywhere.

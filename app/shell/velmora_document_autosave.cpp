@@ -137,6 +137,10 @@ std::optional<DocumentError> VelmoraDocument::startAutosave(const Preferences& p
 }
 
 std::optional<DocumentError> VelmoraDocument::startSave() {
+    if (isSavingLatest()) {
+        // Pressed again before the save ended: the save underway writes this very state.
+        return std::nullopt;
+    }
     finishWriting();
     if (m_filePath.isEmpty()) {
         return DocumentError{localized(QStringLiteral("document.error.noFile"))};

@@ -225,7 +225,13 @@ bool VelmoraDocumentController::saveDocument(VelmoraDocument* document, QWidget*
     if (document->filePath().isEmpty()) {
         return saveDocumentAs(document, parent);
     }
-    // Another program's version, a move or a deletion is settled first, asking when needed.
+    if (document->isSavingLatest()) {
+        return true;
+    }
+    // Our own write underway ends first, so that the file it leaves is not taken for another
+    // program's. Then another program's version, a move or a deletion is settled, asking when
+    // needed.
+    document->finishWriting();
     if (!settleWithDisk(document, true)) {
         return false;
     }
