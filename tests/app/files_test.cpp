@@ -450,7 +450,7 @@ private slots:
         WindowFixture::type(QStringLiteral(" one"));
         QVERIFY(!document->startAutosave(Preferences(), QString()));
         // Waited for without handling events, so the result stays on its way.
-        for (int i = 0; i < 400 && titlesIn(m_path).value(0) != QStringLiteral("Start one"); ++i) {
+        for (int i = 0; i < 2000 && titlesIn(m_path).value(0) != QStringLiteral("Start one"); ++i) {
             QThread::msleep(5);
         }
         QCOMPARE(titlesIn(m_path).value(0), QStringLiteral("Start one"));
