@@ -268,6 +268,8 @@ private:
     std::optional<DocumentError> prepareAutosave(const Preferences& preferences,
                                                  const QString& untitledFolder,
                                                  std::optional<AutosaveJob>& job);
+    // The state to write to `path` now, with the text being typed.
+    AutosaveJob writeJob(const QString& path);
     // Hands the job to the writer thread; one write at a time.
     void startWrite(AutosaveJob job);
     static WriteResult runAutosave(const AutosaveJob& job);

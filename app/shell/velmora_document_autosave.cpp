@@ -49,28 +49,30 @@ std::optional<DocumentError> VelmoraDocument::prepareAutosave(const Preferences&
     if (!hasUnautosavedChanges()) {
         return std::nullopt;
     }
-    AutosaveJob next;
-    next.written = m_changeCount;
     if (!m_filePath.isEmpty()) {
         if (auto refusal = refusalToWriteInPlace()) {
             return refusal;
         }
-        next.inPlace = true;
-        next.path = m_filePath;
-        next.clearsEdited = preferences.autosaveClearsEdited();
-    } else if (untitledFolder.isEmpty()) {
-        return std::nullopt;
-    } else {
+        job = writeJob(m_filePath);
+        job->inPlace = true;
+        job->clearsEdited = preferences.autosaveClearsEdited();
+    } else if (!untitledFolder.isEmpty()) {
         // A name of our own: the document id comes from the file and may hold anything.
-        next.path = !m_autosavePath.isEmpty() ? m_autosavePath
-                                              : untitledFolder + QLatin1Char('/') +
-                                                    QString::fromStdString(TreeIDs::make()) +
-                                                    QLatin1Char('.') + extension;
+        job = writeJob(!m_autosavePath.isEmpty() ? m_autosavePath
+                                                 : untitledFolder + QLatin1Char('/') +
+                                                       QString::fromStdString(TreeIDs::make()) +
+                                                       QLatin1Char('.') + extension);
     }
-    next.snapshot = writtenSnapshot();
-    next.settings = m_fileSettings;
-    job = std::move(next);
     return std::nullopt;
+}
+
+VelmoraDocument::AutosaveJob VelmoraDocument::writeJob(const QString& path) {
+    AutosaveJob job;
+    job.path = path;
+    job.written = m_changeCount;
+    job.snapshot = writtenSnapshot();
+    job.settings = m_fileSettings;
+    return job;
 }
 
 VelmoraDocument::WriteResult VelmoraDocument::runAutosave(const AutosaveJob& job) {
@@ -137,10 +139,6 @@ std::optional<DocumentError> VelmoraDocument::startAutosave(const Preferences& p
 }
 
 std::optional<DocumentError> VelmoraDocument::startSave() {
-    if (isSavingLatest()) {
-        // Pressed again before the save ended: the save underway writes this very state.
-        return std::nullopt;
-    }
     finishWriting();
     if (m_filePath.isEmpty()) {
         return DocumentError{localized(QStringLiteral("document.error.noFile"))};
@@ -148,14 +146,10 @@ std::optional<DocumentError> VelmoraDocument::startSave() {
     if (auto refusal = refusalToWriteInPlace()) {
         return refusal;
     }
-    AutosaveJob job;
-    job.written = m_changeCount;
+    AutosaveJob job = writeJob(m_filePath);
     job.inPlace = true;
-    job.path = m_filePath;
     job.clearsEdited = true;
     job.save = true;
-    job.snapshot = writtenSnapshot();
-    job.settings = m_fileSettings;
     startWrite(std::move(job));
     emit saveStarted();
     return std::nullopt;

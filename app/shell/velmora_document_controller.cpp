@@ -226,6 +226,7 @@ bool VelmoraDocumentController::saveDocument(VelmoraDocument* document, QWidget*
         return saveDocumentAs(document, parent);
     }
     if (document->isSavingLatest()) {
+        // Pressed again before the save ended: the save underway writes this very state.
         return true;
     }
     // Our own write underway ends first, so that the file it leaves is not taken for another

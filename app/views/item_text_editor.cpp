@@ -90,10 +90,8 @@ bool ItemTextEditor::isComposing() const {
 }
 
 void ItemTextEditor::insertNewline() {
+    // The change of text fits the editor.
     textCursor().insertText(QStringLiteral("\n"));
-    if (fit()) {
-        emit grew();
-    }
 }
 
 int ItemTextEditor::neededHeight() const {
