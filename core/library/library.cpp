@@ -1,5 +1,7 @@
 #include "core/library/library.hpp"
 
+#include "core/library/conflict_copies.hpp"
+
 #include "core/formats/file_system.hpp"
 #include "core/formats/native_document_codec.hpp"
 #include "core/formats/safe_file_name.hpp"
@@ -88,6 +90,40 @@ bool containsAll(std::string_view haystack, const std::vector<std::string>& need
     return std::all_of(needles.begin(), needles.end(), [&](const std::string& w) {
         return haystack.find(w) != std::string_view::npos;
     });
+}
+
+// Moves each conflict copy under the document it stands for, when that is in the same list.
+void attachConflictCopies(std::vector<LibraryEntry>& entries) {
+    std::unordered_map<std::string, std::size_t> byName;
+    std::vector<std::optional<std::string>> originals(entries.size());
+    bool any = false;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].isFolder)
+            continue;
+        originals[i] = conflictCopyOriginal(entries[i].url.filename().string());
+        any = any || originals[i].has_value();
+        if (!originals[i])
+            byName.emplace(entries[i].url.filename().string(), i);
+    }
+    if (!any)
+        return;
+    std::vector<LibraryEntry> kept;
+    kept.reserve(entries.size());
+    std::vector<std::pair<std::size_t, std::size_t>> attach; // copy, original
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        auto found = originals[i] ? byName.find(*originals[i]) : byName.end();
+        if (found != byName.end())
+            attach.emplace_back(i, found->second);
+    }
+    for (auto [copy, original] : attach)
+        entries[original].conflictCopies.push_back(std::move(entries[copy]));
+    std::vector<bool> moved(entries.size(), false);
+    for (auto [copy, original] : attach)
+        moved[copy] = true;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (!moved[i])
+            kept.push_back(std::move(entries[i]));
+    entries = std::move(kept);
 }
 
 void collectDocuments(const std::vector<LibraryEntry>& entries, std::vector<LibraryEntry>& into) {
@@ -261,10 +297,10 @@ std::vector<LibraryEntry> scan(const fs::path& folder) {
             // A linked folder is neither listed nor entered.
             if (!isLink)
                 entries.push_back(
-                    {path, path.filename().string(), true, std::nullopt, scan(path)});
+                    {path, path.filename().string(), true, std::nullopt, scan(path), {}});
         } else if (lowerASCII(path.extension().string()) == "." + std::string(documentExtension) &&
                    (!isLink || it->is_regular_file(typeError))) {
-            entries.push_back({path, path.stem().string(), false, modificationTime(path), {}});
+            entries.push_back({path, path.stem().string(), false, modificationTime(path), {}, {}});
         }
     }
     if (error)
@@ -274,6 +310,7 @@ std::vector<LibraryEntry> scan(const fs::path& folder) {
             return a.isFolder;
         return compareNames(a.name, b.name) < 0;
     });
+    attachConflictCopies(entries);
     return entries;
 }
 
@@ -346,7 +383,7 @@ MoveSummary moveContents(const fs::path& from, const fs::path& to) {
     MoveSummary summary;
     std::error_code error;
     fs::create_directories(to, error);
-    for (const auto& entry : scan(from)) {
+    auto moveOne = [&](const LibraryEntry& entry) {
         auto name = entry.url.filename();
         if (auto failure = move(entry.url, to / name)) {
             summary.skipped.push_back(name.string());
@@ -354,6 +391,12 @@ MoveSummary moveContents(const fs::path& from, const fs::path& to) {
         } else {
             ++summary.moved;
         }
+    };
+    for (const auto& entry : scan(from)) {
+        moveOne(entry);
+        // Conflict copies travel with their document.
+        for (const auto& copy : entry.conflictCopies)
+            moveOne(copy);
     }
     return summary;
 }

@@ -28,6 +28,9 @@ struct LibraryEntry {
     bool isFolder = false;
     std::optional<FileTime> modified;
     std::vector<LibraryEntry> children;
+    // A document's conflict copies that sync tools left beside it, by name; they are no
+    // documents of their own in listings, searches or recent documents.
+    std::vector<LibraryEntry> conflictCopies;
 
     bool operator==(const LibraryEntry&) const = default;
 };
@@ -89,6 +92,8 @@ root(LibraryLocation location, const std::filesystem::path& home,
                                        bool hasCustomFolder, bool cloudDriveAvailable);
 
 // The sorted tree of folders and document files below the folder; hidden files are skipped.
+// A sync tool's conflict copy is listed under its document (in `conflictCopies`) when that
+// document is in the same folder, else as a document.
 // Symbolic links to folders are not followed (a loop or a link to the home folder would make
 // the scan endless or enormous); links to document files are listed.
 [[nodiscard]] std::vector<LibraryEntry> scan(const std::filesystem::path& folder);
