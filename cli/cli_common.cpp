@@ -97,12 +97,16 @@ Result<LoadedFile, Refusal> load(const fs::path& path) {
     auto kind = kindOf(path);
     if (!kind)
         return Refusal{"cli.error.unknownKind %@", path.string()};
+    return load(path, *kind);
+}
+
+Result<LoadedFile, Refusal> load(const fs::path& path, FileKind kind) {
     auto data = Library::readFile(path);
     if (!data || fs::is_directory(path))
         return Refusal{"cli.error.unreadable %@", path.string()};
     LoadedFile file;
-    file.kind = *kind;
-    switch (*kind) {
+    file.kind = kind;
+    switch (kind) {
     case FileKind::document: {
         auto loaded = NativeDocumentCodec::decode(*data);
         if (!loaded)

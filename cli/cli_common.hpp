@@ -48,6 +48,8 @@ struct LoadedFile {
 
 // Reads and decodes a file by its extension.
 [[nodiscard]] Result<LoadedFile, Refusal> load(const std::filesystem::path& path);
+// Reads and decodes a file as the given kind, whatever its name.
+[[nodiscard]] Result<LoadedFile, Refusal> load(const std::filesystem::path& path, FileKind kind);
 
 // Writes the bytes atomically; refuses an existing file unless `replace`.
 [[nodiscard]] std::optional<Refusal> writeFile(const std::filesystem::path& path,

@@ -14,5 +14,7 @@ int searchCommand(const std::vector<std::string>& args);
 int samplesCommand(const std::vector<std::string>& args);
 int importBackupCommand(const std::vector<std::string>& args);
 int keysCommand(const std::vector<std::string>& args);
+int mergeCommand(const std::vector<std::string>& args);
+int mergeCopiesCommand(const std::vector<std::string>& args);
 
 } // namespace velmora::cli

@@ -21,10 +21,13 @@ Commands:
   samples FOLDER            install the sample documents
   import-backup BACKUP DIR  write a backup's documents as document files
   keys                      the key table; --resolve CHORD tells what a chord does
+  merge BASE OURS THEIRS    merge two changed copies of a document item by item (git's driver)
+  merge-copies FOLDER       merge sync tools' conflict copies into their documents
 
 Run "ostrevo-cli COMMAND --help" for a command's options and examples, and
 "ostrevo-cli --version" for the version.
-Exit status: 0 on success, 1 when an input is refused, 2 on bad usage.
+Exit status: 0 on success, 1 when an input is refused, 2 on bad usage (merge and
+merge-copies: 1 when conflicts were kept side by side, 2 when an input cannot be read).
 )";
 
 } // namespace
@@ -46,7 +49,8 @@ int main(int argc, char** argv) {
         {"info", infoCommand},       {"convert", convertCommand},
         {"run", runCommand},         {"search", searchCommand},
         {"samples", samplesCommand}, {"import-backup", importBackupCommand},
-        {"keys", keysCommand}};
+        {"keys", keysCommand},       {"merge", mergeCommand},
+        {"merge-copies", mergeCopiesCommand}};
     auto it = commands.find(args[0]);
     if (it == commands.end())
         return usageError("unknown command '" + args[0] + "'", kHelp);

@@ -5,7 +5,7 @@ _ostrevo_cli() {
     local cur prev words cword
     _init_completion || return
 
-    local commands="info convert run search samples import-backup keys"
+    local commands="info convert run search samples import-backup keys merge merge-copies"
     local files='@(quenlith|json|opml|md|markdown|txt)'
     if [[ $cword -eq 1 ]]; then
         COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
@@ -61,6 +61,22 @@ _ostrevo_cli() {
             elif [[ $cword -eq 2 ]]; then
                 _filedir json
             else
+                _filedir -d
+            fi
+            ;;
+        merge)
+            if [[ $prev == --out ]]; then
+                _filedir '@(quenlith|json)'
+            elif [[ $cur == -* ]]; then
+                COMPREPLY=($(compgen -W "--out --help" -- "$cur"))
+            else
+                _filedir '@(quenlith|json)'
+            fi
+            ;;
+        merge-copies)
+            if [[ $cur == -* ]]; then
+                COMPREPLY=($(compgen -W "--help" -- "$cur"))
+            elif [[ $cword -eq 2 ]]; then
                 _filedir -d
             fi
             ;;

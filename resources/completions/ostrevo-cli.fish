@@ -1,7 +1,7 @@
 # fish completion for ostrevo-cli: sub-commands, their options, files by extension, and the
 # step names of `run` (asked from the tool itself, so they follow its version).
 
-set -l commands info convert run search samples import-backup keys
+set -l commands info convert run search samples import-backup keys merge merge-copies
 complete -c ostrevo-cli -f
 complete -c ostrevo-cli -n "not __fish_seen_subcommand_from $commands" -l help -d 'Show the help'
 complete -c ostrevo-cli -n "not __fish_seen_subcommand_from $commands" -l version -d 'Show the version'
@@ -12,6 +12,8 @@ complete -c ostrevo-cli -n "not __fish_seen_subcommand_from $commands" -a search
 complete -c ostrevo-cli -n "not __fish_seen_subcommand_from $commands" -a samples -d 'Install the sample documents'
 complete -c ostrevo-cli -n "not __fish_seen_subcommand_from $commands" -a import-backup -d 'Write a backup as document files'
 complete -c ostrevo-cli -n "not __fish_seen_subcommand_from $commands" -a keys -d 'The key table'
+complete -c ostrevo-cli -n "not __fish_seen_subcommand_from $commands" -a merge -d 'Merge two changed copies item by item'
+complete -c ostrevo-cli -n "not __fish_seen_subcommand_from $commands" -a merge-copies -d 'Merge conflict copies into their documents'
 
 function __ostrevo_cli_files
     set -l token (commandline -ct)
@@ -44,3 +46,6 @@ complete -c ostrevo-cli -n '__fish_seen_subcommand_from keys' -l resolve -x -d '
 complete -c ostrevo-cli -n '__fish_seen_subcommand_from keys' -l context -x -a 'outline editing note' -d 'The key context'
 complete -c ostrevo-cli -n '__fish_seen_subcommand_from keys' -l view -x -a 'list tree map' -d 'The view'
 complete -c ostrevo-cli -n '__fish_seen_subcommand_from keys' -l empty -d 'The edited text is empty'
+complete -c ostrevo-cli -n '__fish_seen_subcommand_from merge' -l out -r -a '(__fish_complete_suffix .quenlith) (__fish_complete_suffix .json)' -d 'Write the result to FILE'
+complete -c ostrevo-cli -n '__fish_seen_subcommand_from merge' -a '(__fish_complete_suffix .quenlith) (__fish_complete_suffix .json)'
+complete -c ostrevo-cli -n '__fish_seen_subcommand_from merge-copies' -a '(__fish_complete_directories)'
