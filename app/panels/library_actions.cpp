@@ -7,6 +7,7 @@
 #include "app/shell/velmora_document.hpp"
 #include "core/formats/file_system.hpp"
 #include "core/formats/safe_file_name.hpp"
+#include "core/model/document_merge.hpp"
 
 #include <QDir>
 #include <QFile>
@@ -125,6 +126,46 @@ Outcome LibraryActions::trash(LibraryStore& store, const QString& path,
     }
     store.rescan();
     return {Kind::done, {}, {}};
+}
+
+Outcome LibraryActions::mergeConflictCopy(LibraryStore& store, const QString& copy,
+                                          const QString& document,
+                                          const QList<VelmoraDocument*>& open, int& conflicts) {
+    conflicts = 0;
+    const QString copyName = QFileInfo(copy).fileName();
+    if (!documentsAt(copy, open).isEmpty()) {
+        return {Kind::closeFirst, {}, localized(QStringLiteral("library.closeDocumentFirst"))};
+    }
+    const auto read = [](const QString& path) -> std::optional<DocumentCodec::Loaded> {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return std::nullopt;
+        }
+        auto decoded = DocumentCodec::decodeNative(file.readAll());
+        if (auto* loaded = std::get_if<DocumentCodec::Loaded>(&decoded)) {
+            return std::move(*loaded);
+        }
+        return std::nullopt;
+    };
+    auto mine = read(document);
+    const auto theirs = read(copy);
+    if (!mine || !theirs) {
+        return failed(QStringLiteral("library.conflictCopy.failed %@"), copyName);
+    }
+    auto merged = DocumentMerge::mergeTwoWay(mine->snapshot.document, theirs->snapshot.document);
+    conflicts = merged.summary.conflicts;
+    mine->snapshot.document = std::move(merged.document);
+    if (VelmoraDocument::writeAtomically(document,
+                                         DocumentCodec::encodeNative(mine->snapshot,
+                                                                     mine->settings))) {
+        return failed(QStringLiteral("library.conflictCopy.failed %@"), copyName);
+    }
+    // The copy is merged: it goes where the file manager can still restore it from.
+    if (!QFile::moveToTrash(copy)) {
+        return failed(QStringLiteral("library.trash.failed %@"), copyName);
+    }
+    store.rescan();
+    return {Kind::done, document, {}};
 }
 
 Outcome LibraryActions::newDocument(LibraryStore& store, const QString& folder) {

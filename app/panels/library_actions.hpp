@@ -38,6 +38,13 @@ struct Outcome {
 // refused (closeFirst).
 [[nodiscard]] Outcome trash(LibraryStore& store, const QString& path,
                             const QList<VelmoraDocument*>& open);
+// Merges a sync tool's conflict copy into its document (the union of both: items of either are
+// kept, titles or notes that differ stand side by side), writes the document and moves the
+// copy to the trash. An open copy is refused (closeFirst); an open document takes the new file
+// in as it takes any other program's change. `conflicts` counts the items kept twice.
+[[nodiscard]] Outcome mergeConflictCopy(LibraryStore& store, const QString& copy,
+                                        const QString& document,
+                                        const QList<VelmoraDocument*>& open, int& conflicts);
 // Writes a new untitled document with a free name (from "document.untitled") into the folder.
 [[nodiscard]] Outcome newDocument(LibraryStore& store, const QString& folder);
 // Makes a folder with a free name (from "library.newFolder") inside the folder.

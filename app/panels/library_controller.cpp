@@ -28,6 +28,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace velmora {
 namespace {
 
@@ -93,6 +95,7 @@ LibraryController::LibraryController(LibraryStore& store, LibraryHost* host, QWi
     m_folderIcon = folderIcon(style());
     m_documentIcon = documentIcon(style());
     m_pinIcon = pinIcon();
+    m_conflictIcon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     confirm = [](QWidget* parentWidget, const QString& message, const QString& informative) {
         QMessageBox box(QMessageBox::Warning, message, message,
                         QMessageBox::Ok | QMessageBox::Cancel, parentWidget);
@@ -309,6 +312,7 @@ void LibraryController::showSections() {
     m_outline->setUpdatesEnabled(false);
     m_outline->clear();
     m_unpopulated.clear();
+    m_copyParents.clear();
     m_entries = m_store.sharedEntries();
     m_pinned = m_store.pinned();
     m_recents = m_store.recentDocuments();
@@ -337,6 +341,7 @@ void LibraryController::showSections() {
         restoreExpansion(section, expanded);
     }
     m_restoring = false;
+    expandCopyParents();
     finishReload(selected, scroll);
 }
 
@@ -345,6 +350,7 @@ void LibraryController::showResults(const std::vector<LibraryEntry>& matches) {
     m_outline->setUpdatesEnabled(false);
     m_outline->clear();
     m_unpopulated.clear();
+    m_copyParents.clear();
     m_results = matches;
     QTreeWidgetItem* section = addSection(kResults, m_results, false);
     if (m_results.empty()) {
@@ -417,10 +423,40 @@ QTreeWidgetItem* LibraryController::makeEntry(const LibraryEntry& entry, bool pi
     } else {
         item->setIcon(0, pinned ? m_pinIcon : m_documentIcon);
         item->setData(0, LibraryOutline::modifiedRole, dateOf(entry));
+        for (const LibraryEntry& copy : entry.conflictCopies) {
+            item->addChild(makeConflictCopy(copy, path));
+        }
+        if (!entry.conflictCopies.empty()) {
+            m_copyParents.append(item);
+        }
     }
     item->setFlags(flags);
     markCurrent(item);
     return item;
+}
+
+QTreeWidgetItem* LibraryController::makeConflictCopy(const LibraryEntry& copy,
+                                                     const QString& document) {
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, QString::fromStdString(copy.name));
+    item->setToolTip(0, localized(QStringLiteral("library.conflictCopy.tooltip")));
+    item->setIcon(0, m_conflictIcon);
+    item->setData(0, LibraryOutline::kindRole, int(RowKind::entry));
+    item->setData(0, LibraryOutline::pathRole, LibraryStore::fromPath(copy.url));
+    item->setData(0, LibraryOutline::folderRole, false);
+    item->setData(0, LibraryOutline::conflictOfRole, document);
+    item->setData(0, LibraryOutline::modifiedRole, dateOf(copy));
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return item;
+}
+
+void LibraryController::expandCopyParents() {
+    const bool restoring = m_restoring;
+    m_restoring = true;
+    for (QTreeWidgetItem* item : std::exchange(m_copyParents, {})) {
+        item->setExpanded(true);
+    }
+    m_restoring = restoring;
 }
 
 void LibraryController::populate(QTreeWidgetItem* folder) {
@@ -431,6 +467,8 @@ void LibraryController::populate(QTreeWidgetItem* folder) {
     const LibraryEntry* entry = found.value();
     m_unpopulated.erase(found);
     folder->addChildren(makeEntries(entry->children, false));
+    // Inside the expansion of the folder: the signal of the rows opened now is no user's.
+    QTimer::singleShot(0, this, [this] { expandCopyParents(); });
 }
 
 void LibraryController::restoreExpansion(QTreeWidgetItem* parent, const QSet<QString>& expanded) {
@@ -621,6 +659,27 @@ void LibraryController::trash(const QString& path) {
     }
 }
 
+void LibraryController::showConflictCopy(const QString& copy) {
+    open(copy, false);
+}
+
+void LibraryController::mergeConflictCopy(const QString& copy, const QString& document) {
+    const QList<VelmoraDocument*> open = m_host ? m_host->openDocuments() : QList<VelmoraDocument*>();
+    int conflicts = 0;
+    const auto outcome = LibraryActions::mergeConflictCopy(m_store, copy, document, open, conflicts);
+    if (outcome.kind != LibraryActions::Outcome::Kind::done) {
+        inform(window(), outcome.message, QString());
+        return;
+    }
+    m_pendingReveal = document;
+    if (conflicts > 0) {
+        inform(window(),
+               localizedFormat(QStringLiteral("document.merge.conflicts %lld"),
+                               {QVariant::fromValue<qlonglong>(conflicts)}),
+               localized(QStringLiteral("document.merge.conflicts.info")));
+    }
+}
+
 void LibraryController::moveInto(const QStringList& paths, const QString& folder) {
     const QList<VelmoraDocument*> open = m_host ? m_host->openDocuments() : QList<VelmoraDocument*>();
     using Kind = LibraryActions::Outcome::Kind;
@@ -692,6 +751,19 @@ void LibraryController::contextMenu(const QPoint& at) {
     }
     m_outline->setCurrentItem(item);
     const QString path = LibraryOutline::pathOf(item);
+    if (const QString document = LibraryOutline::conflictOf(item); !document.isEmpty()) {
+        menu.addAction(localized(QStringLiteral("library.conflictCopy.show")), this,
+                       [this, path] { showConflictCopy(path); });
+        menu.addAction(localized(QStringLiteral("library.conflictCopy.merge")), this,
+                       [this, path, document] { mergeConflictCopy(path, document); });
+        menu.addSeparator();
+        menu.addAction(localized(QStringLiteral("library.trash")), this,
+                       [this, path] { trash(path); });
+        menu.addAction(localized(QStringLiteral("library.showInFinder")), this,
+                       [this, path] { showInFileManager(path); });
+        menu.exec(m_outline->viewport()->mapToGlobal(at));
+        return;
+    }
     const bool folder = LibraryOutline::isFolder(item);
     if (folder) {
         fillAddMenu(&menu, path);

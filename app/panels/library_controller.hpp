@@ -61,6 +61,10 @@ public:
     void newDocument(const QString& folder);
     void newFolder(const QString& folder);
     void showInFileManager(const QString& path);
+    // A sync tool's conflict copy: opened to be looked at, or merged into its document (then
+    // moved to the trash); conflicts kept side by side are announced.
+    void showConflictCopy(const QString& copy);
+    void mergeConflictCopy(const QString& copy, const QString& document);
 
     [[nodiscard]] QLineEdit& searchField() const { return *m_search; }
     [[nodiscard]] LibraryOutline& outline() const { return *m_outline; }
@@ -98,6 +102,9 @@ private:
     [[nodiscard]] QTreeWidgetItem* placeholder(const QString& key) const;
     QList<QTreeWidgetItem*> makeEntries(const std::vector<LibraryEntry>& entries, bool pinned);
     QTreeWidgetItem* makeEntry(const LibraryEntry& entry, bool pinned);
+    QTreeWidgetItem* makeConflictCopy(const LibraryEntry& copy, const QString& document);
+    // Opens the rows of documents that have conflict copies, so that the copies show.
+    void expandCopyParents();
     void populate(QTreeWidgetItem* folder);
     void restoreExpansion(QTreeWidgetItem* parent, const QSet<QString>& expanded);
     void finishReload(const QString& selected, int scroll);
@@ -118,6 +125,9 @@ private:
     QIcon m_folderIcon;
     QIcon m_documentIcon;
     QIcon m_pinIcon;
+    QIcon m_conflictIcon;
+    // Document rows made with conflict copies under them, opened once they are in the view.
+    QList<QTreeWidgetItem*> m_copyParents;
     QString m_currentPath;
     // What the rows point into: kept while the rows exist.
     std::shared_ptr<const std::vector<LibraryEntry>> m_entries;

@@ -75,6 +75,10 @@ QString LibraryOutline::pathOf(const QTreeWidgetItem* item) {
     return item ? item->data(0, pathRole).toString() : QString();
 }
 
+QString LibraryOutline::conflictOf(const QTreeWidgetItem* item) {
+    return item ? item->data(0, conflictOfRole).toString() : QString();
+}
+
 bool LibraryOutline::isFolder(const QTreeWidgetItem* item) {
     return item && item->data(0, folderRole).toBool();
 }

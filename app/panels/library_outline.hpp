@@ -20,6 +20,7 @@ public:
         modifiedRole,                // QDateTime: a document's modification time
         sectionRole,                 // QString: the catalog key of a section row
         currentRole,                 // bool: the document shown in this window
+        conflictOfRole,              // QString: the document a conflict copy row stands for
     };
     enum class RowKind { section, entry, placeholder };
 
@@ -28,6 +29,8 @@ public:
     [[nodiscard]] static RowKind kindOf(const QTreeWidgetItem* item);
     [[nodiscard]] static QString pathOf(const QTreeWidgetItem* item);
     [[nodiscard]] static bool isFolder(const QTreeWidgetItem* item);
+    // The document whose conflict copy the row is; empty for every other row.
+    [[nodiscard]] static QString conflictOf(const QTreeWidgetItem* item);
     // The folder a drop on the row goes into: a folder row's folder, the folders section's
     // root; nothing for other rows.
     [[nodiscard]] QString dropFolder(const QTreeWidgetItem* item) const;

@@ -1,5 +1,7 @@
 #include "app/panels/library_store.hpp"
 
+#include "core/library/conflict_copies.hpp"
+
 #include "app/shell/library_folder.hpp"
 #include "app/shell/notifications.hpp"
 #include "app/shell/preferences.hpp"
@@ -335,6 +337,12 @@ LibraryStore::Entries LibraryStore::recentDocuments() const {
     for (const QString& path : Preferences().recentDocuments()) {
         if (QFileInfo(path).suffix().compare(QLatin1String(Library::documentExtension.data()),
                                              Qt::CaseInsensitive) != 0) {
+            continue;
+        }
+        // A conflict copy opened to be looked at is no document of its own.
+        const QFileInfo file(path);
+        if (const auto original = Library::conflictCopyOriginal(file.fileName().toStdString());
+            original && file.dir().exists(QString::fromStdString(*original))) {
             continue;
         }
         if (auto entry = entryAt(path); entry && !entry->isFolder) {

@@ -165,6 +165,7 @@ std::optional<DocumentError> VelmoraDocument::readFile(const QString& path,
     m_fileType = type;
     setFilePath(QFileInfo(path).absoluteFilePath());
     m_disk->adopt(m_filePath);
+    m_diskDocument = m_session.snapshot.document;
     return std::nullopt;
 }
 
@@ -277,6 +278,7 @@ void VelmoraDocument::markChanged() {
 
 void VelmoraDocument::noteChange() {
     ++m_changeCount;
+    setStatusNote(QString());
     const bool edited = isEdited();
     if (edited != m_lastEdited) {
         m_lastEdited = edited;
@@ -400,6 +402,7 @@ std::optional<DocumentError> VelmoraDocument::saveAs(const QString& path) {
     m_fileType = nativeType;
     setFilePath(absolute);
     m_disk->adopt(absolute);
+    m_diskDocument = documentWithDraft();
     setFileProblem(FileProblem::none);
     discardAutosave();
     markSaved();

@@ -3,6 +3,7 @@
 #include "app/shell/disk_file.hpp"
 #include "core/commands/action.hpp"
 #include "core/formats/backup_settings.hpp"
+#include "core/model/document_merge.hpp"
 #include "core/session/editor_session.hpp"
 #include "core/session/tree_command.hpp"
 
@@ -183,6 +184,15 @@ public:
     // selection, the hoisted branches and the edited item where their items still exist. The
     // document is unchanged when the file cannot be read.
     std::optional<DocumentError> reloadFromDisk(const Preferences& preferences);
+    // Merges another program's version of the file into the session item by item, against the
+    // version this document last read or wrote, as one undoable step that keeps the view and
+    // selects the first copy a conflict kept. Nothing, and the document unchanged, when the
+    // file cannot be read, holds another document, or no version of it was read or written.
+    std::optional<MergeSummary> mergeFromDisk(const Preferences& preferences);
+    // What the status line says about the last change from outside until the next change
+    // ("Merged changes from another program"); empty when nothing.
+    [[nodiscard]] const QString& statusNote() const { return m_statusNote; }
+    void setStatusNote(const QString& note);
     // Writes to the document's file whatever another program did to it (the user chose to keep
     // their version, or to save a deleted file again).
     std::optional<DocumentError> saveOver();
@@ -295,6 +305,10 @@ private:
     quint64 m_writeSerial = 0;
     // The file was touched while our own write was underway: looked at again when it ends.
     bool m_touchedWhileWriting = false;
+    // The document as this document last read it from its file or wrote it there: the common
+    // version that a change made by another program is merged against.
+    std::optional<TreeDocument> m_diskDocument;
+    QString m_statusNote;
 };
 
 } // namespace velmora

@@ -153,6 +153,10 @@ private:
     // may be written in place now (or has nothing left to write).
     bool settleWithDisk(VelmoraDocument* document, bool userWaiting);
     bool askAboutConflict(VelmoraDocument* document);
+    // Merges the other program's version with the user's unwritten changes and writes the
+    // result at once; conflicting titles or notes are announced. Nothing when the file cannot
+    // be merged (unreadable, or another document), else whether the result was written.
+    std::optional<bool> mergeWithDisk(VelmoraDocument* document);
     // Takes the other program's version; a failure is shown when the user chose it.
     bool takeTheirs(VelmoraDocument* document, bool chosen);
     // Writes the document over whatever is on disk; a failure is shown.

@@ -72,6 +72,10 @@ bool VelmoraDocumentController::settleWithDisk(VelmoraDocument* document, bool u
         return false;
     }
     entry->settledVersion = version;
+    // Both sides changed the document: merged item by item; asked only when that cannot be.
+    if (const auto merged = mergeWithDisk(document)) {
+        return *merged;
+    }
     return askAboutConflict(document);
 }
 

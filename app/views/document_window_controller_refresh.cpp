@@ -292,6 +292,8 @@ QString DocumentWindowController::statusText() const {
         text += QStringLiteral("  ·  ") + localized(QStringLiteral("status.saving"));
     } else if (const QString problem = m_document.fileProblemText(); !problem.isEmpty()) {
         text += QStringLiteral("  ·  ") + problem;
+    } else if (!m_document.statusNote().isEmpty()) {
+        text += QStringLiteral("  ·  ") + m_document.statusNote();
     } else if (!path.isEmpty()) {
         const QFileInfo file(path);
         if (file.exists()) {

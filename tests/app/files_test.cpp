@@ -50,13 +50,15 @@ QStringList titlesOf(const VelmoraDocument& document) {
     return titles;
 }
 
-EditorSnapshot outline(const std::vector<std::pair<std::string, std::string>>& items) {
+// A document of top-level items; "another" as `documentId` makes a different document.
+EditorSnapshot outline(const std::vector<std::pair<std::string, std::string>>& items,
+                       const std::string& documentId = "doc") {
     std::vector<Item> list;
     for (const auto& [id, text] : items) {
         list.push_back(Item::blank(id, text));
     }
     EditorSnapshot snapshot;
-    snapshot.document = TreeDocument{"doc", "Shared", ItemList(std::move(list))};
+    snapshot.document = TreeDocument{documentId, "Shared", ItemList(std::move(list))};
     snapshot.selectedId = items.front().first;
     snapshot.view = ViewMode::list;
     return snapshot;
@@ -155,8 +157,9 @@ private slots:
         QVERIFY(document->isEdited());
     }
 
-    // With unsaved changes the user is asked, once per version on disk, and each answer keeps
-    // what it says: mine over theirs, theirs instead of mine, or mine in a copy beside theirs.
+    // With unsaved changes and a file that now holds another document (nothing to merge), the
+    // user is asked, once per version on disk, and each answer keeps what it says: mine over
+    // theirs, theirs instead of mine, or mine in a copy beside theirs.
     void unsavedChangesAskWhichVersionToKeep() {
         const QString mineTitle = QStringLiteral("Mine");
         const QStringList theirs{QStringLiteral("Theirs")};
@@ -180,7 +183,7 @@ private slots:
             m_app->dialogs().conflictChoices.enqueue(c.choice);
             m_app->editor().selectAll();
             WindowFixture::type(mineTitle);
-            writeTheirs(m_path, outline({{"a", "Theirs"}}), true);
+            writeTheirs(m_path, outline({{"a", "Theirs"}}, "another"), true);
 
             QTRY_COMPARE(m_app->dialogs().askedAboutConflicts.size(), 1);
             QCOMPARE(titlesIn(m_path), c.inFile);
@@ -208,7 +211,7 @@ private slots:
         m_app->controller().setAutosaveDelay(60'000);
         m_app->editor().selectAll();
         WindowFixture::type(QStringLiteral("Mine"));
-        writeTheirs(m_path, outline({{"a", "Theirs"}}), false);
+        writeTheirs(m_path, outline({{"a", "Theirs"}}, "another"), false);
         QTRY_COMPARE(m_app->dialogs().askedAboutConflicts.size(), 1);
         m_app->controller().setAutosaveDelay(30);
         WindowFixture::type(QStringLiteral(" and more"));
@@ -221,13 +224,79 @@ private slots:
         QVERIFY(m_app->window().statusText().contains(
             localized(QStringLiteral("document.status.changedOnDisk"))));
 
-        writeTheirs(m_path, outline({{"a", "Theirs again"}}), true);
+        writeTheirs(m_path, outline({{"a", "Theirs again"}}, "another"), true);
         QTRY_COMPARE(m_app->dialogs().askedAboutConflicts.size(), 2);
         m_app->dialogs().conflictChoices.enqueue(Dialogs::ConflictChoice::keepMine);
         QVERIFY(m_app->controller().saveDocument(document, nullptr));
         QCOMPARE(m_app->dialogs().askedAboutConflicts.size(), 3);
         QCOMPARE(titlesIn(m_path), QStringList{QStringLiteral("Mine and more")});
         QVERIFY(m_app->dialogs().alerts.isEmpty());
+    }
+
+    // Typing goes on while another program (a sync tool) rewrites the file: both versions are
+    // merged item by item without a question, the result is written at once, the status line
+    // says so, and one undo takes the merge back.
+    void unsavedChangesMergeWithAnotherProgramsChange() {
+        VelmoraDocument* document = openSaved({{"a", "Original"}, {"b", "Beta"}});
+        m_app->controller().setAutosaveDelay(60'000);
+        m_app->editor().selectAll();
+        WindowFixture::type(QStringLiteral("Mine"));
+        writeTheirs(m_path, outline({{"a", "Original"}, {"b", "Beta"}, {"c", "Theirs"}}), true);
+
+        const QStringList merged{QStringLiteral("Mine"), QStringLiteral("Beta"),
+                                 QStringLiteral("Theirs")};
+        QTRY_COMPARE(titlesOf(*document), merged);
+        QCOMPARE(titlesIn(m_path), merged);
+        QVERIFY(m_app->dialogs().askedAboutConflicts.isEmpty());
+        QVERIFY(m_app->dialogs().alerts.isEmpty());
+        QVERIFY(!document->isEdited());
+        QCOMPARE(document->fileProblem(), FileProblem::none);
+        QCOMPARE(document->undoName(false), localized(QStringLiteral("undo.merge")));
+        QVERIFY(m_app->window().statusText().contains(
+            localized(QStringLiteral("document.status.merged"))));
+
+        // Typing on after the merge, and another change from outside, merge again.
+        m_app->editor().selectAll();
+        WindowFixture::type(QStringLiteral("Mine again"));
+        writeTheirs(m_path, outline({{"b", "Beta"}, {"c", "Theirs"}, {"d", "More"}}), false);
+        const QStringList again{QStringLiteral("Mine again"), QStringLiteral("Beta"),
+                                QStringLiteral("Theirs"), QStringLiteral("More")};
+        QTRY_COMPARE(titlesOf(*document), again);
+        QCOMPARE(titlesIn(m_path), again);
+
+        document->undoStack()->undo();
+        QCOMPARE(titlesOf(*document), (QStringList{QStringLiteral("Mine again"),
+                                                   QStringLiteral("Beta"),
+                                                   QStringLiteral("Theirs")}));
+        QVERIFY(document->isEdited());
+        QVERIFY(!m_app->window().statusText().contains(
+            localized(QStringLiteral("document.status.merged"))));
+        QVERIFY(m_app->dialogs().askedAboutConflicts.isEmpty());
+    }
+
+    // The same title changed here and elsewhere: both are kept, the other program's right after
+    // the user's and selected, a notice says how many, and the file holds both at once.
+    void conflictingTitlesAreKeptSideBySideAndAnnounced() {
+        VelmoraDocument* document = openSaved({{"a", "Original"}, {"b", "Beta"}});
+        m_app->controller().setAutosaveDelay(60'000);
+        m_app->editor().selectAll();
+        WindowFixture::type(QStringLiteral("Mine"));
+        writeTheirs(m_path, outline({{"a", "Theirs"}, {"b", "Beta"}}), true);
+
+        const QStringList both{QStringLiteral("Mine"), QStringLiteral("Theirs"),
+                               QStringLiteral("Beta")};
+        QTRY_COMPARE(titlesOf(*document), both);
+        QCOMPARE(titlesIn(m_path), both);
+        QVERIFY(m_app->dialogs().askedAboutConflicts.isEmpty());
+        QCOMPARE(m_app->dialogs().alerts.size(), 1);
+        QCOMPARE(m_app->dialogs().alerts[0].message,
+                 localizedFormat(QStringLiteral("document.merge.conflicts %lld"),
+                                 {QVariant::fromValue<qlonglong>(1)}));
+        const auto& snapshot = document->session().snapshot;
+        QCOMPARE(snapshot.selectedId, std::optional(snapshot.document.items[1].id));
+        QVERIFY(!snapshot.editing);
+        document->undoStack()->undo();
+        QCOMPARE(titlesOf(*document), (QStringList{QStringLiteral("Mine"), QStringLiteral("Beta")}));
     }
 
     // Renamed or moved within its file system, the file is followed: titles and saves go to the

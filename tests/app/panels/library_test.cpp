@@ -370,6 +370,69 @@ private slots:
         QCOMPARE(emphasised, 2);
     }
 
+    // A sync tool's conflict copy shows under its document with a mark, is neither a recent
+    // document nor a search result of its own, and merges into its document, then goes to the
+    // trash; an open copy must be closed first.
+    void conflictCopiesShowUnderTheirDocumentAndMergeIntoIt() {
+        const QString plan = at(QStringLiteral("Plan.quenlith"));
+        const QString copy = at(QStringLiteral("Plan.sync-conflict-20261207-101010-ABCDEFG.quenlith"));
+        writeDocument(plan, {QStringLiteral("walk")});
+        writeDocument(copy, {QStringLiteral("walk"), QStringLiteral("swim")});
+        Preferences().setStringList(PreferenceKeys::recentDocuments, {copy, plan});
+        scan();
+        FakeHost host;
+        LibraryController sidebar(store(), &host);
+        sidebar.reload();
+        QCOMPARE(sidebar.sectionPaths(QStringLiteral("library.folders")), QStringList{plan});
+        QCOMPARE(sidebar.sectionPaths(QStringLiteral("library.recents")), QStringList{plan});
+        QTreeWidgetItem* planRow = sidebar.rowOf(plan);
+        QVERIFY(planRow);
+        QCOMPARE(planRow->childCount(), 1);
+        QTreeWidgetItem* copyRow = planRow->child(0);
+        QVERIFY(planRow->isExpanded());
+        QCOMPARE(LibraryOutline::pathOf(copyRow), copy);
+        QCOMPARE(LibraryOutline::conflictOf(copyRow), plan);
+        QVERIFY(!copyRow->icon(0).isNull());
+        QVERIFY(!(copyRow->flags() & Qt::ItemIsDragEnabled));
+        QVERIFY(LibraryOutline::conflictOf(planRow).isEmpty());
+
+        sidebar.searchField().setText(QStringLiteral("swim"));
+        QTRY_COMPARE(sidebar.sections(), QStringList{QStringLiteral("library.results")});
+        QVERIFY(sidebar.sectionPaths(QStringLiteral("library.results")).isEmpty());
+        sidebar.searchField().clear();
+
+        sidebar.showConflictCopy(copy);
+        QTRY_COMPARE(host.opened, QStringList{copy});
+
+        QStringList told;
+        sidebar.inform = [&](QWidget*, const QString& message, const QString&) {
+            told.append(message);
+        };
+        VelmoraDocument openCopy{Preferences()};
+        QVERIFY(!openCopy.readFile(copy, Preferences()));
+        host.open = {&openCopy};
+        sidebar.mergeConflictCopy(copy, plan);
+        QCOMPARE(told, QStringList{QStringLiteral("Close this document first.")});
+        QVERIFY(QFile::exists(copy));
+        host.open.clear();
+
+        sidebar.mergeConflictCopy(copy, plan);
+        QCOMPARE(told.size(), 1);
+        QVERIFY(!QFile::exists(copy));
+        QVERIFY(QFile::exists(QDir(qEnvironmentVariable("XDG_DATA_HOME"))
+                                  .filePath(QStringLiteral(
+                                      "Trash/files/Plan.sync-conflict-20261207-101010-ABCDEFG.quenlith"))));
+        VelmoraDocument merged{Preferences()};
+        QVERIFY(!merged.readFile(plan, Preferences()));
+        QStringList titles;
+        for (const Item& item : merged.session().snapshot.document.items) {
+            titles.append(QString::fromStdString(item.text));
+        }
+        QCOMPARE(titles, (QStringList{QStringLiteral("walk"), QStringLiteral("swim")}));
+        scan();
+        QTRY_COMPARE(sidebar.rowOf(plan)->childCount(), 0);
+    }
+
     void searchShowsOnlyTheLastQuery() {
         writeDocument(at(QStringLiteral("Alpha.quenlith")), {QStringLiteral("river")});
         writeDocument(at(QStringLiteral("Sub/Beta.quenlith")), {QStringLiteral("Mountain hut")});
