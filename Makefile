@@ -17,14 +17,17 @@ FUZZ_DIR     ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= backup native opml markdown plaintext
 
-.PHONY: all deps test run bench build-test build-release install package fuzz clean
+.PHONY: all deps deps-test test run bench build-test build-release install package fuzz clean
 
 all: build-release
 
 deps:
 	@bash scripts/install-deps
 
-build-test: deps
+deps-test:
+	@bash scripts/install-deps --test
+
+build-test: deps-test
 	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DOSTREVO_SANITIZE=ON -DOSTREVO_SHARED_TEST_LIBS=ON $(CMAKE_FLAGS)
 	cmake --build $(TEST_DIR) -j $(JOBS)
 

@@ -165,7 +165,7 @@ std::optional<DocumentError> VelmoraDocument::readFile(const QString& path,
     m_fileType = type;
     setFilePath(QFileInfo(path).absoluteFilePath());
     m_disk->adopt(m_filePath);
-    m_diskDocument = m_session.snapshot.document;
+    rememberRead(m_session.snapshot.document);
     return std::nullopt;
 }
 
@@ -402,7 +402,7 @@ std::optional<DocumentError> VelmoraDocument::saveAs(const QString& path) {
     m_fileType = nativeType;
     setFilePath(absolute);
     m_disk->adopt(absolute);
-    m_diskDocument = documentWithDraft();
+    rememberWritten(documentWithDraft());
     setFileProblem(FileProblem::none);
     discardAutosave();
     markSaved();

@@ -305,9 +305,11 @@ private:
     quint64 m_writeSerial = 0;
     // The file was touched while our own write was underway: looked at again when it ends.
     bool m_touchedWhileWriting = false;
-    // The document as this document last read it from its file or wrote it there: the common
-    // version that a change made by another program is merged against.
-    std::optional<TreeDocument> m_diskDocument;
+    // The versions of the file this document knows: the one last read, then each one written
+    // since (a few); another program's change is merged against the one it started from.
+    std::vector<TreeDocument> m_diskVersions;
+    void rememberRead(const TreeDocument& document);
+    void rememberWritten(const TreeDocument& document);
     QString m_statusNote;
 };
 

@@ -96,7 +96,7 @@ void VelmoraDocument::takeAutosaveResult(const AutosaveJob& job, const WriteResu
     }
     if (job.inPlace) {
         m_disk->adoptOpened(job.path, result.descriptor);
-        m_diskDocument = job.snapshot.document;
+        rememberWritten(job.snapshot.document);
         // Only a write of the latest state saves the document.
         if (job.clearsEdited && job.written == m_changeCount) {
             markSaved();

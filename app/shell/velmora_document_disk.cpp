@@ -150,7 +150,7 @@ std::optional<DocumentError> VelmoraDocument::writeOver() {
     noteWriteResult(error);
     if (!error) {
         m_disk->adopt(m_filePath);
-        m_diskDocument = documentWithDraft();
+        rememberWritten(documentWithDraft());
     }
     return error;
 }
@@ -176,7 +176,7 @@ std::optional<DocumentError> VelmoraDocument::reloadFromDisk(const Preferences& 
     // history of the user's own changes stays behind it.
     record(TreeCommand{"undo.reload", before, m_session.snapshot});
     m_disk->adopt(m_filePath);
-    m_diskDocument = m_session.snapshot.document;
+    rememberRead(m_session.snapshot.document);
     markSaved();
     setFileProblem(FileProblem::none);
     emit changed();

@@ -69,9 +69,27 @@ void VelmoraDocument::setStatusNote(const QString& note) {
     emit fileProblemChanged();
 }
 
+// Writes since the last read that a merge may start from; older ones give way to the read one.
+constexpr std::size_t kRememberedWrites = 8;
+
+void VelmoraDocument::rememberRead(const TreeDocument& document) {
+    m_diskVersions = {document};
+}
+
+void VelmoraDocument::rememberWritten(const TreeDocument& document) {
+    if (m_diskVersions.empty()) {
+        m_diskVersions.push_back(document);
+        return;
+    }
+    if (m_diskVersions.size() > kRememberedWrites) {
+        m_diskVersions.erase(m_diskVersions.begin() + 1);
+    }
+    m_diskVersions.push_back(document);
+}
+
 std::optional<MergeSummary> VelmoraDocument::mergeFromDisk(const Preferences& preferences) {
     finishWriting();
-    if (!m_diskDocument || m_filePath.isEmpty()) {
+    if (m_diskVersions.empty() || m_filePath.isEmpty()) {
         return std::nullopt;
     }
     QFile file(m_filePath);
@@ -83,7 +101,7 @@ std::optional<MergeSummary> VelmoraDocument::mergeFromDisk(const Preferences& pr
     auto decoded = DocumentCodec::decodeNative(bytes);
     auto* loaded = std::get_if<DocumentCodec::Loaded>(&decoded);
     // A file that now holds another document is no version of this one.
-    if (!loaded || loaded->snapshot.document.id != m_diskDocument->id) {
+    if (!loaded || loaded->snapshot.document.id != m_diskVersions.front().id) {
         return std::nullopt;
     }
     TreeDocument theirs = std::move(loaded->snapshot.document);
@@ -91,7 +109,8 @@ std::optional<MergeSummary> VelmoraDocument::mergeFromDisk(const Preferences& pr
     // editor stays open, so that typing goes on through the merge.
     EditorSnapshot before = m_session.snapshot;
     before.document = documentWithDraft();
-    MergeResult merged = DocumentMerge::merge(*m_diskDocument, before.document, theirs);
+    const TreeDocument& base = DocumentMerge::commonVersion(m_diskVersions, theirs);
+    MergeResult merged = DocumentMerge::merge(base, before.document, theirs);
     qCInfo(documentLog).noquote() << "merged" << m_filePath << "conflicts"
                                   << merged.summary.conflicts;
     if (!(merged.document == m_session.snapshot.document)) {
@@ -103,7 +122,7 @@ std::optional<MergeSummary> VelmoraDocument::mergeFromDisk(const Preferences& pr
     // The other program's version is the one on disk now, and the common version of the next
     // merge until the merged result is written.
     m_disk->adopt(m_filePath);
-    m_diskDocument = std::move(theirs);
+    rememberRead(theirs);
     setFileProblem(FileProblem::none);
     emit changed();
     return merged.summary;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace velmora {
@@ -650,9 +651,61 @@ MergeResult Merger::run(const TreeDocument* base, const TreeDocument& ours,
     return result;
 }
 
+using ItemsById = std::unordered_map<std::string_view, const Item*>;
+
+void indexItems(const ItemList& items, ItemsById& into) {
+    std::vector<const ItemList*> stack{&items};
+    while (!stack.empty()) {
+        const ItemList* list = stack.back();
+        stack.pop_back();
+        for (const auto& item : *list) {
+            into.emplace(item.id, &item);
+            stack.push_back(&item.children);
+        }
+    }
+}
+
+// Whether theirs holds an item that the write from `before` to `after` added or changed, with
+// the fields it had after that write. Subtrees the write left as they were are skipped.
+bool showsTraceOf(const ItemList& before, const ItemList& after, const ItemsById& theirs) {
+    ItemsById earlier;
+    indexItems(before, earlier);
+    std::vector<const ItemList*> stack{&after};
+    while (!stack.empty()) {
+        const ItemList* list = stack.back();
+        stack.pop_back();
+        for (std::size_t i = 0; i < list->size(); ++i) {
+            const Item& item = (*list)[i];
+            auto was = earlier.find(item.id);
+            if (was != earlier.end() && was->second == list->node(i).get())
+                continue; // the same node: nothing below it changed
+            if (was == earlier.end() || !sameFields(*was->second, item)) {
+                auto there = theirs.find(item.id);
+                if (there != theirs.end() && sameFields(*there->second, item))
+                    return true;
+            }
+            stack.push_back(&item.children);
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 namespace DocumentMerge {
+
+const TreeDocument& commonVersion(const std::vector<TreeDocument>& versions,
+                                  const TreeDocument& theirs) {
+    static const TreeDocument none;
+    if (versions.empty())
+        return none;
+    ItemsById theirItems;
+    indexItems(theirs.items, theirItems);
+    for (std::size_t i = versions.size() - 1; i > 0; --i)
+        if (showsTraceOf(versions[i - 1].items, versions[i].items, theirItems))
+            return versions[i];
+    return versions.front();
+}
 
 MergeResult merge(const TreeDocument& base, const TreeDocument& ours, const TreeDocument& theirs) {
     return Merger(&base, ours, theirs).run(&base, ours, theirs);

@@ -49,6 +49,15 @@ namespace DocumentMerge {
 [[nodiscard]] MergeResult merge(const TreeDocument& base, const TreeDocument& ours,
                                 const TreeDocument& theirs);
 
+// Of the versions a document went through here, the one last read first and then each one
+// written since, the version that another program's version most likely started from: the
+// latest written one that theirs shows a trace of (an item added or changed in that write with
+// the same fields in theirs), else the one last read. A sync tool may bring a version made
+// while ours was being written; merged against our last write, the items of that write would
+// look deleted by theirs.
+[[nodiscard]] const TreeDocument& commonVersion(const std::vector<TreeDocument>& versions,
+                                                const TreeDocument& theirs);
+
 // The union of two documents that share ids but no known ancestor (a sync tool's conflict
 // copy): items in both with different titles or notes are kept side by side, items in one only
 // are kept, ours decides places and flags.

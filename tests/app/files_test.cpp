@@ -299,6 +299,23 @@ private slots:
         QCOMPARE(titlesOf(*document), (QStringList{QStringLiteral("Mine"), QStringLiteral("Beta")}));
     }
 
+    // A sync tool brings a version made from the one read before this document's last write:
+    // what that write changed is kept, not taken as undone by the other program.
+    void aVersionMadeWhileOursWasWrittenKeepsOurWrite() {
+        VelmoraDocument* document = openSaved({{"a", "Original"}, {"b", "Beta"}});
+        m_app->controller().setAutosaveDelay(60'000);
+        m_app->editor().selectAll();
+        WindowFixture::type(QStringLiteral("Mine"));
+        QVERIFY(!document->save());
+        WindowFixture::type(QStringLiteral(" more"));
+        writeTheirs(m_path, outline({{"a", "Original"}, {"b", "Beta"}, {"c", "Theirs"}}), true);
+        const QStringList merged{QStringLiteral("Mine more"), QStringLiteral("Beta"),
+                                 QStringLiteral("Theirs")};
+        QTRY_COMPARE(titlesOf(*document), merged);
+        QCOMPARE(titlesIn(m_path), merged);
+        QVERIFY(m_app->dialogs().alerts.isEmpty());
+    }
+
     // Renamed or moved within its file system, the file is followed: titles and saves go to the
     // new place, and the document takes the new name.
     void aRenamedOrMovedFileIsFollowed() {

@@ -242,3 +242,23 @@ TEST(DocumentMergeTwoWay, KeepsTheUnionAndBothTexts) {
     EXPECT_EQ(shapeOf(r.document), "a[a1:mine," + copy + ":theirs,a2,a3,t],b,o,c[c1]");
     EXPECT_EQ(DocumentMerge::mergeTwoWay(ours, ours).document, ours);
 }
+
+TEST(DocumentMergeCommonVersion, LatestWriteTheirsShowsATraceOfElseTheOneRead) {
+    const TreeDocument read = base();
+    const TreeDocument first = added(read, "b", "x");    // a write that adds an item
+    const TreeDocument second = retitled(first, "c1", "C"); // a write that changes a title
+    const std::vector<TreeDocument> versions = {read, first, second};
+    EXPECT_EQ(DocumentMerge::commonVersion(versions, retitled(second, "a", "T")), second);
+    EXPECT_EQ(DocumentMerge::commonVersion(versions, retitled(first, "a", "T")), first);
+    EXPECT_EQ(DocumentMerge::commonVersion(versions, retitled(read, "a", "T")), read);
+    EXPECT_EQ(DocumentMerge::commonVersion({read}, second), read);
+
+    // Their version was made while ours was written: against our last write, what our writes
+    // did would look undone by them and be lost.
+    const TreeDocument theirs = retitled(read, "a", "T");
+    EXPECT_EQ(shapeOf(DocumentMerge::merge(second, second, theirs).document),
+              "a:T[a1,a2,a3],b,c[c1]");
+    const auto& from = DocumentMerge::commonVersion(versions, theirs);
+    EXPECT_EQ(shapeOf(DocumentMerge::merge(from, second, theirs).document),
+              "a:T[a1,a2,a3],b,x,c[c1:C]");
+}
