@@ -146,6 +146,15 @@ struct FieldMerge {
 
 FieldMerge mergeFields(const Item* base, const Item& ours, const Item& theirs) {
     FieldMerge out;
+    // Most items are alike on both sides, or changed on one only: no texts are copied then.
+    if (sameFields(ours, theirs) || (base && sameFields(theirs, *base))) {
+        out.whole = &ours;
+        return out;
+    }
+    if (base && sameFields(ours, *base)) {
+        out.whole = &theirs;
+        return out;
+    }
     auto text = [&](const std::string& b, const std::string& o,
                     const std::string& t) -> const std::string& {
         if (base && o == b)
@@ -538,8 +547,14 @@ ItemList Merger::build() {
     m_next.assign(total, kNone);
     m_mark.assign(count, 0);
     orderChildren(kTop);
+    // Only an item with children on some side can have children in the result.
+    const auto hasChildren = [this](const Rec& r) {
+        return (r.o != kNone && m_ours.flat[r.o].childCount > 0) ||
+               (r.t != kNone && m_theirs.flat[r.t].childCount > 0) ||
+               (r.b != kNone && m_base.flat[r.b].childCount > 0);
+    };
     for (std::uint32_t i = 0; i < count; ++i)
-        if (m_recs[i].kept)
+        if (m_recs[i].kept && hasChildren(m_recs[i]))
             orderChildren(i);
     for (std::uint32_t k = 0; k < m_copies.size(); ++k) {
         const std::uint32_t item = m_copyOf[k];
