@@ -227,8 +227,8 @@ int mergeCommand(const std::vector<std::string>& args) {
         snapshot.document = std::move(merged.document);
         bytes = NativeDocumentCodec::encode(snapshot, settings);
     } else {
-        auto documents = mergeDocuments(base ? &base->documents : nullptr,
-                                        ours.value().documents, theirs.value().documents, summary);
+        auto documents = mergeDocuments(base ? &base->documents : nullptr, ours.value().documents,
+                                        theirs.value().documents, summary);
         bytes = BackupCodec::encode(documents, settings);
     }
     const fs::path target = out.value_or(oursPath);
@@ -279,13 +279,13 @@ int mergeCopiesCommand(const std::vector<std::string>& args) {
                 status = kUsage;
                 continue;
             }
-            auto merged = DocumentMerge::mergeTwoWay(snapshot.document,
-                                                     theirs.value().documents.front());
+            auto merged =
+                DocumentMerge::mergeTwoWay(snapshot.document, theirs.value().documents.front());
             EditorSnapshot next = snapshot;
             next.document = merged.document;
-            if (auto failed = writeFile(
-                    document.url,
-                    NativeDocumentCodec::encode(next, *loaded.value().settings), true)) {
+            if (auto failed =
+                    writeFile(document.url,
+                              NativeDocumentCodec::encode(next, *loaded.value().settings), true)) {
                 std::cout << copyName << ": not merged: " << failed->message() << "\n";
                 status = kUsage;
                 continue;

@@ -29,11 +29,10 @@ std::optional<bool> VelmoraDocumentController::mergeWithDisk(VelmoraDocument* do
         if (entry) {
             entry->settling = true;
         }
-        m_dialogs.inform(
-            parent,
-            localizedFormat(QStringLiteral("document.merge.conflicts %lld"),
-                            {QVariant::fromValue<qlonglong>(summary->conflicts)}),
-            localized(QStringLiteral("document.merge.conflicts.info")));
+        m_dialogs.inform(parent,
+                         localizedFormat(QStringLiteral("document.merge.conflicts %lld"),
+                                         {QVariant::fromValue<qlonglong>(summary->conflicts)}),
+                         localized(QStringLiteral("document.merge.conflicts.info")));
         if (entry) {
             entry->settling = false;
         }

@@ -191,11 +191,10 @@ FieldMerge mergeFields(const Item* base, const Item& ours, const Item& theirs) {
 class Merger {
 public:
     Merger(const TreeDocument* base, const TreeDocument& ours, const TreeDocument& theirs)
-        : m_hasBase(base != nullptr), m_base(base ? flatten(*base) : Side()),
-          m_ours(flatten(ours)), m_theirs(flatten(theirs)) {}
+        : m_hasBase(base != nullptr), m_base(base ? flatten(*base) : Side()), m_ours(flatten(ours)),
+          m_theirs(flatten(theirs)) {}
 
-    MergeResult run(const TreeDocument* base, const TreeDocument& ours,
-                    const TreeDocument& theirs);
+    MergeResult run(const TreeDocument* base, const TreeDocument& ours, const TreeDocument& theirs);
 
 private:
     struct Rec {
@@ -441,8 +440,7 @@ void Merger::mergeItems() {
     m_summary.conflicts = static_cast<int>(m_copies.size());
 }
 
-template <class F>
-void Merger::forChildren(const Side& side, std::uint32_t at, F&& visit) const {
+template <class F> void Merger::forChildren(const Side& side, std::uint32_t at, F&& visit) const {
     if (at == kTop) {
         for (std::uint32_t c = 0; c < side.topCount; ++c)
             visit(c);
@@ -458,7 +456,7 @@ void Merger::forChildren(const Side& side, std::uint32_t at, F&& visit) const {
 std::vector<std::uint32_t> Merger::childrenOn(int which, std::uint32_t parent) const {
     std::vector<std::uint32_t> out;
     const Side& side = which == 0 ? m_base : which == 1 ? m_ours : m_theirs;
-    const std::vector<std::uint32_t>* toRec = which == 0 ? &m_baseToRec
+    const std::vector<std::uint32_t>* toRec = which == 0   ? &m_baseToRec
                                               : which == 2 ? &m_theirsToRec
                                                            : nullptr;
     std::uint32_t at = kTop;

@@ -44,9 +44,9 @@ protected:
         return out;
     }
     int shell(const std::string& command) const {
-        const std::string full = "cd " + quote(m_dir.string()) + " && HOME=" +
-                                 quote(m_dir.string()) + " GIT_CONFIG_NOSYSTEM=1 " + command +
-                                 " >>" + quote((m_dir / ".git-log").string()) + " 2>&1";
+        const std::string full = "cd " + quote(m_dir.string()) +
+                                 " && HOME=" + quote(m_dir.string()) + " GIT_CONFIG_NOSYSTEM=1 " +
+                                 command + " >>" + quote((m_dir / ".git-log").string()) + " 2>&1";
         const int raw = std::system(full.c_str());
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
@@ -95,7 +95,8 @@ TEST_F(CliMerge, UnreadableInputOrBadUsageWritesNothing) {
 TEST_F(CliMerge, BackupsMergeByDocumentAndEmptyBaseKeepsTheUnion) {
     TreeDocument other{"doc2", "Other", ItemList{Item::blank("x", "Ex")}};
     write("base.json", BackupCodec::encode({plans(), other}, BackupSettings{}));
-    write("ours.json", BackupCodec::encode({retitled(plans(), "a", "A!"), other}, BackupSettings{}));
+    write("ours.json",
+          BackupCodec::encode({retitled(plans(), "a", "A!"), other}, BackupSettings{}));
     // Theirs deleted the untouched second document and renamed Beta.
     write("theirs.json", BackupCodec::encode({retitled(plans(), "b", "B!")}, BackupSettings{}));
     auto r = cli({"merge", path("base.json").string(), path("ours.json").string(),
@@ -109,8 +110,8 @@ TEST_F(CliMerge, BackupsMergeByDocumentAndEmptyBaseKeepsTheUnion) {
     // No common version: an empty BASE, as git passes when both sides added the file.
     write("empty", "");
     auto ours = writeDocument("o.quenlith", retitled(plans(), "b", "Left"));
-    auto theirs = writeDocument("t.quenlith",
-                                TreeOps::insertSiblingBelow(plans(), "a", "New", "n").doc);
+    auto theirs =
+        writeDocument("t.quenlith", TreeOps::insertSiblingBelow(plans(), "a", "New", "n").doc);
     r = cli({"merge", path("empty").string(), ours, theirs});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(titles(readDocument(ours)), (Titles{"Alpha", "Alpha one", "New", "Left", "Beta"}));
@@ -132,9 +133,9 @@ TEST_F(CliMerge, GitMergesTwoBranchesThroughTheDriver) {
                       .doc);
     ASSERT_EQ(shell(git + " commit -q -am laptop"), 0);
     ASSERT_EQ(shell(git + " checkout -q main"), 0);
-    writeDocument("repo/Plans.quenlith", TreeOps::addChild(retitled(plans(), "b", "Desk Beta"),
-                                                           "b", "From the desk", "d")
-                                             .doc);
+    writeDocument(
+        "repo/Plans.quenlith",
+        TreeOps::addChild(retitled(plans(), "b", "Desk Beta"), "b", "From the desk", "d").doc);
     ASSERT_EQ(shell(git + " commit -q -am desk"), 0);
     EXPECT_EQ(shell(git + " merge -q --no-edit laptop"), 0) << slurp(path(".git-log"));
     EXPECT_EQ(titles(readDocument(path("repo/Plans.quenlith"))),
@@ -177,10 +178,10 @@ TEST_F(CliMerge, MergeCopiesFoldsEachCopyInAndTrashesIt) {
     EXPECT_EQ(titles(readDocument(library / "Plan.quenlith")),
               (Titles{"Here", "Alpha one", "Alpha", "Beta", "There"}));
     EXPECT_FALSE(fs::exists(library / "Plan.sync-conflict-20261207-101010-ABCDEFG.quenlith"));
+    EXPECT_TRUE(
+        fs::exists(path("data/Trash/files/Plan.sync-conflict-20261207-101010-ABCDEFG.quenlith")));
     EXPECT_TRUE(fs::exists(
-        path("data/Trash/files/Plan.sync-conflict-20261207-101010-ABCDEFG.quenlith")));
-    EXPECT_TRUE(fs::exists(path(
-        "data/Trash/info/Plan.sync-conflict-20261207-101010-ABCDEFG.quenlith.trashinfo")));
+        path("data/Trash/info/Plan.sync-conflict-20261207-101010-ABCDEFG.quenlith.trashinfo")));
     // A copy without its document beside it is left alone.
     EXPECT_TRUE(fs::exists(library / "Sub/Plan (conflicted copy 2026-12-07 101010).quenlith"));
     EXPECT_EQ(cli({"merge-copies", path("nowhere").string()}).status, 2);

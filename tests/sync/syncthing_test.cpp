@@ -70,7 +70,8 @@ bool portFree(int port) {
 // One Syncthing instance with a home of its own, started and stopped by this test only.
 class Instance {
 public:
-    Instance(fs::path program, fs::path home) : m_program(std::move(program)), m_home(std::move(home)) {}
+    Instance(fs::path program, fs::path home)
+        : m_program(std::move(program)), m_home(std::move(home)) {}
     ~Instance() { stop(); }
 
     // Makes the keys and returns the device id they give.
@@ -156,9 +157,8 @@ public:
 
 private:
     pid_t spawn(const std::vector<std::string>& args) {
-        std::vector<std::string> env = {"HOME=" + m_home.string(), "STNOUPGRADE=1",
-                                        "STNORESTART=1", "STNODEFAULTFOLDER=1",
-                                        "PATH=/usr/bin:/bin"};
+        std::vector<std::string> env = {"HOME=" + m_home.string(), "STNOUPGRADE=1", "STNORESTART=1",
+                                        "STNODEFAULTFOLDER=1", "PATH=/usr/bin:/bin"};
         std::vector<char*> envp;
         for (auto& e : env)
             envp.push_back(e.data());
@@ -290,8 +290,8 @@ bool hasConflictCopies(const fs::path& folder) {
 class SyncthingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_root = fs::temp_directory_path() /
-                 ("ostrevo-sync-" + std::to_string(std::random_device{}()));
+        m_root =
+            fs::temp_directory_path() / ("ostrevo-sync-" + std::to_string(std::random_device{}()));
         fs::create_directories(m_root);
     }
     void TearDown() override {
@@ -340,15 +340,15 @@ TEST_F(SyncthingTest, DocumentEditedOnTwoComputersAtOnceEndsWithEveryEdit) {
     // The shared document starts on the laptop.
     Editor laptop(folderA, m_root / "scratch-a");
     Editor desk(folderB, m_root / "scratch-b");
-    laptop.document = TreeDocument{"plan", "Plan", ItemList{Item::blank("a", "Agenda"),
-                                                            Item::blank("b", "Budget"),
-                                                            Item::blank("c", "Contacts")}};
+    laptop.document = TreeDocument{"plan", "Plan",
+                                   ItemList{Item::blank("a", "Agenda"), Item::blank("b", "Budget"),
+                                            Item::blank("c", "Contacts")}};
     laptop.write();
     ASSERT_TRUE(m_instances[0]->start());
     ASSERT_TRUE(m_instances[1]->start());
     while (!desk.open()) {
         ASSERT_LT(Steady::now(), deadline) << "the document never reached the desk\n"
-                                          << m_instances[0]->log() << m_instances[1]->log();
+                                           << m_instances[0]->log() << m_instances[1]->log();
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
 
@@ -356,17 +356,14 @@ TEST_F(SyncthingTest, DocumentEditedOnTwoComputersAtOnceEndsWithEveryEdit) {
     std::vector<std::string> expected = {"Agenda for Monday", "Budget", "Contacts"};
     for (int round = 0; round < 4; ++round) {
         const std::string n = std::to_string(round);
-        laptop.document = TreeOps::insertSiblingBelow(laptop.document, "a", "Laptop " + n,
-                                                      "laptop-" + n)
-                              .doc;
-        desk.document =
-            TreeOps::addChild(desk.document, "c", "Desk " + n, "desk-" + n).doc;
+        laptop.document =
+            TreeOps::insertSiblingBelow(laptop.document, "a", "Laptop " + n, "laptop-" + n).doc;
+        desk.document = TreeOps::addChild(desk.document, "c", "Desk " + n, "desk-" + n).doc;
         expected.push_back("Laptop " + n);
         expected.push_back("Desk " + n);
         if (round == 1) {
-            laptop.document = TreeOps::updateItem(laptop.document, "a", [](Item& item) {
-                item.text = "Agenda for Monday";
-            });
+            laptop.document = TreeOps::updateItem(
+                laptop.document, "a", [](Item& item) { item.text = "Agenda for Monday"; });
             desk.document = TreeOps::updateItem(desk.document, "b", [](Item& item) {
                 item.checked = true;
                 item.note = "Paid";
@@ -383,7 +380,7 @@ TEST_F(SyncthingTest, DocumentEditedOnTwoComputersAtOnceEndsWithEveryEdit) {
     auto quietSince = Steady::now();
     for (;;) {
         ASSERT_LT(Steady::now(), deadline) << "the folders never settled\n"
-                                          << m_instances[0]->log() << m_instances[1]->log();
+                                           << m_instances[0]->log() << m_instances[1]->log();
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         const bool busy = laptop.settle() | desk.settle();
         const bool same = slurp(laptop.file()) == slurp(desk.file()) &&

@@ -58,9 +58,9 @@ TEST(LibraryConflictCopies, SyncToolsNamesGiveTheirDocument) {
                   "Plan.sync-conflict-20261207-101010-ABCDEFG.sync-conflict-20261208-090000-"
                   "XYZXYZ1.quenlith"),
               "Plan.quenlith");
-    for (const char* plain : {"Plan.quenlith", "Plan (copy).quenlith", "sync-conflict.quenlith",
-                              "Plan.sync-conflict-2026-ABC.quenlith",
-                              "Plan (conflicted copy).quenlith"})
+    for (const char* plain :
+         {"Plan.quenlith", "Plan (copy).quenlith", "sync-conflict.quenlith",
+          "Plan.sync-conflict-2026-ABC.quenlith", "Plan (conflicted copy).quenlith"})
         EXPECT_FALSE(conflictCopyOriginal(plain)) << plain;
 }
 
@@ -73,9 +73,8 @@ TEST(LibraryConflictCopies, ScanListsCopiesUnderTheirDocumentNotAsDocuments) {
     touch(folder.path() / "Lost.sync-conflict-20261207-101010-ABCDEFG.quenlith");
     touch(folder.path() / "Sub" / "Plan (Someone's conflicted copy 2026-12-07).quenlith");
     auto entries = Library::scan(folder.path());
-    ASSERT_EQ(namesOf(entries),
-              (std::vector<std::string>{"Sub", "Lost.sync-conflict-20261207-101010-ABCDEFG",
-                                        "Plan"}));
+    ASSERT_EQ(namesOf(entries), (std::vector<std::string>{
+                                    "Sub", "Lost.sync-conflict-20261207-101010-ABCDEFG", "Plan"}));
     EXPECT_EQ(namesOf(entries[2].conflictCopies),
               (std::vector<std::string>{"Plan (conflicted copy 2026-12-07 101010)",
                                         "Plan.sync-conflict-20261207-101010-ABCDEFG"}));
@@ -112,8 +111,9 @@ TEST(LibraryTrash, MovesIntoFilesWithAnInfoRecordAndNeverReplaces) {
     const std::string encoded = "Path=" + (folder.path() / "My%20plan%25.quenlith").string();
     EXPECT_EQ(info.str().rfind("[Trash Info]\n" + encoded + "\nDeletionDate=", 0), 0u)
         << info.str();
-    EXPECT_EQ(info.str().size(), std::string("[Trash Info]\n" + encoded + "\nDeletionDate=").size() +
-                                     std::string("2026-12-07T10:10:10\n").size());
+    EXPECT_EQ(info.str().size(),
+              std::string("[Trash Info]\n" + encoded + "\nDeletionDate=").size() +
+                  std::string("2026-12-07T10:10:10\n").size());
 
     touch(file, "second");
     trashed = Library::moveToTrash(file, trash);

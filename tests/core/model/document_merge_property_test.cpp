@@ -83,8 +83,8 @@ TreeDocument randomEdit(TreeDocument d, std::mt19937& rng, const std::string& si
     case 5:
         return TreeOps::updateItem(d, at, [](Item& item) { item.checked = !item.checked; });
     case 6:
-        return TreeOps::move(d, at, rng() % 2 ? TreeOps::MoveDirection::up
-                                              : TreeOps::MoveDirection::down);
+        return TreeOps::move(d, at,
+                             rng() % 2 ? TreeOps::MoveDirection::up : TreeOps::MoveDirection::down);
     case 7:
         return rng() % 2 ? TreeOps::indent(d, at) : TreeOps::outdent(d, at);
     case 8: {
@@ -153,7 +153,8 @@ void checkMerge(const TreeDocument& base, const TreeDocument& ours, const TreeDo
                     EXPECT_EQ(inResult->second.item->note, item.note);
                 }
             }
-            if (item.checked != was.checked && (!theirsItem || theirsItem->checked == was.checked)) {
+            if (item.checked != was.checked &&
+                (!theirsItem || theirsItem->checked == was.checked)) {
                 ASSERT_NE(inResult, merged.end());
                 EXPECT_EQ(inResult->second.item->checked, item.checked) << id;
             }

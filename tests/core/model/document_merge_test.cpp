@@ -32,8 +32,8 @@ std::string shapeOf(const TreeDocument& d) {
 
 // a (a1, a2, a3), b, c (c1)
 TreeDocument base() {
-    return doc({node("a", {leaf("a1"), leaf("a2"), leaf("a3")}), leaf("b"),
-                node("c", {leaf("c1")})});
+    return doc(
+        {node("a", {leaf("a1"), leaf("a2"), leaf("a3")}), leaf("b"), node("c", {leaf("c1")})});
 }
 
 TreeDocument retitled(const TreeDocument& d, const std::string& id, const std::string& text) {
@@ -245,7 +245,7 @@ TEST(DocumentMergeTwoWay, KeepsTheUnionAndBothTexts) {
 
 TEST(DocumentMergeCommonVersion, LatestWriteTheirsShowsATraceOfElseTheOneRead) {
     const TreeDocument read = base();
-    const TreeDocument first = added(read, "b", "x");    // a write that adds an item
+    const TreeDocument first = added(read, "b", "x");       // a write that adds an item
     const TreeDocument second = retitled(first, "c1", "C"); // a write that changes a title
     const std::vector<TreeDocument> versions = {read, first, second};
     EXPECT_EQ(DocumentMerge::commonVersion(versions, retitled(second, "a", "T")), second);
