@@ -1,5 +1,6 @@
 #include "core/model/document_merge.hpp"
 
+#include "core/model/id_index.hpp"
 #include "core/model/id_lookup.hpp"
 
 #include <algorithm>
@@ -22,6 +23,7 @@ constexpr std::uint32_t kGone = 0xFFFFFFFDu;
 struct Flat {
     const ItemList::Node* node = nullptr;
     std::string_view id;
+    std::uint64_t key = 0;        // the key of the id (see idKey)
     std::uint32_t parent = kNone; // flat index of the parent; kNone at the top level
     std::uint32_t childBegin = 0;
     std::uint32_t childCount = 0;
@@ -37,8 +39,8 @@ struct Side {
     std::deque<std::string> renamed;
     bool duplicates = false;
 
-    [[nodiscard]] std::uint32_t find(std::string_view id) const {
-        auto slot = lookup.find(id);
+    [[nodiscard]] std::uint32_t find(std::string_view id, std::uint64_t key) const {
+        auto slot = lookup.find(id, key);
         return slot ? static_cast<std::uint32_t>(*slot) : kNone;
     }
     [[nodiscard]] const Item& item(std::uint32_t at) const { return **flat[at].node; }
@@ -91,14 +93,14 @@ Side flatten(const TreeDocument& doc) {
     side.flat.reserve(static_cast<std::size_t>(doc.itemCount()));
     const ItemList& top = doc.items;
     for (std::size_t i = 0; i < top.size(); ++i)
-        side.flat.push_back({&top.node(i), top[i].id, kNone, 0, 0});
+        side.flat.push_back({&top.node(i), top[i].id, top.idKeyAt(i), kNone, 0, 0});
     side.topCount = static_cast<std::uint32_t>(top.size());
     for (std::uint32_t at = 0; at < side.flat.size(); ++at) {
         const ItemList& children = (*side.flat[at].node)->children;
         side.flat[at].childBegin = static_cast<std::uint32_t>(side.flat.size());
         side.flat[at].childCount = static_cast<std::uint32_t>(children.size());
         for (std::size_t i = 0; i < children.size(); ++i)
-            side.flat.push_back({&children.node(i), children[i].id, at, 0, 0});
+            side.flat.push_back({&children.node(i), children[i].id, children.idKeyAt(i), at, 0, 0});
     }
     std::vector<std::string_view> ids;
     ids.reserve(side.flat.size());
@@ -112,7 +114,7 @@ Side flatten(const TreeDocument& doc) {
     side.duplicates = true;
     std::vector<unsigned> seen(side.lookup.size(), 0);
     for (auto& f : side.flat) {
-        const unsigned n = ++seen[*side.lookup.find(f.id)];
+        const unsigned n = ++seen[*side.lookup.find(f.id, f.key)];
         if (n == 1)
             continue;
         std::string id = derivedId(f.id, "repeated", n);
@@ -120,6 +122,7 @@ Side flatten(const TreeDocument& doc) {
             id = derivedId(f.id, "repeated", n + extra * 0x10000u);
         side.renamed.push_back(std::move(id));
         f.id = side.renamed.back();
+        f.key = idKey(f.id);
     }
     for (std::size_t i = 0; i < side.flat.size(); ++i)
         ids[i] = side.flat[i].id;
@@ -241,37 +244,35 @@ private:
     MergeSummary m_summary;
 };
 
+// Each id once: every item of ours is looked up on the other two sides, and only the items of
+// theirs that ours lacks are looked up in the base.
 void Merger::matchItems() {
     const auto oursCount = static_cast<std::uint32_t>(m_ours.flat.size());
     m_recs.resize(oursCount);
-    for (std::uint32_t i = 0; i < oursCount; ++i) {
-        m_recs[i].o = i;
-        m_recs[i].t = m_theirs.find(m_ours.flat[i].id);
-        m_recs[i].b = m_base.find(m_ours.flat[i].id);
-    }
     m_theirsToRec.assign(m_theirs.flat.size(), kNone);
+    m_baseToRec.assign(m_base.flat.size(), kNone);
+    for (std::uint32_t i = 0; i < oursCount; ++i) {
+        const Flat& f = m_ours.flat[i];
+        Rec& r = m_recs[i];
+        r.o = i;
+        r.t = m_theirs.find(f.id, f.key);
+        r.b = m_base.find(f.id, f.key);
+        if (r.t != kNone)
+            m_theirsToRec[r.t] = i;
+        if (r.b != kNone)
+            m_baseToRec[r.b] = i;
+    }
     for (std::uint32_t j = 0; j < m_theirs.flat.size(); ++j) {
-        const std::uint32_t r = m_ours.find(m_theirs.flat[j].id);
-        if (r != kNone) {
-            m_theirsToRec[j] = r;
+        if (m_theirsToRec[j] != kNone)
             continue;
-        }
+        const Flat& f = m_theirs.flat[j];
         Rec rec;
         rec.t = j;
-        rec.b = m_base.find(m_theirs.flat[j].id);
+        rec.b = m_base.find(f.id, f.key);
         m_theirsToRec[j] = static_cast<std::uint32_t>(m_recs.size());
+        if (rec.b != kNone)
+            m_baseToRec[rec.b] = m_theirsToRec[j];
         m_recs.push_back(rec);
-    }
-    m_baseToRec.assign(m_base.flat.size(), kNone);
-    for (std::uint32_t k = 0; k < m_base.flat.size(); ++k) {
-        const std::uint32_t o = m_ours.find(m_base.flat[k].id);
-        if (o != kNone) {
-            m_baseToRec[k] = o;
-            continue;
-        }
-        const std::uint32_t t = m_theirs.find(m_base.flat[k].id);
-        if (t != kNone)
-            m_baseToRec[k] = m_theirsToRec[t];
     }
 }
 
