@@ -36,7 +36,8 @@ struct Outcome {
 // Changes the library's location to `location`. For `custom` a folder is asked for first. When
 // the folder changes and the old one holds documents, the user chooses to move them (refused
 // while any of them is open, "library.closeFirst"), to leave them, or to cancel; names that
-// could not move are listed in an alert, each with its reason. The store rescans after every stored change.
+// could not move are listed in an alert, each with its reason. The store rescans after every
+// stored change.
 Outcome change(LibraryStore& store, Dialogs& dialogs, QWidget* parent, LibraryLocation location,
                const QList<VelmoraDocument*>& open);
 

@@ -101,7 +101,8 @@ public:
         if (!file.open(QIODevice::WriteOnly)) {
             return;
         }
-        file.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+        file.write("<!DOCTYPE busconfig PUBLIC"
+                   " \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
                    " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
                    "<busconfig><type>session</type>"
                    "<listen>unix:dir=" + QFile::encodeName(m_dir.path()) + "</listen>"
@@ -649,7 +650,8 @@ private slots:
     // With a recent document from outside the library selected, "+" made the new document
     // beside it, outside the library.
     void newDocumentsGoIntoTheLibrary() {
-        const QString outside = QDir(m_dir->path()).filePath(QStringLiteral("Elsewhere/Out.quenlith"));
+        const QString outside =
+            QDir(m_dir->path()).filePath(QStringLiteral("Elsewhere/Out.quenlith"));
         writeDocument(outside);
         writeDocument(at(QStringLiteral("Sub/In.quenlith")));
         scan();
@@ -750,7 +752,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shown.has_value(), 10000);
         QCOMPARE(*shown, FileManager::Shown::selected);
         QCOMPARE(fileManager.shown.size(), 1);
-        QCOMPARE(fileManager.shown[0], QStringList{QUrl::fromLocalFile(doc).toString(QUrl::FullyEncoded)});
+        QCOMPARE(fileManager.shown[0],
+                 QStringList{QUrl::fromLocalFile(doc).toString(QUrl::FullyEncoded)});
         QVERIFY(fileManager.shown[0][0].startsWith(QLatin1String("file:///")));
         QVERIFY(fileManager.shown[0][0].contains(QLatin1String("Trip%20&%20Tour.quenlith")));
         QVERIFY(browser.opened.isEmpty());
