@@ -23,24 +23,20 @@ constexpr std::array<LanguageNames, 10> kNames = {{
      {"Ctrl", "Shift", "Alt", "Meta", "Enter", "Esc", "Tab", "Пробіл", "Backspace", "Delete",
       "Insert", "Home", "End", "Page Up", "Page Down", "Ліворуч", "Праворуч", "Вгору", "Вниз"}},
     {"de",
-     {"Strg", "Umschalt", "Alt", "Meta", "Eingabe", "Esc", "Tab", "Leertaste", "Rücktaste",
-      "Entf", "Einfg", "Pos1", "Ende", "Bild auf", "Bild ab", "Links", "Rechts", "Hoch",
-      "Runter"}},
+     {"Strg", "Umschalt", "Alt", "Meta", "Eingabe", "Esc", "Tab", "Leertaste", "Rücktaste", "Entf",
+      "Einfg", "Pos1", "Ende", "Bild auf", "Bild ab", "Links", "Rechts", "Hoch", "Runter"}},
     {"fr",
-     {"Ctrl", "Maj", "Alt", "Méta", "Entrée", "Échap", "Tab", "Espace", "Retour arrière",
-      "Suppr", "Inser", "Début", "Fin", "Page préc.", "Page suiv.", "Gauche", "Droite", "Haut",
-      "Bas"}},
+     {"Ctrl", "Maj", "Alt", "Méta", "Entrée", "Échap", "Tab", "Espace", "Retour arrière", "Suppr",
+      "Inser", "Début", "Fin", "Page préc.", "Page suiv.", "Gauche", "Droite", "Haut", "Bas"}},
     {"es",
      {"Ctrl", "Mayús", "Alt", "Meta", "Intro", "Esc", "Tab", "Espacio", "Retroceso", "Supr",
-      "Insert", "Inicio", "Fin", "Re Pág", "Av Pág", "Izquierda", "Derecha", "Arriba",
-      "Abajo"}},
+      "Insert", "Inicio", "Fin", "Re Pág", "Av Pág", "Izquierda", "Derecha", "Arriba", "Abajo"}},
     {"it",
-     {"Ctrl", "Maiusc", "Alt", "Meta", "Invio", "Esc", "Tab", "Spazio", "Backspace", "Canc",
-      "Ins", "Home", "Fine", "Pag su", "Pag giù", "Sinistra", "Destra", "Su", "Giù"}},
+     {"Ctrl", "Maiusc", "Alt", "Meta", "Invio", "Esc", "Tab", "Spazio", "Backspace", "Canc", "Ins",
+      "Home", "Fine", "Pag su", "Pag giù", "Sinistra", "Destra", "Su", "Giù"}},
     {"pt-BR",
      {"Ctrl", "Shift", "Alt", "Meta", "Enter", "Esc", "Tab", "Espaço", "Backspace", "Delete",
-      "Insert", "Home", "End", "Page Up", "Page Down", "Esquerda", "Direita", "Acima",
-      "Abaixo"}},
+      "Insert", "Home", "End", "Page Up", "Page Down", "Esquerda", "Direita", "Acima", "Abaixo"}},
     {"nl",
      {"Ctrl", "Shift", "Alt", "Meta", "Enter", "Esc", "Tab", "Spatie", "Backspace", "Delete",
       "Insert", "Home", "End", "Page Up", "Page Down", "Links", "Rechts", "Omhoog", "Omlaag"}},
@@ -53,9 +49,9 @@ constexpr std::array<LanguageNames, 10> kNames = {{
 }};
 
 // The stored names, as key sequences are written in text (and as Qt reads them).
-constexpr Names kPortable = {"Ctrl", "Shift", "Alt",  "Meta", "Return", "Esc",  "Tab",
-                             "Space", "Backspace", "Del", "Ins", "Home", "End", "PgUp",
-                             "PgDown", "Left", "Right", "Up", "Down"};
+constexpr Names kPortable = {"Ctrl",   "Shift",     "Alt",   "Meta", "Return", "Esc", "Tab",
+                             "Space",  "Backspace", "Del",   "Ins",  "Home",   "End", "PgUp",
+                             "PgDown", "Left",      "Right", "Up",   "Down"};
 
 constexpr std::array<NamedKey, kNamedKeyCount> makeAllNamedKeys() {
     std::array<NamedKey, kNamedKeyCount> all{};

@@ -31,29 +31,23 @@ class KeyNameTable : public ::testing::TestWithParam<NameCase> {};
 // Keys whose names Qt's catalogues get wrong or that several texts named differently.
 INSTANTIATE_TEST_SUITE_P(
     Names, KeyNameTable,
-    ::testing::Values(NameCase{"en", NamedKey::enter, "Enter"},
-                      NameCase{"en", NamedKey::del, "Delete"},
-                      NameCase{"de", NamedKey::ctrl, "Strg"},
-                      NameCase{"de", NamedKey::shift, "Umschalt"},
-                      NameCase{"de", NamedKey::enter, "Eingabe"},
-                      NameCase{"de", NamedKey::backspace, "R\u00FCcktaste"},
-                      NameCase{"de", NamedKey::home, "Pos1"},
-                      NameCase{"fr", NamedKey::enter, "Entr\u00E9e"},
-                      NameCase{"fr", NamedKey::shift, "Maj"},
-                      NameCase{"fr", NamedKey::escape, "\u00C9chap"},
-                      NameCase{"es", NamedKey::enter, "Intro"},
-                      NameCase{"es", NamedKey::shift, "May\u00FAs"},
-                      NameCase{"it", NamedKey::enter, "Invio"},
-                      NameCase{"it", NamedKey::shift, "Maiusc"},
-                      NameCase{"pl", NamedKey::home, "Home"},
-                      NameCase{"pl", NamedKey::space, "Spacja"},
-                      NameCase{"ja", NamedKey::backspace, "Backspace"},
-                      NameCase{"ja", NamedKey::space, "\u30B9\u30DA\u30FC\u30B9"},
-                      NameCase{"uk", NamedKey::space, "\u041F\u0440\u043E\u0431\u0456\u043B"},
-                      NameCase{"nl", NamedKey::space, "Spatie"},
-                      NameCase{"pt-BR", NamedKey::space, "Espa\u00E7o"},
-                      // A language without names of its own reads English.
-                      NameCase{"sv", NamedKey::ctrl, "Ctrl"}));
+    ::testing::Values(
+        NameCase{"en", NamedKey::enter, "Enter"}, NameCase{"en", NamedKey::del, "Delete"},
+        NameCase{"de", NamedKey::ctrl, "Strg"}, NameCase{"de", NamedKey::shift, "Umschalt"},
+        NameCase{"de", NamedKey::enter, "Eingabe"},
+        NameCase{"de", NamedKey::backspace, "R\u00FCcktaste"},
+        NameCase{"de", NamedKey::home, "Pos1"}, NameCase{"fr", NamedKey::enter, "Entr\u00E9e"},
+        NameCase{"fr", NamedKey::shift, "Maj"}, NameCase{"fr", NamedKey::escape, "\u00C9chap"},
+        NameCase{"es", NamedKey::enter, "Intro"}, NameCase{"es", NamedKey::shift, "May\u00FAs"},
+        NameCase{"it", NamedKey::enter, "Invio"}, NameCase{"it", NamedKey::shift, "Maiusc"},
+        NameCase{"pl", NamedKey::home, "Home"}, NameCase{"pl", NamedKey::space, "Spacja"},
+        NameCase{"ja", NamedKey::backspace, "Backspace"},
+        NameCase{"ja", NamedKey::space, "\u30B9\u30DA\u30FC\u30B9"},
+        NameCase{"uk", NamedKey::space, "\u041F\u0440\u043E\u0431\u0456\u043B"},
+        NameCase{"nl", NamedKey::space, "Spatie"},
+        NameCase{"pt-BR", NamedKey::space, "Espa\u00E7o"},
+        // A language without names of its own reads English.
+        NameCase{"sv", NamedKey::ctrl, "Ctrl"}));
 
 TEST_P(KeyNameTable, NamesTheKeyAsItsKeyboardsDo) {
     const NameCase& c = GetParam();
@@ -93,7 +87,8 @@ TEST(KeyNames, TheStoredFormReadsBackAsTheKeyMapsChord) {
     EXPECT_EQ(KeyNames::parse("Meta+Ctrl+S"), (KeyChord{PhysicalKey::s, M::control | M::command}));
     EXPECT_EQ(KeyNames::parse("Shift+Return"), (KeyChord{PhysicalKey::returnKey, M::shift}));
     EXPECT_EQ(KeyNames::parse("Ctrl+Enter"), (KeyChord{PhysicalKey::returnKey, M::command}));
-    EXPECT_EQ(KeyNames::parse("Alt+Shift+1"), (KeyChord{PhysicalKey::digit1, M::option | M::shift}));
+    EXPECT_EQ(KeyNames::parse("Alt+Shift+1"),
+              (KeyChord{PhysicalKey::digit1, M::option | M::shift}));
     EXPECT_EQ(KeyNames::parse("Del"), (KeyChord{PhysicalKey::forwardDelete, M::none}));
     EXPECT_EQ(KeyNames::parse("F2"), (KeyChord{PhysicalKey::f2, M::none}));
     // Every chord of the key map reads back as itself.
@@ -187,8 +182,8 @@ TEST(KeyNames, TheHelpNamesKeysAsTheTableDoes) {
         ASSERT_TRUE(help) << language;
         const std::string prose = withoutOwnNames(withoutChords(*help), language);
         for (const auto& name : foreignNames(language)) {
-            EXPECT_FALSE(holdsWord(prose, name)) << language << " help names a key \"" << name
-                                                 << '"';
+            EXPECT_FALSE(holdsWord(prose, name))
+                << language << " help names a key \"" << name << '"';
         }
     }
     EXPECT_EQ(withoutChords("Press Ctrl+Return or Esc."), "Press   or Esc.");
@@ -222,23 +217,16 @@ TEST(KeyNames, ThePaletteFindsACommandByTheShortcutItShows) {
     namespace CR = CommandRegistry;
     const auto palette = CR::palette({}, {});
     const std::map<Action, std::string> shown = {
-        {Action::importBackup, "Strg+Umschalt+I"},
-        {Action::indent, "Strg++"},
-        {Action::outdent, "Strg+\u00DC"},
-        {Action::showFamily, "Strg+Umschalt+O"},
-        {Action::moveUp, "Alt+Umschalt+Hoch"},
-        {Action::exportBackup, "Ctrl+Maj+E"},
+        {Action::importBackup, "Strg+Umschalt+I"}, {Action::indent, "Strg++"},
+        {Action::outdent, "Strg+\u00DC"},          {Action::showFamily, "Strg+Umschalt+O"},
+        {Action::moveUp, "Alt+Umschalt+Hoch"},     {Action::exportBackup, "Ctrl+Maj+E"},
         {Action::toggleLibrary, "Meta+Strg+S"},
     };
     const std::pair<const char*, Action> cases[] = {
-        {"Strg+Umschalt+I", Action::importBackup},
-        {"strg umschalt i", Action::importBackup},
-        {"umschalt+strg+i", Action::importBackup},
-        {"Strg++", Action::indent},
-        {"strg+\u00FC", Action::outdent},
-        {"strg u", Action::outdent},
-        {"alt umschalt hoch", Action::moveUp},
-        {"ctrl maj e", Action::exportBackup},
+        {"Strg+Umschalt+I", Action::importBackup}, {"strg umschalt i", Action::importBackup},
+        {"umschalt+strg+i", Action::importBackup}, {"Strg++", Action::indent},
+        {"strg+\u00FC", Action::outdent},          {"strg u", Action::outdent},
+        {"alt umschalt hoch", Action::moveUp},     {"ctrl maj e", Action::exportBackup},
         {"strg meta s", Action::toggleLibrary},
     };
     for (const auto& [query, action] : cases) {
