@@ -164,9 +164,7 @@ CommandPaletteController::~CommandPaletteController() {
 }
 
 QString CommandPaletteController::shortcutText(const Command& command) {
-    return command.chord
-               ? Localization::nativeChord(KeyboardLayouts::shared().text(*command.chord))
-               : QString();
+    return command.chord ? Localization::chordText(*command.chord) : QString();
 }
 
 void CommandPaletteController::open(const HelpDocument& help,
@@ -251,7 +249,12 @@ void CommandPaletteController::rebuildRows() {
             m_rows.push_back({{}, command});
         }
     } else {
-        for (Command& command : CommandRegistry::search(m_all, query.toStdString())) {
+        // What the rows show is searchable, as are the English names of the keys.
+        std::map<Action, std::string> shown;
+        for (const Command& command : m_all) {
+            shown.emplace(command.action, shortcutText(command).toStdString());
+        }
+        for (Command& command : CommandRegistry::search(m_all, query.toStdString(), shown)) {
             m_rows.push_back({{}, std::move(command)});
         }
     }

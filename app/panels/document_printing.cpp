@@ -124,14 +124,40 @@ bool DocumentPrinting::printWithDialog(VelmoraDocument& document, DocumentPrintV
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
+    return printChosen(document, view, printer, working, window);
+}
+
+bool DocumentPrinting::printChosen(VelmoraDocument& document, DocumentPrintView& view,
+                                   QPrinter& printer, PrintInfo working, QWidget* window) {
     printer.setResolution(PrintJob::deviceResolution());
     working.pageLayout = printer.pageLayout();
+    const bool range = printer.printRange() == QPrinter::PageRange;
+    const int first = range ? printer.fromPage() : 0;
+    const int last = range ? printer.toPage() : 0;
     PrintJob::ProgressWindow progress(window);
-    const auto outcome =
-        PrintJob::run(view, working, printer, progress.progress(), printer.fromPage(),
-                      printer.toPage());
+    PrintJob::Outcome outcome;
+    QString error;
+    const QString file = printer.outputFileName();
+    if (printer.outputFormat() == QPrinter::PdfFormat && !file.isEmpty()) {
+        // Printed to a file: written whole or not at all, as an exported PDF is, so that a disk
+        // that fills up at the end is reported rather than leaving a cut-off file.
+        outcome = writeFile(view, working, file, documentTitle(document), progress.progress(),
+                            first, last, &error);
+    } else {
+        outcome = PrintJob::run(view, working, printer, progress.progress(), first, last);
+        if (printer.printerState() == QPrinter::Error ||
+            printer.printerState() == QPrinter::Aborted) {
+            outcome.failed = true;
+        }
+    }
+    if (outcome.outOfRange) {
+        m_dialogs.alert(window, localized(QStringLiteral("print.error.range")),
+                        localizedFormat(QStringLiteral("print.error.range.pages %lld"),
+                                        {qlonglong(outcome.available)}));
+        return false;
+    }
     if (outcome.failed) {
-        m_dialogs.alert(window, localized(QStringLiteral("print.error.print")), {});
+        m_dialogs.alert(window, localized(QStringLiteral("print.error.print")), error);
         return false;
     }
     if (outcome.cancelled) {
@@ -199,6 +225,18 @@ PrintJob::Outcome DocumentPrinting::writePDF(VelmoraDocument& document, const QS
                                              const PrintJob::Progress& progress, QString* error) {
     std::unique_ptr<DocumentPrintView> view = makePrintView(document);
     PrintInfo& info = printInfo(document);
+    const PrintJob::Outcome outcome =
+        writeFile(*view, info, path, documentTitle(document), progress, 0, 0, error);
+    if (outcome.ok()) {
+        rememberInfo(info);
+    }
+    return outcome;
+}
+
+PrintJob::Outcome DocumentPrinting::writeFile(DocumentPrintView& view, PrintInfo& info,
+                                              const QString& path, const QString& title,
+                                              const PrintJob::Progress& progress, int firstPage,
+                                              int lastPage, QString* error) {
     PrintJob::Outcome outcome;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -212,9 +250,9 @@ PrintJob::Outcome DocumentPrinting::writePDF(VelmoraDocument& document, const QS
         QPdfWriter writer(&file);
         writer.setPageLayout(info.pageLayout);
         writer.setResolution(PrintJob::deviceResolution());
-        writer.setTitle(documentTitle(document));
+        writer.setTitle(title);
         writer.setCreator(QStringLiteral("Ostrevo"));
-        outcome = PrintJob::run(*view, info, writer, progress);
+        outcome = PrintJob::run(view, info, writer, progress, firstPage, lastPage);
     }
     if (!outcome.ok()) {
         file.cancelWriting();
@@ -232,7 +270,6 @@ PrintJob::Outcome DocumentPrinting::writePDF(VelmoraDocument& document, const QS
         file.cancelWriting();
         return outcome;
     }
-    rememberInfo(info);
     return outcome;
 }
 

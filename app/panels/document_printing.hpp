@@ -19,8 +19,9 @@ class DocumentPrintView;
 class VelmoraDocument;
 
 // File ▸ Page Setup, Print, Print Preview and Export ▸ PDF for the documents. Each document
-// keeps its own print info for the session, copied from the one remembered between runs when it
-// first prints; what a finished job used is remembered for the next run.
+// keeps its own print info for the session: the paper, margins and printer remembered between
+// runs, with options of its own, decided from the document at its first print; a finished
+// job's paper, margins and printer are remembered for the next run.
 class DocumentPrinting : public QObject {
     Q_OBJECT
 public:
@@ -43,6 +44,12 @@ public:
     PrintJob::Outcome writePDF(VelmoraDocument& document, const QString& path,
                                const PrintJob::Progress& progress = {}, QString* error = nullptr);
 
+    // Prints on the printer as the print dialog left it (its page range, its file or printer),
+    // with the options the dialog worked on; a range past the last page and a job that fails,
+    // even as it ends, are reported and leave the document's print info as it was.
+    bool printChosen(VelmoraDocument& document, DocumentPrintView& view, QPrinter& printer,
+                     PrintInfo working, QWidget* window);
+
     // Builds the print view from a copy of the document's session after the views committed
     // the text being typed; the first time, it sets the options from the document (notes as it
     // shows them) and turns the paper across for a picture wider than high.
@@ -53,6 +60,10 @@ private:
     // Takes the paper and printer the user chose back into the document's print info.
     void keep(VelmoraDocument& document, const QPrinter& printer);
     void rememberInfo(const PrintInfo& info) const;
+    // Writes the pages as a PDF file, replacing the path only once the whole file is written.
+    PrintJob::Outcome writeFile(DocumentPrintView& view, PrintInfo& info, const QString& path,
+                                const QString& title, const PrintJob::Progress& progress,
+                                int firstPage, int lastPage, QString* error);
     bool printWithDialog(VelmoraDocument& document, DocumentPrintView& view, QPrinter& printer,
                          QWidget* window);
 

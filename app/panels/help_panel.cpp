@@ -193,14 +193,17 @@ void HelpPanelController::reload() {
     m_glyphs.clear();
     for (const Command& command : CommandRegistry::commands(help, current)) {
         m_glyphs[command.action] =
-            command.chord
-                ? Localization::nativeChord(KeyboardLayouts::shared().text(*command.chord))
-                : QString();
+            command.chord ? Localization::chordText(*command.chord) : QString();
     }
 
     const QString query = m_search->text().trimmed();
     if (!query.isEmpty()) {
-        const auto hits = HelpCatalog::search(help, query.toStdString(), current);
+        // The key caps' texts are searchable as they show.
+        std::map<Action, std::string> shown;
+        for (const auto& [action, text] : m_glyphs) {
+            shown.emplace(action, text.toStdString());
+        }
+        const auto hits = HelpCatalog::search(help, query.toStdString(), current, shown);
         const bool swatches = std::any_of(hits.begin(), hits.end(), [](const HelpHit& hit) {
             return hit.action && PanelSupport::labelOf(*hit.action);
         });

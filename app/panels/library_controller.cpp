@@ -1,5 +1,6 @@
 #include "app/panels/library_controller.hpp"
 
+#include "app/panels/file_manager.hpp"
 #include "app/panels/library_actions.hpp"
 #include "app/panels/library_host.hpp"
 #include "app/panels/library_outline.hpp"
@@ -11,7 +12,6 @@
 
 #include <QAction>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -25,7 +25,6 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -296,7 +295,7 @@ void LibraryController::queryChanged() {
     }
     const quint64 token = ++m_searchToken;
     QPointer<LibraryController> self(this);
-    m_store.search(query, [self, token](const std::vector<LibraryEntry>& matches) {
+    m_store.search(this, query, [self, token](const std::vector<LibraryEntry>& matches) {
         // Only the answer to the last query typed is shown.
         if (self && token == self->m_searchToken &&
             !self->m_search->text().trimmed().isEmpty()) {
@@ -714,17 +713,24 @@ void LibraryController::newFolder(const QString& folder) {
 }
 
 void LibraryController::showInFileManager(const QString& path) {
-    const QFileInfo info(path);
-    QDesktopServices::openUrl(QUrl::fromLocalFile(info.isDir() ? path : info.absolutePath()));
+    FileManager::showItem(path);
 }
 
 QString LibraryController::targetFolder() const {
+    const QString root = m_store.root();
     QTreeWidgetItem* item = m_outline->currentItem();
-    if (LibraryOutline::kindOf(item) == RowKind::entry) {
-        const QString path = LibraryOutline::pathOf(item);
-        return LibraryOutline::isFolder(item) ? path : QFileInfo(path).absolutePath();
+    if (LibraryOutline::kindOf(item) != RowKind::entry) {
+        return root;
     }
-    return m_store.root();
+    const QString path = LibraryOutline::pathOf(item);
+    const QString folder = LibraryOutline::isFolder(item) ? path : QFileInfo(path).absolutePath();
+    // A recent or pinned document may lie anywhere; what the sidebar makes goes into the library.
+    const QString cleanRoot = QDir::cleanPath(root);
+    const QString cleanFolder = QDir::cleanPath(folder);
+    if (cleanFolder == cleanRoot || cleanFolder.startsWith(cleanRoot + QLatin1Char('/'))) {
+        return folder;
+    }
+    return root;
 }
 
 void LibraryController::fillAddMenu(QMenu* menu, const QString& folder) {

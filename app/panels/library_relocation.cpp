@@ -20,7 +20,33 @@ QString canonical(const QString& path) {
     return resolved.isEmpty() ? QDir::cleanPath(QFileInfo(path).absoluteFilePath()) : resolved;
 }
 
+QString reasonKey(Library::MoveFailure failure) {
+    switch (failure) {
+    case Library::MoveFailure::exists:
+        return QStringLiteral("library.move.exists %@");
+    case Library::MoveFailure::permission:
+        return QStringLiteral("library.move.permission %@");
+    case Library::MoveFailure::copyFailed:
+        return QStringLiteral("library.move.copyFailed %@");
+    case Library::MoveFailure::missing:
+    case Library::MoveFailure::other:
+        break;
+    }
+    return QStringLiteral("library.move.failed %@");
+}
+
 } // namespace
+
+QStringList skippedLines(const Library::MoveSummary& summary) {
+    QStringList lines;
+    for (std::size_t i = 0; i < summary.skipped.size(); ++i) {
+        const auto reason =
+            i < summary.reasons.size() ? summary.reasons[i] : Library::MoveFailure::other;
+        lines.append(localizedFormat(reasonKey(reason),
+                                     {QFile::decodeName(summary.skipped[i].c_str())}));
+    }
+    return lines;
+}
 
 bool sameFolder(const QString& a, const QString& b) {
     return canonical(a) == canonical(b);
@@ -42,20 +68,20 @@ Outcome change(LibraryStore& store, Dialogs& dialogs, QWidget* parent, LibraryLo
     const QString newRoot = store.rootFor(location, custom);
     if (sameFolder(oldRoot, newRoot) || !LibraryFolder::containsDocuments(oldRoot)) {
         store.setLocation(location, custom);
-        return {Kind::stored, {}};
+        return {Kind::stored, {}, {}};
     }
     switch (dialogs.askToMoveLibrary(parent, newRoot)) {
     case Dialogs::LibraryMoveChoice::cancel:
         return {};
     case Dialogs::LibraryMoveChoice::leave:
         store.setLocation(location, custom);
-        return {Kind::stored, {}};
+        return {Kind::stored, {}, {}};
     case Dialogs::LibraryMoveChoice::move:
         break;
     }
     if (!LibraryActions::documentsAt(oldRoot, open).isEmpty()) {
         dialogs.alert(parent, localized(QStringLiteral("library.closeFirst")), QString());
-        return {Kind::closeFirst, {}};
+        return {Kind::closeFirst, {}, {}};
     }
     store.setLocation(location, custom);
     const Library::MoveSummary summary =
@@ -67,9 +93,9 @@ Outcome change(LibraryStore& store, Dialogs& dialogs, QWidget* parent, LibraryLo
     }
     if (!skipped.isEmpty()) {
         dialogs.alert(parent, localized(QStringLiteral("settings.files.move.skipped")),
-                      skipped.join(QLatin1Char('\n')));
+                      skippedLines(summary).join(QLatin1Char('\n')));
     }
-    return {Kind::moved, skipped};
+    return {Kind::moved, skipped, summary.reasons};
 }
 
 } // namespace velmora::LibraryRelocation

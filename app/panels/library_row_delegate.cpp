@@ -124,7 +124,12 @@ void LibraryRowDelegate::setModelData(QWidget* editor, QAbstractItemModel* model
                                       const QModelIndex& index) const {
     (void)model;
     // The row shows the file's name as the next scan finds it; it never holds typed text.
+    // Only a name the user changed renames: the editor also commits when it merely loses the
+    // keyboard, and the shown name made safe again could differ from the file's ("Plan: A").
     const QString typed = static_cast<QLineEdit*>(editor)->text();
+    if (typed == index.data(Qt::DisplayRole).toString()) {
+        return;
+    }
     if (onRename) {
         onRename(index.data(LibraryOutline::pathRole).toString(), typed);
     }

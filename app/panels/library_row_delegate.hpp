@@ -9,7 +9,8 @@ namespace velmora {
 // Draws the rows of the library outline: section titles in small bold secondary text, entries
 // with their icon and name, a document's short date at the right edge in small secondary
 // text, and the current document's name in bold. Renaming happens in place: the editor holds
-// the name, and committing it calls `onRename` instead of changing the row.
+// the name, and committing a changed name calls `onRename` instead of changing the row; an
+// unchanged name or Escape renames nothing.
 class LibraryRowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:

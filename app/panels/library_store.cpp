@@ -42,26 +42,50 @@ QString standardised(const QString& path) {
 }
 
 // Rewrites one stored list after `from` moved to `to`: paths that still exist stay, the moved
-// path itself and the paths below it follow it, and anything else stays as it is.
+// path itself and the paths below it follow it, and anything else stays as it is. A path is
+// found under `from` as given or with its symbolic links resolved (as earlier versions stored
+// them), and is written under `to` as given, the way the user sees it: a library reached
+// through a link keeps its paths under the link.
 QStringList rewritten(const QStringList& paths, const QString& from, const QString& to) {
-    const QString oldRoot = standardised(from);
-    const QString newRoot = standardised(to);
+    const QString given = QDir::cleanPath(QFileInfo(from).absoluteFilePath());
+    const QString resolved = standardised(from);
+    const QString target = QDir::cleanPath(QFileInfo(to).absoluteFilePath());
     QStringList out;
     out.reserve(paths.size());
     for (const QString& path : paths) {
         if (QFileInfo::exists(path)) {
             out.append(path);
-        } else if (path == from || path == oldRoot) {
-            out.append(newRoot);
-        } else if (path.startsWith(from + QLatin1Char('/'))) {
-            out.append(newRoot + path.mid(from.size()));
-        } else if (path.startsWith(oldRoot + QLatin1Char('/'))) {
-            out.append(newRoot + path.mid(oldRoot.size()));
-        } else {
-            out.append(path);
+            continue;
         }
+        QString moved = path;
+        for (const QString& old : {given, resolved}) {
+            if (path == old) {
+                moved = target;
+                break;
+            }
+            if (path.startsWith(old + QLatin1Char('/'))) {
+                moved = target + path.mid(old.size());
+                break;
+            }
+        }
+        out.append(moved);
     }
     return out;
+}
+
+// The path as it lies below `root` as the user sees it, when it was stored below the root with
+// its symbolic links resolved; any other path as it is.
+QString seenBelow(const QString& path, const QString& root, const QString& resolvedRoot) {
+    if (resolvedRoot.isEmpty() || resolvedRoot == root) {
+        return path;
+    }
+    if (path == resolvedRoot) {
+        return root;
+    }
+    if (path.startsWith(resolvedRoot + QLatin1Char('/'))) {
+        return root + path.mid(resolvedRoot.size());
+    }
+    return path;
 }
 
 void collectFolders(const std::vector<LibraryEntry>& entries, QSet<QString>& into) {
@@ -121,8 +145,7 @@ LibraryStore::LibraryStore(QString home, QString documents, QObject* parent)
     : QObject(parent), m_home(std::move(home)), m_documents(std::move(documents)),
       m_entries(std::make_shared<const Entries>()),
       m_texts(std::make_shared<Library::TextCache>()),
-      m_latestScan(std::make_shared<std::atomic<quint64>>(0)),
-      m_latestSearch(std::make_shared<std::atomic<quint64>>(0)) {
+      m_latestScan(std::make_shared<std::atomic<quint64>>(0)) {
     // One scan and one search at a time; a newer request makes the queued ones moot.
     m_scans.setMaxThreadCount(1);
     m_searches.setMaxThreadCount(1);
@@ -146,7 +169,9 @@ LibraryStore::LibraryStore(QString home, QString documents, QObject* parent)
 LibraryStore::~LibraryStore() {
     // Results still on their way find no store and are dropped.
     m_latestScan->store(0);
-    m_latestSearch->store(0);
+    for (const auto& latest : std::as_const(m_latestSearches)) {
+        latest->store(0);
+    }
     m_scans.waitForDone();
     m_searches.waitForDone();
 }
@@ -268,7 +293,8 @@ void LibraryStore::setLocation(LibraryLocation location,
 
 void LibraryStore::rewritePaths(const QString& from, const QString& to) {
     Preferences preferences;
-    for (const QString& key : {PreferenceKeys::libraryPinned, PreferenceKeys::libraryExpanded}) {
+    for (const QString& key : {PreferenceKeys::libraryPinned, PreferenceKeys::libraryExpanded,
+                               PreferenceKeys::recentDocuments}) {
         const QStringList stored = preferences.stringList(key);
         const QStringList updated = rewritten(stored, from, to);
         if (updated != stored) {
@@ -282,25 +308,34 @@ void LibraryStore::moveRoot(const QString& oldRoot, const QString& newRoot) {
     rescan();
 }
 
-void LibraryStore::search(const QString& query, SearchCompletion completion) {
+void LibraryStore::search(const QObject* requester, const QString& query,
+                          SearchCompletion completion) {
     const quint64 generation = ++m_searchGeneration;
-    m_latestSearch->store(generation);
+    auto& slot = m_latestSearches[requester];
+    if (!slot) {
+        slot = std::make_shared<std::atomic<quint64>>(0);
+        if (requester) {
+            connect(requester, &QObject::destroyed, this,
+                    [this, requester] { m_latestSearches.remove(requester); });
+        }
+    }
+    slot->store(generation);
     QPointer<LibraryStore> self(this);
-    auto latest = m_latestSearch;
+    auto latest = slot;
     auto texts = m_texts;
     auto entries = m_entries;
     m_searches.start([self, latest, texts, entries, generation, query = query.toStdString(),
                       completion = std::move(completion)]() mutable {
-        // A newer query is waiting: this one's answer would be dropped anyway.
+        // A newer query of the same sidebar is waiting: this answer would be dropped anyway.
         if (latest->load() != generation) {
             return;
         }
         auto matches = Library::search(query, *entries, *texts, Library::readFile);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self, generation, matches = std::move(matches),
+            [self, latest, generation, matches = std::move(matches),
              completion = std::move(completion)] {
-                if (self && generation == self->m_searchGeneration && completion) {
+                if (self && generation == latest->load() && completion) {
                     completion(matches);
                 }
             },
@@ -308,9 +343,23 @@ void LibraryStore::search(const QString& query, SearchCompletion completion) {
     });
 }
 
+QStringList LibraryStore::asSeen(const QStringList& stored) const {
+    const QString folder = root();
+    const QString resolved = QFileInfo(folder).canonicalFilePath();
+    QStringList out;
+    out.reserve(stored.size());
+    for (const QString& path : stored) {
+        const QString seen = seenBelow(path, folder, resolved);
+        if (!out.contains(seen)) {
+            out.append(seen);
+        }
+    }
+    return out;
+}
+
 LibraryStore::Entries LibraryStore::pinned() const {
     Entries out;
-    for (const QString& path : Preferences().libraryPinned()) {
+    for (const QString& path : asSeen(Preferences().libraryPinned())) {
         if (auto entry = entryAt(path)) {
             out.push_back(std::move(*entry));
         }
@@ -319,12 +368,12 @@ LibraryStore::Entries LibraryStore::pinned() const {
 }
 
 bool LibraryStore::isPinned(const QString& path) const {
-    return Preferences().libraryPinned().contains(path);
+    return asSeen(Preferences().libraryPinned()).contains(path);
 }
 
 void LibraryStore::togglePin(const QString& path) {
     Preferences preferences;
-    QStringList pinned = preferences.libraryPinned();
+    QStringList pinned = asSeen(preferences.libraryPinned());
     if (!pinned.removeAll(path)) {
         pinned.append(path);
     }
@@ -353,19 +402,20 @@ LibraryStore::Entries LibraryStore::recentDocuments() const {
 }
 
 QStringList LibraryStore::expanded() const {
-    return Preferences().libraryExpanded();
+    return asSeen(Preferences().libraryExpanded());
 }
 
 void LibraryStore::setExpanded(const QString& path, bool expanded) {
     Preferences preferences;
-    QStringList paths = preferences.libraryExpanded();
+    const QStringList stored = preferences.libraryExpanded();
+    QStringList paths = asSeen(stored);
     const bool present = paths.contains(path);
-    if (expanded == present) {
+    if (expanded == present && paths.size() == stored.size()) {
         return;
     }
-    if (expanded) {
+    if (expanded && !present) {
         paths.append(path);
-    } else {
+    } else if (!expanded) {
         paths.removeAll(path);
     }
     preferences.setStringList(PreferenceKeys::libraryExpanded, paths);

@@ -2,6 +2,7 @@
 
 #include "core/library/library.hpp"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -56,16 +57,18 @@ public:
     void rescan();
     // Stores the choice of location (and the custom folder when given), then rescans.
     void setLocation(LibraryLocation location, const std::optional<QString>& customFolder);
-    // After the library's contents moved from one root to another: rewrites the pinned and
-    // expanded paths below the old root, then rescans.
+    // After the library's contents moved from one root to another: rewrites the pinned,
+    // expanded and recent paths below the old root, then rescans.
     void moveRoot(const QString& oldRoot, const QString& newRoot);
-    // After one file or folder moved or was renamed: rewrites the pinned and expanded paths at
-    // or below it. No rescan.
+    // After one file or folder moved or was renamed: rewrites the pinned, expanded and recent
+    // paths at or below it, under the new path as given. No rescan.
     void rewritePaths(const QString& from, const QString& to);
 
     // Searches the documents of the last scan for the query on a worker thread; the completion
-    // runs on the main thread, and only when no newer search started meanwhile.
-    void search(const QString& query, SearchCompletion completion);
+    // runs on the main thread, and only when the requester (a sidebar) started no newer search
+    // meanwhile. Each requester's searches are counted apart, so that every window gets the
+    // answer to its own last query.
+    void search(const QObject* requester, const QString& query, SearchCompletion completion);
 
     // The last applied scan; empty until the first one is in.
     [[nodiscard]] const Entries& entries() const { return *m_entries; }
@@ -105,6 +108,8 @@ signals:
     void revealRequested(const QString& path);
 
 private:
+    // The stored paths as the sidebar's rows name them (see `seenBelow`), each once.
+    [[nodiscard]] QStringList asSeen(const QStringList& stored) const;
     void applyScan(quint64 generation, const QString& root, Entries entries);
     void watch(const QString& root);
     void scheduleRescan();
@@ -116,9 +121,10 @@ private:
     std::shared_ptr<Library::TextCache> m_texts;
     quint64 m_scanGeneration = 0;
     quint64 m_searchGeneration = 0;
-    // The newest request numbers, read by workers so that a stale request is skipped unrun.
+    // The newest request numbers (of scans, and of each requester's searches), read by workers
+    // so that a stale request is skipped unrun.
     std::shared_ptr<std::atomic<quint64>> m_latestScan;
-    std::shared_ptr<std::atomic<quint64>> m_latestSearch;
+    QHash<const QObject*, std::shared_ptr<std::atomic<quint64>>> m_latestSearches;
     bool m_scanned = false;
     QThreadPool m_scans;
     QThreadPool m_searches;

@@ -13,7 +13,6 @@ namespace {
 // Where the remembered print info lives among the preferences.
 const QString kGroup = QStringLiteral("printInfo/");
 const QString kPaperKey = kGroup + QStringLiteral("paper");
-const QString kOrientationKey = kGroup + QStringLiteral("orientation");
 const QString kMarginsKey = kGroup + QStringLiteral("margins");
 const QString kPrinterKey = kGroup + QStringLiteral("printer");
 
@@ -102,11 +101,6 @@ PrintInfo PrintInfo::remembered(const Preferences& preferences) {
             }
         }
     }
-    if (auto orientation = preferences.storedString(kOrientationKey)) {
-        info.pageLayout.setOrientation(*orientation == QLatin1String("landscape")
-                                           ? QPageLayout::Landscape
-                                           : QPageLayout::Portrait);
-    }
     if (auto margins = readMargins(preferences.stringList(kMarginsKey))) {
         info.pageLayout.setMinimumMargins(QMarginsF());
         info.pageLayout.setMargins(*margins);
@@ -114,14 +108,8 @@ PrintInfo PrintInfo::remembered(const Preferences& preferences) {
     if (auto printer = preferences.storedString(kPrinterKey)) {
         info.printerName = *printer;
     }
-    for (const QString& key : {asListKey, fitsPageKey, notesKey}) {
-        if (auto value = preferences.storedBool(kGroup + key)) {
-            info.settings.insert(key, *value);
-        }
-    }
-    if (auto options = info.options()) {
-        info.writeOptions(*options, true);
-    }
+    // The options and the way the paper is turned belong to each document: its first print
+    // decides them (Page Setup and the print dialog change them), so none is taken from here.
     return info;
 }
 
@@ -130,21 +118,11 @@ void PrintInfo::remember(Preferences& preferences) const {
     if (size.id() != QPageSize::Custom) {
         preferences.setString(kPaperKey, QPageSize::key(size.id()));
     }
-    preferences.setString(kOrientationKey, pageLayout.orientation() == QPageLayout::Landscape
-                                               ? QStringLiteral("landscape")
-                                               : QStringLiteral("portrait"));
     const QMarginsF m = pageLayout.margins(QPageLayout::Point);
     preferences.setStringList(kMarginsKey,
                               {QString::number(m.left()), QString::number(m.top()),
                                QString::number(m.right()), QString::number(m.bottom())});
     preferences.setString(kPrinterKey, printerName);
-    for (const QString& key : {asListKey, fitsPageKey, notesKey}) {
-        if (const auto value = boolean(settings, key)) {
-            preferences.setBool(kGroup + key, *value);
-        } else {
-            preferences.remove(kGroup + key);
-        }
-    }
 }
 
 } // namespace velmora

@@ -24,7 +24,8 @@ enum class Pagination { automatic, fit };
 
 // What one print job is set up with: the print settings (the options among them, under their
 // keys), the paper and its margins, the printer, and the pagination the options imply. Each
-// document keeps its own for the session; the last one used is remembered between runs.
+// document keeps its own for the session; the paper, margins and printer last used are
+// remembered between runs, while the options and the paper's orientation stay the document's.
 struct PrintInfo {
     static inline const QString asListKey = QStringLiteral("OstrevoPrintAsList");
     static inline const QString fitsPageKey = QStringLiteral("OstrevoPrintFitsPage");
@@ -51,9 +52,10 @@ struct PrintInfo {
     // pages downwards; a picture fits both ways on one page, or breaks both ways into tiles.
     void writeOptions(const PrintOptions& options, bool canvas);
 
-    // The print info remembered from the last print of any document, or the standard one.
+    // The paper, margins and printer remembered from the last print of any document (else the
+    // standard ones), upright and with unset options.
     [[nodiscard]] static PrintInfo remembered(const Preferences& preferences);
-    // Remembers the paper, margins, printer and options for the next run.
+    // Remembers the paper, margins and printer for the next run.
     void remember(Preferences& preferences) const;
 };
 

@@ -57,6 +57,12 @@ PrintJob::Outcome PrintJob::run(DocumentPrintView& view, PrintInfo& info,
         return outcome;
     }
     auto pages = view.pages(printable, info);
+    outcome.available = clampedInt(static_cast<long long>(pages.size()));
+    if (firstPage > 1 && static_cast<std::size_t>(firstPage) > pages.size()) {
+        // Beginning the painter would already start a job with one blank sheet.
+        outcome.outOfRange = true;
+        return outcome;
+    }
     if (lastPage > 0 && static_cast<std::size_t>(lastPage) < pages.size()) {
         pages.resize(static_cast<std::size_t>(lastPage));
     }
@@ -98,7 +104,10 @@ PrintJob::Outcome PrintJob::run(DocumentPrintView& view, PrintInfo& info,
         painter.restore();
         ++outcome.pages;
     }
-    painter.end();
+    // The printer or the file learns only now that the job is complete, and may refuse it.
+    if (!painter.end()) {
+        outcome.failed = true;
+    }
     if (progress && outcome.ok()) {
         progress(Phase::pages, outcome.pages, outcome.pages);
     }

@@ -29,9 +29,13 @@ using Progress = std::function<bool(Phase phase, long long done, long long total
 struct Outcome {
     int pages = 0;
     bool cancelled = false;
-    bool failed = false; // the device could not be painted on
+    bool failed = false; // the device could not be painted on, or the job did not end well
+    // The chosen range begins past the last page: nothing was painted, not even a blank sheet.
+    bool outOfRange = false;
+    // The number of pages the whole document makes.
+    int available = 0;
 
-    [[nodiscard]] bool ok() const { return !cancelled && !failed; }
+    [[nodiscard]] bool ok() const { return !cancelled && !failed && !outOfRange; }
 };
 
 // The resolution the device must have before painting: the screen's, so that the views' fonts
@@ -43,7 +47,9 @@ struct Outcome {
 
 // Writes the options into the print info (unset ones as the defaults), lays the view out and
 // paints the pages onto the device, whose page layout is already the print info's: all of them,
-// or those from `firstPage` to `lastPage` (counted from 1; 0 leaves that end open).
+// or those from `firstPage` to `lastPage` (counted from 1; 0 leaves that end open). A range that
+// begins past the last page paints nothing and says so; a device that fails when the job ends
+// makes the job fail.
 Outcome run(DocumentPrintView& view, PrintInfo& info, QPagedPaintDevice& device,
             const Progress& progress = {}, int firstPage = 0, int lastPage = 0);
 

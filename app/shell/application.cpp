@@ -34,6 +34,7 @@ void Application::configure(QCoreApplication& application) {
         if (qobject_cast<QApplication*>(gui)) {
             ContrastStyle::install();
         }
+        Localization::applyKeyNames();
     }
 }
 

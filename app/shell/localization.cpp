@@ -5,6 +5,7 @@
 #include "app/shell/notifications.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/string_tables.hpp"
+#include "app/views/keyboard_layout.hpp"
 
 #include "core/commands/plural.hpp"
 #include "core/commands/strings.hpp"
@@ -12,9 +13,10 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFont>
+#include <QHash>
 #include <QKeySequence>
-#include <QRegularExpression>
 #include <QLibraryInfo>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QTranslator>
 
@@ -78,6 +80,55 @@ std::unique_ptr<QTranslator>& qtTranslator() {
     return translator;
 }
 
+// Qt's names of keys in key sequences taken from the application's table: menus (which write
+// their shortcuts through QKeySequence's native text), context menus and QKeySequence's reading
+// of native text then name every key as the palette and the help do. Asked before Qt's own
+// catalogue, it answers only for the keys of the table.
+class KeyNameTranslator : public QTranslator {
+public:
+    explicit KeyNameTranslator(const QString& language) {
+        const std::string code = language.toStdString();
+        for (NamedKey key : allNamedKeys()) {
+            const auto name = KeyNames::name(key, code);
+            const QString text =
+                QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+            const auto portable = KeyNames::portableName(key);
+            m_names.insert(QLatin1String(portable.data(), static_cast<qsizetype>(portable.size())),
+                           text);
+        }
+        // Qt's other names of the same keys.
+        m_names.insert(QStringLiteral("Enter"), m_names.value(QStringLiteral("Return")));
+        m_names.insert(QStringLiteral("Backtab"), m_names.value(QStringLiteral("Tab")));
+    }
+
+    [[nodiscard]] QString translate(const char* context, const char* source,
+                                    const char* /*disambiguation*/, int /*n*/) const override {
+        if (context == nullptr || source == nullptr || qstrcmp(context, "QShortcut") != 0) {
+            return {};
+        }
+        return m_names.value(QLatin1String(source));
+    }
+    [[nodiscard]] bool isEmpty() const override { return false; }
+
+private:
+    QHash<QString, QString> m_names;
+};
+
+std::unique_ptr<KeyNameTranslator>& keyNameTranslator() {
+    static std::unique_ptr<KeyNameTranslator> translator;
+    return translator;
+}
+
+// Installs the key names of the language, after Qt's catalogue so that they are asked first.
+void installKeyNames(const QString& code) {
+    auto& translator = keyNameTranslator();
+    if (translator) {
+        QCoreApplication::removeTranslator(translator.get());
+    }
+    translator = std::make_unique<KeyNameTranslator>(code);
+    QCoreApplication::installTranslator(translator.get());
+}
+
 // The application font before a Japanese face was added to it.
 std::optional<QFont>& baseFont() {
     static std::optional<QFont> font;
@@ -90,15 +141,15 @@ void installQtTranslation(const QString& code) {
         QCoreApplication::removeTranslator(translator.get());
         translator.reset();
     }
-    if (code == QLatin1String("en")) {
-        return;
+    if (code != QLatin1String("en")) {
+        auto loaded = std::make_unique<QTranslator>();
+        if (loaded->load(Localization::locale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QCoreApplication::installTranslator(loaded.get());
+            translator = std::move(loaded);
+        }
     }
-    auto loaded = std::make_unique<QTranslator>();
-    if (loaded->load(Localization::locale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(loaded.get());
-        translator = std::move(loaded);
-    }
+    installKeyNames(code);
 }
 
 // Han characters look different in Japanese than in Chinese; naming the Japanese face after the
@@ -139,8 +190,8 @@ QString localizedFormat(const QString& key, const QVariantList& arguments) {
     const std::string text = localized(key).toStdString();
     const std::string_view form =
         Plural::choose(languageCode().toStdString(), text, firstCount(arguments));
-    return Localization::format(
-        QString::fromUtf8(form.data(), static_cast<qsizetype>(form.size())), arguments);
+    return Localization::format(QString::fromUtf8(form.data(), static_cast<qsizetype>(form.size())),
+                                arguments);
 }
 
 QString Localization::format(const QString& format, const QVariantList& arguments) {
@@ -165,6 +216,10 @@ void Localization::applyInterfaceLanguage() {
     QLocale::setDefault(locale());
     installQtTranslation(code);
     applyJapaneseFont(code);
+}
+
+void Localization::applyKeyNames() {
+    installKeyNames(languageCode());
 }
 
 bool Localization::qtTranslationLoaded() {
@@ -195,7 +250,7 @@ QString Localization::relativeTime(const QDateTime& then, const QDateTime& now) 
     if (days < 7) {
         return localizedFormat(QStringLiteral("time.daysAgo %lld"), {days});
     }
-    return shortDate(then.date());
+    return localizedFormat(QStringLiteral("time.onDate %@"), {shortDate(then.date())});
 }
 
 QString Localization::shortDate(const QDate& date) {
@@ -204,6 +259,16 @@ QString Localization::shortDate(const QDate& date) {
 
 QString Localization::shortDateTime(const QDateTime& dateTime) {
     return locale().toString(dateTime, QLocale::ShortFormat);
+}
+
+QString Localization::keyName(NamedKey key) {
+    const auto name = KeyNames::name(key, languageCode().toStdString());
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+QString Localization::chordText(const KeyChord& chord) {
+    const std::string label = KeyboardLayouts::shared().label(chord.key, false).toStdString();
+    return QString::fromStdString(KeyNames::text(chord, languageCode().toStdString(), label));
 }
 
 QString Localization::nativeChord(const QString& portable) {
@@ -223,7 +288,9 @@ QString Localization::withNativeChords(const QString& text) {
     for (auto it = chord.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
         out += QStringView(text).mid(at, match.capturedStart() - at);
-        out += nativeChord(match.captured());
+        const QString portable = match.captured();
+        const auto parsed = KeyNames::parse(portable.toStdString());
+        out += parsed ? chordText(*parsed) : nativeChord(portable);
         at = match.capturedEnd();
     }
     out += QStringView(text).mid(at);

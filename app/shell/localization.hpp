@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/commands/key_chord.hpp"
+#include "core/commands/key_names.hpp"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
@@ -39,6 +42,10 @@ void languageChanged();
 // and print dialogs) from Qt's translations, QLocale's default for numbers and dates, and for
 // Japanese a font with Japanese glyph shapes. Called at start and after every change.
 void applyInterfaceLanguage();
+// Makes Qt name keys in key sequences (menus, context menus) with the application's names in
+// the interface language; part of applyInterfaceLanguage, and called when the application is
+// set up.
+void applyKeyNames();
 // Whether Qt's own texts are translated into the interface language (false for English and when
 // Qt's translations are not installed).
 [[nodiscard]] bool qtTranslationLoaded();
@@ -48,17 +55,23 @@ void applyInterfaceLanguage();
 // A whole number as the interface language writes it ("12.345" in German).
 [[nodiscard]] QString count(qint64 number);
 // How long ago `then` was, in the short words of a status line ("vor 5 Min."); from a week on,
-// the short date in the interface language.
+// the short date in the interface language with the words that lead it in ("am 29.11.26").
 [[nodiscard]] QString relativeTime(const QDateTime& then, const QDateTime& now);
 // The short date of the interface language ("07.12.26").
 [[nodiscard]] QString shortDate(const QDate& date);
 // The short date and time of the interface language.
 [[nodiscard]] QString shortDateTime(const QDateTime& dateTime);
+// The key's name in the interface language, from the application's own table ("Strg").
+[[nodiscard]] QString keyName(NamedKey key);
+// The chord as the user presses it: the keys' names in the interface language and the caps of
+// the active keyboard layout ("Strg+Umschalt+Eingabe", "Strg+Ü"). Menus, the palette, the key
+// caps and the help all show chords in this one form.
+[[nodiscard]] QString chordText(const KeyChord& chord);
 // A chord as Linux writes it ("Ctrl+Shift+P") in the words the menus of the interface language
 // use for it ("Strg+Umschalt+P" in German); a text that is no chord comes back unchanged.
 [[nodiscard]] QString nativeChord(const QString& portable);
-// The text with every chord in it ("Press Ctrl+Return") written as nativeChord writes it, so
-// the help reads like the menus.
+// The text with every chord in it ("Press Ctrl+Return") written as the menus write it: a chord
+// of the key map as chordText writes it, any other as nativeChord does.
 [[nodiscard]] QString withNativeChords(const QString& text);
 } // namespace Localization
 

@@ -101,9 +101,7 @@ private:
         item->setProperty(kActionProperty, static_cast<int>(action));
         // The branch highlight is a state: the item shows its check mark.
         item->setCheckable(action == Action::toggleHighlight);
-        if (auto keys = MenuKeys::keyEquivalent(action)) {
-            item->setShortcut(*keys);
-        }
+        item->setShortcuts(MenuKeys::keyEquivalents(action));
         if (action == Action::newDocumentTab) {
             newTabItems().emplace_back(item);
             item->setVisible(Preferences().documentsInTabs());
@@ -262,8 +260,10 @@ private:
         QMenu* menu = topMenu("menu.view");
         groups(menu, "view");
         menu->addSeparator();
-        standard(menu, "menu.view.zoomIn", StandardItem::zoomIn, QKeySequence::ZoomIn);
-        standard(menu, "menu.view.zoomOut", StandardItem::zoomOut, QKeySequence::ZoomOut);
+        standard(menu, "menu.view.zoomIn", StandardItem::zoomIn)
+            ->setShortcuts(MenuKeys::zoomInKeys());
+        standard(menu, "menu.view.zoomOut", StandardItem::zoomOut)
+            ->setShortcuts(MenuKeys::zoomOutKeys());
         standard(menu, "menu.view.actualSize", StandardItem::actualSize,
                  QKeySequence(Qt::CTRL | Qt::Key_0));
         menu->addSeparator();
@@ -359,8 +359,7 @@ void MainMenu::install(QMenuBar* bar, QWidget* window, MenuTarget& target) {
         for (QAction* item : allItems(bar)) {
             const QVariant action = item->property(kActionProperty);
             if (action.isValid()) {
-                item->setShortcut(MenuKeys::keyEquivalent(static_cast<Action>(action.toInt()))
-                                      .value_or(QKeySequence()));
+                item->setShortcuts(MenuKeys::keyEquivalents(static_cast<Action>(action.toInt())));
             }
         }
     });

@@ -153,11 +153,43 @@ Qt::KeyboardModifiers qtModifiers(KeyModifiers modifiers) {
 QKeySequence sequence(const KeyChord& chord) {
     if (KeyboardLayouts::shared().active()) {
         // The key as labelled on the active layout (Ctrl+Ü for Ctrl+[ on German).
-        return QKeySequence::fromString(KeyboardLayouts::shared().text(chord, true),
+        return QKeySequence::fromString(KeyboardLayouts::shared().text(chord, false),
                                         QKeySequence::PortableText);
     }
-    return QKeySequence(
-        QKeyCombination(qtModifiers(chord.modifiers), static_cast<Qt::Key>(qtKey(chord))));
+    const int key = chord.key == PhysicalKey::slash ? Qt::Key_Slash : qtKey(chord);
+    return QKeySequence(QKeyCombination(qtModifiers(chord.modifiers), static_cast<Qt::Key>(key)));
+}
+
+QList<QKeySequence> sequences(const KeyChord& chord) {
+    QList<QKeySequence> result{sequence(chord)};
+    if (!chord.modifiers.contains(KeyModifiers::shift)) {
+        return result;
+    }
+    const QKeySequence typed =
+        KeyboardLayouts::shared().active()
+            ? QKeySequence::fromString(KeyboardLayouts::shared().text(chord, true),
+                                       QKeySequence::PortableText)
+            : QKeySequence(QKeyCombination(qtModifiers(chord.modifiers),
+                                           static_cast<Qt::Key>(qtKey(chord))));
+    if (!typed.isEmpty() && !result.contains(typed)) {
+        result.append(typed);
+    }
+    return result;
+}
+
+QList<QKeySequence> keyEquivalents(Action action) {
+    const auto chord = KeyMap::primaryChord(action, EditorPreferences{});
+    return chord && keyEquivalent(action) ? sequences(*chord) : QList<QKeySequence>();
+}
+
+QList<QKeySequence> zoomInKeys() {
+    return {QKeySequence(Qt::CTRL | Qt::Key_Equal),
+            QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Plus))};
+}
+
+QList<QKeySequence> zoomOutKeys() {
+    return {QKeySequence(Qt::CTRL | Qt::Key_Minus),
+            QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus))};
 }
 
 std::optional<QKeySequence> keyEquivalent(Action action) {

@@ -51,18 +51,82 @@ bool matchesShortcutNames(std::string_view compact, const KeyChord& chord) {
     return rest == glyph || rest == fold(name);
 }
 
-bool shortcutMatches(const Command& command, const std::string& compact) {
+// The words of a shown shortcut, folded and without blanks ("Strg+Bild auf" gives "strg" and
+// "bildauf"); the last is the key, which may itself be "+" ("Strg++").
+std::vector<std::string> shownWords(std::string_view shown) {
+    std::vector<std::string> words;
+    std::string_view rest = shown;
+    std::string_view key;
+    if (rest.size() >= 2 && rest.ends_with("++")) {
+        key = "+";
+        rest.remove_suffix(2);
+    } else {
+        const auto plus = rest.rfind('+');
+        key = plus == std::string_view::npos ? rest : rest.substr(plus + 1);
+        rest = plus == std::string_view::npos ? std::string_view() : rest.substr(0, plus);
+    }
+    auto add = [&](std::string_view word) {
+        std::string compact;
+        for (const auto& part : HelpCatalog::tokens(word))
+            compact += part;
+        words.push_back(std::move(compact));
+    };
+    for (std::size_t at = 0; !rest.empty() && at <= rest.size();) {
+        const auto plus = rest.find('+', at);
+        add(rest.substr(at, plus == std::string_view::npos ? std::string_view::npos : plus - at));
+        if (plus == std::string_view::npos)
+            break;
+        at = plus + 1;
+    }
+    add(key);
+    return words;
+}
+
+// The shortcut as the window shows it, typed with or without its "+" and with the modifiers in
+// any order.
+bool matchesShownText(std::string_view compact, std::string_view shown) {
+    if (shown.empty())
+        return false;
+    auto words = shownWords(shown);
+    const std::string key = std::move(words.back());
+    words.pop_back();
+    std::vector<bool> used(words.size(), false);
+    std::string_view rest = compact;
+    auto skipPlus = [&] {
+        if (rest.size() > 1 && rest.front() == '+')
+            rest.remove_prefix(1);
+    };
+    for (bool found = true; found;) {
+        found = false;
+        skipPlus();
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            if (!used[i] && !words[i].empty() && rest.starts_with(words[i])) {
+                used[i] = true;
+                rest.remove_prefix(words[i].size());
+                found = true;
+            }
+        }
+    }
+    skipPlus();
+    return std::all_of(used.begin(), used.end(), [](bool u) { return u; }) && rest == key;
+}
+
+bool shortcutMatches(const Command& command, const std::string& compact,
+                     const std::map<Action, std::string>& shown) {
     if (!command.chord)
         return false;
-    return fold(command.glyph()) == compact || matchesShortcutNames(compact, *command.chord);
+    if (fold(command.glyph()) == compact || matchesShortcutNames(compact, *command.chord))
+        return true;
+    const auto text = shown.find(command.action);
+    return text != shown.end() && matchesShownText(compact, text->second);
 }
 
 // The search rank of a command, or nothing when it does not match. A word is found in the
 // title or in one of the descriptions: words hold no white space, so none can run from one
 // text into the next.
 std::optional<int> rank(const Command& command, const std::vector<std::string>& words,
-                        const std::string& compact) {
-    if (shortcutMatches(command, compact))
+                        const std::string& compact, const std::map<Action, std::string>& shown) {
+    if (shortcutMatches(command, compact, shown))
         return 0;
     const std::string title = fold(command.title);
     std::vector<std::string> descriptions;
@@ -212,7 +276,8 @@ std::vector<Command> palette(const HelpDocument& help, const EditorPreferences& 
     return out;
 }
 
-std::vector<Command> search(const std::vector<Command>& commands, std::string_view query) {
+std::vector<Command> search(const std::vector<Command>& commands, std::string_view query,
+                            const std::map<Action, std::string>& shown) {
     const auto words = HelpCatalog::tokens(query);
     if (words.empty())
         return commands;
@@ -221,7 +286,7 @@ std::vector<Command> search(const std::vector<Command>& commands, std::string_vi
         compact += word;
     std::vector<std::pair<int, const Command*>> ranked;
     for (const auto& command : commands)
-        if (auto r = rank(command, words, compact))
+        if (auto r = rank(command, words, compact, shown))
             ranked.emplace_back(*r, &command);
     std::stable_sort(ranked.begin(), ranked.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -4,6 +4,7 @@
 #include "core/commands/editor_preferences.hpp"
 #include "core/commands/help_document.hpp"
 
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -56,8 +57,11 @@ struct PaletteGroup {
 // The commands matching the query, best first: the shortcut typed out, then titles starting
 // with the first word, then titles holding every word, then titles and descriptions together
 // holding every word; equal ranks keep their order. A blank query returns all commands.
+// `shown` holds the shortcut of an action as the window shows it ("Strg+Umschalt+I"): typed
+// out with its words in any order of the modifiers, it matches as the English names do.
 [[nodiscard]] std::vector<Command> search(const std::vector<Command>& commands,
-                                          std::string_view query);
+                                          std::string_view query,
+                                          const std::map<Action, std::string>& shown = {});
 
 // The form the search compares: case- and diacritic-insensitive.
 [[nodiscard]] std::string fold(std::string_view text);

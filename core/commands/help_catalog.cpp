@@ -122,7 +122,8 @@ HelpDocument parse(std::string_view text) {
 }
 
 std::vector<HelpHit> search(const HelpDocument& document, std::string_view query,
-                            const EditorPreferences& preferences) {
+                            const EditorPreferences& preferences,
+                            const std::map<Action, std::string>& shown) {
     const auto words = tokens(query);
     std::vector<HelpHit> hits;
     if (words.empty())
@@ -130,12 +131,17 @@ std::vector<HelpHit> search(const HelpDocument& document, std::string_view query
     // Shortcuts as the preferences show them, in glyphs and in the names Linux writes
     // ("Ctrl+Z"), worked out once per action.
     std::map<Action, std::string> glyphs;
+    auto shownText = [&](Action action) {
+        const auto it = shown.find(action);
+        return it == shown.end() ? std::string() : it->second;
+    };
     auto shortcutOf = [&](Action action) -> const std::string& {
         auto it = glyphs.find(action);
         if (it == glyphs.end())
             it = glyphs
                      .emplace(action, KeyMap::primaryGlyph(action, preferences) + ' ' +
-                                          KeyMap::primaryText(action, preferences))
+                                          KeyMap::primaryText(action, preferences) + ' ' +
+                                          shownText(action))
                      .first;
         return it->second;
     };

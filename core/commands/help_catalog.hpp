@@ -3,6 +3,7 @@
 #include "core/commands/editor_preferences.hpp"
 #include "core/commands/help_document.hpp"
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,9 +22,11 @@ namespace velmora::HelpCatalog {
 
 // The blocks whose section title, text and shortcut contain every word of the query, in
 // document order; none for an empty query. A shortcut matches in its glyphs ("⌘Z") and in the
-// names Linux writes ("ctrl z", "Ctrl+Z"), as the preferences bind it (the defaults unless given).
+// names Linux writes ("ctrl z", "Ctrl+Z"), as the preferences bind it (the defaults unless given),
+// and as `shown` holds it: the text the window shows for the action ("Strg+Z").
 [[nodiscard]] std::vector<HelpHit> search(const HelpDocument& document, std::string_view query,
-                                          const EditorPreferences& preferences = {});
+                                          const EditorPreferences& preferences = {},
+                                          const std::map<Action, std::string>& shown = {});
 
 // The form searches compare: case- and diacritic-insensitive, the same in every language.
 [[nodiscard]] std::string fold(std::string_view text);

@@ -14,6 +14,7 @@
 #include "app/shell/velmora_document_controller.hpp"
 #include "app/views/document_window_controller.hpp"
 #include "core/commands/key_map.hpp"
+#include "core/commands/key_names.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/support/scripted_dialogs.hpp"
 #include "tests/app/support/squeezed_texts.hpp"
@@ -103,8 +104,15 @@ private slots:
         QCOMPARE(relative(5 * 60), QStringLiteral("vor 5 Min."));
         QCOMPARE(relative(86400), QStringLiteral("vor 1 Tag"));
         QCOMPARE(relative(3 * 86400), QStringLiteral("vor 3 Tagen"));
-        QCOMPARE(relative(8 * 86400), QStringLiteral("29.11.26"));
+        // An older file reads "Gespeichert am 29.11.26".
+        QCOMPARE(relative(8 * 86400), QStringLiteral("am 29.11.26"));
+        QCOMPARE(localizedFormat(QStringLiteral("status.savedWhen %@"), {relative(8 * 86400)}),
+                 QStringLiteral("Gespeichert am 29.11.26"));
         QCOMPARE(Localization::shortDate(QDate(2026, 3, 4)), QStringLiteral("04.03.26"));
+
+        useLanguage(AppLanguage::fr);
+        QCOMPARE(localizedFormat(QStringLiteral("status.savedWhen %@"), {relative(8 * 86400)}),
+                 QStringLiteral("Enregistré le 29/11/2026"));
 
         useLanguage(AppLanguage::ja);
         QCOMPARE(relative(2 * 3600), QStringLiteral("2時間前"));
@@ -129,11 +137,74 @@ private slots:
         useLanguage(AppLanguage::en);
         QCOMPARE(Localization::withNativeChords(QStringLiteral("Press Ctrl+Shift+P.")),
                  QStringLiteral("Press Ctrl+Shift+P."));
-        // In English every chord of the key map reads as the key map writes it.
+        // In English every chord of the key map reads as the palette and the key caps write it.
         for (const KeyBinding& binding : KeyMap::bindings()) {
             const QString text = QString::fromStdString(KeyMap::text(binding.chord));
-            QCOMPARE(Localization::nativeChord(text), text);
+            QCOMPARE(Localization::nativeChord(text), Localization::chordText(binding.chord));
         }
+    }
+
+    // One table names the keys in each language: Qt's key sequences (which the menus show) read
+    // as the table does, and a menu, the palette, the key caps and the help write each chord in
+    // the same words.
+    void keysHaveOneNameInEveryLanguage() {
+        const std::pair<NamedKey, int> qtKeys[] = {
+            {NamedKey::enter, Qt::Key_Return},     {NamedKey::enter, Qt::Key_Enter},
+            {NamedKey::escape, Qt::Key_Escape},    {NamedKey::tab, Qt::Key_Tab},
+            {NamedKey::space, Qt::Key_Space},      {NamedKey::backspace, Qt::Key_Backspace},
+            {NamedKey::del, Qt::Key_Delete},       {NamedKey::insert, Qt::Key_Insert},
+            {NamedKey::home, Qt::Key_Home},        {NamedKey::end, Qt::Key_End},
+            {NamedKey::pageUp, Qt::Key_PageUp},    {NamedKey::pageDown, Qt::Key_PageDown},
+            {NamedKey::left, Qt::Key_Left},        {NamedKey::right, Qt::Key_Right},
+            {NamedKey::up, Qt::Key_Up},            {NamedKey::down, Qt::Key_Down},
+        };
+        m_dialogs = std::make_unique<test::ScriptedDialogs>();
+        m_delegate = std::make_unique<AppDelegate>(*m_dialogs, m_data.path());
+        VelmoraDocument* document = m_delegate->controller().newDocument();
+        QMenuBar* bar = m_delegate->controller().windowOf(document)->menuBar();
+        for (AppLanguage language : AppLanguages::supported) {
+            useLanguage(language);
+            const std::string code = AppLanguages::rawValue(language).toStdString();
+            const auto name = [&](NamedKey key) {
+                return QString::fromStdString(std::string(KeyNames::name(key, code)));
+            };
+            for (const auto& [key, qtKey] : qtKeys) {
+                QCOMPARE(QKeySequence(qtKey).toString(QKeySequence::NativeText), name(key));
+                QCOMPARE(Localization::keyName(key), name(key));
+            }
+            QCOMPARE(QKeySequence(Qt::META | Qt::CTRL | Qt::ALT | Qt::SHIFT | Qt::Key_K)
+                         .toString(QKeySequence::NativeText),
+                     name(NamedKey::meta) + QLatin1Char('+') + name(NamedKey::ctrl) +
+                         QLatin1Char('+') + name(NamedKey::alt) + QLatin1Char('+') +
+                         name(NamedKey::shift) + QStringLiteral("+K"));
+            int shown = 0;
+            for (Action action : allActions()) {
+                QAction* item = MainMenu::actionItem(bar, action);
+                const auto chord = KeyMap::primaryChord(action, {});
+                if (!item || !chord || item->shortcut().isEmpty()) {
+                    continue;
+                }
+                const QString text = Localization::chordText(*chord);
+                QCOMPARE(item->shortcut().toString(QKeySequence::NativeText), text);
+                // The help writes chords of letters, digits and named keys in its text.
+                const QString written = QString::fromStdString(KeyMap::text(*chord));
+                if (written.contains(QLatin1Char('+')) && written.back().isLetterOrNumber()) {
+                    QCOMPARE(Localization::withNativeChords(written), text);
+                }
+                ++shown;
+            }
+            QVERIFY(shown > 40);
+        }
+        // Qt's own catalogues write "Backspae" in Japanese and "Return" beside "Enter".
+        useLanguage(AppLanguage::ja);
+        QCOMPARE(QKeySequence(Qt::Key_Backspace).toString(QKeySequence::NativeText),
+                 QStringLiteral("Backspace"));
+        useLanguage(AppLanguage::fr);
+        QCOMPARE(QKeySequence(Qt::CTRL | Qt::Key_Return).toString(QKeySequence::NativeText),
+                 QStringLiteral("Ctrl+Entr\u00E9e"));
+        useLanguage(AppLanguage::de);
+        QCOMPARE(Localization::withNativeChords(QStringLiteral("Mit Ctrl+Return oder Del.")),
+                 QStringLiteral("Mit Strg+Eingabe oder Del."));
     }
 
     void countsTakeTheFormOfTheirLanguage_data() {

@@ -11,7 +11,9 @@
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
+#include "app/views/keyboard_layout.hpp"
 #include "tests/app/support/isolated_home.hpp"
+#include "tests/app/support/keyboard_layouts.hpp"
 #include "tests/app/support/scripted_dialogs.hpp"
 
 #include <QAction>
@@ -43,6 +45,7 @@ private slots:
     }
 
     void cleanup() {
+        KeyboardLayouts::shared().setActive(nullptr);
         m_delegate.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -55,13 +58,15 @@ private slots:
             << Action::newDocumentTab << QKeySequence(Qt::CTRL | Qt::Key_T);
         QTest::newRow("toggle-library")
             << Action::toggleLibrary << QKeySequence(Qt::META | Qt::CTRL | Qt::Key_S);
+        // Shown as the keys are pressed; Qt also matches it by the "?" Shift types.
         QTest::newRow("help-search")
-            << Action::helpSearch << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Question);
+            << Action::helpSearch << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Slash);
         QTest::newRow("delete-item") << Action::deleteItem << QKeySequence(Qt::Key_Backspace);
         // GNOME Shell and Plasma take Super+Ctrl+digits and Meta+Ctrl+arrows: the menus show the
         // Linux rows.
         QTest::newRow("label-3") << Action::label3 << QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_3);
-        QTest::newRow("move-up") << Action::moveUp << QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Up);
+        QTest::newRow("move-up") << Action::moveUp
+                                 << QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Up);
         QTest::newRow("duplicate, never the alias")
             << Action::duplicate << QKeySequence(Qt::CTRL | Qt::Key_D);
         // Space toggles the check in the outline, but a chord without command or control
@@ -77,6 +82,10 @@ private slots:
         QVERIFY(item);
         QCOMPARE(item->shortcut(), keys);
         QCOMPARE(item->data().toString(), QString::fromLatin1(rawValue(action)));
+        if (action == Action::helpSearch) {
+            QVERIFY(
+                item->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Question)));
+        }
     }
 
     void everyActionWithATitleKeyHasOneItem() {
@@ -91,8 +100,28 @@ private slots:
         QCOMPARE(withTitle, 53);
     }
 
-    // Two items with one shortcut make Qt ignore both.
+    // Two items with one shortcut make Qt ignore both, on every keyboard layout.
+    void noTwoItemsShareAShortcut_data() {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<QString>("variant");
+        QTest::newRow("no keymap") << QString() << QString();
+        for (const test::LayoutName& name : test::kKeyboardLayouts) {
+            const QString layout = QString::fromLatin1(name.layout);
+            const QString variant = QString::fromLatin1(name.variant);
+            QTest::newRow(
+                qPrintable(variant.isEmpty() ? layout : layout + QLatin1Char('-') + variant))
+                << layout << variant;
+        }
+    }
+
     void noTwoItemsShareAShortcut() {
+        QFETCH(QString, layout);
+        QFETCH(QString, variant);
+        if (!layout.isEmpty()) {
+            auto keyboard = KeyboardLayout::fromNames(layout.toStdString(), variant.toStdString());
+            QVERIFY2(keyboard, qPrintable(layout));
+            KeyboardLayouts::shared().setActive(std::move(keyboard));
+        }
         QMap<QString, QString> owners;
         QList<QAction*> items;
         std::function<void(const QList<QAction*>&)> collect = [&](const QList<QAction*>& list) {
@@ -111,6 +140,44 @@ private slots:
                          qPrintable(text + QStringLiteral(": ") + owners.value(text) +
                                     QStringLiteral(" and ") + item->text()));
                 owners.insert(text, item->text());
+            }
+        }
+        // Zoom stays reachable: Ctrl+= and the keypad's + and -.
+        QMenuBar* bar = m_window->menuBar();
+        const auto zoomIn = MainMenu::standardItem(bar, StandardItem::zoomIn)->shortcuts();
+        const auto zoomOut = MainMenu::standardItem(bar, StandardItem::zoomOut)->shortcuts();
+        QVERIFY(zoomIn.contains(QKeySequence(Qt::CTRL | Qt::Key_Equal)));
+        QVERIFY(zoomIn.contains(
+            QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Plus))));
+        QVERIFY(zoomOut.contains(QKeySequence(Qt::CTRL | Qt::Key_Minus)));
+        QVERIFY(zoomOut.contains(QKeySequence(
+            QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus))));
+    }
+
+    // The colour labels show the digits of their keys, as the help writes them, and Qt still
+    // matches them by the symbols Shift types.
+    void colorLabelsShowTheirDigits() {
+        QMenuBar* bar = m_window->menuBar();
+        for (const char* layout : {"us", "de", "fr"}) {
+            KeyboardLayouts::shared().setActive(KeyboardLayout::fromNames(layout, ""));
+            for (int label = 0; label <= 7; ++label) {
+                const Action action = static_cast<Action>(static_cast<int>(Action::label0) + label);
+                QAction* item = MainMenu::actionItem(bar, action);
+                QVERIFY(item);
+                const QString digit = QString::number(label);
+                QCOMPARE(item->shortcut().toString(QKeySequence::NativeText),
+                         QStringLiteral("Alt+Shift+") + digit);
+                QCOMPARE(item->shortcut(), QKeySequence(Qt::ALT | Qt::SHIFT |
+                                                        static_cast<Qt::Key>(Qt::Key_0 + label)));
+            }
+            // On US, Shift types "!" … "&": Qt compares the key event with those.
+            if (qstrcmp(layout, "us") == 0) {
+                QVERIFY(MainMenu::actionItem(bar, Action::label1)
+                            ->shortcuts()
+                            .contains(QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Exclam)));
+                QVERIFY(MainMenu::actionItem(bar, Action::label7)
+                            ->shortcuts()
+                            .contains(QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Ampersand)));
             }
         }
     }

@@ -1,8 +1,10 @@
 // The command palette driven through a real document window: opening, typing, the arrows,
 // Return, Esc, clicks, focus loss, commands that cannot run and the recent list.
 #include "app/panels/command_palette.hpp"
+#include "app/shell/app_language.hpp"
 #include "app/shell/application.hpp"
 #include "app/shell/localization.hpp"
+#include "app/shell/preferences.hpp"
 #include "core/commands/command_registry.hpp"
 #include "tests/app/panels/panels_fixture.hpp"
 #include "tests/app/support/isolated_home.hpp"
@@ -49,7 +51,10 @@ private slots:
         m_beeps = 0;
         palette().beep = [this] { ++m_beeps; };
     }
-    void cleanup() { m_app.reset(); }
+    void cleanup() {
+        m_app.reset();
+        useLanguage(AppLanguage::system);
+    }
 
     void opensOverTheWindowWithTheFocusInTheSearch() {
         WindowFixture::key(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
@@ -107,6 +112,25 @@ private slots:
         QCOMPARE(palette().selectedRow(), -1);
         WindowFixture::key(Qt::Key_Return); // nothing to run
         QVERIFY(palette().isVisible());
+    }
+
+    // What a row shows is searchable: in German the shortcut of Import Backup reads
+    // "Strg+Umschalt+I", typed with or without "+", modifiers in any order.
+    void aShortcutIsFoundAsTheRowShowsIt() {
+        useLanguage(AppLanguage::de);
+        m_app->window().perform(Action::commandPalette);
+        for (const QString& query :
+             {QStringLiteral("Strg+Umschalt+I"), QStringLiteral("strg umschalt i"),
+              QStringLiteral("umschalt+strg+i"), QStringLiteral("ctrl+shift+i")}) {
+            palette().searchField()->setText(query);
+            QCOMPARE(selectedAction(palette()), Action::importBackup);
+        }
+        const auto& row = palette().rows()[static_cast<std::size_t>(palette().selectedRow())];
+        QCOMPARE(CommandPaletteController::shortcutText(*row.command),
+                 QStringLiteral("Strg+Umschalt+I"));
+        // Return names one key everywhere: "Strg+Eingabe" adds an item below.
+        palette().searchField()->setText(QStringLiteral("strg eingabe"));
+        QCOMPARE(selectedAction(palette()), Action::addBelow);
     }
 
     void arrowsSkipHeadingsAndStopAtTheEnds() {
@@ -212,6 +236,12 @@ private slots:
     }
 
 private:
+    static void useLanguage(AppLanguage language) {
+        Preferences preferences;
+        AppLanguages::apply(preferences, language);
+        Localization::applyInterfaceLanguage();
+    }
+
     CommandPaletteController& palette() { return m_app->window().commandPalette(); }
 
     QString m_home;

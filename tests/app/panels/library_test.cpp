@@ -1,10 +1,12 @@
 // The library store and the library sidebar: scans applied by generation, pins, stored paths
 // after moves and renames, the rename rules, the trash, the search flow, the file watcher, the
 // sections and the keyboard, and the sidebar in a document window.
+#include "app/panels/file_manager.hpp"
 #include "app/panels/library_actions.hpp"
 #include "app/panels/library_controller.hpp"
 #include "app/panels/library_host.hpp"
 #include "app/panels/library_outline.hpp"
+#include "app/panels/library_relocation.hpp"
 #include "app/panels/library_store.hpp"
 #include "app/shell/application.hpp"
 #include "app/shell/notifications.hpp"
@@ -12,9 +14,16 @@
 #include "app/views/tree_canvas_view.hpp"
 #include "core/formats/native_document_codec.hpp"
 #include "tests/app/support/isolated_home.hpp"
+#include "tests/app/support/scripted_dialogs.hpp"
 #include "tests/app/views/window_fixture.hpp"
 
+#include <QDBusConnection>
+#include <QDesktopServices>
 #include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QToolButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QMessageBox>
@@ -54,6 +63,76 @@ void writeDocument(const QString& path, const QStringList& texts = {QStringLiter
     std::ofstream(LibraryStore::toPath(path), std::ios::binary)
         << NativeDocumentCodec::encode(snapshot, BackupSettings{});
 }
+
+// The desktop's file manager as it answers on the bus: it notes the items it was asked to show.
+class FakeFileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public:
+    QList<QStringList> shown;
+
+public slots:
+    void ShowItems(const QStringList& uris, const QString& startupId) {
+        (void)startupId;
+        shown.append(uris);
+    }
+};
+
+// Takes the place of the desktop's file browser for file addresses.
+class OpenedUrls : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+// A message bus of the test's own, without any service that could start a real file manager.
+class PrivateBus {
+public:
+    PrivateBus() {
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (daemon.isEmpty() || !m_dir.isValid()) {
+            return;
+        }
+        const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
+        QFile file(config);
+        if (!file.open(QIODevice::WriteOnly)) {
+            return;
+        }
+        file.write("<!DOCTYPE busconfig PUBLIC"
+                   " \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                   " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                   "<busconfig><type>session</type>"
+                   "<listen>unix:dir=" + QFile::encodeName(m_dir.path()) + "</listen>"
+                   "<auth>EXTERNAL</auth><policy context=\"default\">"
+                   "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                   "<allow own=\"*\"/></policy></busconfig>\n");
+        file.close();
+        m_process.start(daemon, {QStringLiteral("--config-file=") + config,
+                                 QStringLiteral("--print-address"), QStringLiteral("--nofork")});
+        if (!m_process.waitForStarted(5000)) {
+            return;
+        }
+        for (int i = 0; i < 50 && !m_process.canReadLine(); ++i) {
+            m_process.waitForReadyRead(100);
+        }
+        address = QString::fromUtf8(m_process.readLine()).trimmed();
+    }
+    ~PrivateBus() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.terminate();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    QString address;
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+};
 
 QStringList names(const std::vector<LibraryEntry>& entries) {
     QStringList out;
@@ -501,6 +580,258 @@ private slots:
         QTRY_VERIFY(QFile::exists(at(QStringLiteral("Final.quenlith"))));
         QTRY_COMPARE(LibraryOutline::pathOf(sidebar.outline().currentItem()),
                      at(QStringLiteral("Final.quenlith")));
+    }
+
+    // --- Faults found in use -------------------------------------------------------------
+
+    // F2 then a click elsewhere once renamed "Plan: A" to "Plan- A": the shown name, made safe
+    // for a file name, differs from the file's own.
+    void renameWithoutAnEditChangesNothing() {
+        const QString plan = at(QStringLiteral("Plan: A.quenlith"));
+        writeDocument(plan);
+        scan();
+        FakeHost host;
+        LibraryController sidebar(store(), &host);
+        QStringList told;
+        sidebar.inform = [&](QWidget*, const QString& message, const QString&) {
+            told.append(message);
+        };
+        sidebar.resize(260, 400);
+        sidebar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sidebar));
+        sidebar.reload();
+        const auto field = [&sidebar] {
+            return sidebar.outline().findChild<QLineEdit*>(QStringLiteral("libraryRenameField"));
+        };
+
+        // The keyboard goes elsewhere without an edit: nothing is renamed.
+        sidebar.beginRename(plan);
+        QVERIFY(sidebar.outline().isRenaming());
+        QVERIFY(field());
+        sidebar.searchField().setFocus();
+        QTRY_VERIFY(!sidebar.outline().isRenaming());
+        QTest::qWait(100);
+        QVERIFY(QFile::exists(plan));
+        QVERIFY(!QFile::exists(at(QStringLiteral("Plan- A.quenlith"))));
+
+        // Typed, then Escape: cancelled.
+        sidebar.beginRename(plan);
+        QVERIFY(field());
+        QTest::keyClicks(field(), QStringLiteral(" revised"));
+        QTest::keyClick(field(), Qt::Key_Escape);
+        QTRY_VERIFY(!sidebar.outline().isRenaming());
+        QTest::qWait(100);
+        QVERIFY(QFile::exists(plan));
+        QCOMPARE(QDir(root()).entryList({QStringLiteral("*.quenlith")}),
+                 QStringList{QStringLiteral("Plan: A.quenlith")});
+
+        // A real edit renames, when the field is left as when Return is pressed.
+        sidebar.beginRename(plan);
+        QVERIFY(field());
+        QTest::keyClick(field(), Qt::Key_End);
+        QTest::keyClicks(field(), QStringLiteral(" B"));
+        sidebar.searchField().setFocus();
+        QTRY_VERIFY(QFile::exists(at(QStringLiteral("Plan- A B.quenlith"))));
+        QVERIFY(!QFile::exists(plan));
+        QVERIFY(told.isEmpty());
+    }
+
+    // After a rescan only the sidebar that searched last got fresh results; the others kept rows
+    // that could point at renamed or trashed files.
+    void everySidebarGetsItsOwnFreshResults() {
+        writeDocument(at(QStringLiteral("Alpha.quenlith")));
+        writeDocument(at(QStringLiteral("Beta.quenlith")));
+        scan();
+        FakeHost host;
+        LibraryController first(store(), &host);
+        LibraryController second(store(), &host);
+        first.searchField().setText(QStringLiteral("alpha"));
+        second.searchField().setText(QStringLiteral("beta"));
+        QTRY_COMPARE(first.sectionPaths(QStringLiteral("library.results")),
+                     QStringList{at(QStringLiteral("Alpha.quenlith"))});
+        QTRY_COMPARE(second.sectionPaths(QStringLiteral("library.results")),
+                     QStringList{at(QStringLiteral("Beta.quenlith"))});
+
+        // Renamed elsewhere: both sidebars search again after the scan and follow.
+        QVERIFY(QFile::rename(at(QStringLiteral("Alpha.quenlith")),
+                              at(QStringLiteral("Alpha Two.quenlith"))));
+        QVERIFY(QFile::rename(at(QStringLiteral("Beta.quenlith")),
+                              at(QStringLiteral("Beta Two.quenlith"))));
+        scan();
+        QTRY_COMPARE(first.sectionPaths(QStringLiteral("library.results")),
+                     QStringList{at(QStringLiteral("Alpha Two.quenlith"))});
+        QTRY_COMPARE(second.sectionPaths(QStringLiteral("library.results")),
+                     QStringList{at(QStringLiteral("Beta Two.quenlith"))});
+    }
+
+    // Under a library reached through a symbolic link, pinned and expanded paths were written
+    // with the link resolved: a renamed folder showed collapsed, a pinned document twice.
+    void pathsStayAsSeenThroughALinkedLibrary() {
+        const QString real = QDir(m_dir->path()).filePath(QStringLiteral("Real"));
+        const QString link = QDir(m_dir->path()).filePath(QStringLiteral("Linked"));
+        QVERIFY(QDir().mkpath(real));
+        QVERIFY(QFile::link(real, link));
+        QSignalSpy scanned(&store(), &LibraryStore::scanned);
+        store().setLocation(LibraryLocation::custom, link);
+        QVERIFY(scanned.wait(5000));
+        QCOMPARE(root(), link);
+        const QString trip = at(QStringLiteral("Plans/Trip.quenlith"));
+        writeDocument(trip);
+        scan();
+        store().togglePin(trip);
+        store().setExpanded(at(QStringLiteral("Plans")), true);
+
+        FakeHost host;
+        LibraryController sidebar(store(), &host);
+        sidebar.rename(at(QStringLiteral("Plans")), QStringLiteral("Journeys"));
+        const QString moved = at(QStringLiteral("Journeys/Trip.quenlith"));
+        QCOMPARE(Preferences().libraryPinned(), QStringList{moved});
+        QCOMPARE(Preferences().libraryExpanded(), QStringList{at(QStringLiteral("Journeys"))});
+        QTRY_COMPARE(sidebar.sectionPaths(QStringLiteral("library.pinned")), QStringList{moved});
+        QTRY_VERIFY(sidebar.rowOf(at(QStringLiteral("Journeys"))) &&
+                    sidebar.rowOf(at(QStringLiteral("Journeys")))->isExpanded());
+        QVERIFY(store().isPinned(moved));
+        const QString renamed = at(QStringLiteral("Journeys/Voyage.quenlith"));
+        sidebar.rename(moved, QStringLiteral("Voyage"));
+        QCOMPARE(Preferences().libraryPinned(), QStringList{renamed});
+
+        // What earlier versions stored, with the link resolved, still reads as seen, once.
+        const QString resolved = QDir(real).filePath(QStringLiteral("Journeys/Voyage.quenlith"));
+        Preferences().setStringList(PreferenceKeys::libraryPinned, {resolved, renamed});
+        Preferences().setStringList(PreferenceKeys::libraryExpanded,
+                                    {QDir(real).filePath(QStringLiteral("Journeys"))});
+        QCOMPARE(names(store().pinned()), QStringList{QStringLiteral("Voyage")});
+        QVERIFY(store().isPinned(renamed));
+        QCOMPARE(store().expanded(), QStringList{at(QStringLiteral("Journeys"))});
+        store().togglePin(renamed);
+        QVERIFY(store().pinned().empty());
+        QVERIFY(Preferences().libraryPinned().isEmpty());
+        store().setExpanded(at(QStringLiteral("Journeys")), false);
+        QVERIFY(Preferences().libraryExpanded().isEmpty());
+    }
+
+    // With a recent document from outside the library selected, "+" made the new document
+    // beside it, outside the library.
+    void newDocumentsGoIntoTheLibrary() {
+        const QString outside =
+            QDir(m_dir->path()).filePath(QStringLiteral("Elsewhere/Out.quenlith"));
+        writeDocument(outside);
+        writeDocument(at(QStringLiteral("Sub/In.quenlith")));
+        scan();
+        Preferences().setStringList(PreferenceKeys::recentDocuments, {outside});
+        FakeHost host;
+        LibraryController sidebar(store(), &host);
+        sidebar.reload();
+        QCOMPARE(sidebar.sectionPaths(QStringLiteral("library.recents")), QStringList{outside});
+        auto* add = sidebar.findChild<QToolButton*>(QStringLiteral("library.add"));
+        QVERIFY(add && add->menu());
+        const auto addDocument = [add] {
+            emit add->menu()->aboutToShow();
+            add->menu()->actions().first()->trigger();
+        };
+
+        sidebar.outline().setCurrentItem(sidebar.rowOf(outside));
+        addDocument();
+        QCOMPARE(QDir(QFileInfo(outside).absolutePath()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("Out.quenlith")});
+        QVERIFY(QFile::exists(at(QStringLiteral("Untitled.quenlith"))));
+
+        // A folder of the library: inside it, as before.
+        sidebar.reload();
+        sidebar.outline().setCurrentItem(sidebar.rowOf(at(QStringLiteral("Sub"))));
+        addDocument();
+        QVERIFY(QFile::exists(at(QStringLiteral("Sub/Untitled.quenlith"))));
+        QTRY_COMPARE(host.opened.size(), 2);
+    }
+
+    // Moving the library called every skipped file a name clash, and left Open Recent and the
+    // sidebar's Recent pointing at the old folder.
+    void movingTheLibraryNamesEachReasonAndKeepsRecents() {
+        const QString oldRoot = root();
+        const QString newRoot = QDir(m_dir->path()).filePath(QStringLiteral("Moved"));
+        const QString outside = QDir(m_dir->path()).filePath(QStringLiteral("Out.quenlith"));
+        writeDocument(at(QStringLiteral("Plans.quenlith")));
+        writeDocument(at(QStringLiteral("Trips/Rome.quenlith")));
+        writeDocument(QDir(newRoot).filePath(QStringLiteral("Plans.quenlith")));
+        writeDocument(outside);
+        scan();
+        Preferences().setStringList(PreferenceKeys::recentDocuments,
+                                    {at(QStringLiteral("Trips/Rome.quenlith")), outside});
+        test::ScriptedDialogs dialogs;
+        dialogs.folders.enqueue(newRoot);
+        dialogs.libraryMoveChoices.enqueue(Dialogs::LibraryMoveChoice::move);
+        const auto outcome =
+            LibraryRelocation::change(store(), dialogs, nullptr, LibraryLocation::custom, {});
+        QCOMPARE(outcome.kind, LibraryRelocation::Outcome::Kind::moved);
+        QCOMPARE(outcome.skipped, QStringList{QStringLiteral("Plans.quenlith")});
+        QCOMPARE(dialogs.alerts.size(), 1);
+        QCOMPARE(dialogs.alerts[0].informative,
+                 QStringLiteral("“Plans.quenlith” is already in the new folder; it stays where "
+                                "it was."));
+        const QString rome = QDir(newRoot).filePath(QStringLiteral("Trips/Rome.quenlith"));
+        QCOMPARE(Preferences().recentDocuments(), (QStringList{rome, outside}));
+        QTRY_COMPARE(store().root(), newRoot);
+        QCOMPARE(names(store().recentDocuments()),
+                 (QStringList{QStringLiteral("Rome"), QStringLiteral("Out")}));
+        QVERIFY(QFile::exists(QDir(oldRoot).filePath(QStringLiteral("Plans.quenlith"))));
+
+        // Every reason is named as it is.
+        Library::MoveSummary summary;
+        summary.skipped = {"Locked.quenlith", "Big", "Gone.quenlith", "Clash"};
+        summary.reasons = {Library::MoveFailure::permission, Library::MoveFailure::copyFailed,
+                           Library::MoveFailure::missing, Library::MoveFailure::exists};
+        QCOMPARE(LibraryRelocation::skippedLines(summary),
+                 (QStringList{
+                     QStringLiteral("You are not allowed to move “Locked.quenlith” there."),
+                     QStringLiteral("“Big” could not be copied to the other disk; it stays where "
+                                    "it was."),
+                     QStringLiteral("“Gone.quenlith” could not be moved."),
+                     QStringLiteral("“Clash” is already in the new folder; it stays where it "
+                                    "was.")}));
+    }
+
+    // Show in File Manager opened the folder without selecting the file. Tried against a file
+    // manager of the test's own on a private session bus.
+    void showInFileManagerSelectsTheItemOrOpensItsFolder() {
+        PrivateBus bus;
+        if (bus.address.isEmpty()) {
+            QSKIP("dbus-daemon (Debian package dbus-daemon, see scripts/install-deps) could not "
+                  "start a private bus: the file manager's interface is not tried");
+        }
+        const QString connection = QStringLiteral("fake-file-manager");
+        QDBusConnection service = QDBusConnection::connectToBus(bus.address, connection);
+        QVERIFY(service.isConnected());
+        FakeFileManager fileManager;
+        QVERIFY(service.registerObject(QStringLiteral("/org/freedesktop/FileManager1"),
+                                       &fileManager, QDBusConnection::ExportAllSlots));
+        QVERIFY(service.registerService(QStringLiteral("org.freedesktop.FileManager1")));
+        OpenedUrls browser;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "open");
+        const QString doc = at(QStringLiteral("Plans/Trip & Tour.quenlith"));
+        writeDocument(doc);
+
+        std::optional<FileManager::Shown> shown;
+        FileManager::showItem(doc, bus.address, [&shown](FileManager::Shown how) { shown = how; });
+        QTRY_VERIFY_WITH_TIMEOUT(shown.has_value(), 10000);
+        QCOMPARE(*shown, FileManager::Shown::selected);
+        QCOMPARE(fileManager.shown.size(), 1);
+        QCOMPARE(fileManager.shown[0],
+                 QStringList{QUrl::fromLocalFile(doc).toString(QUrl::FullyEncoded)});
+        QVERIFY(fileManager.shown[0][0].startsWith(QLatin1String("file:///")));
+        QVERIFY(fileManager.shown[0][0].contains(QLatin1String("Trip%20&%20Tour.quenlith")));
+        QVERIFY(browser.opened.isEmpty());
+
+        // No file manager answers: the folder that holds the file opens instead.
+        QVERIFY(service.unregisterService(QStringLiteral("org.freedesktop.FileManager1")));
+        shown.reset();
+        FileManager::showItem(doc, bus.address, [&shown](FileManager::Shown how) { shown = how; });
+        QTRY_VERIFY_WITH_TIMEOUT(shown.has_value(), 10000);
+        QCOMPARE(*shown, FileManager::Shown::folderOpened);
+        QCOMPARE(browser.opened, QList<QUrl>{QUrl::fromLocalFile(at(QStringLiteral("Plans")))});
+        QCOMPARE(fileManager.shown.size(), 1);
+
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QDBusConnection::disconnectFromBus(connection);
     }
 
     // --- In the window --------------------------------------------------------------------

@@ -15,11 +15,15 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace velmora;
 
@@ -337,14 +341,18 @@ private slots:
         info.pageLayout.setPageSize(QPageSize(QPageSize::A5));
         info.pageLayout.setOrientation(QPageLayout::Landscape);
         info.pageLayout.setMargins(QMarginsF(20, 30, 40, 50));
+        info.printerName = QStringLiteral("Office");
         info.writeOptions({true, false, false}, true);
         Preferences preferences;
         info.remember(preferences);
         const PrintInfo again = PrintInfo::remembered(Preferences());
         QCOMPARE(again.pageLayout.pageSize().id(), QPageSize::A5);
-        QCOMPARE(again.pageLayout.orientation(), QPageLayout::Landscape);
         QCOMPARE(again.pageLayout.margins(QPageLayout::Point), QMarginsF(20, 30, 40, 50));
-        QCOMPARE(again.options(), (PrintOptions{true, false, false}));
+        QCOMPARE(again.printerName, QStringLiteral("Office"));
+        // The options and the turn of the paper are the document's own, decided at its first
+        // print: none of them comes from another document's job.
+        QCOMPARE(again.pageLayout.orientation(), QPageLayout::Portrait);
+        QVERIFY(!again.options());
 
         // Damaged values fall back to the standard paper and leave the options unset.
         QSettings().setValue(QStringLiteral("printInfo/paper"), QStringLiteral("Napkin"));
@@ -379,6 +387,98 @@ private slots:
         QVERIFY(!list.sizePopup()->isEnabled());
         QCOMPARE(list.fitsPage(), false);
         QCOMPARE(list.summaryItems().size(), 1);
+    }
+
+    // The first-print rules once applied once per user: the options of any print carried over
+    // to every document, so a wide tree no longer printed across, notes followed the last job
+    // and "As a List" stayed.
+    void optionsAreDecidedPerDocumentWhilePaperIsRemembered() {
+        Item chain = item("c9", "Item 9");
+        for (int i = 8; i >= 1; --i) {
+            chain = item("c" + std::to_string(i), "Item " + std::to_string(i), {chain});
+        }
+        VelmoraDocument& first =
+            makeDocument({item("a", "Item 1", {}, "opening note")}, ViewMode::tree);
+        PrintInfo& chosen = m_printing->printInfo(first);
+        chosen.writeOptions({true, true, true}, true);
+        chosen.pageLayout.setPageSize(QPageSize(QPageSize::A5));
+        chosen.pageLayout.setMargins(QMarginsF(20, 30, 40, 50));
+        const QString firstText = exportPages(first).join(QString());
+        QVERIFY2(firstText.contains(QStringLiteral("opening note")), qPrintable(firstText));
+
+        // Another document, notes hidden, a wide tree: its own first print.
+        VelmoraDocument& wide = makeDocument({chain}, ViewMode::tree);
+        const QStringList pages = exportPages(wide);
+        const PrintInfo& decided = m_printing->printInfo(wide);
+        QCOMPARE(decided.options(), (PrintOptions{false, true, false}));
+        QCOMPARE(decided.pageLayout.orientation(), QPageLayout::Landscape);
+        QCOMPARE(decided.pageLayout.pageSize().id(), QPageSize::A5);
+        QCOMPARE(pages.size(), 1);
+        QCOMPARE(itemTitles(pages[0]).size(), 9);
+        // The first document keeps what its user chose.
+        QCOMPARE(m_printing->printInfo(first).options(), (PrintOptions{true, true, true}));
+
+        // The next run: the paper and margins come back, the options are unset until the
+        // document decides them.
+        m_printing = std::make_unique<DocumentPrinting>(*m_dialogs);
+        VelmoraDocument& later = makeDocument({item("a", "Item 1")}, ViewMode::list);
+        const PrintInfo& fresh = m_printing->printInfo(later);
+        QCOMPARE(fresh.pageLayout.pageSize().id(), QPageSize::A5);
+        QCOMPARE(fresh.pageLayout.margins(QPageLayout::Point), QMarginsF(20, 30, 40, 50));
+        QCOMPARE(fresh.pageLayout.orientation(), QPageLayout::Portrait);
+        QVERIFY(!fresh.options());
+    }
+
+    // A page range past the end printed one blank sheet and the print was called a success; a
+    // file that could not be written whole was called printed too.
+    void printReportsARangePastTheEndAndAFailedWrite() {
+        VelmoraDocument& document =
+            makeDocument({item("a", "Item 1"), item("b", "Item 2")}, ViewMode::list);
+        std::unique_ptr<DocumentPrintView> view = m_printing->makePrintView(document);
+        const QString path = QDir(m_folder->path()).filePath(QStringLiteral("printed.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(3, 4);
+        QVERIFY(!m_printing->printChosen(document, *view, printer,
+                                         m_printing->printInfo(document), nullptr));
+        QCOMPARE(m_dialogs->alerts.size(), 1);
+        QCOMPARE(m_dialogs->alerts[0].message,
+                 QStringLiteral("The chosen pages lie past the end of the document. Nothing was "
+                                "printed."));
+        QCOMPARE(m_dialogs->alerts[0].informative, QStringLiteral("The document has 1 page."));
+        QVERIFY(!QFile::exists(path));
+
+        // A range that holds the page prints it.
+        printer.setFromTo(1, 4);
+        QVERIFY(m_printing->printChosen(document, *view, printer, m_printing->printInfo(document),
+                                        nullptr));
+        QCOMPARE(itemTitles(pdfPages(path).join(QString())), (numbered({1, 2})));
+        QCOMPARE(m_dialogs->alerts.size(), 1);
+
+        // The disk takes only the first two kilobytes: the print fails, and leaves no cut-off
+        // file behind.
+        const QString full = QDir(m_folder->path()).filePath(QStringLiteral("full.pdf"));
+        printer.setOutputFileName(full);
+        printer.setPrintRange(QPrinter::AllPages);
+        rlimit limit{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const rlimit unlimited = limit;
+        limit.rlim_cur = 2048;
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        const bool printed = m_printing->printChosen(document, *view, printer,
+                                                     m_printing->printInfo(document), nullptr);
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+        std::signal(SIGXFSZ, previous);
+        QVERIFY(!printed);
+        QCOMPARE(m_dialogs->alerts.size(), 2);
+        QCOMPARE(m_dialogs->alerts[1].message,
+                 QStringLiteral("The document could not be printed."));
+        QVERIFY(!QFile::exists(full));
+        QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("printed.pdf")});
     }
 
     // --- Writing the file -------------------------------------------------------------------

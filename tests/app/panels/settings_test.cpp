@@ -391,7 +391,9 @@ private slots:
         QCOMPARE(dialogs.alerts.size(), 2);
         QCOMPARE(dialogs.alerts.last().message,
                  localized(QStringLiteral("settings.files.move.skipped")));
-        QCOMPARE(dialogs.alerts.last().informative, QStringLiteral("Plans.quenlith"));
+        QCOMPARE(dialogs.alerts.last().informative,
+                 localizedFormat(QStringLiteral("library.move.exists %@"),
+                                 {QStringLiteral("Plans.quenlith")}));
         QCOMPARE(Preferences().libraryPinned(),
                  QStringList{QDir(elsewhere).filePath(QStringLiteral("Trips/Rome.quenlith"))});
 

@@ -1,6 +1,7 @@
 // The keyboard: the window's one dispatcher, chords on the US, German, French, Ukrainian and
 // Japanese kana layouts (fed as their key codes and key symbols), how chords are labelled, and
-// Home, End, Page Up and Page Down.
+// Home, End, Page Up and Page Down. The menu test checks the menus' shortcuts on every layout
+// of tests/app/support/keyboard_layouts.hpp.
 #include "app/shell/application.hpp"
 #include "app/shell/main_menu.hpp"
 #include "app/shell/preferences.hpp"
@@ -98,6 +99,13 @@ private slots:
         }
         // Each chord ran once: one record per command, none for the undone duplicate.
         QCOMPARE(m_app->document().undoStack()->index(), 2 + 7);
+        // The labels' desktop chords, which the menus show by their digits, work alike.
+        for (int label = 1; label <= 7; ++label) {
+            press(keys.digit1 + static_cast<quint32>(label - 1),
+                  Qt::AltModifier | Qt::ShiftModifier);
+            QCOMPARE(static_cast<int>(*m_app->session().snapshot.document.items[1].color) + 1,
+                     label);
+        }
         press(keys.quote, ctrl); // edit note
         QCOMPARE(m_app->session().snapshot.editing, EditingTarget::note("b"));
         press(9, Qt::NoModifier); // Escape ends it
