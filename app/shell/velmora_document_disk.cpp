@@ -150,6 +150,7 @@ std::optional<DocumentError> VelmoraDocument::writeOver() {
     noteWriteResult(error);
     if (!error) {
         m_disk->adopt(m_filePath);
+        dropEmergencyCopy();
     }
     return error;
 }
@@ -177,6 +178,7 @@ std::optional<DocumentError> VelmoraDocument::reloadFromDisk(const Preferences& 
     m_disk->adopt(m_filePath);
     markSaved();
     setFileProblem(FileProblem::none);
+    dropEmergencyCopy();
     emit changed();
     return std::nullopt;
 }
