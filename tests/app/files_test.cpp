@@ -607,6 +607,30 @@ private slots:
         QFile::remove(elsewhere);
     }
 
+    // One keystroke past the deepest level used to make a file no reader accepts: the window
+    // refuses it with a beep and says why, records nothing, and the file stays readable.
+    void anEditPastTheDeepestLevelIsRefusedAndTheFileStaysReadable() {
+        VelmoraDocument* document = openSaved({{"a", "Start"}});
+        Item item = Item::blank("d" + std::to_string(kMaxItemDepth), "deepest");
+        for (int depth = kMaxItemDepth - 1; depth >= 0; --depth) {
+            Item parent = Item::blank("d" + std::to_string(depth), "level");
+            parent.children = ItemList{item};
+            item = parent;
+        }
+        EditorSnapshot deep = outline({{"a", "Start"}});
+        deep.document.items = ItemList{item};
+        deep.selectedId = "d" + std::to_string(kMaxItemDepth);
+        m_app->load(deep);
+        QVERIFY(m_app->controller().saveDocument(document, nullptr));
+        const int records = document->undoStack()->count();
+
+        m_app->window().perform(Action::addChild);
+        QCOMPARE(document->undoStack()->count(), records);
+        QVERIFY(m_app->window().statusText().contains(localized(QStringLiteral("status.tooDeep"))));
+        QVERIFY(m_app->controller().saveDocument(document, nullptr));
+        QCOMPARE(titlesIn(m_path), QStringList{QStringLiteral("level")});
+    }
+
     // Open Recent forgets a file that was deleted.
     void openRecentDropsADeletedFile() {
         openSaved({{"a", "Start"}});
