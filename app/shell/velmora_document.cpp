@@ -6,7 +6,6 @@
 #include "app/shell/preferences.hpp"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -421,52 +420,6 @@ std::optional<DocumentError> VelmoraDocument::saveAs(const QString& path) {
     markSaved();
     // Only the file changed: a refresh through `changed` would reload an open editor.
     return std::nullopt;
-}
-
-bool VelmoraDocument::keepEmergencyCopy(const QString& folder) {
-    if (m_filePath.isEmpty()) {
-        return false;
-    }
-    if (hasCurrentEmergencyCopy()) {
-        return true;
-    }
-    QDir().mkpath(folder);
-    const QString path = !m_autosavePath.isEmpty()
-                             ? m_autosavePath
-                             : folder + QLatin1Char('/') +
-                                   QString::fromStdString(TreeIDs::make()) + QLatin1Char('.') +
-                                   extension;
-    if (auto error = writeAtomically(path, data())) {
-        qCCritical(documentLog).noquote() << "emergency copy error" << path << error->message;
-        return false;
-    }
-    const bool first = m_autosavePath.isEmpty();
-    m_autosavePath = path;
-    m_emergencyCount = m_changeCount;
-    if (first) {
-        qCInfo(documentLog).noquote() << "emergency copy" << m_filePath << "in" << path;
-        emit emergencyCopyChanged();
-    }
-    return true;
-}
-
-void VelmoraDocument::adoptEmergencyCopy(const QString& path, const QString& copy) {
-    m_fileType = nativeType;
-    m_filePath = QFileInfo(path).absoluteFilePath();
-    m_disk->adoptGone(m_filePath);
-    m_autosavePath = copy;
-    // What the copy holds was never written to the file.
-    markChanged();
-    m_emergencyCount = m_changeCount;
-}
-
-void VelmoraDocument::dropEmergencyCopy() {
-    if (m_filePath.isEmpty() || m_autosavePath.isEmpty()) {
-        return;
-    }
-    QFile::remove(m_autosavePath);
-    m_autosavePath.clear();
-    emit emergencyCopyChanged();
 }
 
 void VelmoraDocument::discardAutosave() {
