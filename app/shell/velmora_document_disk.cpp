@@ -196,9 +196,8 @@ bool VelmoraDocument::keepEmergencyCopy(const QString& folder) {
     QDir().mkpath(folder);
     const QString path = !m_autosavePath.isEmpty()
                              ? m_autosavePath
-                             : folder + QLatin1Char('/') +
-                                   QString::fromStdString(TreeIDs::make()) + QLatin1Char('.') +
-                                   extension;
+                             : folder + QLatin1Char('/') + QString::fromStdString(TreeIDs::make()) +
+                                   QLatin1Char('.') + extension;
     if (auto error = writeAtomically(path, data())) {
         qCCritical(documentLog).noquote() << "emergency copy error" << path << error->message;
         return false;

@@ -541,9 +541,9 @@ private slots:
             QVERIFY(file.commit());
         }
         QTRY_COMPARE(m_app->dialogs().alerts.size(), 1);
-        QCOMPARE(m_app->dialogs().alerts[0].message,
-                 localizedFormat(QStringLiteral("document.reloadFailed %@"),
-                                 {document->displayName()}));
+        QCOMPARE(
+            m_app->dialogs().alerts[0].message,
+            localizedFormat(QStringLiteral("document.reloadFailed %@"), {document->displayName()}));
         QVERIFY(m_app->controller().documents().contains(document));
         QCOMPARE(QString::fromStdString(document->documentWithDraft().items.front().text),
                  QStringLiteral("Start mine"));

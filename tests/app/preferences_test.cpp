@@ -231,7 +231,8 @@ private slots:
     // XDG_RUNTIME_DIR) still finds the running instance there and hands its files over.
     // Before, it ran beside it, and both wrote the same untitled autosaves.
     void startsOfOneHomeMeetWhateverSocketTheyName() {
-        const QString lock = SingleInstance::lockPathIn(QDir(m_home).filePath(QStringLiteral("data")));
+        const QString lock =
+            SingleInstance::lockPathIn(QDir(m_home).filePath(QStringLiteral("data")));
         SingleInstance first(QDir(m_home).filePath(QStringLiteral("runtime/display-a.socket")));
         first.setLockPath(lock);
         QCOMPARE(first.claim({}), SingleInstance::Claim::primary);
