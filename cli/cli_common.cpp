@@ -123,7 +123,7 @@ Result<LoadedFile, Refusal> load(const fs::path& path) {
     case FileKind::opml: {
         auto document = OPMLCodec::decode(*data, path.stem().string());
         if (!document)
-            return Refusal{std::string(OPMLError::catalogKey()), document.error().line};
+            return Refusal{std::string(document.error().catalogKey()), document.error().line};
         file.documents = {document.value()};
         break;
     }

@@ -98,6 +98,9 @@ int Application::run(int argc, char** argv) {
 
     const QStringList files = filesFromArguments(QCoreApplication::arguments());
     SingleInstance instance(SingleInstance::defaultServerName());
+    // One instance per user and home: the untitled documents' autosaves in the data folder
+    // are one instance's alone, whatever display or runtime folder a start names.
+    instance.setLockPath(SingleInstance::lockPathIn(dataFolder()));
     switch (instance.claim(files)) {
     case SingleInstance::Claim::handedOver:
         return 0;

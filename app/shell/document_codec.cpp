@@ -72,7 +72,7 @@ std::variant<TreeDocument, QString> DocumentCodec::decodeOPML(const QByteArray& 
                                                               const QString& fallbackTitle) {
     auto decoded = OPMLCodec::decode(view(data), fallbackTitle.toStdString());
     if (!decoded.ok()) {
-        return localizedFormat(text(OPMLError::catalogKey()),
+        return localizedFormat(text(decoded.error().catalogKey()),
                                {QVariant::fromValue<qint64>(decoded.error().line)});
     }
     return std::move(decoded).value();

@@ -185,7 +185,10 @@ private:
         menu->addSeparator();
         standard(menu, "menu.file.close", StandardItem::close, QKeySequence::Close);
         standard(menu, "menu.file.save", StandardItem::save, QKeySequence::Save);
-        standard(menu, "menu.file.saveAs", StandardItem::saveAs, QKeySequence::SaveAs);
+        // Qt names no Save As keys outside a desktop that sets them: Ctrl+Shift+S, as on every
+        // Linux desktop.
+        standard(menu, "menu.file.saveAs", StandardItem::saveAs,
+                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
         menu->addSeparator();
         standard(menu, "menu.file.pageSetup", StandardItem::pageSetup);
         standard(menu, "menu.file.print", StandardItem::print, QKeySequence::Print);

@@ -13,6 +13,7 @@
 #include <QUndoStack>
 
 #include <cerrno>
+#include <unistd.h>
 
 namespace velmora {
 namespace {
@@ -325,15 +326,18 @@ QByteArray VelmoraDocument::data(const QString& destination) {
 }
 
 EditorSnapshot VelmoraDocument::writtenSnapshot(const QString& destination) {
-    const QString named = destination.isEmpty() ? m_filePath : destination;
-    if (!named.isEmpty()) {
+    if (destination.isEmpty() && !m_filePath.isEmpty()) {
         // Renaming the file in the file manager renames the document on its next save.
-        m_session.snapshot.document.title = toStd(QFileInfo(named).completeBaseName());
+        m_session.snapshot.document.title = toStd(QFileInfo(m_filePath).completeBaseName());
     }
     // Writing never ends editing: an autosave under the user's hands keeps the editor, its
     // caret and its selection, and writes the text typed so far.
     EditorSnapshot written = m_session.snapshot;
     written.document = documentWithDraft();
+    if (!destination.isEmpty()) {
+        // A new place names the document only once it is written there.
+        written.document.title = toStd(QFileInfo(destination).completeBaseName());
+    }
     return written;
 }
 
@@ -343,7 +347,8 @@ std::optional<DocumentError> VelmoraDocument::writeAtomically(const QString& pat
 }
 
 std::optional<DocumentError> VelmoraDocument::writeAtomically(const QString& path,
-                                                              const char* bytes, qint64 size) {
+                                                              const char* bytes, qint64 size,
+                                                              const BeforeReplace& beforeReplace) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return DocumentError{file.errorString()};
@@ -357,6 +362,14 @@ std::optional<DocumentError> VelmoraDocument::writeAtomically(const QString& pat
         const QString reason = code != 0 ? qt_error_string(code) : file.errorString();
         file.cancelWriting();
         return DocumentError{reason};
+    }
+    if (beforeReplace) {
+        // On the disk before the last look, so that little but the rename follows it.
+        ::fsync(file.handle());
+        if (auto refusal = beforeReplace()) {
+            file.cancelWriting();
+            return refusal;
+        }
     }
     if (!file.commit()) {
         return DocumentError{file.errorString()};
@@ -398,10 +411,12 @@ std::optional<DocumentError> VelmoraDocument::saveAs(const QString& path) {
         return error;
     }
     m_fileType = nativeType;
+    m_session.snapshot.document.title = toStd(QFileInfo(absolute).completeBaseName());
+    // Gone before the new file is announced, so that the list to reopen no longer names it.
+    discardAutosave();
     setFilePath(absolute);
     m_disk->adopt(absolute);
     setFileProblem(FileProblem::none);
-    discardAutosave();
     markSaved();
     // Only the file changed: a refresh through `changed` would reload an open editor.
     return std::nullopt;

@@ -177,6 +177,13 @@ void DocumentWindowController::buildLayout() {
     m_statusTimer = new QTimer(this);
     m_statusTimer->setInterval(30'000);
     connect(m_statusTimer, &QTimer::timeout, this, &DocumentWindowController::updateStatus);
+    m_noticeTimer = new QTimer(this);
+    m_noticeTimer->setSingleShot(true);
+    m_noticeTimer->setInterval(6'000);
+    connect(m_noticeTimer, &QTimer::timeout, this, [this] {
+        m_notice.clear();
+        updateStatus();
+    });
     m_statusTimer->start();
 }
 
@@ -360,6 +367,9 @@ void DocumentWindowController::carryOut(SideEffect side) {
     case SideEffect::insertNewline:
         focusEditor();
         m_editor->insertNewline();
+        return;
+    case SideEffect::tooDeep:
+        refuseTooDeep();
         return;
     case SideEffect::toggleHighlight: {
         Preferences preferences;

@@ -182,6 +182,9 @@ private:
     // field), where keys type.
     [[nodiscard]] bool isOtherTextInput(const QWidget* widget) const;
     void updateStatus();
+    // A change the session refuses because it would nest items too deep: a beep, and the
+    // status line says why for a few seconds.
+    void refuseTooDeep();
     void applyAppearance();
     // The one decision about a key press: the menu item that runs it, or what the window does.
     struct KeyDispatch {
@@ -235,6 +238,9 @@ private:
     JumpPanel* m_jump = nullptr;
     QLabel* m_status = nullptr;
     QTimer* m_statusTimer = nullptr;
+    // Why the last change was refused, shown in the status line until it times out.
+    QString m_notice;
+    QTimer* m_noticeTimer = nullptr;
     KeyRouter* m_keyRouter = nullptr;
     LibraryController* m_library = nullptr;
     bool m_applyingSidebarWidth = false;

@@ -346,6 +346,10 @@ void DocumentWindowController::paste() {
         QApplication::beep();
         return;
     }
+    if (m_document.session().pasteNestsTooDeep(items)) {
+        refuseTooDeep();
+        return;
+    }
     const auto text = draft();
     apply([&](EditorSession& session) { return session.paste(items, text); });
     refresh();

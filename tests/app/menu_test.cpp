@@ -88,6 +88,13 @@ private slots:
         }
     }
 
+    // Qt's own Save As keys are empty outside a desktop that sets them (under Xvfb, say).
+    void saveAsHasTheLinuxDesktopsShortcut() {
+        QAction* saveAs = MainMenu::standardItem(m_window->menuBar(), StandardItem::saveAs);
+        QVERIFY(saveAs);
+        QCOMPARE(saveAs->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    }
+
     void everyActionWithATitleKeyHasOneItem() {
         int withTitle = 0;
         for (Action action : allActions()) {

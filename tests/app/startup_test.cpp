@@ -182,6 +182,45 @@ private slots:
         QCOMPARE(controller().documents().at(1)->filePath(), closed);
     }
 
+    // A document whose file was deleted comes back after a kill with what was typed since,
+    // from its emergency copy, still knowing that its file is gone. Before, the typing was
+    // only in memory and the kill lost it.
+    void aDeletedFilesTypingComesBackAfterAKill() {
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        Preferences().setBool(PreferenceKeys::quitAlwaysKeepsWindows, false);
+        start();
+        controller().setAutosaveDelay(20);
+        QTRY_COMPARE(controller().documents().size(), 1);
+        VelmoraDocument* document = controller().documents().first();
+        const QString file = QDir(library()).filePath(QStringLiteral("Kept.quenlith"));
+        QDir().mkpath(library());
+        m_dialogs->savePaths.enqueue(file);
+        QVERIFY(controller().saveDocument(document, nullptr));
+        QVERIFY(QFile::remove(file));
+        QTRY_COMPARE(document->fileProblem(), FileProblem::removed);
+        document->perform(Action::commit, std::string("Typed after the deletion"));
+        QTRY_VERIFY(document->hasCurrentEmergencyCopy());
+
+        restart(); // no quit
+        QTRY_COMPARE(controller().documents().size(), 1);
+        VelmoraDocument* restored = controller().documents().first();
+        QCOMPARE(restored->filePath(), file);
+        QCOMPARE(restored->session().snapshot.document.items.front().text,
+                 std::string("Typed after the deletion"));
+        QVERIFY(restored->isEdited());
+        QCOMPARE(restored->fileProblem(), FileProblem::removed);
+        QVERIFY(!QFile::exists(file));
+
+        // Written again only when the user says so; then the copy goes.
+        const QString copy = restored->autosavePath();
+        QVERIFY(QFile::exists(copy));
+        m_dialogs->saveAgainChoices.enqueue(true);
+        QVERIFY(controller().saveDocument(restored, nullptr));
+        QCOMPARE(m_dialogs->askedToSaveAgain.size(), 1);
+        QVERIFY(contentsOf(file).contains("Typed after the deletion"));
+        QVERIFY(!QFile::exists(copy));
+    }
+
     void withoutKeepingWindowsOnlyUntitledDocumentsComeBack() {
         Preferences preferences;
         preferences.setBool(PreferenceKeys::libraryFirstLaunchDone, true);
