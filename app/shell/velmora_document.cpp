@@ -297,7 +297,7 @@ void VelmoraDocument::markSaved() {
     }
 }
 
-void VelmoraDocument::setDraftSource(std::function<std::optional<TextDraft>()> source) {
+void VelmoraDocument::setDraftSource(std::function<std::vector<TextDraft>()> source) {
     m_draftSource = std::move(source);
 }
 
@@ -309,14 +309,16 @@ void VelmoraDocument::noteDraftEdited() {
 }
 
 TreeDocument VelmoraDocument::documentWithDraft() const {
-    const auto draft = m_draftSource ? m_draftSource() : std::nullopt;
-    if (!draft) {
+    const std::vector<TextDraft> drafts = m_draftSource ? m_draftSource() : std::vector<TextDraft>();
+    if (drafts.empty()) {
         return m_session.snapshot.document;
     }
-    // The commit runs on a copy (sharing the tree), so the session keeps its editor open.
+    // The commits run on a copy (sharing the tree), so the session keeps its editors open.
     EditorSession copy = m_session;
-    (void)(draft->target.isNote() ? copy.commitNote(draft->target.id, draft->text)
-                                  : copy.commitItemText(draft->target.id, draft->text));
+    for (const TextDraft& draft : drafts) {
+        (void)(draft.target.isNote() ? copy.commitNote(draft.target.id, draft.text)
+                                     : copy.commitItemText(draft.target.id, draft.text));
+    }
     return copy.snapshot.document;
 }
 
