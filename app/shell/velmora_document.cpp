@@ -209,6 +209,8 @@ void VelmoraDocument::restoreSnapshot(const EditorSnapshot& snapshot) {
 PerformResult VelmoraDocument::perform(Action action, std::optional<std::string> draft,
                                        std::optional<long long> caret) {
     const bool wasHiding = m_session.hideCompleted;
+    const ViewMode viewBefore = m_session.snapshot.view;
+    const bool notesBefore = m_session.snapshot.showAllNotes;
     PerformResult result = m_session.perform(action, std::move(draft), caret);
     if (m_session.hideCompleted != wasHiding) {
         // Kept per document, so it applies again when the document is next opened.
@@ -216,6 +218,12 @@ PerformResult VelmoraDocument::perform(Action action, std::optional<std::string>
     }
     if (result.command) {
         record(*result.command);
+    } else if (m_session.snapshot.view != viewBefore ||
+               m_session.snapshot.showAllNotes != notesBefore) {
+        // The view and the shown notes are written with the document though they are no step
+        // to undo: the next autosave (and quitting) writes them, so that the document opens
+        // as it was left.
+        noteDraftEdited();
     }
     emit changed();
     return result;
@@ -309,7 +317,8 @@ void VelmoraDocument::noteDraftEdited() {
 }
 
 TreeDocument VelmoraDocument::documentWithDraft() const {
-    const std::vector<TextDraft> drafts = m_draftSource ? m_draftSource() : std::vector<TextDraft>();
+    const std::vector<TextDraft> drafts =
+        m_draftSource ? m_draftSource() : std::vector<TextDraft>();
     if (drafts.empty()) {
         return m_session.snapshot.document;
     }

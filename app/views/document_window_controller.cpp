@@ -1,9 +1,9 @@
 #include "app/views/document_window_controller.hpp"
 
+#include "app/panels/inspector_controller.hpp"
 #include "app/shell/notifications.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
-#include "app/panels/inspector_controller.hpp"
 #include "app/views/canvas_scroll_area.hpp"
 #include "app/views/hoist_bar.hpp"
 #include "app/views/item_text_editor.hpp"
@@ -136,6 +136,8 @@ void DocumentWindowController::buildLayout() {
     m_split->addWidget(m_container);
     m_split->addWidget(m_inspectorPlace);
     m_split->setStretchFactor(1, 1);
+    // The outline is never squeezed shut: a collapsed one stays collapsed when the window grows.
+    m_split->setCollapsible(1, false);
     m_split->setSizes({0, 1, 0});
     m_sidebarPlace->hide();
     m_inspectorPlace->hide();

@@ -114,7 +114,9 @@ void DocumentWindowController::setInspectorVisible(bool visible) {
     QList<int> sizes = m_split->sizes();
     if (sizes.size() == 3 && sizes[2] < kInspectorMinimumWidth) {
         const int width = std::min(kInspectorWidth, std::max(kInspectorMinimumWidth, sizes[1] / 2));
-        sizes[1] = std::max(0, sizes[1] - width);
+        // Before the window is laid out (a new tab) the outline has no width to give: the sizes
+        // are then shares of the width to come, the outline's twice the inspector's.
+        sizes[1] = std::max(sizes[1] - width, 2 * width);
         sizes[2] = width;
         m_split->setSizes(sizes);
     }
