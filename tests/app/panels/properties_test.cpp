@@ -268,6 +268,16 @@ private slots:
         QCOMPARE(textsIn(path, "a"), QStringLiteral("Fruit bowls|Ripe\u00a0ones!"));
     }
 
+    // An untitled document changed only in the properties is kept for the next start.
+    void anUntitledDocumentTypedInThePropertiesIsKeptAtQuit() {
+        QTextEdit* note = properties().noteView();
+        note->setFocus(Qt::MouseFocusReason);
+        QTest::keyClicks(note, QStringLiteral("Only here"));
+        QVERIFY(m_app->delegate().requestQuit());
+        QVERIFY(!m_app->document().autosavePath().isEmpty());
+        QCOMPARE(textsIn(m_app->document().autosavePath(), "a"), QStringLiteral("Fruit|Only here"));
+    }
+
     // The palette and the jump panel take the keys with a reason of their own; the note
     // typed for one item must not go into the item selected after them.
     void aNoteNeverGoesIntoTheItemSelectedAfterAPanel() {
