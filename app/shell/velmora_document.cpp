@@ -210,6 +210,8 @@ void VelmoraDocument::restoreSnapshot(const EditorSnapshot& snapshot) {
 PerformResult VelmoraDocument::perform(Action action, std::optional<std::string> draft,
                                        std::optional<long long> caret) {
     const bool wasHiding = m_session.hideCompleted;
+    const ViewMode viewBefore = m_session.snapshot.view;
+    const bool notesBefore = m_session.snapshot.showAllNotes;
     PerformResult result = m_session.perform(action, std::move(draft), caret);
     if (m_session.hideCompleted != wasHiding) {
         // Kept per document, so it applies again when the document is next opened.
@@ -217,6 +219,12 @@ PerformResult VelmoraDocument::perform(Action action, std::optional<std::string>
     }
     if (result.command) {
         record(*result.command);
+    } else if (m_session.snapshot.view != viewBefore ||
+               m_session.snapshot.showAllNotes != notesBefore) {
+        // The view and the shown notes are written with the document though they are no step
+        // to undo: the next autosave (and quitting) writes them, so that the document opens
+        // as it was left.
+        noteDraftEdited();
     }
     emit changed();
     return result;
@@ -298,7 +306,7 @@ void VelmoraDocument::markSaved() {
     }
 }
 
-void VelmoraDocument::setDraftSource(std::function<std::optional<TextDraft>()> source) {
+void VelmoraDocument::setDraftSource(std::function<std::vector<TextDraft>()> source) {
     m_draftSource = std::move(source);
 }
 
@@ -310,14 +318,17 @@ void VelmoraDocument::noteDraftEdited() {
 }
 
 TreeDocument VelmoraDocument::documentWithDraft() const {
-    const auto draft = m_draftSource ? m_draftSource() : std::nullopt;
-    if (!draft) {
+    const std::vector<TextDraft> drafts =
+        m_draftSource ? m_draftSource() : std::vector<TextDraft>();
+    if (drafts.empty()) {
         return m_session.snapshot.document;
     }
-    // The commit runs on a copy (sharing the tree), so the session keeps its editor open.
+    // The commits run on a copy (sharing the tree), so the session keeps its editors open.
     EditorSession copy = m_session;
-    (void)(draft->target.isNote() ? copy.commitNote(draft->target.id, draft->text)
-                                  : copy.commitItemText(draft->target.id, draft->text));
+    for (const TextDraft& draft : drafts) {
+        (void)(draft.target.isNote() ? copy.commitNote(draft.target.id, draft.text)
+                                     : copy.commitItemText(draft.target.id, draft.text));
+    }
     return copy.snapshot.document;
 }
 

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QUndoStack;
 
@@ -119,13 +120,14 @@ public:
     // Whether something changed since the last save or autosave.
     [[nodiscard]] bool hasUnautosavedChanges() const { return m_changeCount != m_autosavedCount; }
 
-    // Where the text being typed is read from when the document is written; the view sets it
-    // and clears it (an empty function) when it goes.
-    void setDraftSource(std::function<std::optional<TextDraft>()> source);
-    // The view's editor text changed: the next autosave has something new to write.
+    // Where the text being typed is read from when the document is written (the item editor's
+    // and the inspector's, applied in that order); the view sets it and clears it (an empty
+    // function) when it goes.
+    void setDraftSource(std::function<std::vector<TextDraft>()> source);
+    // Text being typed changed: the next autosave has something new to write.
     void noteDraftEdited();
     // The document as it is written: the session's document with the text being typed put
-    // into its item. Reading it neither ends editing nor records anything.
+    // into its items. Reading it neither ends editing nor records anything.
     [[nodiscard]] TreeDocument documentWithDraft() const;
 
     // The file text of the current state with the text being typed (which stays open in its
@@ -315,7 +317,7 @@ private:
     FileProblem m_fileProblem = FileProblem::none;
     QString m_fileProblemDetail;
     QUndoStack* m_undoStack = nullptr;
-    std::function<std::optional<TextDraft>()> m_draftSource;
+    std::function<std::vector<TextDraft>()> m_draftSource;
     bool m_forcedEdited = false;
     bool m_lastEdited = false;
     quint64 m_changeCount = 0;

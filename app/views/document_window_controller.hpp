@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/panels/properties_controller.hpp"
+#include "app/shell/velmora_document.hpp"
 #include "app/views/appearance.hpp"
 #include "app/views/column_resize_recorder.hpp"
 #include "app/views/document_view.hpp"
@@ -13,6 +15,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QKeyEvent;
@@ -160,6 +163,9 @@ private:
     void keepTyping(Action action, const std::optional<EditingTarget>& editingBefore);
     // The editor's text and caret when it holds the session's editing target.
     [[nodiscard]] std::optional<std::string> draft() const;
+    // Every text typed and not yet committed: the editor's, then the inspector's title and note.
+    [[nodiscard]] std::vector<TextDraft> drafts() const;
+    [[nodiscard]] std::vector<PropertiesController::OpenText> openPropertiesTexts() const;
     [[nodiscard]] std::optional<long long> caret() const;
     void carryOut(SideEffect side);
     // The widget that shows the outline for the view (the list until the canvas exists).

@@ -8,6 +8,10 @@
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
+#include "app/views/document_window_controller.hpp"
+#include "app/views/list_outline_controller.hpp"
+#include "app/views/list_outline_view.hpp"
+#include "app/views/tree_canvas_view.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/support/scripted_dialogs.hpp"
 
@@ -337,6 +341,68 @@ private slots:
         QCOMPARE(controller().documents().at(0)->session().snapshot.document.items.front().text,
                  std::string("Draft"));
         QCOMPARE(controller().documents().at(1)->filePath(), path);
+    }
+
+    // Switching the view makes no undo record, yet the document opens again in that view.
+    void aViewSwitchedAloneIsWrittenAndComesBack() {
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        Preferences().setString(PreferenceKeys::newDocumentView, QStringLiteral("list"));
+        start();
+        QTRY_COMPARE(controller().documents().size(), 1);
+        controller().setAutosaveDelay(60'000);
+        VelmoraDocument* untitled = controller().documents().first();
+        untitled->perform(Action::commit, std::string("Draft"));
+        VelmoraDocument* saved = controller().newDocument();
+        const QString path = QDir(library()).filePath(QStringLiteral("Viewed.quenlith"));
+        QDir().mkpath(library());
+        m_dialogs->savePaths.enqueue(path);
+        QVERIFY(controller().saveDocument(saved, nullptr));
+        QVERIFY(controller().prepareToQuit());
+
+        controller().viewOf(untitled)->perform(Action::viewMap);
+        controller().viewOf(saved)->perform(Action::viewTree);
+        QVERIFY(!saved->isEdited());
+        QCOMPARE(saved->undoStack()->count(), 0);
+        QVERIFY(saved->hasUnautosavedChanges());
+        QVERIFY(controller().prepareToQuit());
+        restart();
+        QTRY_COMPARE(controller().documents().size(), 2);
+        QCOMPARE(controller().documents().at(0)->session().snapshot.view, ViewMode::map);
+        QCOMPARE(controller().documents().at(1)->filePath(), path);
+        QCOMPARE(controller().documents().at(1)->session().snapshot.view, ViewMode::tree);
+    }
+
+    // A tab added to a window with the library hidden and the inspector shown has its outline
+    // as wide as the window allows, not squeezed to nothing beside the inspector.
+    void aNewTabBesideTheInspectorShowsItsOutline() {
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        Preferences().setBool(PreferenceKeys::libraryVisible, false);
+        Preferences().setBool(PreferenceKeys::helpVisible, true);
+        Preferences().setString(PreferenceKeys::newDocumentView, QStringLiteral("list"));
+        start();
+        QTRY_COMPARE(controller().documents().size(), 1);
+        settle();
+        for (int tab = 0; tab < 3; ++tab) {
+            VelmoraDocument* added =
+                tab == 0 ? controller().documents().first() : controller().newDocument();
+            settle();
+            auto* content =
+                qobject_cast<DocumentWindowController*>(controller().viewOf(added)->widget());
+            QVERIFY(content);
+            QVERIFY(content->inspectorVisible());
+            QVERIFY(content->isVisible());
+            QVERIFY2(content->list().view()->width() >= content->width() / 2,
+                     qPrintable(QStringLiteral("outline %1 px of %2 px")
+                                    .arg(content->list().view()->width())
+                                    .arg(content->width())));
+        }
+        // The same in the tree view.
+        Preferences().setString(PreferenceKeys::newDocumentView, QStringLiteral("tree"));
+        VelmoraDocument* tree = controller().newDocument();
+        settle();
+        auto* content =
+            qobject_cast<DocumentWindowController*>(controller().viewOf(tree)->widget());
+        QVERIFY(content->canvas().parentWidget()->width() >= content->width() / 2);
     }
 
     void reopenShowsHiddenWindowsInsteadOfANewDocument() {
