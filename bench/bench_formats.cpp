@@ -1,4 +1,5 @@
-// Reading and writing the 100,000- and 1,000,000-item outlines as backup text and as OPML,
+// Reading and writing the 100,000- and 1,000,000-item outlines as backup text, as OPML and as
+// Org (the same outline, headline for item, so that BM_OrgDecode compares with BM_OPMLDecode),
 // beside the bare parse of the same bytes by simdjson and expat. Each benchmark also reports
 // the peak of heap memory allocated during one operation ("peak_MB"; expat's own buffers are
 // not counted, they stay small because the parser streams).
@@ -6,6 +7,7 @@
 #include "core/formats/backup_codec.hpp"
 #include "core/formats/backup_reference.hpp"
 #include "core/formats/opml_codec.hpp"
+#include "core/formats/org_codec.hpp"
 
 #include <benchmark/benchmark.h>
 #include <expat.h>
@@ -138,6 +140,14 @@ const std::string& opmlText(std::int64_t n) {
         const auto& doc = bench::cachedOutline(n);
         text = OPMLCodec::encode(doc.title, doc.items);
     }
+    return text;
+}
+
+const std::string& orgText(std::int64_t n) {
+    static std::map<std::int64_t, std::string> cache;
+    auto& text = cache[n];
+    if (text.empty())
+        text = bench::writeOrg(bench::cachedOutline(n));
     return text;
 }
 
@@ -280,6 +290,39 @@ void BM_OPMLDecode(benchmark::State& state) {
     peak.report(state, text.size());
 }
 BENCHMARK(BM_OPMLDecode)->Apply(sizes);
+
+void BM_OrgDecode(benchmark::State& state) {
+    const std::string& text = orgText(state.range(0));
+    PeakMemory peak;
+    for (auto _ : state) {
+        peak.start();
+        auto document = OrgCodec::decode(text, "Imported");
+        peak.stop();
+        if (!document.ok() ||
+            document.value().itemCount() != bench::cachedOutline(state.range(0)).itemCount())
+            state.SkipWithError("the Org file did not read as the outline");
+        state.PauseTiming();
+        { auto gone = std::move(document); }
+        state.ResumeTiming();
+    }
+    peak.report(state, text.size());
+}
+BENCHMARK(BM_OrgDecode)->Apply(sizes);
+
+void BM_OrgEncode(benchmark::State& state) {
+    const auto& doc = bench::cachedOutline(state.range(0));
+    std::size_t bytes = 0;
+    PeakMemory peak;
+    for (auto _ : state) {
+        peak.start();
+        std::string text = OrgCodec::encode(doc.title, doc.items);
+        peak.stop();
+        bytes = text.size();
+        benchmark::DoNotOptimize(text.data());
+    }
+    peak.report(state, bytes);
+}
+BENCHMARK(BM_OrgEncode)->Apply(sizes);
 
 void BM_ExpatBareParse(benchmark::State& state) {
     const std::string& text = opmlText(state.range(0));
