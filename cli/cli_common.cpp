@@ -5,8 +5,8 @@
 #include "core/formats/item_clipboard.hpp"
 #include "core/formats/json_value.hpp"
 #include "core/formats/markdown_codec.hpp"
-#include "core/formats/org_codec.hpp"
 #include "core/formats/opml_codec.hpp"
+#include "core/formats/org_codec.hpp"
 #include "core/library/library.hpp"
 
 #include <iostream>

@@ -13,7 +13,8 @@
 namespace velmora::cli {
 namespace {
 
-constexpr std::string_view kHelp = R"(Usage: ostrevo-cli convert IN OUT [--force] [--no-checks] [--no-ids]
+constexpr std::string_view kHelp =
+    R"(Usage: ostrevo-cli convert IN OUT [--force] [--no-checks] [--no-ids]
 
 Converts IN to OUT; the kinds come from the extensions: .quenlith (document file), .json
 (backup), .opml (OPML 2.0), .md or .markdown (Markdown list), .org (Org mode), .txt (indented
@@ -37,8 +38,7 @@ Examples:
   ostrevo-cli convert velmora-backup-2026-03-07.json copy.json --force
 )";
 
-Result<std::string, Refusal> encode(const LoadedFile& in, FileKind outKind, bool checks,
-                                    bool ids) {
+Result<std::string, Refusal> encode(const LoadedFile& in, FileKind outKind, bool checks, bool ids) {
     auto settings = in.settings.value_or(defaultSettings());
     if (outKind == FileKind::backup)
         return BackupCodec::encode(in.documents, settings);

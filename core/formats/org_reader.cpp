@@ -360,9 +360,8 @@ Result<TreeDocument, OrgError> decode(std::string_view data, std::string_view fa
         if (std::size_t stars = headlineStars(line)) {
             if (inPreamble) {
                 inPreamble = false;
-                auto kept = std::find_if(preamble.begin(), preamble.end(), [](auto l) {
-                    return !isBlankLine(l);
-                });
+                auto kept = std::find_if(preamble.begin(), preamble.end(),
+                                         [](auto l) { return !isBlankLine(l); });
                 if (kept != preamble.end()) {
                     reader.preamble(document.title);
                     for (auto l : preamble)

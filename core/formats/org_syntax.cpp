@@ -54,8 +54,8 @@ std::string lowered(std::string_view text) {
 
 bool isTagChar(char c) {
     auto u = static_cast<unsigned char>(c);
-    return u >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == '@' || c == '#' || c == '%' || c == ':';
+    return u >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+           (c >= '0' && c <= '9') || c == '_' || c == '@' || c == '#' || c == '%' || c == ':';
 }
 
 std::string_view withoutCommas(std::string_view line) {

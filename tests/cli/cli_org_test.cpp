@@ -92,16 +92,14 @@ TEST_F(CliWebPage, OpensInChromiumAsANestedOutlineWithNothingFromTheDocumentAsMa
     const std::string browser = chromium();
     if (browser.empty())
         GTEST_SKIP() << "chromium is not installed (scripts/install-deps --tests installs it)";
-    write("hostile.org",
-          "#+TITLE: <script>alert(1)</script>\n"
-          "* <img src=x onerror=alert(1)>\n"
-          "<iframe src=\"javascript:alert(2)\"></iframe> [x](javascript:alert(3)) "
-          "*fine* [site](https://example.org)\n"
-          "** DONE <b>struck</b>\n"
-          "*** </li></ul><li>escaped list</li>\n"
-          "* Second <svg onload=alert(4)>\n");
-    ASSERT_EQ(cli({"convert", path("hostile.org").string(), path("page.html").string()}).status,
-              0);
+    write("hostile.org", "#+TITLE: <script>alert(1)</script>\n"
+                         "* <img src=x onerror=alert(1)>\n"
+                         "<iframe src=\"javascript:alert(2)\"></iframe> [x](javascript:alert(3)) "
+                         "*fine* [site](https://example.org)\n"
+                         "** DONE <b>struck</b>\n"
+                         "*** </li></ul><li>escaped list</li>\n"
+                         "* Second <svg onload=alert(4)>\n");
+    ASSERT_EQ(cli({"convert", path("hostile.org").string(), path("page.html").string()}).status, 0);
     std::string command = quote(browser) +
                           " --headless --no-sandbox --disable-gpu --disable-background-networking"
                           " --disable-component-update --disable-sync --no-first-run"
@@ -120,16 +118,15 @@ TEST_F(CliWebPage, OpensInChromiumAsANestedOutlineWithNothingFromTheDocumentAsMa
     EXPECT_EQ(tags.count("summary"), 2u) << dom;
     for (const char* injected : {"script", "img", "iframe", "b", "svg"})
         EXPECT_EQ(tags.count(injected), 0u) << injected;
-    const std::set<std::string> ours = {"html", "head", "meta", "title", "style", "body", "main",
-                                        "h1",   "ul",   "li",   "details", "summary", "span",
-                                        "div",  "em",   "a",    "strong", "code", "del"};
+    const std::set<std::string> ours = {
+        "html",    "head",    "meta", "title", "style", "body", "main",   "h1",   "ul", "li",
+        "details", "summary", "span", "div",   "em",    "a",    "strong", "code", "del"};
     for (const auto& name : tags)
         EXPECT_TRUE(ours.contains(name)) << "an element the page does not make: " << name;
     EXPECT_EQ(tags.count("a"), 1u) << "only the https link is a link";
     EXPECT_NE(dom.find("href=\"https://example.org\""), std::string::npos);
     EXPECT_EQ(dom.find("href=\"javascript"), std::string::npos);
     EXPECT_NE(dom.find("&lt;img src=x onerror=alert(1)&gt;"), std::string::npos) << dom;
-    EXPECT_NE(dom.find("<title>&lt;script&gt;alert(1)&lt;/script&gt;</title>"),
-              std::string::npos);
+    EXPECT_NE(dom.find("<title>&lt;script&gt;alert(1)&lt;/script&gt;</title>"), std::string::npos);
     EXPECT_NE(dom.find("<li class=\"checked\">"), std::string::npos);
 }

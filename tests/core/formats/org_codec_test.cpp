@@ -135,8 +135,7 @@ TEST(OrgCodec, ReadingWhatWasWrittenGivesTheSameTitlesNotesChecksNestingAndIds) 
         noted("escapes", "Note escapes",
               "* star\n,* comma star\n,,** two commas\n#+TODO: X\n#+begin_example\n* in\n"
               "#+end_example\n#+BEGIN_SRC\nno end"),
-        noted("drawer", "Drawer",
-              "DEADLINE: <2026-01-01>\n:PROPERTIES:\n:OTHER: x\n:END:\nbody"),
+        noted("drawer", "Drawer", "DEADLINE: <2026-01-01>\n:PROPERTIES:\n:OTHER: x\n:END:\nbody"),
         noted("empty-drawer", "Empty drawer", ":PROPERTIES:\n:END:\nrest"),
         noted("logbook", "Logbook", ":LOGBOOK:\n- State \"DONE\"\n:END:"),
         item("tab", "tab\tinside"),
@@ -202,9 +201,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "* NEXT a\n* CLOSED b\n* Sara c\n* GONE d\n* TODO e\n",
                  "x {#+SEQ_TODO: OPEN NEXT CLOSED|#+TYP_TODO: Fred Sara | GONE}\na\n[x] b\nc\n"
                  "[x] d\nTODO e\n"},
-        ReadCase{"PriorityTagsAndLinks",
-                 "** TODO [#A] Call [[https://x.org][the office]] about [[file:a.org]] :work:urgent:\n",
-                 "Call the office about file:a.org\n"},
+        ReadCase{
+            "PriorityTagsAndLinks",
+            "** TODO [#A] Call [[https://x.org][the office]] about [[file:a.org]] :work:urgent:\n",
+            "Call the office about file:a.org\n"},
         ReadCase{"KeywordNeedsABlankAfterIt", "* TODOS list\n* DONE\n", "TODOS list\n[x] \n"},
         ReadCase{"SectionsWithPlanningDrawersListsAndTables",
                  "* a\nSCHEDULED: <2026-03-07 Sat>\n:LOGBOOK:\nCLOCK: x\n:END:\n- one\n"
@@ -221,8 +221,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "Plans {#+STARTUP: overview||Intro text}\na\n"},
         ReadCase{"NoHeadlineIsOneItem", "just text\nand more\n", "file {just text|and more}\n"},
         ReadCase{"EmptyFileIsOneEmptyItem", "", "file\n"},
-        ReadCase{"ByteOrderMarkMixedLineEndsAndTabs",
-                 "\xEF\xBB\xBF* a\r\n**\tb\r*** c\nnote\r\n", "a\n  b\n    c {note}\n"},
+        ReadCase{"ByteOrderMarkMixedLineEndsAndTabs", "\xEF\xBB\xBF* a\r\n**\tb\r*** c\nnote\r\n",
+                 "a\n  b\n    c {note}\n"},
         ReadCase{"BoldIsNoHeadline", "* a\n*bold* text\n**also** text\n",
                  "a {*bold* text|**also** text}\n"},
         ReadCase{"CommasBeforeHeadlinesOutsideBlocks", "* a\n,* b\n,,* c\n,plain\n",
@@ -276,19 +276,24 @@ std::string tooDeep() {
     return text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Errors, OrgReaderErrors,
-    ::testing::Values(
-        ErrorCase{"Latin1", "* a\n* caf\xE9\n", {OrgError::Kind::encoding, 2},
-                  "org.error.encoding %lld"},
-        ErrorCase{"Truncated", "* a\r\n\r\n* \xE2\x82", {OrgError::Kind::encoding, 3},
-                  "org.error.encoding %lld"},
-        ErrorCase{"Binary", std::string("* a\n\n\n\0* b", 9), {OrgError::Kind::binary, 4},
-                  "org.error.binary %lld"},
-        ErrorCase{"DeeperThanTheLimit", tooDeep(),
-                  {OrgError::Kind::tooDeep, kMaxItemDepth + 2},
-                  "org.error.tooDeep %lld"}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Errors, OrgReaderErrors,
+                         ::testing::Values(ErrorCase{"Latin1",
+                                                     "* a\n* caf\xE9\n",
+                                                     {OrgError::Kind::encoding, 2},
+                                                     "org.error.encoding %lld"},
+                                           ErrorCase{"Truncated",
+                                                     "* a\r\n\r\n* \xE2\x82",
+                                                     {OrgError::Kind::encoding, 3},
+                                                     "org.error.encoding %lld"},
+                                           ErrorCase{"Binary",
+                                                     std::string("* a\n\n\n\0* b", 9),
+                                                     {OrgError::Kind::binary, 4},
+                                                     "org.error.binary %lld"},
+                                           ErrorCase{"DeeperThanTheLimit",
+                                                     tooDeep(),
+                                                     {OrgError::Kind::tooDeep, kMaxItemDepth + 2},
+                                                     "org.error.tooDeep %lld"}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST(OrgReader, ReadsTheDeepestItemTheCoreAllows) {
     std::string text;
