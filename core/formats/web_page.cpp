@@ -19,10 +19,13 @@ constexpr std::string_view kStyle = R"(:root {
 body { margin: 2rem auto; max-width: 48rem; padding: 0 1rem; background: var(--paper);
   color: var(--ink); font: 16px/1.5 system-ui, sans-serif; }
 h1 { font-size: 1.6rem; margin: 0 0 1rem; }
-ul.outline, ul.outline ul { list-style: none; margin: 0; padding-left: 1.4rem; }
+ul.outline, ul.outline ul { list-style: none; margin: 0; padding-left: 1.2rem; }
 ul.outline { padding-left: 0; }
-li { margin: .15rem 0; }
-summary { cursor: pointer; }
+li { margin: .15rem 0; padding-left: 1.1em; }
+summary { cursor: pointer; list-style: none; margin-left: -1.1em; }
+summary::-webkit-details-marker { display: none; }
+summary::before { content: "\25B8"; display: inline-block; width: 1.1em; color: var(--faint); }
+details[open] > summary::before { content: "\25BE"; }
 .title, .note { white-space: pre-wrap; overflow-wrap: anywhere; }
 .note { color: var(--faint); font-size: .9em; margin: .1rem 0 .3rem; }
 .note code { font-size: .95em; }
@@ -42,8 +45,6 @@ a { color: var(--link); }
   :root { --paper: #fff; --ink: #000; --faint: #444; --link: #000; }
   body { margin: 0; max-width: none; font-size: 11pt; }
   li { break-inside: avoid; }
-  summary { list-style: none; }
-  summary::-webkit-details-marker { display: none; }
   .label { print-color-adjust: exact; -webkit-print-color-adjust: exact; }
 }
 )";
