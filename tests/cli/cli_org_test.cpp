@@ -100,7 +100,8 @@ TEST_F(CliWebPage, OpensInChromiumAsANestedOutlineWithNothingFromTheDocumentAsMa
                          "*** </li></ul><li>escaped list</li>\n"
                          "* Second <svg onload=alert(4)>\n");
     ASSERT_EQ(cli({"convert", path("hostile.org").string(), path("page.html").string()}).status, 0);
-    std::string command = quote(browser) +
+    // A browser that hangs fails the test instead of holding the run.
+    std::string command = "timeout 120 " + quote(browser) +
                           " --headless --no-sandbox --disable-gpu --disable-background-networking"
                           " --disable-component-update --disable-sync --no-first-run"
                           " --user-data-dir=" +
