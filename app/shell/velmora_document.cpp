@@ -100,6 +100,9 @@ QString VelmoraDocument::typeForPath(const QString& path) {
     if (suffix == QLatin1String("md") || suffix == QLatin1String("markdown")) {
         return markdownType;
     }
+    if (suffix == QLatin1String("org")) {
+        return orgType;
+    }
     return nativeType;
 }
 
@@ -108,6 +111,15 @@ std::optional<DocumentError> VelmoraDocument::read(const QByteArray& data, const
                                                    const QString& name) {
     if (type == markdownType) {
         auto decoded = DocumentCodec::decodeMarkdown(
+            data, name.isEmpty() ? localized(QStringLiteral("document.imported")) : name);
+        if (auto* message = std::get_if<QString>(&decoded)) {
+            return DocumentError{*message};
+        }
+        adoptImported(std::get<TreeDocument>(std::move(decoded)), preferences);
+        return std::nullopt;
+    }
+    if (type == orgType) {
+        auto decoded = DocumentCodec::decodeOrg(
             data, name.isEmpty() ? localized(QStringLiteral("document.imported")) : name);
         if (auto* message = std::get_if<QString>(&decoded)) {
             return DocumentError{*message};

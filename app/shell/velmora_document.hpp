@@ -50,6 +50,7 @@ public:
         QStringLiteral("com.kestrum-software.ostrevo.document");
     static inline const QString opmlType = QStringLiteral("org.opml.opml");
     static inline const QString markdownType = QStringLiteral("net.daringfireball.markdown");
+    static inline const QString orgType = QStringLiteral("text/org");
     static inline const QString extension = QStringLiteral("quenlith");
 
     // A new untitled document: one empty item being edited, titled by "document.untitled",
@@ -58,12 +59,12 @@ public:
     ~VelmoraDocument() override;
 
     // The type a file is read as: OPML for ".opml" and ".xml" files, Markdown for ".md" and
-    // ".markdown" files, the native type otherwise.
+    // ".markdown" files, Org for ".org" files, the native type otherwise.
     [[nodiscard]] static QString typeForPath(const QString& path);
 
-    // Replaces the session by the file's content (a document file, or OPML or Markdown by
-    // `type`) and applies the display preferences. A Markdown document is titled `name`, or
-    // "document.imported" without one. The document is unchanged on failure.
+    // Replaces the session by the file's content (a document file, or OPML, Markdown or Org by
+    // `type`) and applies the display preferences. A Markdown document, and an Org document
+    // without "#+TITLE", is titled `name`, or "document.imported" without one. The document is unchanged on failure.
     std::optional<DocumentError> read(const QByteArray& data, const QString& type,
                                       const Preferences& preferences, const QString& name = {});
     // Reads the file at `path` and takes it as the document's file and type.

@@ -33,6 +33,7 @@ QStringList documentFilters() {
             localized(QStringLiteral("document.filter.opml")) + QStringLiteral(" (*.opml *.xml)"),
             localized(QStringLiteral("document.filter.markdown")) +
                 QStringLiteral(" (*.md *.markdown)"),
+            localized(QStringLiteral("document.filter.org")) + QStringLiteral(" (*.org)"),
             localized(QStringLiteral("document.filter.backups")) + QStringLiteral(" (*.json)"),
             localized(QStringLiteral("document.filter.all")) + QStringLiteral(" (*)")};
 }

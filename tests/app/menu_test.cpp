@@ -255,6 +255,14 @@ private slots:
         QCOMPARE(after(MainMenu::actionItem(bar, Action::exportOPML)),
                  MainMenu::standardItem(bar, StandardItem::exportMarkdown));
         QVERIFY(MainMenu::standardItem(bar, StandardItem::exportMarkdown)->isEnabled());
+        // Org follows Markdown; the web page follows the Org export.
+        QCOMPARE(after(MainMenu::standardItem(bar, StandardItem::importMarkdown)),
+                 MainMenu::standardItem(bar, StandardItem::importOrg));
+        QCOMPARE(after(MainMenu::standardItem(bar, StandardItem::exportMarkdown)),
+                 MainMenu::standardItem(bar, StandardItem::exportOrg));
+        QCOMPARE(after(MainMenu::standardItem(bar, StandardItem::exportOrg)),
+                 MainMenu::standardItem(bar, StandardItem::exportWebPage));
+        QVERIFY(MainMenu::standardItem(bar, StandardItem::exportWebPage)->isEnabled());
     }
 
     void newTabItemFollowsThePreference() {

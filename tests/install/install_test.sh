@@ -71,8 +71,10 @@ files)
         fail ".quenlith is not mapped to the document type"
     grep -q ':text/x-opml+xml:\*\.opml$' "$root/usr/share/mime/globs2" ||
         fail ".opml is not mapped to OPML"
+    grep -q ':text/org:\*\.org$' "$root/usr/share/mime/globs2" ||
+        fail ".org is not mapped to Org"
     types=$(sed -n 's/^MimeType=//p' "$root/usr/share/applications/ostrevo.desktop")
-    for type in application/x-ostrevo-document text/x-opml+xml text/markdown; do
+    for type in application/x-ostrevo-document text/x-opml+xml text/markdown text/org; do
         [[ ";$types" == *";$type;"* ]] || fail "the desktop entry does not open $type"
     done
     ;;

@@ -40,6 +40,7 @@ std::vector<std::string> helpLanguages() {
 const std::set<std::string> kNotCatalogKeys = {
     "palette.search", // accessibility identifiers of the command palette
     "palette.list",
+    "org.opml.opml", // the OPML file type's identifier, beside the Org error keys
 };
 
 // Every quoted string in the project's sources that looks like a catalog key of a namespace
