@@ -172,15 +172,12 @@ Item hugeTitleItem(std::int64_t characters) {
 void BM_CanvasHugeTitleMeasure(benchmark::State& state) {
     const Item item = hugeTitleItem(state.range(0));
     for (auto _ : state) {
-        auto metrics = BlockMeasurer::compute(item, TreeLayout::standardNodeWidth, false,
-                                              NoteShow::none);
+        auto metrics =
+            BlockMeasurer::compute(item, TreeLayout::standardNodeWidth, false, NoteShow::none);
         benchmark::DoNotOptimize(metrics);
     }
 }
-BENCHMARK(BM_CanvasHugeTitleMeasure)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CanvasHugeTitleMeasure)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 void BM_CanvasHugeTitleOpen(benchmark::State& state) {
     EditorSnapshot snapshot;

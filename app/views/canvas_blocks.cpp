@@ -185,9 +185,9 @@ int CanvasBlockStyle::layoutTitle(QTextLayout& layout, const QString& text, cons
         const QTextLine last = layout.lineAt(lines - 1);
         if (last.textStart() + last.textLength() < shown.size()) {
             // More follows than the lines show: the last one ends in an ellipsis.
-            layout.setText(shown.left(last.textStart()) +
-                           withEllipsis(shown.mid(last.textStart(), last.textLength()), font,
-                                        lineWidth));
+            layout.setText(
+                shown.left(last.textStart()) +
+                withEllipsis(shown.mid(last.textStart(), last.textLength()), font, lineWidth));
             lines = fillTitleLines(layout, font, lineWidth, maxLines);
         }
     }

@@ -203,10 +203,9 @@ private slots:
                 QVERIFY2(block.frame.height() < 30.0 * CanvasBlockStyle::titleMaxLines, id);
                 QTextLayout layout;
                 const QRectF rect = block.metrics.textRect;
-                CanvasBlockStyle::layoutTitle(layout,
-                                              CanvasBlockStyle::titleText(block.item().text),
-                                              CanvasBlockStyle::titleFont(block.item()),
-                                              rect.width());
+                CanvasBlockStyle::layoutTitle(
+                    layout, CanvasBlockStyle::titleText(block.item().text),
+                    CanvasBlockStyle::titleFont(block.item()), rect.width());
                 QCOMPARE(layout.lineCount(), CanvasBlockStyle::titleMaxLines);
                 const QTextLine last = layout.lineAt(layout.lineCount() - 1);
                 QVERIFY2(last.y() + last.height() <= rect.height() + 0.01, id);

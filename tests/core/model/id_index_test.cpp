@@ -38,8 +38,7 @@ std::map<std::string, std::vector<int>> referencePaths(const ItemList& items) {
     const IdIndex fresh = IdIndex::build(items);
     if (derived->ambiguous != fresh.ambiguous || derived->parents.size() != fresh.parents.size())
         return ::testing::AssertionFailure()
-               << derived->parents.size() << " entries, a fresh build has "
-               << fresh.parents.size();
+               << derived->parents.size() << " entries, a fresh build has " << fresh.parents.size();
     auto differs = [&](const std::string& id) {
         return derived->parents.find(idKey(id)) != fresh.parents.find(idKey(id));
     };
