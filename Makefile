@@ -15,19 +15,19 @@ CMAKE_FLAGS ?=
 PREFIX      ?= /usr/local
 FUZZ_DIR     ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= backup native opml markdown plaintext
+FUZZ_TARGETS ?= backup native opml markdown plaintext org
 
-.PHONY: all deps deps-test test run bench build-test build-release install package fuzz clean
+.PHONY: all deps test-deps test run bench build-test build-release install package fuzz clean
 
 all: build-release
 
 deps:
 	@bash scripts/install-deps
 
-deps-test:
-	@bash scripts/install-deps --test
+test-deps:
+	@bash scripts/install-deps --tests
 
-build-test: deps-test
+build-test: test-deps
 	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DOSTREVO_SANITIZE=ON -DOSTREVO_SHARED_TEST_LIBS=ON $(CMAKE_FLAGS)
 	cmake --build $(TEST_DIR) -j $(JOBS)
 
@@ -69,7 +69,7 @@ fuzz: deps
 		-DOSTREVO_BUILD_APP=OFF $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	@for t in $(FUZZ_TARGETS); do \
-		case $$t in opml) dict=opml ;; markdown|plaintext) dict= ;; *) dict=json ;; esac; \
+		case $$t in opml) dict=opml ;; markdown|plaintext|org) dict= ;; *) dict=json ;; esac; \
 		mkdir -p $(FUZZ_DIR)/corpus/$$t $(FUZZ_DIR)/artifacts/$$t; \
 		echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
 		$(FUZZ_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \

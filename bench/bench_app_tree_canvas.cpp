@@ -1,6 +1,7 @@
 // The tree canvas with everything expanded: a full reload (measuring, layout and the first
 // paint of a window-sized view), a repaint while scrolling, the refresh after a one-item edit,
-// which must stay within one frame (16 ms) even at 1,000,000 items, and a column drag.
+// which must stay within one frame (16 ms) even at 1,000,000 items, and a column drag; a block
+// whose title is one word of 100 KB or 1 MB, which must cost what its lines show.
 #include "app/views/tree_canvas_view.hpp"
 #include "bench/outline_generator.hpp"
 #include "core/layout/column_widths.hpp"
@@ -157,6 +158,45 @@ void BM_CanvasViewportPaint(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CanvasViewportPaint)->Arg(10'000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+// A title without a blank, of `state.range(0)` characters, in a short document: measuring its
+// block alone, and opening the tree view on it (measuring, layout and the first paint).
+namespace {
+
+Item hugeTitleItem(std::int64_t characters) {
+    return Item::blank("huge", std::string(static_cast<std::size_t>(characters), 'm'));
+}
+
+void BM_CanvasHugeTitleMeasure(benchmark::State& state) {
+    const Item item = hugeTitleItem(state.range(0));
+    for (auto _ : state) {
+        auto metrics =
+            BlockMeasurer::compute(item, TreeLayout::standardNodeWidth, false, NoteShow::none);
+        benchmark::DoNotOptimize(metrics);
+    }
+}
+BENCHMARK(BM_CanvasHugeTitleMeasure)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_CanvasHugeTitleOpen(benchmark::State& state) {
+    EditorSnapshot snapshot;
+    std::vector<Item> items{Item::blank("before", "Before"), hugeTitleItem(state.range(0)),
+                            Item::blank("after", "After")};
+    snapshot.document = TreeDocument{"doc", "Doc", ItemList(std::move(items))};
+    snapshot.view = ViewMode::tree;
+    const EditorSession session = EditorSession::init(snapshot, EditorPreferences{});
+    QImage image(kViewport, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        TreeCanvasView canvas;
+        canvas.setOptions(paperOptions());
+        canvas.setSession(session);
+        canvas.reload();
+        paintViewport(canvas, image, 0);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_CanvasHugeTitleOpen)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

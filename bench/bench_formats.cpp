@@ -1,4 +1,5 @@
-// Reading and writing the 100,000- and 1,000,000-item outlines as backup text and as OPML,
+// Reading and writing the 100,000- and 1,000,000-item outlines as backup text, as OPML and as
+// Org (the same outline, headline for item, so that BM_OrgDecode compares with BM_OPMLDecode),
 // beside the bare parse of the same bytes by simdjson and expat. Each benchmark also reports
 // the peak of heap memory allocated during one operation ("peak_MB"; expat's own buffers are
 // not counted, they stay small because the parser streams).
@@ -6,6 +7,7 @@
 #include "core/formats/backup_codec.hpp"
 #include "core/formats/backup_reference.hpp"
 #include "core/formats/opml_codec.hpp"
+#include "core/formats/org_codec.hpp"
 
 #include <benchmark/benchmark.h>
 #include <expat.h>
@@ -137,6 +139,18 @@ const std::string& opmlText(std::int64_t n) {
     if (text.empty()) {
         const auto& doc = bench::cachedOutline(n);
         text = OPMLCodec::encode(doc.title, doc.items);
+    }
+    return text;
+}
+
+// The outline as people write Org (no ids), or as the Org export writes it (ids in property
+// drawers, as the OPML export carries them in attributes).
+const std::string& orgText(std::int64_t n, bool written = false) {
+    static std::map<std::pair<std::int64_t, bool>, std::string> cache;
+    auto& text = cache[{n, written}];
+    if (text.empty()) {
+        const auto& doc = bench::cachedOutline(n);
+        text = written ? OrgCodec::encode(doc.title, doc.items) : bench::writeOrg(doc);
     }
     return text;
 }
@@ -280,6 +294,43 @@ void BM_OPMLDecode(benchmark::State& state) {
     peak.report(state, text.size());
 }
 BENCHMARK(BM_OPMLDecode)->Apply(sizes);
+
+void BM_OrgDecode(benchmark::State& state) {
+    const std::string& text = orgText(state.range(0), state.range(1) != 0);
+    PeakMemory peak;
+    for (auto _ : state) {
+        peak.start();
+        auto document = OrgCodec::decode(text, "Imported");
+        peak.stop();
+        if (!document.ok() ||
+            document.value().itemCount() != bench::cachedOutline(state.range(0)).itemCount())
+            state.SkipWithError("the Org file did not read as the outline");
+        state.PauseTiming();
+        { auto gone = std::move(document); }
+        state.ResumeTiming();
+    }
+    peak.report(state, text.size());
+}
+// The second argument: 0 for Org as people write it, 1 for the export with its id drawers.
+BENCHMARK(BM_OrgDecode)
+    ->ArgsProduct({{100'000, 1'000'000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
+
+void BM_OrgEncode(benchmark::State& state) {
+    const auto& doc = bench::cachedOutline(state.range(0));
+    std::size_t bytes = 0;
+    PeakMemory peak;
+    for (auto _ : state) {
+        peak.start();
+        std::string text = OrgCodec::encode(doc.title, doc.items);
+        peak.stop();
+        bytes = text.size();
+        benchmark::DoNotOptimize(text.data());
+    }
+    peak.report(state, bytes);
+}
+BENCHMARK(BM_OrgEncode)->Apply(sizes);
 
 void BM_ExpatBareParse(benchmark::State& state) {
     const std::string& text = opmlText(state.range(0));

@@ -23,6 +23,7 @@
 #include <QUndoStack>
 #include <QWindow>
 
+#include "bench/qt_bench_main.hpp"
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -31,23 +32,6 @@ using namespace velmora;
 
 namespace {
 
-// The offscreen application all the benchmarks share, with preferences in a scratch folder.
-QApplication& application() {
-    static QTemporaryDir home;
-    static int argc = 1;
-    static char name[] = "bench_window";
-    static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QApplication> app = [] {
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        }
-        return std::make_unique<QApplication>(argc, argv);
-    }();
-    return *app;
-}
-
 class NoHost final : public DocumentViewHost {
 public:
     void carryOut(SideEffect, VelmoraDocument&) override {}
@@ -55,7 +39,6 @@ public:
 
 // A document holding the outline in the list view, its middle top-level item selected.
 std::unique_ptr<VelmoraDocument> openDocument(std::int64_t items) {
-    application();
     auto document = std::make_unique<VelmoraDocument>(Preferences());
     EditorSnapshot snapshot;
     snapshot.document = bench::cachedOutline(items);
@@ -342,3 +325,12 @@ void BM_ListMoveEverything(benchmark::State& state) {
 BENCHMARK(BM_ListMoveEverything)->Arg(100'000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
+
+// The application lives in main(), so that it goes before the plugins and fonts it loaded; a
+// static one would be torn down after them, at exit.
+int main(int argc, char** argv) {
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    return velmora::bench::runQtBenchmarks(argc, argv);
+}

@@ -1,5 +1,7 @@
 #include "bench/outline_generator.hpp"
 
+#include "core/model/tree_paths.hpp"
+
 #include <array>
 #include <map>
 #include <random>
@@ -98,6 +100,31 @@ std::string deepItemId(const TreeDocument& doc) {
         (void)list;
     }
     return id;
+}
+
+std::string writeOrg(const TreeDocument& doc) {
+    std::string out = "#+TITLE: " + doc.title + "\n";
+    out.reserve(static_cast<std::size_t>(48 * doc.itemCount()));
+    std::int64_t n = 0;
+    TreePaths::forEachPreOrder(doc.items, [&](const Item& item, const std::vector<int>& path) {
+        ++n;
+        out.append(path.size(), '*');
+        out += item.checked ? " DONE " : (n % 5 == 0 ? " TODO " : " ");
+        if (n % 7 == 0)
+            out += "[#B] ";
+        // Titles of the generator are one line without Org syntax of their own.
+        for (char c : item.text)
+            out += c == '\n' ? ' ' : c;
+        if (n % 11 == 0)
+            out += "   :work:home:";
+        out += '\n';
+        if (!item.note.empty()) {
+            out += item.note;
+            out += '\n';
+        }
+        return true;
+    });
+    return out;
 }
 
 const TreeDocument& cachedOutline(std::int64_t itemCount) {

@@ -15,6 +15,11 @@ namespace velmora::bench {
 // The id of an item at the deepest level of the outline (the last one in pre-order).
 [[nodiscard]] std::string deepItemId(const TreeDocument& doc);
 
+// The outline as an Org file written the way people write them: one headline per item, TODO
+// and DONE keywords, some priorities and tags, notes as section text, no property drawers.
+// It reads back to the same tree (ids aside).
+[[nodiscard]] std::string writeOrg(const TreeDocument& doc);
+
 // The outline cached per size, so benchmarks at a million items build it only once.
 [[nodiscard]] const TreeDocument& cachedOutline(std::int64_t itemCount);
 

@@ -6,6 +6,7 @@
 #include "core/formats/json_value.hpp"
 #include "core/formats/markdown_codec.hpp"
 #include "core/formats/opml_codec.hpp"
+#include "core/formats/org_codec.hpp"
 #include "core/library/library.hpp"
 
 #include <iostream>
@@ -51,6 +52,10 @@ std::optional<FileKind> kindOf(const fs::path& path) {
         return FileKind::markdown;
     if (extension == ".txt")
         return FileKind::text;
+    if (extension == ".org")
+        return FileKind::org;
+    if (extension == ".html" || extension == ".htm")
+        return FileKind::html;
     return std::nullopt;
 }
 
@@ -66,6 +71,10 @@ std::string_view rawValue(FileKind kind) {
         return "markdown";
     case FileKind::text:
         return "text";
+    case FileKind::org:
+        return "org";
+    case FileKind::html:
+        return "html";
     }
     return "document";
 }
@@ -101,6 +110,8 @@ Result<LoadedFile, Refusal> load(const fs::path& path) {
 }
 
 Result<LoadedFile, Refusal> load(const fs::path& path, FileKind kind) {
+    if (kind == FileKind::html)
+        return Refusal{"cli.error.writeOnly %@", path.string()};
     auto data = Library::readFile(path);
     if (!data || fs::is_directory(path))
         return Refusal{"cli.error.unreadable %@", path.string()};
@@ -127,7 +138,7 @@ Result<LoadedFile, Refusal> load(const fs::path& path, FileKind kind) {
     case FileKind::opml: {
         auto document = OPMLCodec::decode(*data, path.stem().string());
         if (!document)
-            return Refusal{std::string(OPMLError::catalogKey()), document.error().line};
+            return Refusal{std::string(document.error().catalogKey()), document.error().line};
         file.documents = {document.value()};
         break;
     }
@@ -143,6 +154,15 @@ Result<LoadedFile, Refusal> load(const fs::path& path, FileKind kind) {
         file.documents = {TreeDocument{TreeIDs::make(), path.stem().string(), items}};
         break;
     }
+    case FileKind::org: {
+        auto document = OrgCodec::decode(*data, path.stem().string());
+        if (!document)
+            return Refusal{std::string(document.error().catalogKey()), document.error().line};
+        file.documents = {document.value()};
+        break;
+    }
+    case FileKind::html:
+        break;
     }
     return file;
 }

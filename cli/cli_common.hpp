@@ -10,7 +10,7 @@
 #include <variant>
 #include <vector>
 
-// Shared pieces of ostrevo-cli: the five file kinds, reading them, refusing with a catalog
+// Shared pieces of ostrevo-cli: the file kinds, reading them, refusing with a catalog
 // key, and writing outputs atomically.
 namespace velmora::cli {
 
@@ -19,10 +19,10 @@ inline constexpr int kSuccess = 0;
 inline constexpr int kRefused = 1;
 inline constexpr int kUsage = 2;
 
-enum class FileKind { document, backup, opml, markdown, text };
+enum class FileKind { document, backup, opml, markdown, text, org, html };
 
 // The kind named by the file's extension (".quenlith", ".json", ".opml", ".md" or ".markdown",
-// ".txt", any case).
+// ".txt", ".org", ".html" or ".htm", any case). Web pages are written, never read.
 [[nodiscard]] std::optional<FileKind> kindOf(const std::filesystem::path& path);
 [[nodiscard]] std::string_view rawValue(FileKind kind);
 

@@ -1,35 +1,44 @@
-// ostrevo-cli convert: between document files, backups, OPML, Markdown and plain text.
+// ostrevo-cli convert: between document files, backups, OPML, Markdown, Org and plain text,
+// and into web pages.
 #include "cli/cli_common.hpp"
 #include "cli/commands.hpp"
 #include "core/formats/item_clipboard.hpp"
 #include "core/formats/markdown_codec.hpp"
 #include "core/formats/opml_codec.hpp"
+#include "core/formats/org_codec.hpp"
+#include "core/formats/web_page.hpp"
 
 #include <iostream>
 
 namespace velmora::cli {
 namespace {
 
-constexpr std::string_view kHelp = R"(Usage: ostrevo-cli convert IN OUT [--force] [--no-checks]
+constexpr std::string_view kHelp =
+    R"(Usage: ostrevo-cli convert IN OUT [--force] [--no-checks] [--no-ids]
 
 Converts IN to OUT; the kinds come from the extensions: .quenlith (document file), .json
-(backup), .opml (OPML 2.0), .md or .markdown (Markdown list), .txt (indented plain text).
-Settings come from IN when it has them, otherwise open as a tab, list view, notes hidden. OUT is
-written atomically and an existing OUT is only replaced with --force. A backup of several
-documents can only become another backup.
+(backup), .opml (OPML 2.0), .md or .markdown (Markdown list), .org (Org mode), .txt (indented
+plain text), and for OUT only .html (a web page of nested, folding lists that any browser
+opens). Settings come from IN when it has them, otherwise open as a tab, list view, notes
+hidden. OUT is written atomically and an existing OUT is only replaced with --force. A backup of
+several documents can only become another backup.
 
   --force      replace an existing OUT
   --no-checks  a Markdown OUT marks only checked items ("[x]"), as for a document that hides
                its checks; otherwise every item carries "[ ]" or "[x]"
+  --no-ids     an Org OUT has no property drawers with the items' ids (a later import gives
+               the items new ids)
 
 Examples:
   ostrevo-cli convert Trip.quenlith Trip.opml
   ostrevo-cli convert outline.opml Outline.quenlith
   ostrevo-cli convert Trip.quenlith Trip.md --no-checks
+  ostrevo-cli convert todo.org Todo.quenlith
+  ostrevo-cli convert Trip.quenlith Trip.html
   ostrevo-cli convert velmora-backup-2026-03-07.json copy.json --force
 )";
 
-Result<std::string, Refusal> encode(const LoadedFile& in, FileKind outKind, bool checks) {
+Result<std::string, Refusal> encode(const LoadedFile& in, FileKind outKind, bool checks, bool ids) {
     auto settings = in.settings.value_or(defaultSettings());
     if (outKind == FileKind::backup)
         return BackupCodec::encode(in.documents, settings);
@@ -49,6 +58,10 @@ Result<std::string, Refusal> encode(const LoadedFile& in, FileKind outKind, bool
         return MarkdownCodec::encode(document.items, {.taskMarkers = checks});
     case FileKind::text:
         return ItemClipboard::plainText(document.items);
+    case FileKind::org:
+        return OrgCodec::encode(document.title, document.items, {.ids = ids});
+    case FileKind::html:
+        return WebPage::encode(document.title, document.items);
     case FileKind::backup:
         break;
     }
@@ -60,6 +73,7 @@ Result<std::string, Refusal> encode(const LoadedFile& in, FileKind outKind, bool
 int convertCommand(const std::vector<std::string>& args) {
     bool force = false;
     bool checks = true;
+    bool ids = true;
     std::vector<std::string> paths;
     for (const auto& arg : args) {
         if (arg == "--help" || arg == "-h") {
@@ -70,6 +84,8 @@ int convertCommand(const std::vector<std::string>& args) {
             force = true;
         else if (arg == "--no-checks")
             checks = false;
+        else if (arg == "--no-ids")
+            ids = false;
         else if (!arg.empty() && arg[0] == '-')
             return usageError("unknown option '" + arg + "'", kHelp);
         else
@@ -85,7 +101,7 @@ int convertCommand(const std::vector<std::string>& args) {
     auto in = load(paths[0]);
     if (!in)
         return refuse(in.error());
-    auto bytes = encode(in.value(), *outKind, checks);
+    auto bytes = encode(in.value(), *outKind, checks, ids);
     if (!bytes)
         return refuse(bytes.error());
     if (auto failed = writeFile(paths[1], bytes.value(), force))

@@ -13,13 +13,14 @@ constexpr std::string_view kHelp = R"(Usage: ostrevo-cli info [--json] FILE
 
 Prints the title and item count of each document in FILE and, for a document file, the view
 state stored with it. FILE is a document file (.quenlith), a backup (.json), OPML (.opml),
-a Markdown list (.md) or indented plain text (.txt).
+a Markdown list (.md), an Org file (.org) or indented plain text (.txt).
 
   --json   print one JSON object instead of text; a refused file prints
            {"error": "<catalog key>", "argument": <payload>} and exits with status 1
 
 Examples:
   ostrevo-cli info Trip.quenlith
+  ostrevo-cli info todo.org
   ostrevo-cli info --json velmora-backup-2026-03-07.json
 )";
 

@@ -4,9 +4,12 @@
 #include "core/commands/strings.hpp"
 #include "core/formats/backup_folder_import.hpp"
 #include "core/formats/file_system.hpp"
+#include "core/formats/org_codec.hpp"
 #include "core/formats/sample_library.hpp"
 #include "core/library/library.hpp"
+#include "core/model/tree_paths.hpp"
 
+#include <algorithm>
 #include <iostream>
 
 namespace velmora::cli {
@@ -16,9 +19,10 @@ namespace {
 constexpr std::string_view kSearchHelp = R"(Usage: ostrevo-cli search FOLDER QUERY...
 
 Prints the paths, relative to FOLDER, of the document files below FOLDER that match the query,
-in library order (folders first, names in natural order). A document matches when every word
-of the query occurs in its name, or in its name and its items' texts and notes; letter case
-and accents do not matter. Several QUERY words are joined by blanks.
+in library order (folders first, names in natural order), then the Org files (.org) below
+FOLDER that match, in name order. A document matches when every word of the query occurs in its
+name, or in its name and its items' texts and notes; letter case and accents do not matter.
+Several QUERY words are joined by blanks.
 
 Examples:
   ostrevo-cli search ~/Documents/Ostrevo cafe plan
@@ -51,6 +55,48 @@ bool wantsHelp(const std::vector<std::string>& args) {
     return false;
 }
 
+// The Org files below the folder, hidden files and folders skipped, in name order of their
+// paths relative to the folder.
+std::vector<fs::path> orgFiles(const fs::path& folder) {
+    std::vector<fs::path> found;
+    std::error_code ec;
+    fs::recursive_directory_iterator it(folder, ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        const fs::path& path = it->path();
+        if (path.filename().string().starts_with('.')) {
+            if (it->is_directory(ec))
+                it.disable_recursion_pending();
+            continue;
+        }
+        auto kind = kindOf(path);
+        if (kind == FileKind::org && it->is_regular_file(ec))
+            found.push_back(path.lexically_relative(folder));
+    }
+    std::sort(found.begin(), found.end(), [](const fs::path& a, const fs::path& b) {
+        return Library::compareNames(a.string(), b.string()) < 0;
+    });
+    return found;
+}
+
+// The searchable text of an Org file: every item's text and non-empty note in pre-order,
+// joined by line feeds; empty when the file cannot be read as Org.
+std::string orgSearchText(const fs::path& path) {
+    auto data = Library::readFile(path);
+    if (!data)
+        return {};
+    auto document = OrgCodec::decode(*data, path.stem().string());
+    if (!document)
+        return {};
+    std::string text;
+    TreePaths::forEachPreOrder(document.value().items, [&](const Item& item, const auto&) {
+        text += item.text + "\n";
+        if (!item.note.empty())
+            text += item.note + "\n";
+        return true;
+    });
+    return text;
+}
+
 } // namespace
 
 int searchCommand(const std::vector<std::string>& args) {
@@ -70,6 +116,10 @@ int searchCommand(const std::vector<std::string>& args) {
     for (const auto& entry :
          Library::search(query, Library::scan(folder), cache, Library::readFile))
         std::cout << entry.url.lexically_relative(folder).string() << "\n";
+    for (const auto& relative : orgFiles(folder))
+        if (Library::matches(query, relative.stem().string(),
+                             [&] { return orgSearchText(folder / relative); }))
+            std::cout << relative.string() << "\n";
     return kSuccess;
 }
 

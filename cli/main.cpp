@@ -11,11 +11,11 @@ constexpr std::string_view kHelp = R"(Usage: ostrevo-cli COMMAND [ARGS...]
 
 Works with Ostrevo's files without the desktop application. Files are recognised by their
 extension: .quenlith (document file), .json (backup), .opml (OPML 2.0), .md (Markdown list),
-.txt (indented text).
+.org (Org mode), .txt (indented text) and, written only, .html (web page).
 
 Commands:
   info FILE                 titles, item counts and stored view state (--json for JSON)
-  convert IN OUT            convert between the five kinds (--force replaces OUT)
+  convert IN OUT            convert between the kinds (--force replaces OUT)
   run FILE STEP...          replay editing steps on a document file
   search FOLDER QUERY...    find documents in a library folder
   samples FOLDER            install the sample documents

@@ -91,6 +91,7 @@ void InspectorController::select(Segment segment) {
     Preferences().setInt(PreferenceKeys::inspectorSegment, static_cast<int>(segment));
     m_segments->button(static_cast<int>(segment))->setChecked(true);
     m_container->setCurrentIndex(static_cast<int>(segment));
+    emit segmentChanged();
 }
 
 QToolButton* InspectorController::segmentButton(Segment segment) const {

@@ -34,6 +34,10 @@ public:
     // Re-titles the switch and the captions in the interface language.
     void relocalize();
 
+signals:
+    // A segment was selected (by the switch or by the window); its pane is shown now.
+    void segmentChanged();
+
 private:
     PropertiesController* m_properties = nullptr;
     HelpPanelController* m_help = nullptr;

@@ -19,6 +19,7 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimeZone>
 #include <QUrl>
@@ -31,17 +32,28 @@ QString qText(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-std::string stdText(const QString& text) {
-    // Line breaks typed in a text field are paragraph separators there; the item holds "\n".
-    QString plain = text;
-    plain.replace(QChar::ParagraphSeparator, QLatin1Char('\n'))
+// The text of a field as the item holds it. The raw text keeps the non-breaking spaces that
+// the plain-text form turns into blanks; line breaks are paragraph separators there and "\n"
+// in the item.
+QString rawText(const QTextDocument& document) {
+    QString text = document.toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'))
         .replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return plain.toStdString();
+    return text;
 }
 
-// Focus that moves away for a moment (a context menu, another application) does not end typing.
+std::string stdText(const QTextDocument& document) {
+    return rawText(document).toStdString();
+}
+
+// Focus that moves away for a moment (a context menu over the field, another window or
+// application) does not end typing. A panel of this window that takes the keys (the command
+// palette, the jump panel) ends it, whatever reason it gives: the selection may move next.
 bool endsEditing(const QFocusEvent& event) {
-    return event.reason() != Qt::PopupFocusReason && event.reason() != Qt::ActiveWindowFocusReason;
+    if (event.reason() == Qt::ActiveWindowFocusReason) {
+        return false;
+    }
+    return event.reason() != Qt::PopupFocusReason || !QApplication::activePopupWidget();
 }
 
 } // namespace
@@ -175,10 +187,12 @@ void PropertiesController::show(const std::optional<Item>& item) {
     }
     m_shown = item;
     const bool hasItem = item.has_value();
+    // Text being typed stays until its editing ends and commits it to its own item: it is
+    // never replaced by another item's text while its id is still taken.
     if (!m_editingID) {
         setTitleText(hasItem ? qText(item->text) : QString());
     }
-    if (!(m_noteID && m_noteView->hasFocus())) {
+    if (!m_noteID) {
         loadNote(hasItem ? qText(item->note) : QString());
     }
     m_noteView->setReadOnly(!hasItem);
@@ -227,7 +241,7 @@ QString PropertiesController::dateText(const std::optional<Timestamp>& time) con
 }
 
 void PropertiesController::setTitleText(const QString& text) {
-    if (m_titleField->toPlainText() == text) {
+    if (rawText(*m_titleField->document()) == text) {
         return;
     }
     m_loading = true;
@@ -238,7 +252,7 @@ void PropertiesController::setTitleText(const QString& text) {
 
 void PropertiesController::loadNote(const QString& text) {
     m_loading = true;
-    if (m_noteView->toPlainText() != text) {
+    if (rawText(*m_noteView->document()) != text) {
         m_noteView->setPlainText(text);
     }
     // Styling a loaded note is not a step the user could undo.
@@ -275,7 +289,7 @@ void PropertiesController::titleEdited() {
         }
         m_editingID = m_shown->id;
     }
-    preview(*m_editingID, stdText(m_titleField->toPlainText()), false);
+    preview(*m_editingID, stdText(*m_titleField->document()), false);
 }
 
 void PropertiesController::noteEdited() {
@@ -289,13 +303,13 @@ void PropertiesController::noteEdited() {
         }
         m_noteID = m_shown->id;
     }
-    preview(*m_noteID, stdText(m_noteView->toPlainText()), true);
+    preview(*m_noteID, stdText(*m_noteView->document()), true);
 }
 
 void PropertiesController::endTitleEditing() {
     const auto id = std::exchange(m_editingID, std::nullopt);
     if (id) {
-        commitTitle(*id, stdText(m_titleField->toPlainText()));
+        commitTitle(*id, stdText(*m_titleField->document()));
     }
     setTitleText(m_shown ? qText(m_shown->text) : QString());
 }
@@ -303,24 +317,35 @@ void PropertiesController::endTitleEditing() {
 void PropertiesController::endNoteEditing() {
     const auto id = std::exchange(m_noteID, std::nullopt);
     if (id) {
-        commitNote(*id, stdText(m_noteView->toPlainText()));
+        commitNote(*id, stdText(*m_noteView->document()));
     }
     loadNote(m_shown ? qText(m_shown->note) : QString());
 }
 
 bool PropertiesController::commitPending() {
-    bool committed = false;
+    const std::vector<OpenText> texts = openTexts();
+    for (const OpenText& open : texts) {
+        (open.note ? commitNote : commitTitle)(open.id, open.text);
+    }
+    return !texts.empty();
+}
+
+std::vector<PropertiesController::OpenText> PropertiesController::openTexts() const {
+    std::vector<OpenText> texts;
     if (m_editingID) {
-        const std::string id = *m_editingID;
-        commitTitle(id, stdText(m_titleField->toPlainText()));
-        committed = true;
+        texts.push_back({*m_editingID, stdText(*m_titleField->document()), false});
     }
     if (m_noteID) {
-        const std::string id = *m_noteID;
-        commitNote(id, stdText(m_noteView->toPlainText()));
-        committed = true;
+        texts.push_back({*m_noteID, stdText(*m_noteView->document()), true});
     }
-    return committed;
+    return texts;
+}
+
+void PropertiesController::disconnectFromWindow() {
+    run = [](Action) {};
+    commitTitle = [](const std::string&, const std::string&) {};
+    commitNote = [](const std::string&, const std::string&) {};
+    preview = [](const std::string&, const std::string&, bool) {};
 }
 
 bool PropertiesController::openLinkAt(const QPoint& point) {

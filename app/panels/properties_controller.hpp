@@ -46,12 +46,22 @@ public:
 
     // Shows the item, or nothing; text being typed stays as it is.
     void show(const std::optional<Item>& item);
+    // Text typed in the title field or the note and not yet committed, with its item's id.
+    struct OpenText {
+        std::string id;
+        std::string text;
+        bool note = false;
+    };
+    // The title and then the note being typed (what a write takes with the document).
+    [[nodiscard]] std::vector<OpenText> openTexts() const;
     // Commits the title and note being typed, keeping them open for more typing; true when
     // something was committed (before saving, closing and the like).
     bool commitPending();
     // Ends the editing of the title or the note: commits it and shows the item's text again.
     void endTitleEditing();
     void endNoteEditing();
+    // Drops the callbacks (the window goes): text typed from now on goes nowhere.
+    void disconnectFromWindow();
     // Looks every caption up again in the interface language.
     void relocalize();
 

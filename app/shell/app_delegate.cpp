@@ -314,6 +314,19 @@ void AppDelegate::run(StandardItem item, QWidget* window) {
     case StandardItem::importMarkdown:
         m_flows->importMarkdown(window);
         break;
+    case StandardItem::exportOrg:
+        if (document) {
+            m_flows->exportOrg(*document, window);
+        }
+        break;
+    case StandardItem::importOrg:
+        m_flows->importOrg(window);
+        break;
+    case StandardItem::exportWebPage:
+        if (document) {
+            m_flows->exportWebPage(*document, window);
+        }
+        break;
     case StandardItem::pageSetup:
     case StandardItem::print:
     case StandardItem::printPreview:
@@ -468,6 +481,8 @@ bool AppDelegate::canRun(StandardItem item, QWidget* window) const {
     case StandardItem::save:
     case StandardItem::saveAs:
     case StandardItem::exportMarkdown:
+    case StandardItem::exportOrg:
+    case StandardItem::exportWebPage:
         return document != nullptr;
     case StandardItem::undo:
         return document && document->undoStack()->canUndo();

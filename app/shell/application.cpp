@@ -60,9 +60,9 @@ QString Application::helpText() {
         "Usage: ostrevo [FILE...]\n"
         "\n"
         "Keyboard-driven outliner for lists, trees and maps. Starts Ostrevo and opens each FILE:\n"
-        "a document file (.quenlith), OPML (.opml) or a Markdown list (.md); OPML and Markdown\n"
-        "open as new untitled documents. When Ostrevo is already running, the files are handed\n"
-        "to it and this process ends.\n"
+        "a document file (.quenlith), OPML (.opml), a Markdown list (.md) or an Org file (.org);\n"
+        "OPML, Markdown and Org open as new untitled documents. When Ostrevo is already running,\n"
+        "the files are handed to it and this process ends.\n"
         "\n"
         "Documents autosave a few seconds after a change. Untitled documents are kept in\n"
         "~/.local/share/ostrevo until they are saved, and the documents open at quit reopen at\n"
@@ -98,6 +98,9 @@ int Application::run(int argc, char** argv) {
 
     const QStringList files = filesFromArguments(QCoreApplication::arguments());
     SingleInstance instance(SingleInstance::defaultServerName());
+    // One instance per user and home: the untitled documents' autosaves in the data folder
+    // are one instance's alone, whatever display or runtime folder a start names.
+    instance.setLockPath(SingleInstance::lockPathIn(dataFolder()));
     switch (instance.claim(files)) {
     case SingleInstance::Claim::handedOver:
         return 0;

@@ -163,19 +163,25 @@ Dialogs::ConflictChoice QtDialogs::askAboutChangeOnDisk(QWidget* parent,
     return ConflictChoice::later;
 }
 
-bool QtDialogs::askToSaveAgain(QWidget* parent, const QString& documentName) {
+Dialogs::RemovedChoice QtDialogs::askToSaveAgain(QWidget* parent, const QString& documentName) {
     QMessageBox box(parent);
     box.setIcon(QMessageBox::Warning);
     box.setText(localizedFormat(QStringLiteral("document.removed %@"), {documentName}));
     box.setInformativeText(localized(QStringLiteral("document.removed.info")));
     QPushButton* save = box.addButton(localized(QStringLiteral("document.removed.saveAgain")),
                                       QMessageBox::AcceptRole);
+    // Its folder may be gone, or the user may want it elsewhere now.
+    QPushButton* saveAs =
+        box.addButton(localized(QStringLiteral("menu.file.saveAs")), QMessageBox::ActionRole);
     QPushButton* cancel =
         box.addButton(localized(QStringLiteral("common.cancel")), QMessageBox::RejectRole);
     box.setDefaultButton(save);
     box.setEscapeButton(cancel);
     box.exec();
-    return box.clickedButton() == save;
+    if (box.clickedButton() == save) {
+        return RemovedChoice::saveAgain;
+    }
+    return box.clickedButton() == saveAs ? RemovedChoice::saveAs : RemovedChoice::cancel;
 }
 
 } // namespace velmora

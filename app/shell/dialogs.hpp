@@ -16,6 +16,9 @@ public:
     // What to do with unsaved changes when another program changed the file: write them over
     // the other version, drop them for it, or keep both by saving them as a copy.
     enum class ConflictChoice { keepMine, takeTheirs, saveCopy, later };
+    // What to do with a document whose file was deleted: write it to its place again, save it
+    // somewhere else (its folder may be gone), or not now.
+    enum class RemovedChoice { saveAgain, saveAs, cancel };
 
     virtual ~Dialogs() = default;
 
@@ -44,8 +47,9 @@ public:
     // Asks which version to keep after another program changed the document's file.
     [[nodiscard]] virtual ConflictChoice askAboutChangeOnDisk(QWidget* parent,
                                                               const QString& documentName) = 0;
-    // Asks whether to write a document whose file was deleted to its place again.
-    [[nodiscard]] virtual bool askToSaveAgain(QWidget* parent, const QString& documentName) = 0;
+    // Asks whether to write a document whose file was deleted to its place again, or elsewhere.
+    [[nodiscard]] virtual RemovedChoice askToSaveAgain(QWidget* parent,
+                                                       const QString& documentName) = 0;
 };
 
 // The dialogs of the desktop: file dialogs and message boxes.
@@ -61,7 +65,7 @@ public:
     SaveChoice askToSave(QWidget* parent, const QString& documentName) override;
     LibraryMoveChoice askToMoveLibrary(QWidget* parent, const QString& newFolder) override;
     ConflictChoice askAboutChangeOnDisk(QWidget* parent, const QString& documentName) override;
-    bool askToSaveAgain(QWidget* parent, const QString& documentName) override;
+    RemovedChoice askToSaveAgain(QWidget* parent, const QString& documentName) override;
 };
 
 } // namespace velmora

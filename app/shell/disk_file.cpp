@@ -80,6 +80,14 @@ void DiskFile::adoptOpened(const QString& path, int descriptor) {
     rewatch();
 }
 
+void DiskFile::adoptGone(const QString& path) {
+    closeDescriptor();
+    m_path = path;
+    // No file has this stamp: one at the path is another version, and none is a deletion.
+    m_stamp = Stamp{};
+    rewatch();
+}
+
 void DiskFile::follow(const QString& path) {
     if (path.isEmpty()) {
         closeDescriptor();
@@ -151,7 +159,11 @@ DiskFile::Status DiskFile::status() const {
 }
 
 QString DiskFile::versionOnDisk() const {
-    const auto now = stampOf(m_path);
+    return versionAt(m_path);
+}
+
+QString DiskFile::versionAt(const QString& path) {
+    const auto now = stampOf(path);
     if (!now) {
         return {};
     }

@@ -35,6 +35,9 @@ public:
     // could not be opened): the known version is the one opened, whatever another program did
     // to the path since, as for a file this program opens right after writing it.
     void adoptOpened(const QString& path, int descriptor);
+    // Watches `path` as a file this program wrote once and has not seen since: whatever is
+    // there now, or nothing, is a change to be settled.
+    void adoptGone(const QString& path);
     // Goes on watching the same version under a new name (a move followed, a rename by the
     // library); an empty path stops watching.
     void follow(const QString& path);
@@ -45,6 +48,8 @@ public:
     // Names the version now at the path (inode, time and size), empty when there is none: a
     // change already dealt with is recognised by it.
     [[nodiscard]] QString versionOnDisk() const;
+    // The same for any path; safe on any thread.
+    [[nodiscard]] static QString versionAt(const QString& path);
 
 signals:
     // The file or its folder changed; sent once things settle, so a burst of writes is one.

@@ -4,6 +4,8 @@
 #include "core/formats/backup_folder_import.hpp"
 #include "core/formats/file_system.hpp"
 #include "core/formats/markdown_codec.hpp"
+#include "core/formats/org_codec.hpp"
+#include "core/formats/web_page.hpp"
 #include "core/formats/native_document_codec.hpp"
 #include "core/formats/opml_codec.hpp"
 #include "core/formats/safe_file_name.hpp"
@@ -72,7 +74,7 @@ std::variant<TreeDocument, QString> DocumentCodec::decodeOPML(const QByteArray& 
                                                               const QString& fallbackTitle) {
     auto decoded = OPMLCodec::decode(view(data), fallbackTitle.toStdString());
     if (!decoded.ok()) {
-        return localizedFormat(text(OPMLError::catalogKey()),
+        return localizedFormat(text(decoded.error().catalogKey()),
                                {QVariant::fromValue<qint64>(decoded.error().line)});
     }
     return std::move(decoded).value();
@@ -94,6 +96,24 @@ std::variant<TreeDocument, QString> DocumentCodec::decodeMarkdown(const QByteArr
 
 QByteArray DocumentCodec::encodeMarkdown(const TreeDocument& document, bool taskMarkers) {
     return bytes(MarkdownCodec::encode(document.items, {.taskMarkers = taskMarkers}));
+}
+
+std::variant<TreeDocument, QString> DocumentCodec::decodeOrg(const QByteArray& data,
+                                                             const QString& fallbackTitle) {
+    auto decoded = OrgCodec::decode(view(data), fallbackTitle.toStdString());
+    if (!decoded.ok()) {
+        return localizedFormat(text(decoded.error().catalogKey()),
+                               {QVariant::fromValue<qint64>(decoded.error().line)});
+    }
+    return std::move(decoded).value();
+}
+
+QByteArray DocumentCodec::encodeOrg(const TreeDocument& document) {
+    return bytes(OrgCodec::encode(document.title, document.items));
+}
+
+QByteArray DocumentCodec::encodeWebPage(const TreeDocument& document) {
+    return bytes(WebPage::encode(document.title, document.items));
 }
 
 QByteArray DocumentCodec::encodeBackup(const std::vector<TreeDocument>& documents,

@@ -43,6 +43,14 @@ struct Loaded {
                                                                  const QString& title);
 // The Markdown list of the document's items; `taskMarkers` as when the document shows checks.
 [[nodiscard]] QByteArray encodeMarkdown(const TreeDocument& document, bool taskMarkers);
+// An Org file read (titled by its "#+TITLE", else `fallbackTitle`), or the localised message
+// of why it is no Org text.
+[[nodiscard]] std::variant<TreeDocument, QString> decodeOrg(const QByteArray& data,
+                                                            const QString& fallbackTitle);
+// The Org text of the document, with the items' ids in property drawers.
+[[nodiscard]] QByteArray encodeOrg(const TreeDocument& document);
+// The document as one self-contained web page.
+[[nodiscard]] QByteArray encodeWebPage(const TreeDocument& document);
 
 // The backup text of the documents with the settings, as UTF-8.
 [[nodiscard]] QByteArray encodeBackup(const std::vector<TreeDocument>& documents,

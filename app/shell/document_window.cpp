@@ -83,6 +83,12 @@ QWidget* DocumentWindow::takeDocument(VelmoraDocument* document) {
         return nullptr;
     }
     QWidget* content = m_tabs->widget(index);
+    // The window lets go of a focus inside the content it gives away: it would keep pointing
+    // at a widget that is no longer its own, and crash when that widget goes. A field typed in
+    // ends its editing (and commits) here, while its window is still whole.
+    if (QWidget* focused = focusWidget(); focused && content->isAncestorOf(focused)) {
+        focused->clearFocus();
+    }
     m_tabs->removeTab(index);
     // The content keeps no connection to this window's title.
     disconnect(document, nullptr, content, nullptr);

@@ -31,6 +31,14 @@ QString markdownFilter() {
            QStringLiteral(" (*.md *.markdown)");
 }
 
+QString orgFilter() {
+    return localized(QStringLiteral("document.filter.org")) + QStringLiteral(" (*.org)");
+}
+
+QString webPageFilter() {
+    return localized(QStringLiteral("document.filter.html")) + QStringLiteral(" (*.html *.htm)");
+}
+
 // The bytes of a chosen file, or the message of why it could not be read.
 std::variant<QByteArray, QString> readChosenFile(const QString& path) {
     QFile file(path);
@@ -201,6 +209,38 @@ VelmoraDocument* ImportExportFlows::importMarkdown(QWidget* parent) {
         return nullptr;
     }
     return showImported(std::get<TreeDocument>(std::move(decoded)));
+}
+
+bool ImportExportFlows::exportOrg(VelmoraDocument& document, QWidget* parent) {
+    const QByteArray text = DocumentCodec::encodeOrg(document.documentWithDraft());
+    const QString path = exportPath(document, parent, QStringLiteral(".org"), orgFilter());
+    if (path.isEmpty()) {
+        return false;
+    }
+    return write(parent, path, text);
+}
+
+VelmoraDocument* ImportExportFlows::importOrg(QWidget* parent) {
+    QString chosen;
+    const auto data = chooseFile(parent, orgFilter(), chosen);
+    if (!data) {
+        return nullptr;
+    }
+    auto decoded = DocumentCodec::decodeOrg(*data, QFileInfo(chosen).completeBaseName());
+    if (const auto* message = std::get_if<QString>(&decoded)) {
+        m_dialogs.alert(parent, *message, {});
+        return nullptr;
+    }
+    return showImported(std::get<TreeDocument>(std::move(decoded)));
+}
+
+bool ImportExportFlows::exportWebPage(VelmoraDocument& document, QWidget* parent) {
+    const QByteArray page = DocumentCodec::encodeWebPage(document.documentWithDraft());
+    const QString path = exportPath(document, parent, QStringLiteral(".html"), webPageFilter());
+    if (path.isEmpty()) {
+        return false;
+    }
+    return write(parent, path, page);
 }
 
 VelmoraDocument* ImportExportFlows::importOPML(QWidget* parent) {

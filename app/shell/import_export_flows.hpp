@@ -15,8 +15,9 @@ class Dialogs;
 class VelmoraDocument;
 class VelmoraDocumentController;
 
-// The flows behind exporting and importing backups, OPML and Markdown: one file panel, one codec,
-// and one alert for any failure, leaving documents and files as they were.
+// The flows behind exporting and importing backups, OPML, Markdown and Org, and exporting web
+// pages: one file panel, one codec, and one alert for any failure, leaving documents and files as
+// they were.
 class ImportExportFlows {
 public:
     ImportExportFlows(VelmoraDocumentController& controller, Dialogs& dialogs);
@@ -35,8 +36,15 @@ public:
     // A Markdown file as a new untitled document named after the file, shown; null when
     // nothing was imported.
     VelmoraDocument* importMarkdown(QWidget* parent);
+    // The document as an Org file, with the items' ids in property drawers.
+    bool exportOrg(VelmoraDocument& document, QWidget* parent);
+    // An Org file as a new untitled document titled by its "#+TITLE" or named after the file,
+    // shown; null when nothing was imported.
+    VelmoraDocument* importOrg(QWidget* parent);
+    // The document as one self-contained web page.
+    bool exportWebPage(VelmoraDocument& document, QWidget* parent);
 
-    // The path with the extension (".json", ".opml", ".md") added unless it already ends with
+    // The path with the extension (".json", ".opml", ".md", ".org", ".html") added unless it already ends with
     // it, in any case, so that Import finds what Export wrote.
     [[nodiscard]] static QString withExtension(const QString& path, const QString& extension);
 

@@ -178,14 +178,25 @@ private:
         buildOpenRecent(menu);
         menu->addSeparator();
         group(menu, "file", 1);
-        placeAfter(menu, Action::importOPML,
-                   standard(menu, "menu.file.importMarkdown", StandardItem::importMarkdown));
-        placeAfter(menu, Action::exportOPML,
-                   standard(menu, "menu.file.exportMarkdown", StandardItem::exportMarkdown));
+        QAction* importMarkdown =
+            standard(menu, "menu.file.importMarkdown", StandardItem::importMarkdown);
+        placeAfter(menu, Action::importOPML, importMarkdown);
+        QAction* exportMarkdown =
+            standard(menu, "menu.file.exportMarkdown", StandardItem::exportMarkdown);
+        placeAfter(menu, Action::exportOPML, exportMarkdown);
+        placeAfter(menu, importMarkdown,
+                   standard(menu, "menu.file.importOrg", StandardItem::importOrg));
+        QAction* exportOrg = standard(menu, "menu.file.exportOrg", StandardItem::exportOrg);
+        placeAfter(menu, exportMarkdown, exportOrg);
+        placeAfter(menu, exportOrg,
+                   standard(menu, "menu.file.exportWebPage", StandardItem::exportWebPage));
         menu->addSeparator();
         standard(menu, "menu.file.close", StandardItem::close, QKeySequence::Close);
         standard(menu, "menu.file.save", StandardItem::save, QKeySequence::Save);
-        standard(menu, "menu.file.saveAs", StandardItem::saveAs, QKeySequence::SaveAs);
+        // Qt names no Save As keys outside a desktop that sets them: Ctrl+Shift+S, as on every
+        // Linux desktop.
+        standard(menu, "menu.file.saveAs", StandardItem::saveAs,
+                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
         menu->addSeparator();
         standard(menu, "menu.file.pageSetup", StandardItem::pageSetup);
         standard(menu, "menu.file.print", StandardItem::print, QKeySequence::Print);
@@ -205,6 +216,16 @@ private:
                 menu->insertAction(items[i + 1], item);
                 return;
             }
+        }
+    }
+
+    // Moves `item` to just after `before` in the menu.
+    static void placeAfter(QMenu* menu, QAction* before, QAction* item) {
+        const QList<QAction*> items = menu->actions();
+        const qsizetype at = items.indexOf(before);
+        if (at >= 0 && at + 1 < items.size() && items[at + 1] != item) {
+            menu->removeAction(item);
+            menu->insertAction(menu->actions()[at + 1], item);
         }
     }
 

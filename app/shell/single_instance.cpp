@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,12 +34,19 @@ SingleInstance::~SingleInstance() {
     }
 }
 
+QString SingleInstance::lockPathIn(const QString& dataFolder) {
+    return QDir(dataFolder).filePath(QStringLiteral("instance.lock"));
+}
+
 bool SingleInstance::tryLock() {
     if (m_lockFile < 0) {
-        if (!QDir::isAbsolutePath(m_serverName)) {
+        const QString lockPath =
+            !m_lockPath.isEmpty() ? m_lockPath : m_serverName + QStringLiteral(".lock");
+        if (!QDir::isAbsolutePath(lockPath)) {
             return false;
         }
-        const QByteArray path = QFile::encodeName(m_serverName + QStringLiteral(".lock"));
+        QDir().mkpath(QFileInfo(lockPath).absolutePath());
+        const QByteArray path = QFile::encodeName(lockPath);
         m_lockFile = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (m_lockFile < 0) {
             return false;
@@ -47,13 +55,35 @@ bool SingleInstance::tryLock() {
     return ::flock(m_lockFile, LOCK_EX | LOCK_NB) == 0;
 }
 
+QString SingleInstance::holderName() const {
+    if (m_lockFile < 0) {
+        return {};
+    }
+    char buffer[4096];
+    const ssize_t size = ::pread(m_lockFile, buffer, sizeof buffer, 0);
+    if (size <= 0) {
+        return {};
+    }
+    const QString name = QFile::decodeName(QByteArray(buffer, static_cast<qsizetype>(size)));
+    return QDir::isAbsolutePath(name) ? name : QString();
+}
+
 SingleInstance::Claim SingleInstance::claim(const QStringList& paths, int timeoutMs) {
     QElapsedTimer waited;
     waited.start();
     for (;;) {
         if (tryLock()) {
             // The lock holder alone owns the socket name: a socket file left there is stale.
-            listen();
+            if (listen() && !m_lockPath.isEmpty()) {
+                // Later starts find the socket through the lock, whatever name they would give
+                // it themselves.
+                const QByteArray name = QFile::encodeName(m_serverName);
+                if (::ftruncate(m_lockFile, 0) != 0 ||
+                    ::pwrite(m_lockFile, name.constData(), static_cast<size_t>(name.size()), 0) !=
+                        name.size()) {
+                    std::fputs("ostrevo: could not note the running instance's socket\n", stderr);
+                }
+            }
             return Claim::primary;
         }
         if (m_lockFile < 0) {
@@ -62,7 +92,8 @@ SingleInstance::Claim SingleInstance::claim(const QStringList& paths, int timeou
                                               : (listen(), Claim::primary);
         }
         // The holder may be between taking the lock and listening: ask again shortly.
-        if (handOver(paths, 500)) {
+        const QString holder = holderName();
+        if (handOverTo(holder.isEmpty() ? m_serverName : holder, paths, 500)) {
             return Claim::handedOver;
         }
         if (waited.elapsed() >= timeoutMs) {
@@ -162,8 +193,13 @@ std::optional<QStringList> SingleInstance::decode(const QByteArray& message) {
 }
 
 bool SingleInstance::handOver(const QStringList& paths, int timeoutMs) {
+    return handOverTo(m_serverName, paths, timeoutMs);
+}
+
+bool SingleInstance::handOverTo(const QString& serverName, const QStringList& paths,
+                                int timeoutMs) {
     QLocalSocket socket;
-    socket.connectToServer(m_serverName);
+    socket.connectToServer(serverName);
     if (!socket.waitForConnected(timeoutMs)) {
         return false;
     }

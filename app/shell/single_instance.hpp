@@ -35,6 +35,14 @@ public:
     explicit SingleInstance(QString serverName, QObject* parent = nullptr);
     ~SingleInstance() override;
 
+    // Takes the lock at `path` instead of the file beside the socket. Every start of one user
+    // and home meets there, whatever its display or runtime folder; the running instance
+    // writes its socket's name into it, so a start that would name another socket still hands
+    // its files over instead of running beside it.
+    void setLockPath(const QString& path) { m_lockPath = path; }
+    // The lock file in the data folder that the application's starts share.
+    [[nodiscard]] static QString lockPathIn(const QString& dataFolder);
+
     // Who a running instance serves: a start with another user, display or configuration
     // folder (another HOME, say) runs an Ostrevo of its own.
     struct Identity {
@@ -82,8 +90,12 @@ private:
 
     // Takes the lock file without waiting; true when this process holds it now.
     bool tryLock();
+    // The socket the holder of the lock wrote into it; empty when none.
+    [[nodiscard]] QString holderName() const;
+    bool handOverTo(const QString& serverName, const QStringList& paths, int timeoutMs);
 
     QString m_serverName;
+    QString m_lockPath;
     QLocalServer* m_server = nullptr;
     int m_lockFile = -1;
 };

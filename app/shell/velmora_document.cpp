@@ -13,6 +13,7 @@
 #include <QUndoStack>
 
 #include <cerrno>
+#include <unistd.h>
 
 namespace velmora {
 namespace {
@@ -99,6 +100,9 @@ QString VelmoraDocument::typeForPath(const QString& path) {
     if (suffix == QLatin1String("md") || suffix == QLatin1String("markdown")) {
         return markdownType;
     }
+    if (suffix == QLatin1String("org")) {
+        return orgType;
+    }
     return nativeType;
 }
 
@@ -107,6 +111,15 @@ std::optional<DocumentError> VelmoraDocument::read(const QByteArray& data, const
                                                    const QString& name) {
     if (type == markdownType) {
         auto decoded = DocumentCodec::decodeMarkdown(
+            data, name.isEmpty() ? localized(QStringLiteral("document.imported")) : name);
+        if (auto* message = std::get_if<QString>(&decoded)) {
+            return DocumentError{*message};
+        }
+        adoptImported(std::get<TreeDocument>(std::move(decoded)), preferences);
+        return std::nullopt;
+    }
+    if (type == orgType) {
+        auto decoded = DocumentCodec::decodeOrg(
             data, name.isEmpty() ? localized(QStringLiteral("document.imported")) : name);
         if (auto* message = std::get_if<QString>(&decoded)) {
             return DocumentError{*message};
@@ -210,6 +223,8 @@ void VelmoraDocument::restoreSnapshot(const EditorSnapshot& snapshot) {
 PerformResult VelmoraDocument::perform(Action action, std::optional<std::string> draft,
                                        std::optional<long long> caret) {
     const bool wasHiding = m_session.hideCompleted;
+    const ViewMode viewBefore = m_session.snapshot.view;
+    const bool notesBefore = m_session.snapshot.showAllNotes;
     PerformResult result = m_session.perform(action, std::move(draft), caret);
     if (m_session.hideCompleted != wasHiding) {
         // Kept per document, so it applies again when the document is next opened.
@@ -217,6 +232,12 @@ PerformResult VelmoraDocument::perform(Action action, std::optional<std::string>
     }
     if (result.command) {
         record(*result.command);
+    } else if (m_session.snapshot.view != viewBefore ||
+               m_session.snapshot.showAllNotes != notesBefore) {
+        // The view and the shown notes are written with the document though they are no step
+        // to undo: the next autosave (and quitting) writes them, so that the document opens
+        // as it was left.
+        noteDraftEdited();
     }
     emit changed();
     return result;
@@ -299,7 +320,7 @@ void VelmoraDocument::markSaved() {
     }
 }
 
-void VelmoraDocument::setDraftSource(std::function<std::optional<TextDraft>()> source) {
+void VelmoraDocument::setDraftSource(std::function<std::vector<TextDraft>()> source) {
     m_draftSource = std::move(source);
 }
 
@@ -311,14 +332,17 @@ void VelmoraDocument::noteDraftEdited() {
 }
 
 TreeDocument VelmoraDocument::documentWithDraft() const {
-    const auto draft = m_draftSource ? m_draftSource() : std::nullopt;
-    if (!draft) {
+    const std::vector<TextDraft> drafts =
+        m_draftSource ? m_draftSource() : std::vector<TextDraft>();
+    if (drafts.empty()) {
         return m_session.snapshot.document;
     }
-    // The commit runs on a copy (sharing the tree), so the session keeps its editor open.
+    // The commits run on a copy (sharing the tree), so the session keeps its editors open.
     EditorSession copy = m_session;
-    (void)(draft->target.isNote() ? copy.commitNote(draft->target.id, draft->text)
-                                  : copy.commitItemText(draft->target.id, draft->text));
+    for (const TextDraft& draft : drafts) {
+        (void)(draft.target.isNote() ? copy.commitNote(draft.target.id, draft.text)
+                                     : copy.commitItemText(draft.target.id, draft.text));
+    }
     return copy.snapshot.document;
 }
 
@@ -327,15 +351,18 @@ QByteArray VelmoraDocument::data(const QString& destination) {
 }
 
 EditorSnapshot VelmoraDocument::writtenSnapshot(const QString& destination) {
-    const QString named = destination.isEmpty() ? m_filePath : destination;
-    if (!named.isEmpty()) {
+    if (destination.isEmpty() && !m_filePath.isEmpty()) {
         // Renaming the file in the file manager renames the document on its next save.
-        m_session.snapshot.document.title = toStd(QFileInfo(named).completeBaseName());
+        m_session.snapshot.document.title = toStd(QFileInfo(m_filePath).completeBaseName());
     }
     // Writing never ends editing: an autosave under the user's hands keeps the editor, its
     // caret and its selection, and writes the text typed so far.
     EditorSnapshot written = m_session.snapshot;
     written.document = documentWithDraft();
+    if (!destination.isEmpty()) {
+        // A new place names the document only once it is written there.
+        written.document.title = toStd(QFileInfo(destination).completeBaseName());
+    }
     return written;
 }
 
@@ -345,7 +372,8 @@ std::optional<DocumentError> VelmoraDocument::writeAtomically(const QString& pat
 }
 
 std::optional<DocumentError> VelmoraDocument::writeAtomically(const QString& path,
-                                                              const char* bytes, qint64 size) {
+                                                              const char* bytes, qint64 size,
+                                                              const BeforeReplace& beforeReplace) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return DocumentError{file.errorString()};
@@ -359,6 +387,14 @@ std::optional<DocumentError> VelmoraDocument::writeAtomically(const QString& pat
         const QString reason = code != 0 ? qt_error_string(code) : file.errorString();
         file.cancelWriting();
         return DocumentError{reason};
+    }
+    if (beforeReplace) {
+        // On the disk before the last look, so that little but the rename follows it.
+        ::fsync(file.handle());
+        if (auto refusal = beforeReplace()) {
+            file.cancelWriting();
+            return refusal;
+        }
     }
     if (!file.commit()) {
         return DocumentError{file.errorString()};
@@ -400,11 +436,13 @@ std::optional<DocumentError> VelmoraDocument::saveAs(const QString& path) {
         return error;
     }
     m_fileType = nativeType;
+    m_session.snapshot.document.title = toStd(QFileInfo(absolute).completeBaseName());
+    // Gone before the new file is announced, so that the list to reopen no longer names it.
+    discardAutosave();
     setFilePath(absolute);
     m_disk->adopt(absolute);
     rememberWritten(documentWithDraft());
     setFileProblem(FileProblem::none);
-    discardAutosave();
     markSaved();
     // Only the file changed: a refresh through `changed` would reload an open editor.
     return std::nullopt;

@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QUndoStack;
 
@@ -50,6 +51,7 @@ public:
         QStringLiteral("com.kestrum-software.ostrevo.document");
     static inline const QString opmlType = QStringLiteral("org.opml.opml");
     static inline const QString markdownType = QStringLiteral("net.daringfireball.markdown");
+    static inline const QString orgType = QStringLiteral("text/org");
     static inline const QString extension = QStringLiteral("quenlith");
 
     // A new untitled document: one empty item being edited, titled by "document.untitled",
@@ -58,12 +60,12 @@ public:
     ~VelmoraDocument() override;
 
     // The type a file is read as: OPML for ".opml" and ".xml" files, Markdown for ".md" and
-    // ".markdown" files, the native type otherwise.
+    // ".markdown" files, Org for ".org" files, the native type otherwise.
     [[nodiscard]] static QString typeForPath(const QString& path);
 
-    // Replaces the session by the file's content (a document file, or OPML or Markdown by
-    // `type`) and applies the display preferences. A Markdown document is titled `name`, or
-    // "document.imported" without one. The document is unchanged on failure.
+    // Replaces the session by the file's content (a document file, or OPML, Markdown or Org by
+    // `type`) and applies the display preferences. A Markdown document, and an Org document
+    // without "#+TITLE", is titled `name`, or "document.imported" without one. The document is unchanged on failure.
     std::optional<DocumentError> read(const QByteArray& data, const QString& type,
                                       const Preferences& preferences, const QString& name = {});
     // Reads the file at `path` and takes it as the document's file and type.
@@ -120,13 +122,14 @@ public:
     // Whether something changed since the last save or autosave.
     [[nodiscard]] bool hasUnautosavedChanges() const { return m_changeCount != m_autosavedCount; }
 
-    // Where the text being typed is read from when the document is written; the view sets it
-    // and clears it (an empty function) when it goes.
-    void setDraftSource(std::function<std::optional<TextDraft>()> source);
-    // The view's editor text changed: the next autosave has something new to write.
+    // Where the text being typed is read from when the document is written (the item editor's
+    // and the inspector's, applied in that order); the view sets it and clears it (an empty
+    // function) when it goes.
+    void setDraftSource(std::function<std::vector<TextDraft>()> source);
+    // Text being typed changed: the next autosave has something new to write.
     void noteDraftEdited();
     // The document as it is written: the session's document with the text being typed put
-    // into its item. Reading it neither ends editing nor records anything.
+    // into its items. Reading it neither ends editing nor records anything.
     [[nodiscard]] TreeDocument documentWithDraft() const;
 
     // The file text of the current state with the text being typed (which stays open in its
@@ -171,6 +174,21 @@ public:
     // Removes the untitled autosave file, once the document has a real file or was discarded.
     void discardAutosave();
 
+    // A document whose file cannot be written (deleted, its folder gone, the disk full, another
+    // program's version not yet settled) keeps what the window shows in a copy in `folder`
+    // until the file is written again: written now unless the copy already holds the latest
+    // state. False when there is no file or the copy could not be written either.
+    bool keepEmergencyCopy(const QString& folder);
+    // Whether the emergency copy holds the latest state.
+    [[nodiscard]] bool hasCurrentEmergencyCopy() const {
+        return !m_filePath.isEmpty() && !m_autosavePath.isEmpty() &&
+               m_emergencyCount == m_changeCount;
+    }
+    // Takes the content read from an emergency copy as the document of the file at `path`:
+    // the file is taken as changed or removed since (so nothing is written over it unasked),
+    // and the copy stays until the file is written.
+    void adoptEmergencyCopy(const QString& path, const QString& copy);
+
     // Whether another program changed, replaced or removed the document's file since this
     // document last read or wrote it.
     [[nodiscard]] bool changedOnDisk() const;
@@ -203,11 +221,18 @@ public:
     // What the status line says about the problem; empty without one.
     [[nodiscard]] QString fileProblemText() const;
 
+    // The last look before a written file replaces the one at its path; a refusal keeps the
+    // file on disk as it is.
+    using BeforeReplace = std::function<std::optional<DocumentError>()>;
     // Writes bytes to a path atomically (temporary file in the same folder, flushed, renamed).
     static std::optional<DocumentError> writeAtomically(const QString& path,
                                                         const QByteArray& bytes);
     static std::optional<DocumentError> writeAtomically(const QString& path, const char* bytes,
-                                                        qint64 size);
+                                                        qint64 size,
+                                                        const BeforeReplace& beforeReplace = {});
+    // Runs on the writer thread just before a write in place looks at the file for the last
+    // time, with the file's path: tests change the file there, as another program might.
+    static void setBeforeLastLookForTesting(std::function<void(const QString&)> hook);
 
 signals:
     // The session changed: views redraw from it.
@@ -233,6 +258,9 @@ signals:
     // document was autosaved before it.
     void autosaveFinished(std::optional<velmora::DocumentError> error,
                           QString previousAutosavePath);
+    // The emergency copy was written for the first time, or removed: the list of documents
+    // to reopen names it.
+    void emergencyCopyChanged();
     // A save started by `startSave` began, or ended with its failure if it failed.
     void saveStarted();
     void saveFinished(std::optional<velmora::DocumentError> error);
@@ -245,6 +273,8 @@ private:
     std::optional<DocumentError> writeInPlace();
     // Writes in place as it is and takes the written file as the known version.
     std::optional<DocumentError> writeOver();
+    // The file holds the latest state again: its emergency copy goes.
+    void dropEmergencyCopy();
     // Keeps the status line's problem in step with the result of a write.
     void noteWriteResult(const std::optional<DocumentError>& error);
     // Why the document's file must not be written in place now (another program changed or
@@ -260,6 +290,8 @@ private:
         bool inPlace = false;
         bool clearsEdited = false;
         bool save = false; // the user's save, not an autosave
+        // The version on disk that a write in place may replace (empty: no file there).
+        QString knownVersion;
     };
     // An autosave being written on the worker thread.
     // How a write ended: its failure, or the written file opened right after the write (so
@@ -296,11 +328,13 @@ private:
     FileProblem m_fileProblem = FileProblem::none;
     QString m_fileProblemDetail;
     QUndoStack* m_undoStack = nullptr;
-    std::function<std::optional<TextDraft>()> m_draftSource;
+    std::function<std::vector<TextDraft>()> m_draftSource;
     bool m_forcedEdited = false;
     bool m_lastEdited = false;
     quint64 m_changeCount = 0;
     quint64 m_autosavedCount = 0;
+    // The change the emergency copy holds.
+    quint64 m_emergencyCount = 0;
     std::unique_ptr<PendingWrite> m_pending;
     quint64 m_writeSerial = 0;
     // The file was touched while our own write was underway: looked at again when it ends.

@@ -31,7 +31,26 @@ QThreadPool& writerPool() {
     return *pool;
 }
 
+std::function<void(const QString&)>& beforeLastLook() {
+    static std::function<void(const QString&)> hook;
+    return hook;
+}
+
+// A refusal found on the writer thread is named on the main thread, in the interface language.
+void nameRefusal(std::optional<DocumentError>& error) {
+    if (!error || !error->message.isEmpty()) {
+        return;
+    }
+    error->message = localized(error->kind == DocumentError::Kind::removed
+                                   ? QStringLiteral("document.status.removed")
+                                   : QStringLiteral("document.error.changedOnDisk"));
+}
+
 } // namespace
+
+void VelmoraDocument::setBeforeLastLookForTesting(std::function<void(const QString&)> hook) {
+    beforeLastLook() = std::move(hook);
+}
 
 VelmoraDocument::~VelmoraDocument() {
     // The write underway ends before the document goes; nobody is told of it any more.
@@ -55,6 +74,7 @@ std::optional<DocumentError> VelmoraDocument::prepareAutosave(const Preferences&
         }
         job = writeJob(m_filePath);
         job->inPlace = true;
+        job->knownVersion = m_disk->versionOnDisk();
         job->clearsEdited = preferences.autosaveClearsEdited();
     } else if (!untitledFolder.isEmpty()) {
         // A name of our own: the document id comes from the file and may hold anything.
@@ -81,7 +101,23 @@ VelmoraDocument::WriteResult VelmoraDocument::runAutosave(const AutosaveJob& job
         // Written from the encoded text itself: a copy would double the memory a large file
         // takes.
         const std::string text = NativeDocumentCodec::encode(job.snapshot, job.settings);
-        result.error = writeAtomically(job.path, text.data(), static_cast<qint64>(text.size()));
+        // The file was as this document knew it when the write began, but encoding a large
+        // document takes seconds: another program's version that came meanwhile is never
+        // replaced, and is settled as any change on disk.
+        const auto lastLook = [&job]() -> std::optional<DocumentError> {
+            if (const auto& hook = beforeLastLook()) {
+                hook(job.path);
+            }
+            const QString now = DiskFile::versionAt(job.path);
+            if (now == job.knownVersion) {
+                return std::nullopt;
+            }
+            return DocumentError{{},
+                                 now.isEmpty() ? DocumentError::Kind::removed
+                                               : DocumentError::Kind::changedOnDisk};
+        };
+        result.error = writeAtomically(job.path, text.data(), static_cast<qint64>(text.size()),
+                                       job.inPlace ? BeforeReplace(lastLook) : BeforeReplace());
     }
     if (!result.error && job.inPlace) {
         result.descriptor = ::open(QFile::encodeName(job.path).constData(), O_RDONLY | O_CLOEXEC);
@@ -97,6 +133,10 @@ void VelmoraDocument::takeAutosaveResult(const AutosaveJob& job, const WriteResu
     if (job.inPlace) {
         m_disk->adoptOpened(job.path, result.descriptor);
         rememberWritten(job.snapshot.document);
+        // Only a write of the latest state makes the emergency copy needless.
+        if (job.written == m_changeCount) {
+            dropEmergencyCopy();
+        }
         // Only a write of the latest state saves the document.
         if (job.clearsEdited && job.written == m_changeCount) {
             markSaved();
@@ -118,7 +158,8 @@ std::optional<DocumentError> VelmoraDocument::autosave(const Preferences& prefer
     if (!job) {
         return std::nullopt;
     }
-    const WriteResult result = runAutosave(*job);
+    WriteResult result = runAutosave(*job);
+    nameRefusal(result.error);
     takeAutosaveResult(*job, result);
     return result.error;
 }
@@ -149,6 +190,7 @@ std::optional<DocumentError> VelmoraDocument::startSave() {
     }
     AutosaveJob job = writeJob(m_filePath);
     job.inPlace = true;
+    job.knownVersion = m_disk->versionOnDisk();
     job.clearsEdited = true;
     job.save = true;
     startWrite(std::move(job));
@@ -190,8 +232,13 @@ void VelmoraDocument::settleWrite(quint64 serial) {
         return;
     }
     const std::unique_ptr<PendingWrite> pending = std::move(m_pending);
-    const WriteResult result = pending->result.result();
+    WriteResult result = pending->result.result();
+    nameRefusal(result.error);
     takeAutosaveResult(pending->job, result);
+    if (result.error && result.error->kind != DocumentError::Kind::failed) {
+        // The refusal itself is settled by the controller: one question, not two.
+        m_touchedWhileWriting = false;
+    }
     if (m_touchedWhileWriting) {
         // Whatever else happened to the file meanwhile is looked at now, against our write.
         m_touchedWhileWriting = false;

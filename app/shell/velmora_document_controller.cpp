@@ -33,6 +33,7 @@ QStringList documentFilters() {
             localized(QStringLiteral("document.filter.opml")) + QStringLiteral(" (*.opml *.xml)"),
             localized(QStringLiteral("document.filter.markdown")) +
                 QStringLiteral(" (*.md *.markdown)"),
+            localized(QStringLiteral("document.filter.org")) + QStringLiteral(" (*.org)"),
             localized(QStringLiteral("document.filter.backups")) + QStringLiteral(" (*.json)"),
             localized(QStringLiteral("document.filter.all")) + QStringLiteral(" (*)")};
 }
@@ -113,12 +114,21 @@ VelmoraDocument* VelmoraDocumentController::addDocument(std::unique_ptr<VelmoraD
             });
     connect(added, &VelmoraDocument::saveFinished, this,
             [this, added](const std::optional<DocumentError>& error) {
+                if (error && error->kind != DocumentError::Kind::failed) {
+                    // Another program's version came while the save was written: it stayed,
+                    // and the user settles it as when saving over it.
+                    if (settleWithDisk(added, true)) {
+                        saveDocument(added, windowOf(added));
+                    }
+                    return;
+                }
                 finishWrite(added, windowOf(added), error);
             });
     connect(added, &VelmoraDocument::changed, this, [this, added] { scheduleAutosave(added); });
     connect(added, &VelmoraDocument::draftEdited, this, [this, added] { scheduleAutosave(added); });
     connect(added, &VelmoraDocument::contentChanged, this,
             [this, added] { scheduleAutosave(added); });
+    connect(added, &VelmoraDocument::emergencyCopyChanged, this, [this] { writeRestoreList(); });
     connect(added, &VelmoraDocument::diskTouched, this,
             [this, added] { settleWithDisk(added, false); });
     connect(added, &VelmoraDocument::fileChanged, this, [this, added] {
@@ -248,10 +258,11 @@ bool VelmoraDocumentController::saveDocument(VelmoraDocument* document, QWidget*
 
 bool VelmoraDocumentController::saveDocumentAs(VelmoraDocument* document, QWidget* parent,
                                                const QString& proposedName) {
-    // A document without a file starts in the library folder.
-    QString directory = document->filePath().isEmpty()
+    // A document without a file, or whose folder is gone, starts in the library folder.
+    const QString folder = QFileInfo(document->filePath()).absolutePath();
+    QString directory = document->filePath().isEmpty() || !QFileInfo(folder).isDir()
                             ? LibraryFolder::root(Preferences())
-                            : QFileInfo(document->filePath()).absolutePath();
+                            : folder;
     QDir().mkpath(directory);
     const QString proposed = DocumentCodec::safeFileName(
                                  proposedName.isEmpty() ? document->displayName() : proposedName) +
@@ -317,6 +328,8 @@ bool VelmoraDocumentController::closeDocument(VelmoraDocument* document) {
     } else if (!autosave(document, true, true)) {
         return false;
     }
+    // Closed by the user's word: an emergency copy of a file that could not be written goes.
+    document->discardAutosave();
     removeDocument(document);
     return true;
 }
@@ -373,11 +386,17 @@ void VelmoraDocumentController::removeDocument(VelmoraDocument* document) {
 }
 
 QStringList VelmoraDocumentController::recentDocuments() const {
+    Preferences preferences;
+    const QStringList stored = preferences.recentDocuments();
     QStringList existing;
-    for (const QString& path : Preferences().recentDocuments()) {
+    for (const QString& path : stored) {
         if (QFileInfo(path).isFile()) {
             existing.append(path);
         }
+    }
+    if (existing.size() != stored.size()) {
+        // A deleted file leaves the list for good, so that it cannot come back to the menu.
+        preferences.setStringList(PreferenceKeys::recentDocuments, existing);
     }
     return existing;
 }

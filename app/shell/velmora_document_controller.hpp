@@ -171,6 +171,8 @@ private:
     // what a quit would.
     void writeRestoreList();
     VelmoraDocument* restoreUntitled(const QString& autosavePath);
+    // The document of a file that could not be written, from the copy that kept its content.
+    VelmoraDocument* restoreEmergencyCopy(const QString& path, const QString& copy);
     void windowActivated(DocumentWindow* window);
 
     Dialogs& m_dialogs;

@@ -61,12 +61,14 @@ bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool reportF
     auto error = document->autosave(Preferences(), folder);
     if (error && error->kind != DocumentError::Kind::failed) {
         // Another program changed or deleted the file: never written over without asking. The
-        // status line says so meanwhile.
+        // status line says so meanwhile, and the emergency copy keeps what the window shows.
         if (!settleWithDisk(document, userWaiting)) {
+            document->keepEmergencyCopy(folder);
             return false;
         }
         error = document->autosave(Preferences(), folder);
         if (error && error->kind != DocumentError::Kind::failed) {
+            document->keepEmergencyCopy(folder);
             return false;
         }
     }
@@ -100,6 +102,12 @@ void VelmoraDocumentController::backgroundAutosaveFinished(
     if (!entryOf(document)) {
         return;
     }
+    if (error && error->kind != DocumentError::Kind::failed) {
+        // Another program's version came while ours was written: it stayed on disk, and is
+        // settled (and ours written, where that is the answer) as any change on disk.
+        autosave(document, true);
+        return;
+    }
     if (tookAutosaveResult(document, error, previousAutosavePath, true)) {
         // Changes made while it was written are written next.
         scheduleAutosave(document);
@@ -123,6 +131,8 @@ bool VelmoraDocumentController::tookAutosaveResult(VelmoraDocument* document,
     qCCritical(documentLog).noquote() << QStringLiteral("autosave error ") +
                                              document->displayName() + QLatin1Char(' ') +
                                              error->message;
+    // Until the file can be written again, a crash or a kill loses nothing.
+    document->keepEmergencyCopy(autosaveFolder());
     if (reportFailure && !entry->failureReported) {
         // One alert for the whole episode; the status line keeps saying it until a write works.
         entry->failureReported = true;
@@ -153,7 +163,10 @@ void VelmoraDocumentController::writeRestoreList() {
     QList<RestoreEntry> list;
     for (VelmoraDocument* document : documents()) {
         if (!document->filePath().isEmpty()) {
-            if (keepWindows) {
+            if (!document->autosavePath().isEmpty()) {
+                // Its file could not be written: it comes back from its emergency copy.
+                list.append({document->filePath(), document->autosavePath()});
+            } else if (keepWindows) {
                 list.append({document->filePath(), {}});
             }
         } else if (!document->autosavePath().isEmpty()) {
@@ -173,13 +186,40 @@ bool VelmoraDocumentController::prepareToQuit() {
         // A failure reported earlier is reported again, and a question about the file asked
         // again: the user is about to quit.
         entry->failureReported = false;
-        allWritten = autosave(entry->document.get(), true, true) && allWritten;
+        VelmoraDocument* document = entry->document.get();
+        // A file that cannot be written keeps the quit from losing anything through its
+        // emergency copy, so the quit goes on.
+        allWritten =
+            (autosave(document, true, true) || document->hasCurrentEmergencyCopy()) && allWritten;
     }
     if (!allWritten) {
         return false;
     }
     writeRestoreList();
     return true;
+}
+
+VelmoraDocument* VelmoraDocumentController::restoreEmergencyCopy(const QString& path,
+                                                                 const QString& copy) {
+    QFile file(copy);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return nullptr;
+    }
+    auto document = std::make_unique<VelmoraDocument>(Preferences());
+    if (auto error = document->read(file.readAll(), VelmoraDocument::nativeType, Preferences())) {
+        qCCritical(documentLog).noquote()
+            << QStringLiteral("restore error ") + copy + QLatin1Char(' ') + error->message;
+        return nullptr;
+    }
+    document->adoptEmergencyCopy(path, copy);
+    qCInfo(documentLog).noquote() << "restored from emergency copy" << path << copy;
+    // What became of the file is settled as any change on disk, once the user edits or saves:
+    // a deleted file is asked about before it is written again, another version before it is
+    // replaced. The status line says which meanwhile.
+    const DiskFile::Change change = document->diskStatus().change;
+    document->setFileProblem(change == DiskFile::Change::removed ? FileProblem::removed
+                                                                 : FileProblem::changedOnDisk);
+    return addDocument(std::move(document));
 }
 
 VelmoraDocument* VelmoraDocumentController::restoreUntitled(const QString& autosavePath) {
@@ -210,8 +250,15 @@ int VelmoraDocumentController::restoreDocuments() {
         if (!entry.autosave.isEmpty()) {
             // Only files inside our own autosave folder are taken.
             const QString path = QFileInfo(entry.autosave).absoluteFilePath();
-            if (QFileInfo(path).absolutePath() == folder && !restoredAutosaves.contains(path) &&
-                restoreUntitled(path)) {
+            if (QFileInfo(path).absolutePath() != folder || restoredAutosaves.contains(path)) {
+                continue;
+            }
+            if (!entry.path.isEmpty()) {
+                if (restoreEmergencyCopy(entry.path, path)) {
+                    restoredAutosaves.insert(path);
+                    ++restored;
+                }
+            } else if (restoreUntitled(path)) {
                 restoredAutosaves.insert(path);
                 ++restored;
             }

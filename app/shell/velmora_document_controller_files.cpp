@@ -47,10 +47,18 @@ bool VelmoraDocumentController::settleWithDisk(VelmoraDocument* document, bool u
         }
         entry->settling = true;
         {
-            const bool again =
+            const Dialogs::RemovedChoice choice =
                 m_dialogs.askToSaveAgain(windowOf(document), document->displayName());
             entry->settling = false;
-            return again && writeMine(document, windowOf(document));
+            switch (choice) {
+            case Dialogs::RemovedChoice::saveAgain:
+                return writeMine(document, windowOf(document));
+            case Dialogs::RemovedChoice::saveAs:
+                return saveDocumentAs(document, windowOf(document));
+            case Dialogs::RemovedChoice::cancel:
+                break;
+            }
+            return false;
         }
     case DiskFile::Change::modified:
         break;
@@ -114,7 +122,8 @@ bool VelmoraDocumentController::takeTheirs(VelmoraDocument* document, bool chose
     if (chosen) {
         m_dialogs.alert(
             windowOf(document),
-            localizedFormat(QStringLiteral("document.openFailed %@"), {document->displayName()}),
+            // The document stays open as it was; only the other version could not be read.
+            localizedFormat(QStringLiteral("document.reloadFailed %@"), {document->displayName()}),
             error->message);
     }
     return false;

@@ -11,20 +11,51 @@
 #include <QApplication>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace velmora {
 namespace {
 
 // How far a new window moves right and down from the window it cascades from.
 constexpr QPoint kCascadeOffset{22, 22};
 
+QScreen* screenOf(const QWidget* window) {
+    return window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+}
+
+// Puts the window's frame at the top-left corner, moved and shrunk as far as needed to lie
+// inside the screen's available area (a small screen, or a large scale factor, may hold less
+// than a window's usual size).
+void placeInside(QWidget* window, QPoint topLeft) {
+    QScreen* screen = screenOf(window);
+    if (!screen) {
+        window->move(topLeft);
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    // The window system's frame, known once the window has been shown.
+    const QSize decoration = window->frameGeometry().size() - window->size();
+    const QSize room = (area.size() - decoration).expandedTo(QSize(1, 1));
+    window->setMinimumSize(DocumentWindow::minimumContentSize.boundedTo(room));
+    if (window->width() > room.width() || window->height() > room.height()) {
+        window->resize(window->size().boundedTo(room));
+    }
+    const QSize frame = window->size() + decoration;
+    const int x = std::max(area.left(), std::min(topLeft.x(), area.right() + 1 - frame.width()));
+    const int y = std::max(area.top(), std::min(topLeft.y(), area.bottom() + 1 - frame.height()));
+    window->move(x, y);
+}
+
 void centre(QWidget* window) {
-    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    QScreen* screen = screenOf(window);
     if (!screen) {
         return;
     }
+    // Shrunk to the screen first, so that the centred frame does not start above or left of it.
+    placeInside(window, window->pos());
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
+    placeInside(window, frame.topLeft());
 }
 
 } // namespace
@@ -112,7 +143,7 @@ void VelmoraDocumentController::placeInCascade(DocumentWindow* window) {
         }
     }
     if (reference) {
-        window->move(reference->pos() + kCascadeOffset);
+        placeInside(window, reference->pos() + kCascadeOffset);
     }
 }
 
@@ -154,7 +185,12 @@ void VelmoraDocumentController::showWindows(VelmoraDocument* document) {
         centre(window);
     }
     window->setCurrentDocument(document);
+    const bool appearing = !window->isVisible();
     window->show();
+    if (appearing) {
+        // The window system's frame is known now: the whole frame goes inside the screen.
+        placeInside(window, window->pos());
+    }
     window->raise();
     window->activateWindow();
     m_lastActive = window;
@@ -224,6 +260,7 @@ void VelmoraDocumentController::applyTabPreference() {
                 own->addDocument(held[i], content);
                 entry->window = own;
                 own->show();
+                placeInside(own, own->pos());
             }
         }
         return;

@@ -1,5 +1,6 @@
 // The document's file against what other programs do to it: writing in place only over the
-// version this document knows, following a renamed file, and taking another program's version.
+// version this document knows, following a renamed file, taking another program's version, and
+// keeping an emergency copy while the file cannot be written.
 #include "app/shell/velmora_document.hpp"
 
 #include "app/shell/app_log.hpp"
@@ -7,7 +8,9 @@
 #include "app/shell/localization.hpp"
 #include "core/model/tree_ops.hpp"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QUndoStack>
 
 namespace velmora {
@@ -151,6 +154,7 @@ std::optional<DocumentError> VelmoraDocument::writeOver() {
     if (!error) {
         m_disk->adopt(m_filePath);
         rememberWritten(documentWithDraft());
+        dropEmergencyCopy();
     }
     return error;
 }
@@ -179,8 +183,54 @@ std::optional<DocumentError> VelmoraDocument::reloadFromDisk(const Preferences& 
     rememberRead(m_session.snapshot.document);
     markSaved();
     setFileProblem(FileProblem::none);
+    dropEmergencyCopy();
     emit changed();
     return std::nullopt;
+}
+
+bool VelmoraDocument::keepEmergencyCopy(const QString& folder) {
+    if (m_filePath.isEmpty()) {
+        return false;
+    }
+    if (hasCurrentEmergencyCopy()) {
+        return true;
+    }
+    QDir().mkpath(folder);
+    const QString path = !m_autosavePath.isEmpty()
+                             ? m_autosavePath
+                             : folder + QLatin1Char('/') + QString::fromStdString(TreeIDs::make()) +
+                                   QLatin1Char('.') + extension;
+    if (auto error = writeAtomically(path, data())) {
+        qCCritical(documentLog).noquote() << "emergency copy error" << path << error->message;
+        return false;
+    }
+    const bool first = m_autosavePath.isEmpty();
+    m_autosavePath = path;
+    m_emergencyCount = m_changeCount;
+    if (first) {
+        qCInfo(documentLog).noquote() << "emergency copy" << m_filePath << "in" << path;
+        emit emergencyCopyChanged();
+    }
+    return true;
+}
+
+void VelmoraDocument::adoptEmergencyCopy(const QString& path, const QString& copy) {
+    m_fileType = nativeType;
+    m_filePath = QFileInfo(path).absoluteFilePath();
+    m_disk->adoptGone(m_filePath);
+    m_autosavePath = copy;
+    // What the copy holds was never written to the file.
+    markChanged();
+    m_emergencyCount = m_changeCount;
+}
+
+void VelmoraDocument::dropEmergencyCopy() {
+    if (m_filePath.isEmpty() || m_autosavePath.isEmpty()) {
+        return;
+    }
+    QFile::remove(m_autosavePath);
+    m_autosavePath.clear();
+    emit emergencyCopyChanged();
 }
 
 } // namespace velmora

@@ -5,10 +5,12 @@
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QScreen>
+#include <QTextBoundaryFinder>
 #include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -39,13 +41,101 @@ bool plainLatin(const QString& title) {
     return std::all_of(title.begin(), title.end(), [](QChar c) { return c.unicode() < 0x0250; });
 }
 
-// The widest line of the title set on one line per hard line break.
-double naturalWidth(const QString& title, const QFontMetricsF& metrics) {
+// The widest line of the title set on one line per hard line break, measuring no more of a
+// line than `limit` characters (more never fit on one line).
+double naturalWidth(const QString& title, const QFontMetricsF& metrics, qsizetype limit) {
     double widest = 0;
     for (const auto& line : title.split(QChar::LineSeparator)) {
-        widest = std::max(widest, metrics.horizontalAdvance(line));
+        widest = std::max(widest, metrics.horizontalAdvance(line.left(limit)));
     }
     return widest;
+}
+
+constexpr QChar kEllipsis(0x2026);
+// No character is taken to be narrower than this when bounding what lines can hold.
+constexpr double kNarrowestCharacter = 2;
+
+// The title cut after `limit` characters (never inside a surrogate pair), an ellipsis standing
+// for the rest; a title at most one character longer stays as it is.
+QString cutTitle(QString title, qsizetype limit) {
+    if (title.size() <= limit + 1) {
+        return title;
+    }
+    qsizetype keep = limit;
+    if (keep > 0 && title.at(keep - 1).isHighSurrogate()) {
+        --keep;
+    }
+    title.truncate(keep);
+    return title + kEllipsis;
+}
+
+// The length in bytes of the first `count` code points of UTF-8 text.
+std::size_t utf8Prefix(const std::string& text, qsizetype count) {
+    qsizetype seen = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && seen++ == count) {
+            return i;
+        }
+    }
+    return text.size();
+}
+
+// The places where a line of the text may break, in order.
+std::vector<qsizetype> breakOpportunities(const QString& text) {
+    std::vector<qsizetype> breaks;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Line, text);
+    for (qsizetype at = finder.toNextBoundary(); at >= 0; at = finder.toNextBoundary()) {
+        breaks.push_back(at);
+    }
+    return breaks;
+}
+
+// Lays the layout's text out in up to `maxLines` lines of the title rectangle's width; returns
+// the number of lines.
+int fillTitleLines(QTextLayout& layout, const QFont& font, double lineWidth, int maxLines) {
+    const QString text = layout.text();
+    const auto longestWord = static_cast<qsizetype>(std::ceil(lineWidth / kNarrowestCharacter));
+    const std::vector<qsizetype> breaks = breakOpportunities(text);
+    QTextOption byWord;
+    byWord.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QTextOption byCharacter = byWord;
+    byCharacter.setWrapMode(QTextOption::WrapAnywhere);
+    double y = (CanvasBlockStyle::titleLineHeight - QFontMetricsF(font).height()) / 2;
+    int lines = 0;
+    qsizetype start = 0;
+    layout.setTextOption(byWord);
+    layout.beginLayout();
+    while (lines < maxLines) {
+        // A line that starts inside a word longer than any line is filled by character, which
+        // breaks it where wrapping at words would: left to wrap at words, the layout looks for
+        // the word's end again on every line of it, which costs the square of its length.
+        const auto next = std::upper_bound(breaks.begin(), breaks.end(), start);
+        const qsizetype wordEnd = next == breaks.end() ? text.size() : *next;
+        layout.setTextOption(wordEnd - start > longestWord ? byCharacter : byWord);
+        QTextLine line = layout.createLine();
+        if (!line.isValid()) {
+            break;
+        }
+        line.setLineWidth(lineWidth);
+        line.setPosition(QPointF(CanvasBlockStyle::textInset, y));
+        y += line.height();
+        ++lines;
+        start = line.textStart() + line.textLength();
+    }
+    layout.endLayout();
+    return lines;
+}
+
+// The line shortened until an ellipsis after it fits the width.
+QString withEllipsis(QString line, const QFont& font, double lineWidth) {
+    const QFontMetricsF metrics(font);
+    while (!line.isEmpty() && (line.back().isSpace() || line.back() == QChar::LineSeparator)) {
+        line.chop(1);
+    }
+    while (!line.isEmpty() && metrics.horizontalAdvance(line + kEllipsis) > lineWidth) {
+        line.chop(line.size() > 1 && line.back().isLowSurrogate() ? 2 : 1);
+    }
+    return line + kEllipsis;
 }
 
 } // namespace
@@ -67,28 +157,40 @@ QFont CanvasBlockStyle::noteFont() {
     return font(noteSize);
 }
 
-QString CanvasBlockStyle::titleText(const std::string& text) {
-    return lineSeparated(QString::fromStdString(text));
+qsizetype CanvasBlockStyle::titleCharacterLimit(double width, int lines) {
+    const double lineWidth = std::max(1.0, width - 2 * textInset);
+    return static_cast<qsizetype>(std::max(1, lines)) *
+           static_cast<qsizetype>(std::ceil(lineWidth / kNarrowestCharacter));
+}
+
+QString CanvasBlockStyle::titleText(const std::string& text, qsizetype limit) {
+    if (limit < 0) {
+        return lineSeparated(QString::fromStdString(text));
+    }
+    // Only what can be shown is converted: a title of a megabyte costs what its lines hold.
+    const std::size_t bytes = utf8Prefix(text, limit + 2);
+    return cutTitle(lineSeparated(QString::fromUtf8(text.data(), static_cast<qsizetype>(bytes))),
+                    limit);
 }
 
 int CanvasBlockStyle::layoutTitle(QTextLayout& layout, const QString& text, const QFont& font,
-                                  double width) {
-    layout.setText(text);
+                                  double width, int maxLines) {
+    maxLines = std::max(1, maxLines);
+    const double lineWidth = std::max(1.0, width - 2 * textInset);
+    const QString shown = cutTitle(text, titleCharacterLimit(width, maxLines));
+    layout.setText(shown);
     layout.setFont(font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    const double lineHeight = QFontMetricsF(font).height();
-    double y = (titleLineHeight - lineHeight) / 2;
-    int lines = 0;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(std::max(1.0, width - 2 * textInset));
-        line.setPosition(QPointF(textInset, y));
-        y += line.height();
-        ++lines;
+    int lines = fillTitleLines(layout, font, lineWidth, maxLines);
+    if (lines == maxLines) {
+        const QTextLine last = layout.lineAt(lines - 1);
+        if (last.textStart() + last.textLength() < shown.size()) {
+            // More follows than the lines show: the last one ends in an ellipsis.
+            layout.setText(
+                shown.left(last.textStart()) +
+                withEllipsis(shown.mid(last.textStart(), last.textLength()), font, lineWidth));
+            lines = fillTitleLines(layout, font, lineWidth, maxLines);
+        }
     }
-    layout.endLayout();
     return std::max(lines, 1);
 }
 
@@ -132,11 +234,13 @@ BlockMetrics BlockMeasurer::compute(const Item& item, double nodeWidth, bool lab
 
     const QFont font = titleFont(item);
     const QFontMetricsF metrics(font);
-    const QString title = titleText(item.text);
-    const double natural = naturalWidth(title, metrics);
+    const qsizetype oneLine = titleCharacterLimit(textWidth, 1);
+    const QString title = titleText(item.text, titleCharacterLimit(textWidth));
+    const double natural = naturalWidth(title, metrics, oneLine + 1);
     const double lineHeight = metrics.height();
     double titleHeight = 0;
-    const bool simple = !title.contains(QChar::LineSeparator) && plainLatin(title);
+    const bool simple =
+        title.size() <= oneLine && !title.contains(QChar::LineSeparator) && plainLatin(title);
     simpleNatural = simple ? natural : -1;
     if (natural <= textWidth - 2 * textInset && simple) {
         // One line of the title font: no need to lay it out.

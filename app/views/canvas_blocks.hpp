@@ -55,15 +55,26 @@ inline constexpr double textInset = 2;
 inline constexpr int fullNoteMaxLines = 2;
 inline constexpr qsizetype fullNoteMaxCharacters = 160;
 
+// The most lines of its title a block shows; a longer title ends its last line in an ellipsis
+// (the item editor still holds all of it).
+inline constexpr int titleMaxLines = 100;
+
 // The interface font at a size given in points of the canvas (one point = one pixel at 96 dpi).
 [[nodiscard]] QFont font(double size, bool bold = false);
 [[nodiscard]] QFont titleFont(const Item& item);
 [[nodiscard]] QFont noteFont();
-// The title as it is laid out: line breaks turned into line separators.
-[[nodiscard]] QString titleText(const std::string& text);
+// How many characters `lines` lines of a title rectangle of the width hold at most, taking no
+// character narrower than 2 points: more of a title is never laid out.
+[[nodiscard]] qsizetype titleCharacterLimit(double width, int lines = titleMaxLines);
+// The title as it is laid out: line breaks turned into line separators. Of a title longer than
+// `limit` characters only the first `limit` are taken, and an ellipsis.
+[[nodiscard]] QString titleText(const std::string& text, qsizetype limit = -1);
 // Lays the title out in a rectangle of the width, inset like the editor's text, the first line
-// centred on the 17-point row; returns the number of lines.
-int layoutTitle(QTextLayout& layout, const QString& text, const QFont& font, double width);
+// centred on the 17-point row, in at most `maxLines` lines (the last one ending in an ellipsis
+// when more of the title follows); returns the number of lines. A word longer than a line is
+// wrapped by character, so the cost follows what the lines show, never the title's length.
+int layoutTitle(QTextLayout& layout, const QString& text, const QFont& font, double width,
+                int maxLines = titleMaxLines);
 // The height a title laid out by layoutTitle takes from its rectangle's top: each line as tall
 // as its own fonts make it (fallback fonts of other scripts included), the margin above repeated
 // below, never less than one row.

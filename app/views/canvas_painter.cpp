@@ -167,8 +167,10 @@ void paintTitle(QPainter& painter, const CanvasBlock& block, const CanvasPalette
     }
     QTextLayout layout;
     const QRectF rect = block.metrics.textRect;
-    CanvasBlockStyle::layoutTitle(layout, CanvasBlockStyle::titleText(item.text), font,
-                                  rect.width());
+    CanvasBlockStyle::layoutTitle(
+        layout,
+        CanvasBlockStyle::titleText(item.text, CanvasBlockStyle::titleCharacterLimit(rect.width())),
+        font, rect.width());
     painter.setPen(item.checked ? colors.secondary : colors.text);
     layout.draw(&painter, rect.topLeft());
 }

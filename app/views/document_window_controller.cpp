@@ -1,5 +1,6 @@
 #include "app/views/document_window_controller.hpp"
 
+#include "app/panels/inspector_controller.hpp"
 #include "app/shell/notifications.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
@@ -102,6 +103,11 @@ DocumentWindowController::DocumentWindowController(VelmoraDocument& document,
 DocumentWindowController::~DocumentWindowController() {
     // The key router and the views go with this widget; nothing may call back meanwhile.
     m_document.setDraftSource({});
+    // The fields of the inspector lose the keyboard as they go, which ends their editing:
+    // the document has been written by then, and this window takes nothing more.
+    if (m_inspector) {
+        m_inspector->properties().disconnectFromWindow();
+    }
     delete m_keyRouter;
     m_keyRouter = nullptr;
 }
@@ -130,6 +136,8 @@ void DocumentWindowController::buildLayout() {
     m_split->addWidget(m_container);
     m_split->addWidget(m_inspectorPlace);
     m_split->setStretchFactor(1, 1);
+    // The outline is never squeezed shut: a collapsed one stays collapsed when the window grows.
+    m_split->setCollapsible(1, false);
     m_split->setSizes({0, 1, 0});
     m_sidebarPlace->hide();
     m_inspectorPlace->hide();
@@ -177,6 +185,13 @@ void DocumentWindowController::buildLayout() {
     m_statusTimer = new QTimer(this);
     m_statusTimer->setInterval(30'000);
     connect(m_statusTimer, &QTimer::timeout, this, &DocumentWindowController::updateStatus);
+    m_noticeTimer = new QTimer(this);
+    m_noticeTimer->setSingleShot(true);
+    m_noticeTimer->setInterval(6'000);
+    connect(m_noticeTimer, &QTimer::timeout, this, [this] {
+        m_notice.clear();
+        updateStatus();
+    });
     m_statusTimer->start();
 }
 
@@ -198,13 +213,7 @@ void DocumentWindowController::wireEditor() {
     m_editor->forwardRedo = [this] { m_document.undoOrRedo(true); };
     m_editor->canUndo = [this] { return m_document.undoStack()->canUndo(); };
     m_editor->canRedo = [this] { return m_document.undoStack()->canRedo(); };
-    m_document.setDraftSource([this]() -> std::optional<TextDraft> {
-        auto text = draft();
-        if (!text) {
-            return std::nullopt;
-        }
-        return TextDraft{*m_document.session().snapshot.editing, std::move(*text)};
-    });
+    m_document.setDraftSource([this] { return drafts(); });
     // Text typed past the bottom of the view stays in sight.
     connect(m_editor, &ItemTextEditor::grew, this, [this] {
         if (m_placingEditor || !m_editor->isVisible()) {
@@ -269,6 +278,9 @@ void DocumentWindowController::perform(Action action) {
         QApplication::beep();
         return;
     }
+    // Text typed in the inspector goes into its item first, so that an action from a menu
+    // that deletes or moves the item takes the text along (and its undo brings both back).
+    flushProperties();
     const auto text = draft();
     const auto at = caret();
     const auto editingBefore = m_document.session().snapshot.editing;
@@ -321,6 +333,20 @@ std::optional<std::string> DocumentWindowController::draft() const {
     return m_editor->draft();
 }
 
+std::vector<TextDraft> DocumentWindowController::drafts() const {
+    std::vector<TextDraft> result;
+    if (auto text = draft()) {
+        result.push_back({*m_document.session().snapshot.editing, std::move(*text)});
+    }
+    // The inspector's text comes last: committed, it goes in after the editor's too.
+    for (auto& open : openPropertiesTexts()) {
+        result.push_back({open.note ? EditingTarget::note(std::move(open.id))
+                                    : EditingTarget::item(std::move(open.id)),
+                          std::move(open.text)});
+    }
+    return result;
+}
+
 std::optional<long long> DocumentWindowController::caret() const {
     if (!draft()) {
         return std::nullopt;
@@ -360,6 +386,9 @@ void DocumentWindowController::carryOut(SideEffect side) {
     case SideEffect::insertNewline:
         focusEditor();
         m_editor->insertNewline();
+        return;
+    case SideEffect::tooDeep:
+        refuseTooDeep();
         return;
     case SideEffect::toggleHighlight: {
         Preferences preferences;

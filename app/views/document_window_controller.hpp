@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/panels/properties_controller.hpp"
+#include "app/shell/velmora_document.hpp"
 #include "app/views/appearance.hpp"
 #include "app/views/column_resize_recorder.hpp"
 #include "app/views/document_view.hpp"
@@ -13,6 +15,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QKeyEvent;
@@ -160,6 +163,9 @@ private:
     void keepTyping(Action action, const std::optional<EditingTarget>& editingBefore);
     // The editor's text and caret when it holds the session's editing target.
     [[nodiscard]] std::optional<std::string> draft() const;
+    // Every text typed and not yet committed: the editor's, then the inspector's title and note.
+    [[nodiscard]] std::vector<TextDraft> drafts() const;
+    [[nodiscard]] std::vector<PropertiesController::OpenText> openPropertiesTexts() const;
     [[nodiscard]] std::optional<long long> caret() const;
     void carryOut(SideEffect side);
     // The widget that shows the outline for the view (the list until the canvas exists).
@@ -182,6 +188,9 @@ private:
     // field), where keys type.
     [[nodiscard]] bool isOtherTextInput(const QWidget* widget) const;
     void updateStatus();
+    // A change the session refuses because it would nest items too deep: a beep, and the
+    // status line says why for a few seconds.
+    void refuseTooDeep();
     void applyAppearance();
     // The one decision about a key press: the menu item that runs it, or what the window does.
     struct KeyDispatch {
@@ -235,6 +244,9 @@ private:
     JumpPanel* m_jump = nullptr;
     QLabel* m_status = nullptr;
     QTimer* m_statusTimer = nullptr;
+    // Why the last change was refused, shown in the status line until it times out.
+    QString m_notice;
+    QTimer* m_noticeTimer = nullptr;
     KeyRouter* m_keyRouter = nullptr;
     LibraryController* m_library = nullptr;
     bool m_applyingSidebarWidth = false;

@@ -107,6 +107,11 @@ Qt::DropAction DocumentWindowController::dropOperation(const QMimeData* mime,
 bool DocumentWindowController::performDrop(const QMimeData* mime, Qt::DropAction action,
                                            const ItemDrag::Target& target) {
     const auto payload = m_dragPayload.read(mime);
+    if (ItemDrag::nestsTooDeep(m_document.session(), payload, m_dragToken, action == Qt::MoveAction,
+                               target)) {
+        refuseTooDeep();
+        return false;
+    }
     const auto text = draft();
     bool changed = false;
     apply([&](EditorSession& session) {

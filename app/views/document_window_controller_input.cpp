@@ -13,6 +13,7 @@
 #include "core/commands/key_map.hpp"
 #include "core/formats/item_clipboard.hpp"
 #include "core/formats/markdown_codec.hpp"
+#include "core/formats/org_codec.hpp"
 #include "core/session/editor_session.hpp"
 
 #include <QAbstractSpinBox>
@@ -49,9 +50,15 @@ QMimeData* clipboardData(const std::vector<Item>& items, bool checksVisible) {
     return mime;
 }
 
-// The items of pasted text: a Markdown list when the text has list items or headings,
-// otherwise indented lines.
+// The items of pasted text: Org when the text has Org headlines (not mere "* " bullets), a
+// Markdown list when it has list items or headings, otherwise indented lines.
 std::vector<Item> itemsFromText(const std::string& text, bool markdown) {
+    if (!markdown && OrgCodec::looksLikeOrg(text)) {
+        auto document = OrgCodec::decode(text, {});
+        if (document.ok() && !document.value().items.empty()) {
+            return document.value().items.toVector();
+        }
+    }
     if (markdown || MarkdownCodec::looksLikeMarkdown(text)) {
         auto document = MarkdownCodec::decode(text, {});
         if (document.ok() && !document.value().items.empty()) {
@@ -344,6 +351,10 @@ void DocumentWindowController::paste() {
     }
     if (items.empty()) {
         QApplication::beep();
+        return;
+    }
+    if (m_document.session().pasteNestsTooDeep(items)) {
+        refuseTooDeep();
         return;
     }
     const auto text = draft();

@@ -7,6 +7,7 @@
 #include "app/panels/inspector_controller.hpp"
 #include "app/panels/panel_support.hpp"
 #include "app/panels/properties_controller.hpp"
+#include "app/shell/app_log.hpp"
 #include "app/shell/notifications.hpp"
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
@@ -56,6 +57,10 @@ void DocumentWindowController::buildPanels() {
     properties.preview = [this](const std::string& id, const std::string& text, bool note) {
         previewText(id, text, note);
     };
+
+    // A pane shown again shows the selection of now, not of when it was hidden.
+    connect(m_inspector, &InspectorController::segmentChanged, this,
+            &DocumentWindowController::refreshPanels);
 
     HelpPanelController& help = m_inspector->help();
     help.isEnabled = canRun;
@@ -109,7 +114,9 @@ void DocumentWindowController::setInspectorVisible(bool visible) {
     QList<int> sizes = m_split->sizes();
     if (sizes.size() == 3 && sizes[2] < kInspectorMinimumWidth) {
         const int width = std::min(kInspectorWidth, std::max(kInspectorMinimumWidth, sizes[1] / 2));
-        sizes[1] = std::max(0, sizes[1] - width);
+        // Before the window is laid out (a new tab) the outline has no width to give: the sizes
+        // are then shares of the width to come, the outline's twice the inspector's.
+        sizes[1] = std::max(sizes[1] - width, 2 * width);
         sizes[2] = width;
         m_split->setSizes(sizes);
     }
@@ -168,6 +175,11 @@ void DocumentWindowController::refreshPanels() {
     }
 }
 
+std::vector<PropertiesController::OpenText> DocumentWindowController::openPropertiesTexts() const {
+    return m_inspector ? m_inspector->properties().openTexts()
+                       : std::vector<PropertiesController::OpenText>();
+}
+
 void DocumentWindowController::flushProperties() {
     if (!m_inspector || m_flushingProperties) {
         return;
@@ -186,7 +198,17 @@ void DocumentWindowController::commitPropertiesText(const std::string& id, const
         m_previewTimer->stop();
     }
     const auto item = m_document.session().item(id);
-    if (!item || (note ? item->note : item->text) == text) {
+    if (!item) {
+        // Every action commits the typing before it runs, so that a deleted item takes its
+        // text along; an item gone some other way (another program's version taken over
+        // this one) is told with a beep rather than dropping the text without a sound.
+        qCWarning(documentLog).noquote()
+            << QStringLiteral("typed text for an item no longer in the document was not kept");
+        QApplication::beep();
+        refresh();
+        return;
+    }
+    if ((note ? item->note : item->text) == text) {
         refresh();
         return;
     }
@@ -212,6 +234,8 @@ void DocumentWindowController::previewText(const std::string& id, const std::str
                                            bool note) {
     m_preview = Preview{id, text, note};
     m_previewTimer->start();
+    // Written by the next autosave like the item editor's text, without a commit.
+    m_document.noteDraftEdited();
 }
 
 // Draws the outline with the typed text in place of the item's, without changing the session.

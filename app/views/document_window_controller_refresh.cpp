@@ -288,7 +288,9 @@ QString DocumentWindowController::statusText() const {
         {QVariant::fromValue<qlonglong>(m_document.session().snapshot.document.itemCount())});
     const QString path = m_document.filePath();
     // What keeps the file from holding what the window shows comes before when it was saved.
-    if (m_document.isSaving()) {
+    if (!m_notice.isEmpty()) {
+        text += QStringLiteral("  ·  ") + m_notice;
+    } else if (m_document.isSaving()) {
         text += QStringLiteral("  ·  ") + localized(QStringLiteral("status.saving"));
     } else if (const QString problem = m_document.fileProblemText(); !problem.isEmpty()) {
         text += QStringLiteral("  ·  ") + problem;
@@ -308,6 +310,13 @@ QString DocumentWindowController::statusText() const {
 
 void DocumentWindowController::updateStatus() {
     m_status->setText(statusText());
+}
+
+void DocumentWindowController::refuseTooDeep() {
+    QApplication::beep();
+    m_notice = localized(QStringLiteral("status.tooDeep"));
+    m_noticeTimer->start();
+    updateStatus();
 }
 
 void DocumentWindowController::applyAppearance() {

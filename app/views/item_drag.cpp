@@ -178,6 +178,17 @@ Qt::DropAction dropOperation(const EditorSession& session, const std::optional<P
     return session.canDrop(target.parent, std::nullopt) ? Qt::CopyAction : Qt::IgnoreAction;
 }
 
+bool nestsTooDeep(const EditorSession& session, const std::optional<Payload>& payload,
+                  const std::string& token, bool moveAllowed, const Target& target) {
+    if (!payload) {
+        return false;
+    }
+    if (isInternal(*payload, token, moveAllowed)) {
+        return session.moveNestsTooDeep(*payload->sourceItem, target.parent);
+    }
+    return session.nestsTooDeep(payload->items, target.parent);
+}
+
 std::optional<TreeCommand> performDrop(EditorSession& session,
                                        const std::optional<Payload>& payload,
                                        const std::string& token, bool moveAllowed,

@@ -94,6 +94,10 @@ void setRunner(std::function<Qt::DropAction(QDrag&)> runner);
                                            const std::string& token, bool moveAllowed,
                                            const Target& target);
 
+// Whether the drop would nest items deeper than the session allows, so that it is refused.
+[[nodiscard]] bool nestsTooDeep(const EditorSession& session, const std::optional<Payload>& payload,
+                                const std::string& token, bool moveAllowed, const Target& target);
+
 // Drops: moves the window's own item, or inserts fresh copies of foreign items. The record of
 // the change, when there was one.
 [[nodiscard]] std::optional<TreeCommand>

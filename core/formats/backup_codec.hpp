@@ -29,7 +29,7 @@ namespace BackupCodec {
                                  const BackupSettings& settings);
 
 // The backup in `data`, or the first fault in reading order. Items nested deeper than
-// kMaxItemDepth are refused as notJSON.
+// kMaxItemDepth are refused as tooDeep.
 [[nodiscard]] Result<Backup, BackupError> decode(std::string_view data);
 
 // "velmora-backup-YYYY-MM-DD.json" for the Gregorian day of `date` at the given offset from

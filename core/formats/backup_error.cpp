@@ -11,7 +11,7 @@ struct KindInfo {
 };
 
 // In the order of BackupError::Kind.
-constexpr std::array<KindInfo, 20> kKinds = {{
+constexpr std::array<KindInfo, 21> kKinds = {{
     {"unsupportedVersion", "backup.error.unsupportedVersion %@"},
     {"documentCorrupt", "backup.error.documentCorrupt %lld"},
     {"documentNoID", "backup.error.documentNoID %lld"},
@@ -32,6 +32,7 @@ constexpr std::array<KindInfo, 20> kKinds = {{
     {"settingsOpenMode", "backup.error.settingsOpenMode"},
     {"settingsView", "backup.error.settingsView"},
     {"settingsShowAllNotes", "backup.error.settingsShowAllNotes"},
+    {"tooDeep", "backup.error.tooDeep"},
 }};
 
 const KindInfo& info(BackupError::Kind kind) {

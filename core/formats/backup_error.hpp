@@ -31,6 +31,8 @@ struct BackupError {
         settingsOpenMode,
         settingsView,
         settingsShowAllNotes,
+        // Items nested deeper than kMaxItemDepth.
+        tooDeep,
     };
     // No argument, a document number ("%lld") or a text ("%@").
     using Payload = std::variant<std::monostate, std::int64_t, std::string>;

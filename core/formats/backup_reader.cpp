@@ -130,7 +130,7 @@ private:
     // Checks one item, opens it and queues its children; the fault otherwise.
     std::optional<BackupError> open(Element element, std::int64_t index) {
         if (m_pending.size() > static_cast<std::size_t>(kMaxItemDepth) + 1)
-            return BackupError::plain(Kind::notJSON);
+            return BackupError::plain(Kind::tooDeep);
         auto object = JSONDom::asObject(element);
         if (!object)
             return BackupError::itemCorrupt(path(index));
@@ -258,8 +258,15 @@ Result<Backup, BackupError> decode(std::string_view data) {
     try {
         simdjson::dom::parser parser;
         auto root = JSONDom::parse(parser, data);
-        if (!root)
-            return BackupError::plain(BackupError::Kind::notJSON);
+        if (!root) {
+            // Where JSON nests past the parser's depth is told by the streaming reader, which
+            // sees how far it got: items too deep, or text that is not JSON.
+            auto streamed = BackupStream::read(data, false);
+            const bool tooDeep =
+                !streamed.ok() && streamed.error().kind == BackupError::Kind::tooDeep;
+            return BackupError::plain(tooDeep ? BackupError::Kind::tooDeep
+                                              : BackupError::Kind::notJSON);
+        }
         return BackupReader::read(*root);
     } catch (const std::bad_alloc&) {
         // Only memory exhaustion throws here; the file is then as unreadable as bad JSON.

@@ -209,6 +209,14 @@ class Reader {
 public:
     explicit Reader(bool keepMac) : m_keepMac(keepMac) {}
 
+    // The JSON nests too deep to read on: when the value it stopped at is an element of a list
+    // of items, the file is an outline nested deeper than kMaxItemDepth.
+    void nestedTooDeep() {
+        m_itemsTooDeep = m_skipDepth == 0 && !m_capture.active() && !m_roles.empty() &&
+                         m_roles.back() == Role::items;
+    }
+    [[nodiscard]] bool itemsTooDeep() const { return m_itemsTooDeep; }
+
     void beginObject() { begin(true); }
     void beginArray() { begin(false); }
     void endObject() { end(); }
@@ -361,6 +369,7 @@ private:
     Slot m_slot = Slot::root;
     Slot m_captureSlot = Slot::skipped;
     std::size_t m_skipDepth = 0;
+    bool m_itemsTooDeep = false;
     ValueCapture m_capture;
     std::vector<Role> m_roles;
 
@@ -440,7 +449,7 @@ void Reader::typeMismatch(Slot slot) {
     case Slot::item: {
         auto index = m_lists.back().next++;
         if (m_lists.size() > static_cast<std::size_t>(kMaxItemDepth) + 1)
-            listFault({BackupError::plain(Kind::notJSON)});
+            listFault({BackupError::plain(Kind::tooDeep)});
         else
             listFault({BackupError::itemCorrupt(path(m_items.size(), &index)), true});
         break;
@@ -721,7 +730,7 @@ Result<Read, BackupError> read(std::string_view data, bool keepMac) {
     try {
         Reader reader(keepMac);
         if (!JSONStream::parse(data, reader))
-            return BackupError::plain(Kind::notJSON);
+            return BackupError::plain(reader.itemsTooDeep() ? Kind::tooDeep : Kind::notJSON);
         return reader.finish();
     } catch (const std::bad_alloc&) {
         // Only memory exhaustion throws here; the file is then as unreadable as bad JSON.

@@ -94,7 +94,8 @@ private:
 // Reads `bytes` (after an optional UTF-8 byte-order mark) and reports every value to
 // `handler`: beginObject(), key(k), endObject(), beginArray(), endArray(), string(s),
 // number(d), boolean(b), null(). Returns false, at the first fault, when the text is not JSON
-// or nests deeper than kMaxJSONDepth; events already reported stand. Never recurses.
+// or nests deeper than kMaxJSONDepth (telling a handler that has nestedTooDeep() first); events
+// already reported stand. Never recurses.
 template <class Handler>
 bool parse(std::string_view bytes, Handler& handler) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
@@ -111,8 +112,11 @@ bool parse(std::string_view bytes, Handler& handler) {
             return false;
         switch (in.peek()) {
         case '{':
-            if (open.size() >= kMaxJSONDepth)
+            if (open.size() >= kMaxJSONDepth) {
+                if constexpr (requires { handler.nestedTooDeep(); })
+                    handler.nestedTooDeep();
                 return false;
+            }
             in.advance();
             open.push_back(true);
             handler.beginObject();
@@ -125,8 +129,11 @@ bool parse(std::string_view bytes, Handler& handler) {
             }
             goto key;
         case '[':
-            if (open.size() >= kMaxJSONDepth)
+            if (open.size() >= kMaxJSONDepth) {
+                if constexpr (requires { handler.nestedTooDeep(); })
+                    handler.nestedTooDeep();
                 return false;
+            }
             in.advance();
             open.push_back(false);
             handler.beginArray();

@@ -42,12 +42,6 @@ std::optional<MarkdownError> textFault(std::string_view data) {
     return fault;
 }
 
-bool endsInHardBreak(std::string_view line) {
-    std::size_t end = line.find_last_not_of('\\');
-    std::size_t backslashes = line.size() - (end == std::string_view::npos ? 0 : end + 1);
-    return backslashes % 2 == 1;
-}
-
 // A line of a note or title continuation without the escape the writer put before it.
 std::string unescapedLine(std::string line) {
     Indent indent = indentOf(line);
@@ -125,7 +119,7 @@ private:
         m_blocks.push_back(block);
         m_builder.open(Item::blank(m_makeID(), std::move(title)));
         m_titlePending = true;
-        m_titleGoesOn = endsInHardBreak(m_builder.current().text);
+        m_titleGoesOn = hardBreakLength(m_builder.current().text) > 0;
     }
 
     void pop() {
@@ -200,10 +194,10 @@ private:
 
     void continueTitle(std::string_view raw) {
         std::string& title = m_builder.current().text;
-        title.pop_back(); // the backslash of the hard break
+        title.resize(title.size() - hardBreakLength(title));
         title += '\n';
         title += unescapedLine(withoutColumns(raw, m_blocks.back().content));
-        m_titleGoesOn = endsInHardBreak(title);
+        m_titleGoesOn = hardBreakLength(title) > 0;
     }
 
     // The title is complete: take off an escape, or the "**" of a bold title.

@@ -144,6 +144,16 @@ std::optional<TaskMarker> taskMarker(std::string_view text) {
     return TaskMarker{mark != ' ', text.size() > 3 ? std::size_t(4) : std::size_t(3)};
 }
 
+std::size_t hardBreakLength(std::string_view line) {
+    const std::string_view text = line.substr(0, line.find_last_not_of(' ') + 1); // npos + 1 is 0
+    const std::size_t blanks = line.size() - text.size();
+    const std::size_t kept = text.find_last_not_of('\\');
+    const std::size_t backslashes = text.size() - (kept == std::string_view::npos ? 0 : kept + 1);
+    if (backslashes % 2 == 0 || blanks == 1)
+        return 0;
+    return blanks == 0 ? 1 : blanks;
+}
+
 bool isWholeBold(std::string_view title) {
     return title.size() > 4 && title.starts_with("**") && title.ends_with("**") &&
            title.substr(2, title.size() - 4).find("**") == std::string_view::npos;

@@ -65,6 +65,12 @@ struct TaskMarker {
 };
 [[nodiscard]] std::optional<TaskMarker> taskMarker(std::string_view text);
 
+// The bytes of the hard break that ends a line of a title, or 0: the last backslash of a line
+// that ends in an odd number of them (an even number are escaped backslashes), or two or more
+// trailing blanks after such a line. The blanks let a line whose text ends in a lone backslash
+// break too: a backslash added to it would read as escaping its own.
+[[nodiscard]] std::size_t hardBreakLength(std::string_view line);
+
 // Whether the whole title is "**…**" around a non-empty text without "**" of its own.
 [[nodiscard]] bool isWholeBold(std::string_view title);
 

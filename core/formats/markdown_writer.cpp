@@ -24,14 +24,14 @@ void appendTitle(std::string& out, const Item& item, std::size_t contentIndent) 
     std::string title = bold ? "**" + item.text + "**" : item.text;
     if (!bold && needsEscape(title))
         out += '\\';
-    // A line break inside a title is a backslash at the end of the line (a hard break). It
-    // belongs to the line when deciding whether the line needs an escape, as it does for the
-    // reader.
+    // A line break inside a title is a hard break at the end of the line: a backslash, or two
+    // blanks after a line that ends in a backslash of its own. The break belongs to the line
+    // when deciding whether the line needs an escape, as it does for the reader.
     auto lines = linesOf(title);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string line(lines[i]);
         if (i + 1 < lines.size())
-            line += '\\';
+            line += hardBreakLength(line + '\\') == 1 ? "\\" : "  ";
         if (i == 0) {
             out += line;
             continue;

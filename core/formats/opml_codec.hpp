@@ -9,13 +9,16 @@
 
 namespace velmora {
 
-// XML that could not be read, with the line where reading stopped (also the line of an
-// outline nested deeper than kMaxItemDepth).
+// XML that could not be read, with the line where reading stopped, or an outline nested deeper
+// than kMaxItemDepth, with its line.
 struct OPMLError {
     std::int64_t line = 0;
+    bool tooDeep = false;
 
-    // "opml.error.malformed %lld", formatted with the line.
-    [[nodiscard]] static std::string_view catalogKey() { return "opml.error.malformed %lld"; }
+    // "opml.error.malformed %lld" or "opml.error.tooDeep %lld", formatted with the line.
+    [[nodiscard]] std::string_view catalogKey() const {
+        return tooDeep ? "opml.error.tooDeep %lld" : "opml.error.malformed %lld";
+    }
 
     bool operator==(const OPMLError&) const = default;
 };

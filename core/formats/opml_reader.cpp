@@ -218,7 +218,7 @@ Result<TreeDocument, OPMLError> Reader::read(std::string_view data) {
     XML_SetUnknownEncodingHandler(m_parser, &unknownEncoding, nullptr);
     if (!feed(data)) {
         if (m_tooDeepLine > 0)
-            return OPMLError{m_tooDeepLine};
+            return OPMLError{m_tooDeepLine, true};
         return OPMLError{static_cast<std::int64_t>(XML_GetCurrentLineNumber(m_parser))};
     }
     ItemList items = m_builder.finish();

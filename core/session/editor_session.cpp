@@ -274,6 +274,7 @@ PerformResult EditorSession::perform(Action action, std::optional<std::string> d
         return {};
     if (action != Action::split && action != Action::newline)
         commitDraft(*this, draft);
+    const EditorSnapshot committed = snapshot;
 
     bool mayBeSeveral = !snapshot.extraIds.empty() ||
                         (snapshot.anchorId && snapshot.anchorId != snapshot.selectedId);
@@ -287,6 +288,11 @@ PerformResult EditorSession::perform(Action action, std::optional<std::string> d
         performTreeStep(*this, action, draft, caret);
     }
 
+    if (mayNestDeeper(action) && passedDepthLimit(*this, action)) {
+        // Refused: only the text typed so far is kept.
+        snapshot = committed;
+        return PerformResult{record(*this, before, catalogKey(action)), SideEffect::tooDeep};
+    }
     if (isHiding())
         retargetIfHidden();
     auto command = record(*this, before, catalogKey(action));

@@ -60,7 +60,9 @@ struct EditorSession {
     [[nodiscard]] bool canPerform(Action action) const;
 
     // Performs the action. `draft` is the open editor's uncommitted text and `caret` the caret
-    // position in it, in grapheme clusters; both absent when nothing is being edited.
+    // position in it, in grapheme clusters; both absent when nothing is being edited. An action
+    // that would nest an item deeper than kMaxItemDepth changes nothing but the committed draft
+    // and answers `SideEffect::tooDeep`.
     PerformResult perform(Action action, std::optional<std::string> draft = std::nullopt,
                           std::optional<long long> caret = std::nullopt);
 
@@ -112,6 +114,15 @@ struct EditorSession {
     std::optional<TreeCommand> paste(const std::vector<Item>& items,
                                      std::optional<std::string> draft = std::nullopt,
                                      const IDFactory& makeIDs = {});
+    // Whether the items, placed as children of `into` (absent: the top level), would sit deeper
+    // than kMaxItemDepth, so that `insertItems` refuses them; false for an unknown `into`.
+    [[nodiscard]] bool nestsTooDeep(const std::vector<Item>& items,
+                                    const std::optional<std::string>& into) const;
+    // The same for moving the item with the id into `into`, which `moveItem` then refuses.
+    [[nodiscard]] bool moveNestsTooDeep(const std::string& id,
+                                        const std::optional<std::string>& into) const;
+    // The same for pasting the items now, which `paste` then refuses.
+    [[nodiscard]] bool pasteNestsTooDeep(const std::vector<Item>& items) const;
     // Whether the item `moving` (absent: items from elsewhere) may be dropped into `into`
     // (absent: the top level).
     [[nodiscard]] bool canDrop(const std::optional<std::string>& into,

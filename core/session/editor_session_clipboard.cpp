@@ -52,6 +52,8 @@ std::optional<TreeCommand> EditorSession::paste(const std::vector<Item>& items,
         return std::nullopt;
     EditorSnapshot before = snapshot;
     commitDraft(*this, draft);
+    if (pasteNestsTooDeep(items))
+        return record(*this, before, "undo.paste");
     auto fresh = TreeOps::copies(items, makeIDs ? makeIDs : makeID);
     auto selected = selectedIDs();
     std::optional<std::string> after;
@@ -85,7 +87,7 @@ std::optional<TreeCommand> EditorSession::moveItem(const std::string& id,
                                                    std::optional<std::string> draft) {
     EditorSnapshot before = snapshot;
     commitDraft(*this, draft);
-    if (canDrop(toParent, id)) {
+    if (canDrop(toParent, id) && !moveNestsTooDeep(id, toParent)) {
         snapshot.document = TreeOps::move(snapshot.document, id, toParent, index);
         retargetIfHidden();
     }
@@ -99,7 +101,7 @@ std::optional<TreeCommand> EditorSession::insertItems(const std::vector<Item>& i
                                                       const IDFactory& makeIDs) {
     EditorSnapshot before = snapshot;
     commitDraft(*this, draft);
-    if (!items.empty() && canDrop(toParent, std::nullopt)) {
+    if (!items.empty() && canDrop(toParent, std::nullopt) && !nestsTooDeep(items, toParent)) {
         auto fresh = TreeOps::copies(items, makeIDs ? makeIDs : makeID);
         snapshot.document = TreeOps::insert(snapshot.document, fresh, toParent, index);
     }

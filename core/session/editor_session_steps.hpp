@@ -17,6 +17,13 @@ namespace velmora::SessionSteps {
 
 using SessionTree::Path;
 
+// --- The depth limit (editor_session_depth.cpp) ---------------------------------------------
+
+// Whether the action can place items deeper than they were.
+[[nodiscard]] bool mayNestDeeper(Action action);
+// Whether the action just performed left an item deeper than kMaxItemDepth.
+[[nodiscard]] bool passedDepthLimit(const EditorSession& session, Action action);
+
 // --- Shared helpers (editor_session_steps.cpp) ------------------------------------------
 
 // The path of the first item with the id in the session's document.

@@ -43,6 +43,8 @@ std::string_view rawValue(SideEffect side) {
         return "toggleLibrary";
     case SideEffect::toggleHighlight:
         return "toggleHighlight";
+    case SideEffect::tooDeep:
+        return "tooDeep";
     }
     return "";
 }

@@ -40,6 +40,9 @@ enum class SideEffect {
     showHelp,
     toggleLibrary,
     toggleHighlight,
+    // Refused: the change would nest items deeper than kMaxItemDepth. The window beeps and
+    // says why.
+    tooDeep,
 };
 
 // The case name of a side effect ("exportBackup" …).

@@ -6,7 +6,7 @@ _ostrevo_cli() {
     _init_completion || return
 
     local commands="info convert run search samples import-backup keys merge merge-copies"
-    local files='@(quenlith|json|opml|md|markdown|txt)'
+    local files='@(quenlith|json|opml|md|markdown|org|txt|html|htm)'
     if [[ $cword -eq 1 ]]; then
         COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
         return
@@ -23,7 +23,7 @@ _ostrevo_cli() {
             ;;
         convert)
             if [[ $cur == -* ]]; then
-                COMPREPLY=($(compgen -W "--force --no-checks --help" -- "$cur"))
+                COMPREPLY=($(compgen -W "--force --no-checks --no-ids --help" -- "$cur"))
             else
                 _filedir "$files"
             fi

@@ -17,7 +17,7 @@ complete -c ostrevo-cli -n "not __fish_seen_subcommand_from $commands" -a merge-
 
 function __ostrevo_cli_files
     set -l token (commandline -ct)
-    __fish_complete_suffix $token .quenlith .json .opml .md .markdown .txt
+    __fish_complete_suffix $token .quenlith .json .opml .md .markdown .org .txt .html .htm
 end
 
 complete -c ostrevo-cli -n "__fish_seen_subcommand_from $commands" -l help -d 'Show the help'
@@ -26,6 +26,7 @@ complete -c ostrevo-cli -n '__fish_seen_subcommand_from info' -l json -d 'Print 
 complete -c ostrevo-cli -n '__fish_seen_subcommand_from info convert' -a '(__ostrevo_cli_files)'
 complete -c ostrevo-cli -n '__fish_seen_subcommand_from convert' -l force -d 'Replace an existing OUT'
 complete -c ostrevo-cli -n '__fish_seen_subcommand_from convert' -l no-checks -d 'Mark only checked items in Markdown'
+complete -c ostrevo-cli -n '__fish_seen_subcommand_from convert' -l no-ids -d 'Write no id drawers in Org'
 
 complete -c ostrevo-cli -n '__fish_seen_subcommand_from run' -l out -r -F -d 'Write the result to OUT'
 complete -c ostrevo-cli -n '__fish_seen_subcommand_from run' -l force -d 'Replace an existing OUT'

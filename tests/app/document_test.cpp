@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QUndoStack>
 #include <QtTest>
@@ -78,11 +79,16 @@ private slots:
         QCOMPARE(snapshot.document.items.size(), 1u);
         QVERIFY(document->filePath().isEmpty());
         QVERIFY(!document->isEdited());
-        // The document's window opens at its standard size, no smaller than the minimum.
+        // The document's window opens at its standard size, no smaller than the minimum, as far
+        // as the screen has room (the offscreen screen is narrower than the standard width).
         DocumentWindow* window = controller().windowOf(document);
         QVERIFY(window);
-        QCOMPARE(window->size(), DocumentWindow::contentSize);
-        QCOMPARE(window->minimumSize(), DocumentWindow::minimumContentSize);
+        const QRect area = window->screen()->availableGeometry();
+        const QSize room = area.size() - (window->frameGeometry().size() - window->size());
+        QVERIFY(area.contains(window->frameGeometry()));
+        QCOMPARE(window->size(), DocumentWindow::contentSize.boundedTo(room));
+        QCOMPARE(window->height(), DocumentWindow::contentSize.height());
+        QCOMPARE(window->minimumSize(), DocumentWindow::minimumContentSize.boundedTo(room));
     }
 
     void openSaveReopenRoundTrip() {

@@ -5,6 +5,7 @@
 #include "app/shell/document_codec.hpp"
 #include "app/shell/localization.hpp"
 #include "app/shell/preferences.hpp"
+#include "app/shell/restore_list.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/views/window_fixture.hpp"
 
@@ -15,6 +16,7 @@
 #include <QThread>
 #include <QUndoStack>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
@@ -548,7 +550,192 @@ private slots:
         QCOMPARE(document->fileProblem(), FileProblem::none);
     }
 
+    // Another program replaces the file while our write is on the writer thread: the last look
+    // before the rename sees it, theirs stays, and it is settled as any change on disk. Before,
+    // the file was compared only when the write began, and ours replaced theirs unasked.
+    void anotherProgramsVersionArrivingDuringABackgroundWriteIsKept() {
+        m_app->controller().setAutosaveDelay(60'000);
+        VelmoraDocument* document = openSaved({{"a", "Start"}});
+        const QByteArray theirs = DocumentCodec::encodeNative(outline({{"t", "Theirs"}}),
+                                                              DocumentCodec::defaultSettings());
+        std::atomic<int> replaced = 0;
+        VelmoraDocument::setBeforeLastLookForTesting([&](const QString& path) {
+            if (replaced++ == 0) {
+                QSaveFile file(path);
+                if (file.open(QIODevice::WriteOnly)) {
+                    file.write(theirs);
+                    file.commit();
+                }
+            }
+        });
+        WindowFixture::type(QStringLiteral(" mine"));
+        m_app->dialogs().conflictChoices.enqueue(Dialogs::ConflictChoice::later);
+        QVERIFY(!document->startAutosave(Preferences(), QString()));
+        QTRY_VERIFY(!document->isWriting());
+        QTRY_COMPARE(m_app->dialogs().askedAboutConflicts.size(), 1);
+        QCOMPARE(titlesIn(m_path), QStringList{QStringLiteral("Theirs")});
+        QCOMPARE(document->fileProblem(), FileProblem::changedOnDisk);
+        QVERIFY(m_app->dialogs().alerts.isEmpty());
+        QCOMPARE(QString::fromStdString(document->documentWithDraft().items.front().text),
+                 QStringLiteral("Start mine"));
+
+        // The same during a save on the writer thread; here the user keeps their own version,
+        // once for the version already known and once for the one that came during the save.
+        replaced = 0;
+        m_app->controller().setBackgroundSaveItems(1);
+        m_app->dialogs().conflictChoices.enqueue(Dialogs::ConflictChoice::keepMine);
+        WindowFixture::type(QStringLiteral(" two"));
+        m_app->dialogs().conflictChoices.enqueue(Dialogs::ConflictChoice::keepMine);
+        QVERIFY(m_app->controller().saveDocument(document, nullptr));
+        QTRY_VERIFY(!document->isWriting());
+        QTRY_COMPARE(titlesIn(m_path), QStringList{QStringLiteral("Start mine two")});
+        QVERIFY(m_app->dialogs().askedAboutConflicts.size() >= 2);
+        QVERIFY(m_app->dialogs().alerts.isEmpty());
+        VelmoraDocument::setBeforeLastLookForTesting({});
+    }
+
+    // A Save As that fails leaves the document as it was: its name, its title and its file.
+    void aFailedSaveAsKeepsTheNameAndTheFile() {
+        VelmoraDocument* untitled = m_app->newDocument();
+        const QString name = untitled->displayName();
+        const std::string title = untitled->session().snapshot.document.title;
+        const QString nowhere = QDir(m_folder).filePath(QStringLiteral("gone/Other.quenlith"));
+        QVERIFY(untitled->saveAs(nowhere));
+        QCOMPARE(untitled->displayName(), name);
+        QCOMPARE(untitled->session().snapshot.document.title, title);
+        QVERIFY(untitled->filePath().isEmpty());
+
+        VelmoraDocument* saved = openSaved({{"a", "Start"}});
+        QVERIFY(saved->saveAs(nowhere));
+        QCOMPARE(saved->filePath(), m_path);
+        QCOMPARE(saved->session().snapshot.document.title, std::string("shared"));
+        QVERIFY(!QFile::exists(nowhere));
+    }
+
+    // Taking another program's version that cannot be read says so; the document stays open as
+    // it was, which "could not be opened" denied.
+    void takingAnUnreadableVersionSaysItCouldNotBeRead() {
+        // Nothing autosaved meanwhile: the typing stays unsaved, so the user is asked.
+        m_app->controller().setAutosaveDelay(60'000);
+        VelmoraDocument* document = openSaved({{"a", "Start"}});
+        WindowFixture::type(QStringLiteral(" mine"));
+        m_app->dialogs().conflictChoices.enqueue(Dialogs::ConflictChoice::takeTheirs);
+        {
+            QSaveFile file(m_path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("not an outline");
+            QVERIFY(file.commit());
+        }
+        QTRY_COMPARE(m_app->dialogs().alerts.size(), 1);
+        QCOMPARE(
+            m_app->dialogs().alerts[0].message,
+            localizedFormat(QStringLiteral("document.reloadFailed %@"), {document->displayName()}));
+        QVERIFY(m_app->controller().documents().contains(document));
+        QCOMPARE(QString::fromStdString(document->documentWithDraft().items.front().text),
+                 QStringLiteral("Start mine"));
+    }
+
+    // A deleted file keeps what the window shows in an emergency copy in the autosave folder,
+    // named in the list to reopen, until the file is written again. Before, the edits were
+    // only in memory, and a kill lost them.
+    void aDeletedFileKeepsAnEmergencyCopyUntilItIsWritten() {
+        VelmoraDocument* document = openSaved({{"a", "Start"}});
+        QVERIFY(QFile::remove(m_path));
+        QTRY_COMPARE(document->fileProblem(), FileProblem::removed);
+        WindowFixture::type(QStringLiteral(" more"));
+        QTRY_VERIFY(document->hasCurrentEmergencyCopy());
+        const QString copy = document->autosavePath();
+        QCOMPARE(QFileInfo(copy).absolutePath(),
+                 QFileInfo(m_app->controller().autosaveFolder()).absoluteFilePath());
+        QCOMPARE(titlesIn(copy), QStringList{QStringLiteral("Start more")});
+        QVERIFY(restoreList().contains(RestoreEntry{m_path, copy}));
+        QVERIFY(!QFile::exists(m_path));
+        // Kept in step with the typing.
+        WindowFixture::type(QStringLiteral(" again"));
+        QTRY_COMPARE(titlesIn(copy), QStringList{QStringLiteral("Start more again")});
+
+        m_app->dialogs().saveAgainChoices.enqueue(true);
+        QVERIFY(m_app->controller().saveDocument(document, nullptr));
+        QCOMPARE(titlesIn(m_path), QStringList{QStringLiteral("Start more again")});
+        QVERIFY(!QFile::exists(copy));
+        QVERIFY(document->autosavePath().isEmpty());
+        for (const RestoreEntry& entry : restoreList()) {
+            QVERIFY(entry.autosave != copy);
+        }
+    }
+
+    // The deleted-file question offers Save As…, which works when the folder is gone; and
+    // Quit finishes whatever the answer, the edits kept in the emergency copy.
+    void aGoneFolderCanBeSavedElsewhereAndQuitFinishes() {
+        VelmoraDocument* document = openSaved({{"a", "Start"}});
+        QVERIFY(QDir(m_folder).removeRecursively());
+        QTRY_COMPARE(document->fileProblem(), FileProblem::removed);
+        WindowFixture::type(QStringLiteral(" more"));
+        QTRY_VERIFY(document->hasCurrentEmergencyCopy());
+
+        // Save Again cannot write into a folder that is gone; the quit still ends.
+        m_app->dialogs().saveAgainChoices.enqueue(true);
+        QVERIFY(m_app->controller().prepareToQuit());
+        QCOMPARE(m_app->dialogs().alerts.size(), 1);
+        QVERIFY(restoreList().contains(RestoreEntry{m_path, document->autosavePath()}));
+
+        const QString elsewhere = QDir(m_home).filePath(QStringLiteral("Elsewhere.quenlith"));
+        m_app->dialogs().removedChoices.enqueue(Dialogs::RemovedChoice::saveAs);
+        m_app->dialogs().savePaths.enqueue(elsewhere);
+        const QString copy = document->autosavePath();
+        QVERIFY(m_app->controller().saveDocument(document, nullptr));
+        QCOMPARE(document->filePath(), elsewhere);
+        QCOMPARE(titlesIn(elsewhere), QStringList{QStringLiteral("Start more")});
+        QCOMPARE(document->fileProblem(), FileProblem::none);
+        QVERIFY(!QFile::exists(copy));
+        // The dialog did not bring the gone folder back.
+        QVERIFY(!QFileInfo::exists(m_folder));
+        QFile::remove(elsewhere);
+    }
+
+    // One keystroke past the deepest level used to make a file no reader accepts: the window
+    // refuses it with a beep and says why, records nothing, and the file stays readable.
+    void anEditPastTheDeepestLevelIsRefusedAndTheFileStaysReadable() {
+        VelmoraDocument* document = openSaved({{"a", "Start"}});
+        Item item = Item::blank("d" + std::to_string(kMaxItemDepth), "deepest");
+        for (int depth = kMaxItemDepth - 1; depth >= 0; --depth) {
+            Item parent = Item::blank("d" + std::to_string(depth), "level");
+            parent.children = ItemList{item};
+            item = parent;
+        }
+        EditorSnapshot deep = outline({{"a", "Start"}});
+        deep.document.items = ItemList{item};
+        deep.selectedId = "d" + std::to_string(kMaxItemDepth);
+        m_app->load(deep);
+        QVERIFY(m_app->controller().saveDocument(document, nullptr));
+        const int records = document->undoStack()->count();
+
+        m_app->window().perform(Action::addChild);
+        QCOMPARE(document->undoStack()->count(), records);
+        QVERIFY(m_app->window().statusText().contains(localized(QStringLiteral("status.tooDeep"))));
+        QVERIFY(m_app->controller().saveDocument(document, nullptr));
+        QCOMPARE(titlesIn(m_path), QStringList{QStringLiteral("level")});
+    }
+
+    // Open Recent forgets a file that was deleted.
+    void openRecentDropsADeletedFile() {
+        openSaved({{"a", "Start"}});
+        const QString other = QDir(m_folder).filePath(QStringLiteral("other.quenlith"));
+        QVERIFY(QFile::copy(m_path, other));
+        m_app->controller().noteRecentDocument(other);
+        QCOMPARE(m_app->controller().recentDocuments().first(), other);
+        QVERIFY(QFile::remove(other));
+        QVERIFY(!m_app->controller().recentDocuments().contains(other));
+        QVERIFY(!Preferences().recentDocuments().contains(other));
+        QVERIFY(m_app->controller().recentDocuments().contains(m_path));
+    }
+
 private:
+    QList<RestoreEntry> restoreList() {
+        return RestoreList::read(QFileInfo(m_app->controller().autosaveFolder()).absolutePath() +
+                                 QStringLiteral("/open-documents.json"));
+    }
+
     // A new document with these items saved as "shared.quenlith", its first item being edited.
     VelmoraDocument* openSaved(const std::vector<std::pair<std::string, std::string>>& items) {
         VelmoraDocument* document = m_app->newDocument();

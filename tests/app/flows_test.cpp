@@ -1,4 +1,5 @@
-// Exporting and importing backups, OPML and Markdown: the files written, the proposed names, the
+// Exporting and importing backups, OPML, Markdown and Org, and exporting web pages: the files
+// written, the proposed names, the
 // summary alert, and one alert for every failure with the files left as they were.
 #include "app/shell/app_delegate.hpp"
 #include "app/shell/application.hpp"
@@ -230,6 +231,57 @@ private slots:
         auto opened = std::make_unique<VelmoraDocument>(Preferences());
         QVERIFY(!opened->readFile(file, Preferences()));
         QCOMPARE(opened->session().snapshot.document.items.front().text, std::string("Pack"));
+    }
+
+    void orgExportAndImportKeepTheTreeAndIds() {
+        VelmoraDocument* document = controller().newDocument();
+        document->perform(Action::commit, std::string("Pack"));
+        document->perform(Action::toggleCheck);
+        const std::string id = document->session().snapshot.document.items.front().id;
+        const QString file = path(QStringLiteral("Trip.org"));
+        m_dialogs->savePaths.enqueue(file);
+        QVERIFY(flows().exportOrg(*document, nullptr));
+        QCOMPARE(m_dialogs->saveRequests.first().proposedName,
+                 localized(QStringLiteral("document.untitled")) + QStringLiteral(".org"));
+        QVERIFY(readFile(file).contains("\n* DONE Pack\n:PROPERTIES:\n:ID: " +
+                                        QByteArray::fromStdString(id) + "\n:END:\n"));
+
+        m_dialogs->openPaths.enqueue({file});
+        VelmoraDocument* imported = flows().importOrg(nullptr);
+        QVERIFY(imported);
+        QVERIFY(imported->filePath().isEmpty());
+        const Item& item = imported->session().snapshot.document.items.front();
+        QCOMPARE(item.text, std::string("Pack"));
+        QCOMPARE(item.id, id);
+        QVERIFY(item.checked);
+
+        // Opening a .org file reads it the same way, titled by the file without "#+TITLE".
+        writeFile(path(QStringLiteral("todo.org")), "* TODO Call\n** DONE Write\n");
+        auto opened = std::make_unique<VelmoraDocument>(Preferences());
+        QVERIFY(!opened->readFile(path(QStringLiteral("todo.org")), Preferences()));
+        QCOMPARE(opened->session().snapshot.document.title, std::string("todo"));
+        QCOMPARE(opened->session().snapshot.document.items.front().text, std::string("Call"));
+        QVERIFY(opened->session().snapshot.document.items.front().children.front().checked);
+
+        writeFile(path(QStringLiteral("bad.org")), QByteArray("* a\n* \xFF\n"));
+        m_dialogs->openPaths.enqueue({path(QStringLiteral("bad.org"))});
+        QVERIFY(!flows().importOrg(nullptr));
+        QCOMPARE(m_dialogs->alerts.size(), 1);
+        QCOMPARE(m_dialogs->alerts.first().message,
+                 localizedFormat(QStringLiteral("org.error.encoding %lld"), {qint64(2)}));
+    }
+
+    void webPageExportWritesOneEscapedPage() {
+        VelmoraDocument* document = controller().newDocument();
+        document->perform(Action::commit, std::string("<b>not bold</b>"));
+        const QString file = path(QStringLiteral("Page.html"));
+        m_dialogs->savePaths.enqueue(file);
+        QVERIFY(flows().exportWebPage(*document, nullptr));
+        QCOMPARE(m_dialogs->saveRequests.first().proposedName,
+                 localized(QStringLiteral("document.untitled")) + QStringLiteral(".html"));
+        const QByteArray page = readFile(file);
+        QVERIFY(page.startsWith("<!DOCTYPE html>"));
+        QVERIFY(page.contains("<span class=\"title\">&lt;b&gt;not bold&lt;/b&gt;</span>"));
     }
 
     void markdownThatIsNoTextNamesTheLine() {

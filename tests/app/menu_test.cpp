@@ -88,6 +88,13 @@ private slots:
         }
     }
 
+    // Qt's own Save As keys are empty outside a desktop that sets them (under Xvfb, say).
+    void saveAsHasTheLinuxDesktopsShortcut() {
+        QAction* saveAs = MainMenu::standardItem(m_window->menuBar(), StandardItem::saveAs);
+        QVERIFY(saveAs);
+        QCOMPARE(saveAs->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    }
+
     void everyActionWithATitleKeyHasOneItem() {
         int withTitle = 0;
         for (Action action : allActions()) {
@@ -248,6 +255,14 @@ private slots:
         QCOMPARE(after(MainMenu::actionItem(bar, Action::exportOPML)),
                  MainMenu::standardItem(bar, StandardItem::exportMarkdown));
         QVERIFY(MainMenu::standardItem(bar, StandardItem::exportMarkdown)->isEnabled());
+        // Org follows Markdown; the web page follows the Org export.
+        QCOMPARE(after(MainMenu::standardItem(bar, StandardItem::importMarkdown)),
+                 MainMenu::standardItem(bar, StandardItem::importOrg));
+        QCOMPARE(after(MainMenu::standardItem(bar, StandardItem::exportMarkdown)),
+                 MainMenu::standardItem(bar, StandardItem::exportOrg));
+        QCOMPARE(after(MainMenu::standardItem(bar, StandardItem::exportOrg)),
+                 MainMenu::standardItem(bar, StandardItem::exportWebPage));
+        QVERIFY(MainMenu::standardItem(bar, StandardItem::exportWebPage)->isEnabled());
     }
 
     void newTabItemFollowsThePreference() {

@@ -226,8 +226,32 @@ private slots:
         QVERIFY(!SingleInstance(name + QStringLiteral(".none")).handOver({}, 200));
     }
 
-    // Another display or another configuration folder (another HOME) is another session:
-    // its start must not hand its files to this one.
+    // Starts of one user and home share the lock in the data folder: a start whose display
+    // string or runtime folder names another socket (":89.0" beside ":89", no
+    // XDG_RUNTIME_DIR) still finds the running instance there and hands its files over.
+    // Before, it ran beside it, and both wrote the same untitled autosaves.
+    void startsOfOneHomeMeetWhateverSocketTheyName() {
+        const QString lock =
+            SingleInstance::lockPathIn(QDir(m_home).filePath(QStringLiteral("data")));
+        SingleInstance first(QDir(m_home).filePath(QStringLiteral("runtime/display-a.socket")));
+        first.setLockPath(lock);
+        QCOMPARE(first.claim({}), SingleInstance::Claim::primary);
+        QSignalSpy activated(&first, &SingleInstance::activated);
+        std::atomic<int> claimed = -1;
+        std::thread second([&] {
+            SingleInstance other(QDir(m_home).filePath(QStringLiteral("tmp/display-b.socket")));
+            other.setLockPath(lock);
+            claimed = static_cast<int>(other.claim({QStringLiteral("/tmp/y.quenlith")}, 3000));
+        });
+        QTRY_COMPARE(activated.count(), 1);
+        second.join();
+        QCOMPARE(claimed.load(), static_cast<int>(SingleInstance::Claim::handedOver));
+        QCOMPARE(activated.first().first().toStringList(),
+                 QStringList{QStringLiteral("/tmp/y.quenlith")});
+    }
+
+    // Sockets are named by user, display and configuration folder; which start runs is
+    // settled by the lock of the home above.
     void instancesAreKeyedByUserDisplayAndConfiguration() {
         const SingleInstance::Identity me{QStringLiteral("1000"), QStringLiteral("x11::0"),
                                           QStringLiteral("/home/a/.config")};

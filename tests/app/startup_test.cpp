@@ -8,6 +8,10 @@
 #include "app/shell/preferences.hpp"
 #include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
+#include "app/views/document_window_controller.hpp"
+#include "app/views/list_outline_controller.hpp"
+#include "app/views/list_outline_view.hpp"
+#include "app/views/tree_canvas_view.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/support/scripted_dialogs.hpp"
 
@@ -182,6 +186,45 @@ private slots:
         QCOMPARE(controller().documents().at(1)->filePath(), closed);
     }
 
+    // A document whose file was deleted comes back after a kill with what was typed since,
+    // from its emergency copy, still knowing that its file is gone. Before, the typing was
+    // only in memory and the kill lost it.
+    void aDeletedFilesTypingComesBackAfterAKill() {
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        Preferences().setBool(PreferenceKeys::quitAlwaysKeepsWindows, false);
+        start();
+        controller().setAutosaveDelay(20);
+        QTRY_COMPARE(controller().documents().size(), 1);
+        VelmoraDocument* document = controller().documents().first();
+        const QString file = QDir(library()).filePath(QStringLiteral("Kept.quenlith"));
+        QDir().mkpath(library());
+        m_dialogs->savePaths.enqueue(file);
+        QVERIFY(controller().saveDocument(document, nullptr));
+        QVERIFY(QFile::remove(file));
+        QTRY_COMPARE(document->fileProblem(), FileProblem::removed);
+        document->perform(Action::commit, std::string("Typed after the deletion"));
+        QTRY_VERIFY(document->hasCurrentEmergencyCopy());
+
+        restart(); // no quit
+        QTRY_COMPARE(controller().documents().size(), 1);
+        VelmoraDocument* restored = controller().documents().first();
+        QCOMPARE(restored->filePath(), file);
+        QCOMPARE(restored->session().snapshot.document.items.front().text,
+                 std::string("Typed after the deletion"));
+        QVERIFY(restored->isEdited());
+        QCOMPARE(restored->fileProblem(), FileProblem::removed);
+        QVERIFY(!QFile::exists(file));
+
+        // Written again only when the user says so; then the copy goes.
+        const QString copy = restored->autosavePath();
+        QVERIFY(QFile::exists(copy));
+        m_dialogs->saveAgainChoices.enqueue(true);
+        QVERIFY(controller().saveDocument(restored, nullptr));
+        QCOMPARE(m_dialogs->askedToSaveAgain.size(), 1);
+        QVERIFY(contentsOf(file).contains("Typed after the deletion"));
+        QVERIFY(!QFile::exists(copy));
+    }
+
     void withoutKeepingWindowsOnlyUntitledDocumentsComeBack() {
         Preferences preferences;
         preferences.setBool(PreferenceKeys::libraryFirstLaunchDone, true);
@@ -298,6 +341,68 @@ private slots:
         QCOMPARE(controller().documents().at(0)->session().snapshot.document.items.front().text,
                  std::string("Draft"));
         QCOMPARE(controller().documents().at(1)->filePath(), path);
+    }
+
+    // Switching the view makes no undo record, yet the document opens again in that view.
+    void aViewSwitchedAloneIsWrittenAndComesBack() {
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        Preferences().setString(PreferenceKeys::newDocumentView, QStringLiteral("list"));
+        start();
+        QTRY_COMPARE(controller().documents().size(), 1);
+        controller().setAutosaveDelay(60'000);
+        VelmoraDocument* untitled = controller().documents().first();
+        untitled->perform(Action::commit, std::string("Draft"));
+        VelmoraDocument* saved = controller().newDocument();
+        const QString path = QDir(library()).filePath(QStringLiteral("Viewed.quenlith"));
+        QDir().mkpath(library());
+        m_dialogs->savePaths.enqueue(path);
+        QVERIFY(controller().saveDocument(saved, nullptr));
+        QVERIFY(controller().prepareToQuit());
+
+        controller().viewOf(untitled)->perform(Action::viewMap);
+        controller().viewOf(saved)->perform(Action::viewTree);
+        QVERIFY(!saved->isEdited());
+        QCOMPARE(saved->undoStack()->count(), 0);
+        QVERIFY(saved->hasUnautosavedChanges());
+        QVERIFY(controller().prepareToQuit());
+        restart();
+        QTRY_COMPARE(controller().documents().size(), 2);
+        QCOMPARE(controller().documents().at(0)->session().snapshot.view, ViewMode::map);
+        QCOMPARE(controller().documents().at(1)->filePath(), path);
+        QCOMPARE(controller().documents().at(1)->session().snapshot.view, ViewMode::tree);
+    }
+
+    // A tab added to a window with the library hidden and the inspector shown has its outline
+    // as wide as the window allows, not squeezed to nothing beside the inspector.
+    void aNewTabBesideTheInspectorShowsItsOutline() {
+        Preferences().setBool(PreferenceKeys::libraryFirstLaunchDone, true);
+        Preferences().setBool(PreferenceKeys::libraryVisible, false);
+        Preferences().setBool(PreferenceKeys::helpVisible, true);
+        Preferences().setString(PreferenceKeys::newDocumentView, QStringLiteral("list"));
+        start();
+        QTRY_COMPARE(controller().documents().size(), 1);
+        settle();
+        for (int tab = 0; tab < 3; ++tab) {
+            VelmoraDocument* added =
+                tab == 0 ? controller().documents().first() : controller().newDocument();
+            settle();
+            auto* content =
+                qobject_cast<DocumentWindowController*>(controller().viewOf(added)->widget());
+            QVERIFY(content);
+            QVERIFY(content->inspectorVisible());
+            QVERIFY(content->isVisible());
+            QVERIFY2(content->list().view()->width() >= content->width() / 2,
+                     qPrintable(QStringLiteral("outline %1 px of %2 px")
+                                    .arg(content->list().view()->width())
+                                    .arg(content->width())));
+        }
+        // The same in the tree view.
+        Preferences().setString(PreferenceKeys::newDocumentView, QStringLiteral("tree"));
+        VelmoraDocument* tree = controller().newDocument();
+        settle();
+        auto* content =
+            qobject_cast<DocumentWindowController*>(controller().viewOf(tree)->widget());
+        QVERIFY(content->canvas().parentWidget()->width() >= content->width() / 2);
     }
 
     void reopenShowsHiddenWindowsInsteadOfANewDocument() {

@@ -66,3 +66,26 @@ TEST_F(CliRun, CompletionStepsFollowTheChecksOption) {
     EXPECT_NE(hidden.out.find("undo.check -"), std::string::npos);
     EXPECT_EQ(hidden.out.find("[\"b\", 0]"), std::string::npos) << hidden.out;
 }
+
+TEST_F(CliRun, AChildBelowTheDeepestItemIsRefusedAndTheFileStaysReadable) {
+    // A chain as deep as the readers accept: "d0" at the top down to "d<limit>".
+    Item item = Item::blank("d" + std::to_string(kMaxItemDepth), "deepest");
+    for (int depth = kMaxItemDepth - 1; depth >= 0; --depth) {
+        Item parent = Item::blank("d" + std::to_string(depth), "level");
+        parent.children = ItemList{item};
+        item = parent;
+    }
+    EditorSnapshot snapshot;
+    snapshot.document = TreeDocument{"doc", "Deep", ItemList{item}};
+    write("Deep.quenlith", NativeDocumentCodec::encode(snapshot, BackupSettings{}));
+    auto file = path("Deep.quenlith").string();
+
+    auto r = cli({"run", file, "select=d" + std::to_string(kMaxItemDepth), "add-child", "commit=x",
+                  "paste=a\\n\\tb"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "- -\n- tooDeep\n- -\n- -\n");
+    auto written = NativeDocumentCodec::decode(slurp(file));
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written.value().document.itemCount(), kMaxItemDepth + 1);
+    EXPECT_EQ(cli({"info", file}).status, 0);
+}

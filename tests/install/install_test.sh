@@ -38,6 +38,8 @@ expected_files() {
     echo usr/share/bash-completion/completions/ostrevo-cli
     echo usr/share/zsh/vendor-completions/_ostrevo-cli
     echo usr/share/fish/vendor_completions.d/ostrevo-cli.fish
+    echo usr/share/doc/ostrevo/copyright
+    echo usr/share/doc/ostrevo/changelog.gz
 }
 
 check_file_set() {
@@ -71,8 +73,10 @@ files)
         fail ".quenlith is not mapped to the document type"
     grep -q ':text/x-opml+xml:\*\.opml$' "$root/usr/share/mime/globs2" ||
         fail ".opml is not mapped to OPML"
+    grep -q ':text/org:\*\.org$' "$root/usr/share/mime/globs2" ||
+        fail ".org is not mapped to Org"
     types=$(sed -n 's/^MimeType=//p' "$root/usr/share/applications/ostrevo.desktop")
-    for type in application/x-ostrevo-document text/x-opml+xml text/markdown; do
+    for type in application/x-ostrevo-document text/x-opml+xml text/markdown text/org; do
         [[ ";$types" == *";$type;"* ]] || fail "the desktop entry does not open $type"
     done
     ;;
@@ -127,6 +131,29 @@ package)
         [[ "$depends" == *"$needed"* ]] || fail "the package does not depend on $needed: $depends"
     done
     [ "$(dpkg-deb -f "$deb" Package)" = ostrevo ] || fail "the package is not named ostrevo"
+    # Debian's own files: the copyright in the machine-readable format, naming the licence
+    # the project declares, and the changelog of this version, compressed with gzip -9n.
+    doc="$scratch/unpacked/usr/share/doc/ostrevo"
+    head -n 1 "$doc/copyright" |
+        grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+        fail "the copyright file is not in the machine-readable format"
+    licence=$(sed -n 's|.*<project_license>\(.*\)</project_license>.*|\1|p' \
+        "$scratch/unpacked/usr/share/metainfo/app.ostrevo.Ostrevo.metainfo.xml")
+    grep -qx "License: $licence" "$doc/copyright" || fail "the copyright file does not name $licence"
+    # A gzip header without a name or time (bytes 3 to 7 zero) and with the best compression.
+    [ "$(od -An -tx1 -j3 -N6 "$doc/changelog.gz" | tr -d ' \n')" = 000000000002 ] ||
+        fail "the changelog is not compressed with gzip -9n"
+    version=$(dpkg-deb -f "$deb" Version)
+    zcat "$doc/changelog.gz" | head -n 1 | grep -q "^ostrevo ($version) " ||
+        fail "the changelog does not begin with version $version"
+    long=$(dpkg-deb -f "$deb" Description | awk 'length($0) > 80')
+    [ -z "$long" ] || fail "description lines longer than 80 columns: $long"
+    if command -v lintian >/dev/null; then
+        errors=$(lintian --no-tag-display-limit "$deb" 2>&1 | grep '^E: ' || true)
+        [ -z "$errors" ] || fail "lintian: $errors"
+    else
+        echo "lintian is not installed: the package was not checked with it"
+    fi
     ;;
 *)
     fail "unknown mode $mode"

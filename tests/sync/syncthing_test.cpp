@@ -310,7 +310,7 @@ TEST_F(SyncthingTest, DocumentEditedOnTwoComputersAtOnceEndsWithEveryEdit) {
     const auto program = findProgram("syncthing");
     if (!program)
         GTEST_SKIP() << "Syncthing is not installed (Debian package \"syncthing\"; "
-                        "scripts/install-deps --test installs it): the synced-folder test did "
+                        "scripts/install-deps --tests installs it): the synced-folder test did "
                         "not run";
     const auto deadline = Steady::now() + kBound;
 

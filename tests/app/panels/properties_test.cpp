@@ -1,12 +1,15 @@
 // The inspector and the item properties in a real document window: segments, the pane
 // following the selection, and every edit with its undo record, also when the selection moves
 // or the document is saved while typing.
+#include "app/panels/command_palette.hpp"
 #include "app/panels/help_panel.hpp"
 #include "app/panels/inspector_controller.hpp"
 #include "app/panels/properties_controller.hpp"
 #include "app/panels/swatch_button.hpp"
 #include "app/shell/application.hpp"
+#include "app/shell/document_codec.hpp"
 #include "app/shell/localization.hpp"
+#include "app/views/jump_panel.hpp"
 #include "core/model/tree_ops.hpp"
 #include "tests/app/panels/panels_fixture.hpp"
 #include "tests/app/support/isolated_home.hpp"
@@ -14,7 +17,9 @@
 
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QToolButton>
@@ -33,6 +38,38 @@ public:
 public slots:
     void open(const QUrl& url) { opened.append(url); }
 };
+
+// The items of the document file at the path, in order (parents before their children); empty
+// when it cannot be read.
+std::vector<Item> itemsIn(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    auto decoded = DocumentCodec::decodeNative(file.readAll());
+    const auto* loaded = std::get_if<DocumentCodec::Loaded>(&decoded);
+    std::vector<Item> items;
+    if (loaded) {
+        std::function<void(const ItemList&)> walk = [&](const ItemList& list) {
+            for (const Item& item : list) {
+                items.push_back(item);
+                walk(item.children);
+            }
+        };
+        walk(loaded->snapshot.document.items);
+    }
+    return items;
+}
+
+// The title and note of the item in the file, "title|note"; empty when it is not there.
+QString textsIn(const QString& path, const std::string& id) {
+    for (const Item& item : itemsIn(path)) {
+        if (item.id == id) {
+            return QString::fromStdString(item.text + "|" + item.note);
+        }
+    }
+    return {};
+}
 
 } // namespace
 
@@ -193,6 +230,151 @@ private slots:
         m_app->window().setInspectorVisible(false);
         QCOMPARE(m_app->session().snapshot.document.items[0].note,
                  std::string("first second third"));
+    }
+
+    // Typed in the properties and never committed by a click elsewhere: every write takes it
+    // as it takes the item editor's text.
+    void textTypedInThePropertiesReachesEveryWrite() {
+        const QString path = QDir(m_home).filePath(QStringLiteral("typed.quenlith"));
+        QVERIFY(!m_app->document().saveAs(path));
+        QTextEdit* note = properties().noteView();
+        note->setFocus(Qt::MouseFocusReason);
+        QTest::keyClicks(note, QStringLiteral("Ripe\u00a0ones"));
+        QTest::keyClick(note, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(textsIn(path, "a"), QStringLiteral("Fruit|Ripe\u00a0ones"));
+        QCOMPARE(WindowFixture::focus(), note);
+        QCOMPARE(properties().noteID(), std::optional<std::string>("a"));
+
+        // Autosave writes the title being typed, the field keeping the keys.
+        m_app->controller().setAutosaveDelay(30);
+        QPlainTextEdit* title = properties().titleField();
+        title->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(title, Qt::Key_End);
+        QTest::keyClicks(title, QStringLiteral(" bowl"));
+        QTRY_COMPARE_WITH_TIMEOUT(textsIn(path, "a"), QStringLiteral("Fruit bowl|Ripe\u00a0ones"), 30000);
+        QCOMPARE(WindowFixture::focus(), title);
+
+        // Quitting at once (File ▸ Quit; offscreen the platform gives it no key).
+        m_app->controller().setAutosaveDelay(60'000);
+        QTest::keyClicks(title, QStringLiteral("s"));
+        QVERIFY(m_app->delegate().requestQuit());
+        QCOMPARE(textsIn(path, "a"), QStringLiteral("Fruit bowls|Ripe\u00a0ones"));
+
+        // Closing the document while typing.
+        note->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(note, Qt::Key_End);
+        QTest::keyClicks(note, QStringLiteral("!"));
+        QVERIFY(m_app->controller().closeDocument(&m_app->document()));
+        QCOMPARE(textsIn(path, "a"), QStringLiteral("Fruit bowls|Ripe\u00a0ones!"));
+    }
+
+    // An untitled document changed only in the properties is kept for the next start.
+    void anUntitledDocumentTypedInThePropertiesIsKeptAtQuit() {
+        QTextEdit* note = properties().noteView();
+        note->setFocus(Qt::MouseFocusReason);
+        QTest::keyClicks(note, QStringLiteral("Only here"));
+        QVERIFY(m_app->delegate().requestQuit());
+        QVERIFY(!m_app->document().autosavePath().isEmpty());
+        QCOMPARE(textsIn(m_app->document().autosavePath(), "a"), QStringLiteral("Fruit|Only here"));
+    }
+
+    // The palette and the jump panel take the keys with a reason of their own; the note
+    // typed for one item must not go into the item selected after them.
+    void aNoteNeverGoesIntoTheItemSelectedAfterAPanel() {
+        QTextEdit* note = properties().noteView();
+        note->setFocus(Qt::MouseFocusReason);
+        QTest::keyClicks(note, QStringLiteral("For the fruit"));
+        WindowFixture::key(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(m_app->window().commandPalette().isVisible());
+        WindowFixture::key(Qt::Key_Escape);
+        WindowFixture::key(Qt::Key_Down);
+        QCOMPARE(m_app->session().snapshot.selectedId, std::optional<std::string>("a1"));
+        QCOMPARE(properties().shown()->id, std::string("a1"));
+        QCOMPARE(note->toPlainText(), QString());
+        WindowFixture::key(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        WindowFixture::key(Qt::Key_Escape);
+        const auto written = [&] { return m_app->document().documentWithDraft().items; };
+        QCOMPARE(written()[0].note, std::string("For the fruit"));
+        QCOMPARE(written()[0].children[0].note, std::string());
+        QCOMPARE(m_app->session().snapshot.document.items[0].note, std::string("For the fruit"));
+
+        // The same through the jump panel, for a title.
+        QPlainTextEdit* title = properties().titleField();
+        title->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(title, Qt::Key_End);
+        QTest::keyClicks(title, QStringLiteral(" ripe"));
+        WindowFixture::key(Qt::Key_J, Qt::ControlModifier);
+        QVERIFY(m_app->window().jumpPanel().isVisible());
+        WindowFixture::key(Qt::Key_Escape);
+        WindowFixture::key(Qt::Key_Down);
+        QCOMPARE(properties().shown()->id, std::string("a2"));
+        QCOMPARE(title->toPlainText(), QStringLiteral("Pears"));
+        m_app->window().perform(Action::jump);
+        WindowFixture::key(Qt::Key_Escape);
+        QCOMPARE(written()[0].children[0].text, std::string("Apples ripe"));
+        QCOMPARE(written()[0].children[1].text, std::string("Pears"));
+    }
+
+    // Shown again after the help, the pane shows the item selected meanwhile, and what is
+    // typed there goes to that item.
+    void thePaneShowsTheSelectionWhenItComesBack() {
+        InspectorController& inspector = m_app->window().inspector();
+        inspector.segmentButton(InspectorController::Segment::help)->click();
+        m_app->window().perform(Action::navDown);
+        m_app->window().perform(Action::navDown);
+        inspector.segmentButton(InspectorController::Segment::properties)->click();
+        QCOMPARE(properties().shown()->id, std::string("a2"));
+        QCOMPARE(properties().titleField()->toPlainText(), QStringLiteral("Pears"));
+        QVERIFY(properties().titleField()->isEnabled());
+        QVERIFY(!properties().noteView()->isReadOnly());
+        QPlainTextEdit* title = properties().titleField();
+        title->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(title, Qt::Key_End);
+        QTest::keyClicks(title, QStringLiteral(" and plums"));
+        QTest::keyClick(title, Qt::Key_Return);
+        QCOMPARE(m_app->session().snapshot.document.items[0].children[1].text,
+                 std::string("Pears and plums"));
+        QCOMPARE(m_app->session().snapshot.document.items[0].text, std::string("Fruit"));
+    }
+
+    // Deleting the item from a menu while its note is typed takes the note along: undo brings
+    // the item back with it.
+    void aDeletedItemTakesItsTypedNoteAlong() {
+        m_app->window().perform(Action::navDown);
+        QTextEdit* note = properties().noteView();
+        note->setFocus(Qt::MouseFocusReason);
+        QTest::keyClicks(note, QStringLiteral("Granny Smith"));
+        m_app->window().perform(Action::deleteItem);
+        QCOMPARE(m_app->session().item("a1"), std::nullopt);
+        m_app->list().setFocus(Qt::MouseFocusReason);
+        m_app->document().undoOrRedo(false);
+        QVERIFY(m_app->session().item("a1"));
+        QCOMPARE(m_app->session().item("a1")->note, std::string("Granny Smith"));
+    }
+
+    // Non-breaking spaces stay what they are when a title or note is edited in the pane.
+    void nonBreakingSpacesSurviveAnEdit() {
+        m_app->load([] {
+            auto snapshot = test::groceries("b");
+            snapshot.document = TreeOps::updateItem(snapshot.document, "b", [](Item& item) {
+                item.text = "10\u00a0kg";
+                item.note = "Mr.\u00a0Baker";
+            });
+            return snapshot;
+        }());
+        QPlainTextEdit* title = properties().titleField();
+        title->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(title, Qt::Key_End);
+        QTest::keyClicks(title, QStringLiteral(" rye"));
+        QTest::keyClick(title, Qt::Key_Return);
+        QTextEdit* note = properties().noteView();
+        note->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(note, Qt::Key_End);
+        QTest::keyClicks(note, QStringLiteral("!"));
+        m_app->list().setFocus(Qt::MouseFocusReason);
+        const auto item = m_app->session().item("b");
+        QCOMPARE(item->text, std::string("10\u00a0kg rye"));
+        QCOMPARE(item->note, std::string("Mr.\u00a0Baker!"));
     }
 
     void theCheckBoxAndSwatchesRunTheirActions() {

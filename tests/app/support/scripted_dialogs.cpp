@@ -41,9 +41,13 @@ Dialogs::ConflictChoice ScriptedDialogs::askAboutChangeOnDisk(QWidget*,
     return conflictChoices.isEmpty() ? ConflictChoice::later : conflictChoices.dequeue();
 }
 
-bool ScriptedDialogs::askToSaveAgain(QWidget*, const QString& documentName) {
+Dialogs::RemovedChoice ScriptedDialogs::askToSaveAgain(QWidget*, const QString& documentName) {
     askedToSaveAgain.append(documentName);
-    return !saveAgainChoices.isEmpty() && saveAgainChoices.dequeue();
+    if (!removedChoices.isEmpty()) {
+        return removedChoices.dequeue();
+    }
+    return !saveAgainChoices.isEmpty() && saveAgainChoices.dequeue() ? RemovedChoice::saveAgain
+                                                                     : RemovedChoice::cancel;
 }
 
 } // namespace velmora::test

@@ -29,7 +29,10 @@ public:
     QQueue<SaveChoice> saveChoices;
     QQueue<LibraryMoveChoice> libraryMoveChoices;
     QQueue<ConflictChoice> conflictChoices;
+    // Answers to the deleted-file question: true saves again, false cancels; `removedChoices`
+    // come first when there are any.
     QQueue<bool> saveAgainChoices;
+    QQueue<RemovedChoice> removedChoices;
 
     QList<Alert> alerts;
     QList<SaveRequest> saveRequests;
@@ -49,7 +52,7 @@ public:
     SaveChoice askToSave(QWidget* parent, const QString& documentName) override;
     LibraryMoveChoice askToMoveLibrary(QWidget* parent, const QString& newFolder) override;
     ConflictChoice askAboutChangeOnDisk(QWidget* parent, const QString& documentName) override;
-    bool askToSaveAgain(QWidget* parent, const QString& documentName) override;
+    RemovedChoice askToSaveAgain(QWidget* parent, const QString& documentName) override;
 };
 
 } // namespace velmora::test

@@ -184,6 +184,48 @@ private slots:
         QCOMPARE(w.canvas->lastMeasuredCount(), 0);
     }
 
+    // A title of a megabyte without a blank froze the tree and map views for minutes: each of
+    // its lines looked for the end of the one long word again. Its block shows the lines its
+    // height holds, the last one ending in an ellipsis, and the items after it show as usual.
+    void hugeTitlesAreMeasuredAndShownCutToTheirLines() {
+        const std::string megabyte(1'000'000, 'm');
+        std::string words;
+        while (words.size() < 100'000)
+            words += "word \u4f1a\u8b70 ";
+        std::vector<Item> items{item("huge", megabyte, {item("child", "Child")}),
+                                item("words", words), item("after", "After")};
+        for (ViewMode view : {ViewMode::tree, ViewMode::map}) {
+            auto s = test::session(items, view);
+            CanvasWindow w(s);
+            for (const char* id : {"huge", "words"}) {
+                const CanvasBlock block = w.block(id);
+                QCOMPARE(block.metrics.titleLines, CanvasBlockStyle::titleMaxLines);
+                QVERIFY2(block.frame.height() < 30.0 * CanvasBlockStyle::titleMaxLines, id);
+                QTextLayout layout;
+                const QRectF rect = block.metrics.textRect;
+                CanvasBlockStyle::layoutTitle(
+                    layout, CanvasBlockStyle::titleText(block.item().text),
+                    CanvasBlockStyle::titleFont(block.item()), rect.width());
+                QCOMPARE(layout.lineCount(), CanvasBlockStyle::titleMaxLines);
+                const QTextLine last = layout.lineAt(layout.lineCount() - 1);
+                QVERIFY2(last.y() + last.height() <= rect.height() + 0.01, id);
+                QVERIFY2(last.naturalTextWidth() <= rect.width(), id);
+                const QString lastText = layout.text().mid(last.textStart(), last.textLength());
+                QVERIFY2(lastText.endsWith(QChar(0x2026)), qPrintable(lastText));
+            }
+            QVERIFY(w.block("child").frame.height() < 30);
+            QVERIFY(!w.block("huge").frame.intersects(w.block("words").frame));
+            QVERIFY(!w.block("words").frame.intersects(w.block("after").frame));
+            QImage image(900, 600, QImage::Format_ARGB32_Premultiplied);
+            w.canvas->render(&image, QPoint(), QRegion(0, 0, 900, 600));
+        }
+        // A title that its lines hold is laid out whole, without an ellipsis.
+        QTextLayout layout;
+        const QString shortTitle = QStringLiteral("Short enough");
+        CanvasBlockStyle::layoutTitle(layout, shortTitle, CanvasBlockStyle::font(13), 145);
+        QCOMPARE(layout.text(), shortTitle);
+    }
+
     void undoneEditsShowTheEarlierSizesAgain() {
         auto s = test::session(sampleItems());
         CanvasWindow w(s);

@@ -293,6 +293,23 @@ private slots:
         QVERIFY(after[2].bold);
     }
 
+    void orgTextIsPastedAsHeadlinesWithNotesAndChecks() {
+        m_app->newDocument();
+        m_app->load(outline({itemWith("a", "A")}, "a"));
+        m_app->list().setFocus();
+        // As Markdown, "** DONE Milk" would be a bold-less paragraph of the first bullet.
+        QGuiApplication::clipboard()->setText(
+            QStringLiteral("* Shopping\n** DONE Milk :dairy:\nFrom the farm\n** Bread\n"));
+        WindowFixture::key(Qt::Key_V, Qt::ControlModifier);
+        const ItemList& items = m_app->session().snapshot.document.items;
+        QCOMPARE(items.size(), 2u);
+        QCOMPARE(items[1].text, std::string("Shopping"));
+        QCOMPARE(items[1].children.size(), 2u);
+        QCOMPARE(items[1].children[0].text, std::string("Milk"));
+        QVERIFY(items[1].children[0].checked);
+        QCOMPARE(items[1].children[0].note, std::string("From the farm"));
+    }
+
     void hoistingWithTheKeyAndTheHoistBar() {
         m_app->newDocument();
         m_app->load(outline(

@@ -40,6 +40,8 @@ std::vector<std::string> helpLanguages() {
 const std::set<std::string> kNotCatalogKeys = {
     "palette.search", // accessibility identifiers of the command palette
     "palette.list",
+    "org.opml.opml", // the OPML file type's identifier, beside the Org error keys
+    "org.freedesktop.FileManager1", // the desktop file manager's D-Bus service and interface
 };
 
 // Every quoted string in the project's sources that looks like a catalog key of a namespace

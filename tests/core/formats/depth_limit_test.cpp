@@ -32,16 +32,33 @@ std::string compactChain(int depth) {
 
 } // namespace
 
-TEST(DepthLimit, BackupReadsTheDeepestItemAndRefusesOneLevelMoreAsNotJSON) {
+TEST(DepthLimit, BackupReadsTheDeepestItemAndRefusesOneLevelMoreAsTooDeep) {
     ItemList deepest = chain(kMaxItemDepth);
     auto read = BackupCodec::decode(backupOf(deepest));
     ASSERT_TRUE(read.ok());
     EXPECT_EQ(chainDepth(read.value().documents[0].items), kMaxItemDepth);
     EXPECT_EQ(read.value().documents[0].items, deepest);
 
-    auto refused = BackupCodec::decode(compactChain(kMaxItemDepth + 1));
+    // Reported as what it is, not as text that is not JSON.
+    for (int depth : {kMaxItemDepth + 1, kMaxItemDepth + 2, 3 * kMaxItemDepth}) {
+        auto refused = BackupCodec::decode(compactChain(depth));
+        ASSERT_FALSE(refused.ok());
+        EXPECT_EQ(refused.error(), BackupError::plain(BackupError::Kind::tooDeep)) << depth;
+        EXPECT_EQ(refused.error().catalogKey(), "backup.error.tooDeep");
+    }
+}
+
+TEST(DepthLimit, DeepJSONOutsideTheItemsIsStillNotJSON) {
+    // An unknown member of a shallow item nests arrays past the parser's depth.
+    std::string text =
+        R"({"format":"velmora","version":1,"documents":[{"id":"d","title":"T","items":[)"
+        R"({"id":"i","text":"","note":"","checked":false,"color":null,"collapsed":false,)"
+        R"("children":[],"x":)";
+    text += std::string(2 * kMaxItemDepth + 10, '[') + std::string(2 * kMaxItemDepth + 10, ']');
+    text += R"(}]}],"settings":{"openMode":"tab","view":"list","showAllNotes":false}})";
+    auto refused = BackupCodec::decode(text);
     ASSERT_FALSE(refused.ok());
-    EXPECT_EQ(refused.error(), BackupError::plain(BackupError::Kind::notJSON));
+    EXPECT_EQ(refused.error().kind, BackupError::Kind::notJSON);
 }
 
 TEST(DepthLimit, DocumentFileRefusesTooDeepItems) {
@@ -50,7 +67,14 @@ TEST(DepthLimit, DocumentFileRefusesTooDeepItems) {
     EXPECT_EQ(chainDepth(read.value().document.items), kMaxItemDepth);
     auto refused = NativeDocumentCodec::decode(compactChain(kMaxItemDepth + 1));
     ASSERT_FALSE(refused.ok());
-    EXPECT_EQ(refused.error().backup.kind, BackupError::Kind::notJSON);
+    EXPECT_EQ(refused.error().backup.kind, BackupError::Kind::tooDeep);
+    // A document saved one level too deep (an item added under the deepest one and typed in).
+    ItemList tooDeep = chain(kMaxItemDepth + 1);
+    EditorSnapshot snapshot;
+    snapshot.document = TreeDocument{"d", "Deep", tooDeep};
+    auto saved = NativeDocumentCodec::decode(NativeDocumentCodec::encode(snapshot, {}));
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(saved.error().backup.kind, BackupError::Kind::tooDeep);
 }
 
 TEST(DepthLimit, JSONNestedAMillionLevelsIsNotJSON) {
@@ -72,6 +96,14 @@ TEST(DepthLimit, OPMLReadsTheDeepestOutlineAndNamesTheLineOfOneLevelMore) {
     ASSERT_FALSE(refused.ok());
     // Six lines of prologue and head, then one outline per line from depth 0.
     EXPECT_EQ(refused.error().line, 7 + kMaxItemDepth + 1);
+    EXPECT_TRUE(refused.error().tooDeep);
+    EXPECT_EQ(refused.error().catalogKey(), "opml.error.tooDeep %lld");
+
+    // Damaged XML keeps its own message.
+    auto damaged = OPMLCodec::decode("<opml><body><outline></body></opml>", "", counter());
+    ASSERT_FALSE(damaged.ok());
+    EXPECT_FALSE(damaged.error().tooDeep);
+    EXPECT_EQ(damaged.error().catalogKey(), "opml.error.malformed %lld");
 }
 
 TEST(DepthLimit, OPMLWithAMillionNestedElementsDoesNotCrash) {
@@ -81,6 +113,7 @@ TEST(DepthLimit, OPMLWithAMillionNestedElementsDoesNotCrash) {
     auto refused = OPMLCodec::decode("<opml><body>" + outlines, "", counter());
     ASSERT_FALSE(refused.ok());
     EXPECT_EQ(refused.error().line, 1);
+    EXPECT_TRUE(refused.error().tooDeep);
 
     std::string junk;
     for (int i = 0; i < 1'000'000; ++i)

@@ -107,6 +107,36 @@ TEST(MarkdownWriter, EscapesWhatWouldOtherwiseReadAsMarkup) {
                                                                     "  \\> nor a quote\n");
 }
 
+TEST(MarkdownWriter, EscapesIndentedNoteLinesThatWouldStartABlock) {
+    ItemList items{noted("Plan", "Steps:\n  - sub point\n   # not a heading\n\t1. nor a list")};
+    EXPECT_EQ(MarkdownCodec::encode(items, {.taskMarkers = false}), "- Plan\n"
+                                                                    "\n"
+                                                                    "  Steps:\n"
+                                                                    "    \\- sub point\n"
+                                                                    "     \\# not a heading\n"
+                                                                    "  \t\\1. nor a list\n");
+}
+
+TEST(MarkdownWriter, ALongerFenceClosesACodeBlockWrittenAsItIs) {
+    ItemList items{noted("Code", "```\n- inside\n`````\n- after")};
+    EXPECT_EQ(MarkdownCodec::encode(items, {.taskMarkers = false}), "- Code\n"
+                                                                    "\n"
+                                                                    "  ```\n"
+                                                                    "  - inside\n"
+                                                                    "  `````\n"
+                                                                    "  \\- after\n");
+}
+
+TEST(MarkdownWriter, BreaksATitleLineEndingInABackslashWithTwoBlanks) {
+    ItemList items{item("a\\\nb"), item("c\\\\\nd"), item("e\\ \nf")};
+    EXPECT_EQ(MarkdownCodec::encode(items, {.taskMarkers = false}), "- a\\  \n"
+                                                                    "  b\n"
+                                                                    "- c\\\\\\\n"
+                                                                    "  d\n"
+                                                                    "- e\\ \\\n"
+                                                                    "  f\n");
+}
+
 // --- Round trip ------------------------------------------------------------------------------
 
 TEST(MarkdownCodec, ImportOfTheExportGivesBackTreeTextsNotesChecksAndBold) {
@@ -129,6 +159,12 @@ TEST(MarkdownCodec, ImportOfTheExportGivesBackTreeTextsNotesChecksAndBold) {
         item("tab\tinside"),
         item("--"),
         item("---", {item("- -")}),
+        noted("a\\\nb", "c"),
+        item("odd run\\\\\\\nx\\\ny\\\\\nz"),
+        item("\\\n\\\\"),
+        item("blank after\\ \nand before\n  \\\nlast"),
+        noted("Notes", "Steps:\n  - sub point\n    1. deeper\n   # not a heading\n\t> nor a quote"),
+        noted("Longer fence", "```\n- inside\n````\n- after\n~~~~\n~~~\n# still code\n~~~~~"),
     };
     for (bool markers : {true, false}) {
         std::string written = MarkdownCodec::encode(items, {.taskMarkers = markers});
@@ -196,6 +232,16 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"ParagraphsWithoutAListBecomeItems", "Shopping:\n- milk\n\nAnother\nline\n",
                  "Shopping:\n  milk\nAnother {line}\n"},
         ReadCase{"RulesAndUnderlinesCarryNoText", "- a\n\n---\n\n* * *\n- b\n===\n", "a\nb\n"},
+        ReadCase{"ClosingHashesOnlyAfterABlank", "# Learn C#\n## Tags ##\n## F#\n# C# #\n",
+                 "Learn C#\n  Tags\n  F#\nC#\n"},
+        ReadCase{"ALongerFenceClosesTheCodeBlock", "- a\n\n  ```\n  - code\n  `````\n- b\n",
+                 "a {```|- code|`````}\nb\n"},
+        ReadCase{"AShorterFenceDoesNot", "- a\n\n  ~~~~\n  ~~~\n  - code\n  ~~~~\n- b\n",
+                 "a {~~~~|~~~|- code|~~~~}\nb\n"},
+        ReadCase{"AnEscapedBackslashEndsNoTitleLine", "- a\\\\\n  b\n- c\\\\\\\n  d\n- e\\\n  f\n",
+                 "a\\\\ {b}\nc\\\\|d\ne|f\n"},
+        ReadCase{"TwoBlanksBreakATitleLineEndingInABackslash",
+                 "- a\\  \n  b\n- c  \n  d\n- e\\ \n  f\n", "a\\|b\nc {d}\ne\\ {f}\n"},
         ReadCase{"CarriageReturnsAndByteOrderMark", "\xEF\xBB\xBF- a\r\n  - b\r- c", "a\n  b\nc\n"},
         ReadCase{"EmptyText", "", ""}),
     [](const auto& param) { return std::string(param.param.name); });

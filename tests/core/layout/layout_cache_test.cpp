@@ -177,23 +177,38 @@ void expectVisibleMatches(const TreeLayoutCache::Tree& tree, const TreeLayoutRes
     }
 }
 
-// Every shown item's block, found along its path, is the reference's block.
+// Every shown item's block, found along its path, is the reference's block; an item that is
+// not shown (hidden when completed, or inside a collapsed branch) is found nowhere, not even
+// as the block of a sibling beside it.
 void expectLocated(const TreeLayoutCache::Tree& tree, const TreeLayoutResult& expected,
                    const ItemList& documentItems, const std::optional<std::string>& hoistRoot) {
     std::vector<int> rootPath;
     if (hoistRoot)
         rootPath = TreeOps::pathOf(documentItems, *hoistRoot).value_or(std::vector<int>{});
-    for (const auto& b : expected.blocks) {
-        auto path = *TreeOps::pathOf(documentItems, b.id);
+    std::set<std::string> shown;
+    for (const auto& b : expected.blocks)
+        shown.insert(b.id);
+    for (const auto& id : allIds(documentItems)) {
+        auto path = *TreeOps::pathOf(documentItems, id);
         if (hoistRoot) {
+            if (path.size() < rootPath.size() ||
+                !std::equal(rootPath.begin(), rootPath.end(), path.begin()))
+                continue;
             path.erase(path.begin(), path.begin() + std::ptrdiff_t(rootPath.size()));
             path.insert(path.begin(), 0);
         }
         const auto located = LayoutQuery::locate(tree, path);
-        ASSERT_TRUE(located) << b.id;
-        EXPECT_EQ(located->block.entry->node->id, b.id);
-        EXPECT_EQ(located->block.frame, b.frame) << b.id;
-        EXPECT_EQ(static_cast<int>(located->ancestors.size()), b.depth);
+        if (!shown.contains(id)) {
+            EXPECT_FALSE(located) << id << " is not shown but was found as "
+                                  << located->block.entry->node->id;
+            continue;
+        }
+        const auto b = std::find_if(expected.blocks.begin(), expected.blocks.end(),
+                                    [&](const PlacedBlock& block) { return block.id == id; });
+        ASSERT_TRUE(located) << id;
+        EXPECT_EQ(located->block.entry->node->id, id);
+        EXPECT_EQ(located->block.frame, b->frame) << id;
+        EXPECT_EQ(static_cast<int>(located->ancestors.size()), b->depth);
     }
 }
 

@@ -29,6 +29,28 @@ std::map<std::string, std::vector<int>> referencePaths(const ItemList& items) {
     return paths;
 }
 
+// Whether the index carried over by edits holds what a fresh build of the tree holds: every
+// id of the tree (and of the tree before the edit) under the same parent, and nothing else.
+::testing::AssertionResult sameAsFreshBuild(const ItemList& items,
+                                            const std::vector<std::string>& idsBefore,
+                                            const std::map<std::string, std::vector<int>>& paths) {
+    const auto derived = items.idIndex();
+    const IdIndex fresh = IdIndex::build(items);
+    if (derived->ambiguous != fresh.ambiguous || derived->parents.size() != fresh.parents.size())
+        return ::testing::AssertionFailure()
+               << derived->parents.size() << " entries, a fresh build has " << fresh.parents.size();
+    auto differs = [&](const std::string& id) {
+        return derived->parents.find(idKey(id)) != fresh.parents.find(idKey(id));
+    };
+    for (const auto& id : idsBefore)
+        if (differs(id))
+            return ::testing::AssertionFailure() << "the parent of " << id << " differs";
+    for (const auto& [id, path] : paths)
+        if (differs(id))
+            return ::testing::AssertionFailure() << "the parent of " << id << " differs";
+    return ::testing::AssertionSuccess();
+}
+
 Item randomTree(std::mt19937& rng, int& serial, int depth, int budget) {
     Item item = leaf("i" + std::to_string(serial++));
     std::vector<Item> children;
@@ -184,6 +206,7 @@ TEST(IdIndex, LocateAgreesWithAScanAfterRandomEdits) {
             break;
         }
         auto now = referencePaths(d.items);
+        ASSERT_TRUE(sameAsFreshBuild(d.items, all, now)) << "step " << step;
         for (int probe = 0; probe < 20; ++probe) {
             const auto& id = all[pick(rng)];
             auto expected = now.count(id) ? std::optional(now[id]) : std::nullopt;

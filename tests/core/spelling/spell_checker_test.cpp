@@ -73,6 +73,17 @@ TEST(SpellChecker, AddedWordsAcceptTheirCapitalisationsIgnoredOnlyThemselves) {
     EXPECT_FALSE(checker->isCorrect("Zorp"));
 }
 
+TEST(SpellChecker, IgnoredWordsStayAcceptedWhenAnAddedWordResetsTheMemory) {
+    const auto checker = openTest("en_US");
+    ASSERT_TRUE(checker);
+    EXPECT_FALSE(checker->isCorrect("zorp"));
+    checker->ignore("zorp");
+    checker->addWord("ostrevo");
+    EXPECT_EQ(checker->known("zorp"), SpellVerdict::unknown); // the memory was reset
+    EXPECT_TRUE(checker->isCorrect("zorp"));
+    EXPECT_FALSE(checker->isCorrect("Zorp"));
+}
+
 TEST(SpellChecker, ConvertsWordsForADictionaryInAnEightBitEncoding) {
     // pl_PL is stored in ISO 8859-2: words go in and suggestions come back as UTF-8.
     const auto checker = openTest("pl_PL");
