@@ -556,8 +556,9 @@ private slots:
     void anotherProgramsVersionArrivingDuringABackgroundWriteIsKept() {
         m_app->controller().setAutosaveDelay(60'000);
         VelmoraDocument* document = openSaved({{"a", "Start"}});
-        const QByteArray theirs = DocumentCodec::encodeNative(outline({{"t", "Theirs"}}),
-                                                              DocumentCodec::defaultSettings());
+        // Another document, so that it cannot be merged and the question shows what was kept.
+        const QByteArray theirs = DocumentCodec::encodeNative(
+            outline({{"t", "Theirs"}}, "another"), DocumentCodec::defaultSettings());
         std::atomic<int> replaced = 0;
         VelmoraDocument::setBeforeLastLookForTesting([&](const QString& path) {
             if (replaced++ == 0) {

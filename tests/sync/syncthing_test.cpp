@@ -215,14 +215,19 @@ public:
         return true;
     }
 
-    // Writes as the application does: a whole new file renamed over the old one.
+    // Writes as the application does: a whole new file renamed over the old one, after taking
+    // in what the sync tool brought meanwhile, looked at once more just before the rename.
     void write() {
-        EditorSnapshot snapshot;
-        snapshot.document = document;
-        m_bytes = NativeDocumentCodec::encode(snapshot, BackupSettings{});
+        absorbFile();
         const fs::path temporary = m_scratch / "document.tmp";
-        std::ofstream(temporary, std::ios::binary) << m_bytes;
+        do {
+            EditorSnapshot snapshot;
+            snapshot.document = document;
+            m_written = NativeDocumentCodec::encode(snapshot, BackupSettings{});
+            std::ofstream(temporary, std::ios::binary) << m_written;
+        } while (absorbFile());
         fs::rename(temporary, file());
+        m_bytes = m_written;
         m_versions.push_back(document);
     }
 
@@ -242,17 +247,7 @@ public:
             fs::remove(entry.path());
             changed = true;
         }
-        const std::string bytes = slurp(file());
-        if (bytes != m_bytes) {
-            if (auto theirs = NativeDocumentCodec::decode(bytes)) {
-                const TreeDocument& base =
-                    DocumentMerge::commonVersion(m_versions, theirs.value().document);
-                document = DocumentMerge::merge(base, document, theirs.value().document).document;
-                m_versions = {theirs.value().document};
-                m_bytes = bytes;
-                changed = true;
-            }
-        }
+        changed = absorbFile() || changed;
         if (m_versions.empty() || !(document == m_versions.back())) {
             write();
             changed = true;
@@ -263,11 +258,28 @@ public:
     [[nodiscard]] fs::path file() const { return m_folder / "Plan.quenlith"; }
 
 private:
+    // Merges the file in when another program changed it since this side last read or wrote
+    // it. Whether it did.
+    bool absorbFile() {
+        const std::string bytes = slurp(file());
+        if (bytes.empty() || bytes == m_bytes)
+            return false;
+        auto theirs = NativeDocumentCodec::decode(bytes);
+        if (!theirs)
+            return false;
+        const TreeDocument& base = DocumentMerge::commonVersion(m_versions, theirs.value().document);
+        document = DocumentMerge::merge(base, document, theirs.value().document).document;
+        m_versions = {theirs.value().document};
+        m_bytes = bytes;
+        return true;
+    }
+
     fs::path m_folder;
     fs::path m_scratch;
     // The version last read, then each one written since.
     std::vector<TreeDocument> m_versions;
     std::string m_bytes;
+    std::string m_written;
 };
 
 std::vector<std::string> allTexts(const ItemList& items) {
