@@ -1,4 +1,5 @@
 #include "core/formats/markdown_syntax.hpp"
+#include "core/model/text.hpp"
 
 namespace velmora::MarkdownSyntax {
 namespace {
@@ -166,6 +167,36 @@ bool needsEscape(std::string_view title) {
     std::string_view rest = title.substr(backslashes);
     // After the writer's "- ", a title of dashes would make the whole line a rule.
     return taskMarker(rest).has_value() || isWholeBold(rest) || isRule("- " + std::string(rest));
+}
+
+std::optional<TextFault> textFault(std::string_view data) {
+    std::size_t nul = data.find('\0');
+    std::string_view checked = data.substr(0, nul);
+    std::optional<TextFault> fault;
+    if (!Text::isValidUTF8(checked)) {
+        // Narrow down to the first line that is not valid on its own.
+        std::size_t start = 0;
+        while (start <= checked.size()) {
+            std::size_t end = checked.find('\n', start);
+            std::string_view line = checked.substr(
+                start, end == std::string_view::npos ? std::string_view::npos : end - start);
+            if (!Text::isValidUTF8(line)) {
+                fault = TextFault{false, 1};
+                checked = checked.substr(0, start);
+                break;
+            }
+            if (end == std::string_view::npos)
+                break;
+            start = end + 1;
+        }
+    } else if (nul != std::string_view::npos) {
+        fault = TextFault{true, 1};
+    }
+    if (fault) {
+        for (char c : checked)
+            fault->line += c == '\n';
+    }
+    return fault;
 }
 
 } // namespace velmora::MarkdownSyntax

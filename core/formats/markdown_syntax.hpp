@@ -79,4 +79,12 @@ struct TaskMarker {
 // begins with a backslash before such a title.
 [[nodiscard]] bool needsEscape(std::string_view title);
 
+// The first fault that makes `data` no text: a line that is not UTF-8, or else a NUL byte, with
+// the 1-based line it stands on. Text readers refuse such data before reading a line of it.
+struct TextFault {
+    bool binary = false;
+    std::size_t line = 1;
+};
+[[nodiscard]] std::optional<TextFault> textFault(std::string_view data);
+
 } // namespace velmora::MarkdownSyntax

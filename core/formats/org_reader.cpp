@@ -16,33 +16,11 @@ using namespace OrgSyntax;
 
 // The first byte that makes the data no text, as an error with its line.
 std::optional<OrgError> textFault(std::string_view data) {
-    std::size_t nul = data.find('\0');
-    std::string_view checked = data.substr(0, nul);
-    std::optional<OrgError> fault;
-    if (!Text::isValidUTF8(checked)) {
-        std::size_t start = 0;
-        while (start <= checked.size()) {
-            std::size_t end = checked.find('\n', start);
-            std::string_view line = checked.substr(
-                start, end == std::string_view::npos ? std::string_view::npos : end - start);
-            if (!Text::isValidUTF8(line)) {
-                fault = OrgError{OrgError::Kind::encoding, 0};
-                checked = checked.substr(0, start);
-                break;
-            }
-            if (end == std::string_view::npos)
-                break;
-            start = end + 1;
-        }
-    } else if (nul != std::string_view::npos) {
-        fault = OrgError{OrgError::Kind::binary, 0};
-    }
-    if (fault) {
-        fault->line = 1;
-        for (char c : checked)
-            fault->line += c == '\n';
-    }
-    return fault;
+    auto fault = MarkdownSyntax::textFault(data);
+    if (!fault)
+        return std::nullopt;
+    return OrgError{fault->binary ? OrgError::Kind::binary : OrgError::Kind::encoding,
+                    static_cast<std::int64_t>(fault->line)};
 }
 
 bool isBlank(char c) {
