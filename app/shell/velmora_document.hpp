@@ -207,6 +207,10 @@ public:
     // selects the first copy a conflict kept. Nothing, and the document unchanged, when the
     // file cannot be read, holds another document, or no version of it was read or written.
     std::optional<MergeSummary> mergeFromDisk(const Preferences& preferences);
+    // Whether the file now holds a version of this document made without something the window
+    // shows (typing since written, or a write of ours the other program never saw), so that
+    // taking it in as it is would lose that.
+    [[nodiscard]] bool diskVersionMissesOurs() const;
     // What the status line says about the last change from outside until the next change
     // ("Merged changes from another program"); empty when nothing.
     [[nodiscard]] const QString& statusNote() const { return m_statusNote; }

@@ -65,7 +65,8 @@ bool VelmoraDocumentController::settleWithDisk(VelmoraDocument* document, bool u
     }
     const QString version = document->versionOnDisk();
     const bool seen = version == entry->settledVersion;
-    if (!document->hasUnautosavedChanges() && !userWaiting) {
+    // Autosaved typing is the user's too: a version made before that write is merged with it.
+    if (!document->hasUnautosavedChanges() && !userWaiting && !document->diskVersionMissesOurs()) {
         // Nothing of the user's would be lost: the other program's version simply shows. One
         // that cannot be read (still being written, say) is tried again when it changes.
         if (seen || !takeTheirs(document, false)) {

@@ -87,6 +87,24 @@ void VelmoraDocument::rememberWritten(const TreeDocument& document) {
     m_diskVersions.push_back(document);
 }
 
+bool VelmoraDocument::diskVersionMissesOurs() const {
+    if (m_diskVersions.empty() || m_filePath.isEmpty()) {
+        return false;
+    }
+    QFile file(m_filePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    auto decoded = DocumentCodec::decodeNative(file.readAll());
+    const auto* loaded = std::get_if<DocumentCodec::Loaded>(&decoded);
+    if (!loaded || loaded->snapshot.document.id != m_diskVersions.front().id) {
+        return false;
+    }
+    const TreeDocument& base = DocumentMerge::commonVersion(m_diskVersions,
+                                                            loaded->snapshot.document);
+    return !(documentWithDraft() == base);
+}
+
 std::optional<MergeSummary> VelmoraDocument::mergeFromDisk(const Preferences& preferences) {
     finishWriting();
     if (m_diskVersions.empty() || m_filePath.isEmpty()) {

@@ -276,6 +276,26 @@ private slots:
         QVERIFY(m_app->dialogs().askedAboutConflicts.isEmpty());
     }
 
+    // Typing that autosave already wrote is kept when another program (a sync tool) brings a
+    // version made before that write: it is merged, not taken as it is. Before, the window took
+    // the other version and the typed words vanished from the item and the file.
+    void autosavedTypingSurvivesAnOlderVersionFromElsewhere() {
+        VelmoraDocument* document = openSaved({{"a", "Museum"}, {"b", "Walk"}});
+        m_app->controller().setAutosaveDelay(30);
+        m_app->editor().selectAll();
+        WindowFixture::type(QStringLiteral("Museum and gallery"));
+        QTRY_COMPARE(titlesIn(m_path).value(0), QStringLiteral("Museum and gallery"));
+        QTRY_VERIFY(!document->hasUnautosavedChanges());
+        writeTheirs(m_path, outline({{"a", "Museum"}, {"b", "Walk with a guide"}}), true);
+
+        const QStringList merged{QStringLiteral("Museum and gallery"),
+                                 QStringLiteral("Walk with a guide")};
+        QTRY_COMPARE(titlesIn(m_path), merged);
+        QCOMPARE(QString::fromStdString(document->documentWithDraft().items.front().text),
+                 QStringLiteral("Museum and gallery"));
+        QVERIFY(m_app->dialogs().askedAboutConflicts.isEmpty());
+    }
+
     // The same title changed here and elsewhere: both are kept, the other program's right after
     // the user's and selected, a notice says how many, and the file holds both at once.
     void conflictingTitlesAreKeptSideBySideAndAnnounced() {
