@@ -156,12 +156,8 @@ bool ImportExportFlows::importBackup(QWidget* parent) {
 
 bool ImportExportFlows::exportOPML(VelmoraDocument& document, QWidget* parent) {
     const TreeDocument tree = document.documentWithDraft();
-    const QByteArray text = DocumentCodec::encodeOPML(tree);
-    const QString path = exportPath(document, parent, QStringLiteral(".opml"), opmlFilter());
-    if (path.isEmpty()) {
-        return false;
-    }
-    return write(parent, path, text);
+    return exportFile(document, parent, QStringLiteral(".opml"), opmlFilter(),
+                      DocumentCodec::encodeOPML(tree));
 }
 
 QString ImportExportFlows::exportPath(VelmoraDocument& document, QWidget* parent,
@@ -174,8 +170,8 @@ QString ImportExportFlows::exportPath(VelmoraDocument& document, QWidget* parent
                                   ? QDir::homePath()
                                   : QFileInfo(document.filePath()).absolutePath();
     return withExtension(m_dialogs.saveFileName(parent, directory,
-                                                 DocumentCodec::safeFileName(title) + extension,
-                                                 {filter}),
+                                                DocumentCodec::safeFileName(title) + extension,
+                                                {filter}),
                          extension);
 }
 
@@ -187,13 +183,9 @@ QString ImportExportFlows::withExtension(const QString& path, const QString& ext
 }
 
 bool ImportExportFlows::exportMarkdown(VelmoraDocument& document, QWidget* parent) {
-    const QByteArray text = DocumentCodec::encodeMarkdown(document.documentWithDraft(),
-                                                          document.session().checksVisible);
-    const QString path = exportPath(document, parent, QStringLiteral(".md"), markdownFilter());
-    if (path.isEmpty()) {
-        return false;
-    }
-    return write(parent, path, text);
+    return exportFile(document, parent, QStringLiteral(".md"), markdownFilter(),
+                      DocumentCodec::encodeMarkdown(document.documentWithDraft(),
+                                                    document.session().checksVisible));
 }
 
 VelmoraDocument* ImportExportFlows::importMarkdown(QWidget* parent) {
@@ -203,21 +195,13 @@ VelmoraDocument* ImportExportFlows::importMarkdown(QWidget* parent) {
         return nullptr;
     }
     // Markdown has no title of its own: the document is named after the file.
-    auto decoded = DocumentCodec::decodeMarkdown(*data, QFileInfo(chosen).completeBaseName());
-    if (const auto* message = std::get_if<QString>(&decoded)) {
-        m_dialogs.alert(parent, *message, {});
-        return nullptr;
-    }
-    return showImported(std::get<TreeDocument>(std::move(decoded)));
+    return showDecoded(parent,
+                       DocumentCodec::decodeMarkdown(*data, QFileInfo(chosen).completeBaseName()));
 }
 
 bool ImportExportFlows::exportOrg(VelmoraDocument& document, QWidget* parent) {
-    const QByteArray text = DocumentCodec::encodeOrg(document.documentWithDraft());
-    const QString path = exportPath(document, parent, QStringLiteral(".org"), orgFilter());
-    if (path.isEmpty()) {
-        return false;
-    }
-    return write(parent, path, text);
+    return exportFile(document, parent, QStringLiteral(".org"), orgFilter(),
+                      DocumentCodec::encodeOrg(document.documentWithDraft()));
 }
 
 VelmoraDocument* ImportExportFlows::importOrg(QWidget* parent) {
@@ -226,21 +210,13 @@ VelmoraDocument* ImportExportFlows::importOrg(QWidget* parent) {
     if (!data) {
         return nullptr;
     }
-    auto decoded = DocumentCodec::decodeOrg(*data, QFileInfo(chosen).completeBaseName());
-    if (const auto* message = std::get_if<QString>(&decoded)) {
-        m_dialogs.alert(parent, *message, {});
-        return nullptr;
-    }
-    return showImported(std::get<TreeDocument>(std::move(decoded)));
+    return showDecoded(parent,
+                       DocumentCodec::decodeOrg(*data, QFileInfo(chosen).completeBaseName()));
 }
 
 bool ImportExportFlows::exportWebPage(VelmoraDocument& document, QWidget* parent) {
-    const QByteArray page = DocumentCodec::encodeWebPage(document.documentWithDraft());
-    const QString path = exportPath(document, parent, QStringLiteral(".html"), webPageFilter());
-    if (path.isEmpty()) {
-        return false;
-    }
-    return write(parent, path, page);
+    return exportFile(document, parent, QStringLiteral(".html"), webPageFilter(),
+                      DocumentCodec::encodeWebPage(document.documentWithDraft()));
 }
 
 VelmoraDocument* ImportExportFlows::importOPML(QWidget* parent) {
@@ -249,7 +225,22 @@ VelmoraDocument* ImportExportFlows::importOPML(QWidget* parent) {
     if (!data) {
         return nullptr;
     }
-    auto decoded = DocumentCodec::decodeOPML(*data, localized(QStringLiteral("document.imported")));
+    return showDecoded(
+        parent, DocumentCodec::decodeOPML(*data, localized(QStringLiteral("document.imported"))));
+}
+
+bool ImportExportFlows::exportFile(VelmoraDocument& document, QWidget* parent,
+                                   const QString& extension, const QString& filter,
+                                   const QByteArray& bytes) {
+    const QString path = exportPath(document, parent, extension, filter);
+    if (path.isEmpty()) {
+        return false;
+    }
+    return write(parent, path, bytes);
+}
+
+VelmoraDocument* ImportExportFlows::showDecoded(QWidget* parent,
+                                                std::variant<TreeDocument, QString> decoded) {
     if (const auto* message = std::get_if<QString>(&decoded)) {
         m_dialogs.alert(parent, *message, {});
         return nullptr;

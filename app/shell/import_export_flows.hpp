@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <optional>
+#include <variant>
 
 class QWidget;
 
@@ -44,8 +45,8 @@ public:
     // The document as one self-contained web page.
     bool exportWebPage(VelmoraDocument& document, QWidget* parent);
 
-    // The path with the extension (".json", ".opml", ".md", ".org", ".html") added unless it already ends with
-    // it, in any case, so that Import finds what Export wrote.
+    // The path with the extension (".json", ".opml", ".md", ".org", ".html") added unless it
+    // already ends with it, in any case, so that Import finds what Export wrote.
     [[nodiscard]] static QString withExtension(const QString& path, const QString& extension);
 
 private:
@@ -57,8 +58,13 @@ private:
     // the answer carries the extension.
     QString exportPath(VelmoraDocument& document, QWidget* parent, const QString& extension,
                        const QString& filter);
+    // Writes an export of the document where the save panel says; whether it was written.
+    bool exportFile(VelmoraDocument& document, QWidget* parent, const QString& extension,
+                    const QString& filter, const QByteArray& bytes);
     // Shows an imported document as a new untitled one.
     VelmoraDocument* showImported(TreeDocument imported);
+    // Shows a decoded document as a new untitled one, or alerts with the reader's message.
+    VelmoraDocument* showDecoded(QWidget* parent, std::variant<TreeDocument, QString> decoded);
 
     VelmoraDocumentController& m_controller;
     Dialogs& m_dialogs;
