@@ -19,6 +19,7 @@
 #include <fstream>
 #include <netinet/in.h>
 #include <random>
+#include <set>
 #include <signal.h>
 #include <spawn.h>
 #include <sstream>
@@ -228,22 +229,25 @@ public:
         } while (absorbFile());
         fs::rename(temporary, file());
         m_bytes = m_written;
+        m_writtenBytes.insert(m_written);
         m_versions.push_back(document);
     }
 
     // Takes in what the sync tool brought: the file merged with this side's version against
-    // the last version read or written, conflict copies folded in and removed; writes the
-    // result when it differs from the file. Whether anything happened.
+    // the last version read or written; writes the result when it differs from the file.
+    // A conflict copy is the version this side wrote and lost to the other side's: the editor
+    // still holds everything in it and merges the winning file against the version both
+    // started from, so the copy is removed here. The other side leaves it alone: folded in
+    // without that common version, the copy's checks and notes could not be told from the
+    // winner's. Whether anything happened.
     bool settle() {
         bool changed = false;
         for (const auto& entry : fs::directory_iterator(m_folder)) {
             const auto original = Library::conflictCopyOriginal(entry.path().filename().string());
             if (!original || *original != file().filename().string())
                 continue;
-            auto copy = NativeDocumentCodec::decode(slurp(entry.path()));
-            if (!copy)
+            if (!m_writtenBytes.contains(slurp(entry.path())))
                 continue;
-            document = DocumentMerge::mergeTwoWay(document, copy.value().document).document;
             fs::remove(entry.path());
             changed = true;
         }
@@ -280,6 +284,8 @@ private:
     std::vector<TreeDocument> m_versions;
     std::string m_bytes;
     std::string m_written;
+    // Every version this side wrote, to know its own conflict copies by.
+    std::set<std::string> m_writtenBytes;
 };
 
 std::vector<std::string> allTexts(const ItemList& items) {
