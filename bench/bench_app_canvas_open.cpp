@@ -2,10 +2,10 @@
 // read into a document (the model read), and the same read followed by the window showing the
 // tree view and painting its first screen (everything expanded). Opening should cost at most
 // twice the read at 1,000,000 items.
-#include "app/shell/preferences.hpp"
-#include "app/shell/velmora_document.hpp"
-#include "app/views/document_window_controller.hpp"
+#include "app/document/velmora_document.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/views/tree_canvas_view.hpp"
+#include "app/window/document_window_controller.hpp"
 #include "bench/outline_generator.hpp"
 #include "core/formats/native_document_codec.hpp"
 #include "core/model/tree_ops.hpp"

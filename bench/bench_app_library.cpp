@@ -3,9 +3,9 @@
 // within a frame (16 ms): the sidebar's first paint (built from the scan and painted at window
 // size, with the folders collapsed and expanded), a keystroke in the search field (it only
 // starts a background search), and putting a search's results on screen.
-#include "app/panels/library_controller.hpp"
-#include "app/panels/library_store.hpp"
-#include "app/shell/preferences.hpp"
+#include "app/library/library_controller.hpp"
+#include "app/library/library_store.hpp"
+#include "app/platform/preferences.hpp"
 #include "bench/outline_generator.hpp"
 #include "core/formats/native_document_codec.hpp"
 

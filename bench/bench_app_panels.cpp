@@ -1,13 +1,13 @@
 // The panels of a document window over a 100,000-item outline: opening the command palette,
 // one keystroke of its search, one keystroke of the help search, and the properties pane
 // following the selection. None of them should depend on the size of the outline.
+#include "app/document/velmora_document.hpp"
 #include "app/panels/command_palette.hpp"
 #include "app/panels/help_panel.hpp"
 #include "app/panels/inspector_controller.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/shell/velmora_document.hpp"
-#include "app/views/document_window_controller.hpp"
-#include "app/views/jump_panel.hpp"
+#include "app/platform/preferences.hpp"
+#include "app/window/document_window_controller.hpp"
+#include "app/window/jump_panel.hpp"
 #include "bench/outline_generator.hpp"
 #include "core/session/editor_session.hpp"
 

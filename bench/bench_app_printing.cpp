@@ -1,7 +1,7 @@
 // Printing a large outline as a list to PDF: laying the rows out and painting every page, as
 // File ▸ Export ▸ PDF does, and the page breaks alone.
-#include "app/panels/document_print_view.hpp"
-#include "app/panels/print_job.hpp"
+#include "app/printing/document_print_view.hpp"
+#include "app/printing/print_job.hpp"
 #include "bench/outline_generator.hpp"
 #include "core/layout/page_breaks.hpp"
 

@@ -2,7 +2,7 @@
 // character note (one paragraph, or twenty), with checking on and off, the event-loop share of
 // loading a long note (its words are looked up on a worker), and the words of a line.
 #include "app/panels/properties_controller.hpp"
-#include "app/shell/spell_service.hpp"
+#include "app/platform/spell_service.hpp"
 #include "app/views/item_text_editor.hpp"
 #include "app/views/spell_highlighter.hpp"
 #include "core/spelling/spell_checker.hpp"

@@ -3,13 +3,13 @@
 // record, the refresh and the repaint), the refresh and repaint alone after that change, and
 // a refresh that finds nothing changed. A keystroke should stay under 16 ms. Bulk edits of
 // every item (Select All, then Backspace, check or move) should stay within a few hundred ms.
-#include "app/shell/preferences.hpp"
-#include "app/shell/velmora_document.hpp"
-#include "app/views/document_window_controller.hpp"
+#include "app/document/velmora_document.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/views/item_text_editor.hpp"
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_rows.hpp"
 #include "app/views/list_outline_view.hpp"
+#include "app/window/document_window_controller.hpp"
 #include "bench/outline_generator.hpp"
 #include "core/model/tree_ops.hpp"
 #include "core/session/editor_session.hpp"

@@ -1,10 +1,10 @@
 #include "app/panels/command_palette.hpp"
 
 #include "app/panels/panel_support.hpp"
-#include "app/shell/localization.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/views/appearance.hpp"
-#include "app/views/keyboard_layout.hpp"
+#include "app/platform/appearance.hpp"
+#include "app/platform/keyboard_layout.hpp"
+#include "app/platform/localization.hpp"
+#include "app/platform/preferences.hpp"
 #include "core/commands/command_registry.hpp"
 #include "core/commands/key_map.hpp"
 

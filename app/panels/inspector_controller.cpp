@@ -2,9 +2,9 @@
 
 #include "app/panels/help_panel.hpp"
 #include "app/panels/properties_controller.hpp"
-#include "app/shell/localization.hpp"
-#include "app/shell/notifications.hpp"
-#include "app/shell/preferences.hpp"
+#include "app/platform/localization.hpp"
+#include "app/platform/notifications.hpp"
+#include "app/platform/preferences.hpp"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>

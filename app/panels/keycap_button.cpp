@@ -1,7 +1,7 @@
 #include "app/panels/keycap_button.hpp"
 
 #include "app/panels/panel_support.hpp"
-#include "app/views/appearance.hpp"
+#include "app/platform/appearance.hpp"
 
 #include <QApplication>
 #include <QFontMetrics>

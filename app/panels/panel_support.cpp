@@ -1,6 +1,6 @@
 #include "app/panels/panel_support.hpp"
 
-#include "app/shell/app_language.hpp"
+#include "app/platform/app_language.hpp"
 #include "core/commands/help_catalog.hpp"
 #include "core/commands/resources.hpp"
 

@@ -2,8 +2,8 @@
 
 #include "app/panels/panel_support.hpp"
 #include "app/panels/swatch_button.hpp"
-#include "app/shell/localization.hpp"
-#include "app/views/appearance.hpp"
+#include "app/platform/appearance.hpp"
+#include "app/platform/localization.hpp"
 #include "app/views/note_renderer.hpp"
 #include "app/views/spell_highlighter.hpp"
 #include "core/commands/command_registry.hpp"

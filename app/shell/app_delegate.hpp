@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/panels/library_host.hpp"
-#include "app/shell/main_menu.hpp"
-#include "app/views/document_view.hpp"
+#include "app/document/document_view.hpp"
+#include "app/library/library_host.hpp"
+#include "app/window/main_menu.hpp"
 
 #include <QObject>
 #include <QString>

@@ -2,12 +2,12 @@
 // windows and the list of open documents in the Window menu.
 #include "app/shell/app_delegate.hpp"
 
-#include "app/panels/toolbar_customizer.hpp"
-#include "app/shell/document_window.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/shell/toolbar_items.hpp"
-#include "app/shell/velmora_document.hpp"
+#include "app/document/velmora_document.hpp"
+#include "app/platform/preferences.hpp"
+#include "app/platform/toolbar_items.hpp"
+#include "app/settings/toolbar_customizer.hpp"
 #include "app/shell/velmora_document_controller.hpp"
+#include "app/window/document_window.hpp"
 
 namespace velmora {
 

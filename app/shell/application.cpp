@@ -1,22 +1,21 @@
 #include "app/shell/application.hpp"
 
+#include "app/platform/contrast_style.hpp"
+#include "app/platform/data_folder.hpp"
+#include "app/platform/dialogs.hpp"
+#include "app/platform/localization.hpp"
+#include "app/platform/notifications.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/app_delegate.hpp"
-#include "app/shell/dialogs.hpp"
-#include "app/shell/localization.hpp"
-#include "app/shell/notifications.hpp"
-#include "app/shell/preferences.hpp"
 #include "app/shell/single_instance.hpp"
 #include "app/shell/termination_signals.hpp"
 #include "app/shell/velmora_document_controller.hpp"
-#include "app/views/contrast_style.hpp"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QSessionManager>
-#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -36,11 +35,6 @@ void Application::configure(QCoreApplication& application) {
         }
         Localization::applyKeyNames();
     }
-}
-
-QString Application::dataFolder() {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
-        .filePath(QStringLiteral("ostrevo"));
 }
 
 QStringList Application::filesFromArguments(const QStringList& arguments) {
@@ -100,7 +94,7 @@ int Application::run(int argc, char** argv) {
     SingleInstance instance(SingleInstance::defaultServerName());
     // One instance per user and home: the untitled documents' autosaves in the data folder
     // are one instance's alone, whatever display or runtime folder a start names.
-    instance.setLockPath(SingleInstance::lockPathIn(dataFolder()));
+    instance.setLockPath(SingleInstance::lockPathIn(DataFolder::location()));
     switch (instance.claim(files)) {
     case SingleInstance::Claim::handedOver:
         return 0;
@@ -113,7 +107,7 @@ int Application::run(int argc, char** argv) {
     }
 
     QtDialogs dialogs;
-    AppDelegate delegate(dialogs, dataFolder());
+    AppDelegate delegate(dialogs, DataFolder::location());
     QObject::connect(&instance, &SingleInstance::activated, &delegate,
                      [&delegate](const QStringList& paths) { delegate.reopen(paths); });
     // Logging out saves like quitting does.

@@ -14,9 +14,6 @@ namespace Application {
 // its icon and the desktop file it belongs to.
 void configure(QCoreApplication& application);
 
-// The folder of autosaves and the list of documents to reopen.
-[[nodiscard]] QString dataFolder();
-
 // The files named on the command line, as absolute paths.
 [[nodiscard]] QStringList filesFromArguments(const QStringList& arguments);
 

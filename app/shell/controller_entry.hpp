@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/shell/document_window.hpp"
-#include "app/shell/velmora_document.hpp"
+#include "app/document/document_view.hpp"
+#include "app/document/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
-#include "app/views/document_view.hpp"
+#include "app/window/document_window.hpp"
 
 #include <QPointer>
 #include <QTimer>

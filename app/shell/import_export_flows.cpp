@@ -1,10 +1,10 @@
 #include "app/shell/import_export_flows.hpp"
 
-#include "app/shell/dialogs.hpp"
-#include "app/shell/document_codec.hpp"
-#include "app/shell/localization.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/shell/velmora_document.hpp"
+#include "app/document/document_codec.hpp"
+#include "app/document/velmora_document.hpp"
+#include "app/platform/dialogs.hpp"
+#include "app/platform/localization.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/velmora_document_controller.hpp"
 
 #include <QDateTime>

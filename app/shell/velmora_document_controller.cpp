@@ -1,14 +1,14 @@
 #include "app/shell/velmora_document_controller.hpp"
 
-#include "app/shell/app_log.hpp"
+#include "app/document/document_codec.hpp"
+#include "app/document/velmora_document.hpp"
+#include "app/platform/app_log.hpp"
+#include "app/platform/dialogs.hpp"
+#include "app/platform/library_folder.hpp"
+#include "app/platform/localization.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/controller_entry.hpp"
-#include "app/shell/dialogs.hpp"
-#include "app/shell/document_codec.hpp"
-#include "app/shell/document_window.hpp"
-#include "app/shell/library_folder.hpp"
-#include "app/shell/localization.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/shell/velmora_document.hpp"
+#include "app/window/document_window.hpp"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/views/document_view.hpp"
+#include "app/document/document_view.hpp"
 
 #include <QList>
 #include <QObject>

@@ -2,13 +2,13 @@
 // happen and on quit, and bringing the documents back at the next start.
 #include "app/shell/velmora_document_controller.hpp"
 
-#include "app/shell/app_log.hpp"
+#include "app/document/velmora_document.hpp"
+#include "app/platform/app_log.hpp"
+#include "app/platform/dialogs.hpp"
+#include "app/platform/localization.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/controller_entry.hpp"
-#include "app/shell/dialogs.hpp"
-#include "app/shell/localization.hpp"
-#include "app/shell/preferences.hpp"
 #include "app/shell/restore_list.hpp"
-#include "app/shell/velmora_document.hpp"
 
 #include <QDir>
 #include <QFile>

@@ -3,12 +3,12 @@
 // the user's word, and nothing the user typed is dropped without it either.
 #include "app/shell/velmora_document_controller.hpp"
 
-#include "app/shell/app_log.hpp"
+#include "app/document/velmora_document.hpp"
+#include "app/platform/app_log.hpp"
+#include "app/platform/dialogs.hpp"
+#include "app/platform/localization.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/controller_entry.hpp"
-#include "app/shell/dialogs.hpp"
-#include "app/shell/localization.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/shell/velmora_document.hpp"
 
 namespace velmora {
 

@@ -2,11 +2,11 @@
 // unwritten changes: nothing is asked unless titles or notes conflicted, and nothing is lost.
 #include "app/shell/velmora_document_controller.hpp"
 
+#include "app/document/velmora_document.hpp"
+#include "app/platform/dialogs.hpp"
+#include "app/platform/localization.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/controller_entry.hpp"
-#include "app/shell/dialogs.hpp"
-#include "app/shell/localization.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/shell/velmora_document.hpp"
 
 #include <QVariant>
 

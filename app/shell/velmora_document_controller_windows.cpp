@@ -2,11 +2,11 @@
 // tabs or windows, showing them, and re-arranging them when the tab preference changes.
 #include "app/shell/velmora_document_controller.hpp"
 
-#include "app/shell/app_log.hpp"
+#include "app/document/velmora_document.hpp"
+#include "app/platform/app_log.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/controller_entry.hpp"
-#include "app/shell/document_window.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/shell/velmora_document.hpp"
+#include "app/window/document_window.hpp"
 
 #include <QApplication>
 #include <QScreen>

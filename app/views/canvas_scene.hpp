@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/views/appearance.hpp"
+#include "app/platform/appearance.hpp"
 #include "app/views/canvas_blocks.hpp"
 #include "core/layout/layout_cache.hpp"
 #include "core/layout/layout_query.hpp"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/views/appearance.hpp"
+#include "app/platform/appearance.hpp"
 
 #include <QObject>
 #include <QPointer>

@@ -1,9 +1,9 @@
 #include "app/views/spell_highlighter.hpp"
 
-#include "app/shell/localization.hpp"
-#include "app/shell/notifications.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/shell/spell_service.hpp"
+#include "app/platform/localization.hpp"
+#include "app/platform/notifications.hpp"
+#include "app/platform/preferences.hpp"
+#include "app/platform/spell_service.hpp"
 #include "core/spelling/spell_checker.hpp"
 #include "core/spelling/spell_words.hpp"
 

@@ -1,7 +1,7 @@
 // Renders the sample documents in the tree and map views on every paper, in the light and the
 // dark appearance, into PNG files for looking at side by side:
 //   canvas_gallery <folder>
-#include "app/shell/preferences.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/views/tree_canvas_view.hpp"
 #include "core/formats/sample_library.hpp"
 #include "core/layout/paper_style.hpp"

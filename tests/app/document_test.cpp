@@ -1,13 +1,13 @@
 // Documents on disk: reading, writing with the title rule, foreign files, refused files,
 // failed writes, autosave and the per-document preferences.
+#include "app/document/document_codec.hpp"
+#include "app/document/velmora_document.hpp"
+#include "app/platform/localization.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/app_delegate.hpp"
 #include "app/shell/application.hpp"
-#include "app/shell/document_codec.hpp"
-#include "app/shell/document_window.hpp"
-#include "app/shell/localization.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
+#include "app/window/document_window.hpp"
 #include "core/formats/backup_codec.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/support/scripted_dialogs.hpp"

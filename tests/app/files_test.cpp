@@ -1,10 +1,10 @@
 // An open document's file in the hands of other programs: changed or replaced (reloaded when
 // nothing would be lost, else the user chooses), renamed or moved (followed), deleted (kept and
 // written again only when the user says so), and saves that fail (reported once, retried).
+#include "app/document/document_codec.hpp"
+#include "app/platform/localization.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/application.hpp"
-#include "app/shell/document_codec.hpp"
-#include "app/shell/localization.hpp"
-#include "app/shell/preferences.hpp"
 #include "app/shell/restore_list.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/views/window_fixture.hpp"

@@ -1,14 +1,14 @@
 // Exporting and importing backups, OPML, Markdown and Org, and exporting web pages: the files
 // written, the proposed names, the
 // summary alert, and one alert for every failure with the files left as they were.
+#include "app/document/document_codec.hpp"
+#include "app/document/velmora_document.hpp"
+#include "app/platform/dialogs.hpp"
+#include "app/platform/localization.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/app_delegate.hpp"
 #include "app/shell/application.hpp"
-#include "app/shell/dialogs.hpp"
-#include "app/shell/document_codec.hpp"
 #include "app/shell/import_export_flows.hpp"
-#include "app/shell/localization.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
 #include "core/formats/backup_codec.hpp"
 #include "tests/app/support/isolated_home.hpp"

@@ -1,12 +1,13 @@
 // Where document windows open on a screen smaller than their usual size, here an offscreen
 // screen scaled by two (as QT_SCALE_FACTOR=2 does on a laptop): every window, new, restored or
 // cascaded, lies inside the screen's available area.
+#include "app/document/velmora_document.hpp"
+#include "app/platform/data_folder.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/app_delegate.hpp"
 #include "app/shell/application.hpp"
-#include "app/shell/document_window.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
+#include "app/window/document_window.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/support/scripted_dialogs.hpp"
 
@@ -87,7 +88,7 @@ private slots:
 
 private:
     void start() {
-        m_delegate = std::make_unique<AppDelegate>(*m_dialogs, Application::dataFolder());
+        m_delegate = std::make_unique<AppDelegate>(*m_dialogs, DataFolder::location());
         m_delegate->launch({});
         settle();
     }

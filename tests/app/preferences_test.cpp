@@ -1,11 +1,11 @@
 // Preferences, interface languages, the library folder rule, the single-instance messages and
 // the list of documents to restore.
-#include "app/shell/app_language.hpp"
+#include "app/platform/app_language.hpp"
+#include "app/platform/library_folder.hpp"
+#include "app/platform/localization.hpp"
+#include "app/platform/notifications.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/application.hpp"
-#include "app/shell/library_folder.hpp"
-#include "app/shell/localization.hpp"
-#include "app/shell/notifications.hpp"
-#include "app/shell/preferences.hpp"
 #include "app/shell/restore_list.hpp"
 #include "app/shell/single_instance.hpp"
 #include "tests/app/support/isolated_home.hpp"

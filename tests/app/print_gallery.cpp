@@ -1,9 +1,9 @@
 // Prints the sample documents to PDF files as a list and as pictures of the tree and map views,
 // in two check and label styles, for looking at the pages (pdftoppm turns them into images):
 //   print_gallery <folder>
-#include "app/panels/document_print_view.hpp"
-#include "app/panels/print_job.hpp"
-#include "app/panels/print_preview_window.hpp"
+#include "app/printing/document_print_view.hpp"
+#include "app/printing/print_job.hpp"
+#include "app/printing/print_preview_window.hpp"
 #include "core/formats/sample_library.hpp"
 #include "tests/app/support/gallery_palettes.hpp"
 

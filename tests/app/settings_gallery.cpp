@@ -2,11 +2,11 @@
 // changes in the settings, into PNG files for looking at (run on a real display to see the
 // desktop's theme and icons):
 //   settings_gallery <folder> [language]
-#include "app/panels/appearance_settings_controller.hpp"
-#include "app/panels/settings_window_controller.hpp"
-#include "app/shell/app_language.hpp"
+#include "app/platform/app_language.hpp"
+#include "app/platform/localization.hpp"
+#include "app/settings/appearance_settings_controller.hpp"
+#include "app/settings/settings_window_controller.hpp"
 #include "app/shell/application.hpp"
-#include "app/shell/localization.hpp"
 #include "core/formats/sample_library.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/views/window_fixture.hpp"

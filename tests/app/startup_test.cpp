@@ -1,17 +1,18 @@
 // Start-up on an empty home, the samples of the first launch, autosave and restore across a
 // simulated restart, closing, the reopen rule and tabs versus windows.
+#include "app/document/velmora_document.hpp"
+#include "app/platform/data_folder.hpp"
+#include "app/platform/library_folder.hpp"
+#include "app/platform/notifications.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/app_delegate.hpp"
 #include "app/shell/application.hpp"
-#include "app/shell/document_window.hpp"
-#include "app/shell/library_folder.hpp"
-#include "app/shell/notifications.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
-#include "app/views/document_window_controller.hpp"
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_view.hpp"
 #include "app/views/tree_canvas_view.hpp"
+#include "app/window/document_window.hpp"
+#include "app/window/document_window_controller.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/support/scripted_dialogs.hpp"
 
@@ -446,7 +447,7 @@ private:
     }
     VelmoraDocumentController& controller() { return m_delegate->controller(); }
     QString library() const { return LibraryFolder::root(Preferences()); }
-    static QString dataFolder() { return Application::dataFolder(); }
+    static QString dataFolder() { return DataFolder::location(); }
 
     QString m_home;
     std::unique_ptr<test::ScriptedDialogs> m_dialogs;

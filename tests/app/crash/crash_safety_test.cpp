@@ -1,8 +1,8 @@
 // A saving process killed at random moments leaves the previous file or the new one, byte for
 // byte: never a torn, cut-off or missing file. Forks a child that saves in a loop and sends it
 // SIGKILL hundreds of times.
+#include "app/document/velmora_document.hpp"
 #include "app/shell/restore_list.hpp"
-#include "app/shell/velmora_document.hpp"
 #include "tests/app/crash/save_versions.hpp"
 
 #include <QFile>

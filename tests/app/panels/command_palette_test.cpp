@@ -1,10 +1,10 @@
 // The command palette driven through a real document window: opening, typing, the arrows,
 // Return, Esc, clicks, focus loss, commands that cannot run and the recent list.
 #include "app/panels/command_palette.hpp"
-#include "app/shell/app_language.hpp"
+#include "app/platform/app_language.hpp"
+#include "app/platform/localization.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/application.hpp"
-#include "app/shell/localization.hpp"
-#include "app/shell/preferences.hpp"
 #include "core/commands/command_registry.hpp"
 #include "tests/app/panels/panels_fixture.hpp"
 #include "tests/app/support/isolated_home.hpp"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell/preferences.hpp"
+#include "app/platform/preferences.hpp"
 #include "core/model/item.hpp"
 #include "core/session/editor_snapshot.hpp"
 #include "tests/app/views/window_fixture.hpp"

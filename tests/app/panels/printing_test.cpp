@@ -1,12 +1,12 @@
 // Printing: the PDF a document prints to, read back with pdftotext, for the list and the
 // picture, the print options and their remembering, page breaks on many paper sizes, hoisting,
 // hidden completed items and cancelling.
-#include "app/panels/document_print_view.hpp"
-#include "app/panels/document_printing.hpp"
-#include "app/panels/print_accessory_controller.hpp"
+#include "app/document/velmora_document.hpp"
+#include "app/platform/preferences.hpp"
+#include "app/printing/document_print_view.hpp"
+#include "app/printing/document_printing.hpp"
+#include "app/printing/print_accessory_controller.hpp"
 #include "app/shell/application.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/shell/velmora_document.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/support/scripted_dialogs.hpp"
 

@@ -1,15 +1,15 @@
 // The inspector and the item properties in a real document window: segments, the pane
 // following the selection, and every edit with its undo record, also when the selection moves
 // or the document is saved while typing.
+#include "app/document/document_codec.hpp"
 #include "app/panels/command_palette.hpp"
 #include "app/panels/help_panel.hpp"
 #include "app/panels/inspector_controller.hpp"
 #include "app/panels/properties_controller.hpp"
 #include "app/panels/swatch_button.hpp"
+#include "app/platform/localization.hpp"
 #include "app/shell/application.hpp"
-#include "app/shell/document_codec.hpp"
-#include "app/shell/localization.hpp"
-#include "app/views/jump_panel.hpp"
+#include "app/window/jump_panel.hpp"
 #include "core/model/tree_ops.hpp"
 #include "tests/app/panels/panels_fixture.hpp"
 #include "tests/app/support/isolated_home.hpp"

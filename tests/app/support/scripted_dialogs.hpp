@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell/dialogs.hpp"
+#include "app/platform/dialogs.hpp"
 
 #include <QList>
 #include <QQueue>

@@ -2,12 +2,12 @@
 // Japanese kana layouts (fed as their key codes and key symbols), how chords are labelled, and
 // Home, End, Page Up and Page Down. The menu test checks the menus' shortcuts on every layout
 // of tests/app/support/keyboard_layouts.hpp.
+#include "app/platform/key_router.hpp"
+#include "app/platform/keyboard_layout.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/application.hpp"
-#include "app/shell/main_menu.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/views/key_router.hpp"
-#include "app/views/keyboard_layout.hpp"
 #include "app/views/tree_canvas_view.hpp"
+#include "app/window/main_menu.hpp"
 #include "core/commands/key_map.hpp"
 #include "tests/app/panels/panels_fixture.hpp"
 #include "tests/app/support/isolated_home.hpp"

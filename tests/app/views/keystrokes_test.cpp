@@ -1,9 +1,9 @@
 // What a user types is kept: autosaves, quitting and exports while typing write the text typed
 // so far and leave the editor open under the user's hands, an input method's composition
 // survives them, and clicks beside the edited text never leave the editor without the keys.
+#include "app/document/document_codec.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/application.hpp"
-#include "app/shell/document_codec.hpp"
-#include "app/shell/preferences.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/views/window_fixture.hpp"
 

@@ -1,7 +1,7 @@
 // The tree canvas inside the document window: which view shows, the editor over the block,
 // when the canvas is laid out, and gestures that reach the session and its undo stack.
+#include "app/platform/notifications.hpp"
 #include "app/shell/application.hpp"
-#include "app/shell/notifications.hpp"
 #include "app/views/tree_canvas_view.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/views/canvas_fixtures.hpp"

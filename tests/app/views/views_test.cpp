@@ -1,11 +1,11 @@
 // The parts of the document window on their own: the list model against scripted states, the
 // physical key table, the item text editor and the appearance values.
+#include "app/platform/appearance.hpp"
+#include "app/platform/contrast_style.hpp"
+#include "app/platform/key_router.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/application.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/views/appearance.hpp"
-#include "app/views/contrast_style.hpp"
 #include "app/views/item_text_editor.hpp"
-#include "app/views/key_router.hpp"
 #include "app/views/list_drag_adapter.hpp"
 #include "app/views/list_outline_model.hpp"
 #include "core/model/tree_ops.hpp"

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "app/document/velmora_document.hpp"
 #include "app/shell/app_delegate.hpp"
-#include "app/shell/document_window.hpp"
-#include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
-#include "app/views/document_window_controller.hpp"
 #include "app/views/item_text_editor.hpp"
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_view.hpp"
+#include "app/window/document_window.hpp"
+#include "app/window/document_window_controller.hpp"
 #include "core/session/editor_session.hpp"
 #include "tests/app/support/scripted_dialogs.hpp"
 

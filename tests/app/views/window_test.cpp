@@ -1,12 +1,12 @@
 // The document window driven as a user drives it: typing, keys, clicks, the hoist bar and the
 // clipboard, through the real window with its menus.
+#include "app/platform/localization.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/application.hpp"
-#include "app/shell/localization.hpp"
-#include "app/shell/main_menu.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/views/hoist_bar.hpp"
-#include "app/views/jump_panel.hpp"
 #include "app/views/tree_canvas_view.hpp"
+#include "app/window/hoist_bar.hpp"
+#include "app/window/jump_panel.hpp"
+#include "app/window/main_menu.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/views/window_fixture.hpp"
 

@@ -1,0 +1,105 @@
+// The gestures the views report: clicks on rows, disclosures, checks and the background, a
+// jump to an item, and column drags of the canvas.
+#include "app/window/document_window_controller.hpp"
+
+#include "app/document/velmora_document.hpp"
+#include "app/views/list_outline_controller.hpp"
+#include "app/views/list_outline_view.hpp"
+#include "core/layout/column_widths.hpp"
+#include "core/model/tree_ops.hpp"
+#include "core/session/editor_session.hpp"
+
+#include <QGuiApplication>
+
+namespace velmora {
+
+void DocumentWindowController::rowSelected(const std::string& id) {
+    const Qt::KeyboardModifiers modifiers = QGuiApplication::keyboardModifiers();
+    const auto text = draft();
+    apply([&](EditorSession& session) {
+        if (modifiers.testFlag(Qt::ControlModifier)) {
+            return session.toggleSelection(id, text);
+        }
+        if (modifiers.testFlag(Qt::ShiftModifier)) {
+            return session.extendSelection(id, text);
+        }
+        return session.select(id, text);
+    });
+    refresh();
+}
+
+void DocumentWindowController::rowToggled(const std::string& id) {
+    flushEditor();
+    apply([&](EditorSession& session) { return session.toggleCollapsed(id); });
+    refresh();
+}
+
+void DocumentWindowController::rowChecked(const std::string& id, bool checked) {
+    apply([&](EditorSession& session) { return session.setChecked(id, checked); });
+    refresh();
+}
+
+void DocumentWindowController::rowEdited(const std::string& id) {
+    const auto text = draft();
+    apply([&](EditorSession& session) { return session.select(id, text); });
+    perform(Action::edit);
+}
+
+void DocumentWindowController::backgroundClicked() {
+    flushEditor();
+    if (m_document.session().snapshot.editing) {
+        EditorSnapshot snapshot = m_document.session().snapshot;
+        snapshot.editing.reset();
+        m_performing = true;
+        m_document.setSnapshot(snapshot);
+        m_performing = false;
+        refresh();
+    }
+    perform(Action::deselect);
+}
+
+void DocumentWindowController::jumpTo(const std::string& id) {
+    flushEditor();
+    apply([&id](EditorSession& session) -> std::optional<TreeCommand> {
+        const EditorSnapshot before = session.snapshot;
+        TreeDocument& doc = session.snapshot.document;
+        const auto ancestors = TreeOps::ancestorIds(doc.items, id);
+        if (const auto root = session.hoistRoot();
+            root && *root != id && !ancestors.contains(*root)) {
+            session.activateHoist(std::nullopt);
+        }
+        for (const std::string& ancestor : ancestors) {
+            const auto found = TreeOps::locate(doc.items, ancestor);
+            if (found && found->item.collapsed) {
+                doc = TreeOps::setCollapsed(doc, ancestor, false);
+            }
+        }
+        (void)session.select(id);
+        session.retargetIfHidden();
+        return UndoRecords::form(before, "undo.collapse", session.snapshot, session.clock());
+    });
+    contentViewFor(m_document.session().snapshot.view)->setFocus(Qt::OtherFocusReason);
+    refresh();
+}
+
+void DocumentWindowController::columnResized(int depth, double width, bool ended) {
+    EditorSession session = m_document.session();
+    const auto command = m_columnResize.apply(session, depth, width, ended, m_appearance);
+    m_performing = true;
+    if (!(session.snapshot == m_document.session().snapshot)) {
+        m_document.setSnapshot(session.snapshot);
+    }
+    if (command) {
+        m_document.record(*command);
+    }
+    m_performing = false;
+    if (ended) {
+        refresh();
+    } else {
+        // While dragging only the canvas follows; the rest refreshes when the drag ends.
+        reloadCanvas();
+        placeEditor(false);
+    }
+}
+
+} // namespace velmora

@@ -1,0 +1,264 @@
+// The panels of the document window: the inspector at the trailing edge (the selected item's
+// properties and the help) and the command palette, with the side effects that open them.
+#include "app/window/document_window_controller.hpp"
+
+#include "app/document/velmora_document.hpp"
+#include "app/panels/command_palette.hpp"
+#include "app/panels/help_panel.hpp"
+#include "app/panels/inspector_controller.hpp"
+#include "app/panels/panel_support.hpp"
+#include "app/panels/properties_controller.hpp"
+#include "app/platform/app_log.hpp"
+#include "app/platform/notifications.hpp"
+#include "app/platform/preferences.hpp"
+#include "app/views/item_text_editor.hpp"
+#include "app/views/list_outline_controller.hpp"
+#include "app/views/list_outline_view.hpp"
+#include "app/views/tree_canvas_view.hpp"
+#include "core/model/tree_ops.hpp"
+#include "core/session/editor_session.hpp"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QSplitter>
+#include <QTimer>
+
+namespace velmora {
+namespace {
+
+// The inspector's width when it opens.
+constexpr int kInspectorWidth = 300;
+constexpr int kInspectorMinimumWidth = 240;
+// Text typed in the properties reaches the outline this long after the last keystroke.
+constexpr int kPreviewDelayMs = 80;
+
+} // namespace
+
+void DocumentWindowController::buildPanels() {
+    auto* place = new QHBoxLayout(m_inspectorPlace);
+    place->setContentsMargins(0, 0, 0, 0);
+    m_inspector = new InspectorController(m_inspectorPlace);
+    place->addWidget(m_inspector);
+    m_inspectorPlace->setMinimumWidth(kInspectorMinimumWidth);
+    // Shown and hidden as a whole (and remembered), never squeezed to nothing by the divider.
+    m_split->setCollapsible(m_split->indexOf(m_inspectorPlace), false);
+
+    auto canRun = [this](Action action) { return canPerform(action); };
+    auto runAction = [this](Action action) { perform(action); };
+
+    PropertiesController& properties = m_inspector->properties();
+    properties.run = runAction;
+    properties.commitTitle = [this](const std::string& id, const std::string& text) {
+        commitPropertiesText(id, text, false);
+    };
+    properties.commitNote = [this](const std::string& id, const std::string& text) {
+        commitPropertiesText(id, text, true);
+    };
+    properties.preview = [this](const std::string& id, const std::string& text, bool note) {
+        previewText(id, text, note);
+    };
+
+    // A pane shown again shows the selection of now, not of when it was hidden.
+    connect(m_inspector, &InspectorController::segmentChanged, this,
+            &DocumentWindowController::refreshPanels);
+
+    HelpPanelController& help = m_inspector->help();
+    help.isEnabled = canRun;
+    help.run = runAction;
+    help.preferences = [this] { return m_document.session().preferences; };
+    help.reload();
+    // Chords follow the editing preferences; queued, so that the session has taken them first.
+    connect(&Notifications::shared(), &Notifications::preferencesChanged, &help,
+            &HelpPanelController::reload, Qt::QueuedConnection);
+
+    m_palette = new CommandPaletteController(this);
+    m_palette->isEnabled = canRun;
+    m_palette->run = runAction;
+    m_palette->refocusParent = [this] {
+        const auto& editing = m_document.session().snapshot.editing;
+        if (editing && !m_editor->isHidden()) {
+            focusEditor();
+        } else {
+            contentViewFor(m_document.session().snapshot.view)->setFocus(Qt::OtherFocusReason);
+        }
+    };
+
+    m_previewTimer = new QTimer(this);
+    m_previewTimer->setSingleShot(true);
+    m_previewTimer->setInterval(kPreviewDelayMs);
+    connect(m_previewTimer, &QTimer::timeout, this, &DocumentWindowController::showPreview);
+
+    setInspectorVisible(Preferences().helpVisible());
+}
+
+bool DocumentWindowController::inspectorVisible() const {
+    return m_inspectorPlace && !m_inspectorPlace->isHidden();
+}
+
+void DocumentWindowController::setInspectorVisible(bool visible) {
+    Preferences().setBool(PreferenceKeys::helpVisible, visible);
+    if (visible == inspectorVisible()) {
+        return;
+    }
+    if (!visible) {
+        // Text typed in the inspector is kept before it goes.
+        flushProperties();
+        const bool hadFocus = m_inspector->isAncestorOf(QApplication::focusWidget());
+        m_inspectorPlace->hide();
+        if (hadFocus) {
+            contentViewFor(m_document.session().snapshot.view)->setFocus(Qt::OtherFocusReason);
+        }
+        return;
+    }
+    m_inspectorPlace->show();
+    QList<int> sizes = m_split->sizes();
+    if (sizes.size() == 3 && sizes[2] < kInspectorMinimumWidth) {
+        const int width = std::min(kInspectorWidth, std::max(kInspectorMinimumWidth, sizes[1] / 2));
+        // Before the window is laid out (a new tab) the outline has no width to give: the sizes
+        // are then shares of the width to come, the outline's twice the inspector's.
+        sizes[1] = std::max(sizes[1] - width, 2 * width);
+        sizes[2] = width;
+        m_split->setSizes(sizes);
+    }
+    refreshPanels();
+}
+
+void DocumentWindowController::carryOutPanels(SideEffect side) {
+    switch (side) {
+    case SideEffect::commandPalette:
+        flushEditor();
+        m_palette->open(PanelSupport::currentHelp(), m_document.session().preferences);
+        return;
+    case SideEffect::showProperties:
+        setInspectorVisible(true);
+        showInspectorPane(false);
+        refreshPanels();
+        return;
+    case SideEffect::showHelp:
+    case SideEffect::focusHelpSearch:
+        setInspectorVisible(true);
+        showInspectorPane(true);
+        m_inspector->help().refreshKeycaps();
+        if (side == SideEffect::focusHelpSearch) {
+            m_inspector->help().focusSearch();
+        }
+        return;
+    case SideEffect::toggleHelp:
+        setInspectorVisible(!inspectorVisible());
+        return;
+    default:
+        return;
+    }
+}
+
+// Switches the inspector's pane; the keyboard stays where it was, or goes back to the outline
+// when it was in the pane that is hidden now (rather than on to the next field of the inspector).
+void DocumentWindowController::showInspectorPane(bool help) {
+    const bool hadFocus = m_inspector->isAncestorOf(QApplication::focusWidget());
+    m_inspector->select(help ? InspectorController::Segment::help
+                             : InspectorController::Segment::properties);
+    if (hadFocus) {
+        m_palette->refocusParent();
+    }
+}
+
+void DocumentWindowController::refreshPanels() {
+    if (!m_inspector || !inspectorVisible()) {
+        return;
+    }
+    const EditorSnapshot& snapshot = m_document.session().snapshot;
+    if (m_inspector->segment() == InspectorController::Segment::properties) {
+        m_inspector->properties().show(
+            snapshot.selectedId ? m_document.session().item(*snapshot.selectedId) : std::nullopt);
+    } else {
+        m_inspector->help().refreshKeycaps();
+    }
+}
+
+std::vector<PropertiesController::OpenText> DocumentWindowController::openPropertiesTexts() const {
+    return m_inspector ? m_inspector->properties().openTexts()
+                       : std::vector<PropertiesController::OpenText>();
+}
+
+void DocumentWindowController::flushProperties() {
+    if (!m_inspector || m_flushingProperties) {
+        return;
+    }
+    m_flushingProperties = true;
+    m_inspector->properties().commitPending();
+    m_flushingProperties = false;
+}
+
+// One undo record for the item the typing began in, whatever is selected now. Typing in the
+// outline goes on unless it is in the same item, whose text is then committed first.
+void DocumentWindowController::commitPropertiesText(const std::string& id, const std::string& text,
+                                                    bool note) {
+    if (m_preview && m_preview->id == id && m_preview->note == note) {
+        m_preview.reset();
+        m_previewTimer->stop();
+    }
+    const auto item = m_document.session().item(id);
+    if (!item) {
+        // Every action commits the typing before it runs, so that a deleted item takes its
+        // text along; an item gone some other way (another program's version taken over
+        // this one) is told with a beep rather than dropping the text without a sound.
+        qCWarning(documentLog).noquote()
+            << QStringLiteral("typed text for an item no longer in the document was not kept");
+        QApplication::beep();
+        refresh();
+        return;
+    }
+    if ((note ? item->note : item->text) == text) {
+        refresh();
+        return;
+    }
+    const auto& editing = m_document.session().snapshot.editing;
+    if (editing && editing->id == id) {
+        const bool wasFlushing = std::exchange(m_flushingProperties, true);
+        flushEditor();
+        m_flushingProperties = wasFlushing;
+    }
+    apply([&](EditorSession& session) {
+        const auto typing = session.snapshot.editing;
+        auto command = note ? session.commitNote(id, text) : session.commitItemText(id, text);
+        if (typing && typing->id != id && command) {
+            session.snapshot.editing = typing;
+            command->after.editing = typing;
+        }
+        return command;
+    });
+    refresh();
+}
+
+void DocumentWindowController::previewText(const std::string& id, const std::string& text,
+                                           bool note) {
+    m_preview = Preview{id, text, note};
+    m_previewTimer->start();
+    // Written by the next autosave like the item editor's text, without a commit.
+    m_document.noteDraftEdited();
+}
+
+// Draws the outline with the typed text in place of the item's, without changing the session.
+void DocumentWindowController::showPreview() {
+    if (!m_preview) {
+        return;
+    }
+    EditorSession shown = m_document.session();
+    const Preview& preview = *m_preview;
+    if (!shown.item(preview.id)) {
+        return;
+    }
+    shown.snapshot.document =
+        TreeOps::updateItem(shown.snapshot.document, preview.id, [&preview](Item& item) {
+            (preview.note ? item.note : item.text) = preview.text;
+        });
+    if (showsCanvas()) {
+        m_canvas->setSession(shown);
+        m_canvas->reload();
+    } else {
+        m_list->reload(shown);
+    }
+    moveEditorWithRows();
+}
+
+} // namespace velmora
