@@ -5,6 +5,7 @@
 #include "core/formats/item_clipboard.hpp"
 #include "core/formats/json_value.hpp"
 #include "core/session/editor_session.hpp"
+#include "core/session/undo_history.hpp"
 
 #include <iostream>
 
@@ -149,20 +150,13 @@ private:
     }
 
     void record(const std::optional<TreeCommand>& command) {
-        if (!command)
-            return;
-        m_records.resize(m_next);
-        m_records.push_back(*command);
-        m_next = m_records.size();
+        if (command)
+            m_history.push(*command);
     }
 
     std::string walk(bool back) {
-        if (back ? m_next == 0 : m_next >= m_records.size())
-            return "- -";
-        const auto& command = back ? m_records[--m_next] : m_records[m_next++];
-        m_session.snapshot = back ? command.before : command.after;
-        m_session.retargetIfHidden();
-        return command.catalogKey + " -";
+        const TreeCommand* command = back ? m_history.undo(m_session) : m_history.redo(m_session);
+        return command ? command->catalogKey + " -" : "- -";
     }
 
     std::optional<std::string> takeDraft() {
@@ -174,8 +168,7 @@ private:
     EditorSession& m_session;
     std::optional<std::string> m_draft;
     std::optional<long long> m_caret;
-    std::vector<TreeCommand> m_records;
-    std::size_t m_next = 0;
+    UndoHistory m_history;
 };
 
 std::string optionalJSON(const std::optional<std::string>& value) {

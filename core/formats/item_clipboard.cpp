@@ -1,7 +1,9 @@
 #include "core/formats/item_clipboard.hpp"
 
 #include "core/formats/item_tree_builder.hpp"
+#include "core/formats/markdown_codec.hpp"
 #include "core/formats/opml_codec.hpp"
+#include "core/formats/org_codec.hpp"
 #include "core/model/text.hpp"
 
 #include <array>
@@ -157,6 +159,22 @@ ItemList itemsFromPlainText(std::string_view text, const IDFactory& makeID) {
         widths.push_back(width);
     }
     return builder.finish();
+}
+
+ItemList itemsFromText(std::string_view text, bool markdown, const IDFactory& makeID) {
+    if (!markdown && OrgCodec::looksLikeOrg(text)) {
+        auto document = OrgCodec::decode(text, {}, makeID);
+        if (document.ok() && !document.value().items.empty()) {
+            return document.value().items;
+        }
+    }
+    if (markdown || MarkdownCodec::looksLikeMarkdown(text)) {
+        auto document = MarkdownCodec::decode(text, {}, makeID);
+        if (document.ok() && !document.value().items.empty()) {
+            return document.value().items;
+        }
+    }
+    return itemsFromPlainText(text, makeID);
 }
 
 } // namespace velmora::ItemClipboard

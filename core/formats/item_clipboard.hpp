@@ -44,5 +44,11 @@ struct Line {
 // that depth.
 [[nodiscard]] ItemList itemsFromPlainText(std::string_view text, const IDFactory& makeID);
 
+// The items of pasted text: Org when the text has Org headlines (not mere "* " bullets), a
+// Markdown list when it has list items or headings (or `markdown` says it is Markdown),
+// otherwise indented lines. A form that reads to no items gives way to the next.
+[[nodiscard]] ItemList itemsFromText(std::string_view text, bool markdown,
+                                     const IDFactory& makeID = TreeIDs::make);
+
 } // namespace ItemClipboard
 } // namespace velmora

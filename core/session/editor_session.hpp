@@ -97,6 +97,19 @@ struct EditorSession {
 
     std::optional<TreeCommand> commitItemText(const std::string& id, const std::string& text);
     std::optional<TreeCommand> commitNote(const std::string& id, const std::string& note);
+    // Text typed in a field of its own (the inspector's title or note) for the item, committed
+    // when its editing ends: while another item's editor is open, that editor stays open, in
+    // the record too, so that undo and redo keep the user typing where they were.
+    std::optional<TreeCommand> commitFieldText(const std::string& id, const std::string& text,
+                                               bool note);
+    // Goes to the item: shows its branch (expanding collapsed ancestors, and leaving a hoisted
+    // branch that does not hold it) and selects it; one record. Nothing for an unknown id.
+    std::optional<TreeCommand> jumpTo(const std::string& id);
+    // After `action` moved the item whose title was being typed (`editingBefore`; Tab,
+    // Shift+Tab, moving up or down), opens its editor again, so that what the user types next
+    // still goes into the item. Nothing when the action was no such move.
+    std::optional<TreeCommand> keepTyping(Action action,
+                                          const std::optional<EditingTarget>& editingBefore);
     // Checks the item, or the whole selection when the item is part of a multi-selection.
     std::optional<TreeCommand> setChecked(const std::string& id, bool checked);
     std::optional<TreeCommand> setLabel(const std::string& id, std::optional<ColorLabel> color);

@@ -273,6 +273,47 @@ std::optional<TreeCommand> EditorSession::commitNote(const std::string& id,
     return commitText(*this, id, note, true);
 }
 
+std::optional<TreeCommand> EditorSession::commitFieldText(const std::string& id,
+                                                          const std::string& text, bool note) {
+    const auto typing = snapshot.editing;
+    auto command = note ? commitNote(id, text) : commitItemText(id, text);
+    if (typing && typing->id != id && command) {
+        snapshot.editing = typing;
+        command->after.editing = typing;
+    }
+    return command;
+}
+
+std::optional<TreeCommand> EditorSession::jumpTo(const std::string& id) {
+    if (!locate(*this, id))
+        return std::nullopt;
+    const EditorSnapshot before = snapshot;
+    TreeDocument& doc = snapshot.document;
+    const auto ancestors = TreeOps::ancestorIds(doc.items, id);
+    if (const auto root = hoistRoot(); root && *root != id && !ancestors.contains(*root))
+        activateHoist(std::nullopt);
+    for (const std::string& ancestor : ancestors) {
+        const auto found = TreeOps::locate(doc.items, ancestor);
+        if (found && found->item.collapsed)
+            doc = TreeOps::setCollapsed(doc, ancestor, false);
+    }
+    (void)select(id);
+    retargetIfHidden();
+    return record(*this, before, "undo.collapse");
+}
+
+std::optional<TreeCommand> EditorSession::keepTyping(
+    Action action, const std::optional<EditingTarget>& editingBefore) {
+    static constexpr Action moves[] = {Action::indent,   Action::outdent,  Action::moveUp,
+                                       Action::moveDown, Action::moveLeft, Action::moveRight};
+    if (!editingBefore || !editingBefore->isItem() ||
+        std::find(std::begin(moves), std::end(moves), action) == std::end(moves))
+        return std::nullopt;
+    if (snapshot.editing || snapshot.selectedId != editingBefore->id || !canPerform(Action::edit))
+        return std::nullopt;
+    return perform(Action::edit).command;
+}
+
 std::optional<TreeCommand> EditorSession::setChecked(const std::string& id, bool checked) {
     EditorSnapshot before = snapshot;
     auto path = locate(*this, id);

@@ -95,3 +95,18 @@ TEST(ItemClipboard, InvalidUTF8IsPastedAsReplacementCharacters) {
     ItemList items = pasted("ok\xFF");
     EXPECT_EQ(items[0].text, "ok\xEF\xBF\xBD");
 }
+
+TEST(ItemClipboard, PastedTextIsReadInTheFormItIsWrittenIn) {
+    // Org headlines nest by their stars and keep their TODO state.
+    auto org = ItemClipboard::itemsFromText("* DONE Plan\n** Pack\n* Go\n", false, counter());
+    EXPECT_EQ(shape(org), "Plan(Pack),Go");
+    EXPECT_TRUE(org[0].checked);
+    // A Markdown list keeps its task markers; bare "* " bullets are a list, not headlines.
+    auto markdown = ItemClipboard::itemsFromText("- [x] Milk\n  - Oat\n- Bread\n", false, counter());
+    EXPECT_EQ(shape(markdown), "Milk(Oat),Bread");
+    EXPECT_TRUE(markdown[0].checked);
+    EXPECT_EQ(shape(ItemClipboard::itemsFromText("* one\n* two\n", false, counter())), "one,two");
+    // Anything else nests by indentation.
+    EXPECT_EQ(shape(ItemClipboard::itemsFromText("a\n\tb\nc\n", false, counter())), "a(b),c");
+    EXPECT_TRUE(ItemClipboard::itemsFromText("", true, counter()).empty());
+}

@@ -237,3 +237,57 @@ TEST(EditorSessionNavigation, FocusStepsVisitTheVisibleRowsInOrder) {
         }
     }
 }
+
+// The rules the window once kept for itself: going to an item, text committed from the
+// inspector's fields, and typing on after a move.
+TEST(EditorSessionWindowRules, JumpingShowsTheBranchAndLeavesAHoistThatDoesNotHoldIt) {
+    auto s = sessionOf({I("a", {I("a1")}), collapsed(I("b", {collapsed(I("b1", {I("b2")}))}))},
+                       "a");
+    (void)s.perform(Action::showFamily);
+    ASSERT_EQ(s.hoistRoot(), "a");
+    const auto command = s.jumpTo("b2");
+    ASSERT_TRUE(command);
+    EXPECT_EQ(s.snapshot.selectedId, "b2");
+    EXPECT_FALSE(s.hoistRoot());
+    EXPECT_EQ(shapeOf(s), "a(a1) b(b1(b2))");
+    EXPECT_EQ(shapeOf(command->before.document.items), "a(a1) b+(b1+(b2))");
+    // Inside the hoisted branch the hoist stays.
+    (void)s.select("a");
+    (void)s.perform(Action::showFamily);
+    (void)s.jumpTo("a1");
+    EXPECT_EQ(s.hoistRoot(), "a");
+    const auto before = s.snapshot;
+    EXPECT_FALSE(s.jumpTo("nowhere"));
+    EXPECT_EQ(s.snapshot, before);
+}
+
+TEST(EditorSessionWindowRules, FieldTextKeepsAnotherItemsEditorOpenThroughUndo) {
+    auto s = sessionOf({I("a"), I("b")}, "a");
+    (void)s.perform(Action::edit);
+    const auto command = s.commitFieldText("b", "Bee", false);
+    ASSERT_TRUE(command);
+    EXPECT_EQ(s.snapshot.document.items[1].text, "Bee");
+    ASSERT_TRUE(s.snapshot.editing);
+    EXPECT_EQ(s.snapshot.editing->id, "a");
+    ASSERT_TRUE(command->after.editing);
+    EXPECT_EQ(command->after.editing->id, "a");
+    ASSERT_TRUE(s.commitFieldText("b", "Note", true));
+    EXPECT_EQ(s.snapshot.document.items[1].note, "Note");
+    EXPECT_FALSE(s.commitFieldText("gone", "x", false));
+}
+
+TEST(EditorSessionWindowRules, MovingTheItemBeingTypedOpensItsEditorAgain) {
+    auto s = sessionOf({I("a"), I("b")}, "b");
+    (void)s.perform(Action::edit);
+    const auto typing = s.snapshot.editing;
+    (void)s.perform(Action::indent, "b typed");
+    (void)s.keepTyping(Action::indent, typing);
+    ASSERT_TRUE(s.snapshot.editing);
+    EXPECT_EQ(s.snapshot.editing->id, "b");
+    EXPECT_EQ(shapeOf(s), "a(b)");
+    // Other actions, or no title being typed before, leave the editor as the action left it.
+    (void)s.perform(Action::commit);
+    EXPECT_FALSE(s.keepTyping(Action::toggleBold, typing));
+    EXPECT_FALSE(s.keepTyping(Action::outdent, std::nullopt));
+    EXPECT_FALSE(s.snapshot.editing);
+}
