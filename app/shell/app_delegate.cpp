@@ -245,15 +245,11 @@ void AppDelegate::carryOut(SideEffect side, VelmoraDocument& document) {
     case SideEffect::settings:
         showSettings();
         break;
-    case SideEffect::undo:
-    case SideEffect::redo:
-        document.undoOrRedo(side == SideEffect::redo);
-        break;
     case SideEffect::newDocumentTab:
         m_controller->newDocument();
         break;
     default:
-        // Panels, help and the library belong to the document window itself.
+        // Undo, panels, help and the library belong to the document window itself.
         break;
     }
 }

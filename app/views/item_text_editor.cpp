@@ -21,13 +21,6 @@ namespace {
 // fragment padding of 2.
 constexpr qreal kDocumentMargin = 2;
 
-bool isUndo(const QKeyEvent* event) {
-    return event->matches(QKeySequence::Undo);
-}
-bool isRedo(const QKeyEvent* event) {
-    return event->matches(QKeySequence::Redo);
-}
-
 } // namespace
 
 ItemTextEditor::ItemTextEditor(QWidget* parent) : QPlainTextEdit(parent) {
@@ -122,32 +115,14 @@ bool ItemTextEditor::event(QEvent* event) {
         QPainter painter(this);
         paintBox(painter, QPointF());
     }
-    if (event->type() == QEvent::ShortcutOverride) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (isUndo(key) || isRedo(key)) {
-            // Undo and redo belong to the document, reached through keyPressEvent.
-            event->accept();
-            return true;
-        }
-    }
     return QPlainTextEdit::event(event);
 }
 
 void ItemTextEditor::keyPressEvent(QKeyEvent* event) {
-    if (isUndo(event)) {
-        if (forwardUndo) {
-            forwardUndo();
-        }
-        return;
-    }
-    if (isRedo(event)) {
-        if (forwardRedo) {
-            forwardRedo();
-        }
-        return;
-    }
+    // The window's key map decides every chord it knows, undo and redo among them; a Return
+    // it leaves to the editor (Shift+Return, or with modifiers the map does not name) is a
+    // line feed, never the line separator the text field would insert.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        // A line break is always a line feed, never the line separator Shift+Return makes.
         insertNewline();
         return;
     }

@@ -1,5 +1,6 @@
 #include "app/views/tree_canvas_view.hpp"
 
+#include "app/platform/outline_zoom.hpp"
 #include "app/views/canvas_painter.hpp"
 #include "app/views/canvas_scroll_area.hpp"
 #include "app/views/note_renderer.hpp"
@@ -208,7 +209,7 @@ void TreeCanvasView::setMagnification(double magnification) {
     if (!std::isfinite(magnification)) {
         return;
     }
-    const double clamped = std::clamp(magnification, minimumMagnification, maximumMagnification);
+    const double clamped = OutlineZoom::clamped(magnification);
     if (clamped == m_magnification) {
         return;
     }
@@ -498,7 +499,7 @@ void TreeCanvasView::wheelEvent(QWheelEvent* event) {
     if (event->modifiers() & Qt::ControlModifier) {
         const double steps = event->angleDelta().y() / 120.0;
         if (steps != 0) {
-            setMagnification(m_magnification * std::pow(zoomStep, steps));
+            setMagnification(m_magnification * std::pow(OutlineZoom::step, steps));
         }
         event->accept();
         return;

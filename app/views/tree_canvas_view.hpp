@@ -26,10 +26,6 @@ namespace velmora {
 class TreeCanvasView : public QWidget {
     Q_OBJECT
 public:
-    static constexpr double minimumMagnification = 0.5;
-    static constexpr double maximumMagnification = 3.0;
-    static constexpr double zoomStep = 1.1;
-
     // Hooks of the window for drag and drop (see ItemDrag).
     using DragWriter = std::function<QMimeData*(const std::string& id)>;
     using DropOperation =
@@ -77,11 +73,8 @@ public:
     [[nodiscard]] std::optional<ColumnEdge> edge(double x) const { return m_scene.edge(x); }
 
     [[nodiscard]] double magnification() const { return m_magnification; }
-    // Sets the magnification, clamped to 0.5…3.
+    // Sets the magnification, kept within the outline zoom's bounds.
     void setMagnification(double magnification);
-    void zoomIn() { setMagnification(m_magnification * zoomStep); }
-    void zoomOut() { setMagnification(m_magnification / zoomStep); }
-    void actualSize() { setMagnification(1.0); }
 
     // Scrolls the selected block, with 24 points around it, into view.
     void scrollSelectionIntoView();

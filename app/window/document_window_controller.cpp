@@ -10,8 +10,10 @@
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_view.hpp"
 #include "app/views/tree_canvas_view.hpp"
+#include "app/window/editor_overlay.hpp"
 #include "app/window/hoist_bar.hpp"
 #include "app/window/jump_panel.hpp"
+#include "app/window/side_places.hpp"
 #include "app/window/window_toolbar.hpp"
 #include "core/session/editor_session.hpp"
 
@@ -21,7 +23,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QScrollBar>
-#include <QSplitter>
 #include <QTimer>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -122,31 +123,13 @@ void DocumentWindowController::buildLayout() {
     m_toolbar->canPerform = [this](Action action) { return canPerform(action); };
     layout->addWidget(m_toolbar);
 
-    // The sidebar and the inspector have their places; they stay collapsed until they exist.
-    m_split = new QSplitter(Qt::Horizontal, this);
-    m_split->setObjectName(QStringLiteral("VelmoraSplit.3"));
-    m_split->setChildrenCollapsible(true);
-    m_sidebarPlace = new QWidget(m_split);
-    m_sidebarPlace->setObjectName(QStringLiteral("sidebarPlace"));
-    m_container = new QWidget(m_split);
-    m_container->setObjectName(QStringLiteral("content"));
-    m_inspectorPlace = new QWidget(m_split);
-    m_inspectorPlace->setObjectName(QStringLiteral("inspectorPlace"));
-    m_split->addWidget(m_sidebarPlace);
-    m_split->addWidget(m_container);
-    m_split->addWidget(m_inspectorPlace);
-    m_split->setStretchFactor(1, 1);
-    // The outline is never squeezed shut: a collapsed one stays collapsed when the window grows.
-    m_split->setCollapsible(1, false);
-    m_split->setSizes({0, 1, 0});
-    m_sidebarPlace->hide();
-    m_inspectorPlace->hide();
-    layout->addWidget(m_split, 1);
+    m_places = new SidePlaces(this);
+    layout->addWidget(m_places, 1);
 
-    auto* content = new QVBoxLayout(m_container);
+    auto* content = new QVBoxLayout(m_places->content());
     content->setContentsMargins(0, 0, 0, 0);
     content->setSpacing(0);
-    m_hoistBar = new HoistBar(m_container);
+    m_hoistBar = new HoistBar(m_places->content());
     m_hoistBar->onActivate = [this](const std::optional<std::string>& tab) {
         flushEditor();
         apply([&tab](EditorSession& session) {
@@ -164,14 +147,14 @@ void DocumentWindowController::buildLayout() {
         refresh();
     };
     content->addWidget(m_hoistBar);
-    m_list = new ListOutlineController(m_container);
+    m_list = new ListOutlineController(m_places->content());
     content->addWidget(m_list->view(), 1);
-    m_jump = new JumpPanel(m_container);
+    m_jump = new JumpPanel(m_places->content());
     m_jump->onChoose = [this](const std::string& id) { jumpTo(id); };
     m_jump->onCancel = [this] {
         contentViewFor(m_document.session().snapshot.view)->setFocus(Qt::OtherFocusReason);
     };
-    buildCanvas(m_container);
+    buildCanvas(m_places->content());
     content->addWidget(m_canvasScroll, 1);
 
     m_status = new QLabel(this);
@@ -201,9 +184,8 @@ void DocumentWindowController::wireList() {
     m_list->onCheck = [this](const std::string& id, bool checked) { rowChecked(id, checked); };
     m_list->onEdit = [this](const std::string& id) { rowEdited(id); };
     m_list->onBackground = [this] { backgroundClicked(); };
-    m_list->onRowsMoved = [this] { moveEditorWithRows(); };
+    m_list->onRowsMoved = [this] { m_overlay->followRows(); };
     m_list->onZoom = [this](int steps) { steps > 0 ? zoomIn() : zoomOut(); };
-    m_list->view()->installEventFilter(this);
 }
 
 void DocumentWindowController::wireEditor() {
@@ -214,19 +196,13 @@ void DocumentWindowController::wireEditor() {
     m_editor->canUndo = [this] { return m_document.undoStack()->canUndo(); };
     m_editor->canRedo = [this] { return m_document.undoStack()->canRedo(); };
     m_document.setDraftSource([this] { return drafts(); });
-    // Text typed past the bottom of the view stays in sight.
-    connect(m_editor, &ItemTextEditor::grew, this, [this] {
-        if (m_placingEditor || !m_editor->isVisible()) {
-            return;
-        }
-        if (showsCanvas() && m_editor->parentWidget() == m_canvas) {
-            // With a little of the paper below it, clear of the scroll bar.
-            m_canvas->scrollIntoView(m_editor->geometry().adjusted(0, 0, 0, 8));
-        } else if (!showsCanvas() && m_editor->parentWidget() == m_list->view()->viewport()) {
-            m_list->scrollDownToShow(m_editor->geometry());
-            liftEditorIntoList();
-        }
-    });
+    m_overlay = new EditorOverlay(
+        EditorOverlay::Parts{this, m_editor, m_list, m_canvas, m_canvasScroll},
+        [this]() -> const EditorSession& { return m_document.session(); }, this);
+    m_overlay->isOtherTextInput = [this](const QWidget* widget) {
+        return isOtherTextInput(widget);
+    };
+    m_overlay->refresh = [this] { refresh(); };
     connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
         // Loading the editor for a new target is no typing (the draft is not ours yet then).
         if (draft()) {
@@ -246,7 +222,7 @@ void DocumentWindowController::observeNotifications() {
         // Changes made here refresh once at their end; undo, redo and reading refresh now.
         if (!m_performing) {
             // The editor shows the restored text, even when the same item stays edited.
-            m_lastEditing.reset();
+            m_overlay->reload();
             refresh();
         }
     });
@@ -294,22 +270,9 @@ void DocumentWindowController::perform(Action action) {
     refresh();
 }
 
-// Moving the item whose title is being typed (Tab, Shift+Tab, moving up or down) opens its
-// editor again, so what the user types next still goes into the item.
 void DocumentWindowController::keepTyping(Action action,
                                           const std::optional<EditingTarget>& editingBefore) {
-    static constexpr Action moves[] = {Action::indent,   Action::outdent,  Action::moveUp,
-                                       Action::moveDown, Action::moveLeft, Action::moveRight};
-    if (!editingBefore || !editingBefore->isItem() ||
-        std::find(std::begin(moves), std::end(moves), action) == std::end(moves))
-        return;
-    const EditorSnapshot& now = m_document.session().snapshot;
-    if (now.editing || now.selectedId != editingBefore->id ||
-        !m_document.session().canPerform(Action::edit))
-        return;
-    m_performing = true;
-    (void)m_document.perform(Action::edit, std::nullopt, std::nullopt);
-    m_performing = false;
+    apply([&](EditorSession& session) { return session.keepTyping(action, editingBefore); });
 }
 
 void DocumentWindowController::apply(const Change& change) {
@@ -326,11 +289,7 @@ void DocumentWindowController::apply(const Change& change) {
 }
 
 std::optional<std::string> DocumentWindowController::draft() const {
-    const auto& editing = m_document.session().snapshot.editing;
-    if (!editing || !m_lastEditing || *m_lastEditing != *editing) {
-        return std::nullopt;
-    }
-    return m_editor->draft();
+    return m_overlay->draft();
 }
 
 std::vector<TextDraft> DocumentWindowController::drafts() const {
@@ -384,7 +343,7 @@ void DocumentWindowController::carryOut(SideEffect side) {
         m_document.undoOrRedo(side == SideEffect::redo);
         return;
     case SideEffect::insertNewline:
-        focusEditor();
+        m_overlay->focus();
         m_editor->insertNewline();
         return;
     case SideEffect::tooDeep:

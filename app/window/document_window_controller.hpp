@@ -6,6 +6,7 @@
 #include "app/platform/appearance.hpp"
 #include "app/views/column_resize_recorder.hpp"
 #include "app/views/item_drag.hpp"
+#include "app/window/key_dispatcher.hpp"
 #include "core/commands/key_chord.hpp"
 #include "core/session/editor_snapshot.hpp"
 
@@ -17,10 +18,8 @@
 #include <string>
 #include <vector>
 
-class QAction;
 class QKeyEvent;
 class QLabel;
-class QSplitter;
 class QTimer;
 
 namespace velmora {
@@ -37,6 +36,8 @@ class LibraryController;
 class ListDragAdapter;
 class ListOutlineController;
 class ListPaper;
+class SidePlaces;
+class EditorOverlay;
 class TreeCanvasView;
 class WindowToolbar;
 
@@ -49,19 +50,7 @@ class WindowToolbar;
 class DocumentWindowController : public QWidget, public DocumentView {
     Q_OBJECT
 public:
-    // What the window itself does with a key press (see `dispatchKey`).
-    struct KeyRoute {
-        // Perform the action; extend the selection `count` siblings; type a line break; go to
-        // the first, last, previous-page or next-page item shown (`count` -2, 2, -1 or 1),
-        // extending the selection among siblings when `extend`.
-        enum class Kind { perform, extendSelection, newline, goTo };
-        Kind kind = Kind::perform;
-        Action action = Action::edit;
-        int count = 0;
-        bool extend = false;
-
-        bool operator==(const KeyRoute&) const = default;
-    };
+    using KeyRoute = velmora::KeyRoute;
     DocumentWindowController(VelmoraDocument& document, DocumentViewHost& host,
                              QWidget* parent = nullptr);
     ~DocumentWindowController() override;
@@ -77,12 +66,12 @@ public:
 
     // Commits the text being typed into the session (one undo record when it changed).
     void flushEditor();
-    // What the window itself does with the key press; nothing when a menu item runs it or it
-    // goes on to the focused widget.
+    // What the window itself does with the key press; nothing when it goes on to the focused
+    // widget.
     [[nodiscard]] std::optional<KeyRoute> routeKey(QWidget* receiver, const QKeyEvent& event) const;
     // Carries the key press out; true when it was consumed.
     bool handleKey(QWidget* receiver, const QKeyEvent& event);
-    // Whether the dispatcher takes the key press (a menu item or the window runs it).
+    // Whether the window takes the key press.
     [[nodiscard]] bool takesKey(QWidget* receiver, const QKeyEvent& event) const;
     // The situation a key press arrives in: navigating, typing a title or typing a note.
     [[nodiscard]] KeyContext keyContext(const QWidget* receiver) const;
@@ -139,8 +128,6 @@ private:
 
     void buildLayout();
     void buildLibrary();
-    // Gives the shown sidebar its stored width ("sidebarWidth"), leaving the content room.
-    void applySidebarWidth();
     // Whether the widget is part of the library sidebar (its keys are its own).
     [[nodiscard]] bool isInLibrary(const QWidget* widget) const;
     void wireList();
@@ -152,8 +139,6 @@ private:
     // Draws the canvas from the session with the current appearance.
     void reloadCanvas();
     [[nodiscard]] bool showsCanvas() const;
-    // Where the editor goes in the canvas (its coordinates), for the item's title or note.
-    [[nodiscard]] std::optional<QRect> canvasEditorRect(const std::string& id, bool note) const;
     [[nodiscard]] Qt::DropAction dropOperation(const QMimeData* mime, Qt::DropActions actions,
                                                const ItemDrag::Target& target);
     bool performDrop(const QMimeData* mime, Qt::DropAction action, const ItemDrag::Target& target);
@@ -171,19 +156,6 @@ private:
     // The widget that shows the outline for the view (the list until the canvas exists).
     [[nodiscard]] QWidget* contentViewFor(ViewMode view) const;
     void showContentView();
-    // Lays the editor over the edited title or note; `scroll` brings its row into view.
-    void placeEditor(bool scroll = true);
-    void moveEditorWithRows();
-    void liftEditorIntoList();
-    void hideEditor();
-    void styleEditor(const Item& item, bool note);
-    void focusEditor();
-    // Whether the focus widget leaves the keys to the outline: a view, the editor, nothing, or
-    // a widget outside this content that is no text field.
-    [[nodiscard]] bool keysInOutline(const QWidget* focus) const;
-    // Gives the keys to the editor while an item is edited, else to the shown view when the
-    // editor had them (`focusBefore`) or the view was switched.
-    void followEditing(QWidget* focusBefore, bool viewSwitched);
     // Whether the widget is a text field of its own (a search field, a palette, an inspector
     // field), where keys type.
     [[nodiscard]] bool isOtherTextInput(const QWidget* widget) const;
@@ -192,14 +164,10 @@ private:
     // status line says why for a few seconds.
     void refuseTooDeep();
     void applyAppearance();
-    // The one decision about a key press: the menu item that runs it, or what the window does.
-    struct KeyDispatch {
-        QAction* menuItem = nullptr;
-        std::optional<KeyRoute> route;
-    };
-    [[nodiscard]] KeyDispatch dispatchKey(QWidget* receiver, const QKeyEvent& event) const;
-    // The action's menu item when it shows the chord as its shortcut.
-    [[nodiscard]] QAction* menuItemForAction(Action action, const KeyChord& chord) const;
+    // The key press decided by the key dispatcher, unless the key belongs to a text field of
+    // its own, the library or an input method.
+    [[nodiscard]] std::optional<KeyRoute> dispatchKey(QWidget* receiver,
+                                                      const QKeyEvent& event) const;
     // Goes to the first, last, previous-page or next-page item shown (Home, End, Page Up and
     // Page Down), extending the selection among siblings with Shift.
     void goTo(const KeyRoute& route);
@@ -230,10 +198,8 @@ private:
     VelmoraDocument& m_document;
     DocumentViewHost& m_host;
     WindowToolbar* m_toolbar = nullptr;
-    QSplitter* m_split = nullptr;
-    QWidget* m_sidebarPlace = nullptr;
-    QWidget* m_container = nullptr;
-    QWidget* m_inspectorPlace = nullptr;
+    SidePlaces* m_places = nullptr;
+    EditorOverlay* m_overlay = nullptr;
     HoistBar* m_hoistBar = nullptr;
     ListOutlineController* m_list = nullptr;
     CanvasScrollArea* m_canvasScroll = nullptr;
@@ -249,15 +215,10 @@ private:
     QTimer* m_noticeTimer = nullptr;
     KeyRouter* m_keyRouter = nullptr;
     LibraryController* m_library = nullptr;
-    bool m_applyingSidebarWidth = false;
     Appearance m_appearance;
 
     bool m_performing = false;
-    bool m_placingEditor = false; // the editor grows to a new item's text, not to typing
     bool m_flushing = false;
-    std::optional<EditingTarget> m_lastEditing;
-    bool m_movingFocus = false;
-    bool m_reloadAfterFocus = false;
     // Whether the canvas (rather than the list) was shown by the last refresh.
     std::optional<bool> m_shownCanvas;
     ColumnResizeRecorder m_columnResize;

@@ -11,6 +11,7 @@
 #include "app/views/list_outline_view.hpp"
 #include "app/views/list_paper.hpp"
 #include "app/views/tree_canvas_view.hpp"
+#include "app/window/editor_overlay.hpp"
 #include "core/session/editor_session.hpp"
 
 #include <QUuid>
@@ -47,7 +48,7 @@ void DocumentWindowController::wireCanvas() {
             [](double magnification) { OutlineZoom::store(magnification); });
     connect(m_canvas, &TreeCanvasView::geometryRefreshed, this, [this] {
         if (showsCanvas()) {
-            moveEditorWithRows();
+            m_overlay->followRows();
         }
     });
 }
@@ -138,15 +139,6 @@ void DocumentWindowController::reloadCanvas() {
     m_canvas->setOptions(options);
     m_canvas->setSession(m_document.session());
     m_canvas->reload();
-}
-
-std::optional<QRect> DocumentWindowController::canvasEditorRect(const std::string& id,
-                                                                bool note) const {
-    const auto rect = note ? m_canvas->noteRect(id) : m_canvas->textRect(id);
-    if (!rect) {
-        return std::nullopt;
-    }
-    return m_canvas->toWidget(*rect).toAlignedRect();
 }
 
 } // namespace velmora

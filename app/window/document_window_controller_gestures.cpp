@@ -5,6 +5,7 @@
 #include "app/document/velmora_document.hpp"
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_view.hpp"
+#include "app/window/editor_overlay.hpp"
 #include "core/layout/column_widths.hpp"
 #include "core/model/tree_ops.hpp"
 #include "core/session/editor_session.hpp"
@@ -60,24 +61,7 @@ void DocumentWindowController::backgroundClicked() {
 
 void DocumentWindowController::jumpTo(const std::string& id) {
     flushEditor();
-    apply([&id](EditorSession& session) -> std::optional<TreeCommand> {
-        const EditorSnapshot before = session.snapshot;
-        TreeDocument& doc = session.snapshot.document;
-        const auto ancestors = TreeOps::ancestorIds(doc.items, id);
-        if (const auto root = session.hoistRoot();
-            root && *root != id && !ancestors.contains(*root)) {
-            session.activateHoist(std::nullopt);
-        }
-        for (const std::string& ancestor : ancestors) {
-            const auto found = TreeOps::locate(doc.items, ancestor);
-            if (found && found->item.collapsed) {
-                doc = TreeOps::setCollapsed(doc, ancestor, false);
-            }
-        }
-        (void)session.select(id);
-        session.retargetIfHidden();
-        return UndoRecords::form(before, "undo.collapse", session.snapshot, session.clock());
-    });
+    apply([&id](EditorSession& session) { return session.jumpTo(id); });
     contentViewFor(m_document.session().snapshot.view)->setFocus(Qt::OtherFocusReason);
     refresh();
 }
@@ -98,7 +82,7 @@ void DocumentWindowController::columnResized(int depth, double width, bool ended
     } else {
         // While dragging only the canvas follows; the rest refreshes when the drag ends.
         reloadCanvas();
-        placeEditor(false);
+        m_overlay->place(false);
     }
 }
 

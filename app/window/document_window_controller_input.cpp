@@ -1,29 +1,22 @@
-// The input half of the document window: the key dispatcher and the clipboard.
+// The input half of the document window: keys and the clipboard.
 #include "app/window/document_window_controller.hpp"
 
 #include "app/document/velmora_document.hpp"
 #include "app/platform/key_router.hpp"
-#include "app/platform/menu_keys.hpp"
 #include "app/views/canvas_scroll_area.hpp"
 #include "app/views/item_text_editor.hpp"
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_view.hpp"
 #include "app/views/tree_canvas_view.hpp"
-#include "app/window/main_menu.hpp"
-#include "core/commands/key_map.hpp"
-#include "core/formats/item_clipboard.hpp"
-#include "core/formats/markdown_codec.hpp"
-#include "core/formats/org_codec.hpp"
+#include "app/window/clipboard_forms.hpp"
+#include "app/window/editor_overlay.hpp"
 #include "core/session/editor_session.hpp"
 
 #include <QAbstractSpinBox>
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMainWindow>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
@@ -33,40 +26,6 @@
 
 namespace velmora {
 namespace {
-
-const QString kItemsType = QString::fromLatin1(ItemClipboard::pasteboardType.data(),
-                                               qsizetype(ItemClipboard::pasteboardType.size()));
-const QString kMarkdownType = QStringLiteral("text/markdown");
-
-// The clipboard forms of the items: the private one with every field, a Markdown list (with
-// task markers when the document shows checks) and indented text.
-QMimeData* clipboardData(const std::vector<Item>& items, bool checksVisible) {
-    const ItemList list(items);
-    auto* mime = new QMimeData;
-    mime->setData(kItemsType, QByteArray::fromStdString(ItemClipboard::opmlText(list)));
-    mime->setData(kMarkdownType, QByteArray::fromStdString(
-                                     MarkdownCodec::encode(list, {.taskMarkers = checksVisible})));
-    mime->setText(QString::fromStdString(ItemClipboard::plainText(list)));
-    return mime;
-}
-
-// The items of pasted text: Org when the text has Org headlines (not mere "* " bullets), a
-// Markdown list when it has list items or headings, otherwise indented lines.
-std::vector<Item> itemsFromText(const std::string& text, bool markdown) {
-    if (!markdown && OrgCodec::looksLikeOrg(text)) {
-        auto document = OrgCodec::decode(text, {});
-        if (document.ok() && !document.value().items.empty()) {
-            return document.value().items.toVector();
-        }
-    }
-    if (markdown || MarkdownCodec::looksLikeMarkdown(text)) {
-        auto document = MarkdownCodec::decode(text, {});
-        if (document.ok() && !document.value().items.empty()) {
-            return document.value().items.toVector();
-        }
-    }
-    return ItemClipboard::itemsFromPlainText(text, TreeIDs::make).toVector();
-}
 
 // Where Home (-2), End (2) or a page key (-1, 1) goes on the canvas: along the blocks in
 // outline order, from the selection a page of blocks on, never to a hoisted root.
@@ -123,114 +82,48 @@ KeyContext DocumentWindowController::keyContext(const QWidget* receiver) const {
     return editing->isNote() ? KeyContext::note : KeyContext::editing;
 }
 
-QAction* DocumentWindowController::menuItemForAction(Action action, const KeyChord& chord) const {
-    auto* main = qobject_cast<QMainWindow*>(window());
-    if (!main) {
-        return nullptr;
-    }
-    // Undo and redo are the Edit menu's standard items; the other commands have items of their
-    // own. Only the action's own item counts: on German the key of Ctrl+] also types "+".
-    QAction* item =
-        action == Action::undo   ? MainMenu::standardItem(main->menuBar(), StandardItem::undo)
-        : action == Action::redo ? MainMenu::standardItem(main->menuBar(), StandardItem::redo)
-                                 : MainMenu::actionItem(main->menuBar(), action);
-    return item && item->shortcuts().contains(MenuKeys::sequence(chord)) ? item : nullptr;
-}
-
 // How a key press travels. The key router hands every key press inside this window's content
 // here twice: first when Qt offers it to the shortcuts (claiming it there keeps every menu
 // shortcut from firing on it), then as the press itself. Both ask this one function, so the
-// two answers agree. In order:
-//  1. An input method composing text, another text field (search, palette, inspector) and the
-//     library sidebar keep their keys: the key goes through.
-//  2. The key becomes chords: the key map's keys it stands for on the active keyboard layout,
-//     with the modifiers held, in the context of the focus (navigating, typing a title or a
-//     note). The first chord the key map resolves decides the action.
-//  3. A chord a menu item shows runs that item, so a chord always runs the same way, from the
-//     menu or the keyboard, on every layout, whether or not the item looks enabled. Any other
-//     chord of the key map the window performs itself.
-//  4. Keys the key map leaves out but navigation needs: Shift+Up/Down extend the selection,
-//     Home, End, Page Up and Page Down go to the first, last, previous- or next-page item.
-//  5. Anything else goes on to the focused widget: the item editor types it, the views ignore
-//     it, and Qt's shortcuts get their turn.
-// What the window performs ends in `perform` (or a session call), which records the undo step
-// and calls `refresh`; `refresh` redraws the views and places the editor from the session.
-DocumentWindowController::KeyDispatch
+// two answers agree. An input method composing text, another text field (search, palette,
+// inspector) and the library sidebar keep their keys; every other key is decided by the
+// `KeyDispatcher` from the key map, in the context of the focus (navigating, typing a title or
+// a note). What the window performs ends in `perform` (or a session call), which records the
+// undo step and calls `refresh`; `refresh` redraws the views and places the editor from the
+// session.
+std::optional<DocumentWindowController::KeyRoute>
 DocumentWindowController::dispatchKey(QWidget* receiver, const QKeyEvent& event) const {
     if (receiver == m_editor && m_editor->isComposing()) {
-        return {};
+        return std::nullopt;
     }
     if (isOtherTextInput(receiver) || isInLibrary(receiver)) {
-        return {};
+        return std::nullopt;
     }
     const EditorSession& session = m_document.session();
-    const KeyContext context = keyContext(receiver);
-    const bool editingIsEmpty = context != KeyContext::outline && m_editor->document()->isEmpty();
-    for (const KeyChord& chord : PhysicalKeys::chords(event)) {
-        const bool command = chord.modifiers.contains(KeyModifiers::command);
-        const auto action =
-            KeyMap::resolve(chord, context, session.preferences, command ? false : editingIsEmpty,
-                            command ? ViewMode::list : session.snapshot.view);
-        if (!action) {
-            continue;
-        }
-        if (QAction* item = menuItemForAction(*action, chord)) {
-            return {item, std::nullopt};
-        }
-        if (*action == Action::newline) {
-            return {nullptr, KeyRoute{KeyRoute::Kind::newline, *action, 0, false}};
-        }
-        return {nullptr, KeyRoute{KeyRoute::Kind::perform, *action, 0, false}};
-    }
-    if (context != KeyContext::outline) {
-        return {};
-    }
-    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
-    const bool shift = modifiers == Qt::ShiftModifier;
-    if (!shift && modifiers != Qt::NoModifier) {
-        return {};
-    }
-    const auto route = [shift](KeyRoute::Kind kind, int count) {
-        return KeyDispatch{nullptr, KeyRoute{kind, Action::edit, count, shift}};
-    };
-    switch (event.key()) {
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        return shift ? route(KeyRoute::Kind::extendSelection, event.key() == Qt::Key_Up ? -1 : 1)
-                     : KeyDispatch{};
-    case Qt::Key_Home:
-        return route(KeyRoute::Kind::goTo, -2);
-    case Qt::Key_End:
-        return route(KeyRoute::Kind::goTo, 2);
-    case Qt::Key_PageUp:
-        return route(KeyRoute::Kind::goTo, -1);
-    case Qt::Key_PageDown:
-        return route(KeyRoute::Kind::goTo, 1);
-    default:
-        return {};
-    }
+    KeyDispatcher::Situation situation;
+    situation.context = keyContext(receiver);
+    situation.preferences = session.preferences;
+    situation.view = session.snapshot.view;
+    situation.editingIsEmpty =
+        situation.context != KeyContext::outline && m_editor->document()->isEmpty();
+    return KeyDispatcher::route(event, situation);
 }
 
 std::optional<DocumentWindowController::KeyRoute>
 DocumentWindowController::routeKey(QWidget* receiver, const QKeyEvent& event) const {
-    return dispatchKey(receiver, event).route;
+    return dispatchKey(receiver, event);
 }
 
 bool DocumentWindowController::takesKey(QWidget* receiver, const QKeyEvent& event) const {
-    const KeyDispatch dispatch = dispatchKey(receiver, event);
-    return dispatch.menuItem || dispatch.route;
+    return dispatchKey(receiver, event).has_value();
 }
 
 bool DocumentWindowController::handleKey(QWidget* receiver, const QKeyEvent& event) {
-    const KeyDispatch dispatch = dispatchKey(receiver, event);
-    if (dispatch.menuItem) {
-        MainMenu::runItem(dispatch.menuItem);
-        return true;
-    }
-    if (!dispatch.route) {
+    const std::optional<KeyRoute> dispatched = dispatchKey(receiver, event);
+    if (!dispatched) {
         return false;
     }
-    const KeyRoute& route = *dispatch.route;
+    const KeyRoute& route = *dispatched;
     switch (route.kind) {
     case KeyRoute::Kind::extendSelection: {
         const auto text = draft();
@@ -239,7 +132,7 @@ bool DocumentWindowController::handleKey(QWidget* receiver, const QKeyEvent& eve
         break;
     }
     case KeyRoute::Kind::newline:
-        focusEditor();
+        m_overlay->focus();
         m_editor->insertNewline();
         break;
     case KeyRoute::Kind::goTo:
@@ -313,7 +206,7 @@ void DocumentWindowController::copy() {
         return;
     }
     QGuiApplication::clipboard()->setMimeData(
-        clipboardData(items, m_document.session().checksVisible));
+        ClipboardForms::encode(items, m_document.session().checksVisible));
 }
 
 void DocumentWindowController::cut() {
@@ -326,7 +219,7 @@ void DocumentWindowController::cut() {
     });
     if (!items.empty()) {
         QGuiApplication::clipboard()->setMimeData(
-            clipboardData(items, m_document.session().checksVisible));
+            ClipboardForms::encode(items, m_document.session().checksVisible));
     }
     refresh();
 }
@@ -337,18 +230,7 @@ void DocumentWindowController::paste() {
         QApplication::beep();
         return;
     }
-    std::vector<Item> items;
-    if (mime->hasFormat(kItemsType)) {
-        if (auto parsed = ItemClipboard::itemsFromOPML(mime->data(kItemsType).toStdString())) {
-            items = parsed->toVector();
-        }
-    }
-    if (items.empty() && mime->hasFormat(kMarkdownType)) {
-        items = itemsFromText(mime->data(kMarkdownType).toStdString(), true);
-    }
-    if (items.empty() && mime->hasText()) {
-        items = itemsFromText(mime->text().toStdString(), false);
-    }
+    const std::vector<Item> items = ClipboardForms::decode(*mime);
     if (items.empty()) {
         QApplication::beep();
         return;

@@ -7,37 +7,23 @@
 #include "app/library/library_host.hpp"
 #include "app/library/library_store.hpp"
 #include "app/platform/preferences.hpp"
+#include "app/window/side_places.hpp"
 #include "core/session/editor_session.hpp"
 
 #include <QApplication>
-#include <QShortcut>
-#include <QSplitter>
-#include <QTimer>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 namespace velmora {
-namespace {
-
-constexpr int kDefaultSidebarWidth = 240;
-constexpr int kMinSidebarWidth = 160;
-constexpr int kMaxSidebarWidth = 480;
-constexpr int kMinContentWidth = 320;
-
-} // namespace
 
 void DocumentWindowController::buildLibrary() {
     // The application delegate serves the library; a window made without one (a test) still
     // shows the library, but opens nothing.
     auto* host = dynamic_cast<LibraryHost*>(&m_host);
     LibraryStore& store = LibraryStore::shared();
-    m_library = new LibraryController(store, host, m_sidebarPlace);
-    auto* layout = new QVBoxLayout(m_sidebarPlace);
+    m_library = new LibraryController(store, host, m_places->sidebarPlace());
+    auto* layout = new QVBoxLayout(m_places->sidebarPlace());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_library);
-    m_sidebarPlace->setMinimumWidth(kMinSidebarWidth);
-    m_split->setStretchFactor(0, 0);
     m_library->setCurrentPath(m_document.filePath());
     connect(&m_document, &VelmoraDocument::fileChanged, m_library, [this] {
         m_library->setCurrentPath(m_document.filePath());
@@ -50,61 +36,21 @@ void DocumentWindowController::buildLibrary() {
         setLibraryVisible(true);
         m_library->reveal(path);
     });
-    connect(m_split, &QSplitter::splitterMoved, this, [this] {
-        if (m_applyingSidebarWidth || !isLibraryVisible()) {
-            return;
-        }
-        const int width = m_split->sizes().value(0);
-        Preferences preferences;
-        if (width == 0) {
-            // Dragged shut: the same as hiding it.
-            m_sidebarPlace->hide();
-            preferences.setBool(PreferenceKeys::libraryVisible, false);
-        } else if (isActiveWindow()) {
-            preferences.setDouble(PreferenceKeys::sidebarWidth, width);
-        }
-    });
-    // F6 moves between the panes, as elsewhere on the desktop.
-    auto* panes = new QShortcut(QKeySequence(Qt::Key_F6), this);
-    panes->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(panes, &QShortcut::activated, this, [this] {
+    // F6 moves between the library and the outline.
+    m_places->onNextPane = [this] {
         if (isInLibrary(QApplication::focusWidget())) {
             m_library->onEscape();
         } else {
             setLibraryVisible(true);
             m_library->focusOutline();
         }
-    });
+    };
+    m_places->sidebarFilled();
     setLibraryVisible(Preferences().libraryVisible());
-    // The window is laid out once it is shown: give the sidebar its stored width then.
-    QTimer::singleShot(0, this, [this] {
-        if (isLibraryVisible()) {
-            applySidebarWidth();
-        }
-    });
-}
-
-void DocumentWindowController::applySidebarWidth() {
-    const double stored = Preferences().sidebarWidth();
-    const int total = m_split->width();
-    int width = stored > 0 ? int(stored) : kDefaultSidebarWidth;
-    width = std::clamp(
-        width, kMinSidebarWidth,
-        std::max(kMinSidebarWidth, std::min(kMaxSidebarWidth, total - kMinContentWidth)));
-    QList<int> sizes = m_split->sizes();
-    const int available = sizes.value(0) + sizes.value(1);
-    if (available > width) {
-        sizes[1] = available - width;
-    }
-    sizes[0] = width;
-    m_applyingSidebarWidth = true;
-    m_split->setSizes(sizes);
-    m_applyingSidebarWidth = false;
 }
 
 bool DocumentWindowController::isLibraryVisible() const {
-    // Dragging the divider shut hides the place too, so its state is the sidebar's.
-    return m_library && !m_sidebarPlace->isHidden();
+    return m_places->sidebarShown();
 }
 
 bool DocumentWindowController::isInLibrary(const QWidget* widget) const {
@@ -115,21 +61,10 @@ void DocumentWindowController::setLibraryVisible(bool visible) {
     if (visible == isLibraryVisible()) {
         return;
     }
-    if (visible) {
-        m_sidebarPlace->show();
-        applySidebarWidth();
-        return;
-    }
-    if (isInLibrary(QApplication::focusWidget())) {
+    if (!visible && isInLibrary(QApplication::focusWidget())) {
         m_library->onEscape();
     }
-    QList<int> sizes = m_split->sizes();
-    sizes[1] += sizes[0];
-    sizes[0] = 0;
-    m_applyingSidebarWidth = true;
-    m_sidebarPlace->hide();
-    m_split->setSizes(sizes);
-    m_applyingSidebarWidth = false;
+    m_places->showSidebar(visible);
 }
 
 void DocumentWindowController::toggleLibrary() {

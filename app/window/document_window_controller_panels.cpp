@@ -15,33 +15,29 @@
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_view.hpp"
 #include "app/views/tree_canvas_view.hpp"
+#include "app/window/editor_overlay.hpp"
+#include "app/window/side_places.hpp"
 #include "core/model/tree_ops.hpp"
 #include "core/session/editor_session.hpp"
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QSplitter>
 #include <QTimer>
 
 namespace velmora {
 namespace {
 
-// The inspector's width when it opens.
-constexpr int kInspectorWidth = 300;
-constexpr int kInspectorMinimumWidth = 240;
 // Text typed in the properties reaches the outline this long after the last keystroke.
 constexpr int kPreviewDelayMs = 80;
 
 } // namespace
 
 void DocumentWindowController::buildPanels() {
-    auto* place = new QHBoxLayout(m_inspectorPlace);
+    auto* place = new QHBoxLayout(m_places->inspectorPlace());
     place->setContentsMargins(0, 0, 0, 0);
-    m_inspector = new InspectorController(m_inspectorPlace);
+    m_inspector = new InspectorController(m_places->inspectorPlace());
     place->addWidget(m_inspector);
-    m_inspectorPlace->setMinimumWidth(kInspectorMinimumWidth);
-    // Shown and hidden as a whole (and remembered), never squeezed to nothing by the divider.
-    m_split->setCollapsible(m_split->indexOf(m_inspectorPlace), false);
+    m_places->inspectorFilled();
 
     auto canRun = [this](Action action) { return canPerform(action); };
     auto runAction = [this](Action action) { perform(action); };
@@ -77,7 +73,7 @@ void DocumentWindowController::buildPanels() {
     m_palette->refocusParent = [this] {
         const auto& editing = m_document.session().snapshot.editing;
         if (editing && !m_editor->isHidden()) {
-            focusEditor();
+            m_overlay->focus();
         } else {
             contentViewFor(m_document.session().snapshot.view)->setFocus(Qt::OtherFocusReason);
         }
@@ -92,7 +88,7 @@ void DocumentWindowController::buildPanels() {
 }
 
 bool DocumentWindowController::inspectorVisible() const {
-    return m_inspectorPlace && !m_inspectorPlace->isHidden();
+    return m_places && m_places->inspectorShown();
 }
 
 void DocumentWindowController::setInspectorVisible(bool visible) {
@@ -104,22 +100,13 @@ void DocumentWindowController::setInspectorVisible(bool visible) {
         // Text typed in the inspector is kept before it goes.
         flushProperties();
         const bool hadFocus = m_inspector->isAncestorOf(QApplication::focusWidget());
-        m_inspectorPlace->hide();
+        m_places->showInspector(false);
         if (hadFocus) {
             contentViewFor(m_document.session().snapshot.view)->setFocus(Qt::OtherFocusReason);
         }
         return;
     }
-    m_inspectorPlace->show();
-    QList<int> sizes = m_split->sizes();
-    if (sizes.size() == 3 && sizes[2] < kInspectorMinimumWidth) {
-        const int width = std::min(kInspectorWidth, std::max(kInspectorMinimumWidth, sizes[1] / 2));
-        // Before the window is laid out (a new tab) the outline has no width to give: the sizes
-        // are then shares of the width to come, the outline's twice the inspector's.
-        sizes[1] = std::max(sizes[1] - width, 2 * width);
-        sizes[2] = width;
-        m_split->setSizes(sizes);
-    }
+    m_places->showInspector(true);
     refreshPanels();
 }
 
@@ -218,15 +205,7 @@ void DocumentWindowController::commitPropertiesText(const std::string& id, const
         flushEditor();
         m_flushingProperties = wasFlushing;
     }
-    apply([&](EditorSession& session) {
-        const auto typing = session.snapshot.editing;
-        auto command = note ? session.commitNote(id, text) : session.commitItemText(id, text);
-        if (typing && typing->id != id && command) {
-            session.snapshot.editing = typing;
-            command->after.editing = typing;
-        }
-        return command;
-    });
+    apply([&](EditorSession& session) { return session.commitFieldText(id, text, note); });
     refresh();
 }
 
@@ -258,7 +237,7 @@ void DocumentWindowController::showPreview() {
     } else {
         m_list->reload(shown);
     }
-    moveEditorWithRows();
+    m_overlay->followRows();
 }
 
 } // namespace velmora

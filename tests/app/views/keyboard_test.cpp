@@ -178,7 +178,7 @@ private slots:
 
     // A chord a menu item shows runs that item, once, even while the item shows as disabled;
     // no shortcut fires beside it.
-    void aMenuChordRunsItsItemOnceWhateverItsState() {
+    void aMenuChordRunsOnceWhateverItsItemsState() {
         m_app->newDocument();
         m_app->load(outline({itemWith("a", "Alpha")}, "a"));
         m_app->list().setFocus();
@@ -189,9 +189,10 @@ private slots:
         bold->setEnabled(false);
         WindowFixture::key(Qt::Key_B, Qt::ControlModifier);
         QVERIFY(m_app->session().snapshot.document.items[0].bold);
-        QCOMPARE(triggered, 1);
+        // The key map performs the chord; the item's own shortcut does not run it a second time.
+        QCOMPARE(triggered, 0);
         QCOMPARE(m_app->document().undoStack()->count(), 1);
-        // Undo is the Edit menu's, from the outline and from the editor alike.
+        // Undo works from the outline and from the editor alike.
         WindowFixture::key(Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(!m_app->session().snapshot.document.items[0].bold);
         WindowFixture::key(Qt::Key_Return);
