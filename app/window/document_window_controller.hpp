@@ -4,10 +4,10 @@
 #include "app/document/velmora_document.hpp"
 #include "app/panels/properties_controller.hpp"
 #include "app/platform/appearance.hpp"
-#include "app/views/column_resize_recorder.hpp"
 #include "app/views/item_drag.hpp"
 #include "app/window/key_dispatcher.hpp"
 #include "core/commands/key_chord.hpp"
+#include "core/session/column_drag.hpp"
 #include "core/session/editor_snapshot.hpp"
 
 #include <QPointer>
@@ -221,7 +221,7 @@ private:
     bool m_flushing = false;
     // Whether the canvas (rather than the list) was shown by the last refresh.
     std::optional<bool> m_shownCanvas;
-    ColumnResizeRecorder m_columnResize;
+    ColumnDrag m_columnDrag;
     // Marks drags that start in this window; the payload of the drag under the pointer.
     std::string m_dragToken;
     ItemDrag::PayloadCache m_dragPayload;

@@ -68,7 +68,10 @@ void DocumentWindowController::jumpTo(const std::string& id) {
 
 void DocumentWindowController::columnResized(int depth, double width, bool ended) {
     EditorSession session = m_document.session();
-    const auto command = m_columnResize.apply(session, depth, width, ended, m_appearance);
+    const auto marginColumn = m_appearance.paperStyle == PaperStyle::margin
+                                  ? std::optional(m_appearance.paperMargin)
+                                  : std::nullopt;
+    const auto command = m_columnDrag.apply(session, depth, width, ended, marginColumn);
     m_performing = true;
     if (!(session.snapshot == m_document.session().snapshot)) {
         m_document.setSnapshot(session.snapshot);

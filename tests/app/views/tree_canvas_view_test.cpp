@@ -1,8 +1,8 @@
 // The tree canvas: blocks from the layout, measuring, clicks, knobs, column edges, zoom and
 // scrolling.
 #include "app/shell/application.hpp"
-#include "app/views/column_resize_recorder.hpp"
 #include "core/model/tree_ops.hpp"
+#include "core/session/column_drag.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/views/canvas_fixtures.hpp"
 
@@ -316,7 +316,7 @@ private slots:
     void columnDragEndingElsewhereRecordsOnce() {
         auto s = test::session(sampleItems());
         CanvasWindow w(s);
-        ColumnResizeRecorder recorder;
+        ColumnDrag recorder;
         std::vector<TreeCommand> records;
         int reports = 0;
         connect(w.canvas, &TreeCanvasView::columnResized, this,
@@ -354,7 +354,7 @@ private slots:
     void dragBackToAbsentWidthsRecordsNothing() {
         auto s = test::session(sampleItems());
         CanvasWindow w(s);
-        ColumnResizeRecorder recorder;
+        ColumnDrag recorder;
         int records = 0;
         connect(w.canvas, &TreeCanvasView::columnResized, this,
                 [&](int depth, double width, bool ended) {
@@ -374,7 +374,7 @@ private slots:
         auto s = test::session(sampleItems());
         s.snapshot.columnWidths = std::vector<double>{300};
         CanvasWindow w(s);
-        ColumnResizeRecorder recorder;
+        ColumnDrag recorder;
         std::vector<TreeCommand> records;
         connect(w.canvas, &TreeCanvasView::columnResized, this,
                 [&](int depth, double width, bool ended) {
