@@ -1,5 +1,6 @@
 #include "core/formats/file_system.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -109,10 +110,19 @@ Result<std::string, FileError> LocalFileSystem::read(const fs::path& file) const
     int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return FileError::fromErrno(errno, file);
+    // A regular file is read straight into a string of its size; whatever has no size (a pipe,
+    // a file under /proc) or grows meanwhile is read on in blocks.
+    struct stat info {};
+    std::size_t expected = 0;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+        expected = static_cast<std::size_t>(info.st_size);
     std::string bytes;
-    char buffer[1 << 16];
+    std::size_t filled = 0;
+    bytes.resize(expected > 0 ? expected : std::size_t{1} << 16);
     for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (filled == bytes.size())
+            bytes.resize(bytes.size() + std::max<std::size_t>(bytes.size() / 2, 1 << 16));
+        ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -122,14 +132,32 @@ Result<std::string, FileError> LocalFileSystem::read(const fs::path& file) const
         }
         if (n == 0)
             break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        filled += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    bytes.resize(filled);
     return bytes;
+}
+
+FileResult FileSystem::writeStreamed(const fs::path& file, const Producer& produce,
+                                     Overwrite overwrite) {
+    std::string bytes;
+    if (!produce([&](std::string_view piece) {
+            bytes += piece;
+            return true;
+        }))
+        return FileError::fromErrno(ECANCELED, file);
+    return write(file, bytes, overwrite);
 }
 
 FileResult LocalFileSystem::write(const fs::path& file, std::string_view bytes,
                                   Overwrite overwrite) {
+    return writeStreamed(
+        file, [&](const TextSink& sink) { return sink(bytes); }, overwrite);
+}
+
+FileResult LocalFileSystem::writeStreamed(const fs::path& file, const Producer& produce,
+                                          Overwrite overwrite) {
     fs::path folder = file.parent_path();
     std::string temporaryName = ".";
     temporaryName += file.filename().string();
@@ -142,8 +170,23 @@ FileResult LocalFileSystem::write(const fs::path& file, std::string_view bytes,
     mode_t mode = ::stat(file.c_str(), &existing) == 0 ? existing.st_mode & 07777 : newFileMode();
     int code = 0;
     errno = 0;
-    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
+    if (::fchmod(fd, mode) != 0) {
         code = errno ? errno : EIO;
+    } else {
+        int writeError = 0;
+        const bool produced = produce([&](std::string_view piece) {
+            errno = 0;
+            if (writeError == 0 && !writeAll(fd, piece))
+                writeError = errno ? errno : EIO;
+            return writeError == 0;
+        });
+        if (writeError != 0)
+            code = writeError;
+        else if (!produced)
+            code = ECANCELED;
+        else if (::fsync(fd) != 0)
+            code = errno ? errno : EIO;
+    }
     if (::close(fd) != 0 && code == 0)
         code = errno;
     if (code == 0) {

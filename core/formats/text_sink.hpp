@@ -1,0 +1,11 @@
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+namespace velmora {
+
+// Takes a text in pieces, in order; false when it cannot take a piece, which stops the writer.
+using TextSink = std::function<bool(std::string_view)>;
+
+} // namespace velmora
