@@ -3,7 +3,6 @@
 #include "core/formats/json_stream.hpp"
 #include "core/model/text.hpp"
 
-#include <array>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -81,26 +80,28 @@ Slot documentSlot(std::string_view key) {
     });
 }
 
-constexpr std::array<std::pair<std::string_view, Slot>, 11> kItemSlots = {{
-    {"id", Slot::itemID},
-    {"text", Slot::itemText},
-    {"note", Slot::itemNote},
-    {"checked", Slot::itemChecked},
-    {"color", Slot::itemColor},
-    {"collapsed", Slot::itemCollapsed},
-    {"children", Slot::itemChildren},
-    {"bold", Slot::itemBold},
-    {"underline", Slot::itemUnderline},
-    {"created", Slot::itemCreated},
-    {"modified", Slot::itemModified},
-}};
-
+// Keys are told apart by their length first, so each costs at most two comparisons.
 Slot itemSlot(std::string_view key) {
     return named(key, [](std::string_view k) {
-        for (const auto& [name, slot] : kItemSlots)
-            if (k == name)
-                return slot;
-        return Slot::skipped;
+        auto pick = [&](std::string_view a, Slot sa, std::string_view b = {}, Slot sb = Slot::skipped) {
+            return k == a ? sa : (!b.empty() && k == b) ? sb : Slot::skipped;
+        };
+        switch (k.size()) {
+        case 2:
+            return pick("id", Slot::itemID);
+        case 4:
+            return k == "bold" ? Slot::itemBold : pick("text", Slot::itemText, "note", Slot::itemNote);
+        case 5:
+            return pick("color", Slot::itemColor);
+        case 7:
+            return pick("checked", Slot::itemChecked, "created", Slot::itemCreated);
+        case 8:
+            return pick("children", Slot::itemChildren, "modified", Slot::itemModified);
+        case 9:
+            return pick("collapsed", Slot::itemCollapsed, "underline", Slot::itemUnderline);
+        default:
+            return Slot::skipped;
+        }
     });
 }
 

@@ -37,7 +37,7 @@ public:
     [[nodiscard]] char peek() const { return *m_at; }
     void advance() { ++m_at; }
 
-    void skipBlanks() {
+    [[gnu::always_inline]] void skipBlanks() {
         // Most values follow a single blank or none; indentation runs go sixteen bytes a step.
         if (m_at != m_end && !isBlank(*m_at))
             return;
