@@ -210,12 +210,20 @@ FileResult LocalFileSystem::writeStreamed(const fs::path& file, const Producer& 
         code = errno ? errno : EIO;
     } else {
         int writeError = 0;
-        const bool produced = produce([&](std::string_view piece) {
-            errno = 0;
-            if (writeError == 0 && !writeAll(fd, piece))
-                writeError = errno ? errno : EIO;
-            return writeError == 0;
-        });
+        bool produced = false;
+        try {
+            produced = produce([&](std::string_view piece) {
+                errno = 0;
+                if (writeError == 0 && !writeAll(fd, piece))
+                    writeError = errno ? errno : EIO;
+                return writeError == 0;
+            });
+        } catch (...) {
+            // Making the text failed (out of memory): the temporary file goes, the old one stays.
+            ::close(fd);
+            ::unlink(pattern.c_str());
+            throw;
+        }
         if (writeError != 0)
             code = writeError;
         else if (!produced)

@@ -162,6 +162,21 @@ TEST_F(StreamedFileTest, AProducerThatGivesUpLeavesTheOldFileAndNoTemporary) {
     EXPECT_EQ(names(), std::vector<std::string>{"keep.json"});
 }
 
+TEST_F(StreamedFileTest, AProducerThatThrowsLeavesTheOldFileAndNoTemporary) {
+    const fs::path file = root / "keep.json";
+    ASSERT_TRUE(files.write(file, "old", FileSystem::Overwrite::never).ok());
+    EXPECT_THROW((void)files.writeStreamed(
+                     file,
+                     [](const TextSink& sink) -> bool {
+                         (void)sink("half");
+                         throw std::bad_alloc();
+                     },
+                     FileSystem::Overwrite::replace),
+                 std::bad_alloc);
+    EXPECT_EQ(files.read(file).value(), "old");
+    EXPECT_EQ(names(), std::vector<std::string>{"keep.json"});
+}
+
 TEST_F(StreamedFileTest, APieceThatCannotBeWrittenFailsTheWriteAndStopsTheProducer) {
     // A file size limit makes the write of the second piece fail (EFBIG once SIGXFSZ is
     // ignored), as a full disk would.
