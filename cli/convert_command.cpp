@@ -59,9 +59,10 @@ Result<FileSystem::Producer, Refusal> producer(const LoadedFile& in, FileKind ou
     case FileKind::document: {
         auto snapshot = in.native ? NativeDocumentCodec::snapshot(*in.native)
                                   : importedSnapshot(document, settings);
-        return FileSystem::Producer([snapshot = std::move(snapshot), settings](const TextSink& sink) {
-            return NativeDocumentCodec::write(snapshot, settings, sink);
-        });
+        return FileSystem::Producer(
+            [snapshot = std::move(snapshot), settings](const TextSink& sink) {
+                return NativeDocumentCodec::write(snapshot, settings, sink);
+            });
     }
     case FileKind::opml:
         return whole(OPMLCodec::encode(document.title, document.items));

@@ -83,14 +83,16 @@ Slot documentSlot(std::string_view key) {
 // Keys are told apart by their length first, so each costs at most two comparisons.
 Slot itemSlot(std::string_view key) {
     return named(key, [](std::string_view k) {
-        auto pick = [&](std::string_view a, Slot sa, std::string_view b = {}, Slot sb = Slot::skipped) {
+        auto pick = [&](std::string_view a, Slot sa, std::string_view b = {},
+                        Slot sb = Slot::skipped) {
             return k == a ? sa : (!b.empty() && k == b) ? sb : Slot::skipped;
         };
         switch (k.size()) {
         case 2:
             return pick("id", Slot::itemID);
         case 4:
-            return k == "bold" ? Slot::itemBold : pick("text", Slot::itemText, "note", Slot::itemNote);
+            return k == "bold" ? Slot::itemBold
+                               : pick("text", Slot::itemText, "note", Slot::itemNote);
         case 5:
             return pick("color", Slot::itemColor);
         case 7:

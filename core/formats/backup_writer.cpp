@@ -151,9 +151,9 @@ bool writeDocument(Out& sink, const TreeDocument& document, int level) {
     out += "\"items\": ";
     if (!writeItemList(sink, document.items, level + 1))
         return false;
-    sink.text += "\n";
-    indent(sink.text, level);
-    sink.text += "}";
+    out += "\n";
+    indent(out, level);
+    out += "}";
     return true;
 }
 

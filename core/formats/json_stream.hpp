@@ -44,11 +44,11 @@ public:
 #if defined(__SSE2__)
         while (m_end - m_at >= 16) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_at));
-            const __m128i blank = _mm_or_si128(
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')),
-                             _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))),
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')),
-                             _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))));
+            const __m128i blank =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')),
+                                          _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))),
+                             _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')),
+                                          _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))));
             const unsigned other = ~static_cast<unsigned>(_mm_movemask_epi8(blank)) & 0xFFFFu;
             if (other != 0) {
                 m_at += __builtin_ctz(other);
@@ -122,7 +122,9 @@ public:
     }
 
 private:
-    static bool isBlank(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
+    static bool isBlank(char c) {
+        return c == ' ' || c == '\n' || c == '\t' || c == '\r';
+    }
 
     bool escapedString(const char* start, std::string_view& out);
     bool unicodeEscape();

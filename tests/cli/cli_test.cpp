@@ -134,8 +134,7 @@ TEST_F(CliConvert, LargeBackupsAndDocumentFilesAreWrittenAsTheCodecsWriteThem) {
     ASSERT_EQ(cli({"convert", path("big.json").string(), path("copy.json").string()}).status, 0);
     EXPECT_EQ(slurp(path("copy.json")), backup);
 
-    ASSERT_EQ(cli({"convert", path("big.json").string(), path("Big.quenlith").string()}).status,
-              0);
+    ASSERT_EQ(cli({"convert", path("big.json").string(), path("Big.quenlith").string()}).status, 0);
     EditorSnapshot imported;
     imported.document = document;
     imported.view = ViewMode::tree;

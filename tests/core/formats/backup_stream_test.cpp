@@ -164,8 +164,8 @@ TEST(BackupStream, NestingAtAndBeyondTheLimitsReadsAsOnAParsedTree) {
 // must not depend on where a block of bytes happens to start.
 TEST(BackupStream, BlankRunsAndStringsReadAlikeAtEveryLengthAndOffset) {
     const std::vector<std::string> breakers = {
-        "\f", "\v", "\x01", "\x1F", "\x7F", "\xC2\xA0", "\"", "\\n", "\\q", "\\u00e9", "\xC3\xA9",
-        std::string(1, '\0')};
+        "\f", "\v",  "\x01", "\x1F",    "\x7F",     "\xC2\xA0",
+        "\"", "\\n", "\\q",  "\\u00e9", "\xC3\xA9", std::string(1, '\0')};
     const std::string blanks = " \n\t\r";
     for (std::size_t length = 0; length <= 40; ++length) {
         for (std::size_t at = 0; at <= length; ++at) {
@@ -190,8 +190,9 @@ TEST(BackupStream, BlankRunsAndStringsReadAlikeAtEveryLengthAndOffset) {
             std::string plain(length, 'x');
             if (at < length)
                 plain[at] = 'y';
-            auto read = BackupCodec::decode(backupWith(
-                R"([{"id":"d","title":")" + plain + R"(","items":[]}])" + std::string(length, ' ')));
+            auto read =
+                BackupCodec::decode(backupWith(R"([{"id":"d","title":")" + plain +
+                                               R"(","items":[]}])" + std::string(length, ' ')));
             ASSERT_TRUE(read.ok());
             EXPECT_EQ(read.value().documents.front().title, plain);
         }

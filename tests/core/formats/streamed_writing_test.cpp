@@ -54,7 +54,10 @@ const BackupSettings kSettings{BackupSettings::OpenMode::window, BackupSettings:
 
 TEST(StreamedWriting, BackupPiecesJoinToTheEncodedTextByteForByte) {
     std::vector<std::vector<TreeDocument>> cases = {
-        {}, {richDocument()}, {richDocument(), TreeDocument{"e", "Empty", {}}}, {largeDocument(2000)}};
+        {},
+        {richDocument()},
+        {richDocument(), TreeDocument{"e", "Empty", {}}},
+        {largeDocument(2000)}};
     for (const auto& documents : cases) {
         Pieces out;
         ASSERT_TRUE(BackupCodec::write(documents, kSettings, out.sink()));
@@ -130,7 +133,9 @@ protected:
 };
 
 FileSystem::Producer backupOf(const TreeDocument& document) {
-    return [document](const TextSink& sink) { return BackupCodec::write({document}, kSettings, sink); };
+    return [document](const TextSink& sink) {
+        return BackupCodec::write({document}, kSettings, sink);
+    };
 }
 
 } // namespace
@@ -142,10 +147,12 @@ TEST_F(StreamedFileTest, WritesThePiecesAtomicallyAndReadsThemBack) {
     EXPECT_EQ(files.read(file).value(), BackupCodec::encode({document}, kSettings));
     EXPECT_EQ(names(), std::vector<std::string>{"big.json"});
 
-    auto refused = files.writeStreamed(file, backupOf(richDocument()), FileSystem::Overwrite::never);
+    auto refused =
+        files.writeStreamed(file, backupOf(richDocument()), FileSystem::Overwrite::never);
     ASSERT_FALSE(refused.ok());
     EXPECT_EQ(refused.error().kind, FileError::Kind::exists);
-    ASSERT_TRUE(files.writeStreamed(file, backupOf(richDocument()), FileSystem::Overwrite::replace).ok());
+    ASSERT_TRUE(
+        files.writeStreamed(file, backupOf(richDocument()), FileSystem::Overwrite::replace).ok());
     EXPECT_EQ(files.read(file).value(), BackupCodec::encode({richDocument()}, kSettings));
     EXPECT_EQ(names(), std::vector<std::string>{"big.json"});
 }
@@ -154,8 +161,7 @@ TEST_F(StreamedFileTest, AProducerThatGivesUpLeavesTheOldFileAndNoTemporary) {
     const fs::path file = root / "keep.json";
     ASSERT_TRUE(files.write(file, "old", FileSystem::Overwrite::never).ok());
     auto failed = files.writeStreamed(
-        file,
-        [](const TextSink& sink) { return sink("half of a new text") && false; },
+        file, [](const TextSink& sink) { return sink("half of a new text") && false; },
         FileSystem::Overwrite::replace);
     EXPECT_FALSE(failed.ok());
     EXPECT_EQ(files.read(file).value(), "old");
@@ -182,7 +188,7 @@ TEST_F(StreamedFileTest, APieceThatCannotBeWrittenFailsTheWriteAndStopsTheProduc
     // ignored), as a full disk would.
     const fs::path file = root / "keep.json";
     ASSERT_TRUE(files.write(file, "old", FileSystem::Overwrite::never).ok());
-    rlimit before {};
+    rlimit before{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
     auto* handler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limited = before;
@@ -214,7 +220,8 @@ TEST_F(StreamedFileTest, APieceThatCannotBeWrittenFailsTheWriteAndStopsTheProduc
 TEST(StreamedWriting, FileSystemsWithoutStreamingCollectThePiecesAndWriteOnce) {
     FakeFileSystem files;
     const auto document = largeDocument(1000);
-    ASSERT_TRUE(files.writeStreamed("/d/a.json", backupOf(document), FileSystem::Overwrite::never).ok());
+    ASSERT_TRUE(
+        files.writeStreamed("/d/a.json", backupOf(document), FileSystem::Overwrite::never).ok());
     EXPECT_EQ(files.files.at("/d/a.json"), BackupCodec::encode({document}, kSettings));
     auto gaveUp = files.writeStreamed(
         "/d/b.json", [](const TextSink& sink) { return sink("x") && false; },
