@@ -4,6 +4,7 @@
 #include "core/model/text.hpp"
 
 #include <cstdint>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -133,9 +134,10 @@ struct Fault {
     bool pathWithoutTitle = false;
 };
 
-// The items of one list as they are read.
+// The items of one list as they are read: the nodes from `first` on in the reader's one stack
+// of nodes, so that a list costs one allocation of its final size.
 struct ListFrame {
-    std::vector<Node> nodes;
+    std::size_t first = 0;
     std::optional<Fault> fault;
     std::int64_t next = 0;
 };
@@ -381,6 +383,7 @@ private:
     std::optional<DocumentsMember> m_documents; // present once "documents" was met
     DocumentFrame m_document;
     std::vector<ListFrame> m_lists;
+    std::vector<Node> m_nodes; // the items of the open lists, innermost last
     std::vector<ItemFrame> m_items;
 };
 
@@ -539,7 +542,7 @@ void Reader::begin(bool object) {
             m_document.itemsIsArray = true;
             m_document.items.clear();
             m_document.itemsFault.reset();
-            m_lists.emplace_back();
+            m_lists.push_back({m_nodes.size(), {}, 0});
             m_roles.push_back(Role::items);
             return;
         }
@@ -550,7 +553,7 @@ void Reader::begin(bool object) {
             item.childrenIsArray = true;
             item.children.clear();
             item.childFault.reset();
-            m_lists.emplace_back();
+            m_lists.push_back({m_nodes.size(), {}, 0});
             m_roles.push_back(Role::items);
             return;
         }
@@ -599,11 +602,15 @@ void Reader::openItem() {
 void Reader::closeList() {
     ListFrame list = std::move(m_lists.back());
     m_lists.pop_back();
+    std::vector<Node> nodes(
+        std::make_move_iterator(m_nodes.begin() + static_cast<std::ptrdiff_t>(list.first)),
+        std::make_move_iterator(m_nodes.end()));
+    m_nodes.resize(list.first);
     if (!m_items.empty() && (m_roles.back() == Role::item)) {
-        m_items.back().children = std::move(list.nodes);
+        m_items.back().children = std::move(nodes);
         m_items.back().childFault = std::move(list.fault);
     } else {
-        m_document.items = std::move(list.nodes);
+        m_document.items = std::move(nodes);
         m_document.itemsFault = std::move(list.fault);
     }
 }
@@ -653,10 +660,9 @@ void Reader::closeItem() {
     item.collapsed = *f.collapsed;
     item.created = f.created;
     item.modified = f.modified;
-    f.children.shrink_to_fit();
     item.children = ItemList::fromNodes(std::move(f.children));
     m_items.pop_back();
-    m_lists.back().nodes.push_back(std::make_shared<const Item>(std::move(item)));
+    m_nodes.push_back(std::make_shared<const Item>(std::move(item)));
 }
 
 void Reader::closeDocument() {
@@ -681,7 +687,6 @@ void Reader::closeDocument() {
     }
     if (m_documents->fault)
         return;
-    d.items.shrink_to_fit();
     m_documents->documents.push_back(
         {std::move(d.id.value), std::move(d.title.value), ItemList::fromNodes(std::move(d.items))});
 }
