@@ -649,7 +649,9 @@ void Reader::closeItem() {
         m_items.pop_back();
         return;
     }
-    Item item;
+    // Built in its node, which is frozen (held as const) once complete.
+    auto node = std::make_shared<Item>();
+    Item& item = *node;
     item.id = std::move(f.id.value);
     item.text = std::move(f.text.value);
     item.note = std::move(f.note.value);
@@ -662,7 +664,7 @@ void Reader::closeItem() {
     item.modified = f.modified;
     item.children = ItemList::fromNodes(std::move(f.children));
     m_items.pop_back();
-    m_nodes.push_back(std::make_shared<const Item>(std::move(item)));
+    m_nodes.push_back(std::move(node));
 }
 
 void Reader::closeDocument() {
