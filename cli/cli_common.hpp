@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/formats/backup_codec.hpp"
+#include "core/formats/file_system.hpp"
 #include "core/formats/native_document_codec.hpp"
 
 #include <cstdint>
@@ -54,6 +55,16 @@ struct LoadedFile {
 // Writes the bytes atomically; refuses an existing file unless `replace`.
 [[nodiscard]] std::optional<Refusal> writeFile(const std::filesystem::path& path,
                                                std::string_view bytes, bool replace);
+
+// Writes what `produce` makes atomically, piece by piece as it is made; refuses an existing
+// file unless `replace`.
+[[nodiscard]] std::optional<Refusal> writeFile(const std::filesystem::path& path,
+                                               const FileSystem::Producer& produce, bool replace);
+
+// Keeps a loaded file until the process ends. The tool exits right after its command and the
+// system takes the memory back at once, where freeing a large outline item by item would take
+// about as long as reading it.
+void keepUntilExit(LoadedFile file);
 
 // Prints the refusal's English message to standard error and returns kRefused.
 int refuse(const Refusal& refusal);

@@ -38,34 +38,46 @@ Examples:
   ostrevo-cli convert velmora-backup-2026-03-07.json copy.json --force
 )";
 
-Result<std::string, Refusal> encode(const LoadedFile& in, FileKind outKind, bool checks, bool ids) {
+// What writes OUT: backups and document files are streamed into the file as they are made,
+// so that a large outline is never held twice; the other kinds are made whole first.
+Result<FileSystem::Producer, Refusal> producer(const LoadedFile& in, FileKind outKind, bool checks,
+                                               bool ids) {
     auto settings = in.settings.value_or(defaultSettings());
     if (outKind == FileKind::backup)
-        return BackupCodec::encode(in.documents, settings);
+        return FileSystem::Producer([&in, settings](const TextSink& sink) {
+            return BackupCodec::write(in.documents, settings, sink);
+        });
     if (in.documents.size() != 1)
         return Refusal{"backup.error.multipleDocuments %lld",
                        static_cast<std::int64_t>(in.documents.size())};
     const auto& document = in.documents.front();
+    auto whole = [](std::string text) {
+        return FileSystem::Producer(
+            [text = std::move(text)](const TextSink& sink) { return sink(text); });
+    };
     switch (outKind) {
     case FileKind::document: {
         auto snapshot = in.native ? NativeDocumentCodec::snapshot(*in.native)
                                   : importedSnapshot(document, settings);
-        return NativeDocumentCodec::encode(snapshot, settings);
+        return FileSystem::Producer(
+            [snapshot = std::move(snapshot), settings](const TextSink& sink) {
+                return NativeDocumentCodec::write(snapshot, settings, sink);
+            });
     }
     case FileKind::opml:
-        return OPMLCodec::encode(document.title, document.items);
+        return whole(OPMLCodec::encode(document.title, document.items));
     case FileKind::markdown:
-        return MarkdownCodec::encode(document.items, {.taskMarkers = checks});
+        return whole(MarkdownCodec::encode(document.items, {.taskMarkers = checks}));
     case FileKind::text:
-        return ItemClipboard::plainText(document.items);
+        return whole(ItemClipboard::plainText(document.items));
     case FileKind::org:
-        return OrgCodec::encode(document.title, document.items, {.ids = ids});
+        return whole(OrgCodec::encode(document.title, document.items, {.ids = ids}));
     case FileKind::html:
-        return WebPage::encode(document.title, document.items);
+        return whole(WebPage::encode(document.title, document.items));
     case FileKind::backup:
         break;
     }
-    return std::string();
+    return whole(std::string());
 }
 
 } // namespace
@@ -101,10 +113,12 @@ int convertCommand(const std::vector<std::string>& args) {
     auto in = load(paths[0]);
     if (!in)
         return refuse(in.error());
-    auto bytes = encode(in.value(), *outKind, checks, ids);
-    if (!bytes)
-        return refuse(bytes.error());
-    if (auto failed = writeFile(paths[1], bytes.value(), force))
+    auto produce = producer(in.value(), *outKind, checks, ids);
+    if (!produce)
+        return refuse(produce.error());
+    auto failed = writeFile(paths[1], produce.value(), force);
+    keepUntilExit(std::move(in).value());
+    if (failed)
         return refuse(*failed);
     return kSuccess;
 }

@@ -124,6 +124,7 @@ int infoCommand(const std::vector<std::string>& args) {
         printJSON(file.value());
     else
         printText(file.value());
+    keepUntilExit(std::move(file).value());
     return kSuccess;
 }
 

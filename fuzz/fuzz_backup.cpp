@@ -1,11 +1,12 @@
 // Backup reader: never crashes; whatever it accepts is within the depth limit and survives a
-// write and a second read unchanged.
+// write (whole or streamed, the same bytes) and a second read unchanged.
 
 #include "core/formats/backup_codec.hpp"
 #include "fuzz_check.hpp"
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace velmora;
@@ -16,8 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (const auto& document : backup.value().documents)
         fuzz::check(fuzz::deepest(document.items) <= kMaxItemDepth, "depth within the limit");
-    auto again =
-        BackupCodec::decode(BackupCodec::encode(backup.value().documents, backup.value().settings));
+    const std::string text = BackupCodec::encode(backup.value().documents, backup.value().settings);
+    std::string streamed;
+    fuzz::check(BackupCodec::write(backup.value().documents, backup.value().settings,
+                                   [&](std::string_view piece) {
+                                       streamed += piece;
+                                       return true;
+                                   }) &&
+                    streamed == text,
+                "streamed text is the encoded text");
+    auto again = BackupCodec::decode(text);
     fuzz::check(again.ok(), "written backup reads back");
     fuzz::check(again.value() == backup.value(), "backup round trip is lossless");
     return 0;

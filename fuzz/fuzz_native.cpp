@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace velmora;
@@ -15,8 +16,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!loaded.ok())
         return 0;
     EditorSnapshot snapshot = NativeDocumentCodec::snapshot(loaded.value());
-    auto again =
-        NativeDocumentCodec::decode(NativeDocumentCodec::encode(snapshot, loaded.value().settings));
+    const std::string text = NativeDocumentCodec::encode(snapshot, loaded.value().settings);
+    std::string streamed;
+    fuzz::check(NativeDocumentCodec::write(snapshot, loaded.value().settings,
+                                           [&](std::string_view piece) {
+                                               streamed += piece;
+                                               return true;
+                                           }) &&
+                    streamed == text,
+                "streamed text is the encoded text");
+    auto again = NativeDocumentCodec::decode(text);
     fuzz::check(again.ok(), "written document file reads back");
     fuzz::check(again.value().document == loaded.value().document, "document survives");
     fuzz::check(again.value().settings == loaded.value().settings, "settings survive");

@@ -2,6 +2,7 @@
 
 #include "core/formats/backup_error.hpp"
 #include "core/formats/backup_settings.hpp"
+#include "core/formats/text_sink.hpp"
 #include "core/model/item.hpp"
 #include "core/model/result.hpp"
 
@@ -27,6 +28,12 @@ namespace BackupCodec {
 // a line feed. Never fails, at any depth.
 [[nodiscard]] std::string encode(const std::vector<TreeDocument>& documents,
                                  const BackupSettings& settings);
+
+// The text encode() returns, handed to `sink` in pieces of about 64 KB as it is made, so that
+// a large backup is never held whole (a save streams it into its temporary file). False when
+// the sink refused a piece: nothing more was written after it.
+[[nodiscard]] bool write(const std::vector<TreeDocument>& documents, const BackupSettings& settings,
+                         const TextSink& sink);
 
 // The backup in `data`, or the first fault in reading order. Items nested deeper than
 // kMaxItemDepth are refused as tooDeep.

@@ -3,8 +3,8 @@
 #include "core/formats/json_stream.hpp"
 #include "core/model/text.hpp"
 
-#include <array>
 #include <cstdint>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -81,26 +81,30 @@ Slot documentSlot(std::string_view key) {
     });
 }
 
-constexpr std::array<std::pair<std::string_view, Slot>, 11> kItemSlots = {{
-    {"id", Slot::itemID},
-    {"text", Slot::itemText},
-    {"note", Slot::itemNote},
-    {"checked", Slot::itemChecked},
-    {"color", Slot::itemColor},
-    {"collapsed", Slot::itemCollapsed},
-    {"children", Slot::itemChildren},
-    {"bold", Slot::itemBold},
-    {"underline", Slot::itemUnderline},
-    {"created", Slot::itemCreated},
-    {"modified", Slot::itemModified},
-}};
-
+// Keys are told apart by their length first, so each costs at most two comparisons.
 Slot itemSlot(std::string_view key) {
     return named(key, [](std::string_view k) {
-        for (const auto& [name, slot] : kItemSlots)
-            if (k == name)
-                return slot;
-        return Slot::skipped;
+        auto pick = [&](std::string_view a, Slot sa, std::string_view b = {},
+                        Slot sb = Slot::skipped) {
+            return k == a ? sa : (!b.empty() && k == b) ? sb : Slot::skipped;
+        };
+        switch (k.size()) {
+        case 2:
+            return pick("id", Slot::itemID);
+        case 4:
+            return k == "bold" ? Slot::itemBold
+                               : pick("text", Slot::itemText, "note", Slot::itemNote);
+        case 5:
+            return pick("color", Slot::itemColor);
+        case 7:
+            return pick("checked", Slot::itemChecked, "created", Slot::itemCreated);
+        case 8:
+            return pick("children", Slot::itemChildren, "modified", Slot::itemModified);
+        case 9:
+            return pick("collapsed", Slot::itemCollapsed, "underline", Slot::itemUnderline);
+        default:
+            return Slot::skipped;
+        }
     });
 }
 
@@ -130,9 +134,10 @@ struct Fault {
     bool pathWithoutTitle = false;
 };
 
-// The items of one list as they are read.
+// The items of one list as they are read: the nodes from `first` on in the reader's one stack
+// of nodes, so that a list costs one allocation of its final size.
 struct ListFrame {
-    std::vector<Node> nodes;
+    std::size_t first = 0;
     std::optional<Fault> fault;
     std::int64_t next = 0;
 };
@@ -378,6 +383,7 @@ private:
     std::optional<DocumentsMember> m_documents; // present once "documents" was met
     DocumentFrame m_document;
     std::vector<ListFrame> m_lists;
+    std::vector<Node> m_nodes; // the items of the open lists, innermost last
     std::vector<ItemFrame> m_items;
 };
 
@@ -536,7 +542,7 @@ void Reader::begin(bool object) {
             m_document.itemsIsArray = true;
             m_document.items.clear();
             m_document.itemsFault.reset();
-            m_lists.emplace_back();
+            m_lists.push_back({m_nodes.size(), {}, 0});
             m_roles.push_back(Role::items);
             return;
         }
@@ -547,7 +553,7 @@ void Reader::begin(bool object) {
             item.childrenIsArray = true;
             item.children.clear();
             item.childFault.reset();
-            m_lists.emplace_back();
+            m_lists.push_back({m_nodes.size(), {}, 0});
             m_roles.push_back(Role::items);
             return;
         }
@@ -596,11 +602,15 @@ void Reader::openItem() {
 void Reader::closeList() {
     ListFrame list = std::move(m_lists.back());
     m_lists.pop_back();
+    std::vector<Node> nodes(
+        std::make_move_iterator(m_nodes.begin() + static_cast<std::ptrdiff_t>(list.first)),
+        std::make_move_iterator(m_nodes.end()));
+    m_nodes.resize(list.first);
     if (!m_items.empty() && (m_roles.back() == Role::item)) {
-        m_items.back().children = std::move(list.nodes);
+        m_items.back().children = std::move(nodes);
         m_items.back().childFault = std::move(list.fault);
     } else {
-        m_document.items = std::move(list.nodes);
+        m_document.items = std::move(nodes);
         m_document.itemsFault = std::move(list.fault);
     }
 }
@@ -639,7 +649,9 @@ void Reader::closeItem() {
         m_items.pop_back();
         return;
     }
-    Item item;
+    // Built in its node, which is frozen (held as const) once complete.
+    auto node = std::make_shared<Item>();
+    Item& item = *node;
     item.id = std::move(f.id.value);
     item.text = std::move(f.text.value);
     item.note = std::move(f.note.value);
@@ -650,10 +662,9 @@ void Reader::closeItem() {
     item.collapsed = *f.collapsed;
     item.created = f.created;
     item.modified = f.modified;
-    f.children.shrink_to_fit();
     item.children = ItemList::fromNodes(std::move(f.children));
     m_items.pop_back();
-    m_lists.back().nodes.push_back(std::make_shared<const Item>(std::move(item)));
+    m_nodes.push_back(std::move(node));
 }
 
 void Reader::closeDocument() {
@@ -678,7 +689,6 @@ void Reader::closeDocument() {
     }
     if (m_documents->fault)
         return;
-    d.items.shrink_to_fit();
     m_documents->documents.push_back(
         {std::move(d.id.value), std::move(d.title.value), ItemList::fromNodes(std::move(d.items))});
 }

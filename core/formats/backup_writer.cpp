@@ -1,4 +1,5 @@
 #include "core/formats/backup_codec.hpp"
+#include "core/formats/backup_text.hpp"
 #include "core/formats/json_value.hpp"
 
 namespace velmora {
@@ -56,12 +57,49 @@ void writeItemHead(std::string& out, const Item& item, int level) {
     out += "\"children\": ";
 }
 
+// Where the text goes: one string that grows (encode), or a buffer handed to a sink whenever it
+// holds a chunk, so that the whole text is never held at once.
+class Out {
+public:
+    static constexpr std::size_t kChunk = std::size_t{1} << 16;
+
+    Out(std::string& buffer, const TextSink* sink) : text(buffer), m_sink(sink) {
+        if (m_sink)
+            text.reserve(kChunk + kChunk / 4);
+    }
+
+    // Hands the buffer over when it holds a chunk; false once the sink has refused a piece.
+    bool flushIfFull() {
+        if (m_sink && text.size() >= kChunk)
+            flush();
+        return !m_failed;
+    }
+    bool finish() {
+        if (m_sink && !text.empty())
+            flush();
+        return !m_failed;
+    }
+
+    std::string& text;
+
+private:
+    void flush() {
+        if (!m_failed && !(*m_sink)(std::string_view(text)))
+            m_failed = true;
+        text.clear();
+    }
+
+    const TextSink* m_sink;
+    bool m_failed = false;
+};
+
 // The item list at `level`, walked with an explicit stack so that no depth can exhaust the
-// call stack.
-void writeItemList(std::string& out, const ItemList& items, int level) {
+// call stack. False when the sink refused a piece.
+bool writeItemList(Out& sink, const ItemList& items, int level) {
+    std::string& out = sink.text;
     if (items.empty()) {
         out += "[]";
-        return;
+        return true;
     }
     struct Open {
         const ItemList* list;
@@ -71,6 +109,8 @@ void writeItemList(std::string& out, const ItemList& items, int level) {
     std::vector<Open> stack{{&items, 0, level}};
     out += "[\n";
     while (!stack.empty()) {
+        if (!sink.flushIfFull())
+            return false;
         Open& top = stack.back();
         if (top.next < top.list->size()) {
             if (top.next > 0)
@@ -99,36 +139,67 @@ void writeItemList(std::string& out, const ItemList& items, int level) {
             out += "}";
         }
     }
+    return true;
 }
 
-void writeDocument(std::string& out, const TreeDocument& document, int level) {
+bool writeDocument(Out& sink, const TreeDocument& document, int level) {
+    std::string& out = sink.text;
     out += "{\n";
     stringLine(out, level + 1, "\"id\": ", document.id);
     stringLine(out, level + 1, "\"title\": ", document.title);
     indent(out, level + 1);
     out += "\"items\": ";
-    writeItemList(out, document.items, level + 1);
+    if (!writeItemList(sink, document.items, level + 1))
+        return false;
     out += "\n";
     indent(out, level);
     out += "}";
+    return true;
 }
 
-void writeDocumentList(std::string& out, const std::vector<TreeDocument>& documents) {
+bool writeDocumentList(Out& sink, const std::vector<TreeDocument>& documents) {
     if (documents.empty()) {
-        out += "[]";
-        return;
+        sink.text += "[]";
+        return true;
     }
-    out += "[\n";
+    sink.text += "[\n";
     for (std::size_t i = 0; i < documents.size(); ++i) {
         if (i > 0)
-            out += ",\n";
-        indent(out, 2);
-        writeDocument(out, documents[i], 2);
+            sink.text += ",\n";
+        indent(sink.text, 2);
+        if (!writeDocument(sink, documents[i], 2))
+            return false;
     }
-    out += "\n  ]";
+    sink.text += "\n  ]";
+    return true;
 }
 
 } // namespace
+
+namespace BackupText {
+
+bool write(const std::vector<TreeDocument>& documents, const BackupSettings& settings,
+           std::string_view lastMember, std::string& buffer, const TextSink* sink) {
+    Out out(buffer, sink);
+    buffer += "{\n  \"format\": \"velmora\",\n  \"version\": 1,\n  \"documents\": ";
+    if (!writeDocumentList(out, documents))
+        return false;
+    buffer += ",\n  \"settings\": {\n    \"openMode\": \"";
+    buffer += rawValue(settings.openMode);
+    buffer += "\",\n    \"view\": \"";
+    buffer += rawValue(settings.view);
+    buffer += "\",\n    \"showAllNotes\": ";
+    buffer += boolWord(settings.showAllNotes);
+    buffer += "\n  }";
+    if (!lastMember.empty()) {
+        buffer += ",\n  ";
+        buffer += lastMember;
+    }
+    buffer += "\n}\n";
+    return out.finish();
+}
+
+} // namespace BackupText
 
 namespace BackupCodec {
 
@@ -138,16 +209,14 @@ std::string encode(const std::vector<TreeDocument>& documents, const BackupSetti
     for (const auto& d : documents)
         items += d.itemCount();
     out.reserve(static_cast<std::size_t>(256 + 220 * items));
-    out += "{\n  \"format\": \"velmora\",\n  \"version\": 1,\n  \"documents\": ";
-    writeDocumentList(out, documents);
-    out += ",\n  \"settings\": {\n    \"openMode\": \"";
-    out += rawValue(settings.openMode);
-    out += "\",\n    \"view\": \"";
-    out += rawValue(settings.view);
-    out += "\",\n    \"showAllNotes\": ";
-    out += boolWord(settings.showAllNotes);
-    out += "\n  }\n}\n";
+    (void)BackupText::write(documents, settings, {}, out, nullptr);
     return out;
+}
+
+bool write(const std::vector<TreeDocument>& documents, const BackupSettings& settings,
+           const TextSink& sink) {
+    std::string buffer;
+    return BackupText::write(documents, settings, {}, buffer, &sink);
 }
 
 std::string fileName(Timestamp date, std::int64_t utcOffsetSeconds) {

@@ -1,11 +1,13 @@
 #include "core/formats/file_system.hpp"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -105,31 +107,93 @@ Result<std::vector<std::string>, FileError> LocalFileSystem::list(const fs::path
     return names;
 }
 
+namespace {
+
+// Reads into `out` until it is full or the file ends; the bytes read, or -1 with errno set.
+ssize_t readInto(int fd, char* out, std::size_t size) {
+    std::size_t filled = 0;
+    while (filled < size) {
+        ssize_t n = ::read(fd, out + filled, size - filled);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        filled += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(filled);
+}
+
+// Asks for huge pages under a large buffer before it is first touched: a file of hundreds of
+// megabytes then costs a few hundred page faults instead of hundreds of thousands.
+void adviseHugePages(char* data, std::size_t size) {
+#if defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kHuge = std::uintptr_t{1} << 21;
+    if (size < 4 * kHuge)
+        return;
+    auto start = (reinterpret_cast<std::uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
+    auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kHuge - 1);
+    if (end > start)
+        ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)size;
+#endif
+}
+
+} // namespace
+
 Result<std::string, FileError> LocalFileSystem::read(const fs::path& file) const {
     int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return FileError::fromErrno(errno, file);
+    // A regular file is read straight into a string of its size, with no copy and no regrowth;
+    // whatever has no size (a pipe, a file under /proc) or grows meanwhile is read on in blocks.
+    struct stat info {};
     std::string bytes;
-    char buffer[1 << 16];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            int code = errno;
-            ::close(fd);
-            return FileError::fromErrno(code, file);
-        }
-        if (n == 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        const auto size = static_cast<std::size_t>(info.st_size);
+        bytes.reserve(size);
+        adviseHugePages(bytes.data(), size);
+        bytes.resize(size);
+    }
+    ssize_t n = readInto(fd, bytes.data(), bytes.size());
+    if (n >= 0 && static_cast<std::size_t>(n) < bytes.size())
+        bytes.resize(static_cast<std::size_t>(n)); // the file shrank meanwhile
+    else if (n >= 0) {
+        char block[1 << 16];
+        while ((n = readInto(fd, block, sizeof block)) > 0)
+            bytes.append(block, static_cast<std::size_t>(n));
+    }
+    if (n < 0) {
+        int code = errno;
+        ::close(fd);
+        return FileError::fromErrno(code, file);
     }
     ::close(fd);
     return bytes;
 }
 
+FileResult FileSystem::writeStreamed(const fs::path& file, const Producer& produce,
+                                     Overwrite overwrite) {
+    std::string bytes;
+    if (!produce([&](std::string_view piece) {
+            bytes += piece;
+            return true;
+        }))
+        return FileError::fromErrno(ECANCELED, file);
+    return write(file, bytes, overwrite);
+}
+
 FileResult LocalFileSystem::write(const fs::path& file, std::string_view bytes,
                                   Overwrite overwrite) {
+    return writeStreamed(
+        file, [&](const TextSink& sink) { return sink(bytes); }, overwrite);
+}
+
+FileResult LocalFileSystem::writeStreamed(const fs::path& file, const Producer& produce,
+                                          Overwrite overwrite) {
     fs::path folder = file.parent_path();
     std::string temporaryName = ".";
     temporaryName += file.filename().string();
@@ -142,8 +206,31 @@ FileResult LocalFileSystem::write(const fs::path& file, std::string_view bytes,
     mode_t mode = ::stat(file.c_str(), &existing) == 0 ? existing.st_mode & 07777 : newFileMode();
     int code = 0;
     errno = 0;
-    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
+    if (::fchmod(fd, mode) != 0) {
         code = errno ? errno : EIO;
+    } else {
+        int writeError = 0;
+        bool produced = false;
+        try {
+            produced = produce([&](std::string_view piece) {
+                errno = 0;
+                if (writeError == 0 && !writeAll(fd, piece))
+                    writeError = errno ? errno : EIO;
+                return writeError == 0;
+            });
+        } catch (...) {
+            // Making the text failed (out of memory): the temporary file goes, the old one stays.
+            ::close(fd);
+            ::unlink(pattern.c_str());
+            throw;
+        }
+        if (writeError != 0)
+            code = writeError;
+        else if (!produced)
+            code = ECANCELED;
+        else if (::fsync(fd) != 0)
+            code = errno ? errno : EIO;
+    }
     if (::close(fd) != 0 && code == 0)
         code = errno;
     if (code == 0) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/formats/text_sink.hpp"
 #include "core/model/result.hpp"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -50,6 +52,17 @@ public:
     [[nodiscard]] virtual FileResult write(const std::filesystem::path& file,
                                            std::string_view bytes, Overwrite overwrite) = 0;
 
+    // Makes a file's text piece by piece: hands each piece to the sink it is given, in order,
+    // and returns false when it could not finish.
+    using Producer = std::function<bool(const TextSink&)>;
+
+    // Writes what `produce` hands to its sink, as write() writes its bytes (temporary file,
+    // flushed, renamed into place), so that a text too large to hold whole is saved without
+    // ever being held whole. When `produce` returns false, or a piece cannot be written, the
+    // file is left as it was. This default collects the pieces and calls write().
+    [[nodiscard]] virtual FileResult writeStreamed(const std::filesystem::path& file,
+                                                   const Producer& produce, Overwrite overwrite);
+
     // Creates the folder and any missing parents; an existing folder is fine.
     [[nodiscard]] virtual FileResult makeFolder(const std::filesystem::path& folder) = 0;
 
@@ -72,6 +85,8 @@ public:
     read(const std::filesystem::path& file) const override;
     [[nodiscard]] FileResult write(const std::filesystem::path& file, std::string_view bytes,
                                    Overwrite overwrite) override;
+    [[nodiscard]] FileResult writeStreamed(const std::filesystem::path& file,
+                                           const Producer& produce, Overwrite overwrite) override;
     [[nodiscard]] FileResult makeFolder(const std::filesystem::path& folder) override;
     [[nodiscard]] bool exists(const std::filesystem::path& path) const override;
 };

@@ -15,6 +15,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace velmora::JSONStream {
 
 // The value of a number token, or nothing when it is not a number the reference accepts.
@@ -33,15 +37,50 @@ public:
     [[nodiscard]] char peek() const { return *m_at; }
     void advance() { ++m_at; }
 
-    void skipBlanks() {
-        while (m_at != m_end && (*m_at == ' ' || *m_at == '\n' || *m_at == '\t' || *m_at == '\r'))
+    [[gnu::always_inline]] void skipBlanks() {
+        // Most values follow a single blank or none; indentation runs go sixteen bytes a step.
+        if (m_at != m_end && !isBlank(*m_at))
+            return;
+#if defined(__SSE2__)
+        while (m_end - m_at >= 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_at));
+            const __m128i blank =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')),
+                                          _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))),
+                             _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')),
+                                          _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))));
+            const unsigned other = ~static_cast<unsigned>(_mm_movemask_epi8(blank)) & 0xFFFFu;
+            if (other != 0) {
+                m_at += __builtin_ctz(other);
+                return;
+            }
+            m_at += 16;
+        }
+#endif
+        while (m_at != m_end && isBlank(*m_at))
             ++m_at;
     }
 
     // Reads the string whose opening quote is under the cursor; false when it is malformed.
     bool string(std::string_view& out) {
         const char* start = ++m_at;
-        // Eight bytes at a time while none is a quote, a backslash or a control.
+        // Sixteen, then eight bytes at a time while none is a quote, a backslash or a control.
+#if defined(__SSE2__)
+        while (m_end - m_at >= 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_at));
+            const __m128i control =
+                _mm_cmpeq_epi8(_mm_max_epu8(bytes, _mm_set1_epi8(0x1F)), _mm_set1_epi8(0x1F));
+            const __m128i stop =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')),
+                                          _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'))),
+                             control);
+            if (const int hit = _mm_movemask_epi8(stop)) {
+                m_at += __builtin_ctz(static_cast<unsigned>(hit));
+                break;
+            }
+            m_at += 16;
+        }
+#endif
         while (m_end - m_at >= 8) {
             std::uint64_t w;
             std::memcpy(&w, m_at, 8);
@@ -83,6 +122,10 @@ public:
     }
 
 private:
+    static bool isBlank(char c) {
+        return c == ' ' || c == '\n' || c == '\t' || c == '\r';
+    }
+
     bool escapedString(const char* start, std::string_view& out);
     bool unicodeEscape();
 

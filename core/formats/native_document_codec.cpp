@@ -2,6 +2,7 @@
 
 #include "core/formats/backup_reference.hpp"
 #include "core/formats/backup_stream.hpp"
+#include "core/formats/backup_text.hpp"
 
 #include <cmath>
 
@@ -174,10 +175,17 @@ std::string encodeState(const MacDocumentState& state) {
 }
 
 std::string encode(const EditorSnapshot& snapshot, const BackupSettings& settings) {
-    std::string text = BackupCodec::encode({snapshot.document}, settings);
-    auto end = text.rfind("\n}\n");
-    text.replace(end, std::string::npos, ",\n  \"mac\": " + encodeState(state(snapshot)) + "\n}\n");
+    std::string text;
+    text.reserve(static_cast<std::size_t>(512 + 220 * snapshot.document.itemCount()));
+    (void)BackupText::write({snapshot.document}, settings,
+                            "\"mac\": " + encodeState(state(snapshot)), text, nullptr);
     return text;
+}
+
+bool write(const EditorSnapshot& snapshot, const BackupSettings& settings, const TextSink& sink) {
+    std::string buffer;
+    return BackupText::write({snapshot.document}, settings,
+                             "\"mac\": " + encodeState(state(snapshot)), buffer, &sink);
 }
 
 Result<LoadedNative, NativeReadError> decode(std::string_view data) {

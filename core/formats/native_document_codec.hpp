@@ -64,6 +64,11 @@ namespace NativeDocumentCodec {
 // The file text of the snapshot with the file's settings. Never fails.
 [[nodiscard]] std::string encode(const EditorSnapshot& snapshot, const BackupSettings& settings);
 
+// The text encode() returns, handed to `sink` in pieces of about 64 KB as it is made; false
+// when the sink refused a piece.
+[[nodiscard]] bool write(const EditorSnapshot& snapshot, const BackupSettings& settings,
+                         const TextSink& sink);
+
 // The file in `data`; a "mac" member that is absent or of the wrong shape gives no state.
 [[nodiscard]] Result<LoadedNative, NativeReadError> decode(std::string_view data);
 

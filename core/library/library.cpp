@@ -462,14 +462,10 @@ std::string searchText(std::string_view data) {
 }
 
 std::optional<std::string> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    auto bytes = LocalFileSystem().read(path);
+    if (!bytes)
         return std::nullopt;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad())
-        return std::nullopt;
-    return std::move(buffer).str();
+    return std::move(bytes).value();
 }
 
 } // namespace Library

@@ -1,5 +1,6 @@
 #include "core/model/timestamp.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <chrono>
@@ -62,13 +63,18 @@ struct Cursor {
         ++pos;
         return true;
     }
+    // `count` decimal digits (only 0 to 9, whatever the locale) as a number.
     std::optional<int> digits(int count) {
+        if (text.size() - std::min(pos, text.size()) < static_cast<std::size_t>(count))
+            return std::nullopt;
         int value = 0;
         for (int i = 0; i < count; ++i) {
-            if (!std::isdigit(static_cast<unsigned char>(peek())))
+            const char c = text[pos + static_cast<std::size_t>(i)];
+            if (c < '0' || c > '9')
                 return std::nullopt;
-            value = value * 10 + (text[pos++] - '0');
+            value = value * 10 + (c - '0');
         }
+        pos += static_cast<std::size_t>(count);
         return value;
     }
     void skipSpaces() {

@@ -116,6 +116,45 @@ TEST_F(CliConvert, NeverReplacesWithoutForce) {
     EXPECT_NE(slurp(path("out.opml")), "keep me");
 }
 
+TEST_F(CliConvert, LargeBackupsAndDocumentFilesAreWrittenAsTheCodecsWriteThem) {
+    // Several pieces of streamed text: a thousand items with long texts and notes.
+    std::vector<Item> items;
+    for (int i = 0; i < 1000; ++i) {
+        Item item = Item::blank("i" + std::to_string(i), std::string(60, 'a' + i % 26));
+        item.note = "Note \"" + std::to_string(i) + "\"\nsecond line";
+        item.children = ItemList{Item::blank("c" + std::to_string(i), "child")};
+        items.push_back(std::move(item));
+    }
+    const TreeDocument document{"big", "Big", ItemList(std::move(items))};
+    const BackupSettings settings{BackupSettings::OpenMode::window, BackupSettings::View::tree,
+                                  true};
+    const std::string backup = BackupCodec::encode({document}, settings);
+    ASSERT_GT(backup.size(), std::size_t{1} << 18);
+    write("big.json", backup);
+    ASSERT_EQ(cli({"convert", path("big.json").string(), path("copy.json").string()}).status, 0);
+    EXPECT_EQ(slurp(path("copy.json")), backup);
+
+    ASSERT_EQ(cli({"convert", path("big.json").string(), path("Big.quenlith").string()}).status, 0);
+    EditorSnapshot imported;
+    imported.document = document;
+    imported.view = ViewMode::tree;
+    imported.showAllNotes = true;
+    EXPECT_EQ(slurp(path("Big.quenlith")), NativeDocumentCodec::encode(imported, settings));
+    ASSERT_EQ(cli({"convert", path("Big.quenlith").string(), path("again.json").string()}).status,
+              0);
+    EXPECT_EQ(slurp(path("again.json")), backup);
+    auto info = cli({"info", "--json", path("Big.quenlith").string()});
+    EXPECT_NE(info.out.find("\"itemCount\": 2000"), std::string::npos) << info.out;
+    EXPECT_EQ(std::vector<std::string>{}, [&] {
+        std::vector<std::string> temporaries;
+        for (const auto& entry : fs::directory_iterator(m_dir))
+            if (entry.path().filename().string().rfind(".", 0) == 0 &&
+                entry.path().filename() != ".out" && entry.path().filename() != ".err")
+                temporaries.push_back(entry.path().filename().string());
+        return temporaries;
+    }());
+}
+
 TEST_F(CliConvert, SeveralDocumentsOnlyBecomeABackup) {
     std::vector<TreeDocument> docs;
     for (auto title : {"One", "Two", "Three"})

@@ -159,6 +159,46 @@ TEST(BackupStream, NestingAtAndBeyondTheLimitsReadsAsOnAParsedTree) {
     }
 }
 
+// Runs of blanks and strings of every length up to a few blocks of the scanner's widest step,
+// with the byte that ends or breaks them at every position: what is read, and what is refused,
+// must not depend on where a block of bytes happens to start.
+TEST(BackupStream, BlankRunsAndStringsReadAlikeAtEveryLengthAndOffset) {
+    const std::vector<std::string> breakers = {
+        "\f", "\v",  "\x01", "\x1F",    "\x7F",     "\xC2\xA0",
+        "\"", "\\n", "\\q",  "\\u00e9", "\xC3\xA9", std::string(1, '\0')};
+    const std::string blanks = " \n\t\r";
+    for (std::size_t length = 0; length <= 40; ++length) {
+        for (std::size_t at = 0; at <= length; ++at) {
+            for (const auto& breaker : breakers) {
+                std::string run;
+                for (std::size_t i = 0; i < length; ++i)
+                    run += blanks[i % blanks.size()];
+                std::string text(length, 'a');
+                text.insert(at, breaker);
+                std::string broken = run;
+                broken.insert(at, breaker);
+                auto item = [&](const std::string& textValue, const std::string& blanksBefore) {
+                    return std::string(R"([{"id":"d","title":"T","items":[{"id":"i","text":")") +
+                           textValue + R"(","note":"",)" + run + R"("checked":false,"color":)" +
+                           blanksBefore + R"(null,"collapsed":false,"children":[]}]}])";
+                };
+                expectSameReading(backupWith(item(text, run)));
+                expectSameReading(backupWith(item(std::string(length, 'a'), broken)));
+                if (HasFatalFailure())
+                    return;
+            }
+            std::string plain(length, 'x');
+            if (at < length)
+                plain[at] = 'y';
+            auto read =
+                BackupCodec::decode(backupWith(R"([{"id":"d","title":")" + plain +
+                                               R"(","items":[]}])" + std::string(length, ' ')));
+            ASSERT_TRUE(read.ok());
+            EXPECT_EQ(read.value().documents.front().title, plain);
+        }
+    }
+}
+
 std::vector<std::string> seeds() {
     std::vector<std::string> out;
     for (const char* folder : {"backup", "native"}) {

@@ -71,3 +71,23 @@ TEST_F(LocalFileSystemTest, MakesNestedFoldersAndAcceptsExistingOnes) {
     EXPECT_TRUE(files.exists(root / "a/b/c"));
     EXPECT_EQ(names(), std::vector<std::string>{"a"});
 }
+
+TEST_F(LocalFileSystemTest, ReadsWholeFilesOfAnySizeAndFilesWithoutOne) {
+    ASSERT_TRUE(files.write(root / "empty", "", FileSystem::Overwrite::never).ok());
+    EXPECT_EQ(files.read(root / "empty").value(), "");
+    std::string large;
+    for (int i = 0; large.size() < 300'000; ++i)
+        large += std::to_string(i) + '\n';
+    ASSERT_TRUE(files.write(root / "large", large, FileSystem::Overwrite::never).ok());
+    auto read = files.read(root / "large");
+    EXPECT_EQ(read.value(), large);
+    EXPECT_LT(read.value().capacity(), large.size() + 4096) << "read into a string of its size";
+    // Files under /proc report no size but have content.
+    auto status = files.read("/proc/self/status");
+    ASSERT_TRUE(status.ok());
+    EXPECT_NE(status.value().find("Name:"), std::string::npos);
+    EXPECT_EQ(status.value().back(), '\n');
+    auto folder = files.read(root);
+    ASSERT_FALSE(folder.ok());
+    EXPECT_EQ(folder.error().code, EISDIR);
+}

@@ -294,3 +294,14 @@ TEST(LibraryRoot, StoredLocationIsReadStrictly) {
     EXPECT_EQ(Library::location(std::nullopt, false, false), L::local);
     EXPECT_EQ(Library::location(std::string("moon"), false, false), L::local);
 }
+
+TEST(LibraryFiles, ReadFileGivesTheBytesOrNothing) {
+    TempFolder dir;
+    std::string bytes("a\0b\xFF\n", 5);
+    write(dir.path() / "raw.bin", bytes);
+    EXPECT_EQ(Library::readFile(dir.path() / "raw.bin"), bytes);
+    EXPECT_EQ(Library::readFile(dir.path() / "missing"), std::nullopt);
+    // A folder is no file: it reads as nothing, not as an empty file.
+    fs::create_directories(dir.path() / "Folder");
+    EXPECT_EQ(Library::readFile(dir.path() / "Folder"), std::nullopt);
+}

@@ -71,6 +71,14 @@ TEST(Timestamp, RefusesMalformedISO8601) {
                      "2026-03-07T24:00:00Z", "2026-03-07T09:30:05Zjunk", "2025-02-29T00:00:00Z"})
         EXPECT_FALSE(Timestamp::parseISO8601(bad)) << bad;
     EXPECT_TRUE(Timestamp::parseISO8601("2024-02-29T00:00:00Z"));
+    // Cut short anywhere, or with something other than 0 to 9 where a digit belongs.
+    const std::string good = "2026-03-07T09:30:05+01:30";
+    EXPECT_TRUE(Timestamp::parseISO8601(good));
+    for (std::size_t length = 0; length < good.size(); ++length)
+        EXPECT_FALSE(Timestamp::parseISO8601(good.substr(0, length))) << length;
+    for (const char* bad : {"2026-03-07T09:30:0\xD9\xA5Z", "2O26-03-07T09:30:05Z",
+                            "2026-03-07T09:30:05+0:30", "2026-03-07T09:3 :05Z"})
+        EXPECT_FALSE(Timestamp::parseISO8601(bad)) << bad;
 }
 
 TEST(Timestamp, ReadsRFC822AsOPMLWritesIt) {
