@@ -157,8 +157,7 @@ bool DiskConflicts::takeTheirs(bool chosen) {
     if (!error) {
         return true;
     }
-    qCCritical(documentLog).noquote() << "reload error" << m_document.filePath()
-                                      << error->message;
+    qCCritical(documentLog).noquote() << "reload error" << m_document.filePath() << error->message;
     // Perhaps still being written: the next change of the file tries again.
     m_document.setFileProblem(FileProblem::changedOnDisk);
     if (chosen) {

@@ -155,8 +155,8 @@ std::optional<DocumentError> DocumentWriter::writeAtomically(const QString& path
     return writeAtomically(path, bytes.constData(), bytes.size());
 }
 
-std::optional<DocumentError> DocumentWriter::writeAtomically(const QString& path,
-                                                             const char* bytes, qint64 size,
+std::optional<DocumentError> DocumentWriter::writeAtomically(const QString& path, const char* bytes,
+                                                             qint64 size,
                                                              const BeforeReplace& beforeReplace) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {

@@ -73,7 +73,9 @@ public:
 
     [[nodiscard]] WriteState state() const { return m_state; }
     // The job being written; null when idle.
-    [[nodiscard]] const WriteJob* job() const { return m_state == WriteState::idle ? nullptr : &m_job; }
+    [[nodiscard]] const WriteJob* job() const {
+        return m_state == WriteState::idle ? nullptr : &m_job;
+    }
     // Hands the job to the writer thread. One write at a time: does nothing unless idle.
     void start(WriteJob job);
     // Waits for the write underway, if any, and hands its end to the handler now.

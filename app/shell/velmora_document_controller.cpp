@@ -107,12 +107,11 @@ VelmoraDocument* VelmoraDocumentController::addDocument(std::unique_ptr<VelmoraD
             [this, added] { autosaveInBackground(added); });
     entry->conflicts = std::make_unique<DiskConflicts>(
         *added, m_dialogs,
-        DiskConflicts::Answers{
-            [this, added]() -> QWidget* { return windowOf(added); },
-            [this, added](const QString& proposedName) {
-                return saveDocumentAs(added, windowOf(added), proposedName);
-            },
-            [this, added] { return writeMine(added, windowOf(added)); }});
+        DiskConflicts::Answers{[this, added]() -> QWidget* { return windowOf(added); },
+                               [this, added](const QString& proposedName) {
+                                   return saveDocumentAs(added, windowOf(added), proposedName);
+                               },
+                               [this, added] { return writeMine(added, windowOf(added)); }});
     connect(added, &VelmoraDocument::autosaveFinished, this,
             [this, added](const std::optional<DocumentError>& error, const QString& previous) {
                 backgroundAutosaveFinished(added, error, previous);

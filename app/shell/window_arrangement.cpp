@@ -17,8 +17,8 @@ QScreen* screenOf(const QWidget* window) {
 
 } // namespace
 
-WindowArrangement::WindowArrangement(MenuTarget& menus,
-                                     std::function<void(DocumentWindow*)> made, QObject* parent)
+WindowArrangement::WindowArrangement(MenuTarget& menus, std::function<void(DocumentWindow*)> made,
+                                     QObject* parent)
     : QObject(parent), m_menus(menus), m_made(std::move(made)),
       m_lastTabPreference(Preferences().documentsInTabs()) {}
 

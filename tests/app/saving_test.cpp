@@ -143,7 +143,8 @@ private slots:
         job.knownVersion = DiskFile::versionAt(file);
 
         const QByteArray theirs = "written by another program\n";
-        DocumentWriter::setBeforeLastLookForTesting([&](const QString& at) { writeFile(at, theirs); });
+        DocumentWriter::setBeforeLastLookForTesting(
+            [&](const QString& at) { writeFile(at, theirs); });
         WriteResult changed = DocumentWriter::write(job);
         QVERIFY(changed.error);
         QCOMPARE(changed.error->kind, DocumentError::Kind::changedOnDisk);
