@@ -8,12 +8,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUndoCommand>
 #include <QUndoStack>
-
-#include <cerrno>
-#include <unistd.h>
 
 namespace velmora {
 namespace {
@@ -72,15 +68,15 @@ private:
 VelmoraDocument::VelmoraDocument(const Preferences& preferences, QObject* parent)
     : QObject(parent), m_session(untitledSession(preferences)),
       m_fileSettings(DocumentCodec::defaultSettings()), m_fileType(nativeType),
-      m_disk(new DiskFile(this)), m_undoStack(new QUndoStack(this)) {
+      m_disk(new DiskFile(this)), m_undoStack(new QUndoStack(this)),
+      m_writer(std::make_unique<DocumentWriter>(
+          [this](DocumentWriter::Ended ended) { writeEnded(std::move(ended)); })) {
     m_session.preferences = editorPreferences(preferences);
     connect(m_disk, &DiskFile::touched, this, [this] {
         // Our own write underway touches the file too; what else happened is seen at its end.
-        if (m_pending) {
-            m_touchedWhileWriting = true;
-            return;
+        if (!m_writer->noteTouched()) {
+            emit diskTouched();
         }
-        emit diskTouched();
     });
     connect(m_undoStack, &QUndoStack::indexChanged, this, [this] { noteChange(); });
     connect(m_undoStack, &QUndoStack::cleanChanged, this, [this] {
@@ -328,7 +324,7 @@ void VelmoraDocument::noteDraftEdited() {
     // Counted like a change for autosaving only: the edited mark and the undo stack wait for
     // the commit, which records the whole typing as one step.
     ++m_changeCount;
-    emit draftEdited();
+    emit contentChanged();
 }
 
 TreeDocument VelmoraDocument::documentWithDraft() const {
@@ -346,60 +342,27 @@ TreeDocument VelmoraDocument::documentWithDraft() const {
     return copy.snapshot.document;
 }
 
-QByteArray VelmoraDocument::data(const QString& destination) {
+QByteArray VelmoraDocument::data(const QString& destination) const {
     return DocumentCodec::encodeNative(writtenSnapshot(destination), m_fileSettings);
 }
 
-EditorSnapshot VelmoraDocument::writtenSnapshot(const QString& destination) {
-    if (destination.isEmpty() && !m_filePath.isEmpty()) {
-        // Renaming the file in the file manager renames the document on its next save.
-        m_session.snapshot.document.title = toStd(QFileInfo(m_filePath).completeBaseName());
-    }
+EditorSnapshot VelmoraDocument::writtenSnapshot(const QString& destination) const {
     // Writing never ends editing: an autosave under the user's hands keeps the editor, its
     // caret and its selection, and writes the text typed so far.
     EditorSnapshot written = m_session.snapshot;
     written.document = documentWithDraft();
-    if (!destination.isEmpty()) {
-        // A new place names the document only once it is written there.
-        written.document.title = toStd(QFileInfo(destination).completeBaseName());
+    // A new place names the document only once it is written there.
+    const QString named = destination.isEmpty() ? m_filePath : destination;
+    if (!named.isEmpty()) {
+        written.document.title = toStd(QFileInfo(named).completeBaseName());
     }
     return written;
 }
 
-std::optional<DocumentError> VelmoraDocument::writeAtomically(const QString& path,
-                                                              const QByteArray& bytes) {
-    return writeAtomically(path, bytes.constData(), bytes.size());
-}
-
-std::optional<DocumentError> VelmoraDocument::writeAtomically(const QString& path,
-                                                              const char* bytes, qint64 size,
-                                                              const BeforeReplace& beforeReplace) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return DocumentError{file.errorString()};
+void VelmoraDocument::takeTitleFromFile() {
+    if (!m_filePath.isEmpty()) {
+        m_session.snapshot.document.title = toStd(QFileInfo(m_filePath).completeBaseName());
     }
-    // The write is buffered: a full disk shows only when the buffer goes out, and a commit
-    // after a failed flush would put a cut-off file in place of the good one.
-    const bool written = file.write(bytes, size) == size && file.flush();
-    // A failed flush leaves no reason of its own; the system's is taken at once.
-    const int code = errno;
-    if (!written) {
-        const QString reason = code != 0 ? qt_error_string(code) : file.errorString();
-        file.cancelWriting();
-        return DocumentError{reason};
-    }
-    if (beforeReplace) {
-        // On the disk before the last look, so that little but the rename follows it.
-        ::fsync(file.handle());
-        if (auto refusal = beforeReplace()) {
-            file.cancelWriting();
-            return refusal;
-        }
-    }
-    if (!file.commit()) {
-        return DocumentError{file.errorString()};
-    }
-    return std::nullopt;
 }
 
 std::optional<DocumentError> VelmoraDocument::save() {
@@ -431,15 +394,16 @@ std::optional<DocumentError> VelmoraDocument::saveOver() {
 std::optional<DocumentError> VelmoraDocument::saveAs(const QString& path) {
     finishWriting();
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    if (auto error = writeAtomically(absolute, data(absolute))) {
+    if (auto error = DocumentWriter::writeAtomically(absolute, data(absolute))) {
         qCCritical(documentLog).noquote() << "saveAs error" << absolute << error->message;
         return error;
     }
     m_fileType = nativeType;
-    m_session.snapshot.document.title = toStd(QFileInfo(absolute).completeBaseName());
     // Gone before the new file is announced, so that the list to reopen no longer names it.
     discardAutosave();
     setFilePath(absolute);
+    // Named after its new place once written there, as `data` named what it wrote.
+    takeTitleFromFile();
     m_disk->adopt(absolute);
     rememberWritten(documentWithDraft());
     setFileProblem(FileProblem::none);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/document/disk_file.hpp"
+#include "app/document/document_writer.hpp"
 #include "core/commands/action.hpp"
 #include "core/formats/backup_settings.hpp"
 #include "core/model/document_merge.hpp"
@@ -9,7 +10,6 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QFuture>
 #include <QObject>
 #include <QString>
 
@@ -24,14 +24,6 @@ class QUndoStack;
 namespace velmora {
 
 class Preferences;
-
-// Why a document could not be read or written: the message the alert shows.
-struct DocumentError {
-    // Refusals to write over what another program did are told apart from failures.
-    enum class Kind { failed, changedOnDisk, removed };
-    QString message;
-    Kind kind = Kind::failed;
-};
 
 // What keeps the document's file from holding what the window shows; the status line says it.
 enum class FileProblem { none, changedOnDisk, removed, notSaved };
@@ -126,20 +118,25 @@ public:
     // and the inspector's, applied in that order); the view sets it and clears it (an empty
     // function) when it goes.
     void setDraftSource(std::function<std::vector<TextDraft>()> source);
-    // Text being typed changed: the next autosave has something new to write.
+    // Text being typed changed (no change of the session yet): the next autosave has something
+    // new to write.
     void noteDraftEdited();
     // The document as it is written: the session's document with the text being typed put
     // into its items. Reading it neither ends editing nor records anything.
     [[nodiscard]] TreeDocument documentWithDraft() const;
 
     // The file text of the current state with the text being typed (which stays open in its
-    // editor); the title becomes the name of `destination` when one is given.
-    [[nodiscard]] QByteArray data(const QString& destination = {});
-    // The state that `data` encodes.
-    [[nodiscard]] EditorSnapshot writtenSnapshot(const QString& destination = {});
+    // editor), titled by the name of `destination`, else of the document's file.
+    [[nodiscard]] QByteArray data(const QString& destination = {}) const;
+    // The state that `data` encodes. Writing never renames the session: see `takeTitleFromFile`.
+    [[nodiscard]] EditorSnapshot writtenSnapshot(const QString& destination = {}) const;
+    // The session's document takes its file's name as its title, so that a file renamed in the
+    // file manager renames the document; the one who saves asks for it. Nothing when untitled.
+    void takeTitleFromFile();
     // Saves to the document's file (it must have one); clears the edited mark on success.
     std::optional<DocumentError> save();
-    // Saves to a new place, which becomes the document's file, of the native type.
+    // Saves to a new place, which becomes the document's file, of the native type, and whose
+    // name becomes the document's title once the write worked.
     std::optional<DocumentError> saveAs(const QString& path);
     // Writes unsaved changes: in place for a document with a file (clearing the edited mark
     // when "autosaveClearsEdited" is on), else into `untitledFolder`. Does nothing when there
@@ -158,13 +155,15 @@ public:
     // announced by `saveFinished`, and the edited mark clears then unless the document changed
     // meanwhile. Returns at once the refusal to write (no file, another program's version).
     std::optional<DocumentError> startSave();
+    // What the writer thread is doing for this document.
+    [[nodiscard]] WriteState writeState() const { return m_writer->state(); }
     // Whether a write started by `startAutosave` or `startSave` is still underway.
-    [[nodiscard]] bool isWriting() const { return m_pending != nullptr; }
+    [[nodiscard]] bool isWriting() const { return writeState() != WriteState::idle; }
     // Whether a save started by `startSave` is still underway.
-    [[nodiscard]] bool isSaving() const { return m_pending && m_pending->job.save; }
+    [[nodiscard]] bool isSaving() const { return writeState() == WriteState::saving; }
     // Whether the save underway writes the document as it is now.
     [[nodiscard]] bool isSavingLatest() const {
-        return isSaving() && m_pending->job.written == m_changeCount;
+        return isSaving() && m_writer->job()->written == m_changeCount;
     }
     // Waits for the write underway, if any, and takes in its result.
     void finishWriting();
@@ -225,33 +224,19 @@ public:
     // What the status line says about the problem; empty without one.
     [[nodiscard]] QString fileProblemText() const;
 
-    // The last look before a written file replaces the one at its path; a refusal keeps the
-    // file on disk as it is.
-    using BeforeReplace = std::function<std::optional<DocumentError>()>;
-    // Writes bytes to a path atomically (temporary file in the same folder, flushed, renamed).
-    static std::optional<DocumentError> writeAtomically(const QString& path,
-                                                        const QByteArray& bytes);
-    static std::optional<DocumentError> writeAtomically(const QString& path, const char* bytes,
-                                                        qint64 size,
-                                                        const BeforeReplace& beforeReplace = {});
-    // Runs on the writer thread just before a write in place looks at the file for the last
-    // time, with the file's path: tests change the file there, as another program might.
-    static void setBeforeLastLookForTesting(std::function<void(const QString&)> hook);
-
 signals:
     // The session changed: views redraw from it.
     void changed();
     // The edited mark changed.
     void editedChanged(bool edited);
-    // The content changed since the last write (a new record, an undo or redo, a forced mark):
-    // the document has something to autosave.
+    // The content changed since the last write (a new record, an undo or redo, a forced mark,
+    // text being typed, the view): the document has something to autosave. The one notice
+    // that autosaving follows.
     void contentChanged();
     // The file or its name changed.
     void fileChanged();
     // Views must commit the text being typed into the session now (before save, undo, export).
     void commitEditingRequested();
-    // The text being typed changed (no change of the session yet).
-    void draftEdited();
     // Something happened to the file or its folder on disk: see `diskStatus`.
     void diskTouched();
     // The file problem or its reason changed.
@@ -285,42 +270,15 @@ private:
     // removed it), after following a file that moved; nothing when it may be.
     std::optional<DocumentError> refusalToWriteInPlace();
 
-    // What an autosave writes, taken on the main thread.
-    struct AutosaveJob {
-        QString path;
-        EditorSnapshot snapshot;
-        BackupSettings settings;
-        quint64 written = 0;
-        bool inPlace = false;
-        bool clearsEdited = false;
-        bool save = false; // the user's save, not an autosave
-        // The version on disk that a write in place may replace (empty: no file there).
-        QString knownVersion;
-    };
-    // An autosave being written on the worker thread.
-    // How a write ended: its failure, or the written file opened right after the write (so
-    // that what another program does to it next is still seen as theirs).
-    struct WriteResult {
-        std::optional<DocumentError> error;
-        int descriptor = -1;
-    };
-    struct PendingWrite {
-        AutosaveJob job;
-        QFuture<WriteResult> result;
-        quint64 serial = 0;
-        QString previousAutosavePath;
-    };
     // The job of an autosave, or its refusal, or neither when there is nothing to write.
     std::optional<DocumentError> prepareAutosave(const Preferences& preferences,
                                                  const QString& untitledFolder,
-                                                 std::optional<AutosaveJob>& job);
+                                                 std::optional<WriteJob>& job);
     // The state to write to `path` now, with the text being typed.
-    AutosaveJob writeJob(const QString& path);
-    // Hands the job to the writer thread; one write at a time.
-    void startWrite(AutosaveJob job);
-    static WriteResult runAutosave(const AutosaveJob& job);
-    void takeAutosaveResult(const AutosaveJob& job, const WriteResult& result);
-    void settleWrite(quint64 serial);
+    [[nodiscard]] WriteJob writeJob(const QString& path) const;
+    void takeWriteResult(const WriteJob& job, const WriteResult& result);
+    // A write on the writer thread ended.
+    void writeEnded(DocumentWriter::Ended ended);
 
     EditorSession m_session;
     BackupSettings m_fileSettings;
@@ -339,16 +297,14 @@ private:
     quint64 m_autosavedCount = 0;
     // The change the emergency copy holds.
     quint64 m_emergencyCount = 0;
-    std::unique_ptr<PendingWrite> m_pending;
-    quint64 m_writeSerial = 0;
-    // The file was touched while our own write was underway: looked at again when it ends.
-    bool m_touchedWhileWriting = false;
     // The versions of the file this document knows: the one last read, then each one written
     // since (a few); another program's change is merged against the one it started from.
     std::vector<TreeDocument> m_diskVersions;
     void rememberRead(const TreeDocument& document);
     void rememberWritten(const TreeDocument& document);
     QString m_statusNote;
+    // Last, so that the write underway ends before the rest of the document goes.
+    std::unique_ptr<DocumentWriter> m_writer;
 };
 
 } // namespace velmora

@@ -149,7 +149,7 @@ std::optional<DocumentError> VelmoraDocument::writeInPlace() {
 }
 
 std::optional<DocumentError> VelmoraDocument::writeOver() {
-    auto error = writeAtomically(m_filePath, data());
+    auto error = DocumentWriter::writeAtomically(m_filePath, data());
     noteWriteResult(error);
     if (!error) {
         m_disk->adopt(m_filePath);
@@ -200,7 +200,7 @@ bool VelmoraDocument::keepEmergencyCopy(const QString& folder) {
                              ? m_autosavePath
                              : folder + QLatin1Char('/') + QString::fromStdString(TreeIDs::make()) +
                                    QLatin1Char('.') + extension;
-    if (auto error = writeAtomically(path, data())) {
+    if (auto error = DocumentWriter::writeAtomically(path, data())) {
         qCCritical(documentLog).noquote() << "emergency copy error" << path << error->message;
         return false;
     }

@@ -155,7 +155,7 @@ Outcome LibraryActions::mergeConflictCopy(LibraryStore& store, const QString& co
     auto merged = DocumentMerge::mergeTwoWay(mine->snapshot.document, theirs->snapshot.document);
     conflicts = merged.summary.conflicts;
     mine->snapshot.document = std::move(merged.document);
-    if (VelmoraDocument::writeAtomically(document,
+    if (DocumentWriter::writeAtomically(document,
                                          DocumentCodec::encodeNative(mine->snapshot,
                                                                      mine->settings))) {
         return failed(QStringLiteral("library.conflictCopy.failed %@"), copyName);

@@ -61,7 +61,7 @@ ImportExportFlows::ImportExportFlows(VelmoraDocumentController& controller, Dial
     : m_controller(controller), m_dialogs(dialogs) {}
 
 bool ImportExportFlows::write(QWidget* parent, const QString& path, const QByteArray& bytes) {
-    if (auto error = VelmoraDocument::writeAtomically(path, bytes)) {
+    if (auto error = DocumentWriter::writeAtomically(path, bytes)) {
         m_dialogs.alert(parent, error->message, {});
         return false;
     }

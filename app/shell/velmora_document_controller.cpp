@@ -8,11 +8,11 @@
 #include "app/platform/localization.hpp"
 #include "app/platform/preferences.hpp"
 #include "app/shell/controller_entry.hpp"
+#include "app/shell/window_arrangement.hpp"
 #include "app/window/document_window.hpp"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTimer>
 
 #include <set>
 
@@ -44,10 +44,10 @@ VelmoraDocumentController::VelmoraDocumentController(Dialogs& dialogs, MenuTarge
                                                      DocumentViewHost& host, QString dataFolder,
                                                      DocumentViewFactory viewFactory,
                                                      QObject* parent)
-    : QObject(parent), m_dialogs(dialogs), m_menus(menus), m_host(host),
-      m_dataFolder(std::move(dataFolder)),
+    : QObject(parent), m_dialogs(dialogs), m_host(host), m_dataFolder(std::move(dataFolder)),
       m_viewFactory(viewFactory ? std::move(viewFactory) : DocumentViews::defaultFactory()),
-      m_lastTabPreference(Preferences().documentsInTabs()) {}
+      m_arrangement(new WindowArrangement(
+          menus, [this](DocumentWindow* window) { windowMade(window); }, this)) {}
 
 VelmoraDocumentController::~VelmoraDocumentController() {
     // Views go before their documents, windows last.
@@ -55,9 +55,7 @@ VelmoraDocumentController::~VelmoraDocumentController() {
         entry->view.reset();
     }
     m_entries.clear();
-    for (const auto& window : m_windows) {
-        delete window.data();
-    }
+    m_arrangement->deleteWindows();
 }
 
 VelmoraDocumentController::Entry*
@@ -103,11 +101,17 @@ VelmoraDocument* VelmoraDocumentController::addDocument(std::unique_ptr<VelmoraD
     auto entry = std::make_unique<Entry>();
     entry->document = std::move(document);
     VelmoraDocument* added = entry->document.get();
-    entry->autosaveTimer = new QTimer(this);
-    entry->autosaveTimer->setSingleShot(true);
+    entry->autosave = new AutosaveScheduler(*added, m_autosaveDelay, this);
     // Written on a worker thread: a large document never holds up the typing.
-    connect(entry->autosaveTimer, &QTimer::timeout, this,
+    connect(entry->autosave, &AutosaveScheduler::due, this,
             [this, added] { autosaveInBackground(added); });
+    entry->conflicts = std::make_unique<DiskConflicts>(
+        *added, m_dialogs,
+        DiskConflicts::Answers{[this, added]() -> QWidget* { return windowOf(added); },
+                               [this, added](const QString& proposedName) {
+                                   return saveDocumentAs(added, windowOf(added), proposedName);
+                               },
+                               [this, added] { return writeMine(added, windowOf(added)); }});
     connect(added, &VelmoraDocument::autosaveFinished, this,
             [this, added](const std::optional<DocumentError>& error, const QString& previous) {
                 backgroundAutosaveFinished(added, error, previous);
@@ -124,10 +128,6 @@ VelmoraDocument* VelmoraDocumentController::addDocument(std::unique_ptr<VelmoraD
                 }
                 finishWrite(added, windowOf(added), error);
             });
-    connect(added, &VelmoraDocument::changed, this, [this, added] { scheduleAutosave(added); });
-    connect(added, &VelmoraDocument::draftEdited, this, [this, added] { scheduleAutosave(added); });
-    connect(added, &VelmoraDocument::contentChanged, this,
-            [this, added] { scheduleAutosave(added); });
     connect(added, &VelmoraDocument::emergencyCopyChanged, this, [this] { writeRestoreList(); });
     connect(added, &VelmoraDocument::diskTouched, this,
             [this, added] { settleWithDisk(added, false); });
@@ -325,7 +325,7 @@ bool VelmoraDocumentController::closeDocument(VelmoraDocument* document) {
         case Dialogs::SaveChoice::discard:
             break;
         }
-    } else if (!autosave(document, true, true)) {
+    } else if (!autosave(document, true)) {
         return false;
     }
     // Closed by the user's word: an emergency copy of a file that could not be written goes.
@@ -370,16 +370,9 @@ void VelmoraDocumentController::removeDocument(VelmoraDocument* document) {
     std::unique_ptr<Entry> entry = std::move(*it);
     m_entries.erase(it);
     writeRestoreList();
-    if (DocumentWindow* window = entry->window) {
-        window->takeDocument(document);
-        if (window->documentCount() == 0) {
-            window->close();
-            m_windows.removeAll(window);
-            window->deleteLater();
-        }
-    }
+    m_arrangement->remove(document);
     entry->view.reset();
-    entry->autosaveTimer->deleteLater();
+    entry->autosave->deleteLater();
     emit documentRemoved(document);
     // The close may have started from one of the document's own signals.
     entry->document.release()->deleteLater();
@@ -414,6 +407,45 @@ void VelmoraDocumentController::noteRecentDocument(const QString& path) {
 
 void VelmoraDocumentController::clearRecentDocuments() {
     Preferences().remove(PreferenceKeys::recentDocuments);
+}
+
+void VelmoraDocumentController::setAutosaveDelay(int milliseconds) {
+    m_autosaveDelay = milliseconds;
+    for (const auto& entry : m_entries) {
+        entry->autosave->setDelay(milliseconds);
+    }
+}
+
+bool VelmoraDocumentController::settleWithDisk(VelmoraDocument* document, bool userWaiting) {
+    Entry* entry = entryOf(document);
+    return !entry || entry->conflicts->settle(userWaiting);
+}
+
+bool VelmoraDocumentController::writeMine(VelmoraDocument* document, QWidget* parent) {
+    return finishWrite(document, parent, document->saveOver());
+}
+
+bool VelmoraDocumentController::finishWrite(VelmoraDocument* document, QWidget* parent,
+                                            const std::optional<DocumentError>& error) {
+    if (error) {
+        reportSaveFailure(document, parent, error->message);
+        return false;
+    }
+    // A file renamed in the file manager renames the document once it is written again.
+    document->takeTitleFromFile();
+    // A failure episode ends with a write that works.
+    if (Entry* entry = entryOf(document)) {
+        entry->autosave->noteSaved();
+    }
+    return true;
+}
+
+void VelmoraDocumentController::reportSaveFailure(VelmoraDocument* document, QWidget* parent,
+                                                  const QString& message) {
+    m_dialogs.alert(
+        parent,
+        localizedFormat(QStringLiteral("document.saveFailed %@"), {document->displayName()}),
+        message);
 }
 
 } // namespace velmora

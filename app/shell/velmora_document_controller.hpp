@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -13,7 +12,6 @@
 #include <optional>
 #include <vector>
 
-class QTimer;
 class QWidget;
 
 namespace velmora {
@@ -22,6 +20,7 @@ class Dialogs;
 class DocumentWindow;
 class MenuTarget;
 class VelmoraDocument;
+class WindowArrangement;
 struct DocumentError;
 
 // Keeps the open documents: makes untitled ones, opens files, saves and closes them, gives
@@ -108,7 +107,7 @@ public:
     // a file when "NSQuitAlwaysKeepsWindows" is on. Returns how many came back.
     int restoreDocuments();
     // How long after a change a document is autosaved.
-    void setAutosaveDelay(int milliseconds) { m_autosaveDelay = milliseconds; }
+    void setAutosaveDelay(int milliseconds);
     // Documents of at least this many items are saved on the worker thread (see `startSave`);
     // smaller ones are written before the save returns.
     void setBackgroundSaveItems(std::int64_t items) { m_backgroundSaveItems = items; }
@@ -128,15 +127,13 @@ private:
     struct Entry;
 
     [[nodiscard]] Entry* entryOf(const VelmoraDocument* document) const;
-    DocumentWindow* makeWindow(bool tabbing);
-    DocumentWindow* windowForNewDocument();
-    void placeInCascade(DocumentWindow* window);
+    // Answers the requests of a window the arrangement made.
+    void windowMade(DocumentWindow* window);
     void removeDocument(VelmoraDocument* document);
     bool closeLastWindow(DocumentWindow* window);
-    void scheduleAutosave(VelmoraDocument* document);
     // `userWaiting`: the user is closing or quitting, so a question about the file is asked
-    // even when it was asked before.
-    bool autosave(VelmoraDocument* document, bool reportFailure, bool userWaiting = false);
+    // even when it was asked before. A failure is reported once per episode.
+    bool autosave(VelmoraDocument* document, bool userWaiting = false);
     // The autosave the timer starts: written on a worker thread, its end taken in by
     // `backgroundAutosaveFinished`.
     void autosaveInBackground(VelmoraDocument* document);
@@ -146,19 +143,11 @@ private:
     // Takes in the result of an autosave: a failure is reported once per episode and tried
     // again later; an untitled document's first autosave file goes into the reopen list.
     bool tookAutosaveResult(VelmoraDocument* document, const std::optional<DocumentError>& error,
-                            const QString& previousAutosavePath, bool reportFailure);
-    // Brings the document and its file into agreement after another program touched the file:
-    // follows a move, marks a deletion, reloads a changed file when nothing would be lost and
-    // otherwise asks (once per version on disk unless `userWaiting`). True when the document
-    // may be written in place now (or has nothing left to write).
+                            const QString& previousAutosavePath);
+    // Brings the document and its file into agreement after another program touched the file
+    // (see `DiskConflicts`). True when the document may be written in place now (or has
+    // nothing left to write).
     bool settleWithDisk(VelmoraDocument* document, bool userWaiting);
-    bool askAboutConflict(VelmoraDocument* document);
-    // Merges the other program's version with the user's unwritten changes and writes the
-    // result at once; conflicting titles or notes are announced. Nothing when the file cannot
-    // be merged (unreadable, or another document), else whether the result was written.
-    std::optional<bool> mergeWithDisk(VelmoraDocument* document);
-    // Takes the other program's version; a failure is shown when the user chose it.
-    bool takeTheirs(VelmoraDocument* document, bool chosen);
     // Writes the document over whatever is on disk; a failure is shown.
     bool writeMine(VelmoraDocument* document, QWidget* parent);
     // Reports a failed save; a save that worked ends the failure episode. True on success.
@@ -173,20 +162,16 @@ private:
     VelmoraDocument* restoreUntitled(const QString& autosavePath);
     // The document of a file that could not be written, from the copy that kept its content.
     VelmoraDocument* restoreEmergencyCopy(const QString& path, const QString& copy);
-    void windowActivated(DocumentWindow* window);
 
     Dialogs& m_dialogs;
-    MenuTarget& m_menus;
     DocumentViewHost& m_host;
     QString m_dataFolder;
     DocumentViewFactory m_viewFactory;
     std::vector<std::unique_ptr<Entry>> m_entries;
-    QList<QPointer<DocumentWindow>> m_windows;
-    QPointer<DocumentWindow> m_lastActive;
+    WindowArrangement* m_arrangement = nullptr;
     int m_autosaveDelay = 5000;
     // About 30 ms of encoding and writing: below it a save is done before the next keystroke.
     std::int64_t m_backgroundSaveItems = 10'000;
-    bool m_lastTabPreference = true;
     // Set once the last window closed: the list to reopen stays as Quit left it.
     bool m_keepRestoreList = false;
 };

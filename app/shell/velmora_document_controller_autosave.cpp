@@ -9,21 +9,14 @@
 #include "app/platform/preferences.hpp"
 #include "app/shell/controller_entry.hpp"
 #include "app/shell/restore_list.hpp"
+#include "app/window/document_window.hpp"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
-#include <algorithm>
-
 namespace velmora {
-namespace {
-
-// The longest pause between the retries of a failing autosave.
-constexpr int kMaxRetryDelayMs = 60'000;
-
-} // namespace
 
 QString VelmoraDocumentController::autosaveFolder() const {
     return QDir(m_dataFolder).filePath(QStringLiteral("Autosave"));
@@ -33,21 +26,12 @@ QString VelmoraDocumentController::restoreListFile() const {
     return QDir(m_dataFolder).filePath(QStringLiteral("open-documents.json"));
 }
 
-void VelmoraDocumentController::scheduleAutosave(VelmoraDocument* document) {
-    Entry* entry = entryOf(document);
-    // The timer runs from the first change on, so steady typing cannot postpone the write.
-    if (entry && document->hasUnautosavedChanges() && !entry->autosaveTimer->isActive()) {
-        entry->autosaveTimer->start(m_autosaveDelay);
-    }
-}
-
-bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool reportFailure,
-                                         bool userWaiting) {
+bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool userWaiting) {
     Entry* entry = entryOf(document);
     if (!entry) {
         return true;
     }
-    entry->autosaveTimer->stop();
+    entry->autosave->stop();
     // A write underway ends first (its result is taken in like any other).
     document->finishWriting();
     if (!document->hasUnautosavedChanges()) {
@@ -72,7 +56,7 @@ bool VelmoraDocumentController::autosave(VelmoraDocument* document, bool reportF
             return false;
         }
     }
-    return tookAutosaveResult(document, error, autosavePath, reportFailure);
+    return tookAutosaveResult(document, error, autosavePath);
 }
 
 void VelmoraDocumentController::autosaveInBackground(VelmoraDocument* document) {
@@ -81,7 +65,7 @@ void VelmoraDocumentController::autosaveInBackground(VelmoraDocument* document) 
         // The end of the write underway schedules the next one.
         return;
     }
-    entry->autosaveTimer->stop();
+    entry->autosave->stop();
     if (!document->hasUnautosavedChanges()) {
         return;
     }
@@ -92,7 +76,7 @@ void VelmoraDocumentController::autosaveInBackground(VelmoraDocument* document) 
     auto refusal = document->startAutosave(Preferences(), folder);
     if (refusal) {
         // The file changed on disk: settled (and written, where that is the answer) at once.
-        autosave(document, true);
+        autosave(document);
     }
 }
 
@@ -105,23 +89,21 @@ void VelmoraDocumentController::backgroundAutosaveFinished(
     if (error && error->kind != DocumentError::Kind::failed) {
         // Another program's version came while ours was written: it stayed on disk, and is
         // settled (and ours written, where that is the answer) as any change on disk.
-        autosave(document, true);
+        autosave(document);
         return;
     }
-    if (tookAutosaveResult(document, error, previousAutosavePath, true)) {
-        // Changes made while it was written are written next.
-        scheduleAutosave(document);
-    }
+    // Changes made while it was written are written next (see `AutosaveScheduler`).
+    tookAutosaveResult(document, error, previousAutosavePath);
 }
 
 bool VelmoraDocumentController::tookAutosaveResult(VelmoraDocument* document,
                                                    const std::optional<DocumentError>& error,
-                                                   const QString& previousAutosavePath,
-                                                   bool reportFailure) {
+                                                   const QString& previousAutosavePath) {
     Entry* entry = entryOf(document);
     if (!error) {
-        entry->failureReported = false;
-        entry->retryDelay = 0;
+        // A file renamed in the file manager renames the document once it is written again.
+        document->takeTitleFromFile();
+        entry->autosave->noteWritten();
         if (document->autosavePath() != previousAutosavePath) {
             // An untitled document now has a file to come back from after a crash.
             writeRestoreList();
@@ -133,16 +115,10 @@ bool VelmoraDocumentController::tookAutosaveResult(VelmoraDocument* document,
                                              error->message;
     // Until the file can be written again, a crash or a kill loses nothing.
     document->keepEmergencyCopy(autosaveFolder());
-    if (reportFailure && !entry->failureReported) {
-        // One alert for the whole episode; the status line keeps saying it until a write works.
-        entry->failureReported = true;
+    // One alert for the whole episode; the status line keeps saying it until a write works.
+    if (entry->autosave->noteFailed()) {
         reportSaveFailure(document, windowOf(document), error->message);
     }
-    // Tried again by itself (the disk may have room again, the folder may be back), less and
-    // less often.
-    entry->retryDelay =
-        std::min(kMaxRetryDelayMs, std::max(m_autosaveDelay, entry->retryDelay * 2));
-    entry->autosaveTimer->start(entry->retryDelay);
     return false;
 }
 
@@ -150,7 +126,7 @@ bool VelmoraDocumentController::autosaveAll() {
     bool allWritten = true;
     for (VelmoraDocument* document : documents()) {
         // The text being typed is written with the document; its editor stays open.
-        allWritten = autosave(document, true) && allWritten;
+        allWritten = autosave(document) && allWritten;
     }
     return allWritten;
 }
@@ -185,12 +161,12 @@ bool VelmoraDocumentController::prepareToQuit() {
     for (const auto& entry : m_entries) {
         // A failure reported earlier is reported again, and a question about the file asked
         // again: the user is about to quit.
-        entry->failureReported = false;
+        entry->autosave->reportNextFailure();
         VelmoraDocument* document = entry->document.get();
         // A file that cannot be written keeps the quit from losing anything through its
         // emergency copy, so the quit goes on.
         allWritten =
-            (autosave(document, true, true) || document->hasCurrentEmergencyCopy()) && allWritten;
+            (autosave(document, true) || document->hasCurrentEmergencyCopy()) && allWritten;
     }
     if (!allWritten) {
         return false;

@@ -580,7 +580,7 @@ private slots:
         const QByteArray theirs = DocumentCodec::encodeNative(
             outline({{"t", "Theirs"}}, "another"), DocumentCodec::defaultSettings());
         std::atomic<int> replaced = 0;
-        VelmoraDocument::setBeforeLastLookForTesting([&](const QString& path) {
+        DocumentWriter::setBeforeLastLookForTesting([&](const QString& path) {
             if (replaced++ == 0) {
                 QSaveFile file(path);
                 if (file.open(QIODevice::WriteOnly)) {
@@ -612,7 +612,7 @@ private slots:
         QTRY_COMPARE(titlesIn(m_path), QStringList{QStringLiteral("Start mine two")});
         QVERIFY(m_app->dialogs().askedAboutConflicts.size() >= 2);
         QVERIFY(m_app->dialogs().alerts.isEmpty());
-        VelmoraDocument::setBeforeLastLookForTesting({});
+        DocumentWriter::setBeforeLastLookForTesting({});
     }
 
     // A Save As that fails leaves the document as it was: its name, its title and its file.

@@ -44,7 +44,7 @@ std::optional<int> restoreListVersionOf(const QString& path) {
         const bool written =
             mode == QLatin1String("restore-list")
                 ? RestoreList::write(path, test::restoreListVersion(version))
-                : !VelmoraDocument::writeAtomically(path, test::documentVersion(version));
+                : !DocumentWriter::writeAtomically(path, test::documentVersion(version));
         if (!written) {
             _exit(1);
         }
@@ -86,7 +86,7 @@ private slots:
     void aKilledDocumentSaveLeavesTheOldOrTheNewFile() {
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("large.quenlith"));
-        QVERIFY(!VelmoraDocument::writeAtomically(path, test::documentVersion(0)));
+        QVERIFY(!DocumentWriter::writeAtomically(path, test::documentVersion(0)));
         QSet<int> seen;
         for (int kill = 0; kill < 200; ++kill) {
             killSavingChild(QStringLiteral("document"), path);
