@@ -5,9 +5,9 @@
 // not counted, they stay small because the parser streams).
 #include "bench/outline_generator.hpp"
 #include "core/formats/backup_codec.hpp"
-#include "core/formats/backup_reference.hpp"
 #include "core/formats/opml_codec.hpp"
 #include "core/formats/org_codec.hpp"
+#include "tests/core/formats/backup_reference.hpp"
 
 #include <benchmark/benchmark.h>
 #include <expat.h>

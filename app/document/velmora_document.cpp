@@ -39,27 +39,24 @@ EditorSession untitledSession(const Preferences& preferences) {
     return session;
 }
 
-// One change of the document on its undo stack: redo takes the state after, undo the state
-// before, both whole snapshots.
+// One change of the document on its undo stack, which walks the document's undo history in
+// step with it: the stack gives Qt's clean state and the menus, the history holds the records.
 class TreeUndoCommand final : public QUndoCommand {
 public:
-    TreeUndoCommand(VelmoraDocument& document, TreeCommand command)
-        : QUndoCommand(localized(command.catalogKey)), m_document(document),
-          m_command(std::move(command)) {}
+    TreeUndoCommand(VelmoraDocument& document, const std::string& catalogKey)
+        : QUndoCommand(localized(catalogKey)), m_document(document) {}
 
     void redo() override {
-        // The session already holds `after` when the record is pushed.
+        // The session already holds the state after when the record is pushed.
         if (m_pushed) {
-            m_document.restoreSnapshot(m_command.after);
+            m_document.walkHistory(false);
         }
         m_pushed = true;
     }
-    void undo() override { m_document.restoreSnapshot(m_command.before); }
-    [[nodiscard]] const std::string& catalogKey() const { return m_command.catalogKey; }
+    void undo() override { m_document.walkHistory(true); }
 
 private:
     VelmoraDocument& m_document;
-    TreeCommand m_command;
     bool m_pushed = false;
 };
 
@@ -209,10 +206,8 @@ void VelmoraDocument::setSnapshot(const EditorSnapshot& snapshot) {
     emit changed();
 }
 
-void VelmoraDocument::restoreSnapshot(const EditorSnapshot& snapshot) {
-    m_session.snapshot = snapshot;
-    // The restored state may select or edit an item that hiding completed items now hides.
-    m_session.retargetIfHidden();
+void VelmoraDocument::walkHistory(bool back) {
+    back ? m_history.undo(m_session) : m_history.redo(m_session);
     emit changed();
 }
 
@@ -240,7 +235,8 @@ PerformResult VelmoraDocument::perform(Action action, std::optional<std::string>
 }
 
 void VelmoraDocument::record(const TreeCommand& command) {
-    m_undoStack->push(new TreeUndoCommand(*this, command));
+    m_history.push(command);
+    m_undoStack->push(new TreeUndoCommand(*this, command.catalogKey));
 }
 
 void VelmoraDocument::setFilePath(const QString& path) {
@@ -275,13 +271,9 @@ void VelmoraDocument::undoOrRedo(bool redo) {
 }
 
 QString VelmoraDocument::undoName(bool redo) const {
-    const int index = redo ? m_undoStack->index() : m_undoStack->index() - 1;
-    if (index < 0 || index >= m_undoStack->count()) {
-        return {};
-    }
     // Looked up now rather than when recorded, so the name follows a change of language.
-    const auto* command = dynamic_cast<const TreeUndoCommand*>(m_undoStack->command(index));
-    return command ? localized(command->catalogKey()) : m_undoStack->command(index)->text();
+    const TreeCommand* command = redo ? m_history.nextRedo() : m_history.nextUndo();
+    return command ? localized(command->catalogKey) : QString();
 }
 
 bool VelmoraDocument::isEdited() const {

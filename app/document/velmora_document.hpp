@@ -7,6 +7,7 @@
 #include "core/model/document_merge.hpp"
 #include "core/session/editor_session.hpp"
 #include "core/session/tree_command.hpp"
+#include "core/session/undo_history.hpp"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -78,9 +79,9 @@ public:
     [[nodiscard]] const BackupSettings& fileSettings() const { return m_fileSettings; }
     // Takes a new editor state (undo and redo do this) and refreshes the views.
     void setSnapshot(const EditorSnapshot& snapshot);
-    // Takes a state back from the undo stack, moving the selection and the editor off items
-    // that are hidden now.
-    void restoreSnapshot(const EditorSnapshot& snapshot);
+    // Walks one record of the undo history back or forth (the undo stack's commands do this),
+    // moving the selection and the editor off items that are hidden now.
+    void walkHistory(bool back);
     // Runs the session's `perform`; a change goes onto the undo stack. Returns the result so
     // that the caller carries out its side effect.
     PerformResult perform(Action action, std::optional<std::string> draft = std::nullopt,
@@ -289,6 +290,9 @@ private:
     DiskFile* m_disk = nullptr;
     FileProblem m_fileProblem = FileProblem::none;
     QString m_fileProblemDetail;
+    // The records; the undo stack over them gives the menus their texts and keeps the clean
+    // state.
+    UndoHistory m_history;
     QUndoStack* m_undoStack = nullptr;
     std::function<std::vector<TextDraft>()> m_draftSource;
     bool m_forcedEdited = false;

@@ -1,6 +1,5 @@
 #include "core/formats/native_document_codec.hpp"
 
-#include "core/formats/backup_reference.hpp"
 #include "core/formats/backup_stream.hpp"
 #include "core/formats/backup_text.hpp"
 
@@ -220,19 +219,4 @@ EditorSnapshot snapshot(const LoadedNative& loaded) {
 
 } // namespace NativeDocumentCodec
 
-namespace BackupReference {
-
-Result<LoadedNative, NativeReadError> decodeNative(std::string_view data) {
-    auto backup = decode(data);
-    if (!backup.ok())
-        return NativeReadError::fromBackup(backup.error());
-    auto& documents = backup.value().documents;
-    if (documents.size() != 1)
-        return NativeReadError::multipleDocuments(static_cast<std::int64_t>(documents.size()));
-    auto root = JSONValue::parse(data);
-    auto mac = NativeDocumentCodec::readState(root.ok() ? root.value().member("mac") : nullptr);
-    return LoadedNative{std::move(documents.front()), backup.value().settings, std::move(mac)};
-}
-
-} // namespace BackupReference
 } // namespace velmora

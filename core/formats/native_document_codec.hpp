@@ -11,6 +11,8 @@
 
 namespace velmora {
 
+class JSONValue;
+
 // How a document was last shown, stored under "mac" in its file. `view` is kept as written so
 // that an unknown view name loses only the view, not the rest of the state.
 struct MacDocumentState {
@@ -71,6 +73,10 @@ namespace NativeDocumentCodec {
 
 // The file in `data`; a "mac" member that is absent or of the wrong shape gives no state.
 [[nodiscard]] Result<LoadedNative, NativeReadError> decode(std::string_view data);
+
+// The editor's state held by a parsed "mac" member; none when it is absent or of the wrong
+// shape.
+[[nodiscard]] std::optional<MacDocumentState> readState(const JSONValue* mac);
 
 // The view state a snapshot writes.
 [[nodiscard]] MacDocumentState state(const EditorSnapshot& snapshot);

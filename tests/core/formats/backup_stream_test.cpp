@@ -1,8 +1,8 @@
 // The streaming readers against the parsed-tree readers they replaced: for any bytes, the same
 // backup or document, or the same error with the same payload.
-#include "core/formats/backup_reference.hpp"
 #include "core/formats/json_value.hpp"
 #include "format_fixtures.hpp"
+#include "tests/core/formats/backup_reference.hpp"
 
 #include <gtest/gtest.h>
 

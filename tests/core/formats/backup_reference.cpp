@@ -1,6 +1,7 @@
-#include "core/formats/backup_reader.hpp"
+#include "tests/core/formats/backup_reference.hpp"
 
-#include "core/formats/backup_reference.hpp"
+#include "core/formats/json_dom.hpp"
+#include "core/formats/json_value.hpp"
 #include "core/formats/backup_stream.hpp"
 #include "core/formats/item_tree_builder.hpp"
 #include "core/model/text.hpp"
@@ -276,13 +277,22 @@ Result<Backup, BackupError> decode(std::string_view data) {
 
 } // namespace velmora::BackupReference
 
-namespace velmora::BackupCodec {
+namespace velmora {
 
-Result<Backup, BackupError> decode(std::string_view data) {
-    auto read = BackupStream::read(data, false);
-    if (!read.ok())
-        return read.error();
-    return std::move(read.value().backup);
+namespace BackupReference {
+
+Result<LoadedNative, NativeReadError> decodeNative(std::string_view data) {
+    auto backup = decode(data);
+    if (!backup.ok())
+        return NativeReadError::fromBackup(backup.error());
+    auto& documents = backup.value().documents;
+    if (documents.size() != 1)
+        return NativeReadError::multipleDocuments(static_cast<std::int64_t>(documents.size()));
+    auto root = JSONValue::parse(data);
+    auto mac = NativeDocumentCodec::readState(root.ok() ? root.value().member("mac") : nullptr);
+    return LoadedNative{std::move(documents.front()), backup.value().settings, std::move(mac)};
 }
 
-} // namespace velmora::BackupCodec
+} // namespace BackupReference
+
+} // namespace velmora
