@@ -234,6 +234,13 @@ void DocumentWindowController::previewText(const std::string& id, const std::str
                                            bool note) {
     m_preview = Preview{id, text, note};
     m_previewTimer->start();
+    // The outline's editor open on the same text follows it, so the two never disagree and
+    // neither one's commit takes back what was typed in the other.
+    const auto& editing = m_document.session().snapshot.editing;
+    if (editing && editing->id == id && editing->isNote() == note && !m_editor->isHidden() &&
+        m_editor->draft() != text) {
+        m_editor->load(QString::fromStdString(text));
+    }
     // Written by the next autosave like the item editor's text, without a commit.
     m_document.noteDraftEdited();
 }
