@@ -78,6 +78,27 @@ std::optional<std::string> itemsDifference(const ItemList& expected, const ItemL
     return std::nullopt;
 }
 
+// Which part of the state two snapshots differ in.
+std::string snapshotDifference(const EditorSnapshot& drawn, const EditorSnapshot& now) {
+    if (!(drawn.document == now.document)) {
+        return "document" + itemsDifference(now.document.items, drawn.document.items, "").value_or(" (times)");
+    }
+    if (drawn.selectedId != now.selectedId || drawn.anchorId != now.anchorId ||
+        !(drawn.extraIds == now.extraIds)) {
+        return "selection";
+    }
+    if (drawn.editing != now.editing) {
+        return "editing target";
+    }
+    if (drawn.hoistTabs != now.hoistTabs || drawn.activeHoist != now.activeHoist) {
+        return "hoist tabs";
+    }
+    if (drawn.columnWidths != now.columnWidths) {
+        return "column widths";
+    }
+    return drawn.view != now.view ? "view" : "note display";
+}
+
 std::optional<Broken> treeSound(const VelmoraDocument& document) {
     const EditorSnapshot& s = document.session().snapshot;
     std::vector<std::string> ids;
@@ -143,7 +164,11 @@ std::optional<Broken> canvasShowsReferenceLayout(const VelmoraDocument& document
     drawn.document.title = document.session().snapshot.document.title;
     if (!(drawn == document.session().snapshot) ||
         canvas.session().isHiding() != document.session().isHiding()) {
-        return Broken{"canvas draws the session", "the canvas holds an older state"};
+        return Broken{"canvas draws the session",
+                      "the canvas holds an older " + snapshotDifference(drawn, document.session().snapshot) +
+                          (canvas.session().isHiding() != document.session().isHiding()
+                               ? " (hiding completed differs)"
+                               : "")};
     }
     const CanvasScene reference = buildScene(canvas.session(), canvas.options());
     if (!(reference.layout() == canvas.scene().layout())) {

@@ -287,9 +287,15 @@ int runTimed(const Options& options) {
     double slowest = 0;
     std::string slowestStep;
     std::map<std::string, int> kinds;
+    // The invariants that broke, with the seeds that broke them; each is shortened once.
+    std::map<std::string, std::vector<unsigned>> failures;
     const auto summary = [&] {
         std::cout << actions << " actions, " << seeds << " seeds; slowest step "
                   << static_cast<int>(slowest) << " ms (" << slowestStep << ")\n";
+        for (const auto& [invariant, failed] : failures) {
+            std::cout << "FAILED " << invariant << ": " << failed.size() << " seeds, first "
+                      << failed.front() << '\n';
+        }
         for (const auto& [kind, count] : kinds) {
             std::cout << "  " << kind << ' ' << count << '\n';
         }
@@ -321,12 +327,16 @@ int runTimed(const Options& options) {
         std::cout << "FAILED: seed " << seed << "\n";
         std::cout << "invariant: " << result.invariant << "\nseen: " << result.detail << '\n';
         std::cout.flush();
+        auto& seen = failures[result.invariant];
+        seen.push_back(seed);
+        if (seen.size() > 1) {
+            continue;
+        }
         std::string error;
         auto logged = readSequence(log, &error);
         if (!logged) {
             std::cout << "the steps could not be read back: " << error << '\n';
-            summary();
-            return 1;
+            continue;
         }
         const QString candidateFile = QDir(work).filePath(QStringLiteral("candidate.steps"));
         const std::string invariant = result.invariant;
@@ -350,11 +360,10 @@ int runTimed(const Options& options) {
         std::cout << "shortened to " << shortest.steps.size() << " steps (kept in "
                   << kept.toStdString() << "):\n"
                   << format(shortest);
-        summary();
-        return 1;
+        std::cout.flush();
     }
     summary();
-    return 0;
+    return failures.empty() ? 0 : 1;
 }
 
 } // namespace

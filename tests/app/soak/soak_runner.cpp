@@ -8,6 +8,7 @@
 #include "core/session/editor_session.hpp"
 
 #include <QApplication>
+#include <QUndoStack>
 #include <QWidget>
 
 #include <chrono>
@@ -29,7 +30,10 @@ void trace(World& world, int index, const Step& step) {
         const EditorSnapshot& s = document->session().snapshot;
         std::cerr << ", view " << rawValue(s.view) << ", selected " << s.selectedId.value_or("-")
                   << ", editing "
-                  << (s.editing ? (s.editing->isNote() ? "note " : "title ") + s.editing->id : "-");
+                  << (s.editing ? (s.editing->isNote() ? "note " : "title ") + s.editing->id : "-")
+                  << ", hoist tabs " << s.hoistTabs.size() << " active "
+                  << s.activeHoist.value_or("-") << ", undo " << document->undoStack()->index()
+                  << '/' << document->undoStack()->count();
     }
     std::cerr << '\n';
 }
