@@ -44,8 +44,13 @@ void collectIds(const ItemList& items, std::vector<std::string>& into) {
     }
 }
 
+// The text in quotes, cut after about 60 bytes (never inside a character).
 std::string quoted(const std::string& text) {
-    return '"' + (text.size() > 60 ? text.substr(0, 60) + "…" : text) + '"';
+    std::size_t end = std::min<std::size_t>(text.size(), 60);
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        ++end;
+    }
+    return '"' + text.substr(0, end) + (end < text.size() ? "…" : "") + '"';
 }
 
 std::optional<std::string> itemsDifference(const ItemList& expected, const ItemList& actual,
@@ -162,6 +167,14 @@ std::optional<Broken> canvasShowsReferenceLayout(const VelmoraDocument& document
     // The canvas does not draw the document's title, which a save takes from the file's name.
     EditorSnapshot drawn = canvas.session().snapshot;
     drawn.document.title = document.session().snapshot.document.title;
+    // Text typed in Properties shows in the drawing before it is committed.
+    EditorSnapshot previewed = document.session().snapshot;
+    previewed.document = document.documentWithDraft();
+    previewed.document.title = drawn.document.title;
+    const bool showsPreview = !contentDifference(previewed.document, drawn.document);
+    if (showsPreview) {
+        drawn.document = document.session().snapshot.document;
+    }
     if (!(drawn == document.session().snapshot) ||
         canvas.session().isHiding() != document.session().isHiding()) {
         return Broken{"canvas draws the session",
