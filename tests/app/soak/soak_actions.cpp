@@ -68,7 +68,8 @@ const std::vector<std::string>& textSamples() {
 }
 
 const std::vector<std::string>& querySamples() {
-    static const std::vector<std::string> samples = {"", "a", "in", "undo", "zz", "Caf", "new", "é"};
+    static const std::vector<std::string> samples = {"",   "a",   "in",  "undo",
+                                                     "zz", "Caf", "new", "é"};
     return samples;
 }
 
@@ -124,7 +125,8 @@ void typeText(World& world, const std::string& text) {
                     break;
                 }
             }
-        } else if (cluster.size() == 1 && cluster[0].unicode() < 0x7f && cluster[0].isLetterOrNumber()) {
+        } else if (cluster.size() == 1 && cluster[0].unicode() < 0x7f &&
+                   cluster[0].isLetterOrNumber()) {
             QTest::keyClick(target, cluster[0].toLatin1());
         } else {
             QTest::sendKeyEvent(QTest::Press, target, Qt::Key_unknown, cluster, Qt::NoModifier);
@@ -161,7 +163,8 @@ QAction* menuItemOf(World& world, const std::function<QAction*(QMenuBar*)>& find
 }
 
 bool runStandardItem(World& world, StandardItem which) {
-    QAction* item = menuItemOf(world, [which](QMenuBar* bar) { return MainMenu::standardItem(bar, which); });
+    QAction* item =
+        menuItemOf(world, [which](QMenuBar* bar) { return MainMenu::standardItem(bar, which); });
     if (item) {
         item->trigger();
     }
@@ -177,12 +180,14 @@ void drawNumbers(std::mt19937& random, Step& step) {
 
 void drawText(std::mt19937& random, Step& step) {
     drawNumbers(random, step);
-    step.text = textSamples()[static_cast<std::size_t>(pick(random, static_cast<int>(textSamples().size())))];
+    step.text = textSamples()[static_cast<std::size_t>(
+        pick(random, static_cast<int>(textSamples().size())))];
 }
 
 void drawQuery(std::mt19937& random, Step& step) {
     drawNumbers(random, step);
-    step.text = querySamples()[static_cast<std::size_t>(pick(random, static_cast<int>(querySamples().size())))];
+    step.text = querySamples()[static_cast<std::size_t>(
+        pick(random, static_cast<int>(querySamples().size())))];
 }
 
 std::optional<Broken> chord(World& world, const Step& step) {
@@ -195,20 +200,35 @@ std::optional<Broken> chord(World& world, const Step& step) {
 // the run (Quit, Close and saving have steps of their own) nor leave the application (links,
 // printing, full screen).
 std::optional<Broken> menu(World& world, const Step& step) {
-    static const std::vector<StandardItem> standard = {
-        StandardItem::newDocument,  StandardItem::open,          StandardItem::clearRecent,
-        StandardItem::undo,         StandardItem::redo,          StandardItem::cut,
-        StandardItem::copy,         StandardItem::paste,         StandardItem::deleteSelection,
-        StandardItem::selectAll,    StandardItem::zoomIn,        StandardItem::zoomOut,
-        StandardItem::actualSize,   StandardItem::toggleToolbar, StandardItem::nextTab,
-        StandardItem::previousTab,  StandardItem::exportMarkdown, StandardItem::importMarkdown,
-        StandardItem::exportOrg,    StandardItem::importOrg,     StandardItem::exportWebPage,
-        StandardItem::moveTabToNewWindow, StandardItem::mergeAllWindows};
+    static const std::vector<StandardItem> standard = {StandardItem::newDocument,
+                                                       StandardItem::open,
+                                                       StandardItem::clearRecent,
+                                                       StandardItem::undo,
+                                                       StandardItem::redo,
+                                                       StandardItem::cut,
+                                                       StandardItem::copy,
+                                                       StandardItem::paste,
+                                                       StandardItem::deleteSelection,
+                                                       StandardItem::selectAll,
+                                                       StandardItem::zoomIn,
+                                                       StandardItem::zoomOut,
+                                                       StandardItem::actualSize,
+                                                       StandardItem::toggleToolbar,
+                                                       StandardItem::nextTab,
+                                                       StandardItem::previousTab,
+                                                       StandardItem::exportMarkdown,
+                                                       StandardItem::importMarkdown,
+                                                       StandardItem::exportOrg,
+                                                       StandardItem::importOrg,
+                                                       StandardItem::exportWebPage,
+                                                       StandardItem::moveTabToNewWindow,
+                                                       StandardItem::mergeAllWindows};
     const std::size_t count = allActions().size() + standard.size();
     const std::size_t index = static_cast<std::size_t>(step.a) % count;
     if (index < allActions().size()) {
         const Action action = allActions()[index];
-        if (QAction* item = menuItemOf(world, [action](QMenuBar* bar) { return MainMenu::actionItem(bar, action); })) {
+        if (QAction* item = menuItemOf(
+                world, [action](QMenuBar* bar) { return MainMenu::actionItem(bar, action); })) {
             item->trigger();
         }
     } else {
@@ -489,8 +509,8 @@ std::optional<Broken> autosave(World& world, const Step& step) {
         return std::nullopt;
     }
     for (VelmoraDocument* document : world.controller().documents()) {
-        const QString path = document->filePath().isEmpty() ? document->autosavePath()
-                                                            : document->filePath();
+        const QString path =
+            document->filePath().isEmpty() ? document->autosavePath() : document->filePath();
         if (!path.isEmpty() && !document->hasUnautosavedChanges() && !document->isWriting() &&
             document->fileProblem() == FileProblem::none) {
             if (auto broken = checkFileMatches(*document, path)) {
@@ -544,7 +564,8 @@ std::optional<Broken> windows(World& world, const Step& step) {
             VelmoraDocument* opened = world.controller().openDocument(document->filePath());
             World::settle();
             if (opened != document || world.controller().documents().size() != before) {
-                return Broken{"one document per file", "opening an open file again opened it twice"};
+                return Broken{"one document per file",
+                              "opening an open file again opened it twice"};
             }
         }
         break;

@@ -86,7 +86,8 @@ std::optional<std::string> itemsDifference(const ItemList& expected, const ItemL
 // Which part of the state two snapshots differ in.
 std::string snapshotDifference(const EditorSnapshot& drawn, const EditorSnapshot& now) {
     if (!(drawn.document == now.document)) {
-        return "document" + itemsDifference(now.document.items, drawn.document.items, "").value_or(" (times)");
+        return "document" +
+               itemsDifference(now.document.items, drawn.document.items, "").value_or(" (times)");
     }
     if (drawn.selectedId != now.selectedId || drawn.anchorId != now.anchorId ||
         !(drawn.extraIds == now.extraIds)) {
@@ -128,8 +129,9 @@ std::optional<Broken> treeSound(const VelmoraDocument& document) {
             return Broken{"hoist tab root exists", tab.rootId};
         }
     }
-    if (s.activeHoist && std::none_of(s.hoistTabs.begin(), s.hoistTabs.end(),
-                                      [&](const HoistTab& tab) { return tab.id == *s.activeHoist; })) {
+    if (s.activeHoist &&
+        std::none_of(s.hoistTabs.begin(), s.hoistTabs.end(),
+                     [&](const HoistTab& tab) { return tab.id == *s.activeHoist; })) {
         return Broken{"active hoist tab exists", *s.activeHoist};
     }
     return std::nullopt;
@@ -150,8 +152,8 @@ std::optional<Broken> listShowsVisibleRows(const VelmoraDocument& document,
         const auto& row = model.rowAt(i);
         const auto& expected = rows[static_cast<std::size_t>(i)];
         const Item* typed = findItem(held.items, expected.item().id);
-        const bool titleShown = row.item().text == expected.item().text ||
-                                (typed && row.item().text == typed->text);
+        const bool titleShown =
+            row.item().text == expected.item().text || (typed && row.item().text == typed->text);
         if (row.item().id != expected.item().id || row.depth != expected.depth || !titleShown) {
             return Broken{"list rows", "row " + std::to_string(i) + " shows " + row.item().id +
                                            " " + quoted(row.item().text) + ", expected " +
@@ -178,7 +180,8 @@ std::optional<Broken> canvasShowsReferenceLayout(const VelmoraDocument& document
     if (!(drawn == document.session().snapshot) ||
         canvas.session().isHiding() != document.session().isHiding()) {
         return Broken{"canvas draws the session",
-                      "the canvas holds an older " + snapshotDifference(drawn, document.session().snapshot) +
+                      "the canvas holds an older " +
+                          snapshotDifference(drawn, document.session().snapshot) +
                           (canvas.session().isHiding() != document.session().isHiding()
                                ? " (hiding completed differs)"
                                : "")};
@@ -301,7 +304,8 @@ std::optional<Broken> checkFileMatches(const VelmoraDocument& document, const QS
     if (!loaded) {
         return Broken{"file reads back", std::get<QString>(decoded).toStdString()};
     }
-    if (auto difference = contentDifference(document.documentWithDraft(), loaded->snapshot.document)) {
+    if (auto difference =
+            contentDifference(document.documentWithDraft(), loaded->snapshot.document)) {
         return Broken{"file reads back", "the file differs from the model at " + *difference};
     }
     return std::nullopt;

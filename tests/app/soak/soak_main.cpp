@@ -119,8 +119,8 @@ int runSeeds(const Options& options) {
             std::cout << "FAILED: seed " << seed << ", " << options.steps << " steps\n";
             printBroken(*outcome.broken, outcome.failedStep);
             Sequence cut = sequence;
-            cut.steps.resize(std::min(sequence.steps.size(),
-                                      static_cast<std::size_t>(outcome.failedStep + 1)));
+            cut.steps.resize(
+                std::min(sequence.steps.size(), static_cast<std::size_t>(outcome.failedStep + 1)));
             const Sequence shortest = shrinkHere(cut, outcome.broken->invariant);
             std::cout << "shortened to " << shortest.steps.size() << " steps:\n"
                       << format(shortest);
@@ -182,7 +182,8 @@ int runChild(const Options& options) {
     } else {
         sequence = randomSequence(options.childSeed, options.steps);
     }
-    std::FILE* log = options.log.isEmpty() ? nullptr : std::fopen(options.log.toLocal8Bit().constData(), "w");
+    std::FILE* log =
+        options.log.isEmpty() ? nullptr : std::fopen(options.log.toLocal8Bit().constData(), "w");
     if (log) {
         std::fprintf(log, "document %u\n", sequence.documentSeed);
         std::fflush(log);
@@ -304,11 +305,10 @@ int runTimed(const Options& options) {
     while (std::chrono::steady_clock::now() < deadline) {
         const unsigned seed = QRandomGenerator::global()->bounded(1u, 2'000'000'000u);
         const QString log = QDir(work).filePath(QStringLiteral("seed-%1.log").arg(seed));
-        const ChildResult result =
-            runChildProcess({QStringLiteral("--child-seed"), QString::number(seed),
-                             QStringLiteral("--steps"), QString::number(options.steps),
-                             QStringLiteral("--log"), log},
-                            600);
+        const ChildResult result = runChildProcess(
+            {QStringLiteral("--child-seed"), QString::number(seed), QStringLiteral("--steps"),
+             QString::number(options.steps), QStringLiteral("--log"), log},
+            600);
         ++seeds;
         actions += result.actions;
         for (const auto& [kind, count] : result.kinds) {
@@ -318,10 +318,11 @@ int runTimed(const Options& options) {
             slowest = result.slowestMs;
             slowestStep = result.slowestStep;
         }
+        std::cout << "seed " << seed << ": " << result.actions << " actions (" << actions << " in "
+                  << seeds << " seeds so far)\n";
+        std::cout.flush();
         if (result.ok) {
             QFile::remove(log);
-            std::cout << "seed " << seed << ": " << result.actions << " actions\n";
-            std::cout.flush();
             continue;
         }
         std::cout << "FAILED: seed " << seed << "\n";
@@ -347,11 +348,12 @@ int runTimed(const Options& options) {
             }
             file.write(QByteArray::fromStdString(format(candidate)));
             file.close();
-            const ChildResult again = runChildProcess(
-                {QStringLiteral("--child-sequence"), candidateFile}, 300);
+            const ChildResult again =
+                runChildProcess({QStringLiteral("--child-sequence"), candidateFile}, 300);
             return !again.ok && again.invariant == invariant;
         });
-        const QString kept = QDir(options.failures).filePath(QStringLiteral("seed-%1.steps").arg(seed));
+        const QString kept =
+            QDir(options.failures).filePath(QStringLiteral("seed-%1.steps").arg(seed));
         QFile out(kept);
         if (out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             out.write(QByteArray::fromStdString("# " + invariant + ": " + result.detail + '\n' +

@@ -25,12 +25,15 @@ namespace {
 
 Item seededItem(std::mt19937& random, int depth, int& counter) {
     static const char* const words[] = {"Plan",   "Buy milk", "Call Ana", "Übersicht", "Café",
-                                        "Draft",  "日本",     "שלום",     "Ideas 💡",  "Trip",
+                                        "Draft",  "日本",     "שלום",     "Ideas 💡",   "Trip",
                                         "Budget", "Notes",    "Review",   "Ship it",   ""};
-    const auto pick = [&random](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+    const auto pick = [&random](int n) {
+        return std::uniform_int_distribution<int>(0, n - 1)(random);
+    };
     Item item = Item::blank("s" + std::to_string(++counter), words[pick(15)]);
     if (pick(4) == 0) {
-        item.note = pick(2) == 0 ? "A *note* with [a link](https://example.org)" : "line one\nline two";
+        item.note =
+            pick(2) == 0 ? "A *note* with [a link](https://example.org)" : "line one\nline two";
     }
     item.checked = pick(5) == 0;
     item.bold = pick(8) == 0;
@@ -140,8 +143,8 @@ void World::activate(VelmoraDocument* document) {
 QString World::freshPath(const QString& stem) {
     QString path;
     do {
-        path = QDir(m_files.path()).filePath(stem + QString::number(++m_pathCounter) +
-                                             QStringLiteral(".quenlith"));
+        path = QDir(m_files.path())
+                   .filePath(stem + QString::number(++m_pathCounter) + QStringLiteral(".quenlith"));
     } while (QFile::exists(path));
     return path;
 }
@@ -208,7 +211,8 @@ std::optional<std::string> World::quitAndRestart() {
             lost += "document " + id + " did not come back; ";
             continue;
         }
-        if (auto difference = contentDifference(document, found->second->session().snapshot.document)) {
+        if (auto difference =
+                contentDifference(document, found->second->session().snapshot.document)) {
             lost += "document " + id + " came back changed: " + *difference + "; ";
         }
     }
@@ -235,10 +239,10 @@ void World::watchUndoStacks() {
                                    : std::nullopt;
         connect(stack, &QUndoStack::indexChanged, this,
                 [this, stack, document = QPointer<VelmoraDocument>(document)] {
-            if (document && stack->count() == 0) {
-                m_firstStates[stack] = document->session().snapshot.document;
-            }
-        });
+                    if (document && stack->count() == 0) {
+                        m_firstStates[stack] = document->session().snapshot.document;
+                    }
+                });
         connect(stack, &QObject::destroyed, this, [this, stack] { m_firstStates.erase(stack); });
     }
 }
