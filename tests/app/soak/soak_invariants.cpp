@@ -163,6 +163,16 @@ std::optional<Broken> listShowsVisibleRows(const VelmoraDocument& document,
     return std::nullopt;
 }
 
+// The texts open in the inspector, for the report of a failure.
+std::string openTexts(const DocumentWindowController& window) {
+    std::string texts;
+    for (const auto& open : window.inspector().properties().openTexts()) {
+        texts += std::string(open.note ? "; open note of " : "; open title of ") + open.id + " " +
+                 quoted(open.text);
+    }
+    return texts;
+}
+
 std::optional<Broken> canvasShowsReferenceLayout(const VelmoraDocument& document,
                                                  const DocumentWindowController& window) {
     const TreeCanvasView& canvas = window.canvas();
@@ -184,7 +194,8 @@ std::optional<Broken> canvasShowsReferenceLayout(const VelmoraDocument& document
                           snapshotDifference(drawn, document.session().snapshot) +
                           (canvas.session().isHiding() != document.session().isHiding()
                                ? " (hiding completed differs)"
-                               : "")};
+                               : "") +
+                          openTexts(window)};
     }
     const CanvasScene reference = buildScene(canvas.session(), canvas.options());
     if (!(reference.layout() == canvas.scene().layout())) {
