@@ -75,6 +75,7 @@ Outcome run(const Sequence& sequence,
         const auto started = std::chrono::steady_clock::now();
         auto broken = kind->perform(world, step);
         World::settle();
+        world.waitForShortTimers();
         const double ms =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
                 .count();

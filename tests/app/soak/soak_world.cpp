@@ -156,6 +156,21 @@ void World::settle() {
     }
 }
 
+void World::waitForShortTimers() {
+    for (VelmoraDocument* document : controller().documents()) {
+        DocumentWindowController* window = content(document);
+        if (!window) {
+            continue;
+        }
+        for (QTimer* timer : window->findChildren<QTimer*>(Qt::FindDirectChildrenOnly)) {
+            if (timer->isSingleShot() && timer->interval() <= 200) {
+                (void)QTest::qWaitFor([timer] { return !timer->isActive(); }, 1000);
+            }
+        }
+    }
+    settle();
+}
+
 void World::dismissModal() {
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal) {

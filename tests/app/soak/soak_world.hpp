@@ -51,6 +51,10 @@ public:
 
     // Lets queued events, timers due now and deferred deletions run.
     static void settle();
+    // Waits for the windows' short single-shot timers (text typed in Properties reaches the
+    // outline 80 ms after the last key), so that the checks see what a user would a moment
+    // after typing.
+    void waitForShortTimers();
 
     // The application quits as the menu's Quit does and starts again from the restore list; a
     // description of what the restart lost or changed, or nothing.
