@@ -179,13 +179,26 @@ std::optional<Broken> canvasShowsReferenceLayout(const VelmoraDocument& document
     // The canvas does not draw the document's title, which a save takes from the file's name.
     EditorSnapshot drawn = canvas.session().snapshot;
     drawn.document.title = document.session().snapshot.document.title;
-    // Text typed in Properties shows in the drawing before it is committed.
-    EditorSnapshot previewed = document.session().snapshot;
-    previewed.document = document.documentWithDraft();
-    previewed.document.title = drawn.document.title;
-    const bool showsPreview = !contentDifference(previewed.document, drawn.document);
+    // Text typed in Properties shows in the drawing before it is committed: the session's
+    // document with one of the inspector's open texts (the last typed) or all of them.
+    const TreeDocument& now = document.session().snapshot.document;
+    const auto opened = window.inspector().properties().openTexts();
+    const auto withTexts = [&now](const auto& texts) {
+        TreeDocument previewed = now;
+        for (const auto& open : texts) {
+            previewed = TreeOps::updateItem(previewed, open.id, [&open](Item& item) {
+                (open.note ? item.note : item.text) = open.text;
+            });
+        }
+        return previewed;
+    };
+    bool showsPreview = !opened.empty() && !contentDifference(withTexts(opened), drawn.document);
+    for (const auto& open : opened) {
+        showsPreview =
+            showsPreview || !contentDifference(withTexts(std::vector{open}), drawn.document);
+    }
     if (showsPreview) {
-        drawn.document = document.session().snapshot.document;
+        drawn.document = now;
     }
     if (!(drawn == document.session().snapshot) ||
         canvas.session().isHiding() != document.session().isHiding()) {
