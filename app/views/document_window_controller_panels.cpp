@@ -169,8 +169,8 @@ void DocumentWindowController::refreshPanels() {
     const EditorSnapshot& snapshot = m_document.session().snapshot;
     if (m_inspector->segment() == InspectorController::Segment::properties) {
         PropertiesController& properties = m_inspector->properties();
-        properties.show(
-            snapshot.selectedId ? m_document.session().item(*snapshot.selectedId) : std::nullopt);
+        properties.show(snapshot.selectedId ? m_document.session().item(*snapshot.selectedId)
+                                            : std::nullopt);
         // Typing whose item is gone went with it (every change commits the typing first, and
         // undo brings both back): the pane lets it go instead of holding text for no item.
         properties.dropOpenTexts(
