@@ -2,6 +2,8 @@
 #   make test   installs what is missing, builds (with AddressSanitizer and UBSan) and runs every test
 #   make run    installs what is missing, builds and starts Ostrevo
 #   make bench  builds optimised and runs the benchmarks
+#   make soak   builds the soak (sanitized, in $(TEST_DIR)) and drives the windows at random for
+#               SOAK_SECONDS (600 by default); a failure is shortened and kept in soak-failures/
 #   make fuzz   builds the readers' fuzz targets with clang and runs each for FUZZ_SECONDS
 #   make install  builds optimised and installs ostrevo and ostrevo-cli with the desktop entry,
 #                 icons, file types, metainfo, manual pages and completions
@@ -13,11 +15,12 @@ TEST_DIR    ?= build
 RELEASE_DIR ?= build-release
 CMAKE_FLAGS ?=
 PREFIX      ?= /usr/local
+SOAK_SECONDS ?= 600
 FUZZ_DIR     ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= backup native opml markdown plaintext org
 
-.PHONY: all deps test-deps test run bench build-test build-release install package fuzz clean
+.PHONY: all deps test-deps test run bench build-test build-release install package fuzz soak clean
 
 all: build-release
 
@@ -33,6 +36,16 @@ build-test: test-deps
 
 test: build-test
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# Random seeds until SOAK_SECONDS are up; prints the actions run, and on a failure the seed, the
+# shortened steps and the invariant that broke (copy the steps file into
+# tests/app/soak/regressions/ once the fault is fixed, so that make test replays it).
+soak: test-deps
+	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DOSTREVO_SANITIZE=ON -DOSTREVO_SHARED_TEST_LIBS=ON $(CMAKE_FLAGS)
+	cmake --build $(TEST_DIR) -j $(JOBS) --target ostrevo_soak
+	cd $(TEST_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+		QT_LOGGING_RULES='com.kestrum-software.ostrevo.*.info=false' \
+		./tests/app/ostrevo_soak --seconds $(SOAK_SECONDS) --failures soak-failures
 
 build-release: deps
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DOSTREVO_BUILD_TESTS=OFF $(CMAKE_FLAGS)

@@ -46,6 +46,11 @@ EditorSnapshot keepingPlaceOf(EditorSnapshot theirs, const EditorSnapshot& mine)
                 theirs.extraIds.insert(id);
             }
         }
+    } else if (!exists(theirs.selectedId)) {
+        // The file's own selection may name an item the other program removed.
+        theirs.selectedId.reset();
+        theirs.anchorId.reset();
+        theirs.extraIds.clear();
     }
     theirs.editing =
         mine.editing && exists(mine.editing->id) ? mine.editing : std::optional<EditingTarget>();

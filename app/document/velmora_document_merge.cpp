@@ -8,6 +8,8 @@
 
 #include <QFile>
 
+#include <utility>
+
 namespace velmora {
 namespace {
 
@@ -132,6 +134,12 @@ std::optional<MergeSummary> VelmoraDocument::mergeFromDisk(const Preferences& pr
     qCInfo(documentLog).noquote() << "merged" << m_filePath << "conflicts"
                                   << merged.summary.conflicts;
     if (!(merged.document == m_session.snapshot.document)) {
+        if (!(before.document == m_session.snapshot.document)) {
+            // The typing goes in as a step of its own first, so that undo walks back through
+            // it to where the history began instead of keeping it as if always there.
+            const EditorSnapshot untyped = std::exchange(m_session.snapshot, before);
+            record(TreeCommand{"undo.edit", untyped, before});
+        }
         m_session.snapshot = overMerged(before, std::move(merged.document), merged.summary);
         applyDisplayPreferences(preferences);
         // One step on the undo stack: undo brings back the user's version as it was.

@@ -322,6 +322,17 @@ void PropertiesController::endNoteEditing() {
     loadNote(m_shown ? qText(m_shown->note) : QString());
 }
 
+void PropertiesController::dropOpenTexts(const std::function<bool(const std::string& id)>& only) {
+    if (m_editingID && (!only || only(*m_editingID))) {
+        m_editingID.reset();
+        setTitleText(m_shown ? qText(m_shown->text) : QString());
+    }
+    if (m_noteID && (!only || only(*m_noteID))) {
+        m_noteID.reset();
+        loadNote(m_shown ? qText(m_shown->note) : QString());
+    }
+}
+
 bool PropertiesController::commitPending() {
     const std::vector<OpenText> texts = openTexts();
     for (const OpenText& open : texts) {

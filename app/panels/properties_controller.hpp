@@ -60,6 +60,10 @@ public:
     // Ends the editing of the title or the note: commits it and shows the item's text again.
     void endTitleEditing();
     void endNoteEditing();
+    // Ends the editing of the title and the note without committing (their text went in with
+    // their item) and shows the item's texts; with `only`, just the editing of the items it
+    // names.
+    void dropOpenTexts(const std::function<bool(const std::string& id)>& only = {});
     // Drops the callbacks (the window goes): text typed from now on goes nowhere.
     void disconnectFromWindow();
     // Looks every caption up again in the interface language.

@@ -70,9 +70,11 @@ void DocumentWindow::addDocument(VelmoraDocument* document, QWidget* content) {
             updateMenuStates();
         }
     };
-    connect(document, &VelmoraDocument::fileChanged, content, refresh);
-    connect(document, &VelmoraDocument::editedChanged, content, refresh);
-    connect(document, &VelmoraDocument::changed, content, refresh);
+    // Held by this window, so that giving the tab away drops these and nothing of the
+    // content's own (its redraws after undo, its commits before a save).
+    connect(document, &VelmoraDocument::fileChanged, this, refresh);
+    connect(document, &VelmoraDocument::editedChanged, this, refresh);
+    connect(document, &VelmoraDocument::changed, this, refresh);
     m_tabs->setCurrentIndex(index);
     updateTitle();
 }
@@ -90,8 +92,8 @@ QWidget* DocumentWindow::takeDocument(VelmoraDocument* document) {
         focused->clearFocus();
     }
     m_tabs->removeTab(index);
-    // The content keeps no connection to this window's title.
-    disconnect(document, nullptr, content, nullptr);
+    // The document keeps no connection to this window's title.
+    disconnect(document, nullptr, this, nullptr);
     content->setParent(nullptr);
     updateTitle();
     return content;

@@ -109,6 +109,18 @@ DocumentWindowController::~DocumentWindowController() {
     if (m_inspector) {
         m_inspector->properties().disconnectFromWindow();
     }
+    // A keyboard focus inside would move from widget to widget as they go (the list taking it
+    // selects a row) and report to this window half destroyed.
+    if (QWidget* focus = QApplication::focusWidget(); focus && isAncestorOf(focus)) {
+        focus->clearFocus();
+    }
+    m_list->onSelect = nullptr;
+    m_list->onToggle = nullptr;
+    m_list->onCheck = nullptr;
+    m_list->onEdit = nullptr;
+    m_list->onBackground = nullptr;
+    m_list->onRowsMoved = nullptr;
+    m_list->onZoom = nullptr;
     delete m_keyRouter;
     m_keyRouter = nullptr;
 }

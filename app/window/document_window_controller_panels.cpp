@@ -155,8 +155,13 @@ void DocumentWindowController::refreshPanels() {
     }
     const EditorSnapshot& snapshot = m_document.session().snapshot;
     if (m_inspector->segment() == InspectorController::Segment::properties) {
-        m_inspector->properties().show(
-            snapshot.selectedId ? m_document.session().item(*snapshot.selectedId) : std::nullopt);
+        PropertiesController& properties = m_inspector->properties();
+        properties.show(snapshot.selectedId ? m_document.session().item(*snapshot.selectedId)
+                                            : std::nullopt);
+        // Typing whose item is gone went with it (every change commits the typing first, and
+        // undo brings both back): the pane lets it go instead of holding text for no item.
+        properties.dropOpenTexts(
+            [this](const std::string& id) { return !m_document.session().item(id); });
     } else {
         m_inspector->help().refreshKeycaps();
     }
@@ -213,6 +218,13 @@ void DocumentWindowController::previewText(const std::string& id, const std::str
                                            bool note) {
     m_preview = Preview{id, text, note};
     m_previewTimer->start();
+    // The outline's editor open on the same text follows it, so the two never disagree and
+    // neither one's commit takes back what was typed in the other.
+    const auto& editing = m_document.session().snapshot.editing;
+    if (editing && editing->id == id && editing->isNote() == note && !m_editor->isHidden() &&
+        m_editor->draft() != text) {
+        m_editor->load(QString::fromStdString(text));
+    }
     // Written by the next autosave like the item editor's text, without a commit.
     m_document.noteDraftEdited();
 }
