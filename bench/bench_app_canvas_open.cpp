@@ -5,7 +5,7 @@
 #include "app/document/velmora_document.hpp"
 #include "app/platform/preferences.hpp"
 #include "app/views/tree_canvas_view.hpp"
-#include "app/window/document_window_controller.hpp"
+#include "app/window/document_tab.hpp"
 #include "bench/outline_generator.hpp"
 #include "core/formats/native_document_codec.hpp"
 #include "core/model/tree_ops.hpp"
@@ -77,7 +77,7 @@ void BM_CanvasTreeOpen(benchmark::State& state) {
             state.SkipWithError("the document did not open in the tree view");
             return;
         }
-        auto window = std::make_unique<DocumentWindowController>(*document, host);
+        auto window = std::make_unique<DocumentTab>(*document, host);
         window->resize(1000, 700);
         window->show();
         // Painting draws nothing until the window is exposed.

@@ -6,7 +6,7 @@
 #include "app/panels/help_panel.hpp"
 #include "app/panels/inspector_controller.hpp"
 #include "app/platform/preferences.hpp"
-#include "app/window/document_window_controller.hpp"
+#include "app/window/document_tab.hpp"
 #include "app/window/jump_panel.hpp"
 #include "bench/outline_generator.hpp"
 #include "core/session/editor_session.hpp"
@@ -33,7 +33,7 @@ public:
 struct OpenWindow {
     std::unique_ptr<VelmoraDocument> document;
     NoHost host;
-    std::unique_ptr<DocumentWindowController> window;
+    std::unique_ptr<DocumentTab> window;
 
     explicit OpenWindow(std::int64_t items)
         : document(std::make_unique<VelmoraDocument>(Preferences())) {
@@ -43,7 +43,7 @@ struct OpenWindow {
         const auto& top = snapshot.document.items;
         snapshot.selectedId = top[top.size() / 2].id;
         document->setSnapshot(snapshot);
-        window = std::make_unique<DocumentWindowController>(*document, host);
+        window = std::make_unique<DocumentTab>(*document, host);
         window->resize(1000, 700);
         window->show();
     }

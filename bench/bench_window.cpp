@@ -9,7 +9,7 @@
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_rows.hpp"
 #include "app/views/list_outline_view.hpp"
-#include "app/window/document_window_controller.hpp"
+#include "app/window/document_tab.hpp"
 #include "bench/outline_generator.hpp"
 #include "core/model/tree_ops.hpp"
 #include "core/session/editor_session.hpp"
@@ -51,7 +51,7 @@ std::unique_ptr<VelmoraDocument> openDocument(std::int64_t items) {
 
 // Shows the window and paints the list. A window paints nothing until the platform has
 // exposed it, which it reports through the event loop (within a moment, offscreen).
-void showAndPaint(DocumentWindowController& window) {
+void showAndPaint(DocumentTab& window) {
     window.resize(1000, 700);
     window.show();
     const QDeadlineTimer patience(2000);
@@ -65,7 +65,7 @@ void BM_ListFirstPaint(benchmark::State& state) {
     auto document = openDocument(state.range(0));
     NoHost host;
     for (auto _ : state) {
-        DocumentWindowController window(*document, host);
+        DocumentTab window(*document, host);
         showAndPaint(window);
         state.PauseTiming();
         window.hide();
@@ -95,7 +95,7 @@ BENCHMARK(BM_ListRowsFirstWalk)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::k
 void BM_ListAddItemKeystroke(benchmark::State& state) {
     auto document = openDocument(state.range(0));
     NoHost host;
-    DocumentWindowController window(*document, host);
+    DocumentTab window(*document, host);
     showAndPaint(window);
     for (auto _ : state) {
         window.perform(Action::addBelow);
@@ -119,7 +119,7 @@ BENCHMARK(BM_ListAddItemKeystroke)
 void BM_ListReturnAfterTyping(benchmark::State& state) {
     auto document = openDocument(state.range(0));
     NoHost host;
-    DocumentWindowController window(*document, host);
+    DocumentTab window(*document, host);
     showAndPaint(window);
     for (auto _ : state) {
         state.PauseTiming();
@@ -153,7 +153,7 @@ BENCHMARK(BM_SessionAddItem)->Arg(100'000)->Unit(benchmark::kMillisecond);
 void BM_ListRefreshAfterAddingAnItem(benchmark::State& state) {
     auto document = openDocument(state.range(0));
     NoHost host;
-    DocumentWindowController window(*document, host);
+    DocumentTab window(*document, host);
     showAndPaint(window);
     const EditorSnapshot original = document->session().snapshot;
     for (auto _ : state) {
@@ -186,7 +186,7 @@ BENCHMARK(BM_ListRefreshAfterAddingAnItem)->Arg(100'000)->Unit(benchmark::kMilli
 void BM_ListScrollPage(benchmark::State& state) {
     auto document = openDocument(state.range(0));
     NoHost host;
-    DocumentWindowController window(*document, host);
+    DocumentTab window(*document, host);
     showAndPaint(window);
     QScrollBar* bar = window.list().view()->verticalScrollBar();
     int step = bar->pageStep();
@@ -206,7 +206,7 @@ BENCHMARK(BM_ListScrollPage)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMil
 void BM_ListOneItemEdit(benchmark::State& state) {
     auto document = openDocument(state.range(0));
     NoHost host;
-    DocumentWindowController window(*document, host);
+    DocumentTab window(*document, host);
     showAndPaint(window);
     for (auto _ : state) {
         window.perform(Action::toggleCheck);
@@ -222,7 +222,7 @@ BENCHMARK(BM_ListOneItemEdit)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMi
 void BM_ListRefreshUnchanged(benchmark::State& state) {
     auto document = openDocument(state.range(0));
     NoHost host;
-    DocumentWindowController window(*document, host);
+    DocumentTab window(*document, host);
     showAndPaint(window);
     for (auto _ : state) {
         window.refresh();
@@ -259,7 +259,7 @@ std::pair<std::vector<std::string>, std::string> allButLastBranch(const ItemList
 void bulkAction(benchmark::State& state, Action action, Selecting selecting) {
     auto document = openDocument(state.range(0));
     NoHost host;
-    DocumentWindowController window(*document, host);
+    DocumentTab window(*document, host);
     showAndPaint(window);
     int changed = 0;
     std::size_t selected = 0;

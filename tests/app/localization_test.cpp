@@ -10,8 +10,8 @@
 #include "app/shell/app_delegate.hpp"
 #include "app/shell/application.hpp"
 #include "app/shell/velmora_document_controller.hpp"
+#include "app/window/document_tab.hpp"
 #include "app/window/document_window.hpp"
-#include "app/window/document_window_controller.hpp"
 #include "app/window/main_menu.hpp"
 #include "core/commands/key_map.hpp"
 #include "core/commands/key_names.hpp"
@@ -258,7 +258,7 @@ private slots:
         m_delegate = std::make_unique<AppDelegate>(*m_dialogs, m_data.path());
         VelmoraDocument* document = m_delegate->controller().newDocument();
         DocumentWindow* window = m_delegate->controller().windowOf(document);
-        auto* view = qobject_cast<DocumentWindowController*>(
+        auto* view = qobject_cast<DocumentTab*>(
             m_delegate->controller().viewOf(document)->widget());
         QVERIFY(window && view);
         MainMenu::actionItem(window->menuBar(), Action::addBelow)->trigger();

@@ -11,8 +11,8 @@
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_view.hpp"
 #include "app/views/tree_canvas_view.hpp"
+#include "app/window/document_tab.hpp"
 #include "app/window/document_window.hpp"
-#include "app/window/document_window_controller.hpp"
 #include "tests/app/support/isolated_home.hpp"
 #include "tests/app/support/scripted_dialogs.hpp"
 
@@ -388,7 +388,7 @@ private slots:
                 tab == 0 ? controller().documents().first() : controller().newDocument();
             settle();
             auto* content =
-                qobject_cast<DocumentWindowController*>(controller().viewOf(added)->widget());
+                qobject_cast<DocumentTab*>(controller().viewOf(added)->widget());
             QVERIFY(content);
             QVERIFY(content->inspectorVisible());
             QVERIFY(content->isVisible());
@@ -402,7 +402,7 @@ private slots:
         VelmoraDocument* tree = controller().newDocument();
         settle();
         auto* content =
-            qobject_cast<DocumentWindowController*>(controller().viewOf(tree)->widget());
+            qobject_cast<DocumentTab*>(controller().viewOf(tree)->widget());
         QVERIFY(content->canvas().parentWidget()->width() >= content->width() / 2);
     }
 

@@ -8,8 +8,8 @@
 #include "app/shell/app_delegate.hpp"
 #include "app/shell/application.hpp"
 #include "app/shell/velmora_document_controller.hpp"
+#include "app/window/document_tab.hpp"
 #include "app/window/document_window.hpp"
-#include "app/window/document_window_controller.hpp"
 #include "app/window/main_menu.hpp"
 #include "app/window/window_toolbar.hpp"
 #include "tests/app/support/isolated_home.hpp"
@@ -276,7 +276,7 @@ private:
 
     WindowToolbar& toolbar(VelmoraDocument* document) {
         auto* view =
-            qobject_cast<DocumentWindowController*>(controller().viewOf(document)->widget());
+            qobject_cast<DocumentTab*>(controller().viewOf(document)->widget());
         Q_ASSERT(view);
         return view->toolbar();
     }

@@ -839,7 +839,7 @@ private slots:
     void windowShowsHidesAndKeepsItsKeys() {
         test::WindowFixture fixture;
         fixture.newDocument();
-        DocumentWindowController& window = fixture.window();
+        DocumentTab& window = fixture.window();
         QVERIFY(window.isLibraryVisible());
         window.perform(Action::toggleLibrary);
         QVERIFY(!window.isLibraryVisible());

@@ -2,18 +2,18 @@
 // the same events and menu items a user's keyboard and mouse reach.
 #include "tests/app/soak/soak_actions.hpp"
 
+#include "app/document/velmora_document.hpp"
 #include "app/panels/command_palette.hpp"
 #include "app/panels/inspector_controller.hpp"
 #include "app/panels/properties_controller.hpp"
-#include "app/shell/velmora_document.hpp"
 #include "app/views/canvas_scene.hpp"
-#include "app/views/document_window_controller.hpp"
-#include "app/views/hoist_bar.hpp"
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_delegate.hpp"
 #include "app/views/list_outline_model.hpp"
 #include "app/views/list_outline_view.hpp"
 #include "app/views/tree_canvas_view.hpp"
+#include "app/window/document_tab.hpp"
+#include "app/window/hoist_bar.hpp"
 #include "core/commands/key_map.hpp"
 #include "core/session/editor_session.hpp"
 #include "tests/app/soak/soak_file_actions.hpp"
@@ -135,7 +135,7 @@ std::optional<Broken> type(World& world, const Step& step) {
 }
 
 std::optional<Broken> typeInInspector(World& world, const Step& step) {
-    DocumentWindowController& content = window(world);
+    DocumentTab& content = window(world);
     if (!content.inspectorVisible() ||
         content.inspector().segment() != InspectorController::Segment::properties) {
         sendAction(world, Action::showProperties);
@@ -170,7 +170,7 @@ Qt::KeyboardModifiers clickModifiers(int b) {
 // Clicks, Ctrl-clicks, Shift-clicks and double-clicks on list rows (their titles, disclosure
 // triangles and check boxes) and canvas blocks, and clicks on the empty canvas.
 std::optional<Broken> click(World& world, const Step& step) {
-    DocumentWindowController& content = window(world);
+    DocumentTab& content = window(world);
     if (isCanvas(world.current()->session().snapshot.view)) {
         TreeCanvasView& canvas = content.canvas();
         const auto blocks = canvas.scene().blocks();
@@ -221,7 +221,7 @@ std::optional<Broken> click(World& world, const Step& step) {
 // Drops an item of the window on another (above, onto or below it) in the shown view, as a
 // drag from the same window does; "copy" in the text holds Ctrl for a copy.
 std::optional<Broken> drag(World& world, const Step& step) {
-    DocumentWindowController& content = window(world);
+    DocumentTab& content = window(world);
     const bool copy = step.text == "copy";
     const auto actions = Qt::CopyAction | Qt::MoveAction;
     const Qt::KeyboardModifiers modifiers = copy ? Qt::ControlModifier : Qt::NoModifier;

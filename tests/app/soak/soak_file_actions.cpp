@@ -1,10 +1,10 @@
 // The soak's actions on files and on the application around the windows.
 #include "tests/app/soak/soak_file_actions.hpp"
 
-#include "app/shell/document_codec.hpp"
-#include "app/shell/velmora_document.hpp"
+#include "app/document/document_codec.hpp"
+#include "app/document/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
-#include "app/views/document_window_controller.hpp"
+#include "app/window/document_tab.hpp"
 #include "tests/app/soak/soak_input.hpp"
 #include "tests/app/soak/soak_world.hpp"
 

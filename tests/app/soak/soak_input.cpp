@@ -2,10 +2,10 @@
 // sends and the menu items a user clicks.
 #include "tests/app/soak/soak_input.hpp"
 
-#include "app/shell/document_window.hpp"
-#include "app/shell/velmora_document.hpp"
+#include "app/document/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
-#include "app/views/document_window_controller.hpp"
+#include "app/window/document_tab.hpp"
+#include "app/window/document_window.hpp"
 #include "core/commands/key_map.hpp"
 #include "core/session/editor_session.hpp"
 #include "tests/app/soak/soak_world.hpp"
@@ -95,7 +95,7 @@ void typeText(World& world, const std::string& text) {
     }
 }
 
-DocumentWindowController& window(World& world) {
+DocumentTab& window(World& world) {
     return *world.content(world.current());
 }
 

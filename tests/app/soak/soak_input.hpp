@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell/main_menu.hpp"
+#include "app/window/main_menu.hpp"
 #include "core/commands/action.hpp"
 #include "core/commands/key_chord.hpp"
 
@@ -9,7 +9,7 @@
 class QWidget;
 
 namespace velmora {
-class DocumentWindowController;
+class DocumentTab;
 }
 
 namespace velmora::soak {
@@ -28,7 +28,7 @@ void sendAction(World& world, Action action);
 // key that types a line break in a title.
 void typeText(World& world, const std::string& text);
 // The window content of the current document.
-[[nodiscard]] DocumentWindowController& window(World& world);
+[[nodiscard]] DocumentTab& window(World& world);
 // Waits up to 5 s for every document's writes to end; false when one did not.
 bool waitForWrites(World& world);
 // Runs the front window's menu item when it is enabled; false when it is not.

@@ -1,16 +1,16 @@
 #include "tests/app/soak/soak_invariants.hpp"
 
+#include "app/document/document_codec.hpp"
+#include "app/document/velmora_document.hpp"
 #include "app/panels/inspector_controller.hpp"
 #include "app/panels/properties_controller.hpp"
-#include "app/shell/document_codec.hpp"
-#include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
 #include "app/views/canvas_scene.hpp"
-#include "app/views/document_window_controller.hpp"
 #include "app/views/item_text_editor.hpp"
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_model.hpp"
 #include "app/views/tree_canvas_view.hpp"
+#include "app/window/document_tab.hpp"
 #include "core/model/tree_ops.hpp"
 #include "core/session/editor_session.hpp"
 #include "tests/app/soak/soak_world.hpp"
@@ -140,7 +140,7 @@ std::optional<Broken> treeSound(const VelmoraDocument& document) {
 // The rows of the visible items; a title shows as the model holds it or with the text typed
 // into an editor and not yet committed.
 std::optional<Broken> listShowsVisibleRows(const VelmoraDocument& document,
-                                           const DocumentWindowController& window) {
+                                           const DocumentTab& window) {
     const auto rows = document.session().visibleRows();
     const TreeDocument held = document.documentWithDraft();
     const ListOutlineModel& model = window.list().model();
@@ -164,7 +164,7 @@ std::optional<Broken> listShowsVisibleRows(const VelmoraDocument& document,
 }
 
 // The texts open in the inspector, for the report of a failure.
-std::string openTexts(const DocumentWindowController& window) {
+std::string openTexts(const DocumentTab& window) {
     std::string texts;
     for (const auto& open : window.inspector().properties().openTexts()) {
         texts += std::string(open.note ? "; open note of " : "; open title of ") + open.id + " " +
@@ -174,7 +174,7 @@ std::string openTexts(const DocumentWindowController& window) {
 }
 
 std::optional<Broken> canvasShowsReferenceLayout(const VelmoraDocument& document,
-                                                 const DocumentWindowController& window) {
+                                                 const DocumentTab& window) {
     const TreeCanvasView& canvas = window.canvas();
     // The canvas does not draw the document's title, which a save takes from the file's name.
     EditorSnapshot drawn = canvas.session().snapshot;
@@ -218,7 +218,7 @@ std::optional<Broken> canvasShowsReferenceLayout(const VelmoraDocument& document
 }
 
 std::optional<Broken> inspectorShowsSelection(const VelmoraDocument& document,
-                                              const DocumentWindowController& window) {
+                                              const DocumentTab& window) {
     if (!window.inspectorVisible() ||
         window.inspector().segment() != InspectorController::Segment::properties) {
         return std::nullopt;
@@ -253,7 +253,7 @@ std::optional<Broken> textKept(const TreeDocument& held, const std::string& id, 
 }
 
 std::optional<Broken> textsOnScreenKept(const VelmoraDocument& document,
-                                        const DocumentWindowController& window) {
+                                        const DocumentTab& window) {
     const TreeDocument held = document.documentWithDraft();
     const EditorSnapshot& s = document.session().snapshot;
     const ItemTextEditor& editor = window.editor();
@@ -299,7 +299,7 @@ std::optional<Broken> checkWindows(World& world) {
         if (auto broken = treeSound(*document)) {
             return broken;
         }
-        const DocumentWindowController* window = world.content(document);
+        const DocumentTab* window = world.content(document);
         if (!window) {
             continue;
         }

@@ -4,7 +4,7 @@
 #include "tests/app/soak/soak_actions.hpp"
 #include "tests/app/soak/soak_world.hpp"
 
-#include "app/shell/velmora_document.hpp"
+#include "app/document/velmora_document.hpp"
 #include "core/session/editor_session.hpp"
 
 #include <QApplication>

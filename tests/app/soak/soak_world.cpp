@@ -1,13 +1,13 @@
 #include "tests/app/soak/soak_world.hpp"
 
+#include "app/document/document_codec.hpp"
+#include "app/document/velmora_document.hpp"
+#include "app/platform/preferences.hpp"
 #include "app/shell/app_delegate.hpp"
-#include "app/shell/document_codec.hpp"
-#include "app/shell/document_window.hpp"
-#include "app/shell/main_menu.hpp"
-#include "app/shell/preferences.hpp"
-#include "app/shell/velmora_document.hpp"
 #include "app/shell/velmora_document_controller.hpp"
-#include "app/views/document_window_controller.hpp"
+#include "app/window/document_tab.hpp"
+#include "app/window/document_window.hpp"
+#include "app/window/main_menu.hpp"
 #include "tests/app/soak/soak_invariants.hpp"
 
 #include <QApplication>
@@ -120,12 +120,12 @@ VelmoraDocument* World::current() {
     return document;
 }
 
-DocumentWindowController* World::content(const VelmoraDocument* document) const {
+DocumentTab* World::content(const VelmoraDocument* document) const {
     if (!document) {
         return nullptr;
     }
     DocumentView* view = controller().viewOf(document);
-    return view ? qobject_cast<DocumentWindowController*>(view->widget()) : nullptr;
+    return view ? qobject_cast<DocumentTab*>(view->widget()) : nullptr;
 }
 
 void World::activate(VelmoraDocument* document) {
@@ -158,7 +158,7 @@ void World::settle() {
 
 void World::waitForShortTimers() {
     for (VelmoraDocument* document : controller().documents()) {
-        DocumentWindowController* window = content(document);
+        DocumentTab* window = content(document);
         if (!window) {
             continue;
         }

@@ -18,7 +18,7 @@ class QUndoStack;
 
 namespace velmora {
 class AppDelegate;
-class DocumentWindowController;
+class DocumentTab;
 class VelmoraDocument;
 class VelmoraDocumentController;
 } // namespace velmora
@@ -42,7 +42,7 @@ public:
     // The document of the front window's current tab; a new one when none is open.
     VelmoraDocument* current();
     // The window content of the document.
-    [[nodiscard]] DocumentWindowController* content(const VelmoraDocument* document) const;
+    [[nodiscard]] DocumentTab* content(const VelmoraDocument* document) const;
     // Brings the window of the document to the front and gives it the keyboard.
     void activate(VelmoraDocument* document);
     // A file name in the run's folder that no file has yet.

@@ -6,8 +6,8 @@
 #include "app/views/item_text_editor.hpp"
 #include "app/views/list_outline_controller.hpp"
 #include "app/views/list_outline_view.hpp"
+#include "app/window/document_tab.hpp"
 #include "app/window/document_window.hpp"
-#include "app/window/document_window_controller.hpp"
 #include "core/session/editor_session.hpp"
 #include "tests/app/support/scripted_dialogs.hpp"
 
@@ -40,7 +40,7 @@ public:
     VelmoraDocument* newDocument() {
         m_document = controller().newDocument();
         m_window =
-            qobject_cast<DocumentWindowController*>(controller().viewOf(m_document)->widget());
+            qobject_cast<DocumentTab*>(controller().viewOf(m_document)->widget());
         QWidget* top = m_window->window();
         top->show();
         top->activateWindow();
@@ -58,7 +58,7 @@ public:
     VelmoraDocumentController& controller() { return m_delegate->controller(); }
     AppDelegate& delegate() { return *m_delegate; }
     VelmoraDocument& document() { return *m_document; }
-    DocumentWindowController& window() { return *m_window; }
+    DocumentTab& window() { return *m_window; }
     const EditorSession& session() { return m_document->session(); }
     ListOutlineView& list() { return *m_window->list().view(); }
     ItemTextEditor& editor() { return m_window->editor(); }
@@ -98,7 +98,7 @@ private:
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<AppDelegate> m_delegate;
     VelmoraDocument* m_document = nullptr;
-    DocumentWindowController* m_window = nullptr;
+    DocumentTab* m_window = nullptr;
 };
 
 } // namespace velmora::test

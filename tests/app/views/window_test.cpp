@@ -690,7 +690,7 @@ private slots:
             m_app->delegate().velmoraPerform(Action::newDocumentTab, m_app->window().window());
             VelmoraDocument* added = m_app->controller().documents().last();
             QVERIFY(added && added != &m_app->document());
-            auto* view = qobject_cast<DocumentWindowController*>(
+            auto* view = qobject_cast<DocumentTab*>(
                 m_app->controller().viewOf(added)->widget());
             QVERIFY(view);
             QTRY_COMPARE(WindowFixture::focus(), &view->editor());

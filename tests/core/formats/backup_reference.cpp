@@ -1,9 +1,9 @@
 #include "tests/core/formats/backup_reference.hpp"
 
-#include "core/formats/json_dom.hpp"
-#include "core/formats/json_value.hpp"
 #include "core/formats/backup_stream.hpp"
 #include "core/formats/item_tree_builder.hpp"
+#include "core/formats/json_dom.hpp"
+#include "core/formats/json_value.hpp"
 #include "core/model/text.hpp"
 
 #include <array>

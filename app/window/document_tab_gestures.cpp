@@ -1,6 +1,6 @@
 // The gestures the views report: clicks on rows, disclosures, checks and the background, a
 // jump to an item, and column drags of the canvas.
-#include "app/window/document_window_controller.hpp"
+#include "app/window/document_tab.hpp"
 
 #include "app/document/velmora_document.hpp"
 #include "app/views/list_outline_controller.hpp"
@@ -14,7 +14,7 @@
 
 namespace velmora {
 
-void DocumentWindowController::rowSelected(const std::string& id) {
+void DocumentTab::rowSelected(const std::string& id) {
     const Qt::KeyboardModifiers modifiers = QGuiApplication::keyboardModifiers();
     const auto text = draft();
     apply([&](EditorSession& session) {
@@ -29,24 +29,24 @@ void DocumentWindowController::rowSelected(const std::string& id) {
     refresh();
 }
 
-void DocumentWindowController::rowToggled(const std::string& id) {
+void DocumentTab::rowToggled(const std::string& id) {
     flushEditor();
     apply([&](EditorSession& session) { return session.toggleCollapsed(id); });
     refresh();
 }
 
-void DocumentWindowController::rowChecked(const std::string& id, bool checked) {
+void DocumentTab::rowChecked(const std::string& id, bool checked) {
     apply([&](EditorSession& session) { return session.setChecked(id, checked); });
     refresh();
 }
 
-void DocumentWindowController::rowEdited(const std::string& id) {
+void DocumentTab::rowEdited(const std::string& id) {
     const auto text = draft();
     apply([&](EditorSession& session) { return session.select(id, text); });
     perform(Action::edit);
 }
 
-void DocumentWindowController::backgroundClicked() {
+void DocumentTab::backgroundClicked() {
     flushEditor();
     if (m_document.session().snapshot.editing) {
         EditorSnapshot snapshot = m_document.session().snapshot;
@@ -59,14 +59,14 @@ void DocumentWindowController::backgroundClicked() {
     perform(Action::deselect);
 }
 
-void DocumentWindowController::jumpTo(const std::string& id) {
+void DocumentTab::jumpTo(const std::string& id) {
     flushEditor();
     apply([&id](EditorSession& session) { return session.jumpTo(id); });
     contentViewFor(m_document.session().snapshot.view)->setFocus(Qt::OtherFocusReason);
     refresh();
 }
 
-void DocumentWindowController::columnResized(int depth, double width, bool ended) {
+void DocumentTab::columnResized(int depth, double width, bool ended) {
     EditorSession session = m_document.session();
     const auto marginColumn = m_appearance.paperStyle == PaperStyle::margin
                                   ? std::optional(m_appearance.paperMargin)

@@ -1,6 +1,6 @@
 // The canvas half of the document window: the tree canvas in its scroll area, its gestures,
 // and drag and drop for the canvas and the list.
-#include "app/window/document_window_controller.hpp"
+#include "app/window/document_tab.hpp"
 
 #include "app/document/velmora_document.hpp"
 #include "app/platform/outline_zoom.hpp"
@@ -20,7 +20,7 @@
 
 namespace velmora {
 
-void DocumentWindowController::buildCanvas(QWidget* parent) {
+void DocumentTab::buildCanvas(QWidget* parent) {
     m_canvasScroll = new CanvasScrollArea(parent);
     m_canvasScroll->setObjectName(QStringLiteral("canvasScroll"));
     m_canvasScroll->setFrameShape(QFrame::NoFrame);
@@ -30,7 +30,7 @@ void DocumentWindowController::buildCanvas(QWidget* parent) {
     m_canvasScroll->hide();
 }
 
-void DocumentWindowController::wireCanvas() {
+void DocumentTab::wireCanvas() {
     connect(m_canvas, &TreeCanvasView::selectRequested, this,
             [this](const QString& id, Qt::KeyboardModifiers) { rowSelected(id.toStdString()); });
     connect(m_canvas, &TreeCanvasView::toggleRequested, this,
@@ -40,9 +40,9 @@ void DocumentWindowController::wireCanvas() {
     connect(m_canvas, &TreeCanvasView::editRequested, this,
             [this](const QString& id) { rowEdited(id.toStdString()); });
     connect(m_canvas, &TreeCanvasView::backgroundClicked, this,
-            &DocumentWindowController::backgroundClicked);
+            &DocumentTab::backgroundClicked);
     connect(m_canvas, &TreeCanvasView::columnResized, this,
-            &DocumentWindowController::columnResized);
+            &DocumentTab::columnResized);
     // Ctrl and the wheel magnify the canvas; every window adopts the stored value.
     connect(m_canvas, &TreeCanvasView::magnificationChanged, this,
             [](double magnification) { OutlineZoom::store(magnification); });
@@ -53,7 +53,7 @@ void DocumentWindowController::wireCanvas() {
     });
 }
 
-void DocumentWindowController::wireDragAndDrop() {
+void DocumentTab::wireDragAndDrop() {
     m_dragToken = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
     auto writer = [this](const std::string& id) -> QMimeData* {
         const auto item = m_document.session().item(id);
@@ -98,14 +98,14 @@ void DocumentWindowController::wireDragAndDrop() {
         });
 }
 
-Qt::DropAction DocumentWindowController::dropOperation(const QMimeData* mime,
+Qt::DropAction DocumentTab::dropOperation(const QMimeData* mime,
                                                        Qt::DropActions actions,
                                                        const ItemDrag::Target& target) {
     return ItemDrag::dropOperation(m_document.session(), m_dragPayload.read(mime), m_dragToken,
                                    actions.testFlag(Qt::MoveAction), target);
 }
 
-bool DocumentWindowController::performDrop(const QMimeData* mime, Qt::DropAction action,
+bool DocumentTab::performDrop(const QMimeData* mime, Qt::DropAction action,
                                            const ItemDrag::Target& target) {
     const auto payload = m_dragPayload.read(mime);
     if (ItemDrag::nestsTooDeep(m_document.session(), payload, m_dragToken, action == Qt::MoveAction,
@@ -125,11 +125,11 @@ bool DocumentWindowController::performDrop(const QMimeData* mime, Qt::DropAction
     return changed;
 }
 
-bool DocumentWindowController::showsCanvas() const {
+bool DocumentTab::showsCanvas() const {
     return isCanvas(m_document.session().snapshot.view);
 }
 
-void DocumentWindowController::reloadCanvas() {
+void DocumentTab::reloadCanvas() {
     Preferences preferences;
     CanvasOptions options;
     options.appearance = m_appearance;

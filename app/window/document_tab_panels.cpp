@@ -1,6 +1,6 @@
 // The panels of the document window: the inspector at the trailing edge (the selected item's
 // properties and the help) and the command palette, with the side effects that open them.
-#include "app/window/document_window_controller.hpp"
+#include "app/window/document_tab.hpp"
 
 #include "app/document/velmora_document.hpp"
 #include "app/panels/command_palette.hpp"
@@ -32,7 +32,7 @@ constexpr int kPreviewDelayMs = 80;
 
 } // namespace
 
-void DocumentWindowController::buildPanels() {
+void DocumentTab::buildPanels() {
     auto* place = new QHBoxLayout(m_places->inspectorPlace());
     place->setContentsMargins(0, 0, 0, 0);
     m_inspector = new InspectorController(m_places->inspectorPlace());
@@ -56,7 +56,7 @@ void DocumentWindowController::buildPanels() {
 
     // A pane shown again shows the selection of now, not of when it was hidden.
     connect(m_inspector, &InspectorController::segmentChanged, this,
-            &DocumentWindowController::refreshPanels);
+            &DocumentTab::refreshPanels);
 
     HelpPanelController& help = m_inspector->help();
     help.isEnabled = canRun;
@@ -82,16 +82,16 @@ void DocumentWindowController::buildPanels() {
     m_previewTimer = new QTimer(this);
     m_previewTimer->setSingleShot(true);
     m_previewTimer->setInterval(kPreviewDelayMs);
-    connect(m_previewTimer, &QTimer::timeout, this, &DocumentWindowController::showPreview);
+    connect(m_previewTimer, &QTimer::timeout, this, &DocumentTab::showPreview);
 
     setInspectorVisible(Preferences().helpVisible());
 }
 
-bool DocumentWindowController::inspectorVisible() const {
+bool DocumentTab::inspectorVisible() const {
     return m_places && m_places->inspectorShown();
 }
 
-void DocumentWindowController::setInspectorVisible(bool visible) {
+void DocumentTab::setInspectorVisible(bool visible) {
     Preferences().setBool(PreferenceKeys::helpVisible, visible);
     if (visible == inspectorVisible()) {
         return;
@@ -110,7 +110,7 @@ void DocumentWindowController::setInspectorVisible(bool visible) {
     refreshPanels();
 }
 
-void DocumentWindowController::carryOutPanels(SideEffect side) {
+void DocumentTab::carryOutPanels(SideEffect side) {
     switch (side) {
     case SideEffect::commandPalette:
         flushEditor();
@@ -140,7 +140,7 @@ void DocumentWindowController::carryOutPanels(SideEffect side) {
 
 // Switches the inspector's pane; the keyboard stays where it was, or goes back to the outline
 // when it was in the pane that is hidden now (rather than on to the next field of the inspector).
-void DocumentWindowController::showInspectorPane(bool help) {
+void DocumentTab::showInspectorPane(bool help) {
     const bool hadFocus = m_inspector->isAncestorOf(QApplication::focusWidget());
     m_inspector->select(help ? InspectorController::Segment::help
                              : InspectorController::Segment::properties);
@@ -149,7 +149,7 @@ void DocumentWindowController::showInspectorPane(bool help) {
     }
 }
 
-void DocumentWindowController::refreshPanels() {
+void DocumentTab::refreshPanels() {
     if (!m_inspector || !inspectorVisible()) {
         return;
     }
@@ -167,12 +167,12 @@ void DocumentWindowController::refreshPanels() {
     }
 }
 
-std::vector<PropertiesController::OpenText> DocumentWindowController::openPropertiesTexts() const {
+std::vector<PropertiesController::OpenText> DocumentTab::openPropertiesTexts() const {
     return m_inspector ? m_inspector->properties().openTexts()
                        : std::vector<PropertiesController::OpenText>();
 }
 
-void DocumentWindowController::flushProperties() {
+void DocumentTab::flushProperties() {
     if (!m_inspector || m_flushingProperties) {
         return;
     }
@@ -183,7 +183,7 @@ void DocumentWindowController::flushProperties() {
 
 // One undo record for the item the typing began in, whatever is selected now. Typing in the
 // outline goes on unless it is in the same item, whose text is then committed first.
-void DocumentWindowController::commitPropertiesText(const std::string& id, const std::string& text,
+void DocumentTab::commitPropertiesText(const std::string& id, const std::string& text,
                                                     bool note) {
     if (m_preview && m_preview->id == id && m_preview->note == note) {
         m_preview.reset();
@@ -214,7 +214,7 @@ void DocumentWindowController::commitPropertiesText(const std::string& id, const
     refresh();
 }
 
-void DocumentWindowController::previewText(const std::string& id, const std::string& text,
+void DocumentTab::previewText(const std::string& id, const std::string& text,
                                            bool note) {
     m_preview = Preview{id, text, note};
     m_previewTimer->start();
@@ -230,7 +230,7 @@ void DocumentWindowController::previewText(const std::string& id, const std::str
 }
 
 // Draws the outline with the typed text in place of the item's, without changing the session.
-void DocumentWindowController::showPreview() {
+void DocumentTab::showPreview() {
     if (!m_preview) {
         return;
     }

@@ -1,6 +1,6 @@
 // The library half of the document window: the sidebar on the leading side, its visibility
 // ("libraryVisible") and width ("sidebarWidth"), and moving the focus between it and the outline.
-#include "app/window/document_window_controller.hpp"
+#include "app/window/document_tab.hpp"
 
 #include "app/document/velmora_document.hpp"
 #include "app/library/library_controller.hpp"
@@ -15,7 +15,7 @@
 
 namespace velmora {
 
-void DocumentWindowController::buildLibrary() {
+void DocumentTab::buildLibrary() {
     // The application delegate serves the library; a window made without one (a test) still
     // shows the library, but opens nothing.
     auto* host = dynamic_cast<LibraryHost*>(&m_host);
@@ -49,15 +49,15 @@ void DocumentWindowController::buildLibrary() {
     setLibraryVisible(Preferences().libraryVisible());
 }
 
-bool DocumentWindowController::isLibraryVisible() const {
+bool DocumentTab::isLibraryVisible() const {
     return m_places->sidebarShown();
 }
 
-bool DocumentWindowController::isInLibrary(const QWidget* widget) const {
+bool DocumentTab::isInLibrary(const QWidget* widget) const {
     return m_library && widget && (widget == m_library || m_library->isAncestorOf(widget));
 }
 
-void DocumentWindowController::setLibraryVisible(bool visible) {
+void DocumentTab::setLibraryVisible(bool visible) {
     if (visible == isLibraryVisible()) {
         return;
     }
@@ -67,7 +67,7 @@ void DocumentWindowController::setLibraryVisible(bool visible) {
     m_places->showSidebar(visible);
 }
 
-void DocumentWindowController::toggleLibrary() {
+void DocumentTab::toggleLibrary() {
     const bool visible = !isLibraryVisible();
     setLibraryVisible(visible);
     Preferences().setBool(PreferenceKeys::libraryVisible, visible);

@@ -1,4 +1,4 @@
-#include "app/window/document_window_controller.hpp"
+#include "app/window/document_tab.hpp"
 
 #include "app/document/velmora_document.hpp"
 #include "app/panels/inspector_controller.hpp"
@@ -34,7 +34,7 @@ namespace {
 // and may be deleted with it; the handle then answers as an empty view instead of touching it.
 class GuardedDocumentView final : public DocumentView {
 public:
-    explicit GuardedDocumentView(DocumentWindowController* window) : m_window(window) {}
+    explicit GuardedDocumentView(DocumentTab* window) : m_window(window) {}
     ~GuardedDocumentView() override { delete m_window.data(); }
 
     QWidget* widget() override { return m_window; }
@@ -66,7 +66,7 @@ public:
     }
 
 private:
-    QPointer<DocumentWindowController> m_window;
+    QPointer<DocumentTab> m_window;
 };
 
 } // namespace
@@ -74,11 +74,11 @@ private:
 DocumentViewFactory DocumentViews::defaultFactory() {
     return [](VelmoraDocument& document, DocumentViewHost& host) {
         return std::unique_ptr<DocumentView>(
-            new GuardedDocumentView(new DocumentWindowController(document, host)));
+            new GuardedDocumentView(new DocumentTab(document, host)));
     };
 }
 
-DocumentWindowController::DocumentWindowController(VelmoraDocument& document,
+DocumentTab::DocumentTab(VelmoraDocument& document,
                                                    DocumentViewHost& host, QWidget* parent)
     : QWidget(parent), m_document(document), m_host(host) {
     setObjectName(QStringLiteral("documentWindow"));
@@ -101,7 +101,7 @@ DocumentWindowController::DocumentWindowController(VelmoraDocument& document,
     refresh();
 }
 
-DocumentWindowController::~DocumentWindowController() {
+DocumentTab::~DocumentTab() {
     // The key router and the views go with this widget; nothing may call back meanwhile.
     m_document.setDraftSource({});
     // The fields of the inspector lose the keyboard as they go, which ends their editing:
@@ -125,7 +125,7 @@ DocumentWindowController::~DocumentWindowController() {
     m_keyRouter = nullptr;
 }
 
-void DocumentWindowController::buildLayout() {
+void DocumentTab::buildLayout() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -179,7 +179,7 @@ void DocumentWindowController::buildLayout() {
     layout->addWidget(m_status);
     m_statusTimer = new QTimer(this);
     m_statusTimer->setInterval(30'000);
-    connect(m_statusTimer, &QTimer::timeout, this, &DocumentWindowController::updateStatus);
+    connect(m_statusTimer, &QTimer::timeout, this, &DocumentTab::updateStatus);
     m_noticeTimer = new QTimer(this);
     m_noticeTimer->setSingleShot(true);
     m_noticeTimer->setInterval(6'000);
@@ -190,7 +190,7 @@ void DocumentWindowController::buildLayout() {
     m_statusTimer->start();
 }
 
-void DocumentWindowController::wireList() {
+void DocumentTab::wireList() {
     m_list->onSelect = [this](const std::string& id) { rowSelected(id); };
     m_list->onToggle = [this](const std::string& id) { rowToggled(id); };
     m_list->onCheck = [this](const std::string& id, bool checked) { rowChecked(id, checked); };
@@ -200,7 +200,7 @@ void DocumentWindowController::wireList() {
     m_list->onZoom = [this](int steps) { steps > 0 ? zoomIn() : zoomOut(); };
 }
 
-void DocumentWindowController::wireEditor() {
+void DocumentTab::wireEditor() {
     m_editor = new ItemTextEditor(m_list->view()->viewport());
     m_editor->hide();
     m_editor->forwardUndo = [this] { m_document.undoOrRedo(false); };
@@ -223,13 +223,13 @@ void DocumentWindowController::wireEditor() {
     });
 }
 
-void DocumentWindowController::observeNotifications() {
+void DocumentTab::observeNotifications() {
     auto& hub = Notifications::shared();
     connect(&hub, &Notifications::preferencesChanged, this,
-            &DocumentWindowController::preferencesChanged);
+            &DocumentTab::preferencesChanged);
     connect(&hub, &Notifications::languageChanged, this,
-            &DocumentWindowController::languageChanged);
-    connect(&hub, &Notifications::zoomChanged, this, &DocumentWindowController::zoomChanged);
+            &DocumentTab::languageChanged);
+    connect(&hub, &Notifications::zoomChanged, this, &DocumentTab::zoomChanged);
     connect(&m_document, &VelmoraDocument::changed, this, [this] {
         // Changes made here refresh once at their end; undo, redo and reading refresh now.
         if (!m_performing) {
@@ -239,29 +239,29 @@ void DocumentWindowController::observeNotifications() {
         }
     });
     connect(&m_document, &VelmoraDocument::commitEditingRequested, this,
-            &DocumentWindowController::flushEditor);
+            &DocumentTab::flushEditor);
     connect(&m_document, &VelmoraDocument::fileChanged, this,
-            &DocumentWindowController::updateStatus);
+            &DocumentTab::updateStatus);
     connect(&m_document, &VelmoraDocument::fileProblemChanged, this,
-            &DocumentWindowController::updateStatus);
+            &DocumentTab::updateStatus);
     connect(&m_document, &VelmoraDocument::fileWritten, this,
-            &DocumentWindowController::updateStatus);
+            &DocumentTab::updateStatus);
     connect(&m_document, &VelmoraDocument::saveStarted, this,
-            &DocumentWindowController::updateStatus);
+            &DocumentTab::updateStatus);
     connect(&m_document, &VelmoraDocument::saveFinished, this,
-            &DocumentWindowController::updateStatus);
+            &DocumentTab::updateStatus);
 }
 
 // --- Performing -------------------------------------------------------------------------------
 
-bool DocumentWindowController::canPerform(Action action) const {
+bool DocumentTab::canPerform(Action action) const {
     if (action == Action::newDocumentTab) {
         return Preferences().documentsInTabs();
     }
     return m_document.session().canPerform(action);
 }
 
-void DocumentWindowController::perform(Action action) {
+void DocumentTab::perform(Action action) {
     if (!m_document.session().canPerform(action)) {
         QApplication::beep();
         return;
@@ -282,12 +282,12 @@ void DocumentWindowController::perform(Action action) {
     refresh();
 }
 
-void DocumentWindowController::keepTyping(Action action,
+void DocumentTab::keepTyping(Action action,
                                           const std::optional<EditingTarget>& editingBefore) {
     apply([&](EditorSession& session) { return session.keepTyping(action, editingBefore); });
 }
 
-void DocumentWindowController::apply(const Change& change) {
+void DocumentTab::apply(const Change& change) {
     EditorSession session = m_document.session();
     const auto command = change(session);
     m_performing = true;
@@ -300,11 +300,11 @@ void DocumentWindowController::apply(const Change& change) {
     m_performing = false;
 }
 
-std::optional<std::string> DocumentWindowController::draft() const {
+std::optional<std::string> DocumentTab::draft() const {
     return m_overlay->draft();
 }
 
-std::vector<TextDraft> DocumentWindowController::drafts() const {
+std::vector<TextDraft> DocumentTab::drafts() const {
     std::vector<TextDraft> result;
     if (auto text = draft()) {
         result.push_back({*m_document.session().snapshot.editing, std::move(*text)});
@@ -318,14 +318,14 @@ std::vector<TextDraft> DocumentWindowController::drafts() const {
     return result;
 }
 
-std::optional<long long> DocumentWindowController::caret() const {
+std::optional<long long> DocumentTab::caret() const {
     if (!draft()) {
         return std::nullopt;
     }
     return m_editor->caretInGraphemes();
 }
 
-void DocumentWindowController::flushEditor() {
+void DocumentTab::flushEditor() {
     flushProperties();
     if (m_flushing) {
         return;
@@ -348,7 +348,7 @@ void DocumentWindowController::flushEditor() {
     m_flushing = false;
 }
 
-void DocumentWindowController::carryOut(SideEffect side) {
+void DocumentTab::carryOut(SideEffect side) {
     switch (side) {
     case SideEffect::undo:
     case SideEffect::redo:

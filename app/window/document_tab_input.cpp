@@ -1,5 +1,5 @@
 // The input half of the document window: keys and the clipboard.
-#include "app/window/document_window_controller.hpp"
+#include "app/window/document_tab.hpp"
 
 #include "app/document/velmora_document.hpp"
 #include "app/platform/key_router.hpp"
@@ -65,7 +65,7 @@ std::optional<std::string> listGoal(const ListOutlineModel& model,
 
 } // namespace
 
-bool DocumentWindowController::isOtherTextInput(const QWidget* widget) const {
+bool DocumentTab::isOtherTextInput(const QWidget* widget) const {
     if (!widget || widget == m_editor) {
         return false;
     }
@@ -74,7 +74,7 @@ bool DocumentWindowController::isOtherTextInput(const QWidget* widget) const {
            qobject_cast<const QAbstractSpinBox*>(widget);
 }
 
-KeyContext DocumentWindowController::keyContext(const QWidget* receiver) const {
+KeyContext DocumentTab::keyContext(const QWidget* receiver) const {
     const auto& editing = m_document.session().snapshot.editing;
     if (receiver != m_editor || !editing) {
         return KeyContext::outline;
@@ -91,8 +91,8 @@ KeyContext DocumentWindowController::keyContext(const QWidget* receiver) const {
 // a note). What the window performs ends in `perform` (or a session call), which records the
 // undo step and calls `refresh`; `refresh` redraws the views and places the editor from the
 // session.
-std::optional<DocumentWindowController::KeyRoute>
-DocumentWindowController::dispatchKey(QWidget* receiver, const QKeyEvent& event) const {
+std::optional<DocumentTab::KeyRoute>
+DocumentTab::dispatchKey(QWidget* receiver, const QKeyEvent& event) const {
     if (receiver == m_editor && m_editor->isComposing()) {
         return std::nullopt;
     }
@@ -109,16 +109,16 @@ DocumentWindowController::dispatchKey(QWidget* receiver, const QKeyEvent& event)
     return KeyDispatcher::route(event, situation);
 }
 
-std::optional<DocumentWindowController::KeyRoute>
-DocumentWindowController::routeKey(QWidget* receiver, const QKeyEvent& event) const {
+std::optional<DocumentTab::KeyRoute>
+DocumentTab::routeKey(QWidget* receiver, const QKeyEvent& event) const {
     return dispatchKey(receiver, event);
 }
 
-bool DocumentWindowController::takesKey(QWidget* receiver, const QKeyEvent& event) const {
+bool DocumentTab::takesKey(QWidget* receiver, const QKeyEvent& event) const {
     return dispatchKey(receiver, event).has_value();
 }
 
-bool DocumentWindowController::handleKey(QWidget* receiver, const QKeyEvent& event) {
+bool DocumentTab::handleKey(QWidget* receiver, const QKeyEvent& event) {
     const std::optional<KeyRoute> dispatched = dispatchKey(receiver, event);
     if (!dispatched) {
         return false;
@@ -147,7 +147,7 @@ bool DocumentWindowController::handleKey(QWidget* receiver, const QKeyEvent& eve
 
 // --- Home, End, Page Up and Page Down ------------------------------------------------------
 
-int DocumentWindowController::pageRows() const {
+int DocumentTab::pageRows() const {
     constexpr int kBlockGap = 8;
     const auto& selected = m_document.session().snapshot.selectedId;
     if (showsCanvas()) {
@@ -164,7 +164,7 @@ int DocumentWindowController::pageRows() const {
     return std::max(1, m_list->view()->viewport()->height() / std::max(1, height));
 }
 
-void DocumentWindowController::goTo(const KeyRoute& route) {
+void DocumentTab::goTo(const KeyRoute& route) {
     const EditorSession& session = m_document.session();
     const bool canvas = showsCanvas();
     const CanvasScene& scene = m_canvas->scene();
@@ -199,7 +199,7 @@ void DocumentWindowController::goTo(const KeyRoute& route) {
 
 // --- Clipboard --------------------------------------------------------------------------------
 
-void DocumentWindowController::copy() {
+void DocumentTab::copy() {
     const std::vector<Item> items = m_document.session().copySelection();
     if (items.empty()) {
         QApplication::beep();
@@ -209,7 +209,7 @@ void DocumentWindowController::copy() {
         ClipboardForms::encode(items, m_document.session().checksVisible));
 }
 
-void DocumentWindowController::cut() {
+void DocumentTab::cut() {
     const auto text = draft();
     std::vector<Item> items;
     apply([&](EditorSession& session) {
@@ -224,7 +224,7 @@ void DocumentWindowController::cut() {
     refresh();
 }
 
-void DocumentWindowController::paste() {
+void DocumentTab::paste() {
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     if (!mime) {
         QApplication::beep();
@@ -244,13 +244,13 @@ void DocumentWindowController::paste() {
     refresh();
 }
 
-void DocumentWindowController::selectAll() {
+void DocumentTab::selectAll() {
     const auto text = draft();
     apply([&](EditorSession& session) { return session.selectAll(text); });
     refresh();
 }
 
-bool DocumentWindowController::runEditCommand(EditCommand command) {
+bool DocumentTab::runEditCommand(EditCommand command) {
     switch (command) {
     case EditCommand::copy:
         copy();

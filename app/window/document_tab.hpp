@@ -41,19 +41,19 @@ class EditorOverlay;
 class TreeCanvasView;
 class WindowToolbar;
 
-// The content of one document's window: the toolbar, the hoist bar, the outline (the list, or
-// the tree canvas for the tree and map views), the one text editor laid over the item being edited
-// and the status line, between the places of the library sidebar and the inspector. It is the only
-// place where input reaches the document's session: keys through the key router, menu and
-// toolbar commands through `perform`, and the gestures the views report. Every change goes
+// One document's tab in a window: the toolbar, the hoist bar, the outline (the list, or the tree
+// canvas for the tree and map views) with the item editor over it (EditorOverlay), and the status
+// line, between the library sidebar and the inspector (SidePlaces). It is the only place where
+// input reaches the document's session: keys through the key router and the key dispatcher, menu
+// and toolbar commands through `perform`, and the gestures the views report. Every change goes
 // onto the document's undo stack and is followed by `refresh`, which redraws from the session.
-class DocumentWindowController : public QWidget, public DocumentView {
+class DocumentTab : public QWidget, public DocumentView {
     Q_OBJECT
 public:
     using KeyRoute = velmora::KeyRoute;
-    DocumentWindowController(VelmoraDocument& document, DocumentViewHost& host,
+    DocumentTab(VelmoraDocument& document, DocumentViewHost& host,
                              QWidget* parent = nullptr);
-    ~DocumentWindowController() override;
+    ~DocumentTab() override;
 
     // DocumentView
     QWidget* widget() override { return this; }
@@ -177,7 +177,7 @@ private:
     // Starts building the id index of a new tree in the background.
     void prepareLookups();
 
-    // The inspector and the palette (document_window_controller_panels.cpp).
+    // The inspector and the palette (document_tab_panels.cpp).
     void buildPanels();
     void carryOutPanels(SideEffect side);
     // Shows the inspector's help (else its properties) pane.

@@ -1,6 +1,6 @@
 // The redrawing half of the document window: refresh, the status line, appearance, zoom and the
 // application-wide announcements.
-#include "app/window/document_window_controller.hpp"
+#include "app/window/document_tab.hpp"
 
 #include "app/document/velmora_document.hpp"
 #include "app/platform/localization.hpp"
@@ -37,7 +37,7 @@ constexpr std::int64_t kPreparedLookupItems = 2048;
 
 } // namespace
 
-void DocumentWindowController::refresh() {
+void DocumentTab::refresh() {
     if (m_overlay->deferRefresh()) {
         return;
     }
@@ -67,7 +67,7 @@ void DocumentWindowController::refresh() {
     prepareLookups();
 }
 
-void DocumentWindowController::prepareLookups() {
+void DocumentTab::prepareLookups() {
     const ItemList& items = m_document.session().snapshot.document.items;
     if (items.storageIdentity() == m_preparedItems) {
         return;
@@ -81,11 +81,11 @@ void DocumentWindowController::prepareLookups() {
     }
 }
 
-QWidget* DocumentWindowController::contentViewFor(ViewMode view) const {
+QWidget* DocumentTab::contentViewFor(ViewMode view) const {
     return m_overlay ? m_overlay->viewFor(view) : m_list->view();
 }
 
-void DocumentWindowController::showContentView() {
+void DocumentTab::showContentView() {
     const bool canvas = showsCanvas();
     QWidget* shown = canvas ? static_cast<QWidget*>(m_canvasScroll) : m_list->view();
     QWidget* hidden = canvas ? m_list->view() : static_cast<QWidget*>(m_canvasScroll);
@@ -97,13 +97,13 @@ void DocumentWindowController::showContentView() {
     }
 }
 
-void DocumentWindowController::showEvent(QShowEvent* event) {
+void DocumentTab::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // A tab or window made while an item is edited: its editor takes the keys now it shows.
     m_overlay->followEditing(window()->focusWidget(), false);
 }
 
-QString DocumentWindowController::statusText() const {
+QString DocumentTab::statusText() const {
     QString text = localizedFormat(
         QStringLiteral("status.itemCount %lld"),
         {QVariant::fromValue<qlonglong>(m_document.session().snapshot.document.itemCount())});
@@ -129,18 +129,18 @@ QString DocumentWindowController::statusText() const {
     return text;
 }
 
-void DocumentWindowController::updateStatus() {
+void DocumentTab::updateStatus() {
     m_status->setText(statusText());
 }
 
-void DocumentWindowController::refuseTooDeep() {
+void DocumentTab::refuseTooDeep() {
     QApplication::beep();
     m_notice = localized(QStringLiteral("status.tooDeep"));
     m_noticeTimer->start();
     updateStatus();
 }
 
-void DocumentWindowController::applyAppearance() {
+void DocumentTab::applyAppearance() {
     m_list->setAppearance(m_appearance);
     m_listPaper->setAppearance(m_appearance);
     // The canvas is drawn by the refresh that follows, and only when it is shown.
@@ -149,7 +149,7 @@ void DocumentWindowController::applyAppearance() {
     }
 }
 
-void DocumentWindowController::preferencesChanged() {
+void DocumentTab::preferencesChanged() {
     Preferences preferences;
     m_document.applyEditorPreferences(preferences);
     m_document.applyDisplayPreferences(preferences);
@@ -158,34 +158,34 @@ void DocumentWindowController::preferencesChanged() {
     refresh();
 }
 
-void DocumentWindowController::languageChanged() {
+void DocumentTab::languageChanged() {
     m_document.applyEditorPreferences(Preferences());
     m_toolbar->relocalize();
     m_hoistBar->relocalize();
     updateStatus();
 }
 
-void DocumentWindowController::applyStoredZoom() {
+void DocumentTab::applyStoredZoom() {
     const double zoom = OutlineZoom::stored();
     m_list->setZoom(zoom);
     const QSignalBlocker quiet(m_canvas);
     m_canvas->setMagnification(zoom);
 }
 
-void DocumentWindowController::zoomChanged() {
+void DocumentTab::zoomChanged() {
     applyStoredZoom();
     refresh();
 }
 
-void DocumentWindowController::zoomIn() {
+void DocumentTab::zoomIn() {
     OutlineZoom::zoomIn();
 }
 
-void DocumentWindowController::zoomOut() {
+void DocumentTab::zoomOut() {
     OutlineZoom::zoomOut();
 }
 
-void DocumentWindowController::actualSize() {
+void DocumentTab::actualSize() {
     OutlineZoom::actualSize();
 }
 
