@@ -67,19 +67,12 @@ void DocumentTab::jumpTo(const std::string& id) {
 }
 
 void DocumentTab::columnResized(int depth, double width, bool ended) {
-    EditorSession session = m_document.session();
     const auto marginColumn = m_appearance.paperStyle == PaperStyle::margin
                                   ? std::optional(m_appearance.paperMargin)
                                   : std::nullopt;
-    const auto command = m_columnDrag.apply(session, depth, width, ended, marginColumn);
-    m_performing = true;
-    if (!(session.snapshot == m_document.session().snapshot)) {
-        m_document.setSnapshot(session.snapshot);
-    }
-    if (command) {
-        m_document.record(*command);
-    }
-    m_performing = false;
+    apply([&](EditorSession& session) {
+        return m_columnDrag.apply(session, depth, width, ended, marginColumn);
+    });
     if (ended) {
         refresh();
     } else {

@@ -1,4 +1,5 @@
 #include "core/formats/file_system.hpp"
+#include "temp_folder_fixture.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,24 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class LocalFileSystemTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "ostrevo-fs-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-    }
-    void TearDown() override { fs::remove_all(root); }
-
-    std::vector<std::string> names() {
-        auto listed = files.list(root).value();
-        std::sort(listed.begin(), listed.end());
-        return listed;
-    }
-
-    fs::path root;
-    LocalFileSystem files;
-};
+class LocalFileSystemTest : public velmora::testing::TempFolderTest {};
 
 } // namespace
 

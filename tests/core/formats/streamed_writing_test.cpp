@@ -4,6 +4,7 @@
 #include "core/formats/file_system.hpp"
 #include "core/formats/native_document_codec.hpp"
 #include "format_fixtures.hpp"
+#include "temp_folder_fixture.hpp"
 
 #include <gtest/gtest.h>
 
@@ -113,24 +114,7 @@ TEST(StreamedWriting, ARefusedPieceStopsTheWriter) {
 
 namespace {
 
-class StreamedFileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "ostrevo-stream-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-    }
-    void TearDown() override { fs::remove_all(root); }
-
-    std::vector<std::string> names() {
-        auto listed = files.list(root).value();
-        std::sort(listed.begin(), listed.end());
-        return listed;
-    }
-
-    fs::path root;
-    LocalFileSystem files;
-};
+class StreamedFileTest : public velmora::testing::TempFolderTest {};
 
 FileSystem::Producer backupOf(const TreeDocument& document) {
     return [document](const TextSink& sink) {
