@@ -4,6 +4,7 @@
 #include "app/platform/app_log.hpp"
 #include "app/platform/localization.hpp"
 #include "app/platform/preferences.hpp"
+#include "core/model/tree_ops.hpp"
 
 #include <QApplication>
 #include <QFile>
@@ -11,8 +12,47 @@
 #include <QUndoCommand>
 #include <QUndoStack>
 
+#include <algorithm>
+
 namespace velmora {
 namespace {
+
+// The view state a file stores may name items the file no longer holds (another program
+// removed them and kept the state): those names are dropped, so the document opens with
+// nothing selected or edited there and without hoist tabs of missing branches.
+EditorSnapshot withoutMissingItems(EditorSnapshot snapshot) {
+    const ItemList& items = snapshot.document.items;
+    const auto exists = [&items](const std::string& id) {
+        return TreeOps::locate(items, id).has_value();
+    };
+    std::erase_if(snapshot.hoistTabs, [&](const HoistTab& tab) { return !exists(tab.rootId); });
+    if (snapshot.activeHoist &&
+        std::none_of(snapshot.hoistTabs.begin(), snapshot.hoistTabs.end(),
+                     [&](const HoistTab& tab) { return tab.id == *snapshot.activeHoist; })) {
+        snapshot.activeHoist.reset();
+    }
+    if (snapshot.selectedId && !exists(*snapshot.selectedId)) {
+        snapshot.selectedId.reset();
+        snapshot.anchorId.reset();
+        snapshot.extraIds.clear();
+    }
+    if (snapshot.anchorId && !exists(*snapshot.anchorId)) {
+        snapshot.anchorId.reset();
+    }
+    std::vector<std::string> gone;
+    for (const std::string& id : snapshot.extraIds) {
+        if (!exists(id)) {
+            gone.push_back(id);
+        }
+    }
+    for (const std::string& id : gone) {
+        snapshot.extraIds.erase(id);
+    }
+    if (snapshot.editing && !exists(snapshot.editing->id)) {
+        snapshot.editing.reset();
+    }
+    return snapshot;
+}
 
 std::string toStd(const QString& text) {
     return text.toStdString();
@@ -134,7 +174,8 @@ std::optional<DocumentError> VelmoraDocument::read(const QByteArray& data, const
         return DocumentError{*message};
     }
     auto& loaded = std::get<DocumentCodec::Loaded>(decoded);
-    m_session = EditorSession::init(std::move(loaded.snapshot), editorPreferences(preferences));
+    m_session = EditorSession::init(withoutMissingItems(std::move(loaded.snapshot)),
+                                    editorPreferences(preferences));
     m_fileSettings = loaded.settings;
     applyDisplayPreferences(preferences);
     emit changed();
