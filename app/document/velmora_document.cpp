@@ -1,10 +1,10 @@
 #include "app/document/velmora_document.hpp"
 
 #include "app/document/document_codec.hpp"
+#include "app/document/missing_items.hpp"
 #include "app/platform/app_log.hpp"
 #include "app/platform/localization.hpp"
 #include "app/platform/preferences.hpp"
-#include "core/model/tree_ops.hpp"
 
 #include <QApplication>
 #include <QFile>
@@ -12,44 +12,17 @@
 #include <QUndoCommand>
 #include <QUndoStack>
 
-#include <algorithm>
-
 namespace velmora {
 namespace {
 
-// The view state a file stores may name items the file no longer holds (another program
-// removed them and kept the state): those names are dropped, so the document opens with
-// nothing selected or edited there and without hoist tabs of missing branches.
+// A file's stored state may name items the file no longer holds: the document opens without
+// them, and with nothing selected when its selected item is gone.
 EditorSnapshot withoutMissingItems(EditorSnapshot snapshot) {
-    const ItemList& items = snapshot.document.items;
-    const auto exists = [&items](const std::string& id) {
-        return TreeOps::locate(items, id).has_value();
-    };
-    std::erase_if(snapshot.hoistTabs, [&](const HoistTab& tab) { return !exists(tab.rootId); });
-    if (snapshot.activeHoist &&
-        std::none_of(snapshot.hoistTabs.begin(), snapshot.hoistTabs.end(),
-                     [&](const HoistTab& tab) { return tab.id == *snapshot.activeHoist; })) {
-        snapshot.activeHoist.reset();
-    }
-    if (snapshot.selectedId && !exists(*snapshot.selectedId)) {
-        snapshot.selectedId.reset();
+    const bool selected = snapshot.selectedId.has_value();
+    snapshot = MissingItems::dropped(std::move(snapshot));
+    if (selected && !snapshot.selectedId) {
         snapshot.anchorId.reset();
         snapshot.extraIds.clear();
-    }
-    if (snapshot.anchorId && !exists(*snapshot.anchorId)) {
-        snapshot.anchorId.reset();
-    }
-    std::vector<std::string> gone;
-    for (const std::string& id : snapshot.extraIds) {
-        if (!exists(id)) {
-            gone.push_back(id);
-        }
-    }
-    for (const std::string& id : gone) {
-        snapshot.extraIds.erase(id);
-    }
-    if (snapshot.editing && !exists(snapshot.editing->id)) {
-        snapshot.editing.reset();
     }
     return snapshot;
 }

@@ -2,9 +2,10 @@
 // neither the user's unwritten changes nor the other program's are lost.
 #include "app/document/velmora_document.hpp"
 
+#include "app/document/missing_items.hpp"
+
 #include "app/document/document_codec.hpp"
 #include "app/platform/app_log.hpp"
-#include "core/model/tree_ops.hpp"
 
 #include <QFile>
 
@@ -19,34 +20,8 @@ namespace {
 EditorSnapshot overMerged(EditorSnapshot snapshot, TreeDocument merged,
                           const MergeSummary& summary) {
     snapshot.document = std::move(merged);
+    snapshot = MissingItems::dropped(std::move(snapshot));
     const ItemList& items = snapshot.document.items;
-    const auto exists = [&items](const std::string& id) {
-        return TreeOps::locate(items, id).has_value();
-    };
-    std::erase_if(snapshot.hoistTabs, [&](const HoistTab& tab) { return !exists(tab.rootId); });
-    if (snapshot.activeHoist &&
-        std::none_of(snapshot.hoistTabs.begin(), snapshot.hoistTabs.end(),
-                     [&](const HoistTab& tab) { return tab.id == *snapshot.activeHoist; })) {
-        snapshot.activeHoist.reset();
-    }
-    std::vector<std::string> gone;
-    for (const std::string& id : snapshot.extraIds) {
-        if (!exists(id)) {
-            gone.push_back(id);
-        }
-    }
-    for (const std::string& id : gone) {
-        snapshot.extraIds.erase(id);
-    }
-    if (snapshot.anchorId && !exists(*snapshot.anchorId)) {
-        snapshot.anchorId.reset();
-    }
-    if (snapshot.editing && !exists(snapshot.editing->id)) {
-        snapshot.editing.reset();
-    }
-    if (snapshot.selectedId && !exists(*snapshot.selectedId)) {
-        snapshot.selectedId.reset();
-    }
     if (!summary.conflictCopyIds.empty()) {
         snapshot.selectedId = summary.conflictCopyIds.front();
         snapshot.anchorId.reset();
