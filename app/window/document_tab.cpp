@@ -309,11 +309,16 @@ std::vector<TextDraft> DocumentTab::drafts() const {
     if (auto text = draft()) {
         result.push_back({*m_document.session().snapshot.editing, std::move(*text)});
     }
-    // The inspector's text comes last: committed, it goes in after the editor's too.
+    // The inspector's text comes last: committed, it goes in after the editor's too. Where the
+    // item editor is open on the same text, the editor's is the latest: it follows what is
+    // typed in the inspector, and what is typed in it after that is newer than the inspector's.
     for (auto& open : openPropertiesTexts()) {
-        result.push_back({open.note ? EditingTarget::note(std::move(open.id))
-                                    : EditingTarget::item(std::move(open.id)),
-                          std::move(open.text)});
+        const EditingTarget target = open.note ? EditingTarget::note(std::move(open.id))
+                                               : EditingTarget::item(std::move(open.id));
+        if (!result.empty() && result.front().target == target) {
+            continue;
+        }
+        result.push_back({target, std::move(open.text)});
     }
     return result;
 }
